@@ -1,0 +1,125 @@
+#include "app/helpwindow.h"
+
+#include "ui/glyphs.h"
+#include "ui/uifont.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
+#include <QTextBrowser>
+#include <QVBoxLayout>
+
+namespace nubivu {
+
+namespace {
+QString helpFolder;
+const QString kContents = QStringLiteral("contents.html");
+const QString kHowTo = QStringLiteral("howto.html");
+// The keyword index: lines "keyword<TAB>page#anchor".
+const QString kIndex = QStringLiteral("keywords.txt");
+} // namespace
+
+void HelpWindow::SetHelpFolder(const QString& folder) { helpFolder = folder; }
+QString HelpWindow::HelpFolder() { return helpFolder; }
+
+HelpWindow& HelpWindow::Instance() {
+    static HelpWindow* window = new HelpWindow;
+    return *window;
+}
+
+HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
+    setObjectName(QStringLiteral("HelpWindow"));
+    setWindowTitle(QStringLiteral("Nubivu ヘルプ"));
+    setWindowIcon(ProgramIcon());
+    setFont(DesignFont(14));
+    resize(760, 520);
+
+    search_ = new QLineEdit(this);
+    search_->setObjectName(QStringLiteral("HelpSearch"));
+    search_->setPlaceholderText(QStringLiteral("キーワードを入力してください"));
+    index_ = new QListWidget(this);
+    index_->setObjectName(QStringLiteral("HelpIndex"));
+    browser_ = new QTextBrowser(this);
+    browser_->setObjectName(QStringLiteral("HelpBrowser"));
+    browser_->setOpenLinks(true);
+
+    auto* side = new QVBoxLayout;
+    side->addWidget(search_);
+    side->addWidget(index_);
+    auto* layout = new QHBoxLayout(this);
+    layout->addLayout(side, 1);
+    layout->addWidget(browser_, 3);
+
+    connect(search_, &QLineEdit::textChanged, this, &HelpWindow::filterIndex);
+    connect(index_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
+        showPage(item->data(Qt::UserRole).toString());
+    });
+    connect(index_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
+        showPage(item->data(Qt::UserRole).toString());
+    });
+}
+
+bool HelpWindow::showPage(const QString& page) {
+    const QString file = page.section(QLatin1Char('#'), 0, 0);
+    const QString path = QDir(helpFolder).filePath(file);
+    if (!QFileInfo::exists(path)) {
+        browser_->setHtml(QStringLiteral("<h2>ヘルプが見つかりません</h2><p>ヘルプ ファイル %1 "
+                                         "が見つかりません。プログラムと同じフォルダに help "
+                                         "フォルダがあるか確かめてください。</p>")
+                              .arg(path.toHtmlEscaped()));
+        show();
+        raise();
+        return false;
+    }
+    browser_->setSearchPaths({helpFolder});
+    browser_->setSource(QUrl::fromLocalFile(path));
+    const QString anchor = page.section(QLatin1Char('#'), 1);
+    if (!anchor.isEmpty()) browser_->scrollToAnchor(anchor);
+    show();
+    raise();
+    activateWindow();
+    return true;
+}
+
+void HelpWindow::loadIndex() {
+    index_->clear();
+    QFile file(QDir(helpFolder).filePath(kIndex));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
+    for (const QString& line : lines) {
+        const QStringList parts = line.split(QLatin1Char('\t'));
+        if (parts.size() != 2 || parts[0].trimmed().isEmpty()) continue;
+        auto* item = new QListWidgetItem(parts[0].trimmed(), index_);
+        item->setData(Qt::UserRole, parts[1].trimmed());
+    }
+}
+
+void HelpWindow::filterIndex(const QString& key) {
+    for (int i = 0; i < index_->count(); ++i) {
+        QListWidgetItem* item = index_->item(i);
+        item->setHidden(!item->text().contains(key, Qt::CaseInsensitive));
+    }
+    for (int i = 0; i < index_->count(); ++i) {
+        if (!index_->item(i)->isHidden()) {
+            index_->setCurrentRow(i);
+            break;
+        }
+    }
+}
+
+void HelpWindow::ShowContents() { showPage(kContents); }
+
+void HelpWindow::ShowIndex(const QString& key) {
+    loadIndex();
+    search_->setText(key);
+    filterIndex(key);
+    if (showPage(kContents)) search_->setFocus();
+}
+
+void HelpWindow::ShowHelpOnHelp() { showPage(kHowTo); }
+
+} // namespace nubivu

@@ -1,0 +1,38 @@
+#pragma once
+// The program's help: HTML pages in the help folder beside the program,
+// answering the three commands of the Help menu.
+#include <QWidget>
+
+class QLineEdit;
+class QListWidget;
+class QTextBrowser;
+
+namespace nubivu {
+
+class HelpWindow : public QWidget {
+    Q_OBJECT
+public:
+    static HelpWindow& Instance();
+    static void SetHelpFolder(const QString& folder);
+    static QString HelpFolder();
+
+    void ShowContents();
+    // The index of topics, filtered by key (empty: all of them).
+    void ShowIndex(const QString& key);
+    void ShowHelpOnHelp();
+
+    QTextBrowser* Browser() const { return browser_; }
+    QListWidget* IndexList() const { return index_; }
+
+private:
+    HelpWindow();
+    bool showPage(const QString& page);
+    void loadIndex();
+    void filterIndex(const QString& key);
+
+    QTextBrowser* browser_;
+    QLineEdit* search_;
+    QListWidget* index_;
+};
+
+} // namespace nubivu

@@ -1,0 +1,33 @@
+#include "app/forms.h"
+#include "app/nubivuapplication.h"
+#include "app/tfrmnubivumain.h"
+#include "core/errors.h"
+#include "ui/errorreport.h"
+
+#include <QGuiApplication>
+#include <cstdio>
+
+using namespace nubivu;
+
+int main(int argc, char** argv) {
+    // Without a display Qt would abort with a long story; say it in one line.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr, "nubivu: no display available (set DISPLAY, or run it under xvfb-run)\n");
+        return 2;
+    }
+    NubivuApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Nubivu"));
+    QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
+    try {
+        CreateForms();
+    } catch (const ENubivuError& e) {
+        ShowErrorReport(e.message());
+        DestroyForms();
+        return 1;
+    }
+    frmNubivuMain->show();
+    const int result = QApplication::exec();
+    DestroyForms();
+    return result;
+}

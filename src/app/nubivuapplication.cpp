@@ -1,0 +1,22 @@
+#include "app/nubivuapplication.h"
+
+#include "core/errors.h"
+#include "ui/errorreport.h"
+
+namespace nubivu {
+
+NubivuApplication::NubivuApplication(int& argc, char** argv) : QApplication(argc, argv) {}
+
+bool NubivuApplication::notify(QObject* receiver, QEvent* event) {
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const EAbort&) {
+    } catch (const ENubivuError& e) {
+        ShowErrorReport(e.message());
+    } catch (const std::exception& e) {
+        ShowErrorReport(QString::fromLocal8Bit(e.what()));
+    }
+    return false;
+}
+
+} // namespace nubivu

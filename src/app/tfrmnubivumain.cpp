@@ -1,0 +1,336 @@
+#include "app/tfrmnubivumain.h"
+
+#include "app/forms.h"
+#include "app/helpwindow.h"
+#include "app/tfrmnubivuabort.h"
+#include "datalist/sharedstate.h"
+#include "editor/tfrmdataedit.h"
+#include "slideshow/tfrmoptiondlg.h"
+#include "ui/glyphs.h"
+#include "ui/prompter.h"
+#include "ui/scaling.h"
+#include "ui/timage.h"
+#include "ui/uifont.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QScreen>
+
+namespace nubivu {
+
+namespace {
+const QString kDesignedCaption = QStringLiteral("Nubivu Ver.3.10");
+const QString kNewFileSuffix = QStringLiteral("  [ 新しいファイルです ]");
+} // namespace
+
+TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
+    : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                              Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+    setObjectName(QStringLiteral("frmNubivuMain"));
+    setWindowTitle(kDesignedCaption);
+    setFont(DesignFont());
+    setWindowIcon(ProgramIcon());
+    client_ = new QWidget(this);
+    client_->setObjectName(QStringLiteral("ClientArea"));
+    setCentralWidget(client_);
+    buildControls();
+    buildMenu();
+    buildDialogs();
+    FormCreate(screenWidth);
+}
+
+template <class W>
+W* TfrmNubivuMain::place(W* widget, const char* name, QRect designed, ScaleKind kind) {
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(designed);
+    placed_.push_back({widget, designed, kind});
+    return widget;
+}
+
+void TfrmNubivuMain::buildControls() {
+    Bevel1 = place(new QFrame(client_), "Bevel1", {0, 0, 632, 209}, ScaleKind::HeightOnly);
+    Bevel1->setFrameStyle(QFrame::Panel | QFrame::Raised);
+    Bevel1->setLineWidth(1);
+
+    auto image = [&](const char* name, int left) {
+        return place(new TImage(client_), name, {left, 24, 200, 150}, ScaleKind::All);
+    };
+    ImgKumo = image("ImgKumo", 8);
+    ImgNubivuzu = image("ImgNubivuzu", 216);
+    ImgAme = image("ImgAme", 424);
+
+    auto label = [&](const char* name, QRect r, const QString& text) {
+        auto* l = place(new QLabel(text, client_), name, r, ScaleKind::KeepHeight);
+        l->setTextFormat(Qt::PlainText);
+        return l;
+    };
+    lblKumotitle = label("lblKumotitle", {16, 184, 72, 12}, QStringLiteral("雲の写真"));
+    lblNubivuzuTitle = label("lblNubivuzuTitle", {224, 184, 72, 12}, QStringLiteral("天気図"));
+    lblAmeTitle = label("lblAmeTitle", {432, 184, 72, 12}, QStringLiteral("雨の分布"));
+    lblKUMO = label("lblKUMO", {92, 184, 116, 12}, QString());
+    lblNUBIVUZU = label("lblNUBIVUZU", {300, 184, 116, 12}, QString());
+    lblAME = label("lblAME", {508, 184, 116, 12}, QString());
+    Label4 = label("Label4", {521, 8, 14, 12}, QStringLiteral("???"));
+    Label5 = label("Label5", {536, 8, 30, 12}, QStringLiteral("枚目("));
+    Label6 = label("Label6", {568, 8, 14, 12}, QStringLiteral("???"));
+    Label7 = label("Label7", {584, 8, 30, 12}, QStringLiteral("枚中)"));
+    Label4->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    Label6->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    auto button = [&](const char* name, int left, int width, const QString& text,
+                      const QString& hint) {
+        auto* b = place(new QPushButton(text, client_), name, {left, 232, width, 25}, ScaleKind::All);
+        b->setToolTip(hint);
+        b->setFocusPolicy(Qt::StrongFocus);
+        return b;
+    };
+    BitBtnSaisei = button("BitBtnSaisei", 16, 75, QStringLiteral("再生"),
+                          QStringLiteral("はじめから連続で再生します。"));
+    BitBtnKomaOkuri = button("BitBtnKomaOkuri", 96, 75, QStringLiteral("コマ送り"),
+                             QStringLiteral("次のデータを表示します。"));
+    BitBtnTeisi = button("BitBtnTeisi", 176, 75, QStringLiteral("停止"),
+                         QStringLiteral("再生を停止します。"));
+    BitBtnKomaModosi = button("BitBtnKomaModosi", 256, 75, QStringLiteral("コマ戻し"),
+                              QStringLiteral("前のデータを表示します。"));
+    BitBtnModoru = button("BitBtnModoru", 336, 75, QStringLiteral("戻る"),
+                          QStringLiteral("最初のデータに戻ります。"));
+    BitBtnKansokuti = button("BitBtnKansokuti", 424, 105, QStringLiteral("観測地の写真"),
+                             QStringLiteral("観察した雲の様子を表示します。"));
+    BitBtnSyuryo = button("BitBtnSyuryo", 544, 75, QStringLiteral("終了(&C)"),
+                          QStringLiteral("プログラムを終了します。"));
+    BitBtnSaisei->setIcon(ButtonGlyph(Glyph::Play));
+    BitBtnKomaOkuri->setIcon(ButtonGlyph(Glyph::StepForward));
+    BitBtnTeisi->setIcon(ButtonGlyph(Glyph::Stop));
+    BitBtnKomaModosi->setIcon(ButtonGlyph(Glyph::StepBack));
+    BitBtnModoru->setIcon(ButtonGlyph(Glyph::Return));
+    connect(BitBtnSyuryo, &QPushButton::clicked, this, &TfrmNubivuMain::mnCloseClick);
+
+    auto edit = [&](const char* name, int left) {
+        auto* e = place(new QLineEdit(client_), name, {left, 184, 80, 20}, ScaleKind::KeepHeight);
+        e->hide();
+        return e;
+    };
+    edtKumoTitle = edit("edtKumoTitle", 16);
+    edtNubivuzuTitle = edit("edtNubivuzuTitle", 224);
+    edtAmetitle = edit("edtAmetitle", 432);
+
+    QWidget* order[] = {BitBtnSaisei, BitBtnKomaOkuri, BitBtnTeisi, BitBtnKomaModosi,
+                        BitBtnModoru, BitBtnKansokuti, BitBtnSyuryo, edtKumoTitle,
+                        edtNubivuzuTitle, edtAmetitle};
+    for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TfrmNubivuMain::buildMenu() {
+    QMenuBar* bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+    auto action = [&](QAction* a, const char* name, const QKeySequence& key, auto slot) {
+        a->setObjectName(QLatin1String(name));
+        if (!key.isEmpty()) a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, slot);
+        addAction(a); // shortcuts work while the menu is closed
+        return a;
+    };
+
+    K1 = bar->addMenu(QStringLiteral("ファイル(&F)"));
+    K1->setObjectName(QStringLiteral("K1"));
+    connect(K1, &QMenu::aboutToShow, this, &TfrmNubivuMain::K1Click);
+    mnNewFile = action(K1->addAction(QStringLiteral("新規作成(&N)")), "mnNewFile",
+                       QKeySequence(Qt::CTRL | Qt::Key_N), &TfrmNubivuMain::mnNewFileClick);
+    mnFileOpen = action(K1->addAction(QStringLiteral("開く   (&O)")), "mnFileOpen",
+                        QKeySequence(Qt::CTRL | Qt::Key_O), &TfrmNubivuMain::mnFileOpenClick);
+    mnFileSave = action(K1->addAction(QStringLiteral("保存  (&S)")), "mnFileSave",
+                        QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmNubivuMain::mnFileSaveClick);
+    N1 = K1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    mnClose = action(K1->addAction(QStringLiteral("終了  (&C)")), "mnClose",
+                     QKeySequence(Qt::CTRL | Qt::Key_Q), &TfrmNubivuMain::mnCloseClick);
+
+    Edit1 = action(bar->addAction(QStringLiteral("編集(&E)")), "Edit1",
+                   QKeySequence(Qt::CTRL | Qt::Key_E), &TfrmNubivuMain::Edit1Click);
+    N2 = action(bar->addAction(QStringLiteral("オプション")), "N2", {}, &TfrmNubivuMain::N2Click);
+
+    Help1 = bar->addMenu(QStringLiteral("ヘルプ(&H)"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Contents1 = action(Help1->addAction(QStringLiteral("目次(&C)")), "Contents1", {},
+                       &TfrmNubivuMain::Contents1Click);
+    SearchforHelpOn1 = action(Help1->addAction(QStringLiteral("ﾄﾋﾟｯｸの検索(&S)...")),
+                              "SearchforHelpOn1", {}, &TfrmNubivuMain::SearchforHelpOn1Click);
+    HowtoUseHelp1 = action(Help1->addAction(QStringLiteral("ﾍﾙﾌﾟの使い方(&H)")), "HowtoUseHelp1",
+                           {}, &TfrmNubivuMain::HowtoUseHelp1Click);
+    About1 = action(Help1->addAction(QStringLiteral("ﾊﾞｰｼﾞｮﾝ情報(&A)...")), "About1", {},
+                    &TfrmNubivuMain::About1Click);
+
+    // A shortcut of a File item first runs the File menu's own handler, so
+    // that Save is judged on the list as it is now, not as it was at the last
+    // opening of the menu.
+    qApp->installEventFilter(this);
+}
+
+void TfrmNubivuMain::buildDialogs() {
+    // Qt's own dialogs: the same on every desktop, and answerable in tests.
+    OpenDialog1.setOption(QFileDialog::DontUseNativeDialog);
+    SaveDialog1.setOption(QFileDialog::DontUseNativeDialog);
+    OpenDialog1.setObjectName(QStringLiteral("OpenDialog1"));
+    OpenDialog1.setWindowTitle(QStringLiteral("データリストファイルの読み込み"));
+    OpenDialog1.setNameFilter(QStringLiteral("ﾃﾞｰﾀﾘｽﾄﾌｧｲﾙ (*.NVD *.NV2)"));
+    OpenDialog1.setDefaultSuffix(QStringLiteral("NV2"));
+    OpenDialog1.setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1.setFileMode(QFileDialog::ExistingFile);
+
+    SaveDialog1.setObjectName(QStringLiteral("SaveDialog1"));
+    SaveDialog1.setWindowTitle(QStringLiteral("データリストファイルの保存"));
+    SaveDialog1.setNameFilters({QStringLiteral("Ver2形式ﾃﾞｰﾀﾌｧｲﾙ (*.NV2)"),
+                                QStringLiteral("Ver1形式ﾃﾞｰﾀﾌｧｲﾙ (*.NVD)")});
+    SaveDialog1.setDefaultSuffix(QStringLiteral("NV2"));
+    SaveDialog1.setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1.setFileMode(QFileDialog::AnyFile);
+    SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite, false);
+    SaveDialog1.setOption(QFileDialog::ReadOnly, false);
+}
+
+void TfrmNubivuMain::FormCreate(int screenWidth) {
+    if (screenWidth < 0) {
+        const QScreen* screen = QGuiApplication::primaryScreen();
+        screenWidth = screen ? screen->geometry().width() : 1024;
+    }
+    ScreenWidth = screenWidth;
+    ScaleFactor = ScaleFactorFor(ScreenWidth);
+    FormSakusei();
+    BaseCaption = windowTitle();
+    setWindowTitle(BaseCaption + kNewFileSuffix);
+    KeepRowOnActivate = false;
+    DataSaved = true;
+    StopRequested = false;
+    HelpWindow::SetHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help/"));
+    // Qt paints every widget double-buffered already: the panes never flicker.
+}
+
+void TfrmNubivuMain::FormSakusei() {
+    outerSize_ = MainWindowOuterSize(ScreenWidth, ScaleFactor);
+    for (auto it = placed_.rbegin(); it != placed_.rend(); ++it)
+        it->widget->setGeometry(ScaledGeometry(it->designed, it->kind, ScaleFactor));
+    applyOuterSize();
+}
+
+void TfrmNubivuMain::applyOuterSize() {
+    // The outer size is the frame's; the window manager's frame, once known,
+    // comes off it, and the menu bar lives inside what is left.
+    const QMargins frame = (frameGeometry().size() - geometry().size()).isValid()
+                               ? QMargins(geometry().left() - frameGeometry().left(),
+                                          geometry().top() - frameGeometry().top(),
+                                          frameGeometry().right() - geometry().right(),
+                                          frameGeometry().bottom() - geometry().bottom())
+                               : QMargins();
+    clientSize_ = outerSize_.shrunkBy(frame);
+    setFixedSize(clientSize_);
+    // The bevel is aligned to the top: it spans the client width.
+    Bevel1->setGeometry(0, 0, clientSize_.width(), Bevel1->height());
+}
+
+bool TfrmNubivuMain::event(QEvent* e) {
+    switch (e->type()) {
+    case QEvent::Show: {
+        // Centre on the screen once shown, when the frame is known.
+        const bool result = QMainWindow::event(e);
+        if (const QScreen* screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+        return result;
+    }
+    case QEvent::WindowActivate:
+        if (frmDataEdit) Edit1->setEnabled(frmDataEdit->List().RowCount() >= 3);
+        break;
+    default: break;
+    }
+    return QMainWindow::event(e);
+}
+
+bool TfrmNubivuMain::eventFilter(QObject* watched, QEvent* e) {
+    if (e->type() == QEvent::ShortcutOverride) {
+        const auto* key = static_cast<QKeyEvent*>(e);
+        const QKeySequence pressed(key->keyCombination());
+        for (const QAction* item : {mnNewFile, mnFileOpen, mnFileSave, mnClose}) {
+            if (item->shortcut() == pressed && QApplication::activeWindow() == this) {
+                K1Click();
+                break;
+            }
+        }
+    }
+    return QMainWindow::eventFilter(watched, e);
+}
+
+void TfrmNubivuMain::K1Click() {
+    mnFileSave->setEnabled(frmDataEdit && frmDataEdit->List().RowCount() >= 3);
+}
+
+void TfrmNubivuMain::mnNewFileClick() {}
+void TfrmNubivuMain::mnFileOpenClick() {}
+
+void TfrmNubivuMain::mnFileSaveClick() {
+    SaveDialog1.selectFile(DataFileName.isEmpty() ? QString()
+                                                  : QFileInfo(DataFileName).completeBaseName());
+    if (!Prompter::Current().RunFileDialog(SaveDialog1)) return;
+    const QStringList chosen = SaveDialog1.selectedFiles();
+    if (chosen.isEmpty()) return;
+    DataFileName = chosen.first();
+}
+
+void TfrmNubivuMain::mnCloseClick() { close(); }
+
+void TfrmNubivuMain::Edit1Click() {
+    if (frmDataEdit) frmDataEdit->show();
+}
+
+void TfrmNubivuMain::N2Click() {
+    if (frmOptionDlg) frmOptionDlg->show();
+}
+
+void TfrmNubivuMain::Contents1Click() { HelpWindow::Instance().ShowContents(); }
+void TfrmNubivuMain::SearchforHelpOn1Click() { HelpWindow::Instance().ShowIndex(QString()); }
+void TfrmNubivuMain::HowtoUseHelp1Click() { HelpWindow::Instance().ShowHelpOnHelp(); }
+
+void TfrmNubivuMain::About1Click() {
+    if (frmNubivuAbort) Prompter::Current().RunModal(*frmNubivuAbort);
+}
+
+bool TfrmNubivuMain::FormCloseQuery() {
+    if (DataSaved) return true;
+    Prompter& prompter = Prompter::Current();
+    prompter.Beep();
+    MessageRequest request;
+    request.caption = QStringLiteral("警告");
+    request.text = QStringLiteral("データが保存されていません。\n保存しますか？");
+    request.icon = MessageIcon::Warning;
+    request.buttons = {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
+                       QStringLiteral("キャンセル")};
+    request.escapeButton = 2;
+    switch (prompter.Ask(request)) {
+    case 0:
+        mnFileSaveClick();
+        return DataSaved;
+    case 1: return true;
+    default: return false;
+    }
+}
+
+void TfrmNubivuMain::closeEvent(QCloseEvent* event) {
+    if (FormCloseQuery()) {
+        event->accept();
+        QApplication::quit();
+    } else {
+        event->ignore();
+    }
+}
+
+} // namespace nubivu

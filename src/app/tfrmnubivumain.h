@@ -1,0 +1,115 @@
+#pragma once
+// The main window: three picture panes, their titles and file names, the
+// counter, the slide-show buttons and the menu.
+#include <QFileDialog>
+#include <QMainWindow>
+#include <vector>
+
+class QAction;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+
+namespace nubivu {
+
+class TImage;
+enum class ScaleKind;
+
+class TfrmNubivuMain : public QMainWindow {
+    Q_OBJECT
+public:
+    // screenWidth < 0: take the primary screen's width.
+    explicit TfrmNubivuMain(int screenWidth = -1, QWidget* parent = nullptr);
+
+    // Panes
+    TImage* ImgKumo;
+    TImage* ImgNubivuzu;
+    TImage* ImgAme;
+    QFrame* Bevel1;
+    QLabel* lblKumotitle;
+    QLabel* lblNubivuzuTitle;
+    QLabel* lblAmeTitle;
+    QLabel* lblKUMO;
+    QLabel* lblNUBIVUZU;
+    QLabel* lblAME;
+    QLabel* Label4;
+    QLabel* Label5;
+    QLabel* Label6;
+    QLabel* Label7;
+    QPushButton* BitBtnSaisei;
+    QPushButton* BitBtnKomaOkuri;
+    QPushButton* BitBtnTeisi;
+    QPushButton* BitBtnKomaModosi;
+    QPushButton* BitBtnModoru;
+    QPushButton* BitBtnKansokuti;
+    QPushButton* BitBtnSyuryo;
+    QLineEdit* edtKumoTitle;
+    QLineEdit* edtNubivuzuTitle;
+    QLineEdit* edtAmetitle;
+
+    // Menu
+    QMenu* K1;
+    QAction* mnNewFile;
+    QAction* mnFileOpen;
+    QAction* mnFileSave;
+    QAction* N1;
+    QAction* mnClose;
+    QAction* Edit1;
+    QAction* N2;
+    QMenu* Help1;
+    QAction* Contents1;
+    QAction* SearchforHelpOn1;
+    QAction* HowtoUseHelp1;
+    QAction* About1;
+
+    QFileDialog OpenDialog1;
+    QFileDialog SaveDialog1;
+
+    // The client area the controls are placed in (below the menu bar).
+    QWidget* ClientArea() const { return client_; }
+    // The outer size FormSakusei chose.
+    QSize DesignedOuterSize() const { return outerSize_; }
+
+public Q_SLOTS:
+    void K1Click();
+    void mnNewFileClick();
+    void mnFileOpenClick();
+    void mnFileSaveClick();
+    void mnCloseClick();
+    void Edit1Click();
+    void N2Click();
+    void Contents1Click();
+    void SearchforHelpOn1Click();
+    void HowtoUseHelp1Click();
+    void About1Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void FormCreate(int screenWidth);
+    void FormSakusei();
+    // True when the window may close.
+    bool FormCloseQuery();
+
+private:
+    struct Placed {
+        QWidget* widget;
+        QRect designed;
+        ScaleKind kind;
+    };
+    template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
+    void buildControls();
+    void buildMenu();
+    void buildDialogs();
+    void applyOuterSize();
+
+    QWidget* client_;
+    std::vector<Placed> placed_;
+    QSize outerSize_;
+    QSize clientSize_;
+};
+
+} // namespace nubivu

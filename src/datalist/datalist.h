@@ -1,0 +1,63 @@
+#pragma once
+// The data list: a grid of strings with a header row, a number column, the
+// data rows 1 .. RowCount-2 and one trailing empty row. It holds no widget; the
+// editor window shows it through a model.
+#include "datalist/imageslot.h"
+
+#include <QObject>
+#include <QString>
+#include <array>
+#include <vector>
+
+namespace nubivu {
+
+class DataList : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int ColCount = 8;
+    using RowCells = std::array<QString, ColCount>;
+
+    explicit DataList(QObject* parent = nullptr);
+
+    int RowCount() const { return static_cast<int>(rows_.size()); }
+    // Growing adds empty rows, shrinking drops rows at the end. Never below 2.
+    void SetRowCount(int count);
+    int DataRowCount() const { return RowCount() - 2; }
+
+    // Out-of-range cells read as empty and ignore writes, as a grid does.
+    const QString& Cell(int col, int row) const;
+    void SetCell(int col, int row, const QString& text);
+
+    // The current cell (grid's Row and Col).
+    int Row() const { return row_; }
+    int Col() const { return col_; }
+    void SetCurrent(int col, int row);
+
+    // Appends one row and numbers it RowCount-1: how every new row comes into being.
+    void AppendNumberedRow();
+
+    // Whole-row moves for the editor: one shift, not one per column.
+    void InsertRow(int at);
+    void RemoveRow(int at);
+    void RemoveRows(const std::vector<int>& sortedRows);
+    // Writes 1 .. RowCount-1 into column 0.
+    void Renumber(int fromRow = 1);
+
+    // Data row r's seven paths (r in 1 .. RowCount-2 meaningful; others empty).
+    SlotPaths Paths(int row) const;
+    void SetPaths(int row, const SlotPaths& paths);
+
+Q_SIGNALS:
+    // One cell's text changed.
+    void cellChanged(int col, int row);
+    // Rows were added, removed or moved: a view must re-read everything.
+    void rowsReset();
+    void currentChanged(int col, int row);
+
+private:
+    std::vector<RowCells> rows_;
+    int row_ = 1;
+    int col_ = 1;
+};
+
+} // namespace nubivu

@@ -1,0 +1,23 @@
+#pragma once
+// The seven pictures of one moment, in the fixed order that is at once the
+// grid's column order (slot + 1), the file's field order and the index order
+// of CurrentPaths and LastPaths.
+#include <QString>
+#include <array>
+
+namespace nubivu {
+
+enum class ImageSlot : int { Kumo = 0, Nubivuzu, Ame, North, South, East, West };
+
+inline constexpr int SlotCount = 7;
+inline constexpr int MainSlotCount = 3; // Kumo, Nubivuzu, Ame: the main window's panes
+
+constexpr int slotIndex(ImageSlot s) { return static_cast<int>(s); }
+constexpr int slotColumn(ImageSlot s) { return static_cast<int>(s) + 1; }
+
+using SlotPaths = std::array<QString, SlotCount>;
+
+// The designed captions of the seven title labels.
+const SlotPaths& defaultTitles();
+
+} // namespace nubivu

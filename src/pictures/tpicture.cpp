@@ -1,0 +1,19 @@
+#include "pictures/tpicture.h"
+
+#include "pictures/fileformats.h"
+
+namespace nubivu {
+
+void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+    graphic_ = std::move(graphic);
+    if (graphic_) graphic_->SetOnChange([this](TGraphic*) { changed(); });
+    changed();
+}
+
+void TPicture::LoadFromFile(const QString& fileName) { LoadPicture(*this, fileName); }
+
+void TPicture::changed() {
+    if (onChange_) onChange_();
+}
+
+} // namespace nubivu

@@ -1,0 +1,50 @@
+#pragma once
+// The one seam through which the program asks the user anything: message
+// boxes, file dialogs, modal windows and the beep. Tests install their own
+// prompter that answers instead of a person.
+#include <QString>
+#include <QStringList>
+
+class QDialog;
+class QFileDialog;
+
+namespace nubivu {
+
+enum class MessageIcon { None, Information, Warning, Stop };
+
+struct MessageRequest {
+    QString caption;
+    QString text;
+    MessageIcon icon = MessageIcon::None;
+    QStringList buttons;   // texts, left to right
+    int defaultButton = 0;
+    int escapeButton = -1; // the answer for Escape and the close button; -1: last button
+};
+
+class Prompter {
+public:
+    virtual ~Prompter() = default;
+
+    // The index of the chosen button.
+    virtual int Ask(const MessageRequest& request) = 0;
+    // Runs a prepared file dialog; true when the user confirmed it.
+    virtual bool RunFileDialog(QFileDialog& dialog) = 0;
+    // Runs a window modally; its result code.
+    virtual int RunModal(QDialog& dialog) = 0;
+    virtual void Beep() = 0;
+
+    static Prompter& Current();
+    // Installs a prompter (null restores the real one); returns the previous one.
+    static Prompter* Install(Prompter* prompter);
+};
+
+// The real one: Qt's boxes and dialogs.
+class WidgetPrompter : public Prompter {
+public:
+    int Ask(const MessageRequest& request) override;
+    bool RunFileDialog(QFileDialog& dialog) override;
+    int RunModal(QDialog& dialog) override;
+    void Beep() override;
+};
+
+} // namespace nubivu

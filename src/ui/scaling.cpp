@@ -1,0 +1,32 @@
+#include "ui/scaling.h"
+
+#include <cmath>
+
+namespace nubivu {
+
+double ScaleFactorFor(int screenWidth) { return double(screenWidth) / DesignWidth; }
+
+int Scaled(int value, double scaleFactor) {
+    return static_cast<int>(std::trunc(static_cast<long double>(value) *
+                                       static_cast<long double>(scaleFactor)));
+}
+
+QSize MainWindowOuterSize(int screenWidth, double scaleFactor) {
+    if (screenWidth >= ThresholdWidth)
+        return {Scaled(DesignWidth, scaleFactor), Scaled(DesignHeight, scaleFactor)};
+    return {DesignWidth, DesignHeight};
+}
+
+QRect ScaledGeometry(const QRect& d, ScaleKind kind, double f) {
+    switch (kind) {
+    case ScaleKind::All:
+        return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), Scaled(d.height(), f)};
+    case ScaleKind::KeepHeight:
+        return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), d.height()};
+    case ScaleKind::HeightOnly: return {d.left(), d.top(), d.width(), Scaled(d.height(), f)};
+    case ScaleKind::None: break;
+    }
+    return d;
+}
+
+} // namespace nubivu

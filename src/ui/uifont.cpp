@@ -1,0 +1,16 @@
+#include "ui/uifont.h"
+
+#include <QStringList>
+
+namespace nubivu {
+
+QFont DesignFont(int pixelSize, bool bold) {
+    QFont font;
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
+                      QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});
+    font.setPixelSize(pixelSize);
+    font.setBold(bold);
+    return font;
+}
+
+} // namespace nubivu

@@ -1,0 +1,188 @@
+#include "app/forms.h"
+#include "app/helpwindow.h"
+#include "app/tfrmnubivumain.h"
+#include "datalist/sharedstate.h"
+#include "editor/tfrmdataedit.h"
+#include "fakeprompter.h"
+#include "testrunner.h"
+#include "ui/scaling.h"
+#include "ui/timage.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTextBrowser>
+
+using namespace nubivu;
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+    void createAt(int screenWidth) {
+        DestroyForms();
+        ResetSharedState();
+        CreateForms(screenWidth);
+    }
+
+private Q_SLOTS:
+    void cleanup() { DestroyForms(); }
+
+    void scalingTable_data() {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QRect>("pane");
+        QTest::addColumn<QRect>("label");
+        QTest::newRow("1024") << 1024 << QSize(1024, 501) << QRect(12, 38, 320, 240)
+                              << QRect(25, 294, 115, 12);
+        QTest::newRow("640") << 640 << QSize(640, 313) << QRect(8, 24, 200, 150)
+                             << QRect(16, 184, 72, 12);
+        QTest::newRow("1920") << 1920 << QSize(1919, 940) << QRect(24, 72, 600, 450)
+                              << QRect(48, 552, 216, 12);
+        QTest::newRow("600 shrinks inside 639 x 313")
+            << 600 << QSize(639, 313) << QRect(7, 22, 187, 140) << QRect(15, 172, 67, 12);
+    }
+    void scalingTable() {
+        QFETCH(int, screen);
+        QFETCH(QSize, outer);
+        QFETCH(QRect, pane);
+        QFETCH(QRect, label);
+        QCOMPARE(MainWindowOuterSize(screen, ScaleFactorFor(screen)), outer);
+        createAt(screen);
+        QCOMPARE(ScreenWidth, screen);
+        QCOMPARE(ScaleFactor, double(screen) / 639);
+        QCOMPARE(frmNubivuMain->DesignedOuterSize(), outer);
+        QCOMPARE(frmNubivuMain->ImgKumo->geometry(), pane);
+        QCOMPARE(frmNubivuMain->lblKumotitle->geometry(), label);
+        // The bevel keeps its top and spans the client width; only its height scales.
+        QCOMPARE(frmNubivuMain->Bevel1->height(), Scaled(209, ScaleFactor));
+        QCOMPARE(frmNubivuMain->edtKumoTitle->height(), 20);
+    }
+
+    void windowsAreCreatedOnceInOrder() {
+        createAt(1024);
+        const QWidgetList tops = QApplication::topLevelWidgets();
+        const QStringList names = {"frmNubivuMain", "frmFileSelect", "frmDataEdit",
+                                   "frmKansokuti",  "frmNubivuAbort", "frmOptionDlg"};
+        const QStringList captions = {"Nubivu Ver.3.10  [ 新しいファイルです ]",
+                                      "データファイルの選択", "編集", "私たちの地域の様子",
+                                      "バージョン情報", "オプション"};
+        QWidget* forms[] = {(QWidget*)frmNubivuMain, (QWidget*)frmFileSelect,
+                            (QWidget*)frmDataEdit,   (QWidget*)frmKansokuti,
+                            (QWidget*)frmNubivuAbort, (QWidget*)frmOptionDlg};
+        for (int i = 0; i < 6; ++i) {
+            QCOMPARE(forms[i]->objectName(), names[i]);
+            QCOMPARE(forms[i]->windowTitle(), captions[i]);
+            QVERIFY(!forms[i]->isVisible());
+        }
+        QCOMPARE(BaseCaption, QStringLiteral("Nubivu Ver.3.10"));
+        QVERIFY(DataSaved);
+        QVERIFY(!KeepRowOnActivate);
+        QVERIFY(!StopRequested);
+    }
+
+    void controlsCarryTheirTextsAndHints() {
+        createAt(1024);
+        auto* play = frmNubivuMain->findChild<QPushButton*>("BitBtnSaisei");
+        QVERIFY(play);
+        QCOMPARE(play->text(), QStringLiteral("再生"));
+        QCOMPARE(play->toolTip(), QStringLiteral("はじめから連続で再生します。"));
+        QVERIFY(!play->icon().isNull());
+        QVERIFY(frmNubivuMain->findChild<QAction*>("mnFileSave"));
+        QCOMPARE(frmNubivuMain->Label5->text(), QStringLiteral("枚目("));
+        QVERIFY(frmNubivuMain->edtKumoTitle->isHidden());
+        QCOMPARE(frmNubivuMain->mnFileOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+    }
+
+    void closeQuery_data() {
+        QTest::addColumn<bool>("saved");
+        QTest::addColumn<QList<int>>("answers");
+        QTest::addColumn<bool>("closes");
+        QTest::addColumn<int>("prompts");
+        QTest::newRow("saved: no prompt") << true << QList<int>{} << true << 0;
+        QTest::newRow("No closes") << false << QList<int>{1} << true << 1;
+        QTest::newRow("Cancel keeps running") << false << QList<int>{2} << false << 1;
+        QTest::newRow("Yes, save cancelled") << false << QList<int>{0} << false << 1;
+    }
+    void closeQuery() {
+        QFETCH(bool, saved);
+        QFETCH(QList<int>, answers);
+        QFETCH(bool, closes);
+        QFETCH(int, prompts);
+        createAt(1024);
+        test::FakePrompter prompter;
+        prompter.answers.assign(answers.begin(), answers.end());
+        prompter.files = {QString()}; // the save dialog, if it comes, is cancelled
+        frmNubivuMain->show();
+        DataSaved = saved;
+        QCOMPARE(frmNubivuMain->close(), closes);
+        QCOMPARE(int(prompter.asked.size()), prompts);
+        QCOMPARE(prompter.beeps, prompts);
+        if (prompts) {
+            const MessageRequest& r = prompter.asked.front();
+            QCOMPARE(r.caption, QStringLiteral("警告"));
+            QCOMPARE(r.buttons, (QStringList{"はい(&Y)", "いいえ(&N)", "キャンセル"}));
+            QCOMPARE(r.text, QStringLiteral("データが保存されていません。\n保存しますか？"));
+        }
+    }
+
+    void saveIsGreyedAndInertOnAnEmptyList() {
+        createAt(1024);
+        test::FakePrompter prompter;
+        frmNubivuMain->show();
+        QApplication::setActiveWindow(frmNubivuMain);
+        QVERIFY(QTest::qWaitForWindowActive(frmNubivuMain));
+        Q_EMIT frmNubivuMain->K1->aboutToShow();
+        QVERIFY(!frmNubivuMain->mnFileSave->isEnabled());
+        QTest::keyClick(frmNubivuMain, Qt::Key_S, Qt::ControlModifier);
+        QVERIFY(prompter.fileDialogs.empty());
+        QVERIFY(!frmNubivuMain->Edit1->isEnabled());
+
+        // With a data row, Ctrl+S reaches Save without the menu being opened first.
+        frmDataEdit->List().AppendNumberedRow();
+        QTest::keyClick(frmNubivuMain, Qt::Key_S, Qt::ControlModifier);
+        QCOMPARE(int(prompter.fileDialogs.size()), 1);
+        QCOMPARE(prompter.fileDialogs.front(), QStringLiteral("データリストファイルの保存"));
+    }
+
+    void savePresetsTheNamePart() {
+        createAt(1024);
+        test::FakePrompter prompter;
+        prompter.files = {QString()};
+        DataFileName = QStringLiteral("/data/may.NV2");
+        frmNubivuMain->mnFileSaveClick();
+        auto* name = frmNubivuMain->SaveDialog1.findChild<QLineEdit*>("fileNameEdit");
+        QVERIFY(name);
+        QCOMPARE(name->text(), QStringLiteral("may"));
+        QCOMPARE(DataFileName, QStringLiteral("/data/may.NV2"));
+    }
+
+    void aboutBoxIsModal() {
+        createAt(1024);
+        test::FakePrompter prompter;
+        frmNubivuMain->About1->trigger();
+        QCOMPARE(prompter.modals, 1);
+    }
+
+    void helpAnswersItsThreeCommands() {
+        HelpWindow::SetHelpFolder(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
+        HelpWindow& help = HelpWindow::Instance();
+        help.ShowContents();
+        QVERIFY(help.Browser()->source().toString().endsWith("contents.html"));
+        help.ShowIndex(QString());
+        QVERIFY(help.IndexList()->count() > 3);
+        help.ShowHelpOnHelp();
+        QVERIFY(help.Browser()->source().toString().endsWith("howto.html"));
+        HelpWindow::SetHelpFolder(QStringLiteral("/nonexistent/help/"));
+        help.ShowContents();
+        QVERIFY(help.Browser()->toPlainText().contains("ヘルプが見つかりません"));
+        help.hide();
+    }
+};
+
+NUBIVU_TEST(TestMainWindow)
+#include "tst_mainwindow.moc"
