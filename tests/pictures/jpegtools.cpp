@@ -5,6 +5,11 @@
 #include <QRandomGenerator>
 #include <QStandardPaths>
 
+#include <cstdio>
+#include <cstdlib>
+#include <jpeglib.h>
+#include <vector>
+
 namespace nubivu::test {
 
 namespace {
@@ -17,6 +22,33 @@ QByteArray run(const QString& program, const QStringList& args) {
 }
 
 } // namespace
+
+QByteArray MakeJpeg(const QImage& image, int quality) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
+    jpeg_compress_struct c{};
+    jpeg_error_mgr err{};
+    c.err = jpeg_std_error(&err);
+    jpeg_create_compress(&c);
+    unsigned char* out = nullptr;
+    unsigned long size = 0;
+    jpeg_mem_dest(&c, &out, &size);
+    c.image_width = JDIMENSION(rgb.width());
+    c.image_height = JDIMENSION(rgb.height());
+    c.input_components = 3;
+    c.in_color_space = JCS_RGB;
+    jpeg_set_defaults(&c);
+    jpeg_set_quality(&c, quality, TRUE);
+    jpeg_start_compress(&c, TRUE);
+    for (int y = 0; y < rgb.height(); ++y) {
+        JSAMPROW row = const_cast<JSAMPROW>(rgb.constScanLine(y));
+        jpeg_write_scanlines(&c, &row, 1);
+    }
+    jpeg_finish_compress(&c);
+    const QByteArray jpeg(reinterpret_cast<const char*>(out), qsizetype(size));
+    jpeg_destroy_compress(&c);
+    std::free(out);
+    return jpeg;
+}
 
 bool HaveJpegTools() {
     return !QStandardPaths::findExecutable(QStringLiteral("cjpeg")).isEmpty() &&

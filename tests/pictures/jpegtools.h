@@ -7,6 +7,9 @@
 
 namespace nubivu::test {
 
+// A baseline JPEG of the image written with libjpeg itself (no tools needed).
+QByteArray MakeJpeg(const QImage& image, int quality = 90);
+
 // True when cjpeg and djpeg are on the PATH.
 bool HaveJpegTools();
 

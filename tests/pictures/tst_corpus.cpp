@@ -1,11 +1,15 @@
 #include "core/errors.h"
 #include "pictures/fileformats.h"
 #include "pictures/graphicerrors.h"
+#include "jpegtools.h"
 #include "pictures/tbitmap.h"
+#include "pictures/tjpegimage.h"
 #include "pictures/tpicture.h"
 #include "testrunner.h"
 
+#include <QBuffer>
 #include <QFile>
+#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
@@ -90,10 +94,15 @@ class TestCorpus : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void bitmapsAndIcons() {
+    void initTestCase() { RegisterJpegFormat(); }
+    void cleanupTestCase() { UnregisterJpegFormat(); }
+
+    void bitmapsIconsAndJpegs() {
         const QString dir = test::CorpusDir();
         if (dir.isEmpty()) QSKIP("the picture corpus is not beside this checkout");
-        const QVector<CorpusFile> files = corpusFiles(dir, {QStringLiteral("bmp"), QStringLiteral("ico")});
+        const QVector<CorpusFile> files = corpusFiles(dir, {QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("jpeg")});
+        const bool djpeg = test::HaveJpegTools();
+        QTemporaryDir tmp;
         QVERIFY(!files.isEmpty());
         int goodLoaded = 0, goodTotal = 0, badRefused = 0, badTotal = 0;
         int eitherLoaded = 0, eitherRefused = 0, matched = 0, compared = 0;
@@ -105,6 +114,8 @@ private Q_SLOTS:
             QString failure;
             try {
                 LoadPicture(picture, path);
+                // A JPEG decodes when first drawn: that is part of reading it here.
+                if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic())) jpeg->Bitmap();
             } catch (const ENubivuError& e) {
                 failure = e.message();
             }
@@ -118,6 +129,24 @@ private Q_SLOTS:
                 }
                 ++goodLoaded;
                 // The BMP Suite's good files have PNG renderings beside them.
+                if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic()); jpeg && djpeg) {
+                    QFile file(path);
+                    file.open(QIODevice::ReadOnly);
+                    QStringList how{QStringLiteral("-dct"), QStringLiteral("float")};
+                    if (jpeg->Grayscale()) how << QStringLiteral("-colors") << QStringLiteral("236");
+                    const QByteArray bmp = test::Djpeg(file.readAll(), how, tmp);
+                    TBitmap reference;
+                    QBuffer buffer;
+                    buffer.setData(bmp);
+                    buffer.open(QIODevice::ReadOnly);
+                    reference.LoadStream(buffer);
+                    ++compared;
+                    if (jpeg->Bitmap().Image().convertToFormat(QImage::Format_RGB32) ==
+                        reference.Image().convertToFormat(QImage::Format_RGB32))
+                        ++matched;
+                    else
+                        problems << f.path + QStringLiteral(": differs from djpeg");
+                }
                 const QString png = renderingOf(path);
                 const auto* bitmap = dynamic_cast<const TBitmap*>(picture.Graphic());
                 if (bitmap && QFileInfo::exists(png)) {
@@ -138,7 +167,8 @@ private Q_SLOTS:
                 ++(failure.isEmpty() ? eitherLoaded : eitherRefused);
             }
         }
-        qInfo("bmp/ico corpus: good %d/%d loaded, %d/%d match their renderings; bad %d/%d refused; "
+        qInfo("bmp/ico/jpeg corpus: good %d/%d loaded, %d/%d match their renderings or djpeg; "
+              "bad %d/%d refused; "
               "questionable/optional %d loaded, %d refused",
               goodLoaded, goodTotal, matched, compared, badRefused, badTotal, eitherLoaded, eitherRefused);
         for (const QString& p : problems) qInfo("  %s", qPrintable(p));
