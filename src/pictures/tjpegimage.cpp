@@ -7,6 +7,7 @@
 #include <QIODevice>
 #include <QPainter>
 
+#include <algorithm>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
@@ -186,13 +187,6 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
             out.palette.push_back(qRgb(r, g, b));
         }
         out.image.setColorTable(out.palette);
-        // What an error leaves undecoded stays blank: the lightest colour.
-        int lightest = 0;
-        for (int i = 1; i < n; ++i)
-            if (qGray(out.palette[i]) > qGray(out.palette[lightest])) lightest = i;
-        out.image.fill(uint(lightest));
-    } else {
-        out.image.fill(0xFFFFFFFFu);
     }
     JSAMPROW rows[16];
     while (cinfo.output_scanline < cinfo.output_height) {
@@ -239,7 +233,24 @@ void TJPEGImage::decode() {
         Decompressor d(data_);
         code = decodeInto(d, lowColourDisplay, out);
     }
-    // After an error the lines decoded so far are kept; before the first, nothing.
+    // After an error the lines decoded so far are kept, the rest left blank;
+    // before the first line, nothing. (Rows are only filled here, so that a
+    // sound decode writes every pixel once.)
+    if (code && out.rows > 0) {
+        uint blank = 0xFFFFFFFFu;
+        if (out.image.format() == QImage::Format_Indexed8) {
+            blank = 0;
+            for (qsizetype i = 1; i < out.palette.size(); ++i)
+                if (qGray(out.palette[i]) > qGray(out.palette[blank])) blank = uint(i);
+        }
+        for (int y = out.rows; y < out.image.height(); ++y) {
+            uchar* row = out.image.scanLine(y);
+            if (out.image.format() == QImage::Format_Indexed8)
+                std::memset(row, int(blank), size_t(out.image.width()));
+            else
+                std::fill_n(reinterpret_cast<QRgb*>(row), out.image.width(), QRgb(blank));
+        }
+    }
     if (out.rows > 0) {
         bitmap_.SetImage(std::move(out.image), out.palette);
     }
