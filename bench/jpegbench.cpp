@@ -1,16 +1,18 @@
 // The picture class's side of the JPEG decode benchmark: load the file as a
 // pane does and decode it, as the floor program (jpegfloor.c) does with bare libjpeg.
 //
-// jpegbench FILE              ->  prints "seconds peak_rss_kb"
+// jpegbench FILE [REPEATS]    ->  prints "median_seconds peak_rss_kb"
 // jpegbench --pattern W H OUT ->  writes a W x H test picture as PPM for cjpeg
 #include "pictures/tjpegimage.h"
 
 #include <QFile>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <sys/resource.h>
+#include <vector>
 
 using namespace nubivu;
 
@@ -41,21 +43,25 @@ int writePattern(int w, int h, const char* out) {
 int main(int argc, char** argv) {
     if (argc == 5 && QByteArray(argv[1]) == "--pattern")
         return writePattern(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: jpegbench FILE | jpegbench --pattern W H OUT.ppm\n");
+    if (argc < 2 || argc > 3) {
+        std::fprintf(stderr, "usage: jpegbench FILE [REPEATS] | jpegbench --pattern W H OUT.ppm\n");
         return 2;
     }
-    const auto start = std::chrono::steady_clock::now();
-    TJPEGImage image;
-    image.LoadFile(QString::fromLocal8Bit(argv[1]));
-    const TBitmap& bitmap = image.Bitmap();
-    const double seconds =
-        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    const int repeats = argc == 3 ? qMax(1, std::atoi(argv[2])) : 1;
+    const QString path = QString::fromLocal8Bit(argv[1]);
+    std::vector<double> times;
+    unsigned sum = 0;
+    for (int i = 0; i < repeats; ++i) {
+        const auto start = std::chrono::steady_clock::now();
+        TJPEGImage image;
+        image.LoadFile(path);
+        const QImage& pixels = image.Bitmap().Image();
+        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        for (qsizetype k = 0; k < pixels.sizeInBytes(); k += 4096) sum += pixels.constBits()[k];
+    }
+    std::sort(times.begin(), times.end());
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
-    const QImage& pixels = bitmap.Image();
-    unsigned sum = 0;
-    for (qsizetype i = 0; i < pixels.sizeInBytes(); i += 4096) sum += pixels.constBits()[i];
-    std::printf("%.6f %ld %u\n", seconds, usage.ru_maxrss, sum & 1);
+    std::printf("%.6f %ld %u\n", times[times.size() / 2], usage.ru_maxrss, sum & 1);
     return 0;
 }

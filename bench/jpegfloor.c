@@ -3,7 +3,7 @@
  * read whole into memory, floating-point IDCT, block smoothing, full size,
  * 24-bit output into one buffer).
  *
- * jpegfloor FILE  ->  prints "seconds peak_rss_kb" */
+ * jpegfloor FILE [REPEATS]  ->  prints "median_seconds peak_rss_kb" */
 #include <setjmp.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -26,30 +26,32 @@ static double now(void) {
     return (double)t.tv_sec + (double)t.tv_nsec * 1e-9;
 }
 
-int main(int argc, char** argv) {
-    if (argc != 2) {
-        fprintf(stderr, "usage: jpegfloor FILE\n");
-        return 2;
-    }
+static int compare(const void* a, const void* b) {
+    const double x = *(const double*)a, y = *(const double*)b;
+    return (x > y) - (x < y);
+}
+
+/* Reads the file and decodes it once; returns the seconds taken, or -1. */
+static double decode_once(const char* path, unsigned* sum) {
     const double start = now();
-    FILE* f = fopen(argv[1], "rb");
-    if (!f) return 1;
+    FILE* f = fopen(path, "rb");
+    if (!f) return -1;
     fseek(f, 0, SEEK_END);
     const long size = ftell(f);
     fseek(f, 0, SEEK_SET);
     unsigned char* data = malloc((size_t)size);
-    if (!data || fread(data, 1, (size_t)size, f) != (size_t)size) return 1;
+    if (!data || fread(data, 1, (size_t)size, f) != (size_t)size) return -1;
     fclose(f);
 
     struct jpeg_decompress_struct cinfo;
     struct error_mgr err;
-    unsigned char* pixels = NULL;
+    unsigned char* volatile pixels = NULL;
     cinfo.err = jpeg_std_error(&err.pub);
     err.pub.error_exit = on_error;
     err.pub.emit_message = on_message;
     if (setjmp(err.jump)) {
         fprintf(stderr, "libjpeg error %d\n", err.pub.msg_code);
-        return 1;
+        return -1;
     }
     jpeg_create_decompress(&cinfo);
     jpeg_mem_src(&cinfo, data, (unsigned long)size);
@@ -62,7 +64,7 @@ int main(int argc, char** argv) {
     jpeg_start_decompress(&cinfo);
     const size_t stride = (size_t)cinfo.output_width * (size_t)cinfo.output_components;
     pixels = malloc(stride * cinfo.output_height);
-    if (!pixels) return 1;
+    if (!pixels) return -1;
     while (cinfo.output_scanline < cinfo.output_height) {
         JSAMPROW rows[16];
         const JDIMENSION first = cinfo.output_scanline;
@@ -73,16 +75,30 @@ int main(int argc, char** argv) {
         jpeg_read_scanlines(&cinfo, rows, n);
     }
     jpeg_finish_decompress(&cinfo);
+    const size_t total = stride * cinfo.output_height;
     jpeg_destroy_decompress(&cinfo);
     const double seconds = now() - start;
-
-    struct rusage usage;
-    getrusage(RUSAGE_SELF, &usage);
-    /* Keep the pixels alive and read, so nothing is optimised away. */
-    unsigned sum = 0;
-    for (size_t i = 0; i < stride * cinfo.output_height; i += 4096) sum += pixels[i];
-    printf("%.6f %ld %u\n", seconds, usage.ru_maxrss, sum & 1);
+    /* Read the pixels, so that nothing is optimised away. */
+    for (size_t i = 0; i < total; i += 4096) *sum += pixels[i];
     free(pixels);
     free(data);
+    return seconds;
+}
+
+int main(int argc, char** argv) {
+    if (argc < 2 || argc > 3) {
+        fprintf(stderr, "usage: jpegfloor FILE [REPEATS]\n");
+        return 2;
+    }
+    const int repeats = argc == 3 && atoi(argv[2]) > 0 ? atoi(argv[2]) : 1;
+    double* times = malloc(sizeof(double) * (size_t)repeats);
+    unsigned sum = 0;
+    for (int i = 0; i < repeats; ++i)
+        if ((times[i] = decode_once(argv[1], &sum)) < 0) return 1;
+    qsort(times, (size_t)repeats, sizeof(double), compare);
+    struct rusage usage;
+    getrusage(RUSAGE_SELF, &usage);
+    printf("%.6f %ld %u\n", times[repeats / 2], usage.ru_maxrss, sum & 1);
+    free(times);
     return 0;
 }
