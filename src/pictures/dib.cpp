@@ -177,8 +177,10 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
         h.height /= 2;
     }
     if (h.width <= 0 || h.height <= 0 || h.width > 0xFFFFFF || h.height > 0xFFFFFF ||
-        h.width * h.height > MaxDibPixels)
+        h.width * h.height > options.maxPixels)
         return std::nullopt;
+    const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
+    if (rle && h.width * h.height > MaxRlePixels) return std::nullopt;
 
     // Colour table. A count larger than the data can hold is a damaged header;
     // entries beyond what the depth can index are skipped.
@@ -218,7 +220,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     const int width = int(h.width);
     const int height = int(h.height);
 
-    if (h.compression == BI_RLE8 || h.compression == BI_RLE4) {
+    if (rle) {
         dib.image = QImage(width, height, QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         dib.image.fill(0);

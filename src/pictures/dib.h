@@ -9,6 +9,12 @@
 
 namespace nubivu {
 
+// The largest picture any reader here accepts, in pixels (1 GB as 32-bit pixels).
+inline constexpr qint64 MaxDibPixels = qint64(1) << 28;
+// Run-length data can claim a picture of any size in a few bytes; such
+// pictures get a smaller ceiling.
+inline constexpr qint64 MaxRlePixels = qint64(1) << 26;
+
 struct Dib {
     // Format_Indexed8 (colour table = palette) for 1, 2, 4 and 8 bits,
     // Format_RGB32 otherwise (or Format_ARGB32 where alpha was asked for).
@@ -28,13 +34,13 @@ struct DibOptions {
     // 32-bit pictures keep their alpha channel (icons); BMP files ignore it as
     // the platform's bitmaps do.
     bool keepAlpha = false;
+    // Pictures larger than this (in pixels) are refused before memory is taken for them.
+    qint64 maxPixels = MaxDibPixels;
 };
 
 // Reads the DIB that starts at the beginning of data (its info header).
 // Returns nothing when the data is damaged, truncated or of a kind not supported.
 std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options = {});
 
-// Pictures larger than this (in pixels) are refused before memory is taken for them.
-inline constexpr qint64 MaxDibPixels = qint64(1) << 28;
 
 } // namespace nubivu

@@ -17,6 +17,9 @@ namespace {
 
 const QByteArray PngSignature = QByteArrayLiteral("\x89PNG\r\n\x1a\n");
 
+// Icons are small; a larger one is a damaged or hostile file.
+constexpr int MaxIconSide = 4096;
+
 struct Entry {
     QByteArrayView data;
     int width = 0;
@@ -43,9 +46,11 @@ bool describe(Entry& e) {
     return true;
 }
 
-QImage decodePng(QByteArrayView data) {
+QImage decodePng(const Entry& e) {
+    if (e.width <= 0 || e.height <= 0 || e.width > MaxIconSide || e.height > MaxIconSide) invalid();
+    const QByteArrayView data = e.data;
     QImage image = QImage::fromData(data, "PNG");
-    if (image.isNull() || qint64(image.width()) * image.height() > MaxDibPixels) invalid();
+    if (image.isNull() || image.width() > MaxIconSide || image.height() > MaxIconSide) invalid();
     return image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
@@ -53,6 +58,7 @@ QImage decodeDib(QByteArrayView data) {
     DibOptions options;
     options.halfHeight = true;
     options.keepAlpha = true;
+    options.maxPixels = qint64(MaxIconSide) * MaxIconSide;
     std::optional<Dib> dib = ReadDib(data, options);
     if (!dib) invalid();
     QImage image = dib->image.convertToFormat(QImage::Format_ARGB32);
@@ -122,7 +128,7 @@ void TIcon::LoadStream(QIODevice& stream) {
     }
     if (!chosen) chosen = first;
     if (!chosen) invalid();
-    QImage image = chosen->data.startsWith(QByteArrayView(PngSignature)) ? decodePng(chosen->data)
+    QImage image = chosen->data.startsWith(QByteArrayView(PngSignature)) ? decodePng(*chosen)
                                                                           : decodeDib(chosen->data);
     image_ = std::move(image);
     data_ = std::move(data);

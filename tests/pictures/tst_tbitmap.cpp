@@ -286,6 +286,11 @@ private Q_SLOTS:
         QTest::newRow("rle without end") << rle("0201");
         QTest::newRow("rle absolute run cut short") << rle("000201");
         QTest::newRow("rle top-down") << rle("0201 0001", -2);
+        QTest::newRow("rle picture of 8193 x 8193 in two bytes") << with([](DibSpec& s) {
+            s.compression = 1;
+            s.width = s.height = 8193;
+            s.bits = QByteArray::fromHex("0001");
+        });
     }
     void damagedFilesFail() {
         QFETCH(QByteArray, file);

@@ -176,6 +176,10 @@ private Q_SLOTS:
             return iconFile({{32, image}});
         }();
         QTest::newRow("damaged PNG") << iconFile({{32, pngImage(32, 0).left(40)}});
+        // Refused from its header, before any memory is taken for it.
+        QTest::newRow("PNG of 5000 x 5000")
+            << iconFile({{0, QByteArray::fromHex("89504e470d0a1a0a0000000d49484452"
+                                                 "0000138800001388080600000000000000")}});
     }
     void notAnIcon() {
         QFETCH(QByteArray, file);
