@@ -1,6 +1,6 @@
 // BMP files from memory: loading must fail cleanly or give a picture that
 // saves and loads back to the same pixels.
-#include "core/errors.h"
+#include "loadfrommemory.h"
 #include "pictures/tbitmap.h"
 
 #include <QBuffer>
@@ -9,15 +9,8 @@
 using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    QBuffer in(&bytes);
-    in.open(QIODevice::ReadOnly);
     TBitmap bitmap;
-    try {
-        bitmap.LoadStream(in);
-    } catch (const ENubivuError&) {
-        return 0;
-    }
+    if (!LoadFromMemory(bitmap, data, size)) return 0;
     QBuffer out;
     out.open(QIODevice::WriteOnly);
     bitmap.SaveStream(out);
