@@ -25,6 +25,7 @@ public:
         for (TSPISearchOption o : options) bits_ |= bit(o);
     }
     constexpr bool Contains(TSPISearchOption o) const { return bits_ & bit(o); }
+    constexpr void Include(TSPISearchOption o) { bits_ |= bit(o); }
     constexpr unsigned Bits() const { return bits_; }
     constexpr bool operator==(const TSPISearchOptions&) const = default;
 

@@ -116,7 +116,7 @@ static void put32(unsigned char *p, uint32_t v)
     p[3] = (unsigned char)(v >> 24);
 }
 
-static int32_t decode(const char *what, const char *source, intptr_t len, uint32_t flag,
+__attribute__((unused)) static int32_t decode(const char *what, const char *source, intptr_t len, uint32_t flag,
                       HLOCAL *pInfo, HLOCAL *pBits, SpiProgressCallback progress, intptr_t data,
                       unsigned seedFlip)
 {
