@@ -2,6 +2,7 @@
 #include "app/nubivuapplication.h"
 #include "app/tfrmnubivumain.h"
 #include "core/errors.h"
+#include "spi/tspibitmap.h"
 #include "ui/errorreport.h"
 
 #include <QGuiApplication>
@@ -17,6 +18,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     NubivuApplication app(argc, argv);
+    // Plug-in formats load as bitmaps from before the first window on, until exit.
+    TSPIBitmapRegistration spiBitmapRegistration;
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
     try {

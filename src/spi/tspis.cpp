@@ -105,7 +105,11 @@ void TSPIs::SearchFolder(const QString& folder, const QString& mask) {
             skipped_.push_back({path, e.message()});
             continue;
         }
-        if (!spi) continue;
+        if (!spi) {
+            // Silent for the plain search; the start-up search names it too.
+            if (SkipFaultyLibraries) skipped_.push_back({path, QString::fromUtf8(msg::SpiCannotLoad).arg(path)});
+            continue;
+        }
 
         TSPI* raw = spi.get();
         try {

@@ -86,9 +86,10 @@ public:
     bool GraphicPreview = false;
     TInSPI* GraphicForcedLoader = nullptr;
 
-    // When set, a library that fails to open as a plug-in (no GetPluginInfo,
-    // or missing an entry point its kind needs) is passed over and noted,
-    // instead of ending the search: one bad file must not stop the program.
+    // When set, a file that fails to open as a plug-in (not loadable, no
+    // GetPluginInfo, or missing an entry point its kind needs) is passed over
+    // and noted, instead of ending the search: one bad file must not stop the
+    // program, and the user learns which file it was.
     bool SkipFaultyLibraries = false;
     const std::vector<TSkippedPlugin>& SkippedPlugins() const { return skipped_; }
 

@@ -246,18 +246,18 @@ private Q_SLOTS:
         const QString a = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
         const QString b = CopyPlugin(QStringLiteral("nubitest_noinfo"), dir.path(), QStringLiteral("b.spi"));
         const QString c = CopyPlugin(QStringLiteral("nubitest_nopicture"), dir.path(), QStringLiteral("c.spi"));
-        WriteFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
+        const QString d = WriteFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
         const QString e = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("e.spi"));
         TSPIs spis;
         spis.SkipFaultyLibraries = true;
         spis.Search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(fileNames(spis), (QStringList{a, e}));
-        // Junk that cannot even be loaded is passed over silently, as always.
-        QCOMPARE(spis.SkippedPlugins().size(), size_t(2));
+        QCOMPARE(spis.SkippedPlugins().size(), size_t(3));
         QCOMPARE(spis.SkippedPlugins()[0].fileName, b);
         QVERIFY(spis.SkippedPlugins()[0].message.startsWith(QStringLiteral("GetPluginInfoは[")));
         QCOMPARE(spis.SkippedPlugins()[1].fileName, c);
         QVERIFY(spis.SkippedPlugins()[1].message.startsWith(QStringLiteral("GetPictureは[")));
+        QCOMPARE(spis.SkippedPlugins()[2].message, d + QStringLiteral(":Susie Pluginがロードできませんでした"));
     }
 
     void searchEvents() {
