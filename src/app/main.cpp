@@ -3,6 +3,7 @@
 #include "app/tfrmnubivumain.h"
 #include "core/errors.h"
 #include "pictures/tjpegimage.h"
+#include "spi/tspibitmap.h"
 #include "ui/errorreport.h"
 
 #include <QGuiApplication>
@@ -19,6 +20,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     NubivuApplication app(argc, argv);
+    // Plug-in formats load as bitmaps from before the first window on, until exit.
+    TSPIBitmapRegistration spiBitmapRegistration;
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
     // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.

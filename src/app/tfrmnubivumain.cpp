@@ -6,9 +6,11 @@
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "slideshow/tfrmoptiondlg.h"
+#include "spi/tspis.h"
 #include "ui/glyphs.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
+#include "ui/skippedpluginsreport.h"
 #include "ui/timage.h"
 #include "ui/uifont.h"
 
@@ -212,7 +214,19 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     DataSaved = true;
     StopRequested = false;
     HelpWindow::SetHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help/"));
+    createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
+}
+
+void TfrmNubivuMain::createPluginManager() {
+    SPIs1 = new TSPIs(this);
+    SPIs1->setObjectName(QStringLiteral("SPIs1"));
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    // A broken library is passed over and named once the window is up.
+    SPIs1->SkipFaultyLibraries = true;
+    SPIs1->AfterLoad();
+    ReportSkippedPluginsWhenShown(*this, *SPIs1);
 }
 
 void TfrmNubivuMain::FormSakusei() {

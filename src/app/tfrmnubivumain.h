@@ -15,6 +15,7 @@ class QPushButton;
 namespace nubivu {
 
 class TImage;
+class TSPIs;
 enum class ScaleKind;
 
 class TfrmNubivuMain : public QMainWindow {
@@ -67,6 +68,9 @@ public:
     QFileDialog OpenDialog1;
     QFileDialog SaveDialog1;
 
+    // The plug-in manager: searches the Susie folder and the program's folder at start.
+    TSPIs* SPIs1 = nullptr;
+
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }
     // The outer size FormSakusei chose.
@@ -90,6 +94,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void FormCreate(int screenWidth);
+    void createPluginManager();
     void FormSakusei();
     // True when the window may close.
     bool FormCloseQuery();
