@@ -95,6 +95,11 @@ typedef struct TiffPlan {
     uint32_t width, height;
     uint16_t bits, photometric;
     int indexed;   /* rows read as they are, into a 1, 4 or 8-bit picture */
+    int floating;  /* grey samples are IEEE numbers from 0 (black) to 1 */
+    int grey_alpha; /* 8-bit grey and alpha, read here: libtiff's RGBA reader
+                       loses the alpha plane of separate planes */
+    int associated; /* the alpha premultiplies the grey */
+    int separate;
     int bit_count;
 } TiffPlan;
 
@@ -113,14 +118,33 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     const int has_photometric = TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &plan->photometric);
-    const int plain_samples = samples == 1 && format == SAMPLEFORMAT_UINT && !TIFFIsTiled(tif) &&
+    const int plain_samples = samples == 1 && !TIFFIsTiled(tif) &&
                               compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG;
-    if (has_photometric && plain_samples &&
-        (((plan->photometric == PHOTOMETRIC_MINISBLACK ||
-           plan->photometric == PHOTOMETRIC_MINISWHITE) &&
+    const int grey = has_photometric && (plan->photometric == PHOTOMETRIC_MINISBLACK ||
+                                         plan->photometric == PHOTOMETRIC_MINISWHITE);
+    uint16_t extra_count = 0, *extra = NULL, planar = PLANARCONFIG_CONTIG;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
+    if (grey && samples == 2 && plan->bits == 8 && format == SAMPLEFORMAT_UINT && !TIFFIsTiled(tif) &&
+        compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG &&
+        TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) && extra_count == 1 &&
+        extra[0] != EXTRASAMPLE_UNSPECIFIED) {
+        plan->grey_alpha = 1;
+        plan->associated = extra[0] == EXTRASAMPLE_ASSOCALPHA;
+        plan->separate = planar == PLANARCONFIG_SEPARATE;
+        plan->bit_count = 32;
+        return SPI_ALL_RIGHT;
+    }
+    if (plain_samples && grey && format == SAMPLEFORMAT_IEEEFP &&
+        (plan->bits == 32 || plan->bits == 64)) {
+        plan->indexed = plan->floating = 1;
+        plan->bit_count = 8;
+        return SPI_ALL_RIGHT;
+    }
+    if (plain_samples && format == SAMPLEFORMAT_UINT &&
+        ((grey &&
           (plan->bits == 1 || plan->bits == 2 || plan->bits == 4 || plan->bits == 8 ||
            plan->bits == 16)) ||
-         (plan->photometric == PHOTOMETRIC_PALETTE &&
+         (has_photometric && plan->photometric == PHOTOMETRIC_PALETTE &&
           (plan->bits == 1 || plan->bits == 2 || plan->bits == 4 || plan->bits == 8)))) {
         plan->indexed = 1;
         plan->bit_count = plan->bits == 1 ? 1 : plan->bits <= 4 ? 4 : 8;
@@ -157,6 +181,22 @@ static void tiffColorMap(TIFF *tif, const TiffPlan *plan, SpiImage *image)
                          (uint8_t)(blue[i] >> shift));
 }
 
+static void tiffStoreFloats(const uint8_t *line, uint8_t *row, uint32_t width, int bits)
+{
+    for (uint32_t x = 0; x < width; ++x) {
+        double v;
+        if (bits == 64) {
+            memcpy(&v, line + (size_t)x * 8, 8);
+        } else {
+            float f;
+            memcpy(&f, line + (size_t)x * 4, 4);
+            v = f;
+        }
+        /* NaN fails both tests and ends up black. */
+        row[x] = (uint8_t)(v >= 1.0 ? 255 : v > 0.0 ? v * 255.0 + 0.5 : 0);
+    }
+}
+
 static int tiffReadIndexed(TIFF *tif, const TiffPlan *plan, SpiImage *image, SpiProgress *progress)
 {
     tiffColorMap(tif, plan, image);
@@ -173,7 +213,9 @@ static int tiffReadIndexed(TIFF *tif, const TiffPlan *plan, SpiImage *image, Spi
             break;
         }
         uint8_t *row = spiImageRow(image, (int32_t)y);
-        switch (plan->bits) {
+        if (plan->floating) {
+            tiffStoreFloats(line, row, plan->width, plan->bits);
+        } else switch (plan->bits) {
         case 2:
             for (uint32_t x = 0; x < plan->width; ++x)
                 spiPutIndex(row, 4, (int32_t)x, (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u);
@@ -195,6 +237,54 @@ static int tiffReadIndexed(TIFF *tif, const TiffPlan *plan, SpiImage *image, Spi
     return result;
 }
 
+static uint8_t tiffStraight(unsigned v, unsigned a)
+{
+    return (uint8_t)(a == 0 ? 0 : v >= a ? 255 : (v * 255 + a / 2) / a);
+}
+
+static int tiffReadGreyAlpha(TIFF *tif, const TiffPlan *plan, SpiImage *image,
+                             SpiProgress *progress)
+{
+    const tmsize_t line_size = TIFFScanlineSize(tif);
+    const size_t needed = plan->separate ? plan->width : (size_t)plan->width * 2;
+    if (line_size <= 0 || (size_t)line_size < needed)
+        return SPI_BROKEN_DATA;
+    uint8_t *grey = malloc((size_t)line_size * 2);
+    if (!grey)
+        return SPI_NO_MEMORY;
+    uint8_t *alpha = grey + line_size;
+    int result = spiProgressStart(progress, (int32_t)plan->height) ? SPI_ABORT : SPI_ALL_RIGHT;
+    /* Separate planes are stored one after the other, so all grey rows come
+     * first; the alpha plane is read in a second pass. */
+    for (int pass = 0; pass < (plan->separate ? 2 : 1) && result == SPI_ALL_RIGHT; ++pass) {
+        for (uint32_t y = 0; y < plan->height && result == SPI_ALL_RIGHT; ++y) {
+            if (TIFFReadScanline(tif, pass ? alpha : grey, y, (uint16_t)pass) < 0) {
+                result = SPI_BROKEN_DATA;
+                break;
+            }
+            uint8_t *row = spiImageRow(image, (int32_t)y);
+            for (uint32_t x = 0; x < plan->width; ++x, row += 4) {
+                if (plan->separate && pass == 0) {
+                    row[0] = grey[x];
+                    continue;
+                }
+                const unsigned g = plan->separate ? row[0] : grey[2 * x];
+                const unsigned a = plan->separate ? alpha[x] : grey[2 * x + 1];
+                uint8_t v = plan->associated ? tiffStraight(g, a) : (uint8_t)g;
+                if (plan->photometric == PHOTOMETRIC_MINISWHITE)
+                    v = (uint8_t)(255 - v);
+                row[0] = row[1] = row[2] = v;
+                row[3] = (uint8_t)a;
+            }
+            const int32_t done = (int32_t)((pass * plan->height + y + 1) / (plan->separate ? 2 : 1));
+            if (spiProgressStep(progress, done))
+                result = SPI_ABORT;
+        }
+    }
+    free(grey);
+    return result;
+}
+
 /* The picture keeps straight alpha; libtiff premultiplies colour pictures
  * with unassociated alpha, and associated alpha comes so from the file. */
 static void tiffStoreRgba(const uint32_t *src, uint8_t *row, uint32_t width, int bit_count,
@@ -210,9 +300,9 @@ static void tiffStoreRgba(const uint32_t *src, uint8_t *row, uint32_t width, int
         }
         const uint32_t a = TIFFGetA(p);
         if (premultiplied && a != 0 && a != 255) {
-            r = r >= a ? 255 : (r * 255 + a / 2) / a;
-            g = g >= a ? 255 : (g * 255 + a / 2) / a;
-            b = b >= a ? 255 : (b * 255 + a / 2) / a;
+            r = tiffStraight(r, a);
+            g = tiffStraight(g, a);
+            b = tiffStraight(b, a);
         }
         row[0] = (uint8_t)b, row[1] = (uint8_t)g, row[2] = (uint8_t)r, row[3] = (uint8_t)a;
         row += 4;
@@ -282,8 +372,9 @@ static int tiffDecodeOrInfo(const uint8_t *data, size_t size, SpiPictureInfo *in
     } else if (result == SPI_ALL_RIGHT) {
         result = spiImageAllocate(image, plan.width, plan.height, plan.bit_count);
         if (result == SPI_ALL_RIGHT)
-            result = plan.indexed ? tiffReadIndexed(tif, &plan, image, progress)
-                                  : tiffReadRgba(tif, &rgba, &plan, image, progress);
+            result = plan.grey_alpha ? tiffReadGreyAlpha(tif, &plan, image, progress)
+                     : plan.indexed  ? tiffReadIndexed(tif, &plan, image, progress)
+                                     : tiffReadRgba(tif, &rgba, &plan, image, progress);
     }
     if (rgba_open)
         TIFFRGBAImageEnd(&rgba);

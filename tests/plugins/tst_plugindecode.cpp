@@ -61,6 +61,7 @@ private Q_SLOTS:
         QTest::newRow("rgb 8") << PngSpec{rgb, 8} << 24 << 0;
         QTest::newRow("rgb 16") << PngSpec{rgb, 16} << 24 << 1;
         QTest::newRow("rgb 8 transparent") << PngSpec{rgb, 8, false, true} << 32 << 0;
+        QTest::newRow("rgb 16 transparent") << PngSpec{rgb, 16, false, true} << 32 << 1;
         QTest::newRow("grey alpha 8") << PngSpec{ga, 8} << 32 << 0;
         QTest::newRow("grey alpha 16") << PngSpec{ga, 16} << 32 << 1;
         QTest::newRow("rgba 8") << PngSpec{rgba, 8} << 32 << 0;
@@ -142,6 +143,8 @@ private Q_SLOTS:
         s = TiffSpec{PHOTOMETRIC_MINISBLACK, 8, 2, none};
         s.alpha = true;
         QTest::newRow("grey with alpha") << s << 32 << 1;
+        s.separate = true;
+        QTest::newRow("grey with alpha, planes") << s << 32 << 1;
         QTest::newRow("cmyk 8") << TiffSpec{PHOTOMETRIC_SEPARATED, 8, 4, none} << 24 << 1;
         QTest::newRow("ycbcr, jpeg") << TiffSpec{PHOTOMETRIC_YCBCR, 8, 3, COMPRESSION_JPEG} << 24 << 24;
         s = TiffSpec{PHOTOMETRIC_PALETTE, 8, 1, lzw};
