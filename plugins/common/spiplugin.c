@@ -43,6 +43,19 @@ int spiImageAllocate(SpiImage *image, int64_t width, int64_t height, int bit_cou
     return SPI_ALL_RIGHT;
 }
 
+int spiImageBegin(SpiPictureInfo *info, SpiImage *image, int64_t width, int64_t height,
+                  int bit_count)
+{
+    if (!info)
+        return spiImageAllocate(image, width, height, bit_count);
+    if (width <= 0 || height <= 0 || width > SPI_MAX_SIDE || height > SPI_MAX_SIDE)
+        return SPI_BROKEN_DATA;
+    info->width = (int32_t)width;
+    info->height = (int32_t)height;
+    info->color_depth = (int16_t)bit_count;
+    return SPI_ALL_RIGHT;
+}
+
 uint8_t *spiImageRow(const SpiImage *image, int32_t y)
 {
     return image->bits + (size_t)(image->height - 1 - y) * image->stride;
@@ -92,6 +105,12 @@ void spiPutIndex(uint8_t *row, int bit_count, int32_t x, unsigned v)
         row[x] = (uint8_t)v;
         break;
     }
+}
+
+void spiWiden2To4(const uint8_t *src, uint8_t *dst, uint32_t width)
+{
+    for (uint32_t x = 0; x < width; ++x)
+        spiPutIndex(dst, 4, (int32_t)x, (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u);
 }
 
 static void imageRelease(SpiImage *image)
@@ -300,7 +319,7 @@ int32_t GetPictureInfo(const char *source, intptr_t len, uint32_t flag, SpiPictu
     int result = sourceOpen(&src, source, len, flag);
     if (result != SPI_ALL_RIGHT)
         return result;
-    result = spiFormat.probe(src.data, src.size) ? spiFormat.info(src.data, src.size, info)
+    result = spiFormat.probe(src.data, src.size) ? spiFormat.read(src.data, src.size, info, NULL, NULL)
                                                  : SPI_UNKNOWN_FORMAT;
     sourceClose(&src);
     return result;
@@ -321,7 +340,7 @@ int32_t GetPicture(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitm
     memset(&image, 0, sizeof image);
     SpiProgress progress = {callback, data, 0, 0, 0};
     result = spiFormat.probe(src.data, src.size)
-                 ? spiFormat.decode(src.data, src.size, &image, &progress)
+                 ? spiFormat.read(src.data, src.size, NULL, &image, &progress)
                  : SPI_UNKNOWN_FORMAT;
     if (result == SPI_ALL_RIGHT && !image.bits_handle)
         result = SPI_OTHER_ERROR;

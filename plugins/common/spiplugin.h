@@ -50,11 +50,11 @@ typedef struct SpiFormat {
     void (*library_version)(char *buf, size_t size);
     /* Non-zero when the head bytes carry the format's signature. */
     int (*probe)(const uint8_t *head, size_t size);
-    /* Size and the bit count GetPicture would deliver; SPI_* result. */
-    int (*info)(const uint8_t *data, size_t size, SpiPictureInfo *info);
-    /* Decodes into image (allocated with spiImageAllocate); SPI_* result.
-     * On failure the caller frees whatever image holds. */
-    int (*decode)(const uint8_t *data, size_t size, SpiImage *image, SpiProgress *progress);
+    /* With info: fills in the size and the bit count decoding would deliver.
+     * Otherwise decodes into image (allocated with spiImageAllocate); on
+     * failure the caller frees whatever image holds. SPI_* result. */
+    int (*read)(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                SpiProgress *progress);
 } SpiFormat;
 
 extern const SpiFormat spiFormat;
@@ -62,6 +62,10 @@ extern const SpiFormat spiFormat;
 /* Allocates the pixel block (zeroed, so anything a damaged picture leaves out
  * is black or transparent) after checking the size limits. SPI_* result. */
 int spiImageAllocate(SpiImage *image, int64_t width, int64_t height, int bit_count);
+/* Once a decoder knows the picture's size and delivered bit count: answers
+ * them into info (GetPictureInfo) or, without info, allocates image. */
+int spiImageBegin(SpiPictureInfo *info, SpiImage *image, int64_t width, int64_t height,
+                  int bit_count);
 /* Address of picture row y counted from the top. */
 uint8_t *spiImageRow(const SpiImage *image, int32_t y);
 /* A grey ramp of 2^depth entries (inverted: white first). */
@@ -69,6 +73,8 @@ void spiImageGrayPalette(SpiImage *image, int depth, int inverted);
 void spiImageSetColor(SpiImage *image, int index, uint8_t red, uint8_t green, uint8_t blue);
 /* The bit count a palette of `entries` colours is delivered in: 1, 4 or 8. */
 int spiPaletteBitCount(int entries);
+/* Widens a row of 2-bit indices to 4 bits (hosts know no 2-bit DIB). */
+void spiWiden2To4(const uint8_t *src, uint8_t *dst, uint32_t width);
 /* Stores index v at column x of a 1, 4 or 8-bit row. */
 void spiPutIndex(uint8_t *row, int bit_count, int32_t x, unsigned v);
 

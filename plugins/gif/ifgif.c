@@ -13,7 +13,7 @@ typedef struct GifSource {
     size_t pos;
 } GifSource;
 
-static int gifRead(GifFileType *gif, GifByteType *out, int n)
+static int gifSupply(GifFileType *gif, GifByteType *out, int n)
 {
     GifSource *src = gif->UserData;
     size_t want = n > 0 ? (size_t)n : 0;
@@ -164,37 +164,22 @@ static int gifPaint(GifFileType *gif, const GifFrame *frame, SpiImage *image, Sp
     return result;
 }
 
-static int gifDecodeOrInfo(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
-                           SpiProgress *progress)
+static int gifRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                   SpiProgress *progress)
 {
     GifSource src = {data, size, 0};
     int error = 0;
-    GifFileType *gif = DGifOpen(&src, gifRead, &error);
+    GifFileType *gif = DGifOpen(&src, gifSupply, &error);
     if (!gif)
         return gifResult(error);
     GifFrame frame;
     int result = gifFirstFrame(gif, &frame);
-    if (result == SPI_ALL_RIGHT && info) {
-        info->width = frame.canvas_width;
-        info->height = frame.canvas_height;
-        info->color_depth = (int16_t)frame.bit_count;
-    } else if (result == SPI_ALL_RIGHT) {
-        result = spiImageAllocate(image, frame.canvas_width, frame.canvas_height, frame.bit_count);
-        if (result == SPI_ALL_RIGHT)
-            result = gifPaint(gif, &frame, image, progress);
-    }
+    if (result == SPI_ALL_RIGHT)
+        result = spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);
+    if (result == SPI_ALL_RIGHT && !info)
+        result = gifPaint(gif, &frame, image, progress);
     DGifCloseFile(gif, &error);
     return result;
-}
-
-static int gifInfo(const uint8_t *data, size_t size, SpiPictureInfo *info)
-{
-    return gifDecodeOrInfo(data, size, info, NULL, NULL);
-}
-
-static int gifDecode(const uint8_t *data, size_t size, SpiImage *image, SpiProgress *progress)
-{
-    return gifDecodeOrInfo(data, size, NULL, image, progress);
 }
 
 static int gifProbe(const uint8_t *head, size_t size)
@@ -209,5 +194,5 @@ static void gifVersion(char *buf, size_t size)
 }
 
 const SpiFormat spiFormat = {
-    "Nubivu GIF plug-in", "*.gif", "GIF", gifVersion, gifProbe, gifInfo, gifDecode,
+    "Nubivu GIF plug-in", "*.gif", "GIF", gifVersion, gifProbe, gifRead,
 };

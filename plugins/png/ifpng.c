@@ -26,7 +26,7 @@ static void pngWarning(png_structp png, png_const_charp message)
     (void)png, (void)message;
 }
 
-static void pngRead(png_structp png, png_bytep out, size_t n)
+static void pngSupply(png_structp png, png_bytep out, size_t n)
 {
     PngJob *job = png_get_io_ptr(png);
     if (n > job->size - job->pos)
@@ -81,23 +81,17 @@ static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgres
 {
     if (setjmp(png_jmpbuf(job->png)))
         return SPI_BROKEN_DATA;
-    png_set_read_fn(job->png, job, pngRead);
+    png_set_read_fn(job->png, job, pngSupply);
     png_set_user_limits(job->png, SPI_MAX_SIDE, SPI_MAX_SIDE);
     png_read_info(job->png, job->info);
     int bit_count = 0;
     const int widen = pngPlan(job, &bit_count);
     const png_uint_32 width = png_get_image_width(job->png, job->info);
     const png_uint_32 height = png_get_image_height(job->png, job->info);
-    if (info) {
-        info->width = (int32_t)width;
-        info->height = (int32_t)height;
-        info->color_depth = (int16_t)bit_count;
-        return SPI_ALL_RIGHT;
-    }
     const int passes = png_set_interlace_handling(job->png);
     png_read_update_info(job->png, job->info);
-    int result = spiImageAllocate(image, width, height, bit_count);
-    if (result != SPI_ALL_RIGHT)
+    int result = spiImageBegin(info, image, width, height, bit_count);
+    if (result != SPI_ALL_RIGHT || info)
         return result;
     if (bit_count <= 8)
         pngPalette(job, image);
@@ -122,18 +116,14 @@ static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgres
         }
     }
     if (widen) {
-        for (png_uint_32 y = 0; y < height; ++y) {
-            const uint8_t *src = job->scratch + (size_t)y * rowbytes;
-            uint8_t *dst = spiImageRow(image, (int32_t)y);
-            for (png_uint_32 x = 0; x < width; ++x)
-                spiPutIndex(dst, 4, (int32_t)x, (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u);
-        }
+        for (png_uint_32 y = 0; y < height; ++y)
+            spiWiden2To4(job->scratch + (size_t)y * rowbytes, spiImageRow(image, (int32_t)y), width);
     }
     return SPI_ALL_RIGHT;
 }
 
-static int pngDecodeOrInfo(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
-                           SpiProgress *progress)
+static int pngRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                   SpiProgress *progress)
 {
     PngJob job;
     memset(&job, 0, sizeof job);
@@ -149,16 +139,6 @@ static int pngDecodeOrInfo(const uint8_t *data, size_t size, SpiPictureInfo *inf
     return result;
 }
 
-static int pngInfo(const uint8_t *data, size_t size, SpiPictureInfo *info)
-{
-    return pngDecodeOrInfo(data, size, info, NULL, NULL);
-}
-
-static int pngDecode(const uint8_t *data, size_t size, SpiImage *image, SpiProgress *progress)
-{
-    return pngDecodeOrInfo(data, size, NULL, image, progress);
-}
-
 static int pngProbe(const uint8_t *head, size_t size)
 {
     return size >= 8 && png_sig_cmp(head, 0, 8) == 0;
@@ -170,5 +150,5 @@ static void pngVersion(char *buf, size_t size)
 }
 
 const SpiFormat spiFormat = {
-    "Nubivu PNG plug-in", "*.png", "PNG", pngVersion, pngProbe, pngInfo, pngDecode,
+    "Nubivu PNG plug-in", "*.png", "PNG", pngVersion, pngProbe, pngRead,
 };

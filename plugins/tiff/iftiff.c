@@ -16,7 +16,7 @@ typedef struct TiffSource {
     uint64_t pos;
 } TiffSource;
 
-static tmsize_t tiffRead(thandle_t handle, void *out, tmsize_t n)
+static tmsize_t tiffSupply(thandle_t handle, void *out, tmsize_t n)
 {
     TiffSource *src = handle;
     if (n <= 0 || src->pos >= src->size)
@@ -85,7 +85,7 @@ static TIFF *tiffOpen(TiffSource *src)
     TIFFOpenOptionsSetErrorHandlerExtR(options, tiffQuiet, NULL);
     TIFFOpenOptionsSetWarningHandlerExtR(options, tiffQuiet, NULL);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, (tmsize_t)SPI_MAX_BYTES);
-    TIFF *tif = TIFFClientOpenExt("picture", "r", src, tiffRead, tiffWrite, tiffSeek, tiffClose,
+    TIFF *tif = TIFFClientOpenExt("picture", "r", src, tiffSupply, tiffWrite, tiffSeek, tiffClose,
                                   tiffSize, tiffMap, tiffUnmap, options);
     TIFFOpenOptionsFree(options);
     return tif;
@@ -217,8 +217,7 @@ static int tiffReadIndexed(TIFF *tif, const TiffPlan *plan, SpiImage *image, Spi
             tiffStoreFloats(line, row, plan->width, plan->bits);
         } else switch (plan->bits) {
         case 2:
-            for (uint32_t x = 0; x < plan->width; ++x)
-                spiPutIndex(row, 4, (int32_t)x, (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u);
+            spiWiden2To4(line, row, plan->width);
             break;
         case 16: {
             const uint16_t *wide = (const uint16_t *)(void *)line;
@@ -354,8 +353,8 @@ static int tiffReadRgba(TIFF *tif, TIFFRGBAImage *rgba, const TiffPlan *plan, Sp
     return result;
 }
 
-static int tiffDecodeOrInfo(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
-                            SpiProgress *progress)
+static int tiffRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                    SpiProgress *progress)
 {
     TiffSource src = {data, size, 0};
     TIFF *tif = tiffOpen(&src);
@@ -365,31 +364,16 @@ static int tiffDecodeOrInfo(const uint8_t *data, size_t size, SpiPictureInfo *in
     TIFFRGBAImage rgba;
     int rgba_open = 0;
     int result = tiffPlan(tif, &plan, &rgba, &rgba_open);
-    if (result == SPI_ALL_RIGHT && info) {
-        info->width = (int32_t)plan.width;
-        info->height = (int32_t)plan.height;
-        info->color_depth = (int16_t)plan.bit_count;
-    } else if (result == SPI_ALL_RIGHT) {
-        result = spiImageAllocate(image, plan.width, plan.height, plan.bit_count);
-        if (result == SPI_ALL_RIGHT)
-            result = plan.grey_alpha ? tiffReadGreyAlpha(tif, &plan, image, progress)
-                     : plan.indexed  ? tiffReadIndexed(tif, &plan, image, progress)
-                                     : tiffReadRgba(tif, &rgba, &plan, image, progress);
-    }
+    if (result == SPI_ALL_RIGHT)
+        result = spiImageBegin(info, image, plan.width, plan.height, plan.bit_count);
+    if (result == SPI_ALL_RIGHT && !info)
+        result = plan.grey_alpha ? tiffReadGreyAlpha(tif, &plan, image, progress)
+                 : plan.indexed  ? tiffReadIndexed(tif, &plan, image, progress)
+                                 : tiffReadRgba(tif, &rgba, &plan, image, progress);
     if (rgba_open)
         TIFFRGBAImageEnd(&rgba);
     TIFFClose(tif);
     return result;
-}
-
-static int tiffInfo(const uint8_t *data, size_t size, SpiPictureInfo *info)
-{
-    return tiffDecodeOrInfo(data, size, info, NULL, NULL);
-}
-
-static int tiffDecode(const uint8_t *data, size_t size, SpiImage *image, SpiProgress *progress)
-{
-    return tiffDecodeOrInfo(data, size, NULL, image, progress);
 }
 
 static int tiffProbe(const uint8_t *head, size_t size)
@@ -416,5 +400,5 @@ static void tiffVersion(char *buf, size_t size)
 }
 
 const SpiFormat spiFormat = {
-    "Nubivu TIFF plug-in", "*.tif;*.tiff", "TIFF", tiffVersion, tiffProbe, tiffInfo, tiffDecode,
+    "Nubivu TIFF plug-in", "*.tif;*.tiff", "TIFF", tiffVersion, tiffProbe, tiffRead,
 };

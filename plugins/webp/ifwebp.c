@@ -99,25 +99,14 @@ static int webpPaint(const WebpFrame *frame, SpiImage *image, SpiProgress *progr
     return result;
 }
 
-static int webpInfo(const uint8_t *data, size_t size, SpiPictureInfo *info)
-{
-    WebpFrame frame;
-    const int result = webpFirstFrame(data, size, &frame);
-    if (result == SPI_ALL_RIGHT) {
-        info->width = frame.canvas_width;
-        info->height = frame.canvas_height;
-        info->color_depth = (int16_t)frame.bit_count;
-    }
-    return result;
-}
-
-static int webpDecode(const uint8_t *data, size_t size, SpiImage *image, SpiProgress *progress)
+static int webpRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                    SpiProgress *progress)
 {
     WebpFrame frame;
     int result = webpFirstFrame(data, size, &frame);
     if (result == SPI_ALL_RIGHT)
-        result = spiImageAllocate(image, frame.canvas_width, frame.canvas_height, frame.bit_count);
-    if (result == SPI_ALL_RIGHT)
+        result = spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);
+    if (result == SPI_ALL_RIGHT && !info)
         result = webpPaint(&frame, image, progress);
     return result;
 }
@@ -135,5 +124,5 @@ static void webpVersion(char *buf, size_t size)
 }
 
 const SpiFormat spiFormat = {
-    "Nubivu WebP plug-in", "*.webp", "WebP", webpVersion, webpProbe, webpInfo, webpDecode,
+    "Nubivu WebP plug-in", "*.webp", "WebP", webpVersion, webpProbe, webpRead,
 };
