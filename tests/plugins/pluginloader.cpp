@@ -35,7 +35,8 @@ PluginLoader::PluginLoader(const QString& name) {
     isSupported = resolve<SpiIsSupportedFn>(handle, "IsSupported");
     getPictureInfo = resolve<SpiGetPictureInfoFn>(handle, "GetPictureInfo");
     getPicture = resolve<SpiGetPictureFn>(handle, "GetPicture");
-    if (!getPluginInfo || !isSupported || !getPictureInfo || !getPicture) {
+    getPreview = resolve<SpiGetPreviewFn>(handle, "GetPreview");
+    if (!getPluginInfo || !isSupported || !getPictureInfo || !getPicture || !getPreview) {
         error = QStringLiteral("missing entry point in ") + name;
         dlclose(handle);
         handle = nullptr;
@@ -76,6 +77,16 @@ Decoded PluginLoader::Decode(const QByteArray& data,
 Decoded PluginLoader::DecodeFile(const QString& path, qintptr offset) const {
     const QByteArray name = QFile::encodeName(path);
     return Run(name.constData(), offset, SPI_SOURCE_FILE, nullptr);
+}
+
+int PluginLoader::Preview(const QByteArray& data) const {
+    HLOCAL info = nullptr, bits = nullptr;
+    const int result = getPreview(data.constData(), data.size(), SPI_SOURCE_MEMORY, &info, &bits, nullptr, 0);
+    if (result == SPI_ALL_RIGHT) {
+        LocalFree(info);
+        LocalFree(bits);
+    }
+    return result;
 }
 
 Decoded PluginLoader::Run(const char* source, intptr_t len, uint32_t flag,

@@ -32,6 +32,7 @@ public:
     int Info(const QByteArray& data, SpiPictureInfo& info) const;
     Decoded Decode(const QByteArray& data) const; // from memory
     Decoded DecodeFile(const QString& path, qintptr offset) const;
+    int Preview(const QByteArray& data) const; // GetPreview's answer; no handles expected
     // Calls `progress(done, total)` for every callback; its answer goes back.
     Decoded Decode(const QByteArray& data, const std::function<int(int, int)>& progress) const;
 
@@ -45,6 +46,7 @@ private:
     SpiIsSupportedFn isSupported = nullptr;
     SpiGetPictureInfoFn getPictureInfo = nullptr;
     SpiGetPictureFn getPicture = nullptr;
+    SpiGetPreviewFn getPreview = nullptr;
 };
 
 // The picture a BITMAPINFO block and its pixel block describe, or a null image

@@ -58,6 +58,8 @@ private Q_SLOTS:
         QCOMPARE(loader.Text(3), description);
         QVERIFY(loader.Text(4).isEmpty());
         QVERIFY(loader.Text(-1).isEmpty());
+        // No preview of its own: the host then decodes the whole picture.
+        QCOMPARE(loader.Preview(sample(plugin)), SPI_NO_FUNCTION);
     }
 
     void claimsOnlyItsOwnSignature_data() { addPlugins(); }
