@@ -26,6 +26,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace nubivu {
 
@@ -262,12 +263,16 @@ void TfrmNubivuMain::applyOuterSize() {
 
 bool TfrmNubivuMain::event(QEvent* e) {
     switch (e->type()) {
-    case QEvent::Show: {
-        // Centre on the screen once shown, when the frame is known.
-        const bool result = QMainWindow::event(e);
-        CentreOnScreen(*this);
-        return result;
-    }
+    case QEvent::Show:
+        if (!placedOnScreen_) {
+            placedOnScreen_ = true;
+            // The window manager reports its frame only after the first show.
+            QTimer::singleShot(0, this, [this] {
+                applyOuterSize();
+                CentreOnScreen(*this);
+            });
+        }
+        break;
     case QEvent::WindowActivate: FormActivate(); break;
     default: break;
     }
