@@ -2,9 +2,11 @@
 #include "app/nubivuapplication.h"
 #include "app/tfrmnubivumain.h"
 #include "core/errors.h"
+#include "pictures/tjpegimage.h"
 #include "ui/errorreport.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 
 using namespace nubivu;
@@ -19,6 +21,10 @@ int main(int argc, char** argv) {
     NubivuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
+    // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
+    RegisterJpegFormat();
     try {
         CreateForms();
     } catch (const ENubivuError& e) {
@@ -29,5 +35,6 @@ int main(int argc, char** argv) {
     frmNubivuMain->show();
     const int result = QApplication::exec();
     DestroyForms();
+    UnregisterJpegFormat();
     return result;
 }
