@@ -22,7 +22,7 @@ void CreateForms(int screenWidth) {
     frmDataEdit = new TfrmDataEdit();
     frmKansokuti = new TfrmKansokuti();
     frmNubivuAbort = new TfrmNubivuAbort();
-    frmOptionDlg = new TfrmOptionDlg();
+    frmOptionDlg = new TfrmOptionDlg(frmNubivuMain);
 }
 
 template <class T> static void destroy(T*& form) {

@@ -5,12 +5,16 @@
 #include "app/tfrmnubivuabort.h"
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
+#include "sitephotos/tfrmkansokuti.h"
+#include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
+#include "slideshow/titleeditor.h"
 #include "ui/glyphs.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
 #include "ui/timage.h"
 #include "ui/uifont.h"
+#include "ui/windowframe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -44,6 +48,22 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
     buildControls();
     buildMenu();
     buildDialogs();
+    SlideShowControls controls;
+    controls.window = this;
+    controls.panes = {ImgKumo, ImgNubivuzu, ImgAme};
+    controls.fileNames = {lblKUMO, lblNUBIVUZU, lblAME};
+    controls.rowNumber = Label4;
+    controls.rowCount = Label6;
+    controls.play = BitBtnSaisei;
+    controls.stepForward = BitBtnKomaOkuri;
+    controls.stop = BitBtnTeisi;
+    controls.stepBack = BitBtnKomaModosi;
+    controls.back = BitBtnModoru;
+    controls.skyPhotos = BitBtnKansokuti;
+    controls.quit = BitBtnSyuryo;
+    controls.edit = Edit1;
+    slideShow_ = new SlideShow(
+        controls, [] { return frmDataEdit ? &frmDataEdit->List() : nullptr; }, this);
     FormCreate(screenWidth);
 }
 
@@ -112,6 +132,12 @@ void TfrmNubivuMain::buildControls() {
     BitBtnKomaModosi->setIcon(ButtonGlyph(Glyph::StepBack));
     BitBtnModoru->setIcon(ButtonGlyph(Glyph::Return));
     connect(BitBtnSyuryo, &QPushButton::clicked, this, &TfrmNubivuMain::mnCloseClick);
+    connect(BitBtnSaisei, &QPushButton::clicked, this, &TfrmNubivuMain::BitBtnSaiseiClick);
+    connect(BitBtnTeisi, &QPushButton::clicked, this, &TfrmNubivuMain::BitBtnTeisiClick);
+    connect(BitBtnKomaOkuri, &QPushButton::clicked, this, &TfrmNubivuMain::BitBtnKomaOkuriClick);
+    connect(BitBtnKomaModosi, &QPushButton::clicked, this, &TfrmNubivuMain::BitBtnKomaModosiClick);
+    connect(BitBtnModoru, &QPushButton::clicked, this, &TfrmNubivuMain::BitBtnModoruClick);
+    connect(BitBtnKansokuti, &QPushButton::clicked, this, &TfrmNubivuMain::BitBtnKansokutiClick);
 
     auto edit = [&](const char* name, int left) {
         auto* e = place(new QLineEdit(client_), name, {left, 184, 80, 20}, ScaleKind::KeepHeight);
@@ -126,6 +152,10 @@ void TfrmNubivuMain::buildControls() {
                         BitBtnModoru, BitBtnKansokuti, BitBtnSyuryo, edtKumoTitle,
                         edtNubivuzuTitle, edtAmetitle};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+
+    new TitleEditor(lblKumotitle, edtKumoTitle, this);
+    new TitleEditor(lblNubivuzuTitle, edtNubivuzuTitle, this);
+    new TitleEditor(lblAmeTitle, edtAmetitle, this);
 }
 
 void TfrmNubivuMain::buildMenu() {
@@ -224,13 +254,7 @@ void TfrmNubivuMain::FormSakusei() {
 void TfrmNubivuMain::applyOuterSize() {
     // The outer size is the frame's; the window manager's frame, once known,
     // comes off it, and the menu bar lives inside what is left.
-    const QMargins frame = (frameGeometry().size() - geometry().size()).isValid()
-                               ? QMargins(geometry().left() - frameGeometry().left(),
-                                          geometry().top() - frameGeometry().top(),
-                                          frameGeometry().right() - geometry().right(),
-                                          frameGeometry().bottom() - geometry().bottom())
-                               : QMargins();
-    clientSize_ = outerSize_.shrunkBy(frame);
+    clientSize_ = ClientSizeWithin(*this, outerSize_);
     setFixedSize(clientSize_);
     // The bevel is aligned to the top: it spans the client width.
     Bevel1->setGeometry(0, 0, clientSize_.width(), Bevel1->height());
@@ -241,16 +265,10 @@ bool TfrmNubivuMain::event(QEvent* e) {
     case QEvent::Show: {
         // Centre on the screen once shown, when the frame is known.
         const bool result = QMainWindow::event(e);
-        if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        CentreOnScreen(*this);
         return result;
     }
-    case QEvent::WindowActivate:
-        if (frmDataEdit) Edit1->setEnabled(frmDataEdit->List().RowCount() >= 3);
-        break;
+    case QEvent::WindowActivate: FormActivate(); break;
     default: break;
     }
     return QMainWindow::event(e);
@@ -294,6 +312,18 @@ void TfrmNubivuMain::Edit1Click() {
 
 void TfrmNubivuMain::N2Click() {
     if (frmOptionDlg) frmOptionDlg->show();
+}
+
+void TfrmNubivuMain::FormActivate() { slideShow_->FormActivate(); }
+void TfrmNubivuMain::GazoHyoji() { slideShow_->GazoHyoji(); }
+void TfrmNubivuMain::BitBtnSaiseiClick() { slideShow_->Play(); }
+void TfrmNubivuMain::BitBtnTeisiClick() { slideShow_->Stop(); }
+void TfrmNubivuMain::BitBtnKomaOkuriClick() { slideShow_->StepForward(); }
+void TfrmNubivuMain::BitBtnKomaModosiClick() { slideShow_->StepBack(); }
+void TfrmNubivuMain::BitBtnModoruClick() { slideShow_->Return(); }
+
+void TfrmNubivuMain::BitBtnKansokutiClick() {
+    if (frmKansokuti) frmKansokuti->ShowSkyPhotos();
 }
 
 void TfrmNubivuMain::Contents1Click() { HelpWindow::Instance().ShowContents(); }

@@ -14,6 +14,7 @@ class QPushButton;
 
 namespace nubivu {
 
+class SlideShow;
 class TImage;
 enum class ScaleKind;
 
@@ -72,6 +73,13 @@ public:
     // The outer size FormSakusei chose.
     QSize DesignedOuterSize() const { return outerSize_; }
 
+    // Activation: counters, row 1 (unless the sky window asked to keep the
+    // row), then the row on show. Open and Save call it at their end too.
+    void FormActivate();
+    // Shows row CurrentRow and sets the slide-show buttons.
+    void GazoHyoji();
+    SlideShow& Slides() const { return *slideShow_; }
+
 public Q_SLOTS:
     void K1Click();
     void mnNewFileClick();
@@ -84,6 +92,12 @@ public Q_SLOTS:
     void SearchforHelpOn1Click();
     void HowtoUseHelp1Click();
     void About1Click();
+    void BitBtnSaiseiClick();
+    void BitBtnTeisiClick();
+    void BitBtnKomaOkuriClick();
+    void BitBtnKomaModosiClick();
+    void BitBtnModoruClick();
+    void BitBtnKansokutiClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -107,6 +121,7 @@ private:
     void applyOuterSize();
 
     QWidget* client_;
+    SlideShow* slideShow_ = nullptr;
     std::vector<Placed> placed_;
     QSize outerSize_;
     QSize clientSize_;
