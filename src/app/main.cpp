@@ -4,6 +4,7 @@
 #include "core/errors.h"
 #include "ui/errorreport.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 
@@ -27,6 +28,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     frmNubivuMain->show();
+    // "nubivu FILE" opens the list as Open does once its dialog is confirmed.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        try {
+            frmNubivuMain->OpenDataListFile(QFileInfo(arguments.at(1)).absoluteFilePath());
+        } catch (const ENubivuError& e) {
+            ShowErrorReport(e.message());
+        }
+    }
     const int result = QApplication::exec();
     DestroyForms();
     return result;
