@@ -162,8 +162,16 @@ void TfrmFileSelect::SetList(DataList* list) {
 void TfrmFileSelect::start() {
     started_ = true;
     if (DriveComboBox1->count() == 0) SetDrives(mountedVolumes());
-    // The drive that holds the current folder; its root becomes the folder.
-    showDriveInBox(QStorageInfo(QDir::currentPath()).rootPath());
+    // The drive that holds the current folder (the deepest volume root above
+    // it); its root becomes the folder.
+    const QString current = QDir::currentPath();
+    QString drive = QStorageInfo(current).rootPath();
+    for (int i = 0; i < DriveComboBox1->count(); ++i) {
+        const QString root = DriveComboBox1->itemData(i).toString();
+        const bool holds = current == root || current.startsWith(root.endsWith(u'/') ? root : root + u'/');
+        if (holds && (root.size() > drive.size() || DriveComboBox1->findData(drive) < 0)) drive = root;
+    }
+    showDriveInBox(drive);
     DriveComboBox1Change();
 }
 
