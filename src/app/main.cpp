@@ -6,6 +6,7 @@
 #include "spi/tspibitmap.h"
 #include "ui/errorreport.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QScreen>
 #include <cstdio>
@@ -36,6 +37,15 @@ int main(int argc, char** argv) {
         return 1;
     }
     frmNubivuMain->show();
+    // "nubivu FILE" opens the list as Open does once its dialog is confirmed.
+    const QStringList arguments = QApplication::arguments();
+    if (arguments.size() > 1) {
+        try {
+            frmNubivuMain->OpenDataListFile(QFileInfo(arguments.at(1)).absoluteFilePath());
+        } catch (const ENubivuError& e) {
+            ShowErrorReport(e.message());
+        }
+    }
     const int result = QApplication::exec();
     DestroyForms();
     UnregisterJpegFormat();

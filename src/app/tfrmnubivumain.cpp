@@ -3,13 +3,18 @@
 #include "app/forms.h"
 #include "app/helpwindow.h"
 #include "app/tfrmnubivuabort.h"
+#include "datalist/datalistfile.h"
+#include "datalist/gridoperations.h"
+#include "datalist/panetitles.h"
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "sitephotos/tfrmkansokuti.h"
+#include "slideshow/rowloader.h"
 #include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
 #include "spi/tspis.h"
+#include "ui/errorreport.h"
 #include "ui/glyphs.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
@@ -228,6 +233,11 @@ void TfrmNubivuMain::buildDialogs() {
     SaveDialog1.setFileMode(QFileDialog::AnyFile);
     SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite, false);
     SaveDialog1.setOption(QFileDialog::ReadOnly, false);
+    // A name typed without extension takes the one of the chosen file type.
+    connect(&SaveDialog1, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+        SaveDialog1.setDefaultSuffix(filter.contains(QStringLiteral("*.NVD")) ? QStringLiteral("NVD")
+                                                                             : QStringLiteral("NV2"));
+    });
 }
 
 void TfrmNubivuMain::FormCreate(int screenWidth) {
@@ -311,16 +321,57 @@ void TfrmNubivuMain::K1Click() {
     mnFileSave->setEnabled(frmDataEdit && frmDataEdit->List().RowCount() >= 3);
 }
 
-void TfrmNubivuMain::mnNewFileClick() {}
-void TfrmNubivuMain::mnFileOpenClick() {}
+void TfrmNubivuMain::mnNewFileClick() {
+    if (!SaveChangesQuery() || !frmDataEdit) return;
+    setWindowTitle(BaseCaption + kNewFileSuffix);
+    NewStringGrid(frmDataEdit->List());
+    frmDataEdit->show();
+}
+
+void TfrmNubivuMain::mnFileOpenClick() {
+    if (!SaveChangesQuery()) return;
+    if (!Prompter::Current().RunFileDialog(OpenDialog1)) return;
+    const QStringList chosen = OpenDialog1.selectedFiles();
+    if (!chosen.isEmpty()) OpenDataListFile(chosen.first());
+}
+
+void TfrmNubivuMain::OpenDataListFile(const QString& path) {
+    if (!frmDataEdit) return;
+    DataList& list = frmDataEdit->List();
+    setWindowTitle(BaseCaption + kNewFileSuffix);
+    NewStringGrid(list);
+    DataFileName = path;
+    const std::optional<SlotPaths> titles = ReadDataListFile(list, DataFileName);
+    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
+    if (titles) SetPaneTitles(*titles);
+    FormActivate();
+    DataSaved = true;
+}
 
 void TfrmNubivuMain::mnFileSaveClick() {
-    SaveDialog1.selectFile(DataFileName.isEmpty() ? QString()
-                                                  : QFileInfo(DataFileName).completeBaseName());
+    if (!frmDataEdit) return;
+    SaveDialog1.selectFile(DataListBaseName(DataFileName));
     if (!Prompter::Current().RunFileDialog(SaveDialog1)) return;
     const QStringList chosen = SaveDialog1.selectedFiles();
     if (chosen.isEmpty()) return;
     DataFileName = chosen.first();
+    DataList& list = frmDataEdit->List();
+    const SlotPaths titles = PaneTitles();
+    // Each row is written as it is shown: through row loading, fill-in included.
+    const QByteArray bytes = EncodeDataList(
+        list.DataRowCount(),
+        [&list](int row) {
+            CurrentRow = row;
+            SetArrayDat(list);
+            return CurrentPaths;
+        },
+        DataListVersionOf(DataFileName) == DataListVersion::V2 ? std::optional(titles)
+                                                               : std::nullopt,
+        titles);
+    SaveDataListFile(DataFileName, bytes);
+    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
+    FormActivate();
+    DataSaved = true;
 }
 
 void TfrmNubivuMain::mnCloseClick() { close(); }
@@ -353,7 +404,9 @@ void TfrmNubivuMain::About1Click() {
     if (frmNubivuAbort) Prompter::Current().RunModal(*frmNubivuAbort);
 }
 
-bool TfrmNubivuMain::FormCloseQuery() {
+bool TfrmNubivuMain::FormCloseQuery() { return SaveChangesQuery(); }
+
+bool TfrmNubivuMain::SaveChangesQuery() {
     if (DataSaved) return true;
     Prompter& prompter = Prompter::Current();
     prompter.Beep();
@@ -366,7 +419,13 @@ bool TfrmNubivuMain::FormCloseQuery() {
     request.escapeButton = 2;
     switch (prompter.Ask(request)) {
     case 0:
-        mnFileSaveClick();
+        // A save that fails must not let the caller drop the list after all.
+        try {
+            mnFileSaveClick();
+        } catch (const ENubivuError& e) {
+            ShowErrorReport(e.message());
+            return false;
+        }
         return DataSaved;
     case 1: return true;
     default: return false;

@@ -84,6 +84,13 @@ public:
     void GazoHyoji();
     SlideShow& Slides() const { return *slideShow_; }
 
+    // Open as it runs once its dialog is confirmed: the list, titles, caption
+    // and saved flag from the file (also for a file named on the command line).
+    void OpenDataListFile(const QString& path);
+    // The save question of closing: true when the caller may go on (nothing
+    // unsaved, saved now, or the user chose not to save).
+    bool SaveChangesQuery();
+
 public Q_SLOTS:
     void K1Click();
     void mnNewFileClick();
