@@ -1,15 +1,24 @@
 #include "app/forms.h"
 #include "app/nubivuapplication.h"
+#include "app/selfcheck.h"
 #include "app/tfrmnubivumain.h"
+#include "app/tsingleinstance.h"
 #include "core/errors.h"
 #include "ui/errorreport.h"
 
 #include <QGuiApplication>
 #include <cstdio>
+#include <cstring>
 
 using namespace nubivu;
 
 int main(int argc, char** argv) {
+    // nubivu [--self-check] [LIST.NV2]
+    const char* startFile = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--self-check") == 0) return RunSelfCheck(argc, argv);
+        if (argv[i][0] != '-' && !startFile) startFile = argv[i];
+    }
     // Without a display Qt would abort with a long story; say it in one line.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
@@ -19,6 +28,7 @@ int main(int argc, char** argv) {
     NubivuApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
+    if (startFile) TSingleInstance::SetStartFile(QString::fromLocal8Bit(startFile));
     try {
         CreateForms();
     } catch (const ENubivuError& e) {
@@ -29,5 +39,6 @@ int main(int argc, char** argv) {
     frmNubivuMain->show();
     const int result = QApplication::exec();
     DestroyForms();
+    TSingleInstance::Finish();
     return result;
 }

@@ -2,7 +2,10 @@
 
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
+#include "app/tsingleinstance.h"
+#include "core/installdirs.h"
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "slideshow/tfrmoptiondlg.h"
@@ -44,6 +47,7 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
     buildControls();
     buildMenu();
     buildDialogs();
+    buildComponents();
     FormCreate(screenWidth);
 }
 
@@ -197,6 +201,17 @@ void TfrmNubivuMain::buildDialogs() {
     SaveDialog1.setOption(QFileDialog::ReadOnly, false);
 }
 
+void TfrmNubivuMain::buildComponents() {
+    AnimateForm1 = new TAnimateForm(this);
+    AnimateForm1->setObjectName(QStringLiteral("AnimateForm1"));
+    SingleInstance1 = new TSingleInstance(this);
+    SingleInstance1->setObjectName(QStringLiteral("SingleInstance1"));
+    SingleInstance1->DupInstAction = diActivateFirst;
+    SingleInstance1->ErrorMessage = QStringLiteral("すでに起動されています");
+    SingleInstance1->UniqueName = QStringLiteral("Ident6490");
+    SingleInstance1->Loaded();
+}
+
 void TfrmNubivuMain::FormCreate(int screenWidth) {
     if (screenWidth < 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
@@ -210,7 +225,7 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     KeepRowOnActivate = false;
     DataSaved = true;
     StopRequested = false;
-    HelpWindow::SetHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help/"));
+    HelpWindow::SetHelpFolder(FindHelpFolder());
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
 

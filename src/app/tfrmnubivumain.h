@@ -14,7 +14,9 @@ class QPushButton;
 
 namespace nubivu {
 
+class TAnimateForm;
 class TImage;
+class TSingleInstance;
 enum class ScaleKind;
 
 class TfrmNubivuMain : public QMainWindow {
@@ -66,6 +68,8 @@ public:
 
     QFileDialog OpenDialog1;
     QFileDialog SaveDialog1;
+    TAnimateForm* AnimateForm1;
+    TSingleInstance* SingleInstance1;
 
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }
@@ -104,6 +108,7 @@ private:
     void buildControls();
     void buildMenu();
     void buildDialogs();
+    void buildComponents();
     void applyOuterSize();
 
     QWidget* client_;
