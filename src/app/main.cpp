@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/nubivuapplication.h"
 #include "app/selfcheck.h"
+#include "app/terminationsignal.h"
 #include "app/tfrmnubivumain.h"
 #include "app/tsingleinstance.h"
 #include "core/errors.h"
@@ -36,6 +37,7 @@ int main(int argc, char** argv) {
         DestroyForms();
         return 1;
     }
+    CloseOnTerminationSignal(frmNubivuMain);
     frmNubivuMain->show();
     const int result = QApplication::exec();
     DestroyForms();
