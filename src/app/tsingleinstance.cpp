@@ -44,18 +44,20 @@ public:
     static InstanceServer* Current() { return current_; }
 
     static InstanceServer* Listen(const QString& name) {
+        // Nobody answered on the name: a socket still there was left by a
+        // copy that ended abnormally and is taken over.
+        if (QFileInfo(name).exists())
+            qCInfo(lcInstance) << "taking over the name left by a copy that ended abnormally";
         auto* server = new QLocalServer(qApp);
         server->setSocketOptions(QLocalServer::UserAccessOption);
         bool listening = server->listen(name);
         if (!listening && server->serverError() == QAbstractSocket::AddressInUseError) {
-            // A copy that started at the same moment holds it now, or one
-            // that crashed left its socket behind: only the latter is taken.
+            // A copy that started at the same moment may hold it now.
             QLocalSocket probe;
             if (reach(probe, name)) {
                 delete server;
                 return nullptr;
             }
-            qCInfo(lcInstance) << "taking over the name left by a copy that ended abnormally";
             QLocalServer::removeServer(name);
             listening = server->listen(name);
         }
