@@ -25,6 +25,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace nubivu {
 
@@ -253,16 +254,20 @@ void TfrmNubivuMain::applyOuterSize() {
 
 bool TfrmNubivuMain::event(QEvent* e) {
     switch (e->type()) {
-    case QEvent::Show: {
-        // Centre on the screen once shown, when the frame is known.
-        const bool result = QMainWindow::event(e);
-        if (const QScreen* screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
+    case QEvent::Show:
+        if (!placedOnScreen_) {
+            placedOnScreen_ = true;
+            // The window manager reports its frame only after the first show.
+            QTimer::singleShot(0, this, [this] {
+                applyOuterSize();
+                if (const QScreen* screen = this->screen()) {
+                    QRect frame = frameGeometry();
+                    frame.moveCenter(screen->availableGeometry().center());
+                    move(frame.topLeft());
+                }
+            });
         }
-        return result;
-    }
+        break;
     case QEvent::WindowActivate:
         if (frmDataEdit) Edit1->setEnabled(frmDataEdit->List().RowCount() >= 3);
         break;

@@ -115,6 +115,7 @@ private:
     std::vector<Placed> placed_;
     QSize outerSize_;
     QSize clientSize_;
+    bool placedOnScreen_ = false;
 };
 
 } // namespace nubivu
