@@ -7,6 +7,7 @@
 #include "core/errors.h"
 #include "ui/errorreport.h"
 
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <cstdio>
 #include <cstring>
@@ -39,6 +40,15 @@ int main(int argc, char** argv) {
     }
     CloseOnTerminationSignal(frmNubivuMain);
     frmNubivuMain->show();
+    // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
+    // a second copy hands it to the first one instead.
+    if (startFile && !frmNubivuMain->SingleInstance1->IsDuplicate()) {
+        try {
+            frmNubivuMain->OpenDataListFile(QFileInfo(QString::fromLocal8Bit(startFile)).absoluteFilePath());
+        } catch (const ENubivuError& e) {
+            ShowErrorReport(e.message());
+        }
+    }
     const int result = QApplication::exec();
     DestroyForms();
     TSingleInstance::Finish();

@@ -4,11 +4,16 @@
 #include "app/tfrmnubivumain.h"
 #include "app/tsingleinstance.h"
 #include "datalist/sharedstate.h"
+#include "fakeprompter.h"
 #include "nubivucopy.h"
 #include "testrunner.h"
 
 #include <QApplication>
 #include <QDialog>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QLabel>
+#include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
 #include <QWindow>
@@ -31,6 +36,17 @@ private:
 };
 
 enum class Owner { PlainObject, ChildWidget, OtherWindow, MainWindow };
+
+// A version-2 list with its title line and one row.
+QString writeLesson(const QTemporaryDir& dir, const QString& name) {
+    const QString path = dir.filePath(name);
+    QFile out(path);
+    if (!out.open(QIODevice::WriteOnly)) return {};
+    out.write(QStringLiteral("\"雲\",\"天気図\",\"雨\",\"北\",\"南\",\"東\",\"西\"\r\n"
+                             "\"a.bmp\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
+                  .toUtf8());
+    return QFileInfo(path).absoluteFilePath();
+}
 
 } // namespace
 
@@ -191,11 +207,7 @@ private Q_SLOTS:
         QVERIFY(!QApplication::activeWindow());
 
         QTemporaryDir files;
-        const QString lesson = files.filePath(QStringLiteral("授業.NV2"));
-        QFile out(lesson);
-        QVERIFY(out.open(QIODevice::WriteOnly));
-        out.write(QStringLiteral("\"雲\",\"天気図\",\"雨\",\"北\",\"南\",\"東\",\"西\"\r\n").toUtf8());
-        out.close();
+        const QString lesson = writeLesson(files, QStringLiteral("授業.NV2"));
         QSignalSpy handed(frmNubivuMain->SingleInstance1, &TSingleInstance::FileHandedOver);
         NubivuCopy second(runtime.Path());
         second.SetWorkingDirectory(files.path());
@@ -204,7 +216,11 @@ private Q_SLOTS:
         QVERIFY2(second.WaitForEnd(), qPrintable(second.Log()));
         QCOMPARE(second.ExitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(handed.size(), 1, 10000);
-        QCOMPARE(handed.first().first().toString(), QFileInfo(lesson).absoluteFilePath());
+        QCOMPARE(handed.first().first().toString(), lesson);
+        // Opened as Open does.
+        QCOMPARE(DataFileName, lesson);
+        QCOMPARE(frmNubivuMain->lblKumotitle->text(), QStringLiteral("雲"));
+        QVERIFY(frmNubivuMain->windowTitle().contains(lesson));
         if (expected.isEmpty()) {
             QVERIFY(frmNubivuMain->isMinimized());
             QVERIFY(!QApplication::activeWindow());
@@ -215,6 +231,63 @@ private Q_SLOTS:
                                                       : QString(),
                          wanted);
         }
+    }
+
+    // Open's save question comes first, for a handed file as for a dropped one.
+    void handedFileAsksToSaveFirst_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("no: open without saving") << 1 << true;
+        QTest::newRow("cancel: keep the list") << 2 << false;
+    }
+    void handedFileAsksToSaveFirst() {
+        QFETCH(int, answer);
+        QFETCH(bool, opened);
+        ResetSharedState();
+        CreateForms(640);
+        FakePrompter prompter;
+        prompter.answers = {answer};
+        DataSaved = false;
+        QTemporaryDir files;
+        const QString lesson = writeLesson(files, QStringLiteral("lesson.NV2"));
+        Q_EMIT frmNubivuMain->SingleInstance1->FileHandedOver(lesson);
+        QCOMPARE(prompter.asked.size(), size_t(1));
+        QCOMPARE(DataFileName == lesson, opened);
+        QCOMPARE(DataSaved, opened);
+    }
+
+    void dropOnMainWindow_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("remote");
+        QTest::addColumn<bool>("accepted");
+        QTest::newRow("version 2 list") << "lesson.NV2" << false << true;
+        QTest::newRow("version 1 list") << "lesson.NVD" << false << true;
+        QTest::newRow("a picture") << "cloud.bmp" << false << false;
+        QTest::newRow("a list that is not there") << "missing.NV2" << false << false;
+        QTest::newRow("a list on a web server") << "lesson.NV2" << true << false;
+    }
+    void dropOnMainWindow() {
+        QFETCH(QString, name);
+        QFETCH(bool, remote);
+        QFETCH(bool, accepted);
+        ResetSharedState();
+        CreateForms(640);
+        FakePrompter prompter;
+        QTemporaryDir files;
+        const QString path = name.startsWith(QLatin1String("missing"))
+                                 ? files.filePath(name)
+                                 : writeLesson(files, name);
+        QMimeData data;
+        data.setUrls({remote ? QUrl(QStringLiteral("https://example.org/") + name)
+                             : QUrl::fromLocalFile(path)});
+        const QPoint at = frmNubivuMain->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frmNubivuMain, &enter);
+        QCOMPARE(enter.isAccepted(), accepted);
+        QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(frmNubivuMain, &drop);
+        QCOMPARE(DataFileName, accepted ? path : QString());
+        QVERIFY(prompter.asked.empty()); // nothing unsaved: no question
     }
 };
 
