@@ -260,6 +260,13 @@ void TfrmNubivuMain::buildComponents() {
 }
 
 void TfrmNubivuMain::OpenHandedFile(const QString& path) {
+    // While the editor or the options dialog holds the main window disabled,
+    // or a modal window is up, Open is out of reach: the list is not swapped
+    // under them.
+    if (!isEnabled() || QApplication::activeModalWidget()) {
+        Prompter::Current().Beep();
+        return;
+    }
     if (SaveChangesQuery()) OpenDataListFile(path);
 }
 

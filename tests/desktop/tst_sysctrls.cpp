@@ -239,6 +239,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("opened");
         QTest::newRow("no: open without saving") << 1 << true;
         QTest::newRow("cancel: keep the list") << 2 << false;
+        // -1: the main window is disabled, as while the editor is open.
+        QTest::newRow("main window disabled") << -1 << false;
     }
     void handedFileAsksToSaveFirst() {
         QFETCH(int, answer);
@@ -248,10 +250,12 @@ private Q_SLOTS:
         FakePrompter prompter;
         prompter.answers = {answer};
         DataSaved = false;
+        if (answer < 0) frmNubivuMain->setEnabled(false);
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("lesson.NV2"));
         Q_EMIT frmNubivuMain->SingleInstance1->FileHandedOver(lesson);
-        QCOMPARE(prompter.asked.size(), size_t(1));
+        QCOMPARE(prompter.asked.size(), size_t(answer < 0 ? 0 : 1));
+        if (answer < 0) QCOMPARE(prompter.beeps, 1);
         QCOMPARE(DataFileName == lesson, opened);
         QCOMPARE(DataSaved, opened);
     }
