@@ -98,9 +98,13 @@ private:
 
     void serve(QLocalSocket* peer) {
         connect(peer, &QLocalSocket::disconnected, peer, &QObject::deleteLater);
+        // Room for one line of the longest kind and a byte more: a longer
+        // line fills it without an end and the peer is dropped.
+        peer->setReadBufferSize(InstanceMessage::MaxLine + 2);
         connect(peer, &QLocalSocket::readyRead, this, [this, peer] {
             while (peer->canReadLine()) {
-                const QByteArray line = peer->readLine(InstanceMessage::MaxLine + 2).chopped(1);
+                QByteArray line = peer->readLine();
+                line.chop(1);
                 handle(InstanceMessage::Decode(line));
             }
             if (peer->bytesAvailable() > InstanceMessage::MaxLine) peer->abort();

@@ -13,6 +13,7 @@
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QLocalSocket>
 #include <QMimeData>
 #include <QSignalSpy>
 #include <QTest>
@@ -292,6 +293,55 @@ private Q_SLOTS:
         QCoreApplication::sendEvent(frmNubivuMain, &drop);
         QCOMPARE(DataFileName, accepted ? path : QString());
         QVERIFY(prompter.asked.empty()); // nothing unsaved: no question
+    }
+
+    // What a peer writes on the name: only well-formed lines reach the window.
+    void socketMessages_data() {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QStringList>("handed");
+        QTest::addColumn<bool>("dropped");
+        const QByteArray path = QStringLiteral("/lessons/9月/雲.NV2").toUtf8();
+        QTest::newRow("open") << "open\t" + path + "\n" << QStringList{"/lessons/9月/雲.NV2"} << false;
+        QTest::newRow("two lines in one write")
+            << QByteArray("activate\nopen\t/a.NV2\n") << QStringList{"/a.NV2"} << false;
+        // The line ends with the next write, the one that shows all was read.
+        QTest::newRow("a line split over two writes")
+            << QByteArray("open\t/a.NV2") << QStringList{"/a.NV2"} << false;
+        QTest::newRow("relative path") << QByteArray("open\ta.NV2\n") << QStringList{} << false;
+        QTest::newRow("not UTF-8") << QByteArray("open\t/\x93\x56.NV2\n") << QStringList{} << false;
+        QTest::newRow("carriage return in the path")
+            << QByteArray("open\t/a\r.NV2\n") << QStringList{} << false;
+        QTest::newRow("NUL in the path")
+            << QByteArray("open\t/a\0b.NV2\n", 14) << QStringList{} << false;
+        QTest::newRow("unknown command") << QByteArray("quit\nactivate now\n") << QStringList{} << false;
+        QTest::newRow("endless line") << QByteArray(200 * 1024, 'x') << QStringList{} << true;
+    }
+    void socketMessages() {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QStringList, handed);
+        QFETCH(bool, dropped);
+        RuntimeDir runtime;
+        TSingleInstance guard(nullptr);
+        guard.UniqueName = QStringLiteral("NubivuProtocol");
+        guard.Loaded();
+        QVERIFY(!guard.IsDuplicate());
+        QStringList got;
+        connect(&guard, &TSingleInstance::FileHandedOver, this, [&](const QString& p) { got << p; });
+
+        QLocalSocket peer;
+        peer.connectToServer(TSingleInstance::ServerName(guard.UniqueName));
+        QVERIFY(peer.waitForConnected(5000));
+        peer.write(bytes);
+        QVERIFY(peer.waitForBytesWritten(5000) || peer.state() != QLocalSocket::ConnectedState);
+        if (dropped) {
+            QTRY_COMPARE(peer.state(), QLocalSocket::UnconnectedState);
+        } else {
+            // A harmless line after it shows the server has read everything before.
+            peer.write("\nopen\t/end.NV2\n");
+            QTRY_VERIFY(got.contains(QStringLiteral("/end.NV2")));
+            got.removeAll(QStringLiteral("/end.NV2"));
+        }
+        QCOMPARE(got, handed);
     }
 };
 
