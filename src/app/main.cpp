@@ -5,10 +5,12 @@
 #include "app/tfrmnubivumain.h"
 #include "app/tsingleinstance.h"
 #include "core/errors.h"
+#include "pictures/tjpegimage.h"
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 #include <cstring>
 
@@ -31,6 +33,10 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
     if (startFile) TSingleInstance::SetStartFile(QString::fromLocal8Bit(startFile));
+    // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
+    RegisterJpegFormat();
     try {
         CreateForms();
     } catch (const ENubivuError& e) {
@@ -51,6 +57,7 @@ int main(int argc, char** argv) {
     }
     const int result = QApplication::exec();
     DestroyForms();
+    UnregisterJpegFormat();
     TSingleInstance::Finish();
     return result;
 }
