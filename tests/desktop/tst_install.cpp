@@ -156,6 +156,22 @@ private Q_SLOTS:
         QVERIFY(copy.WaitForEnd());
         QCOMPARE(copy.ExitCode(), 0);
     }
+
+    void helpAndSampleLessonInstalled_data() {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("installed");
+        QTest::newRow("help pages") << "help" << "share/nubivu/help";
+        QTest::newRow("sample lesson") << "samples" << "share/nubivu/samples";
+    }
+    void helpAndSampleLessonInstalled() {
+        QFETCH(QString, source);
+        QFETCH(QString, installed);
+        const QDir from(QStringLiteral(NUBIVU_SOURCE_DIR "/") + source);
+        if (!from.exists()) QSKIP("not in this tree");
+        const QStringList files = from.entryList(QDir::Files, QDir::Name);
+        QVERIFY(!files.isEmpty());
+        QCOMPARE(QDir(at(installed)).entryList(QDir::Files, QDir::Name), files);
+    }
 };
 
 NUBIVU_TEST(TestInstall)
