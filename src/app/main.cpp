@@ -42,6 +42,7 @@ int main(int argc, char** argv) {
     } catch (const ENubivuError& e) {
         ShowErrorReport(e.message());
         DestroyForms();
+        TSingleInstance::Finish();
         return 1;
     }
     CloseOnTerminationSignal(frmNubivuMain);
