@@ -2,7 +2,10 @@
 
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
+#include "app/tsingleinstance.h"
+#include "core/installdirs.h"
 #include "datalist/datalistfile.h"
 #include "datalist/gridoperations.h"
 #include "datalist/panetitles.h"
@@ -25,6 +28,9 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -56,6 +62,7 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
     buildControls();
     buildMenu();
     buildDialogs();
+    buildComponents();
     SlideShowControls controls;
     controls.window = this;
     controls.panes = {ImgKumo, ImgNubivuzu, ImgAme};
@@ -240,6 +247,55 @@ void TfrmNubivuMain::buildDialogs() {
     });
 }
 
+void TfrmNubivuMain::buildComponents() {
+    AnimateForm1 = new TAnimateForm(this);
+    AnimateForm1->setObjectName(QStringLiteral("AnimateForm1"));
+    SingleInstance1 = new TSingleInstance(this);
+    SingleInstance1->setObjectName(QStringLiteral("SingleInstance1"));
+    SingleInstance1->DupInstAction = diActivateFirst;
+    SingleInstance1->ErrorMessage = QStringLiteral("すでに起動されています");
+    SingleInstance1->UniqueName = QStringLiteral("Ident6490");
+    SingleInstance1->Loaded();
+    connect(SingleInstance1, &TSingleInstance::FileHandedOver, this,
+            &TfrmNubivuMain::OpenHandedFile);
+    setAcceptDrops(true);
+}
+
+void TfrmNubivuMain::OpenHandedFile(const QString& path) {
+    // While the editor or the options dialog holds the main window disabled,
+    // or a modal window is up, Open is out of reach: the list is not swapped
+    // under them.
+    if (!isEnabled() || QApplication::activeModalWidget()) {
+        Prompter::Current().Beep();
+        return;
+    }
+    if (SaveChangesQuery()) OpenDataListFile(path);
+}
+
+namespace {
+// The data list file among dropped things: a local file that Open reads as a list.
+QString droppedDataList(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (DataListVersionOf(path) != DataListVersion::Other && QFileInfo(path).isFile()) return path;
+    }
+    return {};
+}
+} // namespace
+
+void TfrmNubivuMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedDataList(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TfrmNubivuMain::dropEvent(QDropEvent* event) {
+    const QString path = droppedDataList(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenHandedFile(path);
+}
+
 void TfrmNubivuMain::FormCreate(int screenWidth) {
     if (screenWidth < 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
@@ -253,7 +309,7 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     KeepRowOnActivate = false;
     DataSaved = true;
     StopRequested = false;
-    HelpWindow::SetHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help/"));
+    HelpWindow::SetHelpFolder(FindHelpFolder());
     createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
