@@ -19,8 +19,8 @@ public:
     bool Empty() const override { return image_.isNull(); }
     QVector<QRgb> Palette() const override { return palette_; }
 
-    // Pixels: Format_Indexed8 for palette pictures, Format_RGB32 or
-    // Format_ARGB32_Premultiplied otherwise.
+    // Pixels: Format_Indexed8 for palette pictures; Format_RGB32,
+    // Format_RGB888 or an alpha format otherwise.
     const QImage& Image() const { return image_; }
     void SetImage(QImage image, QVector<QRgb> palette = {});
     void SetPalette(QVector<QRgb> palette);

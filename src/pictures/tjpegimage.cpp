@@ -158,13 +158,7 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
     } else if (gray) {
         cinfo.out_color_space = JCS_GRAYSCALE;
     } else {
-        // Same pixels as JCS_RGB, laid out as the QImage's 32-bit words, so
-        // libjpeg writes straight into the picture's rows.
-#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
-        cinfo.out_color_space = indexed ? JCS_RGB : JCS_EXT_BGRX;
-#else
-        cinfo.out_color_space = indexed ? JCS_RGB : JCS_EXT_XRGB;
-#endif
+        cinfo.out_color_space = JCS_RGB;
     }
     if (indexed) {
         cinfo.quantize_colors = TRUE;
@@ -175,7 +169,12 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
     jpeg_start_decompress(&cinfo);
     const int width = int(cinfo.output_width);
     const int height = int(cinfo.output_height);
-    out.image = QImage(width, height, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    // libjpeg writes straight into the picture's rows: three bytes a pixel as
+    // it hands them out, one index with a palette, or four CMYK bytes that are
+    // turned into 32-bit RGB in place.
+    out.image = QImage(width, height,
+                       indexed ? QImage::Format_Indexed8
+                               : cmyk ? QImage::Format_RGB32 : QImage::Format_RGB888);
     if (out.image.isNull()) ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
     if (indexed) {
         const int n = cinfo.actual_number_of_colors;
@@ -245,10 +244,11 @@ void TJPEGImage::decode() {
         }
         for (int y = out.rows; y < out.image.height(); ++y) {
             uchar* row = out.image.scanLine(y);
-            if (out.image.format() == QImage::Format_Indexed8)
-                std::memset(row, int(blank), size_t(out.image.width()));
-            else
-                std::fill_n(reinterpret_cast<QRgb*>(row), out.image.width(), QRgb(blank));
+            switch (out.image.format()) {
+            case QImage::Format_Indexed8: std::memset(row, int(blank), size_t(out.image.width())); break;
+            case QImage::Format_RGB888: std::memset(row, 0xFF, size_t(out.image.width()) * 3); break;
+            default: std::fill_n(reinterpret_cast<QRgb*>(row), out.image.width(), QRgb(blank)); break;
+            }
         }
     }
     if (out.rows > 0) {
