@@ -15,7 +15,7 @@ bench=$build/bench
 for tool in "$bench/jpegbench" "$bench/jpegfloor" cjpeg taskset; do
     command -v "$tool" >/dev/null 2>&1 || { echo "missing: $tool" >&2; exit 2; }
 done
-work=${TMPDIR:-/tmp}/nubivu-jpeg-bench
+work=$bench/jpeg-work  # generated pictures, kept for later runs
 mkdir -p "$work"
 
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
