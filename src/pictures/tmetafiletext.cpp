@@ -13,7 +13,8 @@ namespace nubivu {
 
 namespace {
 
-constexpr double kMaxTextPixels = 4000;
+constexpr double kMaxTextPixels = 2000;
+constexpr double kMaxTextStretch = 32;
 constexpr double kMaxTextWidth = 4.0e6;
 
 struct Charset {
@@ -121,11 +122,15 @@ void MetafileDC::Text(QPointF reference, const QString& text, const QVector<doub
         probe.setPixelSize(100);
         em = f.height * sy * 100 / std::max(1.0, QFontMetricsF(probe).height());
     }
-    if (!(em >= 1)) { // too small to show
+    // Too small to show, or glyphs larger than any screen: the font engine's
+    // glyph cache cannot take those (it overruns its buffers on them).
+    const double stretch = sx / sy;
+    if (!(em >= 1) || em * std::max(1.0, stretch) > kMaxTextPixels || stretch > kMaxTextStretch ||
+        stretch < 1 / kMaxTextStretch) {
         painter_.restore();
         return;
     }
-    font.setPixelSize(int(std::lround(std::min(em, kMaxTextPixels))));
+    font.setPixelSize(int(std::lround(em)));
     const QFontMetricsF metrics(font);
 
     // Local units: one output pixel vertically, one logical unit's worth of
@@ -156,7 +161,7 @@ void MetafileDC::Text(QPointF reference, const QString& text, const QVector<doub
 
     QTransform t = QTransform::fromTranslate(anchor.x(), anchor.y());
     t.rotate(-f.escapement / 10);
-    t.scale(sx / sy, 1);
+    t.scale(stretch, 1);
     painter_.setTransform(t);
     if (state_.bkMode == gdi::kOpaque)
         painter_.fillRect(QRectF(x, baseline - metrics.ascent(), width, metrics.height()), state_.bkColor);

@@ -597,6 +597,11 @@ private Q_SLOTS:
                    return r;
                }()).Rectangle(right).File(kEmfBounds, kEmfFrame)
             << all << skipped;
+        QTest::newRow("emf text stretched beyond any screen is left out")
+            << EmfRedFillNoPen().Rectangle(left).Rec(82, EmfFont(2, -40, QStringLiteral("Sans"))).Select(2).Ints(33, {})
+                   .Ints(17, {8}).Ints(9, {100, 50}).Ints(11, {1000000, 50}).Rec(84, EmfTextOutW(QPoint(0, 10), QStringLiteral("WWW")))
+                   .Ints(34, {-1}).Rectangle(right).File(kEmfBounds, kEmfFrame)
+            << all << skipped;
         QTest::newRow("emf world transform that cannot be inverted is refused")
             << EmfRedFillNoPen().Ints(35, {0, 0, 0, 0, 0, 0}).Rectangle(whole).File(kEmfBounds, kEmfFrame) << all << skipped;
         QTest::newRow("emf window extent of zero is refused")
