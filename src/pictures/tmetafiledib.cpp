@@ -14,7 +14,7 @@ constexpr quint32 kBiAlphaBitfields = 6;
 // Large enough for any real picture, small enough that a lying header cannot
 // make us allocate gigabytes.
 constexpr qint64 kMaxSide = 32767;
-constexpr qint64 kMaxPixels = qint64(1) << 26;
+constexpr qint64 kMaxPixels = qint64(1) << 24;
 
 struct DibHeader {
     qint64 headerSize = 0;
