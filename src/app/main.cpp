@@ -2,10 +2,12 @@
 #include "app/nubivuapplication.h"
 #include "app/tfrmnubivumain.h"
 #include "core/errors.h"
+#include "pictures/tjpegimage.h"
 #include "spi/tspibitmap.h"
 #include "ui/errorreport.h"
 
 #include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
 
 using namespace nubivu;
@@ -22,6 +24,10 @@ int main(int argc, char** argv) {
     TSPIBitmapRegistration spiBitmapRegistration;
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
+    // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
+    RegisterJpegFormat();
     try {
         CreateForms();
     } catch (const ENubivuError& e) {
@@ -32,5 +38,6 @@ int main(int argc, char** argv) {
     frmNubivuMain->show();
     const int result = QApplication::exec();
     DestroyForms();
+    UnregisterJpegFormat();
     return result;
 }

@@ -1,0 +1,30 @@
+// JPEG files from memory: the header at load, then the decode a first drawing
+// does. Both may only fail with the program's own error.
+#include "core/errors.h"
+#include "pictures/tjpegimage.h"
+
+#include <QBuffer>
+
+using namespace nubivu;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QBuffer in(&bytes);
+    in.open(QIODevice::ReadOnly);
+    TJPEGImage image;
+    try {
+        image.LoadStream(in);
+    } catch (const ENubivuError&) {
+        return 0;
+    }
+    // Huge frames are sound but only cost time here.
+    if (qint64(image.Width()) * image.Height() > 4000000) return 0;
+    // Every other input also takes the 8-bit path with its quantiser.
+    TJPEGImage::SetLowColourDisplay(size % 2);
+    try {
+        image.Bitmap();
+    } catch (const ENubivuError&) {
+    }
+    image.Bitmap(); // never raises twice
+    return 0;
+}
