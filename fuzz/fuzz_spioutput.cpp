@@ -2,8 +2,9 @@
 // pixel block with their handle sizes, through the checks, the BMP image and
 // the bitmap reader, exactly as a picture of a plug-in format is loaded.
 //
-// Input: info handle size (2 bytes), pixel handle size (3 bytes), then the
-// bytes of the info block, then those of the pixel block (zero-padded).
+// Input: info handle size (2 bytes), pixel handle size (2 bytes, so that
+// runs stay fast; the header's own sizes are not limited), then the bytes of
+// the info block, then those of the pixel block (zero-padded).
 #include "core/errors.h"
 #include "spi/libraryloader.h"
 #include "spi/tspibitmap.h"
@@ -50,7 +51,7 @@ int32_t getPicture(const char*, intptr_t, uint32_t, HLOCAL* info, HLOCAL* bits, 
                    intptr_t data) {
     size_t at = 0;
     const size_t infoSize = take(at, 2);
-    const size_t bitsSize = take(at, 3);
+    const size_t bitsSize = take(at, 2);
     if (progress) progress(0, 1, data);
     *info = block(at, infoSize);
     *bits = block(at, bitsSize);
@@ -76,7 +77,9 @@ public:
 
 TSPIs& manager() {
     static InProcessLoader loader;
-    static TSPIBitmapRegistration registration;
+    // Never destroyed: the format registry it would clean up may be gone by then.
+    static auto* registration = new TSPIBitmapRegistration;
+    (void)registration;
     static TSPIs* spis = [] {
         TLibraryLoader::Install(&loader);
         auto* s = new TSPIs;
