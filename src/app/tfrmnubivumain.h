@@ -14,8 +14,11 @@ class QPushButton;
 
 namespace nubivu {
 
+class SlideShow;
+class TAnimateForm;
 class TImage;
 class TSPIs;
+class TSingleInstance;
 enum class ScaleKind;
 
 class TfrmNubivuMain : public QMainWindow {
@@ -67,6 +70,8 @@ public:
 
     QFileDialog OpenDialog1;
     QFileDialog SaveDialog1;
+    TAnimateForm* AnimateForm1;
+    TSingleInstance* SingleInstance1;
 
     // The plug-in manager: searches the Susie folder and the program's folder at start.
     TSPIs* SPIs1 = nullptr;
@@ -75,6 +80,23 @@ public:
     QWidget* ClientArea() const { return client_; }
     // The outer size FormSakusei chose.
     QSize DesignedOuterSize() const { return outerSize_; }
+
+    // Activation: counters, row 1 (unless the sky window asked to keep the
+    // row), then the row on show. Open and Save call it at their end too.
+    void FormActivate();
+    // Shows row CurrentRow and sets the slide-show buttons.
+    void GazoHyoji();
+    SlideShow& Slides() const { return *slideShow_; }
+
+    // Open as it runs once its dialog is confirmed: the list, titles, caption
+    // and saved flag from the file (also for a file named on the command line).
+    void OpenDataListFile(const QString& path);
+    // The save question of closing: true when the caller may go on (nothing
+    // unsaved, saved now, or the user chose not to save).
+    bool SaveChangesQuery();
+    // A list handed over by a later copy of the program or dropped on the
+    // window: the save question first, then Open.
+    void OpenHandedFile(const QString& path);
 
 public Q_SLOTS:
     void K1Click();
@@ -88,9 +110,17 @@ public Q_SLOTS:
     void SearchforHelpOn1Click();
     void HowtoUseHelp1Click();
     void About1Click();
+    void BitBtnSaiseiClick();
+    void BitBtnTeisiClick();
+    void BitBtnKomaOkuriClick();
+    void BitBtnKomaModosiClick();
+    void BitBtnModoruClick();
+    void BitBtnKansokutiClick();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void FormCreate(int screenWidth);
@@ -109,9 +139,11 @@ private:
     void buildControls();
     void buildMenu();
     void buildDialogs();
+    void buildComponents();
     void applyOuterSize();
 
     QWidget* client_;
+    SlideShow* slideShow_ = nullptr;
     std::vector<Placed> placed_;
     QSize outerSize_;
     QSize clientSize_;

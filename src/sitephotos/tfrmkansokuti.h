@@ -1,13 +1,63 @@
 #pragma once
-// The four sky photos of the row on show, laid out like a compass rose.
+// The four sky photos of the row on show, laid out like a compass rose:
+// north at the top, west left, east right, south at the bottom.
+#include <QSize>
 #include <QWidget>
+#include <vector>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
 
 namespace nubivu {
+
+class TImage;
+enum class ScaleKind;
 
 class TfrmKansokuti : public QWidget {
     Q_OBJECT
 public:
+    // Reads ScreenWidth and ScaleFactor, which the main window sets first.
     explicit TfrmKansokuti(QWidget* parent = nullptr);
+
+    TImage* ImgNorth;
+    TImage* ImgWest;
+    TImage* ImgEast;
+    TImage* ImgSouth;
+    QPushButton* BitBtn1;
+    QLabel* lblNorth;
+    QLabel* lblWest;
+    QLabel* lblSouth;
+    QLabel* lblEast;
+    QLineEdit* edtNorthTitle;
+    QLineEdit* edtSouthTitle;
+    QLineEdit* edtWestTitle;
+    QLineEdit* edtEastTitle;
+
+    // The outer size the scaling chose.
+    QSize DesignedOuterSize() const { return outerSize_; }
+
+    // The main window's sky-photo button: loads the four sky paths of the
+    // row on show (each failure empties only its pane), shows the window in
+    // front and asks the main window to keep its row on the next activation.
+    void ShowSkyPhotos();
+
+protected:
+    bool event(QEvent* event) override;
+
+private:
+    struct Placed {
+        QWidget* widget;
+        QRect designed;
+        ScaleKind kind;
+    };
+    template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
+    void FormCreate();
+    void fitLabels();
+
+    std::vector<Placed> placed_;
+    QSize outerSize_;
+    bool shownBefore_ = false;
 };
 
 } // namespace nubivu

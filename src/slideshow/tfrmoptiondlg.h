@@ -1,13 +1,42 @@
 #pragma once
-// The options dialog: fill-in of empty cells and its write-back.
+// The options dialog: fill-in of empty cells and its write-back. Modeless,
+// but the main window takes no input while it is open.
 #include <QDialog>
+
+class QCheckBox;
+class QPushButton;
 
 namespace nubivu {
 
 class TfrmOptionDlg : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmOptionDlg(QWidget* parent = nullptr);
+    // mainWindow: disabled while the dialog is open (not a parent: the
+    // dialog is a window of its own).
+    explicit TfrmOptionDlg(QWidget* mainWindow = nullptr, QWidget* parent = nullptr);
+
+    QCheckBox* chkbNulGazo;
+    QCheckBox* chkbSaveGazoData;
+    QPushButton* bbtnOK;
+
+public Q_SLOTS:
+    void chkbNulGazoClick();
+    void bbtnOKClick();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void FormShow();
+    void FormActivate();
+    void FormClose();
+    void publish();
+
+    QWidget* mainWindow_;
+    bool placed_ = false;
 };
 
 } // namespace nubivu

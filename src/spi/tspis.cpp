@@ -1,5 +1,6 @@
 #include "spi/tspis.h"
 
+#include "core/installdirs.h"
 #include "pictures/fileformats.h"
 #include "spi/spimessages.h"
 
@@ -58,17 +59,16 @@ QStringList TSPIs::OptionFolders(TSPISearchOption option) const {
     switch (option) {
     case TSPISearchOption::spsSusieDir: folders << susieFolder(); break;
     case TSPISearchOption::spsAppDir: {
-        const QString program = QCoreApplication::applicationDirPath();
-        folders << program;
+        folders << QCoreApplication::applicationDirPath();
         // An installed copy keeps its files apart: the program in bin/, the
         // plug-ins shipped with it in lib/nubivu/plugins. They belong to the
         // program's folder all the same.
-        const QDir shipped(program + QStringLiteral("/../" NUBIVU_PLUGIN_INSTALL_SUBDIR));
-        if (!program.isEmpty() && shipped.exists()) folders << QDir::cleanPath(shipped.absolutePath());
+        const QString shipped = InstalledPluginFolder();
+        if (QDir(shipped).exists()) folders << shipped;
         break;
     }
     case TSPISearchOption::spsCurrentDir: folders << QDir::currentPath(); break;
-    case TSPISearchOption::spsSystemDir: folders << QStringLiteral(NUBIVU_PLUGIN_INSTALL_DIR); break;
+    case TSPISearchOption::spsSystemDir: folders << InstalledPluginFolder(); break;
     case TSPISearchOption::spsWindowsDir: folders << QStringLiteral("/usr/share/nubivu/plugins"); break;
     }
     folders.removeAll(QString());

@@ -23,6 +23,8 @@ QRect ScaledGeometry(const QRect& d, ScaleKind kind, double f) {
         return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), Scaled(d.height(), f)};
     case ScaleKind::KeepHeight:
         return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), d.height()};
+    case ScaleKind::KeepWidth:
+        return {Scaled(d.left(), f), Scaled(d.top(), f), d.width(), Scaled(d.height(), f)};
     case ScaleKind::HeightOnly: return {d.left(), d.top(), d.width(), Scaled(d.height(), f)};
     case ScaleKind::None: break;
     }

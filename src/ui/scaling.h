@@ -17,8 +17,9 @@ int Scaled(int value, double scaleFactor);
 QSize MainWindowOuterSize(int screenWidth, double scaleFactor);
 
 // How a control of each kind scales: buttons and images all four values,
-// labels and edit boxes all but the height, a top-aligned bevel its height only.
-enum class ScaleKind { All, KeepHeight, HeightOnly, None };
+// labels and edit boxes all but the height, a top-aligned bevel its height only;
+// the sky window's edit boxes all but the width.
+enum class ScaleKind { All, KeepHeight, KeepWidth, HeightOnly, None };
 QRect ScaledGeometry(const QRect& designed, ScaleKind kind, double scaleFactor);
 
 } // namespace nubivu

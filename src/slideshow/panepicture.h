@@ -1,0 +1,18 @@
+#pragma once
+// What a picture pane shows for a path: the picture, or nothing when it
+// cannot be loaded for any reason (the show never stops for a bad file), and
+// the name part of the path for the label under the pane.
+#include <QString>
+
+namespace nubivu {
+
+class TImage;
+
+// Loads the file into the pane; any failure leaves the pane empty, silently.
+void LoadPaneOrClear(TImage& pane, const QString& path);
+
+// The name after the last folder separator; lists made on other systems
+// carry "\", so both it and "/" count.
+QString FileNamePart(const QString& path);
+
+} // namespace nubivu
