@@ -180,7 +180,10 @@ void TInSPIAbleData::Clear() {
     }
     LocalFree(std::exchange(bitmapInfoHandle_, nullptr));
     LocalFree(std::exchange(bitsHandle_, nullptr));
-    LocalFree(std::exchange(info_.text_info, nullptr));
+    // A packed field: read and written by value, never bound to a reference.
+    const HLOCAL text = info_.text_info;
+    info_.text_info = nullptr;
+    LocalFree(text);
 }
 
 TInSPIAbleFromFile::TInSPIAbleFromFile(TSPIGraphic* graphic, const QString& fileName)

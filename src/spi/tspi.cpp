@@ -3,9 +3,14 @@
 #include "spi/libraryloader.h"
 #include "spi/spimessages.h"
 
+#include <cstddef>
 #include <cstring>
 
 namespace nubivu {
+
+// The record plug-ins fill is packed: 22 bytes of fields, then a pointer-sized handle.
+static_assert(sizeof(SpiPictureInfo) == 22 + sizeof(void*));
+static_assert(offsetof(SpiPictureInfo, text_info) == 22);
 
 namespace {
 

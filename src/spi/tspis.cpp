@@ -1,5 +1,6 @@
 #include "spi/tspis.h"
 
+#include "core/installdirs.h"
 #include "pictures/fileformats.h"
 #include "spi/spimessages.h"
 
@@ -53,16 +54,26 @@ void TSPIs::AfterLoad() {
     if (AutoSearch) Search(QStringLiteral("*.spi"));
 }
 
-QString TSPIs::OptionFolder(TSPISearchOption option) const {
-    QString folder;
+QStringList TSPIs::OptionFolders(TSPISearchOption option) const {
+    QStringList folders;
     switch (option) {
-    case TSPISearchOption::spsSusieDir: folder = susieFolder(); break;
-    case TSPISearchOption::spsAppDir: folder = QCoreApplication::applicationDirPath(); break;
-    case TSPISearchOption::spsCurrentDir: folder = QDir::currentPath(); break;
-    case TSPISearchOption::spsSystemDir: folder = QStringLiteral(NUBIVU_PLUGIN_INSTALL_DIR); break;
-    case TSPISearchOption::spsWindowsDir: folder = QStringLiteral("/usr/share/nubivu/plugins"); break;
+    case TSPISearchOption::spsSusieDir: folders << susieFolder(); break;
+    case TSPISearchOption::spsAppDir: {
+        folders << QCoreApplication::applicationDirPath();
+        // An installed copy keeps its files apart: the program in bin/, the
+        // plug-ins shipped with it in lib/nubivu/plugins. They belong to the
+        // program's folder all the same.
+        const QString shipped = InstalledPluginFolder();
+        if (QDir(shipped).exists()) folders << shipped;
+        break;
     }
-    return folder.isEmpty() ? folder : withSeparator(folder);
+    case TSPISearchOption::spsCurrentDir: folders << QDir::currentPath(); break;
+    case TSPISearchOption::spsSystemDir: folders << InstalledPluginFolder(); break;
+    case TSPISearchOption::spsWindowsDir: folders << QStringLiteral("/usr/share/nubivu/plugins"); break;
+    }
+    folders.removeAll(QString());
+    for (QString& folder : folders) folder = withSeparator(folder);
+    return folders;
 }
 
 void TSPIs::Search(const QString& mask) {
@@ -75,8 +86,7 @@ void TSPIs::Search(const QString& mask) {
          {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir, TSPISearchOption::spsCurrentDir,
           TSPISearchOption::spsSystemDir, TSPISearchOption::spsWindowsDir}) {
         if (!SearchOptions.Contains(option)) continue;
-        const QString folder = OptionFolder(option);
-        if (!folder.isEmpty()) SearchFolder(folder, mask);
+        for (const QString& folder : OptionFolders(option)) SearchFolder(folder, mask);
     }
 }
 

@@ -94,8 +94,8 @@ public:
     const std::vector<TSkippedPlugin>& SkippedPlugins() const { return skipped_; }
 
 protected:
-    // The folder an option stands for, with a trailing separator; empty to skip it.
-    virtual QString OptionFolder(TSPISearchOption option) const;
+    // The folders an option stands for, each with a trailing separator; none to skip it.
+    virtual QStringList OptionFolders(TSPISearchOption option) const;
 
 private:
     std::vector<std::unique_ptr<TSPI>> list_;

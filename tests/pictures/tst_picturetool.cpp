@@ -37,8 +37,8 @@ private Q_SLOTS:
         QTest::newRow("JPEG") << "b.JPG" << MakeJpeg(img) << 0 << "TJPEGImage" << "" << 24;
         QTest::newRow("damaged bitmap") << "c.bmp" << QByteArray("BM") << 1 << ""
                                         << "ビットマップイメージが不正です" << 0;
-        QTest::newRow("unknown extension") << "d.gif" << bmp4 << 1 << ""
-                                           << "拡張子 .gif の画像形式は処理できません" << 0;
+        QTest::newRow("unknown extension") << "d.xyz" << bmp4 << 1 << ""
+                                           << "拡張子 .xyz の画像形式は処理できません" << 0;
     }
     void loadsAndWrites() {
         QFETCH(QString, name);

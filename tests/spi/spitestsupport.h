@@ -72,9 +72,10 @@ public:
     QMap<TSPISearchOption, QString> folders;
 
 protected:
-    QString OptionFolder(TSPISearchOption option) const override {
+    QStringList OptionFolders(TSPISearchOption option) const override {
         const auto it = folders.find(option);
-        return it != folders.end() ? it.value() : TSPIs::OptionFolder(option);
+        if (it == folders.end()) return TSPIs::OptionFolders(option);
+        return it.value().isEmpty() ? QStringList() : QStringList{it.value()};
     }
 };
 

@@ -6,6 +6,7 @@
 #include "testrunner.h"
 
 #include <QBuffer>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QtEndian>
@@ -103,6 +104,12 @@ private Q_SLOTS:
 
         const std::unique_ptr<TBitmap> copy = graphic.ToBitmap(TBitmap::StaticClass());
         verifyPixels(*copy, bits, width, height, seed);
+        QImage drawn(width * 2, height * 2, QImage::Format_RGB32); // stretched, pixel for pixel
+        drawn.fill(Qt::white);
+        QPainter painter(&drawn);
+        graphic.DrawInto(painter, drawn.rect());
+        painter.end();
+        QCOMPARE(drawn.pixel(2 * (width - 1), 2 * (height - 1)), copy->Image().pixel(width - 1, height - 1));
         QVERIFY(!graphic.Empty());
         const std::unique_ptr<TBitmap> extracted = graphic.ExtractBitmap(TBitmap::StaticClass());
         verifyPixels(*extracted, bits, width, height, seed);

@@ -1,6 +1,6 @@
 // nubivu-picture FILE OUT.bmp
 //
-// Loads FILE through the same picture registry as the program's panes, prints
+// Loads FILE through the same picture registry and plug-ins as the program's panes, prints
 // the picture class that read it, and writes what a pane shows at the
 // picture's own size as a BMP: 8 bits (or fewer) with the palette where the
 // picture has one, 24 bits otherwise. On failure prints the message the
@@ -10,6 +10,8 @@
 #include "pictures/tbitmap.h"
 #include "pictures/tjpegimage.h"
 #include "pictures/tpicture.h"
+#include "spi/tspibitmap.h"
+#include "spi/tspis.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -56,6 +58,14 @@ int main(int argc, char** argv) {
         return 2;
     }
     RegisterJpegFormat();
+    // The plug-ins as the program finds them: the Susie folder and this program's folder.
+    TSPIBitmapRegistration pluginFormats;
+    TSPIs plugins;
+    plugins.SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    plugins.SkipFaultyLibraries = true;
+    plugins.AfterLoad();
+    for (const TSkippedPlugin& skipped : plugins.SkippedPlugins())
+        std::fprintf(stderr, "skipped %s\n", skipped.message.toLocal8Bit().constData());
     TPicture picture;
     TBitmap out;
     try {
