@@ -4,7 +4,8 @@
 // bare libjpeg decoding of the same files with the reader's settings.
 //
 //   nubivu_playbench --make-ppm OUT.ppm INDEX   a synthetic 1920 x 1080 picture
-//   nubivu_playbench DIR [LABEL] [RUNS]         DIR holds row<nnn>_<k|n|a>.jpg
+//   nubivu_playbench DIR [LABEL] [RUNS] [ROWS]  DIR holds row<nnn>_<k|n|a>.jpg;
+//                                               ROWS shown for the memory check
 #include "app/forms.h"
 #include "app/tfrmnubivumain.h"
 #include "datalist/sharedstate.h"
@@ -118,13 +119,14 @@ double playOnce(TfrmNubivuMain& window) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--make-ppm") return makePpm(argv[2], std::atoi(argv[3]));
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s DIR [LABEL] [RUNS] | --make-ppm OUT INDEX\n", argv[0]);
+        std::fprintf(stderr, "usage: %s DIR [LABEL] [RUNS] [ROWS] | --make-ppm OUT INDEX\n", argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
     const QString dirPath = QString::fromLocal8Bit(argv[1]);
     const QString label = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("jpeg");
     const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
+    const int memoryRows = argc > 4 ? std::max(0, std::atoi(argv[4])) : 2000;
 
     const QDir dir(dirPath);
     const QStringList files = dir.entryList({QStringLiteral("row*_?.jpg")}, QDir::Files, QDir::Name);
@@ -162,7 +164,7 @@ int main(int argc, char** argv) {
     // Memory first: the peak must not move between 200 and 2,000 rows shown.
     int shown = 0;
     double peak200 = 0;
-    while (shown < 2000) {
+    while (shown < memoryRows) {
         playOnce(*frmNubivuMain);
         shown += rows; // row 1 by return, then rows 2 .. N by play
         if (peak200 == 0 && shown >= 200) peak200 = peakMegabytes();
