@@ -2,22 +2,35 @@
 
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
+#include "app/tsingleinstance.h"
+#include "core/installdirs.h"
+#include "datalist/datalistfile.h"
+#include "datalist/gridoperations.h"
+#include "datalist/panetitles.h"
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "sitephotos/tfrmkansokuti.h"
+#include "slideshow/rowloader.h"
 #include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
+#include "spi/tspis.h"
+#include "ui/errorreport.h"
 #include "ui/glyphs.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
+#include "ui/skippedpluginsreport.h"
 #include "ui/timage.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -49,6 +62,7 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
     buildControls();
     buildMenu();
     buildDialogs();
+    buildComponents();
     SlideShowControls controls;
     controls.window = this;
     controls.panes = {ImgKumo, ImgNubivuzu, ImgAme};
@@ -223,6 +237,60 @@ void TfrmNubivuMain::buildDialogs() {
     SaveDialog1.setFileMode(QFileDialog::AnyFile);
     SaveDialog1.setOption(QFileDialog::DontConfirmOverwrite, false);
     SaveDialog1.setOption(QFileDialog::ReadOnly, false);
+    // A name typed without extension takes the one of the chosen file type.
+    connect(&SaveDialog1, &QFileDialog::filterSelected, this, [this](const QString& filter) {
+        SaveDialog1.setDefaultSuffix(filter.contains(QStringLiteral("*.NVD")) ? QStringLiteral("NVD")
+                                                                             : QStringLiteral("NV2"));
+    });
+}
+
+void TfrmNubivuMain::buildComponents() {
+    AnimateForm1 = new TAnimateForm(this);
+    AnimateForm1->setObjectName(QStringLiteral("AnimateForm1"));
+    SingleInstance1 = new TSingleInstance(this);
+    SingleInstance1->setObjectName(QStringLiteral("SingleInstance1"));
+    SingleInstance1->DupInstAction = diActivateFirst;
+    SingleInstance1->ErrorMessage = QStringLiteral("すでに起動されています");
+    SingleInstance1->UniqueName = QStringLiteral("Ident6490");
+    SingleInstance1->Loaded();
+    connect(SingleInstance1, &TSingleInstance::FileHandedOver, this,
+            &TfrmNubivuMain::OpenHandedFile);
+    setAcceptDrops(true);
+}
+
+void TfrmNubivuMain::OpenHandedFile(const QString& path) {
+    // While the editor or the options dialog holds the main window disabled,
+    // or a modal window is up, Open is out of reach: the list is not swapped
+    // under them.
+    if (!isEnabled() || QApplication::activeModalWidget()) {
+        Prompter::Current().Beep();
+        return;
+    }
+    if (SaveChangesQuery()) OpenDataListFile(path);
+}
+
+namespace {
+// The data list file among dropped things: a local file that Open reads as a list.
+QString droppedDataList(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (DataListVersionOf(path) != DataListVersion::Other && QFileInfo(path).isFile()) return path;
+    }
+    return {};
+}
+} // namespace
+
+void TfrmNubivuMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedDataList(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TfrmNubivuMain::dropEvent(QDropEvent* event) {
+    const QString path = droppedDataList(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenHandedFile(path);
 }
 
 void TfrmNubivuMain::FormCreate(int screenWidth) {
@@ -238,8 +306,20 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     KeepRowOnActivate = false;
     DataSaved = true;
     StopRequested = false;
-    HelpWindow::SetHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help/"));
+    HelpWindow::SetHelpFolder(FindHelpFolder());
+    createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
+}
+
+void TfrmNubivuMain::createPluginManager() {
+    SPIs1 = new TSPIs(this);
+    SPIs1->setObjectName(QStringLiteral("SPIs1"));
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    // A broken library is passed over and named once the window is up.
+    SPIs1->SkipFaultyLibraries = true;
+    SPIs1->AfterLoad();
+    ReportSkippedPluginsWhenShown(*this, *SPIs1);
 }
 
 void TfrmNubivuMain::FormSakusei() {
@@ -293,16 +373,57 @@ void TfrmNubivuMain::K1Click() {
     mnFileSave->setEnabled(frmDataEdit && frmDataEdit->List().RowCount() >= 3);
 }
 
-void TfrmNubivuMain::mnNewFileClick() {}
-void TfrmNubivuMain::mnFileOpenClick() {}
+void TfrmNubivuMain::mnNewFileClick() {
+    if (!SaveChangesQuery() || !frmDataEdit) return;
+    setWindowTitle(BaseCaption + kNewFileSuffix);
+    NewStringGrid(frmDataEdit->List());
+    frmDataEdit->show();
+}
+
+void TfrmNubivuMain::mnFileOpenClick() {
+    if (!SaveChangesQuery()) return;
+    if (!Prompter::Current().RunFileDialog(OpenDialog1)) return;
+    const QStringList chosen = OpenDialog1.selectedFiles();
+    if (!chosen.isEmpty()) OpenDataListFile(chosen.first());
+}
+
+void TfrmNubivuMain::OpenDataListFile(const QString& path) {
+    if (!frmDataEdit) return;
+    DataList& list = frmDataEdit->List();
+    setWindowTitle(BaseCaption + kNewFileSuffix);
+    NewStringGrid(list);
+    DataFileName = path;
+    const std::optional<SlotPaths> titles = ReadDataListFile(list, DataFileName);
+    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
+    if (titles) SetPaneTitles(*titles);
+    FormActivate();
+    DataSaved = true;
+}
 
 void TfrmNubivuMain::mnFileSaveClick() {
-    SaveDialog1.selectFile(DataFileName.isEmpty() ? QString()
-                                                  : QFileInfo(DataFileName).completeBaseName());
+    if (!frmDataEdit) return;
+    SaveDialog1.selectFile(DataListBaseName(DataFileName));
     if (!Prompter::Current().RunFileDialog(SaveDialog1)) return;
     const QStringList chosen = SaveDialog1.selectedFiles();
     if (chosen.isEmpty()) return;
     DataFileName = chosen.first();
+    DataList& list = frmDataEdit->List();
+    const SlotPaths titles = PaneTitles();
+    // Each row is written as it is shown: through row loading, fill-in included.
+    const QByteArray bytes = EncodeDataList(
+        list.DataRowCount(),
+        [&list](int row) {
+            CurrentRow = row;
+            SetArrayDat(list);
+            return CurrentPaths;
+        },
+        DataListVersionOf(DataFileName) == DataListVersion::V2 ? std::optional(titles)
+                                                               : std::nullopt,
+        titles);
+    SaveDataListFile(DataFileName, bytes);
+    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
+    FormActivate();
+    DataSaved = true;
 }
 
 void TfrmNubivuMain::mnCloseClick() { close(); }
@@ -335,7 +456,9 @@ void TfrmNubivuMain::About1Click() {
     if (frmNubivuAbort) Prompter::Current().RunModal(*frmNubivuAbort);
 }
 
-bool TfrmNubivuMain::FormCloseQuery() {
+bool TfrmNubivuMain::FormCloseQuery() { return SaveChangesQuery(); }
+
+bool TfrmNubivuMain::SaveChangesQuery() {
     if (DataSaved) return true;
     Prompter& prompter = Prompter::Current();
     prompter.Beep();
@@ -348,7 +471,13 @@ bool TfrmNubivuMain::FormCloseQuery() {
     request.escapeButton = 2;
     switch (prompter.Ask(request)) {
     case 0:
-        mnFileSaveClick();
+        // A save that fails must not let the caller drop the list after all.
+        try {
+            mnFileSaveClick();
+        } catch (const ENubivuError& e) {
+            ShowErrorReport(e.message());
+            return false;
+        }
         return DataSaved;
     case 1: return true;
     default: return false;

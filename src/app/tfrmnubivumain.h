@@ -17,7 +17,10 @@ class QPushButton;
 namespace nubivu {
 
 class SlideShow;
+class TAnimateForm;
 class TImage;
+class TSPIs;
+class TSingleInstance;
 
 class TfrmNubivuMain : public QMainWindow {
     Q_OBJECT
@@ -68,6 +71,11 @@ public:
 
     QFileDialog OpenDialog1;
     QFileDialog SaveDialog1;
+    TAnimateForm* AnimateForm1;
+    TSingleInstance* SingleInstance1;
+
+    // The plug-in manager: searches the Susie folder and the program's folder at start.
+    TSPIs* SPIs1 = nullptr;
 
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }
@@ -80,6 +88,16 @@ public:
     // Shows row CurrentRow and sets the slide-show buttons.
     void GazoHyoji();
     SlideShow& Slides() const { return *slideShow_; }
+
+    // Open as it runs once its dialog is confirmed: the list, titles, caption
+    // and saved flag from the file (also for a file named on the command line).
+    void OpenDataListFile(const QString& path);
+    // The save question of closing: true when the caller may go on (nothing
+    // unsaved, saved now, or the user chose not to save).
+    bool SaveChangesQuery();
+    // A list handed over by a later copy of the program or dropped on the
+    // window: the save question first, then Open.
+    void OpenHandedFile(const QString& path);
 
 public Q_SLOTS:
     void K1Click();
@@ -102,9 +120,12 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void FormCreate(int screenWidth);
+    void createPluginManager();
     void FormSakusei();
     // True when the window may close.
     bool FormCloseQuery();
@@ -114,6 +135,7 @@ private:
     void buildControls();
     void buildMenu();
     void buildDialogs();
+    void buildComponents();
     void applyOuterSize();
 
     QWidget* client_;

@@ -83,6 +83,73 @@ void DataList::Renumber(int fromRow) {
     Q_EMIT rowsReset();
 }
 
+void DataList::ShiftColumnDown(int col, int from) {
+    const int last = RowCount() - 1;
+    if (col < 1 || col >= ColCount || from < 1 || from > last) return;
+    const auto c = static_cast<size_t>(col);
+    for (int y = last; y > from; --y)
+        rows_[static_cast<size_t>(y)][c] = std::move(rows_[static_cast<size_t>(y - 1)][c]);
+    rows_[static_cast<size_t>(from)][c].clear();
+    Q_EMIT rowsReset();
+}
+
+void DataList::ShiftColumnUp(int col, int from) {
+    const int last = RowCount() - 1;
+    if (col < 1 || col >= ColCount || from < 1 || from > last) return;
+    const auto c = static_cast<size_t>(col);
+    for (int y = from; y < last; ++y)
+        rows_[static_cast<size_t>(y)][c] = std::move(rows_[static_cast<size_t>(y + 1)][c]);
+    rows_[static_cast<size_t>(last)][c].clear();
+    Q_EMIT rowsReset();
+}
+
+void DataList::ShiftRowsDown(int at) {
+    const int last = RowCount() - 1;
+    if (at < 1 || at > last) return;
+    for (int y = last; y > at; --y) {
+        auto& to = rows_[static_cast<size_t>(y)];
+        auto& from = rows_[static_cast<size_t>(y - 1)];
+        for (size_t x = 1; x < ColCount; ++x) to[x] = std::move(from[x]);
+    }
+    for (size_t x = 1; x < ColCount; ++x) rows_[static_cast<size_t>(at)][x].clear();
+    Q_EMIT rowsReset();
+}
+
+void DataList::RemoveDataRow(int at) {
+    const int last = RowCount() - 1;
+    if (at < 1 || at >= last) return;
+    for (int y = at; y < last; ++y) {
+        auto& to = rows_[static_cast<size_t>(y)];
+        auto& from = rows_[static_cast<size_t>(y + 1)];
+        for (size_t x = 1; x < ColCount; ++x) to[x] = std::move(from[x]);
+    }
+    rows_.pop_back();
+    row_ = std::min(row_, RowCount() - 1);
+    Q_EMIT rowsReset();
+}
+
+void DataList::AppendDataRows(const std::vector<SlotPaths>& rows) {
+    if (rows.empty()) return;
+    // The trailing row stays last: the new rows take its place and it follows them.
+    RowCells trailing = std::move(rows_.back());
+    rows_.pop_back();
+    rows_.reserve(rows_.size() + rows.size() + 1);
+    for (const SlotPaths& paths : rows) {
+        RowCells& cells = rows_.emplace_back();
+        cells[0] = QString::number(RowCount() - 1);
+        for (size_t s = 0; s < SlotCount; ++s) cells[s + 1] = paths[s];
+    }
+    trailing[0] = QString::number(RowCount());
+    rows_.push_back(std::move(trailing));
+    Q_EMIT rowsReset();
+}
+
+bool DataList::IsBlankRow(int row) const {
+    for (int x = 1; x < ColCount; ++x)
+        if (!Cell(x, row).isEmpty()) return false;
+    return true;
+}
+
 SlotPaths DataList::Paths(int row) const {
     SlotPaths paths;
     for (int s = 0; s < SlotCount; ++s) paths[static_cast<size_t>(s)] = Cell(s + 1, row);

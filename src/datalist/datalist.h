@@ -43,6 +43,20 @@ public:
     // Writes 1 .. RowCount-1 into column 0.
     void Renumber(int fromRow = 1);
 
+    // Editing moves for the grid operations, each one pass over the rows with
+    // one rowsReset; column 0 (the numbers) never moves.
+    // Column col, rows from .. RowCount-2 move down one; (col, from) empties.
+    void ShiftColumnDown(int col, int from);
+    // Column col, rows from+1 .. RowCount-1 move up one; the trailing cell empties.
+    void ShiftColumnUp(int col, int from);
+    // Columns 1-7 of rows at .. RowCount-2 move down one into at+1 .. RowCount-1; row at empties.
+    void ShiftRowsDown(int at);
+    // Removes data row at: the rows below move up and the last row is dropped.
+    void RemoveDataRow(int at);
+    // Appends numbered rows holding the given paths, before the trailing row.
+    void AppendDataRows(const std::vector<SlotPaths>& rows);
+    bool IsBlankRow(int row) const;
+
     // Data row r's seven paths (r in 1 .. RowCount-2 meaningful; others empty).
     SlotPaths Paths(int row) const;
     void SetPaths(int row, const SlotPaths& paths);

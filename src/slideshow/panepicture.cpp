@@ -1,5 +1,6 @@
 #include "slideshow/panepicture.h"
 
+#include "datalist/datalistfile.h"
 #include "pictures/fileformats.h"
 #include "ui/timage.h"
 
@@ -11,7 +12,7 @@ void LoadPaneOrClear(TImage& pane, const QString& path) {
         return;
     }
     try {
-        LoadPicture(pane.Picture(), path);
+        LoadPicture(pane.Picture(), ResolveListPath(path));
     } catch (...) {
         // Missing file, no decoder, bad data, out of memory: the pane goes
         // empty and the next one loads as usual.
