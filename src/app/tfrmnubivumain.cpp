@@ -84,10 +84,7 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
 
 template <class W>
 W* TfrmNubivuMain::place(W* widget, const char* name, QRect designed, ScaleKind kind) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(designed);
-    placed_.push_back({widget, designed, kind});
-    return widget;
+    return layout_.Place(widget, name, designed, kind);
 }
 
 void TfrmNubivuMain::buildControls() {
@@ -327,8 +324,7 @@ void TfrmNubivuMain::createPluginManager() {
 
 void TfrmNubivuMain::FormSakusei() {
     outerSize_ = MainWindowOuterSize(ScreenWidth, ScaleFactor);
-    for (auto it = placed_.rbegin(); it != placed_.rend(); ++it)
-        it->widget->setGeometry(ScaledGeometry(it->designed, it->kind, ScaleFactor));
+    layout_.Apply(ScaleFactor);
     applyOuterSize();
 }
 

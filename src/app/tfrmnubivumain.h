@@ -1,6 +1,8 @@
 #pragma once
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
+#include "ui/designedlayout.h"
+
 #include <QFileDialog>
 #include <QMainWindow>
 #include <vector>
@@ -19,7 +21,6 @@ class TAnimateForm;
 class TImage;
 class TSPIs;
 class TSingleInstance;
-enum class ScaleKind;
 
 class TfrmNubivuMain : public QMainWindow {
     Q_OBJECT
@@ -130,11 +131,6 @@ protected:
     bool FormCloseQuery();
 
 private:
-    struct Placed {
-        QWidget* widget;
-        QRect designed;
-        ScaleKind kind;
-    };
     template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
     void buildControls();
     void buildMenu();
@@ -144,7 +140,7 @@ private:
 
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
-    std::vector<Placed> placed_;
+    DesignedLayout layout_;
     QSize outerSize_;
     QSize clientSize_;
     bool placedOnScreen_ = false;

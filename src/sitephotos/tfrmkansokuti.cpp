@@ -32,14 +32,14 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto image = [&](const char* name, int left, int top) {
-        return place(new TImage(this), name, {left, top, 200, 150}, ScaleKind::All);
+        return layout_.Place(new TImage(this), name, {left, top, 200, 150}, ScaleKind::All);
     };
     ImgNorth = image("ImgNorth", 216, 32);
     ImgWest = image("ImgWest", 8, 112);
     ImgEast = image("ImgEast", 424, 112);
     ImgSouth = image("ImgSouth", 216, 192);
 
-    BitBtn1 = place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
+    BitBtn1 = layout_.Place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
                     {536, 24, 81, 33}, ScaleKind::All);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     // Clicking it takes the focus, which ends an open title edit unsaved.
@@ -47,7 +47,7 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
 
     auto label = [&](const char* name, int left, int top, const QString& text) {
-        auto* l = place(new QLabel(text, this), name, {left, top, 36, 12}, ScaleKind::KeepHeight);
+        auto* l = layout_.Place(new QLabel(text, this), name, {left, top, 36, 12}, ScaleKind::KeepHeight);
         l->setTextFormat(Qt::PlainText);
         return l;
     };
@@ -57,7 +57,7 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     lblEast = label("lblEast", 504, 272, QStringLiteral("東の空"));
 
     auto edit = [&](const char* name, int left, int top) {
-        return place(new QLineEdit(this), name, {left, top, 73, 20}, ScaleKind::KeepWidth);
+        return layout_.Place(new QLineEdit(this), name, {left, top, 73, 20}, ScaleKind::KeepWidth);
     };
     edtNorthTitle = edit("edtNorthTitle", 296, 8);
     edtSouthTitle = edit("edtSouthTitle", 296, 352);
@@ -74,14 +74,6 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     FormCreate();
 }
 
-template <class W>
-W* TfrmKansokuti::place(W* widget, const char* name, QRect designed, ScaleKind kind) {
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(designed);
-    placed_.push_back({widget, designed, kind});
-    return widget;
-}
-
 void TfrmKansokuti::FormCreate() {
     outerSize_ = ScreenWidth >= ThresholdWidth
                      ? QSize(Scaled(kDesignedOuter.width(), ScaleFactor),
@@ -89,8 +81,7 @@ void TfrmKansokuti::FormCreate() {
                      : kDesignedOuter;
     // Scaled whatever the screen: below 640 the controls shrink in a window
     // that keeps its designed size.
-    for (const Placed& p : placed_)
-        p.widget->setGeometry(ScaledGeometry(p.designed, p.kind, ScaleFactor));
+    layout_.Apply(ScaleFactor);
     resize(ClientSizeWithin(*this, outerSize_));
 }
 

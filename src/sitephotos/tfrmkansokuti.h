@@ -1,9 +1,10 @@
 #pragma once
 // The four sky photos of the row on show, laid out like a compass rose:
 // north at the top, west left, east right, south at the bottom.
+#include "ui/designedlayout.h"
+
 #include <QSize>
 #include <QWidget>
-#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -12,7 +13,6 @@ class QPushButton;
 namespace nubivu {
 
 class TImage;
-enum class ScaleKind;
 
 class TfrmKansokuti : public QWidget {
     Q_OBJECT
@@ -46,16 +46,10 @@ protected:
     bool event(QEvent* event) override;
 
 private:
-    struct Placed {
-        QWidget* widget;
-        QRect designed;
-        ScaleKind kind;
-    };
-    template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
     void FormCreate();
     void fitLabels();
 
-    std::vector<Placed> placed_;
+    DesignedLayout layout_;
     QSize outerSize_;
     bool shownBefore_ = false;
 };

@@ -7,6 +7,8 @@
 #include "ui/timage.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLabel>
 #include <QPushButton>
 
@@ -44,17 +46,20 @@ void SlideShow::GazoHyoji() {
     const int rows = rowCount();
     if (list && CurrentRow > 0 && CurrentRow < rows - 1) {
         SetArrayDat(*list);
-        for (int i = 0; i < MainSlotCount; ++i)
+        // Each pane is painted (and so decoded) right after its load: the
+        // memory of the picture it drops is then taken again at once, rather
+        // than three pictures' worth going back to the system and being
+        // faulted in anew on every row of a play.
+        for (int i = 0; i < MainSlotCount; ++i) {
             LoadPaneOrClear(*c_.panes[size_t(i)], CurrentPaths[size_t(i)]);
+            c_.panes[size_t(i)]->repaint();
+        }
         c_.rowNumber->setText(QString::number(CurrentRow));
         for (int i = 0; i < MainSlotCount; ++i)
             c_.fileNames[size_t(i)]->setText(FileNamePart(CurrentPaths[size_t(i)]));
         // On screen before the handler returns: a played row must be seen.
         c_.rowNumber->repaint();
-        for (int i = 0; i < MainSlotCount; ++i) {
-            c_.fileNames[size_t(i)]->repaint();
-            c_.panes[size_t(i)]->repaint();
-        }
+        for (int i = 0; i < MainSlotCount; ++i) c_.fileNames[size_t(i)]->repaint();
     }
     c_.stepBack->setEnabled(CurrentRow >= 2);
     c_.back->setEnabled(CurrentRow >= 2);
@@ -107,7 +112,9 @@ void SlideShow::playStep() {
     }
     ++CurrentRow;
     GazoHyoji();
-    c_.window->repaint();
+    // The rest of the window (the buttons' states) on screen at once too. Only
+    // what changed is painted: the panes and labels were painted just now.
+    QCoreApplication::sendPostedEvents(c_.window, QEvent::UpdateRequest);
     playTimer_.start();
 }
 

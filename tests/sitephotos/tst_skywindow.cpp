@@ -4,6 +4,7 @@
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
 #include "sitephotos/tfrmkansokuti.h"
+#include "showfixture.h"
 #include "testpictures.h"
 #include "testrunner.h"
 #include "ui/timage.h"
@@ -12,7 +13,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QTest>
 
 using namespace nubivu;
@@ -20,28 +20,10 @@ using namespace nubivu;
 class TestSkyWindow : public QObject {
     Q_OBJECT
 
-    QTemporaryDir dir_;
-    test::TestPictureFormat format_;
+    test::ShowFixture fx_;
 
-    QString pic(const QString& name, int width) {
-        return test::WriteTestPicture(dir_.filePath(name), width);
-    }
-
-    static bool activate(QWidget* window) {
-        window->activateWindow();
-        QApplication::setActiveWindow(window);
-        return QTest::qWaitForWindowActive(window);
-    }
-
-    // Rows of sky photos only; a cloud photo keeps each row a row.
-    void start(const std::vector<SlotPaths>& rows) {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(1024);
-        test::SetRows(frmDataEdit->List(), rows);
-        frmNubivuMain->show();
-        QVERIFY(activate(frmNubivuMain));
-    }
+    QString pic(const QString& name, int width) { return fx_.Pic(name, width); }
+    static bool activate(QWidget* window) { return test::ShowFixture::Activate(window); }
 
     // Widths of the north, west, south and east panes (0: empty).
     static QList<int> shown() {
@@ -84,9 +66,7 @@ private Q_SLOTS:
         QFETCH(QRect, button);
         QFETCH(QPoint, northLabel);
         QFETCH(QSize, edit);
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(screen);
+        test::ShowFixture::Fresh(screen);
         TfrmKansokuti* w = frmKansokuti;
         QCOMPARE(w->DesignedOuterSize(), outer);
         QCOMPARE(w->ImgNorth->geometry(), images[0]);
@@ -115,13 +95,13 @@ private Q_SLOTS:
         northEast[3] = pic("n2.tpx", 41);
         northEast[5] = pic("e2.tpx", 43);
         SlotPaths broken = northEast;
-        broken[3] = dir_.filePath("gone.tpx");
-        broken[5] = test::WriteGarbage(dir_.filePath("bad.tpx"));
+        broken[3] = fx_.Path("gone.tpx");
+        broken[5] = test::WriteGarbage(fx_.Path("bad.tpx"));
         broken[6] = pic("w3.tpx", 54);
         SlotPaths none;
         none[0] = all[0];
         test::FakePrompter prompter;
-        start({all, northEast, broken, none});
+        QVERIFY(test::ShowFixture::Start({all, northEast, broken, none}));
 
         frmNubivuMain->BitBtnKansokuti->click();
         QVERIFY(frmKansokuti->isVisible());

@@ -1,6 +1,7 @@
 #include "app/forms.h"
 #include "app/tfrmnubivumain.h"
 #include "datalist/sharedstate.h"
+#include "showfixture.h"
 #include "slideshow/filloptions.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "testrunner.h"
@@ -24,11 +25,7 @@ class TestOptionDlg : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(1024);
-    }
+    void init() { test::ShowFixture::Fresh(); }
     void cleanup() { DestroyForms(); }
 
     void layoutIsNotScaled() {

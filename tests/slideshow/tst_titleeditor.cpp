@@ -35,11 +35,7 @@ class TestTitleEditor : public QObject {
     }
 
 private Q_SLOTS:
-    void init() {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(1024);
-    }
+    void init() { test::ShowFixture::Fresh(); }
     void cleanup() { DestroyForms(); }
 
     void allSevenTitles_data() {

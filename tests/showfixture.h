@@ -23,12 +23,17 @@ public:
     // Fresh windows on a 1024-pixel screen, the rows in the list, the main
     // window shown and active (so its activation has shown row 1).
     static bool Start(const std::vector<SlotPaths>& rows) {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(1024);
+        Fresh();
         SetRows(frmDataEdit->List(), rows);
         frmNubivuMain->show();
         return Activate(frmNubivuMain);
+    }
+
+    // The windows as at program start, on a screen this wide.
+    static void Fresh(int screenWidth = 1024) {
+        DestroyForms();
+        ResetSharedState();
+        CreateForms(screenWidth);
     }
 
     static bool Activate(QWidget* window) {
