@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 #include <cstring>
 #include <memory>
@@ -24,6 +25,10 @@ QString CorpusDir() {
 } // namespace nubivu::test
 
 int main(int argc, char** argv) {
+    // A runtime folder of its own: the main window's single-instance guard
+    // then never meets a copy of the program the user runs meanwhile.
+    QTemporaryDir runtime;
+    if (runtime.isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     const char* only = nullptr;

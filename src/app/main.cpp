@@ -1,16 +1,29 @@
 #include "app/forms.h"
 #include "app/nubivuapplication.h"
+#include "app/selfcheck.h"
+#include "app/terminationsignal.h"
 #include "app/tfrmnubivumain.h"
+#include "app/tsingleinstance.h"
 #include "core/errors.h"
+#include "pictures/tjpegimage.h"
+#include "spi/tspibitmap.h"
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QScreen>
 #include <cstdio>
+#include <cstring>
 
 using namespace nubivu;
 
 int main(int argc, char** argv) {
+    // nubivu [--self-check] [LIST.NV2]
+    const char* startFile = nullptr;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--self-check") == 0) return RunSelfCheck(argc, argv);
+        if (argv[i][0] != '-' && !startFile) startFile = argv[i];
+    }
     // Without a display Qt would abort with a long story; say it in one line.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
@@ -18,26 +31,37 @@ int main(int argc, char** argv) {
         return 2;
     }
     NubivuApplication app(argc, argv);
+    // Plug-in formats load as bitmaps from before the first window on, until exit.
+    TSPIBitmapRegistration spiBitmapRegistration;
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
+    if (startFile) TSingleInstance::SetStartFile(QString::fromLocal8Bit(startFile));
+    // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
+    RegisterJpegFormat();
     try {
         CreateForms();
     } catch (const ENubivuError& e) {
         ShowErrorReport(e.message());
         DestroyForms();
+        TSingleInstance::Finish();
         return 1;
     }
+    CloseOnTerminationSignal(frmNubivuMain);
     frmNubivuMain->show();
-    // "nubivu FILE" opens the list as Open does once its dialog is confirmed.
-    const QStringList arguments = QApplication::arguments();
-    if (arguments.size() > 1) {
+    // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
+    // a second copy hands it to the first one instead.
+    if (startFile && !frmNubivuMain->SingleInstance1->IsDuplicate()) {
         try {
-            frmNubivuMain->OpenDataListFile(QFileInfo(arguments.at(1)).absoluteFilePath());
+            frmNubivuMain->OpenDataListFile(QFileInfo(QString::fromLocal8Bit(startFile)).absoluteFilePath());
         } catch (const ENubivuError& e) {
             ShowErrorReport(e.message());
         }
     }
     const int result = QApplication::exec();
     DestroyForms();
+    UnregisterJpegFormat();
+    TSingleInstance::Finish();
     return result;
 }

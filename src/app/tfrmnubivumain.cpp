@@ -2,7 +2,10 @@
 
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
+#include "app/tsingleinstance.h"
+#include "core/installdirs.h"
 #include "datalist/datalistfile.h"
 #include "datalist/gridoperations.h"
 #include "datalist/panetitles.h"
@@ -13,16 +16,21 @@
 #include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
+#include "spi/tspis.h"
 #include "ui/errorreport.h"
 #include "ui/glyphs.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
+#include "ui/skippedpluginsreport.h"
 #include "ui/timage.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGuiApplication>
@@ -31,6 +39,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QTimer>
 
 namespace nubivu {
 
@@ -53,6 +62,7 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
     buildControls();
     buildMenu();
     buildDialogs();
+    buildComponents();
     SlideShowControls controls;
     controls.window = this;
     controls.panes = {ImgKumo, ImgNubivuzu, ImgAme};
@@ -237,6 +247,55 @@ void TfrmNubivuMain::buildDialogs() {
     });
 }
 
+void TfrmNubivuMain::buildComponents() {
+    AnimateForm1 = new TAnimateForm(this);
+    AnimateForm1->setObjectName(QStringLiteral("AnimateForm1"));
+    SingleInstance1 = new TSingleInstance(this);
+    SingleInstance1->setObjectName(QStringLiteral("SingleInstance1"));
+    SingleInstance1->DupInstAction = diActivateFirst;
+    SingleInstance1->ErrorMessage = QStringLiteral("すでに起動されています");
+    SingleInstance1->UniqueName = QStringLiteral("Ident6490");
+    SingleInstance1->Loaded();
+    connect(SingleInstance1, &TSingleInstance::FileHandedOver, this,
+            &TfrmNubivuMain::OpenHandedFile);
+    setAcceptDrops(true);
+}
+
+void TfrmNubivuMain::OpenHandedFile(const QString& path) {
+    // While the editor or the options dialog holds the main window disabled,
+    // or a modal window is up, Open is out of reach: the list is not swapped
+    // under them.
+    if (!isEnabled() || QApplication::activeModalWidget()) {
+        Prompter::Current().Beep();
+        return;
+    }
+    if (SaveChangesQuery()) OpenDataListFile(path);
+}
+
+namespace {
+// The data list file among dropped things: a local file that Open reads as a list.
+QString droppedDataList(const QMimeData* data) {
+    if (!data || !data->hasUrls()) return {};
+    for (const QUrl& url : data->urls()) {
+        if (!url.isLocalFile()) continue;
+        const QString path = url.toLocalFile();
+        if (DataListVersionOf(path) != DataListVersion::Other && QFileInfo(path).isFile()) return path;
+    }
+    return {};
+}
+} // namespace
+
+void TfrmNubivuMain::dragEnterEvent(QDragEnterEvent* event) {
+    if (!droppedDataList(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TfrmNubivuMain::dropEvent(QDropEvent* event) {
+    const QString path = droppedDataList(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenHandedFile(path);
+}
+
 void TfrmNubivuMain::FormCreate(int screenWidth) {
     if (screenWidth < 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
@@ -250,8 +309,20 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     KeepRowOnActivate = false;
     DataSaved = true;
     StopRequested = false;
-    HelpWindow::SetHelpFolder(QCoreApplication::applicationDirPath() + QStringLiteral("/help/"));
+    HelpWindow::SetHelpFolder(FindHelpFolder());
+    createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
+}
+
+void TfrmNubivuMain::createPluginManager() {
+    SPIs1 = new TSPIs(this);
+    SPIs1->setObjectName(QStringLiteral("SPIs1"));
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    // A broken library is passed over and named once the window is up.
+    SPIs1->SkipFaultyLibraries = true;
+    SPIs1->AfterLoad();
+    ReportSkippedPluginsWhenShown(*this, *SPIs1);
 }
 
 void TfrmNubivuMain::FormSakusei() {
@@ -272,12 +343,16 @@ void TfrmNubivuMain::applyOuterSize() {
 
 bool TfrmNubivuMain::event(QEvent* e) {
     switch (e->type()) {
-    case QEvent::Show: {
-        // Centre on the screen once shown, when the frame is known.
-        const bool result = QMainWindow::event(e);
-        CentreOnScreen(*this);
-        return result;
-    }
+    case QEvent::Show:
+        if (!placedOnScreen_) {
+            placedOnScreen_ = true;
+            // The window manager reports its frame only after the first show.
+            QTimer::singleShot(0, this, [this] {
+                applyOuterSize();
+                CentreOnScreen(*this);
+            });
+        }
+        break;
     case QEvent::WindowActivate: FormActivate(); break;
     default: break;
     }

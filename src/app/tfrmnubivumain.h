@@ -15,7 +15,10 @@ class QPushButton;
 namespace nubivu {
 
 class SlideShow;
+class TAnimateForm;
 class TImage;
+class TSPIs;
+class TSingleInstance;
 enum class ScaleKind;
 
 class TfrmNubivuMain : public QMainWindow {
@@ -67,6 +70,11 @@ public:
 
     QFileDialog OpenDialog1;
     QFileDialog SaveDialog1;
+    TAnimateForm* AnimateForm1;
+    TSingleInstance* SingleInstance1;
+
+    // The plug-in manager: searches the Susie folder and the program's folder at start.
+    TSPIs* SPIs1 = nullptr;
 
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }
@@ -86,6 +94,9 @@ public:
     // The save question of closing: true when the caller may go on (nothing
     // unsaved, saved now, or the user chose not to save).
     bool SaveChangesQuery();
+    // A list handed over by a later copy of the program or dropped on the
+    // window: the save question first, then Open.
+    void OpenHandedFile(const QString& path);
 
 public Q_SLOTS:
     void K1Click();
@@ -108,9 +119,12 @@ public Q_SLOTS:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void FormCreate(int screenWidth);
+    void createPluginManager();
     void FormSakusei();
     // True when the window may close.
     bool FormCloseQuery();
@@ -125,6 +139,7 @@ private:
     void buildControls();
     void buildMenu();
     void buildDialogs();
+    void buildComponents();
     void applyOuterSize();
 
     QWidget* client_;
@@ -132,6 +147,7 @@ private:
     std::vector<Placed> placed_;
     QSize outerSize_;
     QSize clientSize_;
+    bool placedOnScreen_ = false;
 };
 
 } // namespace nubivu

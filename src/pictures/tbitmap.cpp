@@ -1,23 +1,135 @@
-#include "pictures/graphicerrors.h"
 #include "pictures/tbitmap.h"
+
+#include "pictures/dib.h"
+#include "pictures/graphicerrors.h"
 
 #include <QIODevice>
 #include <QPainter>
+#include <QtEndian>
 
-// Placeholder: the reader is not written yet, so every load fails with the class's own message.
 namespace nubivu {
 
 NUBIVU_GRAPHIC_DEFINE(TBitmap, TGraphic)
-void TBitmap::LoadStream(QIODevice&) { throw EInvalidGraphic(QString::fromUtf8(msg::InvalidBitmap)); }
-void TBitmap::SaveStream(QIODevice&) const {}
+
+namespace {
+
+constexpr qsizetype FileHeaderSize = 14;
+
+[[noreturn]] void invalid() { throw EInvalidGraphic(QString::fromUtf8(msg::InvalidBitmap)); }
+
+// The depth a palette picture is written with: the smallest that indexes its palette.
+int savedDepth(qsizetype colours) { return colours <= 2 ? 1 : colours <= 16 ? 4 : 8; }
+
+} // namespace
+
+void TBitmap::LoadStream(QIODevice& stream) {
+    const QByteArray data = stream.readAll();
+    const auto* p = reinterpret_cast<const uchar*>(data.constData());
+    if (data.size() < FileHeaderSize || p[0] != 'B' || p[1] != 'M') invalid();
+    // A file shorter than its header says has lost part of its pixels.
+    const quint32 fileSize = qFromLittleEndian<quint32>(p + 2);
+    const quint32 bitsOffset = qFromLittleEndian<quint32>(p + 10);
+    if (fileSize > quint64(data.size()) || bitsOffset < FileHeaderSize ||
+        bitsOffset > quint64(data.size()))
+        invalid();
+    const QByteArrayView dibData(data.constData() + FileHeaderSize, data.size() - FileHeaderSize);
+    if (dibData.size() >= 24) {
+        // The stored image size must fit in the file as well.
+        const quint32 headerSize = qFromLittleEndian<quint32>(p + 14);
+        if (headerSize >= 40 && qFromLittleEndian<quint32>(p + 34) > quint64(data.size()) - bitsOffset)
+            invalid();
+    }
+    DibOptions options;
+    options.bitsOffset = qsizetype(bitsOffset) - FileHeaderSize;
+    std::optional<Dib> dib = ReadDib(dibData, options);
+    if (!dib) invalid();
+    image_ = std::move(dib->image);
+    palette_ = std::move(dib->palette);
+    bitsPerPixel_ = dib->bitsPerPixel;
+    Changed();
+}
+
+void TBitmap::SaveStream(QIODevice& stream) const {
+    if (image_.isNull()) return;
+    const bool indexed = image_.format() == QImage::Format_Indexed8;
+    // The colour table the pixels index is the one that is drawn, so it is the one written.
+    const QVector<QRgb> table = indexed ? image_.colorTable().mid(0, 256) : QVector<QRgb>();
+    const int depth = indexed ? savedDepth(table.size()) : 24;
+    const QImage source = indexed ? image_ : image_.convertToFormat(QImage::Format_RGB32);
+    const qint64 width = source.width();
+    const qint64 height = source.height();
+    const qint64 stride = ((width * depth + 31) / 32) * 4;
+    const qint64 tableBytes = qint64(table.size()) * 4;
+    const qint64 offset = FileHeaderSize + 40 + tableBytes;
+    const qint64 fileSize = offset + stride * height;
+
+    QByteArray out(qsizetype(offset), '\0');
+    auto* h = reinterpret_cast<uchar*>(out.data());
+    h[0] = 'B';
+    h[1] = 'M';
+    qToLittleEndian<quint32>(quint32(fileSize), h + 2);
+    qToLittleEndian<quint32>(quint32(offset), h + 10);
+    qToLittleEndian<quint32>(40, h + 14);
+    qToLittleEndian<qint32>(qint32(width), h + 18);
+    qToLittleEndian<qint32>(qint32(height), h + 22);
+    qToLittleEndian<quint16>(1, h + 26);
+    qToLittleEndian<quint16>(quint16(depth), h + 28);
+    qToLittleEndian<quint32>(quint32(stride * height), h + 34);
+    qToLittleEndian<qint32>(2835, h + 38); // 72 dpi
+    qToLittleEndian<qint32>(2835, h + 42);
+    qToLittleEndian<quint32>(quint32(table.size()), h + 46);
+    for (qsizetype i = 0; i < table.size(); ++i) {
+        uchar* e = h + FileHeaderSize + 40 + 4 * i;
+        e[0] = uchar(qBlue(table[i]));
+        e[1] = uchar(qGreen(table[i]));
+        e[2] = uchar(qRed(table[i]));
+    }
+    stream.write(out);
+
+    // Rows bottom-up, each padded to four bytes.
+    QByteArray row(qsizetype(stride), '\0');
+    auto* r = reinterpret_cast<uchar*>(row.data());
+    for (qint64 y = height - 1; y >= 0; --y) {
+        row.fill('\0');
+        const uchar* in = source.constScanLine(int(y));
+        if (depth == 24) {
+            const auto* px = reinterpret_cast<const QRgb*>(in);
+            for (qint64 x = 0; x < width; ++x) {
+                r[3 * x] = uchar(qBlue(px[x]));
+                r[3 * x + 1] = uchar(qGreen(px[x]));
+                r[3 * x + 2] = uchar(qRed(px[x]));
+            }
+        } else {
+            for (qint64 x = 0; x < width; ++x) {
+                const qint64 bit = x * depth;
+                r[bit >> 3] |= uchar((in[x] & ((1 << depth) - 1)) << (8 - depth - (bit & 7)));
+            }
+        }
+        stream.write(row);
+    }
+}
+
 void TBitmap::DrawInto(QPainter& p, const QRect& r) { p.drawImage(r, image_); }
-void TBitmap::CopyFrom(const TGraphic& source) { TGraphic::CopyFrom(source); }
+
+void TBitmap::CopyFrom(const TGraphic& source) {
+    const auto* other = dynamic_cast<const TBitmap*>(&source);
+    if (!other) {
+        TGraphic::CopyFrom(source);
+        return;
+    }
+    image_ = other->image_;
+    palette_ = other->palette_;
+    bitsPerPixel_ = other->bitsPerPixel_;
+    Changed();
+}
+
 void TBitmap::SetImage(QImage image, QVector<QRgb> palette) {
     image_ = std::move(image);
     palette_ = std::move(palette);
+    bitsPerPixel_ = image_.isNull() ? 0 : image_.format() == QImage::Format_Indexed8 ? 8 : 24;
     Changed();
 }
-void TBitmap::SetPalette(QVector<QRgb> palette) { palette_ = std::move(palette); }
 
+void TBitmap::SetPalette(QVector<QRgb> palette) { palette_ = std::move(palette); }
 
 } // namespace nubivu

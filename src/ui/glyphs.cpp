@@ -51,6 +51,7 @@ QPixmap drawProgramIcon(int size) {
     p.setBrush(QColor(0xff, 0xc0, 0x20));
     p.drawEllipse(QRectF(15, 3, 14, 14));
     QPainterPath cloud;
+    cloud.setFillRule(Qt::WindingFill); // the overlapping parts belong to the cloud, too
     cloud.addEllipse(QRectF(3, 13, 12, 12));
     cloud.addEllipse(QRectF(9, 9, 14, 14));
     cloud.addEllipse(QRectF(17, 14, 12, 11));

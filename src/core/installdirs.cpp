@@ -1,0 +1,25 @@
+#include "core/installdirs.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
+
+namespace nubivu {
+
+namespace {
+QString besideProgram(const char* relative) {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
+                           QLatin1String(relative));
+}
+} // namespace
+
+QString FindHelpFolder() {
+    const QString beside = besideProgram("help");
+    const QString installed = besideProgram(NUBIVU_HELP_RELDIR);
+    const QString folder = QFileInfo(beside).isDir() ? beside : installed;
+    return folder + QLatin1Char('/');
+}
+
+QString InstalledPluginFolder() { return besideProgram(NUBIVU_PLUGIN_RELDIR); }
+
+} // namespace nubivu
