@@ -30,7 +30,11 @@ const Tables& tables() {
     static const std::unique_ptr<Tables> built = [] {
         auto t = std::make_unique<Tables>();
         QStringDecoder decoder(kCodePage, QStringDecoder::Flag::Stateless);
-        for (int b = 0; b < 256; ++b) t->single[size_t(b)] = oneChar(decoder.decode(QByteArray(1, char(b))));
+        // Bytes below 80 are ASCII in CP932, control codes and backslash
+        // included; the converter's IBM variant would swap 1A, 1C and 7F, and
+        // a 1A is where a list file ends.
+        for (int b = 0; b < 0x80; ++b) t->single[size_t(b)] = char16_t(b);
+        for (int b = 0x80; b < 256; ++b) t->single[size_t(b)] = oneChar(decoder.decode(QByteArray(1, char(b))));
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (t->single[size_t(lead)] != kNone) continue;
             auto row = std::make_unique<std::array<char16_t, 256>>();
@@ -43,6 +47,7 @@ const Tables& tables() {
         }
         // A character is encodable when the converter's bytes for it decode
         // back to it through the tables above.
+        for (char16_t ch = 1; ch < 0x80; ++ch) t->encode[ch] = ch;
         QStringEncoder encoder(kCodePage, QStringEncoder::Flag::Stateless);
         auto add = [&](char16_t ch) {
             if (ch == kNone || t->encode[ch] != 0) return;
@@ -126,9 +131,10 @@ QString DecodeCodePage(QByteArrayView bytes) {
         }
         const auto& row = t.pair[*p];
         if (!row || end - p < 2 || (ch = (*row)[p[1]]) == kNone) {
-            // A byte the tables do not cover: the converter's own handling.
-            QStringDecoder decoder(kCodePage);
-            return decoder.decode(bytes);
+            // A byte that starts no character: one replacement character for it.
+            out[n++] = QChar::ReplacementCharacter;
+            ++p;
+            continue;
         }
         out[n++] = ch;
         p += 2;

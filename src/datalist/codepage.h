@@ -1,8 +1,9 @@
 #pragma once
 // The system code page of the data list files, CP932 (Shift-JIS), and the
 // UTF-8 test that tells the two apart. Lists run to 100,000 rows, so the
-// conversions go through tables built once from the platform's converter:
-// every character comes out exactly as that converter gives it.
+// conversions go through tables built once from the platform's converter;
+// bytes below 80 are ASCII, and a byte that starts no character reads as
+// one replacement character.
 #include <QByteArray>
 #include <QString>
 #include <optional>
