@@ -128,16 +128,16 @@ void DataList::RemoveDataRow(int at) {
     Q_EMIT rowsReset();
 }
 
-void DataList::AppendDataRows(const std::vector<SlotPaths>& rows) {
+void DataList::AppendDataRows(std::vector<SlotPaths> rows) {
     if (rows.empty()) return;
     // The trailing row stays last: the new rows take its place and it follows them.
     RowCells trailing = std::move(rows_.back());
     rows_.pop_back();
     rows_.reserve(rows_.size() + rows.size() + 1);
-    for (const SlotPaths& paths : rows) {
+    for (SlotPaths& paths : rows) {
         RowCells& cells = rows_.emplace_back();
         cells[0] = QString::number(RowCount() - 1);
-        for (size_t s = 0; s < SlotCount; ++s) cells[s + 1] = paths[s];
+        for (size_t s = 0; s < SlotCount; ++s) cells[s + 1] = std::move(paths[s]);
     }
     trailing[0] = QString::number(RowCount());
     rows_.push_back(std::move(trailing));

@@ -54,7 +54,7 @@ public:
     // Removes data row at: the rows below move up and the last row is dropped.
     void RemoveDataRow(int at);
     // Appends numbered rows holding the given paths, before the trailing row.
-    void AppendDataRows(const std::vector<SlotPaths>& rows);
+    void AppendDataRows(std::vector<SlotPaths> rows);
     bool IsBlankRow(int row) const;
 
     // Data row r's seven paths (r in 1 .. RowCount-2 meaningful; others empty).

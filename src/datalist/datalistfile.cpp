@@ -1,5 +1,6 @@
 #include "datalist/datalistfile.h"
 
+#include "datalist/codepage.h"
 #include "datalist/gridoperations.h"
 #include "datalist/quotedline.h"
 #include "datalist/sharedstate.h"
@@ -7,8 +8,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
-#include <QStringEncoder>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <fcntl.h>
@@ -18,8 +18,6 @@
 namespace nubivu {
 
 namespace {
-
-const char* const kCodePage = "Shift-JIS";
 
 qsizetype nameStart(const QString& fileName) {
     const qsizetype slash = fileName.lastIndexOf(u'/');
@@ -35,14 +33,19 @@ mode_t currentUmask() {
     return mask;
 }
 
+bool isAscii(const QByteArray& bytes) {
+    for (const char c : bytes)
+        if (uchar(c) >= 0x80) return false;
+    return true;
+}
+
 bool hasLineBreak(const QString& value) {
     for (const QChar ch : value)
         if (ch == u'\n' || ch == u'\r' || ch == QChar(0x1A)) return true;
     return false;
 }
 
-void appendLine(QString& text, const SlotPaths& fields, const QString& rowName,
-                const SlotPaths& slotNames) {
+void checkValues(const SlotPaths& fields, const QString& rowName, const SlotPaths& slotNames) {
     for (int s = 0; s < SlotCount; ++s) {
         if (hasLineBreak(fields[static_cast<size_t>(s)]))
             throw EDataListValue(
@@ -50,8 +53,6 @@ void appendLine(QString& text, const SlotPaths& fields, const QString& rowName,
                                "改行を含まない名前にしてから保存して下さい。")
                     .arg(rowName, slotNames[static_cast<size_t>(s)]));
     }
-    text += JoinQuotedLine(fields.data(), SlotCount - 1);
-    text += QStringView(u"\r\n");
 }
 
 } // namespace
@@ -97,28 +98,33 @@ QString ResolveListPath(const QString& path) {
 }
 
 QString DecodeDataListText(const QByteArray& bytes) {
-    QStringDecoder utf8(QStringDecoder::Utf8);
-    QString text = utf8.decode(bytes);
-    if (!utf8.hasError()) return text;
-    QStringDecoder codePage(kCodePage);
-    return codePage.decode(bytes);
+    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeCodePage(bytes);
 }
 
 std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
-    const qsizetype end = bytes.indexOf('\x1A');
-    const QString text = DecodeDataListText(end < 0 ? bytes : bytes.left(end));
+    const qsizetype stop = bytes.indexOf('\x1A');
+    const std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
+    const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
+    // Lines are split on their bytes and each value decoded on its own: no
+    // copy of the whole text is made on the way.
     std::vector<SlotPaths> rows;
-    rows.reserve(static_cast<size_t>(text.count(u'\n') + 1));
-    const QStringView all(text);
-    qsizetype start = 0;
+    rows.reserve(size_t(std::count(all.begin(), all.end(), '\n') + 1));
+    std::string fields[SlotCount];
+    size_t start = 0;
     while (start < all.size()) {
-        qsizetype lf = all.indexOf(u'\n', start);
-        if (lf < 0) lf = all.size();
-        QStringView line = all.mid(start, lf - start);
-        if (line.endsWith(u'\r')) line.chop(1);
+        size_t lf = all.find('\n', start);
+        if (lf == std::string_view::npos) lf = all.size();
+        std::string_view line = all.substr(start, lf - start);
+        if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
         start = lf + 1;
-        if (line.isEmpty()) continue;
-        SplitQuotedLine(line, rows.emplace_back().data(), SlotCount - 1);
+        if (line.empty()) continue;
+        SplitQuotedLine(line, fields, SlotCount - 1);
+        SlotPaths& row = rows.emplace_back();
+        for (size_t s = 0; s < SlotCount; ++s) {
+            if (fields[s].empty()) continue;
+            const QByteArrayView value(fields[s].data(), qsizetype(fields[s].size()));
+            row[s] = utf8 ? QString::fromUtf8(value) : DecodeCodePage(value);
+        }
     }
     return rows;
 }
@@ -150,16 +156,37 @@ std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileNam
 
 QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
                           const std::optional<SlotPaths>& titles, const SlotPaths& slotNames) {
-    QString text;
-    if (titles) appendLine(text, *titles, QStringLiteral("タイトル行"), slotNames);
-    for (int r = 1; r <= dataRows; ++r)
-        appendLine(text, loadRow(r), QStringLiteral("%1行目").arg(r), slotNames);
+    // Every row is loaded once, before anything is written.
+    std::vector<SlotPaths> lines;
+    lines.reserve(size_t(std::max(dataRows, 0)) + 1);
+    qsizetype chars = 0;
+    auto take = [&](SlotPaths fields, const QString& rowName) {
+        checkValues(fields, rowName, slotNames);
+        for (const QString& f : fields) chars += f.size() + 3;
+        lines.push_back(std::move(fields));
+    };
+    if (titles) take(*titles, QStringLiteral("タイトル行"));
+    for (int r = 1; r <= dataRows; ++r) take(loadRow(r), QStringLiteral("%1行目").arg(r));
 
     // CP932 as the program always wrote, unless a character would not come
-    // back from it as it was (including bytes that would read back as UTF-8).
-    QStringEncoder codePage(kCodePage);
-    QByteArray bytes = codePage.encode(text);
-    if (!codePage.hasError() && DecodeDataListText(bytes) == text) return bytes;
+    // back from it as it was: one without a code there, or bytes that would
+    // read back as UTF-8 (then they are not plain ASCII, which reads the same).
+    QByteArray bytes;
+    bytes.reserve(chars * 2);
+    bool fits = true;
+    for (const SlotPaths& fields : lines) {
+        PutQuotedLine(fields.data(), SlotCount - 1,
+                      [&](QStringView piece) { fits = fits && AppendCodePage(bytes, piece); });
+        bytes.append("\r\n", 2);
+        if (!fits) break;
+    }
+    if (fits && (isAscii(bytes) || !IsValidUtf8(bytes))) return bytes;
+    QString text;
+    text.reserve(chars);
+    for (const SlotPaths& fields : lines) {
+        PutQuotedLine(fields.data(), SlotCount - 1, [&](QStringView piece) { text.append(piece); });
+        text.append(QStringView(u"\r\n"));
+    }
     return text.toUtf8();
 }
 

@@ -2,23 +2,23 @@
 
 namespace nubivu {
 
-int SplitQuotedLine(QStringView line, QString* fields, int highestIndex) {
-    if (line.isEmpty()) return 0;
-    for (int i = 0; i <= highestIndex; ++i) fields[i].clear();
-    const QChar quote(u'"');
-    const QChar comma(u',');
+namespace {
+
+// Hands each run of field text to append(field, begin, length).
+template <class Char, class Append>
+int splitQuoted(const Char* line, qsizetype n, int highestIndex, Append&& append) {
+    const Char quote('"');
+    const Char comma(',');
     int field = 0;
     bool atStart = true;
     bool quoted = false;
-    const qsizetype n = line.size();
     // Runs of plain text are appended in one piece: most of a line is path text.
     qsizetype runStart = 0;
     auto flush = [&](qsizetype end) {
-        if (end > runStart && field <= highestIndex)
-            fields[field].append(line.mid(runStart, end - runStart));
+        if (end > runStart && field <= highestIndex) append(field, line + runStart, end - runStart);
     };
     for (qsizetype i = 0; i < n; ++i) {
-        const QChar ch = line[i];
+        const Char ch = line[i];
         if (quoted) {
             if (ch != quote) continue;
             flush(i);
@@ -49,25 +49,32 @@ int SplitQuotedLine(QStringView line, QString* fields, int highestIndex) {
     return field + 1;
 }
 
+} // namespace
+
+int SplitQuotedLine(QStringView line, QString* fields, int highestIndex) {
+    if (line.isEmpty()) return 0;
+    for (int i = 0; i <= highestIndex; ++i) fields[i].clear();
+    return splitQuoted(line.utf16(), line.size(), highestIndex,
+                       [fields](int f, const char16_t* run, qsizetype length) {
+                           fields[f].append(QStringView(run, length));
+                       });
+}
+
+int SplitQuotedLine(std::string_view line, std::string* fields, int highestIndex) {
+    if (line.empty()) return 0;
+    for (int i = 0; i <= highestIndex; ++i) fields[i].clear();
+    return splitQuoted(line.data(), qsizetype(line.size()), highestIndex,
+                       [fields](int f, const char* run, qsizetype length) {
+                           fields[f].append(run, size_t(length));
+                       });
+}
+
 QString JoinQuotedLine(const QString* fields, int highestIndex) {
     QString line;
     qsizetype size = 2;
     for (int i = 0; i <= highestIndex; ++i) size += fields[i].size() + 3;
     line.reserve(size);
-    const QChar quote(u'"');
-    for (int i = 0; i <= highestIndex; ++i) {
-        line.append(i == 0 ? QStringView(u"\"") : QStringView(u"\",\""));
-        const QString& value = fields[i];
-        if (value.contains(quote)) {
-            for (const QChar ch : value) {
-                line.append(ch);
-                if (ch == quote) line.append(quote);
-            }
-        } else {
-            line.append(value);
-        }
-    }
-    line.append(quote);
+    PutQuotedLine(fields, highestIndex, [&line](QStringView piece) { line.append(piece); });
     return line;
 }
 

@@ -192,6 +192,21 @@ private Q_SLOTS:
         for (int i = 0; i < rows.size(); ++i) QCOMPARE(back[size_t(i)][0], values[i]);
     }
 
+    // Found by fuzzing: the platform's Shift-JIS swaps control codes 1A, 1C
+    // and 7F, and a 1A written for a 1C would end the file there.
+    void controlCodesAndBackslashStayAscii() {
+        const QByteArray bytes("\"a\x1c\\b\x7f\",\"\x82\xa0\"\r\n\"next\"\r\n");
+        const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
+        QCOMPARE(int(rows.size()), 2);
+        QCOMPARE(rows[0][0], QStringLiteral("a\x1c\\b\x7f"));
+        QCOMPARE(rows[0][1], QStringLiteral("あ"));
+        DataList list;
+        FillList(list, {rows[0][0] + QStringLiteral("|あ"), QStringLiteral("next")});
+        const QByteArray rest = ",\"\",\"\",\"\",\"\",\"\"\r\n";
+        QCOMPARE(encodeList(list, std::nullopt),
+                 "\"a\x1c\\b\x7f\",\"\x82\xa0\"" + rest + "\"next\",\"\"" + rest);
+    }
+
     void readFileByVersion_data() {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QByteArray>("bytes");

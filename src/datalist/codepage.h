@@ -1,0 +1,24 @@
+#pragma once
+// The system code page of the data list files, CP932 (Shift-JIS), and the
+// UTF-8 test that tells the two apart. Lists run to 100,000 rows, so the
+// conversions go through tables built once from the platform's converter;
+// bytes below 80 are ASCII, and a byte that starts no character reads as
+// one replacement character.
+#include <QByteArray>
+#include <QString>
+#include <optional>
+
+namespace nubivu {
+
+bool IsValidUtf8(const QByteArray& bytes);
+
+QString DecodeCodePage(QByteArrayView bytes);
+
+// The bytes of the text in the code page, or none when a character has no
+// code there that reads back as the same character.
+std::optional<QByteArray> EncodeCodePage(QStringView text);
+// Appends the text's bytes to out; false (out then holds a part) when a
+// character has no code.
+bool AppendCodePage(QByteArray& out, QStringView text);
+
+} // namespace nubivu

@@ -1,0 +1,39 @@
+#include "datalist/datalistfile.h"
+#include "datalist/sharedstate.h"
+#include "testrunner.h"
+
+#include <QFileInfo>
+#include <QTest>
+
+using namespace nubivu;
+
+// The lesson the run command opens: a real version-2 list whose pictures
+// sit beside it, named by paths relative to the list.
+class TestSampleLesson : public QObject {
+    Q_OBJECT
+private Q_SLOTS:
+    void opensWithEveryPictureInPlace() {
+        ResetSharedState();
+        DataFileName = QStringLiteral(NUBIVU_SOURCE_DIR "/samples/lesson.NV2");
+        DataList list;
+        const std::optional<SlotPaths> titles = ReadDataListFile(list, DataFileName);
+        QVERIFY(titles && *titles == defaultTitles());
+        QVERIFY(list.DataRowCount() >= 24);
+        std::array<int, SlotCount> filled{};
+        for (int r = 1; r <= list.DataRowCount(); ++r) {
+            for (int s = 0; s < SlotCount; ++s) {
+                const QString path = list.Cell(s + 1, r);
+                if (path.isEmpty()) continue;
+                QVERIFY2(QFileInfo(path).isRelative(), qPrintable(path));
+                QVERIFY2(QFileInfo::exists(ResolveListPath(path)), qPrintable(path));
+                ++filled[size_t(s)];
+            }
+        }
+        for (int s = 0; s < SlotCount; ++s) QVERIFY(filled[size_t(s)] > 0);
+        // The main pictures change from row to row.
+        QVERIFY(list.Cell(1, 1) != list.Cell(1, 2));
+    }
+};
+
+NUBIVU_TEST(TestSampleLesson)
+#include "tst_samplelesson.moc"
