@@ -48,8 +48,10 @@ public:
         // copy that ended abnormally and is taken over.
         if (QFileInfo(name).exists())
             qCInfo(lcInstance) << "taking over the name left by a copy that ended abnormally";
+        // No socket options: with them Qt would rename its socket over the
+        // name and so never notice a copy that started at the same moment.
+        // The runtime folder is the user's own anyway.
         auto* server = new QLocalServer(qApp);
-        server->setSocketOptions(QLocalServer::UserAccessOption);
         bool listening = server->listen(name);
         if (!listening && server->serverError() == QAbstractSocket::AddressInUseError) {
             // A copy that started at the same moment may hold it now.
