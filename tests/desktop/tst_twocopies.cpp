@@ -83,6 +83,7 @@ private Q_SLOTS:
         copy.Start();
         QVERIFY2(copy.WaitFor(QStringLiteral("name neither reachable nor free")), qPrintable(copy.Log()));
         QVERIFY(!copy.WaitForEnd(1500)); // keeps running
+        QVERIFY(!copy.Log().contains(QStringLiteral("taking over")));
         QVERIFY(QFileInfo(RuntimeDir::SocketPath()).isDir());
     }
 
