@@ -8,7 +8,7 @@ packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
   libjpeg-dev libjpeg-turbo-progs
-  libpng-dev libgif-dev libtiff-dev libwebp-dev
+  libpng-dev libgif-dev libtiff-dev libwebp-dev qt6-image-formats-plugins
   libcanberra-dev
   fonts-ipafont-gothic
   xvfb xauth imagemagick x11-utils

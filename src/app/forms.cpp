@@ -36,6 +36,8 @@ void CreateForms(int screenWidth) {
     frmKansokuti = new TfrmKansokuti();
     frmNubivuAbort = new TfrmNubivuAbort();
     frmOptionDlg = new TfrmOptionDlg(frmNubivuMain);
+    frmDataEdit->SetMainWindow(frmNubivuMain);
+    frmDataEdit->SetFileSelect(frmFileSelect);
     PaneTitleAccess titles;
     titles.read = [] {
         SlotPaths text;

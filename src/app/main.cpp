@@ -6,6 +6,7 @@
 #include "app/tsingleinstance.h"
 #include "core/errors.h"
 #include "pictures/tjpegimage.h"
+#include "spi/tspibitmap.h"
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
@@ -31,6 +32,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     NubivuApplication app(argc, argv);
+    // Plug-in formats load as bitmaps from before the first window on, until exit.
+    TSPIBitmapRegistration spiBitmapRegistration;
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
     // The list to open: the first argument that is no option (Qt has taken its own by now).

@@ -16,10 +16,12 @@
 #include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
+#include "spi/tspis.h"
 #include "ui/errorreport.h"
 #include "ui/glyphs.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
+#include "ui/skippedpluginsreport.h"
 #include "ui/timage.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
@@ -308,7 +310,19 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     DataSaved = true;
     StopRequested = false;
     HelpWindow::SetHelpFolder(FindHelpFolder());
+    createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
+}
+
+void TfrmNubivuMain::createPluginManager() {
+    SPIs1 = new TSPIs(this);
+    SPIs1->setObjectName(QStringLiteral("SPIs1"));
+    SPIs1->GraphicPreview = false;
+    SPIs1->SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    // A broken library is passed over and named once the window is up.
+    SPIs1->SkipFaultyLibraries = true;
+    SPIs1->AfterLoad();
+    ReportSkippedPluginsWhenShown(*this, *SPIs1);
 }
 
 void TfrmNubivuMain::FormSakusei() {
@@ -335,11 +349,7 @@ bool TfrmNubivuMain::event(QEvent* e) {
             // The window manager reports its frame only after the first show.
             QTimer::singleShot(0, this, [this] {
                 applyOuterSize();
-                if (const QScreen* screen = this->screen()) {
-                    QRect frame = frameGeometry();
-                    frame.moveCenter(screen->availableGeometry().center());
-                    move(frame.topLeft());
-                }
+                CentreOnScreen(*this);
             });
         }
         break;

@@ -17,6 +17,7 @@ namespace nubivu {
 class SlideShow;
 class TAnimateForm;
 class TImage;
+class TSPIs;
 class TSingleInstance;
 enum class ScaleKind;
 
@@ -72,6 +73,9 @@ public:
     TAnimateForm* AnimateForm1;
     TSingleInstance* SingleInstance1;
 
+    // The plug-in manager: searches the Susie folder and the program's folder at start.
+    TSPIs* SPIs1 = nullptr;
+
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }
     // The outer size FormSakusei chose.
@@ -120,6 +124,7 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void FormCreate(int screenWidth);
+    void createPluginManager();
     void FormSakusei();
     // True when the window may close.
     bool FormCloseQuery();

@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTimer>
 
 namespace nubivu {
 
@@ -104,13 +105,13 @@ bool TfrmKansokuti::event(QEvent* e) {
     case QEvent::LayoutRequest: fitLabels(); break; // a label's text changed
     case QEvent::Show:
         if (!shownBefore_) {
-            // Centred the first time, once the frame is known; later it
-            // reopens where it was left.
-            const bool result = QWidget::event(e);
             shownBefore_ = true;
-            resize(ClientSizeWithin(*this, outerSize_));
-            CentreOnScreen(*this);
-            return result;
+            // The window manager reports its frame only after the first show.
+            // Centred that first time; later it reopens where it was left.
+            QTimer::singleShot(0, this, [this] {
+                resize(ClientSizeWithin(*this, outerSize_));
+                CentreOnScreen(*this);
+            });
         }
         break;
     default: break;

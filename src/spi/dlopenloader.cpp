@@ -1,0 +1,44 @@
+#include "spi/dlopenloader.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <dlfcn.h>
+#include <link.h>
+
+namespace nubivu {
+
+namespace {
+
+class TDlopenLibrary : public TLibrary {
+public:
+    explicit TDlopenLibrary(void* handle) : handle_(handle) {}
+    ~TDlopenLibrary() override { dlclose(handle_); }
+
+    void* Resolve(const char* name) const override { return dlsym(handle_, name); }
+
+    QString ModulePath() const override {
+        // The module's dynamic section lies inside it, so dladdr names the
+        // file that was really mapped (the first one, if it was loaded before).
+        link_map* map = nullptr;
+        if (dlinfo(handle_, RTLD_DI_LINKMAP, &map) != 0 || !map) return {};
+        Dl_info info{};
+        if (!dladdr(map->l_ld, &info) || !info.dli_fname || !*info.dli_fname) return {};
+        return QDir::cleanPath(QFileInfo(QFile::decodeName(info.dli_fname)).absoluteFilePath());
+    }
+
+private:
+    void* handle_;
+};
+
+} // namespace
+
+std::unique_ptr<TLibrary> TDlopenLoader::Load(const QString& path) {
+    if (path.isEmpty()) return nullptr;
+    // RTLD_NOW: a library with unresolved symbols fails here, not in mid-decode.
+    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return nullptr;
+    return std::make_unique<TDlopenLibrary>(handle);
+}
+
+} // namespace nubivu

@@ -1,0 +1,51 @@
+#include "ui/skippedpluginsreport.h"
+
+#include "spi/spimessages.h"
+#include "spi/tspis.h"
+#include "ui/errorreport.h"
+
+#include <QEvent>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+
+namespace nubivu {
+
+QString SkippedPluginsText(const std::vector<TSkippedPlugin>& skipped) {
+    if (skipped.empty()) return {};
+    QString text = QString::fromUtf8(msg::SpiSkippedIntro);
+    for (const TSkippedPlugin& s : skipped) text += QStringLiteral("\n\n") + s.fileName + QStringLiteral("\n") + s.message;
+    return text;
+}
+
+namespace {
+
+// Waits for the window's first Show, then reports once and goes away.
+class ShowWatcher : public QObject {
+public:
+    ShowWatcher(QWidget& window, QString text) : QObject(&window), text_(std::move(text)) {
+        window.installEventFilter(this);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Show) {
+            watched->removeEventFilter(this);
+            QTimer::singleShot(0, watched, [text = text_] { ShowErrorReport(text); });
+            deleteLater();
+        }
+        return false;
+    }
+
+private:
+    QString text_;
+};
+
+} // namespace
+
+void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis) {
+    const QString text = SkippedPluginsText(spis.SkippedPlugins());
+    if (!text.isEmpty()) new ShowWatcher(window, text);
+}
+
+} // namespace nubivu

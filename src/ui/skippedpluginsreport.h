@@ -1,0 +1,20 @@
+#pragma once
+// Tells the user, once, which plug-in files the start-up search passed over.
+#include <QString>
+#include <vector>
+
+class QWidget;
+
+namespace nubivu {
+
+struct TSkippedPlugin;
+class TSPIs;
+
+// The report's text: one line per skipped file with the reason; empty when none.
+QString SkippedPluginsText(const std::vector<TSkippedPlugin>& skipped);
+
+// Shows the report as the default error report right after window is first
+// shown (from the event loop, so that the window is on screen behind it).
+void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis);
+
+} // namespace nubivu

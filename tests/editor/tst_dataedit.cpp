@@ -1,0 +1,156 @@
+#include "datalist/panetitles.h"
+#include "datalist/sharedstate.h"
+#include "editor/tfrmdataedit.h"
+#include "editor/tfrmfileselect.h"
+#include "fakeprompter.h"
+#include "listfixture.h"
+#include "testrunner.h"
+
+#include <QAction>
+#include <QHeaderView>
+#include <QLabel>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+using namespace nubivu;
+using namespace nubivu::test;
+
+class TestDataEdit : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<TfrmDataEdit> make(int screenWidth) {
+        ResetSharedState();
+        ScreenWidth = screenWidth;
+        return std::make_unique<TfrmDataEdit>();
+    }
+
+private Q_SLOTS:
+    void columnWidths_data() {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<int>("dataRows");
+        QTest::addColumn<int>("width");
+        QTest::newRow("1024, 9 rows") << 1024 << 9 << 140;
+        QTest::newRow("1024, 10 rows") << 1024 << 10 << 137;
+        QTest::newRow("800, 9 rows") << 800 << 9 << 108;
+        QTest::newRow("800, 10 rows") << 800 << 10 << 105;
+        QTest::newRow("640, 0 rows") << 640 << 0 << 85;
+        QTest::newRow("640, 10 rows") << 640 << 10 << 82;
+    }
+    void columnWidths() {
+        QFETCH(int, screen);
+        QFETCH(int, dataRows);
+        QFETCH(int, width);
+        auto edit = make(screen);
+        FillList(edit->List(), QStringList(dataRows, QStringLiteral("a")));
+        QCOMPARE(edit->List().RowCount(), dataRows + 2);
+        for (int c = 0; c < 7; ++c) QCOMPARE(edit->StringGrid1->columnWidth(c), width);
+        QCOMPARE(edit->StringGrid1->verticalHeader()->width(), 17);
+        QCOMPARE(edit->StringGrid1->width(), screen - 24);
+        QCOMPARE(edit->BitBtn2->geometry().right() + 1, screen - 16);
+        QCOMPARE(edit->BitBtn1->geometry().right() + 1, screen - 128);
+    }
+
+    void activationWritesHeaderAndFirstNumber() {
+        auto edit = make(1024);
+        SetPaneTitles(RowOf("t1|t2|t3|n|s|e|w"));
+        edit->FormActivate();
+        const DataList& list = edit->List();
+        QCOMPARE(list.Cell(0, 0), QStringLiteral("No"));
+        QCOMPARE(list.Cell(0, 1), QStringLiteral("1"));
+        QCOMPARE(edit->StringGrid1->model()->headerData(6, Qt::Horizontal).toString(),
+                 QStringLiteral("w"));
+        QCOMPARE(edit->StringGrid1->model()->columnCount(), 7);
+        SetPaneTitles(defaultTitles());
+    }
+
+    void menuFollowsTheRowCount() {
+        auto edit = make(640);
+        QAction* rowItems[] = {edit->mnClear, edit->mnDelete, edit->mnGyoDelete,
+                               edit->mnBrankGyoDelete};
+        for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
+        QVERIFY(edit->mnInsert->isEnabled() && edit->mnGyoInsert->isEnabled());
+        QCOMPARE(edit->mnGyoInsert->text(), QStringLiteral("１行挿入"));
+        QCOMPARE(edit->mnClear->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        FillList(edit->List(), {"a"});
+        for (QAction* a : rowItems) QVERIFY(a->isEnabled());
+        edit->List().SetCurrent(1, 1);
+        edit->CellClear(); // the only value: its row goes
+        QCOMPARE(edit->List().RowCount(), 2);
+        for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
+    }
+
+    void keysAndClicksWorkOnTheCurrentCell() {
+        auto edit = make(640);
+        FillList(edit->List(), {"a1|b1", "a2|b2", "a3|b3"});
+        edit->show();
+        edit->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(edit.get()));
+        QTableView* grid = edit->StringGrid1;
+        const QRect cell = grid->visualRect(grid->model()->index(1, 1));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(QPoint(edit->List().Col(), edit->List().Row()), QPoint(2, 2));
+        QCOMPARE(edit->Label1->text(), QStringLiteral("b2"));
+        QTest::keyClick(grid, Qt::Key_Down);
+        QCOMPARE(edit->List().Row(), 3);
+        QTest::keyClick(grid, Qt::Key_Delete); // CellDelete
+        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QTest::keyClick(grid, Qt::Key_Up);
+        QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // GyoInsert
+        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // GyoDelete
+        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QVERIFY(!DataSaved);
+        // No cell can be typed into.
+        QTest::keyClicks(grid, QStringLiteral("xyz"));
+        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        edit->close();
+    }
+
+    void showingDisablesTheMainWindowClosingRemovesBlankRows() {
+        auto edit = make(640);
+        QWidget main;
+        edit->SetMainWindow(&main);
+        FillList(edit->List(), {"", "a", "", "b", ""});
+        edit->List().SetCurrent(3, 4);
+        edit->show();
+        QVERIFY(!main.isEnabled());
+        QVERIFY(edit->close());
+        QVERIFY(main.isEnabled());
+        QVERIFY(!edit->isVisible());
+        QCOMPARE(ListRows(edit->List()), (QStringList{"a", "b"}));
+        QCOMPARE(QPoint(edit->List().Col(), edit->List().Row()), QPoint(1, 1));
+    }
+
+    void openButtonRunsTheChooserModally() {
+        auto edit = make(640);
+        TfrmFileSelect chooser;
+        edit->SetFileSelect(&chooser);
+        FakePrompter prompter;
+        prompter.modal = [](QDialog& dialog) {
+            return dialog.objectName() == QStringLiteral("frmFileSelect") ? 1 : 0;
+        };
+        edit->BitBtn1->click();
+        edit->mnOpen->trigger();
+        QCOMPARE(prompter.modals, 2);
+    }
+
+    void operationsStayCheapOnALongList() {
+        // Not a timing: bulk operations must reach the view as one reset,
+        // so the grid never re-reads 100,000 rows per moved cell.
+        auto edit = make(640);
+        QStringList rows;
+        for (int i = 0; i < 100000; ++i) rows << (i % 2 ? QStringLiteral("p") : QString());
+        FillList(edit->List(), rows);
+        int resets = 0;
+        connect(edit->StringGrid1->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+        edit->List().SetCurrent(1, 1);
+        edit->GyoInsert();
+        edit->BrankGyoDelete();
+        QCOMPARE(edit->List().DataRowCount(), 50000);
+        QCOMPARE(resets, 2);
+    }
+};
+
+NUBIVU_TEST(TestDataEdit)
+#include "tst_dataedit.moc"

@@ -1,0 +1,247 @@
+#include "datalist/sharedstate.h"
+#include "editor/tfrmfileselect.h"
+#include "fakeprompter.h"
+#include "listfixture.h"
+#include "pictures/graphicerrors.h"
+#include "testrunner.h"
+#include "ui/timage.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDir>
+#include <QFile>
+#include <QImage>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nubivu;
+using namespace nubivu::test;
+
+namespace {
+void touch(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write("x");
+}
+
+QStringList listed(const TfrmFileSelect& chooser) {
+    QStringList names;
+    for (int i = 0; i < chooser.FileListBox1->count(); ++i) names << chooser.FileListBox1->item(i)->text();
+    return names;
+}
+} // namespace
+
+class TestFileSelect : public QObject {
+    Q_OBJECT
+
+    QString startDir_;
+    QTemporaryDir dir_;
+
+    // A chooser whose only drive is the test's folder, with files in it.
+    std::unique_ptr<TfrmFileSelect> make(DataList& list, const QStringList& files) {
+        for (const QString& f : files) touch(dir_.filePath(f));
+        auto chooser = std::make_unique<TfrmFileSelect>();
+        chooser->SetDrives({dir_.path()});
+        QDir::setCurrent(dir_.path());
+        chooser->SetList(&list);
+        return chooser;
+    }
+
+    void setType(TfrmFileSelect& chooser, int index) {
+        chooser.FilterComboBox1->setCurrentIndex(index);
+        Q_EMIT chooser.FilterComboBox1->activated(index);
+    }
+
+private Q_SLOTS:
+    void initTestCase() { startDir_ = QDir::currentPath(); }
+    void init() {
+        ResetSharedState();
+        for (const QString& f : QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+            QDir(dir_.filePath(f)).exists() ? void(QDir(dir_.filePath(f)).removeRecursively())
+                                            : void(QFile::remove(dir_.filePath(f)));
+    }
+    void cleanup() { QDir::setCurrent(startDir_); }
+
+    void startsAtTheDriveRootWithTheBitmapMask() {
+        DataList list;
+        auto chooser = make(list, {"b.bmp", "A.BMP", "c.jpg", "sub.bmp.d/"});
+        QDir(dir_.path()).mkdir(QStringLiteral("folder.BMP"));
+        chooser->SelectFolder(dir_.path());
+        QCOMPARE(chooser->TreeDrive(), dir_.path());
+        QCOMPARE(QDir::currentPath(), dir_.path());
+        QCOMPARE(chooser->FilterComboBox1->count(), 3);
+        QCOMPARE(chooser->FilterComboBox1->itemText(0), QStringLiteral("BMPﾌｧｲﾙ(*.BMP)"));
+        // Sorted by name, mask without regard to case, no folders.
+        QCOMPARE(listed(*chooser), (QStringList{"A.BMP", "b.bmp"}));
+        QVERIFY(!chooser->BitBtnYES->isEnabled());
+        QVERIFY(!chooser->CheckBox_View->isChecked());
+    }
+
+    void fileTypes_data() {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QStringList>("files");
+        QTest::newRow("JPG lists no JPEG") << 1 << QStringList{"p.JPG", "q.jpg"};
+        QTest::newRow("all files, dotless ones too")
+            << 2 << QStringList{"b.bmp", "noext", "p.JPG", "q.jpg", "r.jpeg"};
+    }
+    void fileTypes() {
+        QFETCH(int, type);
+        QFETCH(QStringList, files);
+        DataList list;
+        auto chooser = make(list, {"q.jpg", "p.JPG", "r.jpeg", "b.bmp", "noext"});
+        chooser->FileListBox1->setCurrentRow(0);
+        QVERIFY(chooser->BitBtnYES->isEnabled());
+        setType(*chooser, type);
+        QCOMPARE(listed(*chooser), files);
+        // A new list has no selection: Yes is off until a file is chosen.
+        QVERIFY(!chooser->BitBtnYES->isEnabled());
+    }
+
+    void yesOnTheTrailingRowAppendsARow() {
+        DataList list;
+        FillList(list, {"a", "b", "c"});
+        list.SetCurrent(2, 4);
+        auto chooser = make(list, {"x.bmp"});
+        chooser->FileListBox1->setCurrentRow(0);
+        FakePrompter prompter;
+        chooser->BitBtnYES->click();
+        QCOMPARE(list.RowCount(), 6);
+        QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
+        QCOMPARE(list.Cell(2, 4), dir_.filePath(QStringLiteral("x.bmp")));
+        QVERIFY(!DataSaved);
+        QCOMPARE(chooser->result(), int(QDialog::Accepted));
+    }
+
+    void yesOnADataRowReplacesOneCell() {
+        DataList list;
+        FillList(list, {"a|b", "c|d"});
+        list.SetCurrent(1, 2);
+        auto chooser = make(list, {"x.bmp"});
+        chooser->FileListBox1->setCurrentRow(0);
+        chooser->BitBtnYESClick();
+        QCOMPARE(ListRows(list), (QStringList{"a|b", dir_.filePath(QStringLiteral("x.bmp")) + "|d"}));
+    }
+
+    void allFromRow3OfFour() {
+        DataList list;
+        FillList(list, {"|r1", "|r2", "|r3", "|r4"});
+        QCOMPARE(list.RowCount(), 6);
+        list.SetCurrent(2, 3);
+        auto chooser = make(list, {"1.bmp", "2.bmp", "3.bmp", "4.bmp"});
+        chooser->BitBtnALL->click();
+        const QString d = dir_.path() + u'/';
+        QCOMPARE(ListRows(list), (QStringList{"|r1", "|r2", "|" + d + "1.bmp", "|" + d + "2.bmp",
+                                              "|" + d + "3.bmp", "|" + d + "4.bmp"}));
+        QCOMPARE(list.RowCount(), 8);
+        QCOMPARE(list.Cell(0, 6), QStringLiteral("6"));
+        QCOMPARE(list.Cell(0, 7), QStringLiteral("7"));
+        QCOMPARE(QPoint(list.Col(), list.Row()), QPoint(2, 1));
+        QCOMPARE(chooser->result(), int(QDialog::Accepted));
+    }
+
+    void allWithNoFilesOnlyMovesToRowOne() {
+        DataList list;
+        FillList(list, {"a", "b"});
+        list.SetCurrent(1, 2);
+        auto chooser = make(list, {});
+        chooser->BitBtnALLClick();
+        QCOMPARE(ListRows(list), (QStringList{"a", "b"}));
+        QVERIFY(DataSaved);
+        QCOMPARE(list.Row(), 1);
+        QCOMPARE(chooser->result(), int(QDialog::Accepted));
+    }
+
+    void doubleClickWithoutASelectionIsIgnored() {
+        DataList list;
+        list.SetCurrent(1, 1);
+        auto chooser = make(list, {"x.bmp"});
+        QVERIFY(chooser->FileListBox1->currentRow() < 0);
+        Q_EMIT chooser->FileListBox1->itemDoubleClicked(chooser->FileListBox1->item(0));
+        QCOMPARE(list.RowCount(), 2);
+        QVERIFY(DataSaved);
+        chooser->FileListBox1->setCurrentRow(0);
+        Q_EMIT chooser->FileListBox1->itemDoubleClicked(chooser->FileListBox1->item(0));
+        QCOMPARE(list.RowCount(), 3);
+    }
+
+    void previewFailureReachesTheCaller() {
+        DataList list;
+        auto chooser = make(list, {"note.txt"});
+        setType(*chooser, 2);
+        chooser->CheckBox_View->setChecked(true);
+        // The chooser does not catch: the application's default report shows it.
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, chooser->FileListBox1->setCurrentRow(0));
+        QVERIFY(chooser->BitBtnYES->isEnabled());
+        QVERIFY(chooser->ImgView->Picture().Empty());
+    }
+
+    void previewFollowsTheCheckBox() {
+        DataList list;
+        auto chooser = make(list, {});
+        QImage image(8, 6, QImage::Format_RGB32);
+        image.fill(Qt::red);
+        QVERIFY(image.save(dir_.filePath(QStringLiteral("red.bmp")), "BMP"));
+        chooser->SelectFolder(dir_.path());
+        chooser->FileListBox1->setCurrentRow(0);
+        QVERIFY(chooser->ImgView->Picture().Empty());
+        try {
+            chooser->CheckBox_View->click();
+        } catch (const EInvalidGraphic&) {
+            QSKIP("this build has no bitmap reader yet");
+        }
+        QCOMPARE(chooser->ImgView->Picture().Width(), 8);
+        chooser->CheckBox_View->click();
+        QVERIFY(chooser->ImgView->Picture().Empty());
+    }
+
+    void driveNotReadyFallsBack() {
+        DataList list;
+        auto chooser = make(list, {"a.bmp"});
+        const QString gone = dir_.filePath(QStringLiteral("ejected"));
+        chooser->SetDrives({dir_.path(), gone});
+        FakePrompter prompter;
+        chooser->DriveComboBox1->setCurrentIndex(1);
+        Q_EMIT chooser->DriveComboBox1->activated(1);
+        QCOMPARE(int(prompter.asked.size()), 1);
+        QCOMPARE(prompter.asked[0].caption, QStringLiteral("情報"));
+        QCOMPARE(prompter.asked[0].text,
+                 gone + QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。"));
+        QCOMPARE(chooser->DriveComboBox1->currentText(), dir_.path());
+        QCOMPARE(chooser->TreeDrive(), dir_.path());
+        QCOMPARE(chooser->Folder(), dir_.path());
+        QCOMPARE(listed(*chooser), QStringList{"a.bmp"});
+    }
+
+    void failingFallbackSettlesOnTheRoot() {
+        DataList list;
+        auto chooser = make(list, {});
+        QTemporaryDir usb;
+        chooser->SetDrives({dir_.path(), usb.path(), dir_.filePath(QStringLiteral("gone"))});
+        chooser->DriveComboBox1->setCurrentIndex(1);
+        Q_EMIT chooser->DriveComboBox1->activated(1);
+        QCOMPARE(chooser->TreeDrive(), usb.path());
+        usb.remove(); // the medium is taken out
+        FakePrompter prompter;
+        chooser->DriveComboBox1->setCurrentIndex(2);
+        Q_EMIT chooser->DriveComboBox1->activated(2);
+        QCOMPARE(int(prompter.asked.size()), 1);
+        QCOMPARE(chooser->TreeDrive(), QStringLiteral("/"));
+        QCOMPARE(chooser->DriveComboBox1->currentText(), QStringLiteral("/"));
+        QCOMPARE(QDir::currentPath(), QStringLiteral("/"));
+    }
+
+    void stateIsKeptBetweenUses() {
+        DataList list;
+        auto chooser = make(list, {"a.jpg", "b.jpg"});
+        setType(*chooser, 1);
+        chooser->FileListBox1->setCurrentRow(1);
+        chooser->SetList(&list);
+        QCOMPARE(chooser->FilterComboBox1->currentIndex(), 1);
+        QCOMPARE(chooser->FileListBox1->currentRow(), 1);
+        QCOMPARE(chooser->Folder(), dir_.path());
+    }
+};
+
+NUBIVU_TEST(TestFileSelect)
+#include "tst_fileselect.moc"

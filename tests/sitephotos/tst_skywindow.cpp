@@ -1,0 +1,167 @@
+#include "app/forms.h"
+#include "app/tfrmnubivumain.h"
+#include "datalist/sharedstate.h"
+#include "editor/tfrmdataedit.h"
+#include "fakeprompter.h"
+#include "sitephotos/tfrmkansokuti.h"
+#include "testpictures.h"
+#include "testrunner.h"
+#include "ui/timage.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nubivu;
+
+class TestSkyWindow : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    test::TestPictureFormat format_;
+
+    QString pic(const QString& name, int width) {
+        return test::WriteTestPicture(dir_.filePath(name), width);
+    }
+
+    static bool activate(QWidget* window) {
+        window->activateWindow();
+        QApplication::setActiveWindow(window);
+        return QTest::qWaitForWindowActive(window);
+    }
+
+    // Rows of sky photos only; a cloud photo keeps each row a row.
+    void start(const std::vector<SlotPaths>& rows) {
+        DestroyForms();
+        ResetSharedState();
+        CreateForms(1024);
+        test::SetRows(frmDataEdit->List(), rows);
+        frmNubivuMain->show();
+        QVERIFY(activate(frmNubivuMain));
+    }
+
+    // Widths of the north, west, south and east panes (0: empty).
+    static QList<int> shown() {
+        QList<int> w;
+        for (TImage* i : {frmKansokuti->ImgNorth, frmKansokuti->ImgWest, frmKansokuti->ImgSouth,
+                          frmKansokuti->ImgEast})
+            w << i->Picture().Width();
+        return w;
+    }
+
+private Q_SLOTS:
+    void cleanup() { DestroyForms(); }
+
+    void scaling_data() {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<QList<QRect>>("images"); // north, west, east, south
+        QTest::addColumn<QRect>("button");
+        QTest::addColumn<QPoint>("northLabel");
+        QTest::addColumn<QSize>("edit");
+        QTest::newRow("1024") << 1024 << QSize(1025, 649)
+                              << QList<QRect>{{346, 51, 320, 240}, {12, 179, 320, 240},
+                                              {679, 179, 320, 240}, {346, 307, 320, 240}}
+                              << QRect(858, 38, 129, 52) << QPoint(474, 12) << QSize(73, 32);
+        QTest::newRow("640: nothing moves")
+            << 640 << QSize(641, 405)
+            << QList<QRect>{{216, 32, 200, 150}, {8, 112, 200, 150}, {424, 112, 200, 150},
+                            {216, 192, 200, 150}}
+            << QRect(536, 24, 81, 33) << QPoint(296, 8) << QSize(73, 20);
+        QTest::newRow("600: controls shrink in a 640 x 405 window")
+            << 600 << QSize(640, 405)
+            << QList<QRect>{{202, 30, 187, 140}, {7, 105, 187, 140}, {398, 105, 187, 140},
+                            {202, 180, 187, 140}}
+            << QRect(503, 22, 76, 30) << QPoint(277, 7) << QSize(73, 18);
+    }
+    void scaling() {
+        QFETCH(int, screen);
+        QFETCH(QSize, outer);
+        QFETCH(QList<QRect>, images);
+        QFETCH(QRect, button);
+        QFETCH(QPoint, northLabel);
+        QFETCH(QSize, edit);
+        DestroyForms();
+        ResetSharedState();
+        CreateForms(screen);
+        TfrmKansokuti* w = frmKansokuti;
+        QCOMPARE(w->DesignedOuterSize(), outer);
+        QCOMPARE(w->ImgNorth->geometry(), images[0]);
+        QCOMPARE(w->ImgWest->geometry(), images[1]);
+        QCOMPARE(w->ImgEast->geometry(), images[2]);
+        QCOMPARE(w->ImgSouth->geometry(), images[3]);
+        QCOMPARE(w->BitBtn1->geometry(), button);
+        QCOMPARE(w->lblNorth->pos(), northLabel);
+        for (QLineEdit* e : {w->edtNorthTitle, w->edtSouthTitle, w->edtWestTitle, w->edtEastTitle})
+            QCOMPARE(e->size(), edit);
+        QCOMPARE(w->edtSouthTitle->pos(), w->lblSouth->pos());
+        // Resizing moves nothing.
+        w->resize(w->width() + 50, w->height() + 30);
+        QCOMPARE(w->ImgEast->geometry(), images[2]);
+    }
+
+    void opensOnTheRowsSkyPhotos() {
+        SlotPaths all;
+        all[0] = pic("k.tpx", 10);
+        all[3] = pic("n1.tpx", 31);
+        all[4] = pic("s1.tpx", 32);
+        all[5] = pic("e1.tpx", 33);
+        all[6] = pic("w1.tpx", 34);
+        SlotPaths northEast;
+        northEast[0] = all[0];
+        northEast[3] = pic("n2.tpx", 41);
+        northEast[5] = pic("e2.tpx", 43);
+        SlotPaths broken = northEast;
+        broken[3] = dir_.filePath("gone.tpx");
+        broken[5] = test::WriteGarbage(dir_.filePath("bad.tpx"));
+        broken[6] = pic("w3.tpx", 54);
+        SlotPaths none;
+        none[0] = all[0];
+        test::FakePrompter prompter;
+        start({all, northEast, broken, none});
+
+        frmNubivuMain->BitBtnKansokuti->click();
+        QVERIFY(frmKansokuti->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(frmKansokuti));
+        QVERIFY(KeepRowOnActivate);
+        QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
+
+        // Back in the main window the row stays; stepping leaves the sky window alone.
+        QVERIFY(activate(frmNubivuMain));
+        QCOMPARE(CurrentRow, 1);
+        QVERIFY(!KeepRowOnActivate);
+        frmNubivuMain->BitBtnKomaOkuri->click();
+        QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
+
+        // North and east only: south and west empty, though they showed photos.
+        frmNubivuMain->BitBtnKansokuti->click();
+        QCOMPARE(shown(), (QList<int>{41, 0, 0, 43}));
+        QVERIFY(activate(frmNubivuMain));
+        QCOMPARE(CurrentRow, 2);
+
+        // A missing and an undecodable file: their panes only go empty, silently.
+        frmNubivuMain->BitBtnKomaOkuri->click();
+        frmNubivuMain->BitBtnKansokuti->click();
+        QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
+        QVERIFY(prompter.asked.empty());
+
+        // No sky photo in the row: the button is off, the window keeps its photos.
+        QVERIFY(activate(frmNubivuMain));
+        frmNubivuMain->BitBtnKomaOkuri->click();
+        QCOMPARE(CurrentRow, 4);
+        QVERIFY(!frmNubivuMain->BitBtnKansokuti->isEnabled());
+        QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
+
+        // Closing only hides: the photos stay for the next showing.
+        QTest::mouseClick(frmKansokuti->BitBtn1, Qt::LeftButton);
+        QVERIFY(!frmKansokuti->isVisible());
+        QVERIFY(frmNubivuMain->isVisible());
+        QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
+    }
+};
+
+NUBIVU_TEST(TestSkyWindow)
+#include "tst_skywindow.moc"

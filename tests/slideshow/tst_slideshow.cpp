@@ -1,0 +1,367 @@
+#include "app/forms.h"
+#include "app/tfrmnubivumain.h"
+#include "datalist/sharedstate.h"
+#include "editor/tfrmdataedit.h"
+#include "fakeprompter.h"
+#include "showfixture.h"
+#include "sitephotos/tfrmkansokuti.h"
+#include "slideshow/slideshow.h"
+#include "slideshow/tfrmoptiondlg.h"
+#include "testrunner.h"
+#include "ui/timage.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace nubivu;
+
+namespace {
+
+TfrmNubivuMain* main() { return frmNubivuMain; }
+DataList& list() { return frmDataEdit->List(); }
+
+SlotPaths rowOf(QString kumo, QString nubivuzu = {}, QString ame = {}) {
+    SlotPaths p;
+    p[0] = std::move(kumo);
+    p[1] = std::move(nubivuzu);
+    p[2] = std::move(ame);
+    return p;
+}
+
+// The enabled state of play, step forward, step back, return, in this order.
+QString stepping() {
+    QString s;
+    for (QPushButton* b : {main()->BitBtnSaisei, main()->BitBtnKomaOkuri, main()->BitBtnKomaModosi,
+                           main()->BitBtnModoru})
+        s += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
+    return s;
+}
+
+bool allSevenVisible() {
+    for (QPushButton* b : {main()->BitBtnSaisei, main()->BitBtnKomaOkuri, main()->BitBtnTeisi,
+                           main()->BitBtnKomaModosi, main()->BitBtnModoru, main()->BitBtnKansokuti,
+                           main()->BitBtnSyuryo})
+        if (b->isHidden()) return false;
+    return true;
+}
+
+} // namespace
+
+class TestSlideShow : public QObject {
+    Q_OBJECT
+
+    test::ShowFixture fx_;
+
+    // Rows whose cloud photos are k1.tpx .. kN.tpx, 10 + i pixels wide.
+    std::vector<SlotPaths> numbered(int n) {
+        std::vector<SlotPaths> rows;
+        for (int i = 1; i <= n; ++i)
+            rows.push_back(rowOf(fx_.Pic(QStringLiteral("k%1.tpx").arg(i), 10 + i)));
+        return rows;
+    }
+
+    void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
+
+private Q_SLOTS:
+    void cleanup() { DestroyForms(); }
+
+    void fiveRowsPlayToTheLastRow() {
+        QVERIFY(test::ShowFixture::Start(numbered(5)));
+        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(main()->Label4->text(), QStringLiteral("1"));
+        QCOMPARE(main()->Label6->text(), QStringLiteral("5"));
+        QCOMPARE(main()->ImgKumo->Picture().Width(), 11);
+        QCOMPARE(main()->lblKUMO->text(), QStringLiteral("k1.tpx"));
+        QCOMPARE(stepping(), QStringLiteral("1100"));
+        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(main()->Edit1->isEnabled());
+
+        click(main()->BitBtnSaisei);
+        QVERIFY(main()->Slides().Playing());
+        QCOMPARE(CurrentRow, 2); // the first row follows at once
+        for (QPushButton* b : {main()->BitBtnKansokuti, main()->BitBtnKomaOkuri,
+                               main()->BitBtnKomaModosi, main()->BitBtnModoru, main()->BitBtnSyuryo})
+            QVERIFY2(b->isHidden(), qPrintable(b->objectName()));
+        QVERIFY(main()->BitBtnSaisei->isVisible());
+        QVERIFY(main()->BitBtnTeisi->isVisible() && main()->BitBtnTeisi->isEnabled());
+
+        // A second click while playing starts nothing and skips no row.
+        main()->BitBtnSaisei->click();
+        QCOMPARE(CurrentRow, 2);
+
+        QTRY_VERIFY(!main()->Slides().Playing());
+        QCOMPARE(CurrentRow, 5);
+        QCOMPARE(main()->Label4->text(), QStringLiteral("5"));
+        QCOMPARE(main()->ImgKumo->Picture().Width(), 15);
+        QCOMPARE(main()->lblKUMO->text(), QStringLiteral("k5.tpx"));
+        QCOMPARE(stepping(), QStringLiteral("0011"));
+        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(allSevenVisible());
+
+        // Stepping past either end does nothing; return goes to row 1.
+        main()->BitBtnKomaOkuriClick();
+        QCOMPARE(CurrentRow, 5);
+        click(main()->BitBtnModoru);
+        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(main()->ImgKumo->Picture().Width(), 11);
+        main()->BitBtnKomaModosiClick();
+        QCOMPARE(CurrentRow, 1);
+        click(main()->BitBtnKomaOkuri);
+        click(main()->BitBtnKomaOkuri);
+        QCOMPARE(main()->Label4->text(), QStringLiteral("3"));
+        QCOMPARE(stepping(), QStringLiteral("1111"));
+        click(main()->BitBtnKomaModosi);
+        QCOMPARE(main()->Label4->text(), QStringLiteral("2"));
+        QCOMPARE(main()->Label6->text(), QStringLiteral("5"));
+    }
+
+    void oneRowDisablesTheSteppingButtons() {
+        QVERIFY(test::ShowFixture::Start(numbered(1)));
+        QCOMPARE(main()->Label4->text(), QStringLiteral("1"));
+        QCOMPARE(main()->Label6->text(), QStringLiteral("1"));
+        QCOMPARE(stepping(), QStringLiteral("0000"));
+        QVERIFY(main()->BitBtnSyuryo->isEnabled());
+        main()->BitBtnKomaOkuriClick();
+        main()->BitBtnSaiseiClick();
+        QCOMPARE(CurrentRow, 1);
+        QVERIFY(allSevenVisible());
+    }
+
+    void emptyListShowsQuestionMarks() {
+        SlotPaths withSky = rowOf(fx_.Pic("k.tpx", 20));
+        withSky[3] = fx_.Pic("north.tpx", 21);
+        QVERIFY(test::ShowFixture::Start({withSky}));
+        QVERIFY(main()->BitBtnKansokuti->isEnabled());
+
+        // The list emptied (New): counters unknown, panes and names cleared;
+        // the sky button still reflects the row loaded last.
+        list().SetRowCount(2);
+        main()->FormActivate();
+        QCOMPARE(main()->Label4->text(), QStringLiteral("???"));
+        QCOMPARE(main()->Label6->text(), QStringLiteral("???"));
+        QVERIFY(main()->ImgKumo->Picture().Empty());
+        QVERIFY(main()->lblKUMO->text().isEmpty());
+        QCOMPARE(stepping(), QStringLiteral("0000"));
+        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(!main()->Edit1->isEnabled());
+        QVERIFY(main()->BitBtnKansokuti->isEnabled());
+        QCOMPARE(CurrentPaths[3], withSky[3]);
+    }
+
+    void fillIn_data() {
+        QTest::addColumn<bool>("fill");
+        QTest::addColumn<bool>("writeBack");
+        QTest::addColumn<QString>("steps"); // from row 1: > forward, < back, r return
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("kumo");     // name under the cloud pane
+        QTest::addColumn<int>("kumoWidth");    // 0: empty pane
+        QTest::addColumn<QString>("nubivuzu"); // name under the weather map
+        QTest::addColumn<QString>("cell");     // the list's cloud cell of row 2
+        QTest::addColumn<bool>("sky");
+
+        QTest::newRow("off: the empty cell shows nothing")
+            << false << false << ">" << 2 << "" << 0 << "w.tpx" << "" << false;
+        QTest::newRow("fill: row 2 shows A, the list keeps its empty cell")
+            << true << false << ">" << 2 << "a.tpx" << 31 << "w.tpx" << "" << false;
+        QTest::newRow("fill and write-back: the list takes A")
+            << true << true << ">" << 2 << "a.tpx" << 31 << "w.tpx" << "a.tpx" << false;
+        QTest::newRow("stepping back fills from the row loaded last")
+            << true << false << ">><" << 2 << "b.tpx" << 32 << "w.tpx" << "" << false;
+        QTest::newRow("written back, the first fill stays when stepping back")
+            << true << true << ">><" << 2 << "a.tpx" << 31 << "w.tpx" << "a.tpx" << false;
+        QTest::newRow("row 1 is never filled")
+            << true << true << ">r" << 1 << "a.tpx" << 31 << "" << "a.tpx" << true;
+    }
+    void fillIn() {
+        QFETCH(bool, fill);
+        QFETCH(bool, writeBack);
+        QFETCH(QString, steps);
+        QFETCH(int, row);
+        QFETCH(QString, kumo);
+        QFETCH(int, kumoWidth);
+        QFETCH(QString, nubivuzu);
+        QFETCH(QString, cell);
+        QFETCH(bool, sky);
+
+        // Row 1: A, no weather map, a north photo; row 2: nothing but a
+        // weather map; row 3: B. Sky slots are never filled from row 1.
+        SlotPaths r1 = rowOf(fx_.Pic("a.tpx", 31));
+        r1[3] = fx_.Pic("n.tpx", 40);
+        const SlotPaths r2 = rowOf({}, fx_.Pic("w.tpx", 33));
+        const SlotPaths r3 = rowOf(fx_.Pic("b.tpx", 32));
+        QVERIFY(test::ShowFixture::Start({r1, r2, r3}));
+
+        // Set through the dialog's boxes, as the teacher does.
+        if (fill) frmOptionDlg->chkbNulGazo->click();
+        if (writeBack) frmOptionDlg->chkbSaveGazoData->click();
+        for (QChar step : steps) {
+            if (step == QLatin1Char('>')) main()->BitBtnKomaOkuri->click();
+            if (step == QLatin1Char('<')) main()->BitBtnKomaModosi->click();
+            if (step == QLatin1Char('r')) main()->BitBtnModoru->click();
+        }
+        QCOMPARE(CurrentRow, row);
+        QCOMPARE(main()->lblKUMO->text(), kumo);
+        QCOMPARE(main()->ImgKumo->Picture().Width(), kumoWidth);
+        QCOMPARE(main()->lblNUBIVUZU->text(), nubivuzu);
+        QCOMPARE(main()->ImgNubivuzu->Picture().Empty(), nubivuzu.isEmpty());
+        QCOMPARE(list().Cell(1, 2), cell.isEmpty() ? QString() : fx_.Path(cell));
+        QCOMPARE(main()->BitBtnKansokuti->isEnabled(), sky);
+        QVERIFY(DataSaved); // write-back is not an edit
+        QVERIFY(list().Cell(4, 2).isEmpty());
+    }
+
+    void skyButtonFollowsTheRowOnShow_data() {
+        QTest::addColumn<int>("slot"); // -1: no sky photo in the row
+        QTest::newRow("none") << -1;
+        QTest::newRow("north") << 3;
+        QTest::newRow("south") << 4;
+        QTest::newRow("east") << 5;
+        QTest::newRow("west") << 6;
+    }
+    void skyButtonFollowsTheRowOnShow() {
+        QFETCH(int, slot);
+        SlotPaths r1 = rowOf(fx_.Pic("k.tpx", 20));
+        if (slot >= 0) r1[size_t(slot)] = QStringLiteral("/anywhere/sky.jpg");
+        const SlotPaths r2 = rowOf(fx_.Pic("k.tpx", 20));
+        QVERIFY(test::ShowFixture::Start({r1, r2}));
+        QCOMPARE(main()->BitBtnKansokuti->isEnabled(), slot >= 0);
+        main()->BitBtnKomaOkuri->click(); // no sky in row 2
+        QVERIFY(!main()->BitBtnKansokuti->isEnabled());
+    }
+
+    void badPicturesLeaveThePaneEmptyAndNamed() {
+        const SlotPaths good = rowOf(fx_.Pic("k.tpx", 20), fx_.Pic("w.tpx", 21), fx_.Pic("r.tpx", 22));
+        const SlotPaths bad = rowOf(QStringLiteral("/no/such/folder/gone.tpx"),
+                                  test::WriteGarbage(fx_.Path("bad.tpx")),
+                                  QStringLiteral("C:\\pictures\\winter.xyz"));
+        test::FakePrompter prompter;
+        QVERIFY(test::ShowFixture::Start({good, bad, good}));
+        QVERIFY(!main()->ImgAme->Picture().Empty());
+        main()->BitBtnKomaOkuri->click();
+        for (TImage* pane : {main()->ImgKumo, main()->ImgNubivuzu, main()->ImgAme})
+            QVERIFY2(pane->Picture().Empty(), qPrintable(pane->objectName()));
+        QCOMPARE(main()->lblKUMO->text(), QStringLiteral("gone.tpx"));
+        QCOMPARE(main()->lblNUBIVUZU->text(), QStringLiteral("bad.tpx"));
+        QCOMPARE(main()->lblAME->text(), QStringLiteral("winter.xyz"));
+        QCOMPARE(stepping(), QStringLiteral("1111")); // the show goes on
+        main()->BitBtnKomaOkuri->click();
+        QCOMPARE(main()->ImgAme->Picture().Width(), 22);
+        QTest::qWait(1);
+        QVERIFY(prompter.asked.empty());
+    }
+
+    void returningToTheMainWindow_data() {
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<int>("row");
+        QTest::newRow("options dialog") << "options" << 1;
+        QTest::newRow("editor") << "editor" << 1;
+        QTest::newRow("sky window") << "sky" << 3;
+    }
+    void returningToTheMainWindow() {
+        QFETCH(QString, from);
+        QFETCH(int, row);
+        auto rows = numbered(4);
+        rows[2][6] = fx_.Pic("west.tpx", 50);
+        QVERIFY(test::ShowFixture::Start(rows));
+        main()->BitBtnKomaOkuri->click();
+        main()->BitBtnKomaOkuri->click();
+        QCOMPARE(CurrentRow, 3);
+
+        if (from == QLatin1String("options")) {
+            main()->N2->trigger();
+            QVERIFY(frmOptionDlg->isVisible());
+            QVERIFY(!main()->isEnabled());
+            QVERIFY(test::ShowFixture::Activate(frmOptionDlg));
+            frmOptionDlg->bbtnOK->click();
+            QVERIFY(!frmOptionDlg->isVisible());
+            QVERIFY(main()->isEnabled());
+        } else if (from == QLatin1String("editor")) {
+            main()->Edit1->trigger();
+            QVERIFY(test::ShowFixture::Activate(frmDataEdit));
+        } else {
+            main()->BitBtnKansokuti->click();
+            QVERIFY(frmKansokuti->isVisible());
+            QVERIFY(KeepRowOnActivate);
+            QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        }
+        QVERIFY(test::ShowFixture::Activate(main()));
+        QCOMPARE(CurrentRow, row);
+        QCOMPARE(main()->Label4->text(), QString::number(row));
+        QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + row);
+        QVERIFY(!KeepRowOnActivate);
+
+        // Keeping the row is one-shot: the next return starts at row 1 again.
+        frmDataEdit->show();
+        QVERIFY(test::ShowFixture::Activate(frmDataEdit));
+        QVERIFY(test::ShowFixture::Activate(main()));
+        QCOMPARE(CurrentRow, 1);
+    }
+
+    void stopLeavesTheRowOnShow() {
+        QVERIFY(test::ShowFixture::Start(numbered(30)));
+        click(main()->BitBtnSaisei);
+        // Pressed from the event loop between two rows, as a person would.
+        QTimer::singleShot(0, main(), [] { QTest::mouseClick(main()->BitBtnTeisi, Qt::LeftButton); });
+        QTRY_VERIFY(!main()->Slides().Playing());
+        QVERIFY(CurrentRow > 1 && CurrentRow < 30);
+        QVERIFY(!StopRequested);
+        QCOMPARE(main()->Label4->text(), QString::number(CurrentRow));
+        QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + CurrentRow);
+        QCOMPARE(stepping(), QStringLiteral("1111"));
+        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(allSevenVisible());
+
+        // Play goes on from the row on show, not from row 1.
+        const int stoppedAt = CurrentRow;
+        click(main()->BitBtnSaisei);
+        QCOMPARE(CurrentRow, stoppedAt + 1);
+        QTRY_VERIFY(!main()->Slides().Playing());
+        QCOMPARE(CurrentRow, 30);
+    }
+
+    void changesDuringPlay_data() {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<int>("lastRow");
+        QTest::addColumn<bool>("windowOpen");
+        QTest::newRow("a file of three rows opened") << "open" << 3 << true;
+        QTest::newRow("the list emptied") << "new" << 1 << true;
+        QTest::newRow("options opened and closed") << "options" << 20 << true;
+        QTest::newRow("main window closed") << "close" << -1 << false;
+    }
+    void changesDuringPlay() {
+        QFETCH(QString, change);
+        QFETCH(int, lastRow);
+        QFETCH(bool, windowOpen);
+        QVERIFY(test::ShowFixture::Start(numbered(20)));
+        const auto opened = numbered(3);
+        click(main()->BitBtnSaisei);
+        QTimer::singleShot(0, main(), [&] {
+            if (change == QLatin1String("open")) {
+                test::SetRows(list(), opened); // what Open does, then its activation
+                main()->FormActivate();
+            } else if (change == QLatin1String("new")) {
+                list().SetRowCount(2);
+                main()->FormActivate();
+            } else if (change == QLatin1String("options")) {
+                main()->N2->trigger();
+                QVERIFY(!main()->isEnabled());
+                QTimer::singleShot(0, frmOptionDlg, [] { frmOptionDlg->bbtnOK->click(); });
+            } else {
+                main()->close();
+            }
+        });
+        QTRY_VERIFY(!main()->Slides().Playing());
+        QCOMPARE(main()->isVisible(), windowOpen);
+        if (lastRow > 0) QCOMPARE(CurrentRow, lastRow);
+        QVERIFY(main()->isEnabled());
+        QVERIFY(allSevenVisible());
+        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+    }
+};
+
+NUBIVU_TEST(TestSlideShow)
+#include "tst_slideshow.moc"

@@ -1,0 +1,153 @@
+#include "app/forms.h"
+#include "app/tfrmnubivumain.h"
+#include "datalist/sharedstate.h"
+#include "showfixture.h"
+#include "sitephotos/tfrmkansokuti.h"
+#include "testrunner.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+using namespace nubivu;
+
+class TestTitleEditor : public QObject {
+    Q_OBJECT
+
+    struct Title {
+        QWidget* window;
+        QLabel* label;
+        QLineEdit* edit;
+    };
+
+    static Title title(const QString& window, const QString& label, const QString& edit) {
+        QWidget* w = window == QLatin1String("main") ? static_cast<QWidget*>(frmNubivuMain)
+                                                     : static_cast<QWidget*>(frmKansokuti);
+        return {w, w->findChild<QLabel*>(label), w->findChild<QLineEdit*>(edit)};
+    }
+
+    static void open(const Title& t) {
+        QTest::mouseDClick(t.label, Qt::LeftButton);
+        QVERIFY(t.edit->isVisible());
+        QCOMPARE(t.edit->text(), t.label->text());
+        QVERIFY(t.edit->hasFocus());
+    }
+
+private Q_SLOTS:
+    void init() {
+        DestroyForms();
+        ResetSharedState();
+        CreateForms(1024);
+    }
+    void cleanup() { DestroyForms(); }
+
+    void allSevenTitles_data() {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("label");
+        QTest::addColumn<QString>("edit");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("cloud") << "main" << "lblKumotitle" << "edtKumoTitle" << "雲の写真";
+        QTest::newRow("weather map") << "main" << "lblNubivuzuTitle" << "edtNubivuzuTitle" << "天気図";
+        QTest::newRow("rain") << "main" << "lblAmeTitle" << "edtAmetitle" << "雨の分布";
+        QTest::newRow("north") << "sky" << "lblNorth" << "edtNorthTitle" << "北の空";
+        QTest::newRow("south") << "sky" << "lblSouth" << "edtSouthTitle" << "南の空";
+        QTest::newRow("west") << "sky" << "lblWest" << "edtWestTitle" << "西の空";
+        QTest::newRow("east") << "sky" << "lblEast" << "edtEastTitle" << "東の空";
+    }
+    void allSevenTitles() {
+        QFETCH(QString, window);
+        QFETCH(QString, label);
+        QFETCH(QString, edit);
+        QFETCH(QString, caption);
+        const Title t = title(window, label, edit);
+        QVERIFY(t.label && t.edit);
+        t.window->show();
+        QVERIFY(test::ShowFixture::Activate(t.window));
+        QCOMPARE(t.label->text(), caption);
+        QVERIFY(t.edit->isHidden());
+        // The box lies over its label and lets a Japanese input method work.
+        QCOMPARE(t.edit->pos(), t.label->pos());
+        QVERIFY(t.edit->testAttribute(Qt::WA_InputMethodEnabled));
+        QVERIFY(!(t.edit->inputMethodHints() & (Qt::ImhPreferLatin | Qt::ImhLatinOnly)));
+
+        // Escape drops the text and leaves the saved flag alone.
+        open(t);
+        t.edit->insert(QStringLiteral("積乱雲")); // as an input method commits it
+        QTest::keyClick(t.edit, Qt::Key_Escape);
+        QVERIFY(t.edit->isHidden());
+        QCOMPARE(t.label->text(), caption);
+        QVERIFY(DataSaved);
+
+        // Moving the focus on drops it too, and the box is empty afterwards.
+        open(t);
+        QTest::keyClicks(t.edit, QStringLiteral("xyz"));
+        QTest::keyClick(t.edit, Qt::Key_Tab);
+        QVERIFY(t.edit->isHidden());
+        QVERIFY(t.edit->text().isEmpty());
+        QCOMPARE(t.label->text(), caption);
+        QVERIFY(DataSaved);
+
+        // Enter takes the text, the empty text included, and marks the list unsaved.
+        open(t);
+        t.edit->clear();
+        QTest::keyClick(t.edit, Qt::Key_Return);
+        QVERIFY(t.edit->isHidden());
+        QCOMPARE(t.label->text(), QString());
+        QVERIFY(!DataSaved);
+
+        DataSaved = true;
+        open(t);
+        t.edit->insert(QStringLiteral("積乱雲, "));
+        QTest::keyClicks(t.edit, QStringLiteral("\"A\""));
+        QTest::keyClick(t.edit, Qt::Key_Enter);
+        QCOMPARE(t.label->text(), QStringLiteral("積乱雲, \"A\""));
+        QVERIFY(!DataSaved);
+
+        // Unchanged text committed still counts as a change.
+        DataSaved = true;
+        open(t);
+        QTest::keyClick(t.edit, Qt::Key_Return);
+        QCOMPARE(t.label->text(), QStringLiteral("積乱雲, \"A\""));
+        QVERIFY(!DataSaved);
+    }
+
+    void openingAnotherTitleDropsTheFirst() {
+        frmKansokuti->show();
+        QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        const Title north = title("sky", "lblNorth", "edtNorthTitle");
+        const Title south = title("sky", "lblSouth", "edtSouthTitle");
+        open(north);
+        QTest::keyClicks(north.edit, QStringLiteral("abc"));
+        open(south);
+        QVERIFY(north.edit->isHidden());
+        QVERIFY(north.edit->text().isEmpty());
+        QCOMPARE(north.label->text(), QStringLiteral("北の空"));
+
+        // The close button takes the focus: the open edit ends unsaved.
+        QTest::keyClicks(south.edit, QStringLiteral("def"));
+        QTest::mouseClick(frmKansokuti->BitBtn1, Qt::LeftButton);
+        QVERIFY(!frmKansokuti->isVisible());
+        QCOMPARE(south.label->text(), QStringLiteral("南の空"));
+        QVERIFY(south.edit->text().isEmpty());
+        QVERIFY(DataSaved);
+    }
+
+    void leavingForAnotherWindowKeepsTheEditOpen() {
+        frmNubivuMain->show();
+        frmKansokuti->show();
+        QVERIFY(test::ShowFixture::Activate(frmNubivuMain));
+        const Title cloud = title("main", "lblKumotitle", "edtKumoTitle");
+        open(cloud);
+        cloud.edit->clear();
+        cloud.edit->insert(QStringLiteral("くも"));
+        QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        QVERIFY(cloud.edit->isVisible());
+        QVERIFY(test::ShowFixture::Activate(frmNubivuMain));
+        QTest::keyClick(cloud.edit, Qt::Key_Return);
+        QCOMPARE(cloud.label->text(), QStringLiteral("くも"));
+    }
+};
+
+NUBIVU_TEST(TestTitleEditor)
+#include "tst_titleeditor.moc"

@@ -1,0 +1,98 @@
+#pragma once
+// Shared by the plug-in host tests: the test plug-ins, pictures in their
+// made-up format, a manager whose search folders can be pointed anywhere,
+// and a Susie settings file of the test's own.
+#include "spi/tspis.h"
+
+#include <QByteArray>
+#include <QDir>
+#include <QFile>
+#include <QMap>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QTest>
+#include <dlfcn.h>
+
+#include "nubitest.h"
+
+namespace nubivu::test {
+
+inline QString PluginPath(const QString& name) {
+    return QStringLiteral(NUBIVU_TEST_PLUGIN_DIR "/") + name + QStringLiteral(".spi");
+}
+
+// Copies a test plug-in into folder (as fileName, default its own name); the copy's path.
+inline QString CopyPlugin(const QString& name, const QString& folder, QString fileName = {}) {
+    if (fileName.isEmpty()) fileName = name + QStringLiteral(".spi");
+    const QString target = QDir(folder).filePath(fileName);
+    QFile::remove(target);
+    if (!QFile::copy(PluginPath(name), target)) qFatal("cannot copy plug-in %s", qPrintable(name));
+    return target;
+}
+
+inline QString WriteFile(const QString& path, const QByteArray& bytes) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        qFatal("cannot write %s", qPrintable(path));
+    return path;
+}
+
+// A picture of the test format.
+inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int lie = 0) {
+    QByteArray b("NUBITEST");
+    b.append(char(bits)).append(char(lie));
+    b.append(char(width & 0xFF)).append(char(width >> 8));
+    b.append(char(height & 0xFF)).append(char(height >> 8));
+    b.append(char(seed)).append('\0');
+    return b;
+}
+
+// What the loaded plug-in at path was asked, as "Entry@offset;..." (offset
+// for file sources, 0 for memory). The plug-in must be loaded already.
+inline QString PluginLog(const QString& path, bool reset = false) {
+    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle) return QStringLiteral("<not loaded>");
+    auto log = reinterpret_cast<const char* (*)()>(dlsym(handle, "NubiTestLog"));
+    auto clear = reinterpret_cast<void (*)()>(dlsym(handle, "NubiTestResetLog"));
+    const QString text = log ? QString::fromLatin1(log()) : QString();
+    if (reset && clear) clear();
+    dlclose(handle);
+    return text;
+}
+
+inline bool IsLoaded(const QString& path) {
+    void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
+    if (handle) dlclose(handle);
+    return handle != nullptr;
+}
+
+// A manager whose folders for the search options can be set by the test.
+class TestSPIs : public TSPIs {
+public:
+    QMap<TSPISearchOption, QString> folders;
+
+protected:
+    QString OptionFolder(TSPISearchOption option) const override {
+        const auto it = folders.find(option);
+        return it != folders.end() ? it.value() : TSPIs::OptionFolder(option);
+    }
+};
+
+// Points the Susie settings at a folder of the test's own, for the whole run.
+inline void IsolateSusieSettings() {
+    static QTemporaryDir dir;
+    QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
+}
+
+// The "Plug-in/Path" value; an invalid variant removes it.
+inline void SetSusiePath(const QVariant& value) {
+    QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
+    if (value.isValid())
+        settings.setValue(QStringLiteral("Plug-in/Path"), value);
+    else
+        settings.remove(QStringLiteral("Plug-in/Path"));
+    settings.sync();
+}
+
+} // namespace nubivu::test

@@ -1,0 +1,362 @@
+#include "core/errors.h"
+#include "pictures/graphicerrors.h"
+#include "spi/tspigraphic.h"
+#include "spi/tspis.h"
+#include "spitestsupport.h"
+#include "testrunner.h"
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QtEndian>
+
+using namespace nubivu;
+using namespace nubivu::test;
+
+namespace {
+
+NUBIVU_ERROR_CLASS(EHandlerBroke, ENubivuError)
+
+struct Report {
+    TProgressStage stage;
+    int percent;
+    QString message;
+};
+
+// Checks every pixel of a decoded picture against the test format's rule.
+void verifyPixels(const TBitmap& bitmap, int bits, int width, int height, int seed) {
+    const NubiHeader h{unsigned(bits), 0, unsigned(width), unsigned(height), unsigned(seed)};
+    const QImage& image = bitmap.Image();
+    QCOMPARE(image.size(), QSize(width, height));
+    for (int y = 0; y < height; ++y)
+        for (int x = 0; x < width; ++x) {
+            const uint32_t expected = nubiPixel(&h, unsigned(x), unsigned(y));
+            const QRgb rgb = bits == 24 ? QRgb(expected) : QRgb(nubiPaletteEntry(expected));
+            if ((image.pixel(x, y) & 0xFFFFFF) != (rgb & 0xFFFFFF))
+                QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
+        }
+}
+
+} // namespace
+
+class TestSPIGraphic : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+
+    QString picture(const QString& name, const QByteArray& bytes) { return WriteFile(dir_.filePath(name), bytes); }
+
+    // A manager holding private copies of the named test plug-ins, in this order.
+    static std::unique_ptr<TSPIs> manager(const QString& folder, std::initializer_list<const char*> plugins) {
+        auto spis = std::make_unique<TSPIs>();
+        for (const char* name : plugins) spis->Search(CopyPlugin(QLatin1String(name), folder));
+        return spis;
+    }
+
+    static void expectCouldNotDecode(const std::function<void()>& load) {
+        try {
+            load();
+            QFAIL("no exception");
+        } catch (const EInvalidGraphic& e) {
+            QCOMPARE(e.message(), QStringLiteral("Susie Plugins could not decode"));
+        }
+    }
+
+private Q_SLOTS:
+    void depths_data() {
+        QTest::addColumn<int>("bits");
+        QTest::addColumn<int>("numColors");
+        QTest::addColumn<bool>("is16Color");
+        QTest::newRow("1 bit") << 1 << 2 << false;
+        QTest::newRow("4 bits") << 4 << 16 << true;
+        QTest::newRow("8 bits") << 8 << 256 << false;
+        QTest::newRow("24 bits, no colour table") << 24 << 0 << false;
+    }
+    void depths() {
+        QFETCH(int, bits);
+        QFETCH(int, numColors);
+        const auto spis = manager(dir_.path(), {"nubitest"});
+        const int width = 13, height = 5, seed = 3; // odd width: padded rows
+        const QString file = picture(QStringLiteral("d.nbt"), NubiPicture(bits, width, height, seed));
+        TSPIGraphic graphic;
+        int changes = 0;
+        graphic.SetOnChange([&](TGraphic*) { ++changes; });
+        graphic.LoadFile(file);
+        QCOMPARE(changes, 1);
+        QCOMPARE(graphic.Width(), width);
+        QCOMPARE(graphic.Height(), height);
+        QCOMPARE(graphic.Layout().numColors, numColors);
+        QCOMPARE(graphic.Layout().infoSize, 40 + 4 * numColors);
+        QCOMPARE(graphic.Layout().imageSize, (bits * width + 31) / 32 * 4 * height);
+        QTEST(graphic.Is16Color(), "is16Color");
+        QCOMPARE(graphic.Palette().size(), numColors);
+        if (numColors) QCOMPARE(graphic.Palette().at(1) & 0xFFFFFF, nubiPaletteEntry(1));
+
+        QBuffer saved;
+        saved.open(QIODevice::WriteOnly);
+        graphic.SaveStream(saved);
+        const QByteArray bmp = saved.data();
+        QCOMPARE(bmp.left(2), QByteArray("BM"));
+        QCOMPARE(qFromLittleEndian<quint32>(bmp.constData() + 2), quint32(bmp.size()));
+        QCOMPARE(qFromLittleEndian<quint32>(bmp.constData() + 10), quint32(14 + 40 + 4 * numColors));
+        QCOMPARE(bmp.size(), 14 + 40 + 4 * numColors + (bits * width + 31) / 32 * 4 * height);
+
+        const std::unique_ptr<TBitmap> copy = graphic.ToBitmap(TBitmap::StaticClass());
+        verifyPixels(*copy, bits, width, height, seed);
+        QVERIFY(!graphic.Empty());
+        const std::unique_ptr<TBitmap> extracted = graphic.ExtractBitmap(TBitmap::StaticClass());
+        verifyPixels(*extracted, bits, width, height, seed);
+        QVERIFY(graphic.Empty()); // the plug-in's memory is given back
+    }
+
+    void streamUsesWholeContent_data() {
+        QTest::addColumn<bool>("inMemory");
+        QTest::newRow("memory buffer") << true;
+        QTest::newRow("file stream") << false;
+    }
+    void streamUsesWholeContent() {
+        QFETCH(bool, inMemory);
+        const auto spis = manager(dir_.path(), {"nubitest"});
+        const QByteArray bytes = NubiPicture(8, 6, 4, 9);
+        const QString file = picture(QStringLiteral("s.nbt"), bytes);
+        QBuffer buffer;
+        buffer.setData(bytes);
+        QFile stream(file);
+        QIODevice& device = inMemory ? static_cast<QIODevice&>(buffer) : stream;
+        QVERIFY(device.open(QIODevice::ReadOnly));
+        device.seek(7); // from the first byte, wherever the stream stands
+        TSPIGraphic graphic;
+        graphic.LoadFromStreamWithName(device, QStringLiteral("s.nbt"));
+        verifyPixels(*graphic.ToBitmap(TBitmap::StaticClass()), 8, 6, 4, 9);
+        if (inMemory) {
+            QCOMPARE(device.pos(), 7); // used in place, not read
+            QVERIFY(PluginLog(spis->Items(0)->FileName()).contains(QStringLiteral("GetPicture@0")));
+        }
+    }
+
+    // With MacBinary on, every plug-in is asked at offset 0 and again at 128.
+    void macBinaryOffsets_data() {
+        QTest::addColumn<bool>("macBinary");
+        QTest::addColumn<bool>("behindHeader");
+        QTest::addColumn<QString>("log");
+        QTest::addColumn<bool>("decoded");
+        QTest::newRow("on, picture at 128")
+            << true << true << "IsSupported@0;GetPictureInfo@0;GetPicture@0;IsSupported@0;GetPictureInfo@128;GetPicture@128;" << true;
+        QTest::newRow("off, picture at 128") << false << true << "IsSupported@0;GetPictureInfo@0;GetPicture@0;" << false;
+        QTest::newRow("on, picture at 0") << true << false << "IsSupported@0;GetPictureInfo@0;GetPicture@0;" << true;
+    }
+    void macBinaryOffsets() {
+        QFETCH(bool, macBinary);
+        QFETCH(bool, behindHeader);
+        QFETCH(bool, decoded);
+        const auto spis = manager(dir_.path(), {"nubitest_claimall"});
+        spis->MacBinary = macBinary;
+        const QByteArray bytes = (behindHeader ? QByteArray(128, 'M') : QByteArray()) + NubiPicture(4, 3, 3);
+        const QString file = picture(QStringLiteral("m.nbt"), bytes);
+        const QString plugin = spis->Items(0)->FileName();
+        PluginLog(plugin, true);
+        TSPIGraphic graphic;
+        if (decoded) {
+            graphic.LoadFile(file);
+            QCOMPARE(graphic.Width(), 3);
+        } else {
+            expectCouldNotDecode([&] { graphic.LoadFile(file); });
+            QVERIFY(graphic.Empty());
+        }
+        QTEST(PluginLog(plugin, true), "log");
+    }
+
+    void macBinaryHeaderFromFileAndStream() {
+        // The plain plug-in rejects the head at 0 and claims it at 128.
+        const auto spis = manager(dir_.path(), {"nubitest"});
+        const QByteArray bytes = QByteArray(128, '\0') + NubiPicture(24, 5, 2, 40);
+        TSPIGraphic fromFile;
+        fromFile.LoadFile(picture(QStringLiteral("mac.nbt"), bytes));
+        QBuffer buffer;
+        buffer.setData(bytes);
+        buffer.open(QIODevice::ReadOnly);
+        TSPIGraphic fromStream;
+        fromStream.LoadStream(buffer);
+        verifyPixels(*fromFile.ToBitmap(TBitmap::StaticClass()), 24, 5, 2, 40);
+        verifyPixels(*fromStream.ToBitmap(TBitmap::StaticClass()), 24, 5, 2, 40);
+    }
+
+    void shortStreamIsNotReadPastItsEnd() {
+        const auto spis = manager(dir_.path(), {"nubitest_claimall"});
+        QBuffer buffer;
+        buffer.setData("tiny");
+        buffer.open(QIODevice::ReadOnly);
+        const QString plugin = spis->Items(0)->FileName();
+        PluginLog(plugin, true);
+        TSPIGraphic graphic;
+        expectCouldNotDecode([&] { graphic.LoadStream(buffer); });
+        // Offset 128 lies beyond the 4 bytes: that attempt is not made.
+        QCOMPARE(PluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;"));
+    }
+
+    void preview_data() {
+        QTest::addColumn<QString>("plugin");
+        QTest::addColumn<bool>("graphicPreview");
+        QTest::addColumn<int>("seed");
+        QTest::addColumn<QString>("log");
+        QTest::newRow("preview asked first") << "nubitest_preview" << true << (5 ^ 0xFF)
+                                             << "IsSupported@0;GetPictureInfo@0;GetPreview@0;";
+        QTest::newRow("preview off") << "nubitest_preview" << false << 5 << "IsSupported@0;GetPictureInfo@0;GetPicture@0;";
+        QTest::newRow("no GetPreview") << "nubitest" << true << 5 << "IsSupported@0;GetPictureInfo@0;GetPicture@0;";
+    }
+    void preview() {
+        QFETCH(QString, plugin);
+        QFETCH(bool, graphicPreview);
+        QFETCH(int, seed);
+        auto spis = std::make_unique<TSPIs>();
+        spis->Search(CopyPlugin(plugin, dir_.path()));
+        spis->GraphicPreview = graphicPreview;
+        const QString path = spis->Items(0)->FileName();
+        PluginLog(path, true);
+        TSPIGraphic graphic;
+        graphic.LoadFile(picture(QStringLiteral("p.nbt"), NubiPicture(8, 4, 4, 5)));
+        verifyPixels(*graphic.ToBitmap(TBitmap::StaticClass()), 8, 4, 4, seed & 0xFF);
+        QTEST(PluginLog(path), "log");
+    }
+
+    void forcedLoaderIsTheOnlyOne() {
+        const auto spis = manager(dir_.path(), {"nubitest", "nubitest_claimall"});
+        spis->MacBinary = false;
+        const QString plain = spis->Items(0)->FileName();
+        const QString claimAll = spis->Items(1)->FileName();
+        spis->GraphicForcedLoader = static_cast<TInSPI*>(spis->Items(1));
+        PluginLog(plain, true);
+        PluginLog(claimAll, true);
+        TSPIGraphic graphic;
+        graphic.LoadFile(picture(QStringLiteral("f.other"), NubiPicture(1, 9, 2)));
+        QCOMPARE(PluginLog(plain), QString());
+        QCOMPARE(PluginLog(claimAll), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;"));
+    }
+
+    void nothingToAsk() {
+        const QString file = picture(QStringLiteral("n.nbt"), NubiPicture(8, 2, 2));
+        TSPIGraphic graphic;
+        expectCouldNotDecode([&] { graphic.LoadFile(file); }); // no manager
+        TSPIs spis;
+        expectCouldNotDecode([&] { graphic.LoadFile(file); }); // no plug-in
+        expectCouldNotDecode([&] { graphic.LoadFile(dir_.filePath(QStringLiteral("missing.nbt"))); });
+        QVERIFY(graphic.Empty());
+        QCOMPARE(graphic.Width(), 0);
+    }
+
+    void progressReports() {
+        const auto spis = manager(dir_.path(), {"nubitest"});
+        spis->MacBinary = false;
+        std::vector<Report> reports;
+        TSPIGraphic graphic;
+        graphic.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent, bool redraw,
+                                  const QRect& r, const QString& message) {
+            QCOMPARE(sender, &graphic);
+            QCOMPARE(redraw, stage == TProgressStage::psEnding);
+            QCOMPARE(r, QRect(0, 0, 0, 0));
+            reports.push_back({stage, percent, message});
+        });
+        graphic.LoadFile(picture(QStringLiteral("r.nbt"), NubiPicture(8, 2, 2)));
+        QStringList seen;
+        for (const Report& r : reports)
+            seen.append(QStringLiteral("%1 %2 %3").arg(int(r.stage)).arg(r.percent).arg(r.message));
+        QCOMPARE(seen, (QStringList{"0 0 Loading Graphic by Susie Plugin", "1 1 Seeking enabled Susie Plugins",
+                                    "1 1 Loading by [nubitest.spi]", "1 2 ", "1 50 ", "1 99 ",
+                                    "2 100 Loaded Graphic by Susie Plugin"}));
+    }
+
+    void progressPercent_data() {
+        QTest::addColumn<int>("done");
+        QTest::addColumn<int>("total");
+        QTest::addColumn<int>("percent");
+        QTest::newRow("start") << 0 << 10 << 2;
+        QTest::newRow("end") << 10 << 10 << 99;
+        QTest::newRow("half, rounded to even") << 1 << 2 << 50; // 48.5 -> 48
+        QTest::newRow("nothing to do") << 0 << 0 << 1;
+        QTest::newRow("past the end, as a byte") << 300 << 100 << (qRound(291.0) + 2) % 256;
+    }
+    void progressPercent() {
+        QFETCH(int, done);
+        QFETCH(int, total);
+        TSPIGraphic graphic;
+        QBuffer empty;
+        TInSPIAbleFromStream job(&graphic, QString(), empty);
+        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, reinterpret_cast<intptr_t>(&job)), 0); // no handler
+        int seen = -1;
+        job.OnProgress = [&](TGraphic*, TProgressStage, quint8 percent, bool, const QRect&, const QString&) {
+            seen = percent;
+        };
+        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, 0), 0);
+        QCOMPARE(seen, -1);
+        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, reinterpret_cast<intptr_t>(&job)), 0);
+        QTEST(seen, "percent");
+    }
+
+    void abortStopsThePlugin() {
+        const auto spis = manager(dir_.path(), {"nubitest"});
+        spis->MacBinary = false;
+        const QString plugin = spis->Items(0)->FileName();
+        PluginLog(plugin, true);
+        TSPIGraphic graphic;
+        graphic.SetOnProgress([](TGraphic*, TProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
+            if (stage == TProgressStage::psRunning && percent > 1) throw EAbort(QString());
+        });
+        expectCouldNotDecode([&] { graphic.LoadFile(picture(QStringLiteral("a.nbt"), NubiPicture(8, 2, 3))); });
+        QCOMPARE(PluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@0;"));
+    }
+
+    // Any other failure of the handler reaches the caller, but only after the plug-in returned.
+    void handlerFailureWaitsForThePlugin() {
+        const auto spis = manager(dir_.path(), {"nubitest", "nubitest_claimall"});
+        const QString plugin = spis->Items(0)->FileName();
+        const QString next = spis->Items(1)->FileName();
+        PluginLog(plugin, true);
+        PluginLog(next, true);
+        TSPIGraphic graphic;
+        int calls = 0;
+        bool ended = false;
+        graphic.SetOnProgress([&](TGraphic*, TProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
+            ended = stage == TProgressStage::psEnding;
+            if (stage == TProgressStage::psRunning && percent > 1 && ++calls == 2)
+                throw EHandlerBroke(QStringLiteral("broken handler"));
+        });
+        QVERIFY_THROWS_EXCEPTION(EHandlerBroke, graphic.LoadFile(picture(QStringLiteral("h.other"), NubiPicture(8, 2, 3))));
+        QCOMPARE(calls, 2);   // asked to stop at once, never called again
+        QVERIFY(ended);       // the job still ended with its final report
+        QVERIFY(graphic.Empty());
+        QCOMPARE(PluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@1;"));
+        QCOMPARE(PluginLog(next), QString()); // the load ended there
+    }
+
+    // Output that does not add up counts as a failed attempt: the next plug-in decodes.
+    void untrustedOutput_data() {
+        QTest::addColumn<int>("lie");
+        for (int lie = NUBI_LIE_SHORT_BITS; lie < NUBI_LIE_COUNT; ++lie)
+            QTest::newRow(qPrintable(QStringLiteral("lie %1").arg(lie))) << lie;
+    }
+    void untrustedOutput() {
+        QFETCH(int, lie);
+        const auto spis = manager(dir_.path(), {"nubitest_liar"});
+        const QString file = picture(QStringLiteral("l.nbt"), NubiPicture(8, 7, 3, 1, lie));
+        TSPIGraphic graphic;
+        expectCouldNotDecode([&] { graphic.LoadFile(file); });
+        // The same liar tells the truth when the picture asks for none: the check lets it through.
+        graphic.LoadFile(picture(QStringLiteral("h.nbt"), NubiPicture(8, 7, 3, 1, NUBI_LIE_NONE)));
+        QCOMPARE(graphic.Width(), 7);
+        spis->Search(CopyPlugin(QStringLiteral("nubitest"), dir_.path()));
+        graphic.LoadFile(file);
+        verifyPixels(*graphic.ToBitmap(TBitmap::StaticClass()), 8, 7, 3, 1);
+    }
+
+    void emptyGraphicFailsInOrder() {
+        TSPIGraphic graphic;
+        QBuffer out;
+        out.open(QIODevice::WriteOnly);
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, graphic.SaveStream(out));
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, graphic.ToBitmap(TBitmap::StaticClass()));
+        QCOMPARE(out.size(), 0);
+    }
+};
+
+NUBIVU_TEST(TestSPIGraphic)
+#include "tst_tspigraphic.moc"
