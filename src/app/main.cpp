@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
         }
     }
     TSingleInstance::SetStartFile(startFile);
+    CloseOnTerminationSignal([] { return static_cast<QWidget*>(frmNubivuMain); });
     // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
@@ -57,7 +58,6 @@ int main(int argc, char** argv) {
         TSingleInstance::Finish();
         return 1;
     }
-    CloseOnTerminationSignal(frmNubivuMain);
     frmNubivuMain->show();
     // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
     // a second copy hands it to the first one instead.

@@ -1,5 +1,6 @@
 #include "spi/tspis.h"
 
+#include "core/installdirs.h"
 #include "pictures/fileformats.h"
 #include "spi/spimessages.h"
 
@@ -59,7 +60,7 @@ QString TSPIs::OptionFolder(TSPISearchOption option) const {
     case TSPISearchOption::spsSusieDir: folder = susieFolder(); break;
     case TSPISearchOption::spsAppDir: folder = QCoreApplication::applicationDirPath(); break;
     case TSPISearchOption::spsCurrentDir: folder = QDir::currentPath(); break;
-    case TSPISearchOption::spsSystemDir: folder = QStringLiteral(NUBIVU_PLUGIN_INSTALL_DIR); break;
+    case TSPISearchOption::spsSystemDir: folder = InstalledPluginFolder(); break;
     case TSPISearchOption::spsWindowsDir: folder = QStringLiteral("/usr/share/nubivu/plugins"); break;
     }
     return folder.isEmpty() ? folder : withSeparator(folder);
