@@ -18,14 +18,15 @@
 using namespace nubivu;
 
 int main(int argc, char** argv) {
-    // nubivu [--self-check] [LIST.NV2]
-    const char* startFile = nullptr;
+    // nubivu [--self-check] [Qt options] [LIST.NV2]
+    bool platformGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--self-check") == 0) return RunSelfCheck(argc, argv);
-        if (argv[i][0] != '-' && !startFile) startFile = argv[i];
+        platformGiven = platformGiven || std::strcmp(argv[i], "-platform") == 0;
     }
     // Without a display Qt would abort with a long story; say it in one line.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY") &&
+    if (!platformGiven && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
+        qEnvironmentVariableIsEmpty("DISPLAY") &&
         qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
         std::fprintf(stderr, "nubivu: no display available (set DISPLAY, or run it under xvfb-run)\n");
         return 2;
@@ -35,7 +36,16 @@ int main(int argc, char** argv) {
     TSPIBitmapRegistration spiBitmapRegistration;
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
-    if (startFile) TSingleInstance::SetStartFile(QString::fromLocal8Bit(startFile));
+    // The list to open: the first argument that is no option (Qt has taken its own by now).
+    QString startFile;
+    for (const QString& argument : QApplication::arguments().mid(1)) {
+        if (!argument.startsWith(QLatin1Char('-'))) {
+            startFile = QFileInfo(argument).absoluteFilePath();
+            break;
+        }
+    }
+    TSingleInstance::SetStartFile(startFile);
+    CloseOnTerminationSignal([] { return static_cast<QWidget*>(frmNubivuMain); });
     // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
@@ -48,13 +58,12 @@ int main(int argc, char** argv) {
         TSingleInstance::Finish();
         return 1;
     }
-    CloseOnTerminationSignal(frmNubivuMain);
     frmNubivuMain->show();
     // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
     // a second copy hands it to the first one instead.
-    if (startFile && !frmNubivuMain->SingleInstance1->IsDuplicate()) {
+    if (!startFile.isEmpty() && !frmNubivuMain->SingleInstance1->IsDuplicate()) {
         try {
-            frmNubivuMain->OpenDataListFile(QFileInfo(QString::fromLocal8Bit(startFile)).absoluteFilePath());
+            frmNubivuMain->OpenDataListFile(startFile);
         } catch (const ENubivuError& e) {
             ShowErrorReport(e.message());
         }

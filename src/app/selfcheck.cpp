@@ -1,6 +1,8 @@
 #include "app/selfcheck.h"
 
+#include "app/tfrmnubivumain.h"
 #include "core/installdirs.h"
+#include "spi/tspis.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -21,10 +23,22 @@ int RunSelfCheck(int argc, char** argv) {
     const QString help = FindHelpFolder();
     const QStringList pages = QDir(help).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     print("help", help, pages);
-    // The plug-in folders: the installed one, then the program's own folder.
-    for (const QString& folder : {InstalledPluginFolder(), QCoreApplication::applicationDirPath()})
-        print("plug-ins", folder,
-              QDir(folder).entryList({QStringLiteral("*.spi")}, QDir::Files, QDir::Name));
+
+    // The plug-ins the main window's manager loads, by the folder they came from.
+    TSPIs manager;
+    manager.SearchOptions = TfrmNubivuMain::PluginSearchOptions();
+    manager.SkipFaultyLibraries = true;
+    manager.AfterLoad();
+    for (const QString& folder : {InstalledPluginFolder(), QCoreApplication::applicationDirPath()}) {
+        QStringList loaded;
+        for (int i = 0; i < manager.Count(); ++i) {
+            const QFileInfo file(manager.Items(i)->FileName());
+            if (QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(folder)) loaded << file.fileName();
+        }
+        print("plug-ins", folder, loaded);
+    }
+    for (const TSkippedPlugin& skipped : manager.SkippedPlugins())
+        std::printf("skipped: %s\n", qPrintable(skipped.message));
     std::fflush(stdout);
     return pages.contains(QStringLiteral("contents.html")) ? 0 : 1;
 }

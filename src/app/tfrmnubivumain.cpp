@@ -311,11 +311,19 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
 
+TSPISearchOptions TfrmNubivuMain::PluginSearchOptions() {
+    // The Susie folder and the program's folder as designed, and the folder
+    // an installed copy keeps its own plug-ins in (<prefix>/lib/nubivu/plugins):
+    // installed, nothing lies beside the program.
+    return {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir,
+            TSPISearchOption::spsSystemDir};
+}
+
 void TfrmNubivuMain::createPluginManager() {
     SPIs1 = new TSPIs(this);
     SPIs1->setObjectName(QStringLiteral("SPIs1"));
     SPIs1->GraphicPreview = false;
-    SPIs1->SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    SPIs1->SearchOptions = PluginSearchOptions();
     // A broken library is passed over and named once the window is up.
     SPIs1->SkipFaultyLibraries = true;
     SPIs1->AfterLoad();

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
+#include "spi/tspis.h"
 #include "ui/designedlayout.h"
 
 #include <QFileDialog>
@@ -19,7 +20,6 @@ namespace nubivu {
 class SlideShow;
 class TAnimateForm;
 class TImage;
-class TSPIs;
 class TSingleInstance;
 
 class TfrmNubivuMain : public QMainWindow {
@@ -76,6 +76,8 @@ public:
 
     // The plug-in manager: searches the Susie folder and the program's folder at start.
     TSPIs* SPIs1 = nullptr;
+    // Where SPIs1 looks for plug-ins.
+    static TSPISearchOptions PluginSearchOptions();
 
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }

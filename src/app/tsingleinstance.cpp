@@ -44,15 +44,14 @@ public:
     static InstanceServer* Current() { return current_; }
 
     static InstanceServer* Listen(const QString& name) {
-        // Nobody answered on the name: a socket still there was left by a
-        // copy that ended abnormally and is taken over.
-        if (QFileInfo(name).exists())
-            qCInfo(lcInstance) << "taking over the name left by a copy that ended abnormally";
+        // No socket options: with them Qt would rename its socket over the
+        // name and so never notice a copy that started at the same moment.
+        // The runtime folder is the user's own anyway.
         auto* server = new QLocalServer(qApp);
-        server->setSocketOptions(QLocalServer::UserAccessOption);
         bool listening = server->listen(name);
         if (!listening && server->serverError() == QAbstractSocket::AddressInUseError) {
-            // A copy that started at the same moment may hold it now.
+            // A copy that started at the same moment may hold it now;
+            // otherwise a copy that ended abnormally left its socket behind.
             QLocalSocket probe;
             if (reach(probe, name)) {
                 delete server;
@@ -60,6 +59,8 @@ public:
             }
             QLocalServer::removeServer(name);
             listening = server->listen(name);
+            if (listening)
+                qCInfo(lcInstance) << "taking over the name left by a copy that ended abnormally";
         }
         if (!listening) {
             qCInfo(lcInstance) << "name neither reachable nor free:" << server->errorString();

@@ -65,6 +65,7 @@ public:
     void SetWorkingDirectory(const QString& dir) { process_.setWorkingDirectory(dir); }
     bool WaitForEnd(int ms = 15000) { return process_.waitForFinished(ms); }
     bool Running() const { return process_.state() == QProcess::Running; }
+    bool Ended() const { return process_.state() == QProcess::NotRunning; }
     int ExitCode() const { return process_.exitCode(); }
     QProcess::ExitStatus ExitStatus() const { return process_.exitStatus(); }
     void Terminate() { process_.terminate(); }

@@ -1,6 +1,7 @@
 #include "nubivucopy.h"
 #include "testrunner.h"
 
+#include <QDirIterator>
 #include <QDomDocument>
 #include <QImage>
 #include <QStandardPaths>
@@ -26,6 +27,15 @@ Run run(const QString& program, const QStringList& args) {
     result.exitCode = process.exitCode();
     result.output = QString::fromUtf8(process.readAll());
     return result;
+}
+
+// Every file below a folder, as sorted relative paths.
+QStringList filesUnder(const QString& folder) {
+    QStringList files;
+    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext()) files << QDir(folder).relativeFilePath(it.next());
+    files.sort();
+    return files;
 }
 
 // key=value lines of a desktop entry's main group
@@ -168,9 +178,9 @@ private Q_SLOTS:
         QFETCH(QString, installed);
         const QDir from(QStringLiteral(NUBIVU_SOURCE_DIR "/") + source);
         if (!from.exists()) QSKIP("not in this tree");
-        const QStringList files = from.entryList(QDir::Files, QDir::Name);
+        const QStringList files = filesUnder(from.path());
         QVERIFY(!files.isEmpty());
-        QCOMPARE(QDir(at(installed)).entryList(QDir::Files, QDir::Name), files);
+        QCOMPARE(filesUnder(at(installed)), files);
     }
 };
 

@@ -2,6 +2,9 @@
 #include "testrunner.h"
 
 #include <QTest>
+#include <algorithm>
+#include <memory>
+#include <vector>
 
 using namespace nubivu::test;
 
@@ -80,7 +83,31 @@ private Q_SLOTS:
         copy.Start();
         QVERIFY2(copy.WaitFor(QStringLiteral("name neither reachable nor free")), qPrintable(copy.Log()));
         QVERIFY(!copy.WaitForEnd(1500)); // keeps running
+        QVERIFY(!copy.Log().contains(QStringLiteral("taking over")));
         QVERIFY(QFileInfo(RuntimeDir::SocketPath()).isDir());
+    }
+
+    // Copies started at the same moment (a double click on the launcher
+    // twice over): one stays, the others end.
+    void copiesStartedTogether() {
+        RuntimeDir runtime;
+        std::vector<std::unique_ptr<NubivuCopy>> copies;
+        for (int i = 0; i < 3; ++i) copies.push_back(std::make_unique<NubivuCopy>(runtime.Path()));
+        for (auto& copy : copies) copy->Start();
+        auto ended = [&] {
+            return std::count_if(copies.begin(), copies.end(), [](auto& c) { return c->Ended(); });
+        };
+        QTRY_VERIFY_WITH_TIMEOUT(ended() >= 2, 15000);
+        QTest::qWait(200);
+        QCOMPARE(ended(), 2);
+        for (auto& copy : copies) {
+            if (copy->Ended()) {
+                QCOMPARE(copy->ExitCode(), 0);
+                QVERIFY(copy->Log().contains(QStringLiteral("another copy runs")));
+            } else {
+                QVERIFY2(copy->WaitFor(QLatin1String(kForward)), qPrintable(copy->Log()));
+            }
+        }
     }
 };
 
