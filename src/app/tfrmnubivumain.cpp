@@ -312,11 +312,9 @@ void TfrmNubivuMain::FormCreate(int screenWidth) {
 }
 
 TSPISearchOptions TfrmNubivuMain::PluginSearchOptions() {
-    // The Susie folder and the program's folder as designed, and the folder
-    // an installed copy keeps its own plug-ins in (<prefix>/lib/nubivu/plugins):
-    // installed, nothing lies beside the program.
-    return {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir,
-            TSPISearchOption::spsSystemDir};
+    // The Susie folder and the program's folder, as designed; the program's
+    // folder of an installed copy takes in <prefix>/lib/nubivu/plugins.
+    return {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
 }
 
 void TfrmNubivuMain::createPluginManager() {
