@@ -22,6 +22,17 @@ int savedDepth(qsizetype colours) { return colours <= 2 ? 1 : colours <= 16 ? 4 
 
 } // namespace
 
+namespace {
+bool allTransparent(const QImage& image) {
+    for (int y = 0; y < image.height(); ++y) {
+        const auto* line = reinterpret_cast<const QRgb*>(image.constScanLine(y));
+        for (int x = 0; x < image.width(); ++x)
+            if (qAlpha(line[x]) != 0) return false;
+    }
+    return true;
+}
+} // namespace
+
 void TBitmap::LoadStream(QIODevice& stream) {
     const QByteArray data = stream.readAll();
     const auto* p = reinterpret_cast<const uchar*>(data.constData());
@@ -41,8 +52,11 @@ void TBitmap::LoadStream(QIODevice& stream) {
     }
     DibOptions options;
     options.bitsOffset = qsizetype(bitsOffset) - FileHeaderSize;
+    options.keepAlpha = keepAlpha_;
     std::optional<Dib> dib = ReadDib(dibData, options);
     if (!dib) invalid();
+    if (dib->image.hasAlphaChannel() && allTransparent(dib->image))
+        dib->image = dib->image.convertToFormat(QImage::Format_RGB32); // an unused alpha byte
     image_ = std::move(dib->image);
     palette_ = std::move(dib->palette);
     bitsPerPixel_ = dib->bitsPerPixel;

@@ -97,6 +97,7 @@ std::unique_ptr<TBitmap> TSPIGraphic::ReadBitmap(std::unique_ptr<TBitmap> bitmap
     QBuffer buffer;
     buffer.setData(image);
     buffer.open(QIODevice::ReadOnly);
+    bitmap->SetKeepAlpha(true); // transparent areas show the pane's background
     bitmap->LoadStream(buffer);
     return bitmap;
 }
