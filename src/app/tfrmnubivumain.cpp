@@ -19,6 +19,7 @@
 #include "spi/tspis.h"
 #include "ui/errorreport.h"
 #include "ui/glyphs.h"
+#include "ui/menuaction.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
 #include "ui/skippedpluginsreport.h"
@@ -174,12 +175,7 @@ void TfrmNubivuMain::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     auto action = [&](QAction* a, const char* name, const QKeySequence& key, auto slot) {
-        a->setObjectName(QLatin1String(name));
-        if (!key.isEmpty()) a->setShortcut(key);
-        a->setShortcutContext(Qt::WindowShortcut);
-        connect(a, &QAction::triggered, this, slot);
-        addAction(a); // shortcuts work while the menu is closed
-        return a;
+        return WireAction(this, a, name, key, slot);
     };
 
     K1 = bar->addMenu(QStringLiteral("ファイル(&F)"));

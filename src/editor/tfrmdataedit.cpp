@@ -5,6 +5,7 @@
 #include "datalist/sharedstate.h"
 #include "editor/datalistmodel.h"
 #include "editor/tfrmfileselect.h"
+#include "ui/menuaction.h"
 #include "ui/prompter.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
@@ -109,13 +110,7 @@ TfrmDataEdit::TfrmDataEdit(QWidget* parent)
 void TfrmDataEdit::buildMenu() {
     auto item = [&](QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
                     auto slot) {
-        QAction* a = menu->addAction(text);
-        a->setObjectName(QLatin1String(name));
-        if (!key.isEmpty()) a->setShortcut(key);
-        a->setShortcutContext(Qt::WindowShortcut);
-        connect(a, &QAction::triggered, this, slot);
-        addAction(a); // shortcuts work while the menu is closed
-        return a;
+        return WireAction(this, menu->addAction(text), name, key, slot);
     };
     File1 = MainMenu1->addMenu(QStringLiteral("ファイル(&F)"));
     File1->setObjectName(QStringLiteral("File1"));
