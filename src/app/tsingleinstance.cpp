@@ -154,18 +154,24 @@ private:
             while (peer->canReadLine()) {
                 QByteArray line = peer->readLine();
                 line.chop(1);
-                handle(InstanceMessage::Decode(line));
+                // Acting on it may ask the user (save the lesson first?),
+                // and the peer may be gone, and deleted, by the time the
+                // answer comes: act from the event loop, with the socket
+                // left behind.
+                if (auto message = InstanceMessage::Decode(line))
+                    QMetaObject::invokeMethod(
+                        this, [this, message = *message] { handle(message); }, Qt::QueuedConnection);
             }
             if (peer->bytesAvailable() > InstanceMessage::MaxLine) peer->abort();
         });
     }
 
-    void handle(const std::optional<InstanceMessage>& message) {
-        if (!message || !guard_) return;
+    void handle(const InstanceMessage& message) {
+        if (!guard_) return;
         guard_->activateFirst();
-        if (message->kind == InstanceMessage::Kind::Open) {
-            qCInfo(lcInstance) << "file handed over:" << message->path;
-            Q_EMIT guard_->FileHandedOver(message->path);
+        if (message.kind == InstanceMessage::Kind::Open) {
+            qCInfo(lcInstance) << "file handed over:" << message.path;
+            Q_EMIT guard_->FileHandedOver(message.path);
         }
     }
 
