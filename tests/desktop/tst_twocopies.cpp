@@ -3,6 +3,7 @@
 
 #include <QLocalSocket>
 #include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
 #include <cstring>
@@ -178,38 +179,67 @@ private Q_SLOTS:
     }
 
     // The same with the claims at one instant: contenders that run the
-    // guard the moment they are told, ten at a time, over a dead socket.
+    // guard the moment they are told, over a dead socket. With the tracer,
+    // each contender's removal of the dead socket is held back, the later
+    // one's longest, so that it comes after another has begun to listen:
+    // the interleaving that chance rarely gives.
+    void claimsAtOneInstantOverDeadName_data() {
+        QTest::addColumn<int>("contenders");
+        QTest::addColumn<int>("rounds");
+        QTest::addColumn<bool>("traced");
+        QTest::newRow("ten at a time") << 10 << 5 << false;
+        QTest::newRow("removals held back") << 3 << 2 << true;
+    }
     void claimsAtOneInstantOverDeadName() {
+        QFETCH(int, contenders);
+        QFETCH(int, rounds);
+        QFETCH(bool, traced);
+        const QString tracer = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (traced && tracer.isEmpty()) QSKIP("strace is not installed");
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        for (int round = 0; round < 5; ++round) {
+        auto lineOf = [](QProcess& p) {
+            QDeadlineTimer deadline(20000);
+            while (!p.canReadLine() && !deadline.hasExpired() && p.state() != QProcess::NotRunning)
+                p.waitForReadyRead(100);
+            return QString::fromLatin1(p.readLine()).trimmed();
+        };
+        for (int round = 0; round < rounds; ++round) {
             RuntimeDir runtime;
             env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.Path());
             QVERIFY(leaveDeadSocket(RuntimeDir::SocketPath()));
-            std::vector<std::unique_ptr<QProcess>> contenders;
-            for (int i = 0; i < 10; ++i) {
+            std::vector<std::unique_ptr<QProcess>> started;
+            for (int i = 0; i < contenders; ++i) {
                 auto contender = std::make_unique<QProcess>();
                 contender->setProcessEnvironment(env);
-                contender->start(QStringLiteral(NUBIVU_CONTENDER), QStringList{});
-                contenders.push_back(std::move(contender));
+                if (traced) {
+                    const QString delay = QString::number((i + 1) * 300000); // microseconds
+                    contender->start(tracer, {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                              QStringLiteral("-e"), QStringLiteral("trace=unlink"), QStringLiteral("-e"),
+                                              QStringLiteral("inject=unlink:delay_enter=") + delay,
+                                              QStringLiteral(NUBIVU_CONTENDER)});
+                } else {
+                    contender->start(QStringLiteral(NUBIVU_CONTENDER), QStringList{});
+                }
+                started.push_back(std::move(contender));
             }
-            auto lineOf = [](QProcess& p) {
-                QDeadlineTimer deadline(20000);
-                while (!p.canReadLine() && !deadline.hasExpired() && p.state() != QProcess::NotRunning)
-                    p.waitForReadyRead(100);
-                return QString::fromLatin1(p.readLine()).trimmed();
-            };
-            for (auto& contender : contenders) QCOMPARE(lineOf(*contender), QStringLiteral("ready"));
-            for (auto& contender : contenders) contender->write("g");
-            for (auto& contender : contenders) contender->waitForBytesWritten(1000);
+            for (auto& contender : started) {
+                const QString ready = lineOf(*contender);
+                if (traced && ready.isEmpty())
+                    QSKIP(qPrintable(QStringLiteral("the tracer cannot run here: ") +
+                                     QString::fromLocal8Bit(contender->readAllStandardError())));
+                QCOMPARE(ready, QStringLiteral("ready"));
+            }
+            for (auto& contender : started) contender->write("g");
+            for (auto& contender : started) contender->waitForBytesWritten(1000);
             QStringList verdicts;
-            for (auto& contender : contenders) verdicts << lineOf(*contender);
+            for (auto& contender : started) verdicts << lineOf(*contender);
             QCOMPARE(verdicts.count(QStringLiteral("first")), 1);
-            QCOMPARE(verdicts.count(QStringLiteral("duplicate")), 9);
+            QCOMPARE(verdicts.count(QStringLiteral("duplicate")), contenders - 1);
             QLocalSocket peer; // the first one answers on the name
             peer.connectToServer(RuntimeDir::SocketPath());
             QVERIFY(peer.waitForConnected(2000));
-            for (auto& contender : contenders) {
+            for (auto& contender : started) {
                 contender->closeWriteChannel();
                 QVERIFY(contender->waitForFinished(5000));
                 QCOMPARE(contender->exitCode(), 0);
