@@ -13,6 +13,7 @@ packages=(
   fonts-ipafont-gothic
   xvfb xauth imagemagick x11-utils
   desktop-file-utils appstream shared-mime-info libxml2-utils
+  strace
 )
 missing=()
 for p in "${packages[@]}"; do

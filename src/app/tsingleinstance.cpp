@@ -3,6 +3,9 @@
 #include "app/instancemessage.h"
 
 #include <QApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
@@ -10,6 +13,11 @@
 #include <QPointer>
 #include <QStandardPaths>
 #include <QWidget>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace nubivu {
@@ -19,6 +27,7 @@ Q_LOGGING_CATEGORY(lcInstance, "nubivu.instance", QtWarningMsg)
 namespace {
 constexpr int kConnectMs = 1000;
 constexpr int kFarewellMs = 2000;
+constexpr int kLockMs = 5000;
 
 int liveGuards = 0;
 QString startFile;
@@ -37,38 +46,77 @@ bool reach(QLocalSocket& socket, const QString& name) {
 }
 } // namespace
 
+// Serialises the claim on a name between copies of this user: the probe,
+// the removal of a socket left by a crashed copy and the listen happen
+// under an exclusive lock on a file beside the socket. Without it two copies
+// starting together could both find the stale socket dead, and the later
+// one would remove the earlier one's live socket and listen in its place.
+// The kernel drops the lock if a copy dies holding it.
+class NameLock {
+public:
+    explicit NameLock(const QString& socketPath) {
+        const QByteArray path = QFile::encodeName(socketPath + QStringLiteral(".lock"));
+        fd_ = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0600);
+        if (fd_ < 0) {
+            qCInfo(lcInstance) << "no lock beside the name:" << ::strerror(errno);
+            return;
+        }
+        // A copy holds it for a moment only; one that hangs in it must not
+        // hang every later start.
+        QDeadlineTimer deadline(kLockMs);
+        while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+            if ((errno != EWOULDBLOCK && errno != EINTR) || deadline.hasExpired()) {
+                qCInfo(lcInstance) << "going on without the lock:" << ::strerror(errno);
+                return;
+            }
+            ::usleep(10 * 1000);
+        }
+    }
+    ~NameLock() {
+        if (fd_ >= 0) ::close(fd_); // releases the lock
+    }
+    NameLock(const NameLock&) = delete;
+    NameLock& operator=(const NameLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 // The name held by the first copy, for the whole life of the process. It
 // answers later copies for whichever guard ran the check last.
 class InstanceServer : public QObject {
 public:
     static InstanceServer* Current() { return current_; }
 
-    static InstanceServer* Listen(const QString& name) {
-        // No socket options: with them Qt would rename its socket over the
-        // name and so never notice a copy that started at the same moment.
-        // The runtime folder is the user's own anyway.
-        auto* server = new QLocalServer(qApp);
-        bool listening = server->listen(name);
-        if (!listening && server->serverError() == QAbstractSocket::AddressInUseError) {
-            // A copy that started at the same moment may hold it now;
-            // otherwise a copy that ended abnormally left its socket behind.
-            QLocalSocket probe;
-            if (reach(probe, name)) {
-                delete server;
-                return nullptr;
+    // What the claim on a name came to.
+    enum class Claim { Holding, OtherCopy, Off };
+
+    // Under the lock: reach a copy that holds the name (the line to it ends
+    // in probe), else take the name, removing a dead socket first.
+    static Claim ClaimName(const QString& name, QLocalSocket& probe) {
+        const QString path = SocketPath(name);
+        NameLock lock(path);
+        if (reach(probe, name)) return Claim::OtherCopy;
+        struct stat st {};
+        if (::lstat(QFile::encodeName(path).constData(), &st) == 0) {
+            if (!S_ISSOCK(st.st_mode)) {
+                guardOff(QStringLiteral("\"%1\" is in the way and is not a socket").arg(path));
+                return Claim::Off;
             }
-            QLocalServer::removeServer(name);
-            listening = server->listen(name);
-            if (listening)
+            // Nobody answers on it: a copy that ended abnormally left it.
+            if (::unlink(QFile::encodeName(path).constData()) == 0)
                 qCInfo(lcInstance) << "taking over the name left by a copy that ended abnormally";
         }
-        if (!listening) {
-            qCInfo(lcInstance) << "name neither reachable nor free:" << server->errorString();
+        // No socket options: with them Qt would rename its socket over the
+        // name. The runtime folder is the user's own anyway.
+        auto* server = new QLocalServer(qApp);
+        if (!server->listen(name)) {
+            guardOff(QStringLiteral("cannot listen on \"%1\": %2").arg(path, server->errorString()));
             delete server;
-            return nullptr;
+            return Claim::Off;
         }
         current_ = new InstanceServer(server, name);
-        return current_;
+        return Claim::Holding;
     }
 
     const QString& Name() const { return name_; }
@@ -106,19 +154,37 @@ private:
             while (peer->canReadLine()) {
                 QByteArray line = peer->readLine();
                 line.chop(1);
-                handle(InstanceMessage::Decode(line));
+                // Acting on it may ask the user (save the lesson first?),
+                // and the peer may be gone, and deleted, by the time the
+                // answer comes: act from the event loop, with the socket
+                // left behind.
+                if (auto message = InstanceMessage::Decode(line))
+                    QMetaObject::invokeMethod(
+                        this, [this, message = *message] { handle(message); }, Qt::QueuedConnection);
             }
             if (peer->bytesAvailable() > InstanceMessage::MaxLine) peer->abort();
         });
     }
 
-    void handle(const std::optional<InstanceMessage>& message) {
-        if (!message || !guard_) return;
+    void handle(const InstanceMessage& message) {
+        if (!guard_) return;
         guard_->activateFirst();
-        if (message->kind == InstanceMessage::Kind::Open) {
-            qCInfo(lcInstance) << "file handed over:" << message->path;
-            Q_EMIT guard_->FileHandedOver(message->path);
+        if (message.kind == InstanceMessage::Kind::Open) {
+            qCInfo(lcInstance) << "file handed over:" << message.path;
+            Q_EMIT guard_->FileHandedOver(message.path);
         }
+    }
+
+    // Where a server name lands in the file system (Qt puts a bare name
+    // in the temporary folder).
+    static QString SocketPath(const QString& name) {
+        return QDir::isAbsolutePath(name) ? name : QDir::tempPath() + QLatin1Char('/') + name;
+    }
+
+    // Said once, as the check runs once: the copy goes on as a first copy
+    // without a name, so later copies will not find it.
+    static void guardOff(const QString& why) {
+        qCWarning(lcInstance).noquote() << "single-instance guard off:" << why;
     }
 
     static inline InstanceServer* current_ = nullptr;
@@ -158,18 +224,10 @@ void TSingleInstance::Loaded() {
     InstanceServer* held = InstanceServer::Current();
     if (!held || held->Name() != name) {
         auto probe = std::make_unique<QLocalSocket>();
-        bool otherCopy = reach(*probe, name);
-        if (!otherCopy) {
-            held = InstanceServer::Listen(name);
-            if (!held) {
-                // Lost a race to a copy started at the same moment, or the
-                // name can neither be taken nor reached: then run silently.
-                probe = std::make_unique<QLocalSocket>();
-                otherCopy = reach(*probe, name);
-                if (!otherCopy) return;
-            }
-        }
-        if (otherCopy) {
+        switch (InstanceServer::ClaimName(name, *probe)) {
+        case InstanceServer::Claim::Off: return;
+        case InstanceServer::Claim::Holding: break;
+        case InstanceServer::Claim::OtherCopy:
             duplicate_ = true;
             qCInfo(lcInstance) << "another copy runs";
             if (OnDuplicate) OnDuplicate(this);
@@ -184,6 +242,7 @@ void TSingleInstance::Loaded() {
             }
             return;
         }
+        held = InstanceServer::Current();
         qCInfo(lcInstance) << "first copy, holding" << name;
     }
     held->SetGuard(this);

@@ -36,6 +36,17 @@ private:
     SystemSound* previous_;
 };
 
+// Answers like FakePrompter, after running whileAsking, as a message box
+// runs the event loop while it is open.
+class WaitingPrompter : public FakePrompter {
+public:
+    std::function<void()> whileAsking;
+    int Ask(const MessageRequest& request) override {
+        if (whileAsking) whileAsking();
+        return FakePrompter::Ask(request);
+    }
+};
+
 enum class Owner { PlainObject, ChildWidget, OtherWindow, MainWindow };
 
 // A version-2 list with its title line and one row.
@@ -259,6 +270,53 @@ private Q_SLOTS:
         if (answer < 0) QCOMPARE(prompter.beeps, 1);
         QCOMPARE(DataFileName == lesson, opened);
         QCOMPARE(DataSaved, opened);
+    }
+
+    // A real second copy hands over a list while this copy has unsaved
+    // changes. The save question stays open until that copy has gone and
+    // its connection is closed; whatever the answer, this copy goes on.
+    void handoffAnsweredAfterSecondCopyHasGone_data() {
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<bool>("opened");
+        QTest::newRow("no: the handed list opens") << 1 << true;
+        QTest::newRow("cancel: the lesson stays") << 2 << false;
+        QTest::newRow("yes, save dialog cancelled: the lesson stays") << 0 << false;
+    }
+    void handoffAnsweredAfterSecondCopyHasGone() {
+        QFETCH(int, answer);
+        QFETCH(bool, opened);
+        RuntimeDir runtime;
+        ResetSharedState();
+        CreateForms(640);
+        QVERIFY(!frmNubivuMain->SingleInstance1->IsDuplicate());
+        QTemporaryDir files;
+        const QString shown = writeLesson(files, QStringLiteral("shown.NV2"));
+        const QString handed = writeLesson(files, QStringLiteral("handed.NV2"));
+        frmNubivuMain->OpenDataListFile(shown);
+        DataSaved = false; // the teacher has changed something
+
+        NubivuCopy second(runtime.Path());
+        WaitingPrompter prompter;
+        prompter.answers = {answer};
+        prompter.files = {QString()};
+        // A message box runs its own event loop while it waits for the user.
+        prompter.whileAsking = [&] {
+            QVERIFY(second.WaitForEnd());
+            QTest::qWait(300);
+        };
+        second.Start({handed});
+        QTRY_COMPARE_WITH_TIMEOUT(prompter.asked.size(), size_t(1), 15000);
+        QCOMPARE(second.ExitCode(), 0);
+        QCOMPARE(DataFileName, opened ? handed : shown);
+        QCOMPARE(DataSaved, opened);
+        QCOMPARE(frmNubivuMain->windowTitle().contains(handed), opened);
+
+        // Still the first copy: the next copy is answered.
+        NubivuCopy third(runtime.Path());
+        third.Start();
+        QVERIFY2(third.WaitForEnd(), qPrintable(third.Log()));
+        QVERIFY(third.Log().contains(QStringLiteral("another copy runs")));
+        QCOMPARE(prompter.asked.size(), size_t(1));
     }
 
     void dropOnMainWindow_data() {

@@ -1,12 +1,35 @@
 #include "nubivucopy.h"
 #include "testrunner.h"
 
+#include <QLocalSocket>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <algorithm>
+#include <cstring>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 #include <memory>
 #include <vector>
 
 using namespace nubivu::test;
+
+namespace {
+// What a copy killed outright leaves: a socket file nobody listens on.
+bool leaveDeadSocket(const QString& path) {
+    const QByteArray name = QFile::encodeName(path);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (size_t(name.size()) >= sizeof address.sun_path) return false;
+    std::memcpy(address.sun_path, name.constData(), size_t(name.size()));
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    if (fd < 0) return false;
+    const bool bound = ::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) == 0;
+    ::close(fd);
+    return bound;
+}
+} // namespace
 
 // Real copies of the built program, started one after another.
 class TestTwoCopies : public QObject {
@@ -68,23 +91,160 @@ private Q_SLOTS:
         secondCopyEnds(next, runtime.Path());
     }
 
-    // Something that is no socket sits on the name and cannot be removed:
-    // every copy runs, silently, as a first copy without a name.
-    void nameNeitherTakeableNorReachable() {
+    // Something that is no socket sits on the name: it is left alone, the
+    // guard says once that it is off, and every copy runs as a first copy
+    // without a name.
+    void nameTakenByNoSocket_data() {
+        QTest::addColumn<QString>("what");
+        QTest::newRow("a file") << "file";
+        QTest::newRow("an empty folder") << "folder";
+        QTest::newRow("a folder with files") << "full folder";
+    }
+    void nameTakenByNoSocket() {
+        QFETCH(QString, what);
         RuntimeDir runtime;
-        QVERIFY(QDir().mkpath(RuntimeDir::SocketPath() + QStringLiteral("/blocker")));
-        nubivu::TSingleInstance guard(nullptr);
-        guard.UniqueName = QStringLiteral("Ident6490");
-        guard.DupInstAction = nubivu::diException;
-        guard.Loaded(); // no exception
-        QVERIFY(!guard.IsDuplicate());
+        const QString name = RuntimeDir::SocketPath();
+        if (what == QLatin1String("file")) {
+            QFile file(name);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write("notes");
+        } else {
+            QVERIFY(QDir().mkpath(what == QLatin1String("folder") ? name : name + QStringLiteral("/notes")));
+        }
+        {
+            nubivu::TSingleInstance guard(nullptr);
+            guard.UniqueName = QStringLiteral("Ident6490");
+            guard.DupInstAction = nubivu::diException;
+            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^single-instance guard off: ")));
+            guard.Loaded(); // no exception
+            QVERIFY(!guard.IsDuplicate());
+        }
 
         NubivuCopy copy(runtime.Path());
         copy.Start();
-        QVERIFY2(copy.WaitFor(QStringLiteral("name neither reachable nor free")), qPrintable(copy.Log()));
-        QVERIFY(!copy.WaitForEnd(1500)); // keeps running
-        QVERIFY(!copy.Log().contains(QStringLiteral("taking over")));
-        QVERIFY(QFileInfo(RuntimeDir::SocketPath()).isDir());
+        NubivuCopy other(runtime.Path());
+        QVERIFY2(copy.WaitFor(QStringLiteral("single-instance guard off")), qPrintable(copy.Log()));
+        other.Start();
+        QVERIFY2(other.WaitFor(QStringLiteral("single-instance guard off")), qPrintable(other.Log()));
+        QVERIFY(!copy.WaitForEnd(1500)); // both keep running
+        QVERIFY(other.Running());
+        for (NubivuCopy* c : {&copy, &other}) {
+            QCOMPARE(c->Log().count(QStringLiteral("single-instance guard off")), 1);
+            QVERIFY(!c->Log().contains(QStringLiteral("taking over")));
+        }
+        const QFileInfo left(name);
+        if (what == QLatin1String("file")) {
+            QVERIFY(left.isFile());
+            QCOMPARE(left.size(), 5);
+        } else {
+            QVERIFY(left.isDir());
+        }
+    }
+
+    // A crashed copy left its socket behind, and ten copies start at once:
+    // each finds the old socket dead, yet only one may take the name over
+    // (none may remove a socket that another has just begun to listen on).
+    void copiesStartedTogetherOverDeadName() {
+        for (int round = 0; round < 3; ++round) {
+            RuntimeDir runtime;
+            QVERIFY(leaveDeadSocket(RuntimeDir::SocketPath()));
+            std::vector<std::unique_ptr<NubivuCopy>> copies;
+            for (int i = 0; i < 10; ++i) copies.push_back(std::make_unique<NubivuCopy>(runtime.Path()));
+            for (auto& copy : copies) copy->Start();
+            auto settled = [&] {
+                return std::all_of(copies.begin(), copies.end(), [](auto& c) {
+                    return c->Ended() || c->Log().contains(QLatin1String(kFirst));
+                });
+            };
+            QTRY_VERIFY_WITH_TIMEOUT(settled(), 60000);
+            QTest::qWait(300);
+            NubivuCopy* survivor = nullptr;
+            int firsts = 0;
+            for (auto& copy : copies) {
+                if (copy->Log().contains(QLatin1String(kFirst))) ++firsts;
+                if (copy->Running()) {
+                    QVERIFY2(!survivor, "two copies run");
+                    survivor = copy.get();
+                } else {
+                    QCOMPARE(copy->ExitCode(), 0);
+                    QVERIFY2(copy->Log().contains(QStringLiteral("another copy runs")), qPrintable(copy->Log()));
+                }
+            }
+            QCOMPARE(firsts, 1);
+            QVERIFY(survivor);
+            // The name is the survivor's: a later copy reaches it.
+            secondCopyEnds(*survivor, runtime.Path());
+            if (QTest::currentTestFailed()) return;
+        }
+    }
+
+    // The same with the claims at one instant: contenders that run the
+    // guard the moment they are told, over a dead socket. With the tracer,
+    // each contender's removal of the dead socket is held back, the later
+    // one's longest, so that it comes after another has begun to listen:
+    // the interleaving that chance rarely gives.
+    void claimsAtOneInstantOverDeadName_data() {
+        QTest::addColumn<int>("contenders");
+        QTest::addColumn<int>("rounds");
+        QTest::addColumn<bool>("traced");
+        QTest::newRow("ten at a time") << 10 << 5 << false;
+        QTest::newRow("removals held back") << 3 << 2 << true;
+    }
+    void claimsAtOneInstantOverDeadName() {
+        QFETCH(int, contenders);
+        QFETCH(int, rounds);
+        QFETCH(bool, traced);
+        const QString tracer = QStandardPaths::findExecutable(QStringLiteral("strace"));
+        if (traced && tracer.isEmpty()) QSKIP("strace is not installed");
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        auto lineOf = [](QProcess& p) {
+            QDeadlineTimer deadline(20000);
+            while (!p.canReadLine() && !deadline.hasExpired() && p.state() != QProcess::NotRunning)
+                p.waitForReadyRead(100);
+            return QString::fromLatin1(p.readLine()).trimmed();
+        };
+        for (int round = 0; round < rounds; ++round) {
+            RuntimeDir runtime;
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.Path());
+            QVERIFY(leaveDeadSocket(RuntimeDir::SocketPath()));
+            std::vector<std::unique_ptr<QProcess>> started;
+            for (int i = 0; i < contenders; ++i) {
+                auto contender = std::make_unique<QProcess>();
+                contender->setProcessEnvironment(env);
+                if (traced) {
+                    const QString delay = QString::number((i + 1) * 300000); // microseconds
+                    contender->start(tracer, {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
+                                              QStringLiteral("-e"), QStringLiteral("trace=unlink"), QStringLiteral("-e"),
+                                              QStringLiteral("inject=unlink:delay_enter=") + delay,
+                                              QStringLiteral(NUBIVU_CONTENDER)});
+                } else {
+                    contender->start(QStringLiteral(NUBIVU_CONTENDER), QStringList{});
+                }
+                started.push_back(std::move(contender));
+            }
+            for (auto& contender : started) {
+                const QString ready = lineOf(*contender);
+                if (traced && ready.isEmpty())
+                    QSKIP(qPrintable(QStringLiteral("the tracer cannot run here: ") +
+                                     QString::fromLocal8Bit(contender->readAllStandardError())));
+                QCOMPARE(ready, QStringLiteral("ready"));
+            }
+            for (auto& contender : started) contender->write("g");
+            for (auto& contender : started) contender->waitForBytesWritten(1000);
+            QStringList verdicts;
+            for (auto& contender : started) verdicts << lineOf(*contender);
+            QCOMPARE(verdicts.count(QStringLiteral("first")), 1);
+            QCOMPARE(verdicts.count(QStringLiteral("duplicate")), contenders - 1);
+            QLocalSocket peer; // the first one answers on the name
+            peer.connectToServer(RuntimeDir::SocketPath());
+            QVERIFY(peer.waitForConnected(2000));
+            for (auto& contender : started) {
+                contender->closeWriteChannel();
+                QVERIFY(contender->waitForFinished(5000));
+                QCOMPARE(contender->exitCode(), 0);
+            }
+        }
     }
 
     // Copies started at the same moment (a double click on the launcher

@@ -1,0 +1,28 @@
+// One contender for the single-instance name: it runs the program's guard
+// the moment its standard input gives the word, so that many contenders
+// started beforehand claim the name at the same instant. Prints "first" or
+// "duplicate"; a first one holds the name until its input closes.
+#include "app/tsingleinstance.h"
+
+#include <QApplication>
+#include <cstdio>
+#include <unistd.h>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    std::printf("ready\n");
+    std::fflush(stdout);
+    char go = 0;
+    if (::read(STDIN_FILENO, &go, 1) != 1) return 2;
+    nubivu::TSingleInstance guard(nullptr);
+    guard.UniqueName = QStringLiteral("Ident6490");
+    guard.DupInstAction = nubivu::diTerminate;
+    guard.Loaded();
+    std::printf("%s\n", guard.IsDuplicate() ? "duplicate" : "first");
+    std::fflush(stdout);
+    if (guard.IsDuplicate()) return 0;
+    // Connections wait in the socket's backlog meanwhile: enough for a probe.
+    while (::read(STDIN_FILENO, &go, 1) > 0) {
+    }
+    return 0;
+}
