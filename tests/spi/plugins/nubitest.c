@@ -12,8 +12,11 @@
 
 #include "nubitest.h"
 
+#include <signal.h>
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #ifndef KIND
 #define KIND SPI_KIND_IMPORT
@@ -88,7 +91,12 @@ int32_t IsSupported(const char *filename, intptr_t probe)
     return 1;
 #else
     NubiHeader header;
-    return nubiParseHeader((const unsigned char *)probe, &header);
+    int ours = nubiParseHeader((const unsigned char *)probe, &header);
+#ifdef WILD
+    if (ours && header.lie == NUBI_WILD_PROBE_CRASH)
+        raise(SIGSEGV);
+#endif
+    return ours;
 #endif
 }
 
@@ -124,6 +132,19 @@ __attribute__((unused)) static int32_t decode(const char *what, const char *sour
     NubiHeader h;
     if (!readHeader(source, len, flag, &h))
         return SPI_UNKNOWN_FORMAT;
+#ifdef WILD
+    if (h.lie == NUBI_WILD_CRASH)
+        raise(SIGSEGV);
+    if (h.lie == NUBI_WILD_HANG)
+        for (;;)
+            sleep(1);
+    if (h.lie == NUBI_WILD_EXIT)
+        _exit(0);
+    if (h.lie == NUBI_WILD_CHATTY) {
+        printf("decoding %ux%u\n", h.width, h.height);
+        fflush(stdout);
+    }
+#endif
     h.seed ^= seedFlip;
     uint32_t colors = h.bits <= 8 ? 1u << h.bits : 0;
     uint32_t stride = ((uint32_t)h.bits * h.width + 31) / 32 * 4;

@@ -1,0 +1,75 @@
+#include "spi/pluginloader.h"
+
+#include "core/installdirs.h"
+#include "spi/dlopenloader.h"
+#include "spi/helperlibrary.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSettings>
+
+namespace nubivu {
+
+namespace {
+
+std::optional<bool> inProcessOverride;
+QString helperOverride;
+
+bool isElf(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    return file.read(4) == QByteArray("\x7f" "ELF", 4);
+}
+
+QString canonicalFolder(const QString& path) {
+    const QString folder = QFileInfo(path).canonicalPath();
+    return folder.isEmpty() ? QDir::cleanPath(QFileInfo(path).absolutePath()) : folder;
+}
+
+} // namespace
+
+bool TPluginLoader::IsShipped(const QString& path) {
+    const QString folder = canonicalFolder(path);
+    for (const QString& shipped : {QCoreApplication::applicationDirPath(), InstalledPluginFolder()}) {
+        const QString canonical = QFileInfo(shipped).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == folder) return true;
+    }
+    return false;
+}
+
+bool TPluginLoader::ThirdPartyInProcess() {
+    if (inProcessOverride) return *inProcessOverride;
+    const QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
+    return settings.value(QStringLiteral("Plug-in/InProcess"), false).toBool();
+}
+
+void TPluginLoader::OverrideThirdPartyInProcess(std::optional<bool> inProcess) { inProcessOverride = inProcess; }
+
+QString TPluginLoader::HelperProgram() {
+    if (!helperOverride.isEmpty()) return helperOverride;
+    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost");
+    return QFileInfo(beside).isExecutable() ? beside : QString();
+}
+
+void TPluginLoader::OverrideHelperProgram(const QString& program) { helperOverride = program; }
+
+TPluginLoader::TPlace TPluginLoader::PlaceOf(const QString& path) {
+    if (!isElf(path) || IsShipped(path) || ThirdPartyInProcess()) return TPlace::InProcess;
+    return TPlace::Helper;
+}
+
+std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
+    if (path.isEmpty()) return nullptr;
+    if (PlaceOf(path) == TPlace::Helper) {
+        const QString program = HelperProgram();
+        // A copy of the program without its helper still shows pictures.
+        if (!program.isEmpty()) return THelperLibrary::Open(program, path);
+        qWarning("nubivu: the plug-in helper is missing; %s runs in process", qPrintable(path));
+    }
+    TDlopenLoader system;
+    return system.Load(path);
+}
+
+} // namespace nubivu
