@@ -97,13 +97,12 @@ QString ResolveListPath(const QString& path) {
 }
 
 QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList) {
-    if (path.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
+    if (path.isEmpty() || fromList.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
         (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
         return path;
-    // Loading takes a relative path from the list's folder, or from the
-    // program's working folder while the list has no file.
-    const QString from = QDir::cleanPath(fromList.isEmpty() ? QDir::currentPath()
-                                                            : QFileInfo(fromList).absolutePath());
+    // Loading takes a relative path from the list's folder; a list without a
+    // file has no folder to move from.
+    const QString from = QDir::cleanPath(QFileInfo(fromList).absolutePath());
     const QString to = QDir::cleanPath(QFileInfo(toList).absolutePath());
     if (from == to) return path;
     const QString picture = QDir::cleanPath(from + u'/' + path);

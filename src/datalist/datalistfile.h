@@ -37,7 +37,8 @@ QString ResolveListPath(const QString& path);
 // A path of the list in fromList's folder as it is written for a list saved
 // as toList: a relative path becomes relative to the new folder, or absolute
 // where the picture is not below it. Absolute paths, paths written on Windows
-// (a drive or "\") and a list that stays in its folder keep their text.
+// (a drive or "\"), a list without a file (fromList empty) and a list that
+// stays in its folder keep their text.
 QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList);
 
 // Text of the file: valid UTF-8 as UTF-8, anything else as CP932 (Shift-JIS).

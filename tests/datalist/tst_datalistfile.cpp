@@ -183,7 +183,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, value);
         const QByteArray rest = "\",\"\",\"\",\"\",\"\",\"\"\r\n";
         const QByteArray bytes = "\"" + value + "\",\"" + shiftJis(QStringLiteral("雲")) + rest +
-                                 "\"next\",\"\"" + rest;
+                                 "\"next\",\"" + rest;
         const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
         QCOMPARE(int(rows.size()), 2);
         QCOMPARE(rows[0][1], QStringLiteral("雲"));
@@ -385,7 +385,7 @@ private Q_SLOTS:
         if (setup == "link") QVERIFY(QFileInfo(path).isSymLink());
         QDir folder(dir.path());
         folder.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
-        QCOMPARE(folder.entryList(QDir::Name), entries);
+        QCOMPARE(folder.entryList(QDir::NoFilter, QDir::Name), entries);
     }
 
     // Mend: a save cut short by the end of the program (power cut, SIGKILL)
@@ -458,6 +458,7 @@ private Q_SLOTS:
                                             << "C:\\p\\a.bmp";
         QTest::newRow("Windows relative kept") << "p\\a.bmp" << "/l/x.NV2" << "/m/y.NV2" << "p\\a.bmp";
         QTest::newRow("empty") << "" << "/l/x.NV2" << "/m/y.NV2" << "";
+        QTest::newRow("list without a file") << "a.bmp" << "" << "/m/y.NV2" << "a.bmp";
     }
     void rebasedPaths() {
         QFETCH(QString, path);
@@ -466,7 +467,7 @@ private Q_SLOTS:
         QFETCH(QString, written);
         QCOMPARE(RebaseListPath(path, from, to), written);
         // The written path names the same file, taken from the new list.
-        if (!written.isEmpty() && !path.contains(u'\\')) {
+        if (!written.isEmpty() && !from.isEmpty() && !path.contains(u'\\')) {
             DataFileName = from;
             const QString before = ResolveListPath(path);
             DataFileName = to;
