@@ -57,7 +57,12 @@ void checkPicture(HLOCAL info, HLOCAL bits) {
     const int depth = header[14] | header[15] << 8;
     const uint64_t colors = depth <= 8 ? uint64_t(1) << depth : 0;
     const uint64_t stride = uint64_t((width * depth + 31) / 32) * 4;
-    if (width <= 0 || height <= 0 || 40 + colors * 4 > infoSize ||
+    // A plain header, or a V5 header with alpha masks for 32-bit pictures.
+    const uint32_t headerSize = le32(header);
+    const uint32_t compression = le32(header + 16);
+    const bool plain = headerSize == 40 && compression == 0;
+    const bool alpha = headerSize == 124 && compression == 3 && depth == 32;
+    if ((!plain && !alpha) || width <= 0 || height <= 0 || headerSize + colors * 4 > infoSize ||
         stride * uint64_t(height) > LocalSize(bits))
         std::abort();
     // Touch every byte, so a short block shows up under AddressSanitizer.

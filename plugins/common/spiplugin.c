@@ -11,6 +11,8 @@
 #include <unistd.h>
 
 #define BITMAPINFOHEADER_SIZE 40
+#define BITMAPV5HEADER_SIZE 124
+#define BI_BITFIELDS 3
 
 /* ---- the picture ---------------------------------------------------------- */
 
@@ -113,7 +115,7 @@ void spiWiden2To4(const uint8_t *src, uint8_t *dst, uint32_t width)
         spiPutIndex(dst, 4, (int32_t)x, (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u);
 }
 
-static void imageRelease(SpiImage *image)
+void spiImageFree(SpiImage *image)
 {
     if (image->bits_handle) {
         LocalUnlock(image->bits_handle);
@@ -138,11 +140,16 @@ static void putLe16(uint8_t *p, uint16_t v)
 }
 
 /* BITMAPINFOHEADER (positive height: bottom-up) followed by the full colour
- * table, so a host that ignores biClrUsed still reads the right colours. */
+ * table, so a host that ignores biClrUsed still reads the right colours.
+ * 32-bit pictures carry alpha, which a plain 32-bit DIB does not have: they
+ * get a BITMAPV5HEADER with BI_BITFIELDS and an alpha mask, as the
+ * platform's own bitmaps say so. */
 static int imageHandOver(SpiImage *image, HLOCAL *bitmap_info, HLOCAL *bits)
 {
     const size_t colors = (size_t)image->palette_size;
-    HLOCAL info = LocalAlloc(LHND, BITMAPINFOHEADER_SIZE + colors * 4);
+    const int alpha = image->bit_count == 32;
+    const size_t header = alpha ? BITMAPV5HEADER_SIZE : BITMAPINFOHEADER_SIZE;
+    HLOCAL info = LocalAlloc(LHND, header + colors * 4);
     if (!info)
         return SPI_NO_MEMORY;
     uint8_t *p = LocalLock(info);
@@ -150,15 +157,23 @@ static int imageHandOver(SpiImage *image, HLOCAL *bitmap_info, HLOCAL *bits)
         LocalFree(info);
         return SPI_MEMORY_ERROR;
     }
-    putLe32(p, BITMAPINFOHEADER_SIZE);
+    putLe32(p, (uint32_t)header);
     putLe32(p + 4, (uint32_t)image->width);
     putLe32(p + 8, (uint32_t)image->height);
     putLe16(p + 12, 1);
     putLe16(p + 14, (uint16_t)image->bit_count);
-    putLe32(p + 16, 0); /* BI_RGB */
+    putLe32(p + 16, alpha ? BI_BITFIELDS : 0 /* BI_RGB */);
     putLe32(p + 20, (uint32_t)(image->stride * (size_t)image->height));
     putLe32(p + 32, (uint32_t)colors);
-    memcpy(p + BITMAPINFOHEADER_SIZE, image->palette, colors * 4);
+    if (alpha) {
+        putLe32(p + 40, 0x00FF0000u); /* red, green, blue, alpha masks */
+        putLe32(p + 44, 0x0000FF00u);
+        putLe32(p + 48, 0x000000FFu);
+        putLe32(p + 52, 0xFF000000u);
+        putLe32(p + 56, 0x73524742u); /* LCS_sRGB */
+        putLe32(p + 108, 4u);         /* LCS_GM_IMAGES */
+    }
+    memcpy(p + header, image->palette, colors * 4);
     LocalUnlock(info);
     LocalUnlock(image->bits_handle);
     *bitmap_info = info;
@@ -302,6 +317,11 @@ int32_t GetPluginInfo(int32_t infono, char *buf, int32_t buflen)
     }
 }
 
+int32_t SpiNubivuInterfaceVersion(void)
+{
+    return SPI_NUBIVU_INTERFACE_VERSION;
+}
+
 int32_t IsSupported(const char *filename, intptr_t probe)
 {
     (void)filename; /* the signature decides, never the name */
@@ -346,7 +366,7 @@ int32_t GetPicture(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitm
         result = SPI_OTHER_ERROR;
     if (result == SPI_ALL_RIGHT)
         result = imageHandOver(&image, bitmap_info, bits);
-    imageRelease(&image);
+    spiImageFree(&image);
     sourceClose(&src);
     return result;
 }

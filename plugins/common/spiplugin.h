@@ -66,6 +66,8 @@ int spiImageAllocate(SpiImage *image, int64_t width, int64_t height, int bit_cou
  * them into info (GetPictureInfo) or, without info, allocates image. */
 int spiImageBegin(SpiPictureInfo *info, SpiImage *image, int64_t width, int64_t height,
                   int bit_count);
+/* Frees the pixel block (nothing when there is none). */
+void spiImageFree(SpiImage *image);
 /* Address of picture row y counted from the top. */
 uint8_t *spiImageRow(const SpiImage *image, int32_t y);
 /* A grey ramp of 2^depth entries (inverted: white first). */

@@ -31,6 +31,10 @@ typedef struct GifFrame {
     const ColorMapObject *colors;
     int transparent; /* -1: none */
     int bit_count;
+    /* Nothing of the frame is on the screen (zero-sized, or wholly outside):
+     * the picture is the screen in its background colour. */
+    int blank;
+    uint8_t background[3];
 } GifFrame;
 
 static int gifResult(int error)
@@ -76,13 +80,29 @@ static int gifFirstFrame(GifFileType *gif, GifFrame *frame)
         break;
     }
     const GifImageDesc *desc = &gif->Image;
-    if (desc->Left < 0 || desc->Top < 0 || desc->Width <= 0 || desc->Height <= 0)
+    if (desc->Left < 0 || desc->Top < 0 || desc->Width < 0 || desc->Height < 0)
         return SPI_BROKEN_DATA;
     frame->left = desc->Left;
     frame->top = desc->Top;
     frame->width = desc->Width;
     frame->height = desc->Height;
     frame->interlace = desc->Interlace;
+    const int screen = gif->SWidth > 0 && gif->SHeight > 0;
+    if (frame->width == 0 || frame->height == 0 ||
+        (screen && (frame->left >= gif->SWidth || frame->top >= gif->SHeight))) {
+        if (!screen)
+            return SPI_BROKEN_DATA;
+        frame->blank = 1;
+        frame->canvas_width = gif->SWidth;
+        frame->canvas_height = gif->SHeight;
+        const ColorMapObject *map = gif->SColorMap;
+        if (map && gif->SBackGroundColor < map->ColorCount) {
+            const GifColorType *c = &map->Colors[gif->SBackGroundColor];
+            frame->background[0] = c->Red, frame->background[1] = c->Green, frame->background[2] = c->Blue;
+        }
+        frame->bit_count = 24;
+        return SPI_ALL_RIGHT;
+    }
     /* A frame that sticks out of the screen widens the picture rather than
      * being cut (the sides are 16-bit, so the sums cannot overflow). */
     frame->canvas_width = gif->SWidth > frame->left + frame->width ? gif->SWidth : frame->left + frame->width;
@@ -123,8 +143,21 @@ static int gifLineRow(const GifFrame *frame, int n)
     return 0;
 }
 
+static void gifPaintBlank(const GifFrame *frame, SpiImage *image)
+{
+    for (int y = 0; y < frame->canvas_height; ++y) {
+        uint8_t *p = spiImageRow(image, y);
+        for (int x = 0; x < frame->canvas_width; ++x, p += 3)
+            p[0] = frame->background[2], p[1] = frame->background[1], p[2] = frame->background[0];
+    }
+}
+
 static int gifPaint(GifFileType *gif, const GifFrame *frame, SpiImage *image, SpiProgress *progress)
 {
+    if (frame->blank) {
+        gifPaintBlank(frame, image);
+        return SPI_ALL_RIGHT;
+    }
     if (image->bit_count <= 8) {
         for (int i = 0; i < image->palette_size; ++i) {
             uint8_t rgb[3];
@@ -137,8 +170,11 @@ static int gifPaint(GifFileType *gif, const GifFrame *frame, SpiImage *image, Sp
         return SPI_NO_MEMORY;
     int result = spiProgressStart(progress, frame->height) ? SPI_ABORT : SPI_ALL_RIGHT;
     for (int n = 0; n < frame->height && result == SPI_ALL_RIGHT; ++n) {
+        /* Data that ends early or holds a bad code: the lines decoded so
+         * far are shown, as other viewers show them; none is a failure. */
         if (DGifGetLine(gif, line, frame->width) == GIF_ERROR) {
-            result = gifResult(gif->Error);
+            if (n == 0)
+                result = gifResult(gif->Error);
             break;
         }
         uint8_t *row = spiImageRow(image, frame->top + gifLineRow(frame, n));
@@ -173,6 +209,7 @@ static int gifRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiIm
     if (!gif)
         return gifResult(error);
     GifFrame frame;
+    memset(&frame, 0, sizeof frame);
     int result = gifFirstFrame(gif, &frame);
     if (result == SPI_ALL_RIGHT)
         result = spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);

@@ -13,6 +13,11 @@ typedef struct PngJob {
     size_t size;
     size_t pos;
     uint8_t *scratch; /* 2-bit rows, widened to 4 bits once all passes are in */
+    int widen;
+    png_uint_32 width, height;
+    int32_t rows_read; /* rows libpng has handed over, all passes counted */
+    int truncated;     /* the data ended before libpng had what it asked for */
+    size_t piece;      /* bytes of image data libpng asks for at a time; 0: its own */
 } PngJob;
 
 static void pngError(png_structp png, png_const_charp message)
@@ -29,8 +34,10 @@ static void pngWarning(png_structp png, png_const_charp message)
 static void pngSupply(png_structp png, png_bytep out, size_t n)
 {
     PngJob *job = png_get_io_ptr(png);
-    if (n > job->size - job->pos)
+    if (n > job->size - job->pos) {
+        job->truncated = 1;
         png_error(png, "truncated");
+    }
     memcpy(out, job->data + job->pos, n);
     job->pos += n;
 }
@@ -77,17 +84,35 @@ static void pngPalette(PngJob *job, SpiImage *image)
 
 /* Runs under libpng's error jump; everything it allocates hangs off job, so
  * the caller cleans up the same way after success, failure or a stop. */
+static void pngWidenRows(PngJob *job, SpiImage *image)
+{
+    for (png_uint_32 y = 0; y < job->height; ++y)
+        spiWiden2To4(job->scratch + (size_t)y * ((job->width + 3) / 4), spiImageRow(image, (int32_t)y),
+                     job->width);
+}
+
 static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgress *progress)
 {
-    if (setjmp(png_jmpbuf(job->png)))
-        return SPI_BROKEN_DATA;
+    if (setjmp(png_jmpbuf(job->png))) {
+        /* Damaged or cut short: the rows decoded so far are shown, the rest
+         * stays blank, as other viewers do. */
+        if (!image || !image->bits_handle || job->rows_read == 0)
+            return SPI_BROKEN_DATA;
+        if (job->widen)
+            pngWidenRows(job, image);
+        return SPI_ALL_RIGHT;
+    }
     png_set_read_fn(job->png, job, pngSupply);
     png_set_user_limits(job->png, SPI_MAX_SIDE, SPI_MAX_SIDE);
+    if (job->piece)
+        png_set_compression_buffer_size(job->png, job->piece);
     png_read_info(job->png, job->info);
     int bit_count = 0;
     const int widen = pngPlan(job, &bit_count);
     const png_uint_32 width = png_get_image_width(job->png, job->info);
     const png_uint_32 height = png_get_image_height(job->png, job->info);
+    job->width = width;
+    job->height = height;
     const int passes = png_set_interlace_handling(job->png);
     png_read_update_info(job->png, job->info);
     int result = spiImageBegin(info, image, width, height, bit_count);
@@ -97,9 +122,12 @@ static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgres
         pngPalette(job, image);
     const size_t rowbytes = png_get_rowbytes(job->png, job->info);
     if (widen) {
+        if (rowbytes != (width + 3) / 4)
+            return SPI_OTHER_ERROR;
         job->scratch = calloc(height, rowbytes);
         if (!job->scratch)
             return SPI_NO_MEMORY;
+        job->widen = 1;
     } else if (rowbytes > image->stride) {
         return SPI_OTHER_ERROR;
     }
@@ -111,24 +139,24 @@ static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgres
         for (png_uint_32 y = 0; y < height; ++y) {
             png_bytep row = widen ? job->scratch + (size_t)y * rowbytes : spiImageRow(image, (int32_t)y);
             png_read_row(job->png, row, NULL);
+            job->rows_read++;
             if (spiProgressStep(progress, ++done))
                 return SPI_ABORT;
         }
     }
-    if (widen) {
-        for (png_uint_32 y = 0; y < height; ++y)
-            spiWiden2To4(job->scratch + (size_t)y * rowbytes, spiImageRow(image, (int32_t)y), width);
-    }
+    if (widen)
+        pngWidenRows(job, image);
     return SPI_ALL_RIGHT;
 }
 
-static int pngRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
-                   SpiProgress *progress)
+static int pngDecode(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                     SpiProgress *progress, size_t piece, int *truncated)
 {
     PngJob job;
     memset(&job, 0, sizeof job);
     job.data = data;
     job.size = size;
+    job.piece = piece;
     job.png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &job, pngError, pngWarning);
     if (!job.png)
         return SPI_NO_MEMORY;
@@ -136,7 +164,22 @@ static int pngRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiIm
     const int result = job.info ? pngRun(&job, info, image, progress) : SPI_NO_MEMORY;
     png_destroy_read_struct(&job.png, &job.info, NULL);
     free(job.scratch);
+    *truncated = job.truncated;
     return result;
+}
+
+static int pngRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiImage *image,
+                   SpiProgress *progress)
+{
+    int truncated = 0;
+    const int result = pngDecode(data, size, info, image, progress, 0, &truncated);
+    if (!truncated || info || result == SPI_ABORT)
+        return result;
+    /* Cut short: libpng reads image data in pieces of 8 KB and fails at the
+     * first it cannot fill, losing the rows in it. Once more, a byte at a
+     * time, to show every row the data holds; only damaged files pay. */
+    spiImageFree(image);
+    return pngDecode(data, size, info, image, progress, 1, &truncated);
 }
 
 static int pngProbe(const uint8_t *head, size_t size)

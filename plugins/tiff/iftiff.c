@@ -1,7 +1,9 @@
 /* TIFF import plug-in on libtiff: the first page. Bilevel, grey and palette
- * pictures of up to 8 bits (grey also 16) keep their indices; every other
- * kind goes through libtiff's RGBA reader, which knows CMYK, YCbCr, LogLuv,
- * old JPEG and 16-bit samples. */
+ * pictures of up to 8 bits (grey also 16) keep their indices; grey, RGB and
+ * CMYK samples of depths libtiff's RGBA reader does not know (12 bits, 16-bit
+ * CMYK) are read here; every other kind goes through the RGBA reader, which
+ * knows CMYK, YCbCr, LogLuv, old JPEG and 16-bit samples. Every path is read
+ * in stored order and then turned as the Orientation tag says. */
 #include "spiplugin.h"
 
 #include <stdarg.h>
@@ -101,6 +103,12 @@ typedef struct TiffPlan {
     int associated; /* the alpha premultiplies the grey */
     int separate;
     int bit_count;
+    /* Samples of any depth up to 16, one plane, read and scaled here. */
+    int generic;
+    uint16_t samples;
+    int colors;     /* colour samples per pixel: 1 grey, 3 RGB, 4 CMYK */
+    int has_alpha;  /* the sample after the colours is alpha */
+    uint16_t orientation;
 } TiffPlan;
 
 static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_open)
@@ -115,6 +123,10 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
         return SPI_BROKEN_DATA;
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &plan->bits);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    if (!TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &plan->orientation) || plan->orientation < 1 ||
+        plan->orientation > 8)
+        plan->orientation = ORIENTATION_TOPLEFT;
+    plan->samples = samples;
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     const int has_photometric = TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &plan->photometric);
@@ -148,6 +160,25 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
           (plan->bits == 1 || plan->bits == 2 || plan->bits == 4 || plan->bits == 8)))) {
         plan->indexed = 1;
         plan->bit_count = plan->bits == 1 ? 1 : plan->bits <= 4 ? 4 : 8;
+        return SPI_ALL_RIGHT;
+    }
+    uint16_t inkset = INKSET_CMYK;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkset);
+    const int cmyk = has_photometric && plan->photometric == PHOTOMETRIC_SEPARATED && inkset == INKSET_CMYK;
+    const int rgb = has_photometric && plan->photometric == PHOTOMETRIC_RGB;
+    const int colors = grey ? 1 : rgb ? 3 : cmyk ? 4 : 0;
+    const int rgba_knows = plan->bits == 8 || (plan->bits == 16 && !cmyk);
+    if (colors && samples >= colors && !rgba_knows && plan->bits <= 16 && format == SAMPLEFORMAT_UINT &&
+        planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) && compression != COMPRESSION_JPEG &&
+        compression != COMPRESSION_OJPEG) {
+        plan->generic = 1;
+        plan->colors = colors;
+        if (samples > colors && TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) &&
+            extra_count >= 1 && extra[0] != EXTRASAMPLE_UNSPECIFIED) {
+            plan->has_alpha = 1;
+            plan->associated = extra[0] == EXTRASAMPLE_ASSOCALPHA;
+        }
+        plan->bit_count = plan->has_alpha ? 32 : 24;
         return SPI_ALL_RIGHT;
     }
     char message[1024];
@@ -284,6 +315,140 @@ static int tiffReadGreyAlpha(TIFF *tif, const TiffPlan *plan, SpiImage *image,
     return result;
 }
 
+/* Sample `index` of a row of `bits`-bit samples, packed from the high bit. */
+static unsigned tiffSample(const uint8_t *line, uint64_t index, int bits)
+{
+    if (bits == 16) { /* libtiff hands 16-bit samples over in the host's order */
+        uint16_t v;
+        memcpy(&v, line + index * 2, 2);
+        return v;
+    }
+    uint64_t bit = index * (uint64_t)bits;
+    unsigned v = 0;
+    for (int left = bits; left > 0;) {
+        const unsigned byte = line[bit >> 3];
+        const int offset = (int)(bit & 7);
+        const int take = 8 - offset < left ? 8 - offset : left;
+        v = (v << take) | ((byte >> (8 - offset - take)) & ((1u << take) - 1u));
+        left -= take;
+        bit += (uint64_t)take;
+    }
+    return v;
+}
+
+static int tiffReadGeneric(TIFF *tif, const TiffPlan *plan, SpiImage *image, SpiProgress *progress)
+{
+    const tmsize_t line_size = TIFFScanlineSize(tif);
+    if (line_size <= 0 ||
+        (uint64_t)line_size * 8 < (uint64_t)plan->width * plan->samples * plan->bits)
+        return SPI_BROKEN_DATA;
+    uint8_t *line = malloc((size_t)line_size);
+    if (!line)
+        return SPI_NO_MEMORY;
+    const unsigned max = (1u << plan->bits) - 1u;
+    const int white = plan->photometric == PHOTOMETRIC_MINISWHITE;
+    int result = spiProgressStart(progress, (int32_t)plan->height) ? SPI_ABORT : SPI_ALL_RIGHT;
+    for (uint32_t y = 0; y < plan->height && result == SPI_ALL_RIGHT; ++y) {
+        if (TIFFReadScanline(tif, line, y, 0) < 0) {
+            result = SPI_BROKEN_DATA;
+            break;
+        }
+        uint8_t *row = spiImageRow(image, (int32_t)y);
+        for (uint32_t x = 0; x < plan->width; ++x) {
+            unsigned v[5];
+            const uint64_t first = (uint64_t)x * plan->samples;
+            for (int k = 0; k < plan->colors + plan->has_alpha; ++k)
+                v[k] = (tiffSample(line, first + (uint64_t)k, plan->bits) * 255u + max / 2) / max;
+            unsigned r, g, b;
+            if (plan->colors == 1) {
+                r = g = b = white ? 255u - v[0] : v[0];
+            } else if (plan->colors == 3) {
+                r = v[0], g = v[1], b = v[2];
+            } else { /* CMYK, as libtiff's RGBA reader turns it */
+                const unsigned k = 255u - v[3];
+                r = k * (255u - v[0]) / 255u, g = k * (255u - v[1]) / 255u, b = k * (255u - v[2]) / 255u;
+            }
+            if (plan->has_alpha) {
+                const unsigned a = v[plan->colors];
+                if (plan->associated) {
+                    r = tiffStraight(r, a), g = tiffStraight(g, a), b = tiffStraight(b, a);
+                }
+                row[0] = (uint8_t)b, row[1] = (uint8_t)g, row[2] = (uint8_t)r, row[3] = (uint8_t)a;
+                row += 4;
+            } else {
+                row[0] = (uint8_t)b, row[1] = (uint8_t)g, row[2] = (uint8_t)r;
+                row += 3;
+            }
+        }
+        if (spiProgressStep(progress, (int32_t)y + 1))
+            result = SPI_ABORT;
+    }
+    free(line);
+    return result;
+}
+
+static uint32_t tiffGetPixel(const uint8_t *row, int bit_count, uint32_t x)
+{
+    switch (bit_count) {
+    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u;
+    case 8: return row[x];
+    case 24: return (uint32_t)row[3 * x] | (uint32_t)row[3 * x + 1] << 8 | (uint32_t)row[3 * x + 2] << 16;
+    default:
+        return (uint32_t)row[4 * x] | (uint32_t)row[4 * x + 1] << 8 | (uint32_t)row[4 * x + 2] << 16 |
+               (uint32_t)row[4 * x + 3] << 24;
+    }
+}
+
+static void tiffPutPixel(uint8_t *row, int bit_count, uint32_t x, uint32_t v)
+{
+    if (bit_count <= 8) {
+        spiPutIndex(row, bit_count, (int32_t)x, v);
+        return;
+    }
+    const int bytes = bit_count / 8;
+    for (int i = 0; i < bytes; ++i)
+        row[(size_t)x * (size_t)bytes + (size_t)i] = (uint8_t)(v >> (8 * i));
+}
+
+/* The picture as it is meant to be seen: stored row 0 and column 0 are the
+ * sides the Orientation tag names (5 to 8 swap width and height). */
+static int tiffOrient(SpiImage *image, uint16_t orientation)
+{
+    if (orientation == ORIENTATION_TOPLEFT)
+        return SPI_ALL_RIGHT;
+    const uint32_t w = (uint32_t)image->width, h = (uint32_t)image->height;
+    const int swap = orientation >= ORIENTATION_LEFTTOP;
+    SpiImage out;
+    memset(&out, 0, sizeof out);
+    const int result = spiImageAllocate(&out, swap ? h : w, swap ? w : h, image->bit_count);
+    if (result != SPI_ALL_RIGHT)
+        return result;
+    out.palette_size = image->palette_size;
+    memcpy(out.palette, image->palette, sizeof out.palette);
+    const uint32_t dw = (uint32_t)out.width, dh = (uint32_t)out.height;
+    for (uint32_t r = 0; r < h; ++r) {
+        const uint8_t *src = spiImageRow(image, (int32_t)r);
+        for (uint32_t c = 0; c < w; ++c) {
+            uint32_t x, y;
+            switch (orientation) {
+            case ORIENTATION_TOPRIGHT: x = w - 1 - c, y = r; break;
+            case ORIENTATION_BOTRIGHT: x = w - 1 - c, y = h - 1 - r; break;
+            case ORIENTATION_BOTLEFT: x = c, y = h - 1 - r; break;
+            case ORIENTATION_LEFTTOP: x = r, y = c; break;
+            case ORIENTATION_RIGHTTOP: x = dw - 1 - r, y = c; break;
+            case ORIENTATION_RIGHTBOT: x = dw - 1 - r, y = dh - 1 - c; break;
+            default: /* ORIENTATION_LEFTBOT */ x = r, y = dh - 1 - c; break;
+            }
+            tiffPutPixel(spiImageRow(&out, (int32_t)y), image->bit_count, x,
+                         tiffGetPixel(src, image->bit_count, c));
+        }
+    }
+    spiImageFree(image);
+    *image = out;
+    return SPI_ALL_RIGHT;
+}
+
 /* The picture keeps straight alpha; libtiff premultiplies colour pictures
  * with unassociated alpha, and associated alpha comes so from the file. */
 static void tiffStoreRgba(const uint32_t *src, uint8_t *row, uint32_t width, int bit_count,
@@ -308,8 +473,8 @@ static void tiffStoreRgba(const uint32_t *src, uint8_t *row, uint32_t width, int
     }
 }
 
-/* Reads bands of whole strips or tiles, bottom row first, so that each band
- * lands in the picture in the order its rows are stored. */
+/* Reads bands of whole strips or tiles in stored order; turning the picture
+ * is left to tiffOrient, as on the other paths. */
 static int tiffReadRgba(TIFF *tif, TIFFRGBAImage *rgba, const TiffPlan *plan, SpiImage *image,
                         SpiProgress *progress)
 {
@@ -328,7 +493,7 @@ static int tiffReadRgba(TIFF *tif, TIFFRGBAImage *rgba, const TiffPlan *plan, Sp
     uint32_t *buffer = malloc((size_t)band * plan->width * 4);
     if (!buffer)
         return SPI_NO_MEMORY;
-    rgba->req_orientation = ORIENTATION_BOTLEFT;
+    rgba->req_orientation = rgba->orientation;
     const int grey = rgba->photometric == PHOTOMETRIC_MINISBLACK ||
                      rgba->photometric == PHOTOMETRIC_MINISWHITE;
     const int premultiplied = rgba->alpha == EXTRASAMPLE_ASSOCALPHA ||
@@ -344,7 +509,7 @@ static int tiffReadRgba(TIFF *tif, TIFFRGBAImage *rgba, const TiffPlan *plan, Sp
         }
         for (uint32_t i = 0; i < rows; ++i)
             tiffStoreRgba(buffer + (size_t)i * plan->width,
-                          spiImageRow(image, (int32_t)(top + rows - 1 - i)), plan->width,
+                          spiImageRow(image, (int32_t)(top + i)), plan->width,
                           image->bit_count, premultiplied);
         if (spiProgressStep(progress, (int32_t)(top + rows)))
             result = SPI_ABORT;
@@ -364,12 +529,18 @@ static int tiffRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiI
     TIFFRGBAImage rgba;
     int rgba_open = 0;
     int result = tiffPlan(tif, &plan, &rgba, &rgba_open);
+    const int swap = plan.orientation >= ORIENTATION_LEFTTOP;
     if (result == SPI_ALL_RIGHT)
-        result = spiImageBegin(info, image, plan.width, plan.height, plan.bit_count);
+        result = info ? spiImageBegin(info, NULL, swap ? plan.height : plan.width,
+                                      swap ? plan.width : plan.height, plan.bit_count)
+                      : spiImageBegin(NULL, image, plan.width, plan.height, plan.bit_count);
     if (result == SPI_ALL_RIGHT && !info)
         result = plan.grey_alpha ? tiffReadGreyAlpha(tif, &plan, image, progress)
                  : plan.indexed  ? tiffReadIndexed(tif, &plan, image, progress)
+                 : plan.generic  ? tiffReadGeneric(tif, &plan, image, progress)
                                  : tiffReadRgba(tif, &rgba, &plan, image, progress);
+    if (result == SPI_ALL_RIGHT && !info)
+        result = tiffOrient(image, plan.orientation);
     if (rgba_open)
         TIFFRGBAImageEnd(&rgba);
     TIFFClose(tif);

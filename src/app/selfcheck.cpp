@@ -38,7 +38,7 @@ int RunSelfCheck(int argc, char** argv) {
         print("plug-ins", folder, loaded);
     }
     for (const TSkippedPlugin& skipped : manager.SkippedPlugins())
-        std::printf("skipped: %s\n", qPrintable(skipped.message));
+        std::printf("skipped: %s: %s\n", qPrintable(skipped.fileName), qPrintable(skipped.message));
     std::fflush(stdout);
     return pages.contains(QStringLiteral("contents.html")) ? 0 : 1;
 }

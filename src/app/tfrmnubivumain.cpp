@@ -30,9 +30,10 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
+#include <QDir>
 #include <QDropEvent>
-#include <QMimeData>
 #include <QFileInfo>
+#include <QMimeData>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
@@ -40,6 +41,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QScreen>
+#include <QStandardPaths>
 #include <QTimer>
 
 namespace nubivu {
@@ -266,13 +268,15 @@ void TfrmNubivuMain::OpenHandedFile(const QString& path) {
 }
 
 namespace {
-// The data list file among dropped things: a local file that Open reads as a list.
+// The data list file among dropped things: a local file of the type Open's
+// dialog and the desktop's file type take, in any case; Open then reads it by
+// its exact extension, as it reads a file chosen in the dialog.
 QString droppedDataList(const QMimeData* data) {
     if (!data || !data->hasUrls()) return {};
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
-        if (DataListVersionOf(path) != DataListVersion::Other && QFileInfo(path).isFile()) return path;
+        if (IsDataListFileName(path) && QFileInfo(path).isFile()) return path;
     }
     return {};
 }
@@ -379,50 +383,109 @@ void TfrmNubivuMain::mnNewFileClick() {
     if (!SaveChangesQuery() || !frmDataEdit) return;
     setWindowTitle(BaseCaption + kNewFileSuffix);
     NewStringGrid(frmDataEdit->List());
+    forgetListPaths();
+    listIsNew_ = true;
+    // The empty list on show at once: no pictures, counters or sky photos of the list before.
+    FormActivate();
     frmDataEdit->show();
+}
+
+void TfrmNubivuMain::forgetListPaths() {
+    // Paths of the list before would fill in this one's empty cells, be
+    // written into its file and show its sky photos.
+    CurrentPaths = {};
+    LastPaths = {};
 }
 
 void TfrmNubivuMain::mnFileOpenClick() {
     if (!SaveChangesQuery()) return;
     if (!Prompter::Current().RunFileDialog(OpenDialog1)) return;
     const QStringList chosen = OpenDialog1.selectedFiles();
-    if (!chosen.isEmpty()) OpenDataListFile(chosen.first());
+    if (chosen.isEmpty()) return;
+    lastFolder_ = QFileInfo(chosen.first()).absolutePath();
+    OpenDataListFile(chosen.first());
 }
 
 void TfrmNubivuMain::OpenDataListFile(const QString& path) {
     if (!frmDataEdit) return;
+    // The whole file is read before anything changes: a file that cannot be
+    // read leaves the lesson on show, its file name and saved flag as they were.
+    DataListFileContent content = LoadDataListFile(path);
     DataList& list = frmDataEdit->List();
-    setWindowTitle(BaseCaption + kNewFileSuffix);
     NewStringGrid(list);
     DataFileName = path;
-    const std::optional<SlotPaths> titles = ReadDataListFile(list, DataFileName);
+    lastFolder_ = QFileInfo(path).absolutePath();
+    listIsNew_ = false;
+    list.AppendDataRows(std::move(content.rows));
+    forgetListPaths();
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
-    if (titles) SetPaneTitles(*titles);
+    if (content.titles) SetPaneTitles(*content.titles);
     FormActivate();
     DataSaved = true;
 }
 
+QString TfrmNubivuMain::SaveDialogFolder() const {
+    auto usable = [](const QString& folder) { return !folder.isEmpty() && QFileInfo(folder).isDir(); };
+    if (!listIsNew_ && !DataFileName.isEmpty()) {
+        const QString listFolder = QFileInfo(DataFileName).absolutePath();
+        if (usable(listFolder)) return listFolder;
+    }
+    if (usable(lastFolder_)) return lastFolder_;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return usable(documents) ? documents : QDir::homePath();
+}
+
 void TfrmNubivuMain::mnFileSaveClick() {
     if (!frmDataEdit) return;
+    SaveDialog1.setDirectory(SaveDialogFolder());
     SaveDialog1.selectFile(DataListBaseName(DataFileName));
     if (!Prompter::Current().RunFileDialog(SaveDialog1)) return;
     const QStringList chosen = SaveDialog1.selectedFiles();
     if (chosen.isEmpty()) return;
-    DataFileName = chosen.first();
+    const QString fileName = chosen.first();
+    lastFolder_ = QFileInfo(fileName).absolutePath();
     DataList& list = frmDataEdit->List();
     const SlotPaths titles = PaneTitles();
-    // Each row is written as it is shown: through row loading, fill-in included.
-    const QByteArray bytes = EncodeDataList(
-        list.DataRowCount(),
-        [&list](int row) {
-            CurrentRow = row;
-            SetArrayDat(list);
-            return CurrentPaths;
-        },
-        DataListVersionOf(DataFileName) == DataListVersion::V2 ? std::optional(titles)
-                                                               : std::nullopt,
-        titles);
-    SaveDataListFile(DataFileName, bytes);
+    // Relative picture paths are taken from the list's folder: saved into
+    // another folder they are written to name the same pictures from there.
+    const QString fromList = DataFileName;
+    auto rebase = [&](SlotPaths paths) {
+        for (QString& p : paths) p = RebaseListPath(p, fromList, fileName);
+        return paths;
+    };
+    // Writing loads every row, which moves CurrentRow and the row paths: a
+    // save that fails or is refused puts them back, so the show goes on
+    // where it was.
+    const int rowOnShow = CurrentRow;
+    const SlotPaths currentPaths = CurrentPaths;
+    const SlotPaths lastPaths = LastPaths;
+    try {
+        // Each row is written as it is shown: through row loading, fill-in included.
+        const QByteArray bytes = EncodeDataList(
+            list.DataRowCount(),
+            [&](int row) {
+                CurrentRow = row;
+                SetArrayDat(list);
+                return rebase(CurrentPaths);
+            },
+            DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
+            titles);
+        SaveDataListFile(fileName, bytes);
+    } catch (...) {
+        CurrentRow = rowOnShow;
+        CurrentPaths = currentPaths;
+        LastPaths = lastPaths;
+        throw;
+    }
+    DataFileName = fileName;
+    listIsNew_ = false;
+    for (int row = 1; row <= list.DataRowCount(); ++row) {
+        const SlotPaths paths = list.Paths(row);
+        const SlotPaths moved = rebase(paths);
+        if (moved != paths) list.SetPaths(row, moved);
+    }
+    CurrentPaths = rebase(CurrentPaths);
+    LastPaths = rebase(LastPaths);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
     FormActivate();
     DataSaved = true;

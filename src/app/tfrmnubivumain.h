@@ -97,6 +97,9 @@ public:
     // The save question of closing: true when the caller may go on (nothing
     // unsaved, saved now, or the user chose not to save).
     bool SaveChangesQuery();
+    // The folder the save dialog starts in: the open list's, for a new list
+    // the folder last used, else the user's documents folder.
+    QString SaveDialogFolder() const;
     // A list handed over by a later copy of the program or dropped on the
     // window: the save question first, then Open.
     void OpenHandedFile(const QString& path);
@@ -139,6 +142,7 @@ private:
     void buildDialogs();
     void buildComponents();
     void applyOuterSize();
+    void forgetListPaths();
 
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
@@ -146,6 +150,10 @@ private:
     QSize outerSize_;
     QSize clientSize_;
     bool placedOnScreen_ = false;
+    // The folder of the file last chosen in the Open or Save dialog, or opened.
+    QString lastFolder_;
+    // After New: the list has no file of its own yet.
+    bool listIsNew_ = false;
 };
 
 } // namespace nubivu

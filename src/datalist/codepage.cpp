@@ -23,7 +23,10 @@ struct Tables {
 };
 
 char16_t oneChar(const QString& s) {
-    return s.size() == 1 && s[0] != QChar::ReplacementCharacter ? s[0].unicode() : kNone;
+    // The converter stands in U+001A (and sometimes U+FFFD) for bytes it has
+    // no character for; a 1A read from a list would end it, so neither counts.
+    if (s.size() != 1 || s[0] == QChar::ReplacementCharacter || s[0].unicode() == 0x1A) return kNone;
+    return IsByteEscape(s[0]) ? kNone : s[0].unicode();
 }
 
 const Tables& tables() {
@@ -48,6 +51,7 @@ const Tables& tables() {
         // A character is encodable when the converter's bytes for it decode
         // back to it through the tables above.
         for (char16_t ch = 1; ch < 0x80; ++ch) t->encode[ch] = ch;
+        for (int b = 0x80; b < 0x100; ++b) t->encode[kByteEscapeBase + b] = uint16_t(b);
         QStringEncoder encoder(kCodePage, QStringEncoder::Flag::Stateless);
         auto add = [&](char16_t ch) {
             if (ch == kNone || t->encode[ch] != 0) return;
@@ -69,6 +73,16 @@ const Tables& tables() {
 }
 
 } // namespace
+
+bool IsByteEscape(QChar ch) {
+    return ch.unicode() >= kByteEscapeBase + 0x80 && ch.unicode() <= kByteEscapeBase + 0xFF;
+}
+
+bool HasByteEscape(QStringView text) {
+    for (const QChar ch : text)
+        if (IsByteEscape(ch)) return true;
+    return false;
+}
 
 bool IsValidUtf8(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
@@ -131,8 +145,8 @@ QString DecodeCodePage(QByteArrayView bytes) {
         }
         const auto& row = t.pair[*p];
         if (!row || end - p < 2 || (ch = (*row)[p[1]]) == kNone) {
-            // A byte that starts no character: one replacement character for it.
-            out[n++] = QChar::ReplacementCharacter;
+            // A byte that starts no character stands for itself, to be written back as it was.
+            out[n++] = char16_t(kByteEscapeBase + *p);
             ++p;
             continue;
         }

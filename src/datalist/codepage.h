@@ -2,13 +2,20 @@
 // The system code page of the data list files, CP932 (Shift-JIS), and the
 // UTF-8 test that tells the two apart. Lists run to 100,000 rows, so the
 // conversions go through tables built once from the platform's converter;
-// bytes below 80 are ASCII, and a byte that starts no character reads as
-// one replacement character.
+// bytes below 80 are ASCII, and a byte that starts no character (80, A0,
+// FD-FF, a lead byte without its second byte) reads as the private-use
+// character U+F700 + byte, which writes back as that same byte: such a list
+// goes through Open and Save unchanged.
 #include <QByteArray>
 #include <QString>
 #include <optional>
 
 namespace nubivu {
+
+// U+F780 .. U+F7FF: no character of the code page maps there.
+constexpr char16_t kByteEscapeBase = 0xF700;
+bool IsByteEscape(QChar ch);
+bool HasByteEscape(QStringView text);
 
 bool IsValidUtf8(const QByteArray& bytes);
 

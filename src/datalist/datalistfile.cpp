@@ -1,8 +1,8 @@
 #include "datalist/datalistfile.h"
 
 #include "datalist/codepage.h"
-#include "datalist/gridoperations.h"
 #include "datalist/quotedline.h"
+#include "datalist/replacingfilewriter.h"
 #include "datalist/sharedstate.h"
 
 #include <QDir>
@@ -10,10 +10,8 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <cerrno>
-#include <climits>
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
+#include <cstring>
+#include <new>
 
 namespace nubivu {
 
@@ -25,13 +23,7 @@ qsizetype nameStart(const QString& fileName) {
     return std::max(slash, backslash) + 1;
 }
 
-[[noreturn]] void raiseFileError(int error) { throw EInOutError(FileErrorMessage(error)); }
-
-mode_t currentUmask() {
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    return mask;
-}
+const QString kNotADataList = QStringLiteral("データリストファイルとして読み込めません。");
 
 bool isAscii(const QByteArray& bytes) {
     for (const char c : bytes)
@@ -39,9 +31,11 @@ bool isAscii(const QByteArray& bytes) {
     return true;
 }
 
+// The two characters that would cut a value apart when read back: LF ends
+// the line, 1A the file. A lone CR stays in the value, as the reader keeps it.
 bool hasLineBreak(const QString& value) {
     for (const QChar ch : value)
-        if (ch == u'\n' || ch == u'\r' || ch == QChar(0x1A)) return true;
+        if (ch == u'\n' || ch == QChar(0x1A)) return true;
     return false;
 }
 
@@ -86,6 +80,11 @@ DataListVersion DataListVersionOf(const QString& fileName) {
     return DataListVersion::Other;
 }
 
+bool IsDataListFileName(const QString& fileName) {
+    const QStringView name = QStringView(fileName).mid(nameStart(fileName));
+    return name.endsWith(u".NV2", Qt::CaseInsensitive) || name.endsWith(u".NVD", Qt::CaseInsensitive);
+}
+
 QString DataListBaseName(const QString& fileName) {
     const QString name = fileName.mid(nameStart(fileName));
     const qsizetype dot = name.lastIndexOf(u'.');
@@ -95,6 +94,21 @@ QString DataListBaseName(const QString& fileName) {
 QString ResolveListPath(const QString& path) {
     if (path.isEmpty() || DataFileName.isEmpty() || QFileInfo(path).isAbsolute()) return path;
     return QDir::cleanPath(QFileInfo(DataFileName).absoluteDir().filePath(path));
+}
+
+QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList) {
+    if (path.isEmpty() || fromList.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
+        (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
+        return path;
+    // Loading takes a relative path from the list's folder; a list without a
+    // file has no folder to move from.
+    const QString from = QDir::cleanPath(QFileInfo(fromList).absolutePath());
+    const QString to = QDir::cleanPath(QFileInfo(toList).absolutePath());
+    if (from == to) return path;
+    const QString picture = QDir::cleanPath(from + u'/' + path);
+    const QString relative = QDir(to).relativeFilePath(picture);
+    if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute()) return picture;
+    return relative;
 }
 
 QString DecodeDataListText(const QByteArray& bytes) {
@@ -129,29 +143,49 @@ std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
     return rows;
 }
 
-std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileName) {
-    if (fileName.isEmpty()) raiseFileError(ENOENT);
+DataListFileContent LoadDataListFile(const QString& fileName) {
+    // The file is named in every message: Open may have been reached without
+    // a dialog (a drop, the command line, a second copy).
+    auto failWith = [&](const QString& text) -> DataListFileContent {
+        throw EInOutError(QStringLiteral("%1\n%2").arg(text, fileName));
+    };
+    if (fileName.isEmpty()) return failWith(FileErrorMessage(ENOENT));
     QFile file(fileName);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) raiseFileError(errno ? errno : EACCES);
+    if (!file.open(QIODevice::ReadOnly)) return failWith(FileErrorMessage(errno ? errno : EACCES));
     errno = 0;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError) raiseFileError(errno ? errno : EIO);
+    QByteArray bytes;
+    try {
+        bytes = file.readAll();
+    } catch (const std::bad_alloc&) {
+        return failWith(FileErrorMessage(ENOMEM));
+    }
+    if (file.error() != QFileDevice::NoError) return failWith(FileErrorMessage(errno ? errno : EIO));
     file.close();
+    // A list is text: a NUL byte before its end is a picture or some other
+    // binary file chosen by mistake.
+    const qsizetype stop = bytes.indexOf('\x1A');
+    if (std::memchr(bytes.constData(), 0, size_t(stop < 0 ? bytes.size() : stop)))
+        throw EDataListFormat(QStringLiteral("%1\n%2").arg(kNotADataList, fileName));
 
-    list.AppendDataRows(ReadDataListLines(bytes));
+    DataListFileContent content;
+    content.rows = ReadDataListLines(bytes);
     switch (DataListVersionOf(fileName)) {
-    case DataListVersion::V2: {
+    case DataListVersion::V2:
         // The first line is the titles; an empty file gives seven empty ones.
-        const SlotPaths titles = list.Paths(1);
-        list.SetCurrent(1, 1);
-        GyoDelete(list);
-        return titles;
+        content.titles = content.rows.empty() ? SlotPaths{} : content.rows.front();
+        if (!content.rows.empty()) content.rows.erase(content.rows.begin());
+        break;
+    case DataListVersion::V1: content.titles = defaultTitles(); break;
+    case DataListVersion::Other: break;
     }
-    case DataListVersion::V1: return defaultTitles();
-    case DataListVersion::Other: return std::nullopt;
-    }
-    return std::nullopt;
+    return content;
+}
+
+std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileName) {
+    DataListFileContent content = LoadDataListFile(fileName);
+    list.AppendDataRows(std::move(content.rows));
+    return content.titles;
 }
 
 QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
@@ -180,7 +214,14 @@ QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
         bytes.append("\r\n", 2);
         if (!fits) break;
     }
-    if (fits && (isAscii(bytes) || !IsValidUtf8(bytes))) return bytes;
+    // Bytes of the code page that start no character come back only where the
+    // next character does not pair up with them: checked by reading them back.
+    if (fits && (isAscii(bytes) || !IsValidUtf8(bytes))) {
+        bool escapes = false;
+        for (const SlotPaths& fields : lines)
+            for (const QString& f : fields) escapes = escapes || HasByteEscape(f);
+        if (!escapes || ReadDataListLines(bytes) == lines) return bytes;
+    }
     QString text;
     text.reserve(chars);
     for (const SlotPaths& fields : lines) {
@@ -191,47 +232,12 @@ QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
 }
 
 void SaveDataListFile(const QString& fileName, const QByteArray& bytes) {
-    if (fileName.isEmpty()) raiseFileError(ENOENT);
     // Written by hand rather than through QSaveFile: it reports success for a
-    // flush that was cut short (a full disk, a file size limit).
-    const QByteArray target = QFile::encodeName(fileName);
-    const QFileInfo info(fileName);
-    if (info.fileName().toUtf8().size() > NAME_MAX) raiseFileError(ENAMETOOLONG);
-    QByteArray temp = QFile::encodeName(info.absolutePath()) + "/." +
-                      QFile::encodeName(info.fileName()) + ".XXXXXX";
-    const int fd = ::mkstemp(temp.data());
-    if (fd < 0) raiseFileError(errno);
-    auto fail = [&](int error) {
-        ::close(fd);
-        ::unlink(temp.constData());
-        raiseFileError(error);
-    };
-    struct stat old {};
-    const mode_t mode =
-        ::stat(target.constData(), &old) == 0 ? (old.st_mode & 07777) : mode_t(0666 & ~currentUmask());
-    if (::fchmod(fd, mode) != 0) fail(errno);
-    const char* data = bytes.constData();
-    qsizetype left = bytes.size();
-    while (left > 0) {
-        const ssize_t written = ::write(fd, data, size_t(left));
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            fail(errno);
-        }
-        data += written;
-        left -= written;
-    }
-    if (::fsync(fd) != 0) fail(errno);
-    if (::close(fd) != 0) {
-        const int error = errno;
-        ::unlink(temp.constData());
-        raiseFileError(error);
-    }
-    if (::rename(temp.constData(), target.constData()) != 0) {
-        const int error = errno;
-        ::unlink(temp.constData());
-        raiseFileError(error);
-    }
+    // flush that was cut short (a full disk, a file size limit), follows no
+    // symbolic link and leaves a named temporary file when the program dies.
+    ReplacingFileWriter writer(fileName);
+    writer.Write(bytes);
+    writer.Commit();
 }
 
 } // namespace nubivu

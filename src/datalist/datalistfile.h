@@ -14,6 +14,8 @@ namespace nubivu {
 
 // A value that would break the file apart (a line break) cannot be written.
 NUBIVU_ERROR_CLASS(EDataListValue, ENubivuError)
+// A file that holds no text (a picture chosen by mistake) is no list.
+NUBIVU_ERROR_CLASS(EDataListFormat, ENubivuError)
 
 enum class DataListVersion { Other, V1, V2 };
 
@@ -21,12 +23,23 @@ enum class DataListVersion { Other, V1, V2 };
 // folder) compared byte for byte: ".NV2" and ".NVD", upper case only.
 DataListVersion DataListVersionOf(const QString& fileName);
 
+// A name of the data list file type, as Open's dialog and the desktop's file
+// type take it: ".NV2" or ".NVD" in any case. What Open then makes of the file
+// is still told by DataListVersionOf.
+bool IsDataListFileName(const QString& fileName);
+
 // The name part of a path without folder and extension (the save dialog's preset).
 QString DataListBaseName(const QString& fileName);
 
 // A path of the list as the pictures are loaded: relative paths are taken
 // from the folder of DataFileName, so a lesson can be moved as one folder.
 QString ResolveListPath(const QString& path);
+// A path of the list in fromList's folder as it is written for a list saved
+// as toList: a relative path becomes relative to the new folder, or absolute
+// where the picture is not below it. Absolute paths, paths written on Windows
+// (a drive or "\"), a list without a file (fromList empty) and a list that
+// stays in its folder keep their text.
+QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList);
 
 // Text of the file: valid UTF-8 as UTF-8, anything else as CP932 (Shift-JIS).
 QString DecodeDataListText(const QByteArray& bytes);
@@ -34,9 +47,17 @@ QString DecodeDataListText(const QByteArray& bytes);
 // end), a byte 1A ends the file, an empty line is skipped.
 std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes);
 
-// Reads the file into the list, which the caller has emptied. Returns the
-// titles the file sets: version 2 its first line (which leaves the list),
-// version 1 the default titles, any other name none. Raises EInOutError.
+struct DataListFileContent {
+    std::vector<SlotPaths> rows;
+    // The titles the file sets: version 2 its first line, version 1 the
+    // default titles, any other name none.
+    std::optional<SlotPaths> titles;
+};
+// Reads and decodes the whole file; no list is touched, so a failure leaves
+// the lesson on show as it was. Raises EInOutError or EDataListFormat, with
+// the file's name in the message.
+DataListFileContent LoadDataListFile(const QString& fileName);
+// LoadDataListFile, with the rows appended to the list (which the caller has emptied).
 std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileName);
 
 // Loads data row r as it is shown (fill-in included) and returns its paths.
@@ -48,9 +69,9 @@ using DataRowLoader = std::function<SlotPaths(int row)>;
 QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
                           const std::optional<SlotPaths>& titles, const SlotPaths& slotNames);
 
-// Writes the bytes to a new file beside the target and renames it over the
-// target only when all was written and flushed: a failed save leaves the old
-// file as it was. The old file's permissions carry over. Raises EInOutError.
+// Writes the bytes to a new file in the target's folder and puts it in place
+// of the target only when all was written and flushed (ReplacingFileWriter):
+// a failed or refused save leaves the old file as it was. Raises EInOutError.
 void SaveDataListFile(const QString& fileName, const QByteArray& bytes);
 
 // The library's text for a failed file operation with the given errno.

@@ -77,16 +77,12 @@ bool readHeader(const uchar* p, qsizetype len, Header& h) {
     h.compression = u32(p + 16);
     // OS/2 2.x numbers its own compressions 3 (Huffman) and 4 (RLE24): none of them here.
     if (os2v2 && h.compression > BI_RLE4) return false;
-    const qint32 xDensity = qint32(u32(p + 24));
-    const qint32 yDensity = qint32(u32(p + 28));
-    // A pixel a hundred times wider than high (or the other way) is a corrupt header.
-    if (xDensity > 0 && yDensity > 0 &&
-        (qint64(xDensity) > 100 * qint64(yDensity) || qint64(yDensity) > 100 * qint64(xDensity)))
-        return false;
     h.colorsUsed = u32(p + 32);
     if (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS) {
-        const int count = h.compression == BI_ALPHABITFIELDS ? 4 : 3;
-        qsizetype at = 40;
+        // The 40-byte header is followed by three masks (four with the alpha
+        // variant); larger headers hold them, the alpha mask from 56 bytes on.
+        const int count = h.compression == BI_ALPHABITFIELDS || size >= 56 ? 4 : 3;
+        const qsizetype at = 40;
         if (size == 40) {
             // The masks follow the 40-byte header, ahead of the colour table.
             if (len < 40 + 4 * count) return false;
@@ -100,17 +96,25 @@ bool readHeader(const uchar* p, qsizetype len, Header& h) {
     return true;
 }
 
-// Colour-table indices past the table's end make the picture unreadable.
-bool checkIndices(const QImage& image, int tableSize) {
-    if (tableSize >= 256) return true;
-    for (int y = 0; y < image.height(); ++y) {
-        const uchar* row = image.constScanLine(y);
-        for (int x = 0; x < image.width(); ++x)
-            if (row[x] >= tableSize) return false;
+// Indices past the end of a short colour table are drawn black, as the
+// platform draws them: the table the pixels are drawn with is lengthened,
+// the picture's own palette stays as the file has it.
+void setColorTable(QImage& image, const QVector<QRgb>& palette) {
+    int highest = 0;
+    if (palette.size() < 256) {
+        for (int y = 0; y < image.height(); ++y) {
+            const uchar* row = image.constScanLine(y);
+            for (int x = 0; x < image.width(); ++x) highest = qMax(highest, int(row[x]));
+        }
     }
-    return true;
+    QVector<QRgb> table = palette;
+    while (table.size() <= highest) table.push_back(qRgb(0, 0, 0));
+    image.setColorTable(table);
 }
 
+// Runs that cross the end of a row are clipped, as the platform clips them;
+// data that ends right after an end-of-line is a complete picture whose
+// end-of-bitmap marker was left out.
 bool readRle(const uchar* p, qsizetype len, const Header& h, QImage& image) {
     const bool four = h.compression == BI_RLE4;
     const qint64 width = h.width;
@@ -118,19 +122,25 @@ bool readRle(const uchar* p, qsizetype len, const Header& h, QImage& image) {
     qint64 x = 0;
     qint64 y = 0; // counted from the bottom row
     qsizetype i = 0;
-    auto put = [&](uint index) { image.scanLine(int(height - 1 - y))[x++] = uchar(index); };
+    bool atLineStart = false;
+    auto put = [&](uint index) {
+        if (x < width) image.scanLine(int(height - 1 - y))[x] = uchar(index);
+        ++x;
+    };
     while (true) {
-        if (i + 2 > len) return false;
+        if (i + 2 > len) return atLineStart && i == len;
         const uint count = p[i];
         const uint code = p[i + 1];
         i += 2;
+        atLineStart = false;
         if (count > 0) {
-            if (y >= height || x + count > width) return false;
-            for (uint k = 0; k < count; ++k)
+            if (y >= height) return false;
+            for (uint k = 0; k < count && x < width; ++k)
                 put(four ? ((k & 1) ? code & 0x0F : code >> 4) : code);
         } else if (code == 0) {
             x = 0;
             ++y;
+            atLineStart = true;
         } else if (code == 1) {
             return true;
         } else if (code == 2) {
@@ -143,8 +153,8 @@ bool readRle(const uchar* p, qsizetype len, const Header& h, QImage& image) {
             const qsizetype bytes = four ? (code + 1) / 2 : code;
             const qsizetype padded = (bytes + 1) & ~qsizetype(1);
             if (i + padded > len) return false;
-            if (y >= height || x + code > width) return false;
-            for (uint k = 0; k < code; ++k) {
+            if (y >= height) return false;
+            for (uint k = 0; k < code && x < width; ++k) {
                 const uint b = p[i + (four ? k / 2 : k)];
                 put(four ? ((k & 1) ? b & 0x0F : b >> 4) : b);
             }
@@ -182,20 +192,20 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
     if (rle && h.width * h.height > MaxRlePixels) return std::nullopt;
 
-    // Colour table. A count larger than the data can hold is a damaged header;
-    // entries beyond what the depth can index are skipped.
-    if (h.tableStart + qint64(h.colorsUsed) * h.entrySize > len) return std::nullopt;
+    // Colour table. Entries beyond what the depth can index are skipped; a
+    // table that claims more entries than there is room for before the pixels
+    // is as long as that room.
     qint64 tableCount = 0;
     if (indexed) {
         const qint64 full = qint64(1) << bpp;
         tableCount = h.colorsUsed == 0 ? full : qint64(h.colorsUsed);
-        if (h.entrySize == 3) {
-            // Core headers have no count: the table fills the room before the pixels.
-            if (options.bitsOffset > h.tableStart)
-                tableCount = qMin(full, (options.bitsOffset - h.tableStart) / 3);
-        }
         tableCount = qMin(tableCount, full);
+        // (Core headers have no count: their table always fills that room.)
+        if (options.bitsOffset > h.tableStart)
+            tableCount = qMin(tableCount, qint64(options.bitsOffset - h.tableStart) / h.entrySize);
         if (tableCount == 0) return std::nullopt;
+    } else if (options.bitsOffset < 0 && h.tableStart + qint64(h.colorsUsed) * h.entrySize > len) {
+        return std::nullopt;
     }
     const qint64 tableEnd = h.tableStart + tableCount * h.entrySize;
     if (tableEnd > len) return std::nullopt;
@@ -206,9 +216,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
         palette.push_back(qRgb(e[2], e[1], e[0]));
     }
 
-    const qint64 declaredEnd =
-        indexed ? qMax(tableEnd, h.tableStart + qint64(h.colorsUsed) * h.entrySize)
-                : h.tableStart + qint64(h.colorsUsed) * h.entrySize;
+    const qint64 declaredEnd = indexed ? tableEnd : h.tableStart + qint64(h.colorsUsed) * h.entrySize;
     const qsizetype bits = options.bitsOffset < 0 ? qsizetype(declaredEnd) : options.bitsOffset;
     if (bits < h.tableStart || bits > len) return std::nullopt;
     const uchar* src = p + bits;
@@ -225,8 +233,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
         if (dib.image.isNull()) return std::nullopt;
         dib.image.fill(0);
         if (!readRle(src, avail, h, dib.image)) return std::nullopt;
-        dib.image.setColorTable(palette);
-        if (!checkIndices(dib.image, int(tableCount))) return std::nullopt;
+        setColorTable(dib.image, palette);
         dib.end = len;
         return dib;
     }
@@ -252,8 +259,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
                 out[x] = uchar((in[bit >> 3] >> (8 - bpp - (bit & 7))) & mask);
             }
         }
-        dib.image.setColorTable(palette);
-        if (!checkIndices(dib.image, int(tableCount))) return std::nullopt;
+        setColorTable(dib.image, palette);
         return dib;
     }
 
@@ -276,7 +282,10 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
         b.set(0x0000FF);
         a.set(0xFF000000);
     }
-    const bool alpha = options.keepAlpha && a.mask;
+    // Alpha where the header gives it a mask of its own, or where the caller
+    // reads the fourth byte as alpha (icons); a plain 32-bit picture is opaque
+    // whatever its fourth byte holds.
+    const bool alpha = a.mask && (options.keepAlpha || h.hasMasks);
     dib.image = QImage(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (dib.image.isNull()) return std::nullopt;
     const bool plain32 = bpp == 32 && r.mask == 0xFF0000 && g.mask == 0xFF00 && b.mask == 0xFF;

@@ -31,8 +31,9 @@ struct DibOptions {
     // Icons store the colour image and its mask one above the other: the header
     // gives twice the picture's height.
     bool halfHeight = false;
-    // 32-bit pictures keep their alpha channel (icons); BMP files ignore it as
-    // the platform's bitmaps do.
+    // The fourth byte of plain (BI_RGB) 32-bit pixels is alpha (icons); BMP
+    // files ignore it as the platform's bitmaps do. Alpha given by a mask of
+    // its own (BITMAPV4/V5 headers, BI_BITFIELDS) is kept either way.
     bool keepAlpha = false;
     // Pictures larger than this (in pixels) are refused before memory is taken for them.
     qint64 maxPixels = MaxDibPixels;

@@ -37,26 +37,17 @@ void TBitmap::LoadStream(QIODevice& stream) {
     const QByteArray data = stream.readAll();
     const auto* p = reinterpret_cast<const uchar*>(data.constData());
     if (data.size() < FileHeaderSize || p[0] != 'B' || p[1] != 'M') invalid();
-    // A file shorter than its header says has lost part of its pixels.
-    const quint32 fileSize = qFromLittleEndian<quint32>(p + 2);
+    // The sizes in the headers (bfSize, biSizeImage) are often wrong in files
+    // every viewer shows; only the pixels themselves must be there.
     const quint32 bitsOffset = qFromLittleEndian<quint32>(p + 10);
-    if (fileSize > quint64(data.size()) || bitsOffset < FileHeaderSize ||
-        bitsOffset > quint64(data.size()))
-        invalid();
+    if (bitsOffset < FileHeaderSize || bitsOffset > quint64(data.size())) invalid();
     const QByteArrayView dibData(data.constData() + FileHeaderSize, data.size() - FileHeaderSize);
-    if (dibData.size() >= 24) {
-        // The stored image size must fit in the file as well.
-        const quint32 headerSize = qFromLittleEndian<quint32>(p + 14);
-        if (headerSize >= 40 && qFromLittleEndian<quint32>(p + 34) > quint64(data.size()) - bitsOffset)
-            invalid();
-    }
     DibOptions options;
     options.bitsOffset = qsizetype(bitsOffset) - FileHeaderSize;
-    options.keepAlpha = keepAlpha_;
     std::optional<Dib> dib = ReadDib(dibData, options);
     if (!dib) invalid();
     if (dib->image.hasAlphaChannel() && allTransparent(dib->image))
-        dib->image = dib->image.convertToFormat(QImage::Format_RGB32); // an unused alpha byte
+        dib->image = dib->image.convertToFormat(QImage::Format_RGB32); // an alpha mask never filled in
     image_ = std::move(dib->image);
     palette_ = std::move(dib->palette);
     bitsPerPixel_ = dib->bitsPerPixel;

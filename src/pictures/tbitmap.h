@@ -26,15 +26,11 @@ public:
     void SetPalette(QVector<QRgb> palette);
     // Depth of the picture as stored (1, 4, 8, 16, 24 or 32).
     int BitsPerPixel() const { return bitsPerPixel_; }
-    // BMP files drop the fourth byte of 32-bit pixels, as the platform's bitmaps
-    // do; a decoder plug-in's output keeps it as alpha where it holds any.
-    void SetKeepAlpha(bool keep) { keepAlpha_ = keep; }
 
 protected:
     QImage image_;
     QVector<QRgb> palette_;
     int bitsPerPixel_ = 0;
-    bool keepAlpha_ = false;
 };
 
 } // namespace nubivu

@@ -34,10 +34,15 @@ private:
 } // namespace
 
 std::unique_ptr<TLibrary> TDlopenLoader::Load(const QString& path) {
+    lastError_.clear();
     if (path.isEmpty()) return nullptr;
     // RTLD_NOW: a library with unresolved symbols fails here, not in mid-decode.
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return nullptr;
+    if (!handle) {
+        const char* error = dlerror();
+        lastError_ = error ? QString::fromLocal8Bit(error) : QString();
+        return nullptr;
+    }
     return std::make_unique<TDlopenLibrary>(handle);
 }
 

@@ -46,6 +46,8 @@ public:
     virtual ~TLibraryLoader() = default;
     // The library at exactly this path, or null when it cannot be loaded.
     virtual std::unique_ptr<TLibrary> Load(const QString& path) = 0;
+    // Why the last Load failed, in the system's words; empty when unknown.
+    virtual QString LastError() const { return {}; }
 
     // The loader the wrappers use: the system's dynamic loader unless one was installed.
     static TLibraryLoader& Current();

@@ -61,15 +61,18 @@ TPluginLoader::TPlace TPluginLoader::PlaceOf(const QString& path) {
 }
 
 std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
+    lastError_.clear();
     if (path.isEmpty()) return nullptr;
     if (PlaceOf(path) == TPlace::Helper) {
         const QString program = HelperProgram();
         // A copy of the program without its helper still shows pictures.
-        if (!program.isEmpty()) return THelperLibrary::Open(program, path);
+        if (!program.isEmpty()) return THelperLibrary::Open(program, path, &lastError_);
         qWarning("nubivu: the plug-in helper is missing; %s runs in process", qPrintable(path));
     }
     TDlopenLoader system;
-    return system.Load(path);
+    std::unique_ptr<TLibrary> library = system.Load(path);
+    lastError_ = system.LastError();
+    return library;
 }
 
 } // namespace nubivu

@@ -12,6 +12,7 @@ namespace nubivu {
 class TPluginLoader : public TLibraryLoader {
 public:
     std::unique_ptr<TLibrary> Load(const QString& path) override;
+    QString LastError() const override { return lastError_; }
 
     enum class TPlace { InProcess, Helper };
     // Where the library at path runs.
@@ -27,6 +28,9 @@ public:
     // The helper program: an override, else beside the program; empty when missing.
     static QString HelperProgram();
     static void OverrideHelperProgram(const QString& program);
+
+private:
+    QString lastError_;
 };
 
 } // namespace nubivu

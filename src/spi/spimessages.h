@@ -11,5 +11,14 @@ inline const char* const SpiLoadedGraphic = "Loaded Graphic by Susie Plugin";
 inline const char* const SpiSeeking = "Seeking enabled Susie Plugins";
 inline const char* const SpiLoadingBy = "Loading by [%1]";
 inline const char* const SpiBitmapLoaded = "Loaded Graphic";
+// Why a file in a plug-in folder was passed over, in plain words.
+inline const char* const SpiSkipNotLibrary = "共有ライブラリではありません";
+inline const char* const SpiSkipWindowsPlugin =
+    "Windows用のSusie Pluginです。Windows用のPluginを動かす補助プログラムは、このバージョンにはまだありません";
+inline const char* const SpiSkipOtherComputer = "別の種類のコンピューター用のライブラリです";
+inline const char* const SpiSkipMissingLibrary = "必要なライブラリ %1 が見つかりません";
+inline const char* const SpiSkipMissingSymbol = "必要な関数 %1 がどのライブラリにもありません";
+inline const char* const SpiSkipMissingEntryPoint = "Susie Pluginの関数 %1 がありません";
+inline const char* const SpiSkipOther = "ロードできませんでした (%1)";
 inline const char* const SpiSkippedIntro = "次のSusie Pluginは読み込めなかったので使いません:";
 } // namespace nubivu::msg

@@ -36,6 +36,8 @@ public:
     // Locked on first use; the locks last until Clear.
     const uchar* BitmapInfo();
     const uchar* Bits();
+    // Bytes in the BITMAPINFO block.
+    size_t BitmapInfoSize() const { return LocalSize(bitmapInfoHandle_); }
     void Clear();
 
     const QString& FileName() const { return fileName_; }

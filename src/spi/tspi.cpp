@@ -81,7 +81,8 @@ void TSPI::Open(const QString& path) {
 
 void TSPI::RequireEntryPoint(const void* address, const char* name) const {
     if (!address)
-        throw ESPIInvalidAPI(QString::fromUtf8(msg::SpiInvalidApi).arg(QLatin1String(name), fileName_));
+        throw ESPIInvalidAPI(QString::fromUtf8(msg::SpiInvalidApi).arg(QLatin1String(name), fileName_),
+                             QLatin1String(name));
 }
 
 void TSPI::CheckRequired(std::initializer_list<std::pair<const void*, const char*>> list) const {

@@ -17,7 +17,16 @@ class TSPI;
 // The library cannot be loaded.
 NUBIVU_ERROR_CLASS(ESPIFOpenErrorSPI, ENubivuError)
 // An entry point the wrapper requires, or a call needs, is missing.
-NUBIVU_ERROR_CLASS(ESPIInvalidAPI, ENubivuError)
+class ESPIInvalidAPI : public ENubivuError {
+public:
+    explicit ESPIInvalidAPI(QString message, QString entryPoint = {})
+        : ENubivuError(std::move(message)), entryPoint_(std::move(entryPoint)) {}
+    // The name of the missing entry point.
+    const QString& EntryPoint() const noexcept { return entryPoint_; }
+
+private:
+    QString entryPoint_;
+};
 // Turned into a null result by CreateSPI; raised by no code of ours.
 NUBIVU_ERROR_CLASS(ESPIInvalidSPI, ENubivuError)
 // A second plug-in manager was created.

@@ -58,8 +58,8 @@ void TSPIGraphic::UpdateInfo() const {
     if (!Empty()) {
         // The job keeps only output that passed the checks, so this holds.
         const uchar* info = ableData_->BitmapInfo();
-        layout_ = DibLayoutOf(info).value_or(TDibLayout{});
-        const uchar* table = info + 40;
+        layout_ = DibLayoutOf(info, ableData_->BitmapInfoSize()).value_or(TDibLayout{});
+        const uchar* table = info + layout_.tableOffset;
         for (int k = 0; k < layout_.numColors; ++k)
             palette_.append(qRgb(table[4 * k + 2], table[4 * k + 1], table[4 * k]));
     }
@@ -97,7 +97,6 @@ std::unique_ptr<TBitmap> TSPIGraphic::ReadBitmap(std::unique_ptr<TBitmap> bitmap
     QBuffer buffer;
     buffer.setData(image);
     buffer.open(QIODevice::ReadOnly);
-    bitmap->SetKeepAlpha(true); // transparent areas show the pane's background
     bitmap->LoadStream(buffer);
     return bitmap;
 }

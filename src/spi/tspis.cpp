@@ -2,11 +2,15 @@
 
 #include "core/installdirs.h"
 #include "pictures/fileformats.h"
+#include "spi/libraryloader.h"
+#include "spi/loadfailure.h"
 #include "spi/spimessages.h"
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFile>
 #include <QSettings>
+#include <sys/stat.h>
 
 namespace nubivu {
 
@@ -24,14 +28,55 @@ QString withSeparator(QString folder) {
     return folder;
 }
 
+// The text of key in [group] of an INI file exactly as written, quotes and
+// backslash escapes aside.
+QString rawIniValue(const QString& fileName, const QString& group, const QString& key) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return {};
+    bool inGroup = false;
+    while (!file.atEnd()) {
+        const QString line = QString::fromUtf8(file.readLine()).trimmed();
+        if (line.startsWith(QLatin1Char('['))) {
+            inGroup = line == QLatin1Char('[') + group + QLatin1Char(']');
+            continue;
+        }
+        const qsizetype equals = line.indexOf(QLatin1Char('='));
+        if (!inGroup || equals < 0 || line.left(equals).trimmed() != key) continue;
+        const QString value = line.mid(equals + 1).trimmed();
+        QString out;
+        for (qsizetype i = 0; i < value.size(); ++i) {
+            if (value[i] == QLatin1Char('\\') && i + 1 < value.size()) out += value[++i];
+            else if (value[i] != QLatin1Char('"')) out += value[i];
+        }
+        return out;
+    }
+    return {};
+}
+
 // The plug-in folder the user set, as Susie itself keeps it.
 QString susieFolder() {
     QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
     if (settings.status() != QSettings::NoError) return {};
     const QVariant value = settings.value(QStringLiteral("Plug-in/Path"));
-    // A value of another type (a list, say) counts as unreadable.
-    if (!value.isValid() || value.typeId() != QMetaType::QString) return {};
-    return value.toString();
+    if (!value.isValid()) return {};
+    if (value.typeId() == QMetaType::QString) return value.toString();
+    // QSettings reads an unquoted value with a comma in it as a list, and
+    // loses the blanks around the commas; a folder name may well hold both.
+    if (value.typeId() == QMetaType::QStringList && settings.format() == QSettings::NativeFormat)
+        return rawIniValue(settings.fileName(), QStringLiteral("Plug-in"), QStringLiteral("Path"));
+    return {}; // a value of another type counts as unreadable
+}
+
+// Two paths name the same file: the same text, or (through a symbolic link,
+// a folder given twice, or letters that a case-folding file system takes as
+// the same) the same file on the same device. Where the file system tells
+// case apart, two names that differ by case are two files.
+bool sameFile(const QString& a, const QString& b) {
+    if (a == b) return true;
+    struct stat sa {}, sb {};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+        return false;
+    return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
 
 } // namespace
@@ -103,6 +148,12 @@ void TSPIs::SearchFolder(const QString& folder, const QString& mask) {
     }
 
     for (const QString& path : candidates) {
+        // A file reached a second way (a linked folder, a folder given twice)
+        // is loaded, or named as skipped, once.
+        if (IndexOf(path) != -1) continue;
+        if (std::any_of(skipped_.begin(), skipped_.end(),
+                        [&](const TSkippedPlugin& s) { return sameFile(s.fileName, path); }))
+            continue;
         bool accept = true;
         if (OnSearching) OnSearching(this, path, accept);
         if (!accept) continue;
@@ -110,14 +161,19 @@ void TSPIs::SearchFolder(const QString& folder, const QString& mask) {
         std::unique_ptr<TSPI> spi;
         try {
             spi = CreateSPI(path);
+        } catch (const ESPIInvalidAPI& e) {
+            if (!SkipFaultyLibraries) throw;
+            skipped_.push_back({path, QString::fromUtf8(msg::SpiSkipMissingEntryPoint).arg(e.EntryPoint())});
+            continue;
         } catch (const ENubivuError& e) {
             if (!SkipFaultyLibraries) throw;
             skipped_.push_back({path, e.message()});
             continue;
         }
         if (!spi) {
-            // Silent for the plain search; the start-up search names it too.
-            if (SkipFaultyLibraries) skipped_.push_back({path, QString::fromUtf8(msg::SpiCannotLoad).arg(path)});
+            // Silent for the plain search; the start-up search says why.
+            if (SkipFaultyLibraries)
+                skipped_.push_back({path, DescribeLoadFailure(path, TLibraryLoader::Current().LastError())});
             continue;
         }
 
@@ -178,7 +234,7 @@ void TSPIs::Clear() {
 
 int TSPIs::IndexOf(const QString& fileName) const {
     for (size_t i = 0; i < list_.size(); ++i)
-        if (list_[i]->FileName().compare(fileName, Qt::CaseInsensitive) == 0) return int(i);
+        if (sameFile(list_[i]->FileName(), fileName)) return int(i);
     return -1;
 }
 

@@ -40,7 +40,7 @@ using TSPIPictureRegisterEvent =
     std::function<void(TSPIs* sender, TInSPI* spi, const QString& extension,
                        const QString& description, const TGraphicClass*& graphicClass)>;
 
-// A library the start-up search passed over, and why.
+// A library the start-up search passed over, and why (in plain words).
 struct TSkippedPlugin {
     QString fileName;
     QString message;
@@ -69,6 +69,9 @@ public:
     void Insert(int index, std::unique_ptr<TSPI> spi);
     void Delete(int index);
     void Clear();
+    // The plug-in loaded from that file: the same path, or a path that reaches
+    // the same file (a linked folder, letters a case-folding file system takes
+    // as the same); -1 if none.
     int IndexOf(const QString& fileName) const;
     int Count() const { return int(list_.size()); }
     TSPI* Items(int index) const { return list_.at(size_t(index)).get(); }

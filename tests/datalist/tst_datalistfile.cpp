@@ -1,17 +1,23 @@
 #include "datalist/datalistfile.h"
+#include "datalist/codepage.h"
 #include "datalist/gridoperations.h"
 #include "datalist/quotedline.h"
+#include "datalist/replacingfilewriter.h"
 #include "datalist/sharedstate.h"
 #include "listfixture.h"
 #include "testrunner.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
 #include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 using namespace nubivu;
 using namespace nubivu::test;
@@ -162,6 +168,32 @@ private Q_SLOTS:
         QCOMPARE(got, rows);
     }
 
+    // Mend: a byte of a CP932 list that starts no character (80, A0, FD-FF, a
+    // lead byte without its second byte) was read as U+001A, counted as a line
+    // break, and the list could not be saved again. It goes through unchanged.
+    void bytesWithoutCharacterRoundTrip_data() {
+        QTest::addColumn<QByteArray>("value");
+        for (const char* b : {"\x80", "\xA0", "\xFD", "\xFE", "\xFF"})
+            QTest::newRow(QByteArray(b).toHex().constData()) << QByteArray("a") + b + "b";
+        QTest::newRow("lead byte before a space") << QByteArray("\x81 x");
+        QTest::newRow("lead byte before the closing quote") << QByteArray("x\x81");
+        QTest::newRow("lead byte with no second byte in the table") << QByteArray("\x85\x40");
+    }
+    void bytesWithoutCharacterRoundTrip() {
+        QFETCH(QByteArray, value);
+        const QByteArray rest = "\",\"\",\"\",\"\",\"\",\"\"\r\n";
+        const QByteArray bytes = "\"" + value + "\",\"" + shiftJis(QStringLiteral("雲")) + rest +
+                                 "\"next\",\"" + rest;
+        const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
+        QCOMPARE(int(rows.size()), 2);
+        QCOMPARE(rows[0][1], QStringLiteral("雲"));
+        QVERIFY(!rows[0][0].contains(QChar(0x1A)));
+        QVERIFY(!rows[0][0].contains(QChar::ReplacementCharacter));
+        const QByteArray written = EncodeDataList(
+            2, [&](int r) { return rows[size_t(r - 1)]; }, std::nullopt, defaultTitles());
+        QCOMPARE(written, bytes);
+    }
+
     // Mend: no character is lost to the encoding.
     void encodingOfSavedFile_data() {
         QTest::addColumn<QStringList>("values");
@@ -174,6 +206,9 @@ private Q_SLOTS:
         // Half-width katakana whose CP932 bytes (C2 B1) are valid UTF-8 would
         // come back as another character: written as UTF-8 instead.
         QTest::newRow("CP932 bytes that read as UTF-8") << QStringList{QStringLiteral("ﾂｱ.bmp")} << false;
+        // A kept lead byte (81) before "@" (40) would read back as one character.
+        QTest::newRow("kept byte that would pair with the next character")
+            << QStringList{QString(QChar(kByteEscapeBase + 0x81)) + QStringLiteral("@.bmp")} << false;
     }
     void encodingOfSavedFile() {
         QFETCH(QStringList, values);
@@ -275,8 +310,8 @@ private Q_SLOTS:
         QTest::addColumn<QString>("named");
         QTest::newRow("LF in row 2, rain slot")
             << QStringList{"a", "||x\ny"} << QString() << QStringLiteral("2行目の「雨の分布」");
-        QTest::newRow("CR in row 1, west slot")
-            << QStringList{"||||||w\rv"} << QString() << QStringLiteral("1行目の「西の空」");
+        QTest::newRow("1A in row 1, west slot")
+            << QStringList{"||||||w\x1Av"} << QString() << QStringLiteral("1行目の「西の空」");
         QTest::newRow("LF in a title") << QStringList{"a"} << QStringLiteral("x\ny")
                                        << QStringLiteral("タイトル行の「雲の写真」");
     }
@@ -296,28 +331,86 @@ private Q_SLOTS:
         }
     }
 
-    // Mend: a save that fails leaves the previous file as it was.
-    void failedSaveKeepsTheOldFile() {
+    // Mend: a save over an existing file keeps what the user set up around it
+    // (permissions, a link, a read-only mark), and one that fails or is
+    // refused leaves the old file as it was and no other file in the folder.
+    void saveOverAnExistingFile_data() {
+        QTest::addColumn<QString>("setup");
+        QTest::addColumn<QString>("message"); // empty: the save succeeds
+        QTest::newRow("permission bits carry over") << "0640" << QString();
+        QTest::newRow("read-only file is refused") << "0444" << "ファイルへのアクセスが拒否されました";
+        QTest::newRow("saved through a symbolic link") << "link" << QString();
+        QTest::newRow("past the file size limit") << "limit" << "I/O エラー (27)";
+    }
+    void saveOverAnExistingFile() {
+        QFETCH(QString, setup);
+        QFETCH(QString, message);
         QTemporaryDir dir;
-        const QString path = dir.filePath(QStringLiteral("lesson.NVD"));
-        writeBytes(path, "\"old\"\r\n");
+        const QString real = dir.filePath(QStringLiteral("lesson.NVD"));
+        writeBytes(real, "\"old\"\r\n");
+        QString path = real;
+        QStringList entries{"lesson.NVD"};
+        mode_t mode = 0644;
+        if (setup == "link") {
+            path = dir.filePath(QStringLiteral("link.NVD"));
+            QVERIFY(QFile::link(QStringLiteral("lesson.NVD"), path));
+            entries << "link.NVD";
+        } else if (setup.startsWith(u'0')) {
+            mode = mode_t(setup.toUInt(nullptr, 8));
+        }
+        QVERIFY(::chmod(QFile::encodeName(real).constData(), mode) == 0);
         rlimit old{};
         getrlimit(RLIMIT_FSIZE, &old);
-        rlimit small = old;
-        small.rlim_cur = 64;
-        const auto previous = std::signal(SIGXFSZ, SIG_IGN);
-        setrlimit(RLIMIT_FSIZE, &small);
-        QString message;
+        // The program itself must keep SIGXFSZ from ending it.
+        const auto previous = std::signal(SIGXFSZ, SIG_DFL);
+        if (setup == "limit") {
+            rlimit small = old;
+            small.rlim_cur = 64;
+            setrlimit(RLIMIT_FSIZE, &small);
+        }
+        const QByteArray bytes(4096, 'x');
+        QString raised;
         try {
-            SaveDataListFile(path, QByteArray(4096, 'x'));
+            SaveDataListFile(path, bytes);
         } catch (const EInOutError& e) {
-            message = e.message();
+            raised = e.message();
         }
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
-        QVERIFY2(message.startsWith(QStringLiteral("I/O エラー")), qPrintable(message));
+        QCOMPARE(raised, message);
+        QCOMPARE(readBytes(real), message.isEmpty() ? bytes : QByteArray("\"old\"\r\n"));
+        struct stat st {};
+        QVERIFY(::stat(QFile::encodeName(real).constData(), &st) == 0);
+        QCOMPARE(st.st_mode & 07777, mode);
+        if (setup == "link") QVERIFY(QFileInfo(path).isSymLink());
+        QDir folder(dir.path());
+        folder.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QCOMPARE(folder.entryList(QDir::NoFilter, QDir::Name), entries);
+    }
+
+    // Mend: a save cut short by the end of the program (power cut, SIGKILL)
+    // leaves no temporary file: the new file has no name until it is complete.
+    void killedSaveLeavesNothing() {
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("lesson.NVD"));
+        writeBytes(path, "\"old\"\r\n");
+        const pid_t child = fork();
+        if (child == 0) {
+            try {
+                ReplacingFileWriter writer(path);
+                writer.Write(QByteArray(1 << 16, 'x'));
+                ::raise(SIGKILL);
+            } catch (...) {
+            }
+            ::_exit(3);
+        }
+        int status = 0;
+        QCOMPARE(::waitpid(child, &status, 0), child);
+        QVERIFY(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL);
+        QDir folder(dir.path());
+        folder.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+        QCOMPARE(folder.entryList(), QStringList{"lesson.NVD"});
         QCOMPARE(readBytes(path), QByteArray("\"old\"\r\n"));
-        QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{"lesson.NVD"});
     }
 
     void fileErrorsUseTheLibraryTexts_data() {
@@ -327,6 +420,7 @@ private Q_SLOTS:
         QTest::newRow("open a missing file") << "missing.NV2" << false << "ファイルが見つかりません";
         QTest::newRow("save into a missing folder") << "no/such.NV2" << true << "ファイルが見つかりません";
         QTest::newRow("open a folder") << "." << false << "ファイルへのアクセスが拒否されました";
+        QTest::newRow("save over a folder") << "." << true << "ファイルへのアクセスが拒否されました";
         QTest::newRow("name too long") << QString(300, u'x') << true << "不正なファイル名です";
     }
     void fileErrorsUseTheLibraryTexts() {
@@ -342,7 +436,42 @@ private Q_SLOTS:
                 ReadDataListFile(list, dir.filePath(path));
             QFAIL("no error");
         } catch (const EInOutError& e) {
-            QCOMPARE(e.message(), message);
+            // Open names the file: it may come from a drop or the command line.
+            QCOMPARE(e.message(), save ? message : message + u'\n' + dir.filePath(path));
+        }
+    }
+
+    // Mend: Save As into another folder keeps naming the same pictures.
+    void rebasedPaths_data() {
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<QString>("from");
+        QTest::addColumn<QString>("to");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("same folder") << "pics/a.bmp" << "/l/may.NV2" << "/l/june.NV2" << "pics/a.bmp";
+        QTest::newRow("folder above") << "pics/a.bmp" << "/l/may/x.NV2" << "/l/y.NV2" << "may/pics/a.bmp";
+        QTest::newRow("folder below") << "pics/a.bmp" << "/l/x.NV2" << "/l/pics/y.NV2" << "a.bmp";
+        QTest::newRow("not below the new folder") << "pics/a.bmp" << "/l/x.NV2" << "/m/y.NV2"
+                                                  << "/l/pics/a.bmp";
+        QTest::newRow("up and back") << "../p/a.bmp" << "/l/m/x.NV2" << "/l/y.NV2" << "p/a.bmp";
+        QTest::newRow("absolute kept") << "/pics/a.bmp" << "/l/x.NV2" << "/m/y.NV2" << "/pics/a.bmp";
+        QTest::newRow("Windows drive kept") << "C:\\p\\a.bmp" << "/l/x.NV2" << "/m/y.NV2"
+                                            << "C:\\p\\a.bmp";
+        QTest::newRow("Windows relative kept") << "p\\a.bmp" << "/l/x.NV2" << "/m/y.NV2" << "p\\a.bmp";
+        QTest::newRow("empty") << "" << "/l/x.NV2" << "/m/y.NV2" << "";
+        QTest::newRow("list without a file") << "a.bmp" << "" << "/m/y.NV2" << "a.bmp";
+    }
+    void rebasedPaths() {
+        QFETCH(QString, path);
+        QFETCH(QString, from);
+        QFETCH(QString, to);
+        QFETCH(QString, written);
+        QCOMPARE(RebaseListPath(path, from, to), written);
+        // The written path names the same file, taken from the new list.
+        if (!written.isEmpty() && !from.isEmpty() && !path.contains(u'\\')) {
+            DataFileName = from;
+            const QString before = ResolveListPath(path);
+            DataFileName = to;
+            QCOMPARE(ResolveListPath(written), before);
         }
     }
 

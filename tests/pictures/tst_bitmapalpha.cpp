@@ -1,66 +1,68 @@
+#include "dibbuilder.h"
 #include "pictures/tbitmap.h"
 #include "testrunner.h"
 
 #include <QBuffer>
 #include <QTest>
-#include <QtEndian>
-#include <cstring>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 namespace {
-// A 2 x 1 32-bit BI_RGB file whose pixels carry the given alpha bytes.
-QByteArray bmp32(quint8 alphaLeft, quint8 alphaRight) {
-    QByteArray out(54 + 8, '\0');
-    auto* p = reinterpret_cast<uchar*>(out.data());
-    p[0] = 'B';
-    p[1] = 'M';
-    qToLittleEndian<quint32>(quint32(out.size()), p + 2);
-    qToLittleEndian<quint32>(54, p + 10);
-    qToLittleEndian<quint32>(40, p + 14);
-    qToLittleEndian<qint32>(2, p + 18);
-    qToLittleEndian<qint32>(1, p + 22);
-    qToLittleEndian<quint16>(1, p + 26);
-    qToLittleEndian<quint16>(32, p + 28);
-    const uchar pixels[8] = {0x10, 0x20, 0x30, alphaLeft, 0x40, 0x50, 0x60, alphaRight};
-    std::memcpy(p + 54, pixels, 8);
-    return out;
+// A 2 x 1 32-bit picture whose pixels carry the given fourth bytes.
+QByteArray bmp32(DibHeaderKind kind, quint32 compression, QVector<quint32> masks, quint8 left, quint8 right) {
+    DibSpec s;
+    s.kind = kind;
+    s.width = 2;
+    s.height = 1;
+    s.bpp = 32;
+    s.compression = compression;
+    s.masks = masks;
+    s.bits = QByteArray::fromHex("102030") + char(left) + QByteArray::fromHex("405060") + char(right);
+    return BmpFile(s);
 }
 
-QImage load(const QByteArray& data, bool keepAlpha) {
+QImage load(const QByteArray& data) {
     QBuffer buffer;
     buffer.setData(data);
     buffer.open(QIODevice::ReadOnly);
     TBitmap bitmap;
-    bitmap.SetKeepAlpha(keepAlpha);
     bitmap.LoadStream(buffer);
     return bitmap.Image();
 }
 } // namespace
 
+// Alpha comes only from a header that gives it a mask of its own; the fourth
+// byte of a plain 32-bit picture never punches holes into it.
 class TestBitmapAlpha : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void alphaKeptOnlyWhereAsked_data() {
-        QTest::addColumn<bool>("keep");
-        QTest::addColumn<int>("left");
-        QTest::addColumn<int>("right");
+    void alphaOnlyWithAnAlphaMask_data() {
+        QTest::addColumn<QByteArray>("file");
         QTest::addColumn<int>("expectLeft");
         QTest::addColumn<int>("expectRight");
-        QTest::newRow("BMP file: fourth byte ignored") << false << 0 << 128 << 255 << 255;
-        QTest::newRow("plug-in output: alpha kept") << true << 0 << 128 << 0 << 128;
-        QTest::newRow("plug-in output, alpha never set: opaque") << true << 0 << 0 << 255 << 255;
+        const QVector<quint32> rgb = {0xFF0000, 0xFF00, 0xFF};
+        const QVector<quint32> argb = {0xFF0000, 0xFF00, 0xFF, 0xFF000000};
+        using K = DibHeaderKind;
+        QTest::newRow("40, BI_RGB") << bmp32(K::Info, 0, {}, 0, 128) << 255 << 255;
+        QTest::newRow("108, BI_RGB") << bmp32(K::V4, 0, argb, 0, 128) << 255 << 255;
+        QTest::newRow("124, BI_RGB") << bmp32(K::V5, 0, argb, 0, 128) << 255 << 255;
+        QTest::newRow("40, BI_BITFIELDS") << bmp32(K::Info, 3, rgb, 0, 128) << 255 << 255;
+        QTest::newRow("124, BI_BITFIELDS, no alpha mask") << bmp32(K::V5, 3, rgb, 0, 128) << 255 << 255;
+        QTest::newRow("108, BI_BITFIELDS, alpha mask") << bmp32(K::V4, 3, argb, 0, 128) << 0 << 128;
+        QTest::newRow("124, BI_BITFIELDS, alpha mask") << bmp32(K::V5, 3, argb, 0, 128) << 0 << 128;
+        QTest::newRow("40, BI_ALPHABITFIELDS") << bmp32(K::Info, 6, argb, 255, 64) << 255 << 64;
+        QTest::newRow("alpha mask, never filled in") << bmp32(K::V5, 3, argb, 0, 0) << 255 << 255;
     }
-    void alphaKeptOnlyWhereAsked() {
-        QFETCH(bool, keep);
-        QFETCH(int, left);
-        QFETCH(int, right);
+    void alphaOnlyWithAnAlphaMask() {
+        QFETCH(QByteArray, file);
         QFETCH(int, expectLeft);
         QFETCH(int, expectRight);
-        const QImage image = load(bmp32(quint8(left), quint8(right)), keep);
+        const QImage image = load(file);
         QCOMPARE(qAlpha(image.pixel(0, 0)), expectLeft);
         QCOMPARE(qAlpha(image.pixel(1, 0)), expectRight);
         QCOMPARE(qRed(image.pixel(1, 0)), 0x60);
+        QCOMPARE(qBlue(image.pixel(0, 0)), 0x10);
     }
 };
 

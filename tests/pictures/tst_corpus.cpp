@@ -13,6 +13,7 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
+#include <QSet>
 #include <QTest>
 #include <algorithm>
 
@@ -44,6 +45,18 @@ bool isProgramMessage(const QString& m) {
     for (const char* known : {msg::InvalidBitmap, msg::InvalidIcon, msg::InvalidMetafile})
         if (m == QString::fromUtf8(known)) return true;
     return m.startsWith(QStringLiteral("JPEG エラー #"));
+}
+
+// BMP Suite files marked bad whose pixels are all there, with only a header
+// field out of the ordinary (density, stated sizes, colour count, an index
+// past the table): the platform's decoder shows them, and so do we.
+const QSet<QString>& shownByThePlatform() {
+    static const QSet<QString> files = {
+        QStringLiteral("badbitssize.bmp"),    QStringLiteral("baddens1.bmp"),
+        QStringLiteral("baddens2.bmp"),       QStringLiteral("badfilesize.bmp"),
+        QStringLiteral("badpalettesize.bmp"), QStringLiteral("pal8badindex.bmp"),
+    };
+    return files;
 }
 
 // The rendering of a BMP Suite file: its own, or the one it shares with the
@@ -105,7 +118,7 @@ private Q_SLOTS:
         QTemporaryDir tmp;
         QVERIFY(!files.isEmpty());
         int goodLoaded = 0, goodTotal = 0, badRefused = 0, badTotal = 0;
-        int eitherLoaded = 0, eitherRefused = 0, matched = 0, compared = 0;
+        int eitherLoaded = 0, eitherRefused = 0, matched = 0, compared = 0, shownLoaded = 0, shownTotal = 0;
         QStringList problems;
         for (const CorpusFile& f : files) {
             if (f.expect == QLatin1String("ref") || f.expect == QLatin1String("doc")) continue;
@@ -157,6 +170,12 @@ private Q_SLOTS:
                     else
                         problems << f.path + QStringLiteral(": differs from its rendering by %1").arg(diff);
                 }
+            } else if (f.expect == QLatin1String("bad") && shownByThePlatform().contains(QFileInfo(f.path).fileName())) {
+                ++shownTotal;
+                if (failure.isEmpty())
+                    ++shownLoaded;
+                else
+                    problems << f.path + QStringLiteral(": refused although the platform shows it: ") + failure;
             } else if (f.expect == QLatin1String("bad")) {
                 ++badTotal;
                 if (failure.isEmpty())
@@ -168,9 +187,9 @@ private Q_SLOTS:
             }
         }
         qInfo("bmp/ico/jpeg corpus: good %d/%d loaded, %d/%d match their renderings or djpeg; "
-              "bad %d/%d refused; "
+              "marked bad but shown by the platform %d/%d loaded; bad %d/%d refused; "
               "questionable/optional %d loaded, %d refused",
-              goodLoaded, goodTotal, matched, compared, badRefused, badTotal, eitherLoaded, eitherRefused);
+              goodLoaded, goodTotal, matched, compared, shownLoaded, shownTotal, badRefused, badTotal, eitherLoaded, eitherRefused);
         for (const QString& p : problems) qInfo("  %s", qPrintable(p));
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }

@@ -117,11 +117,18 @@ QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
     const quint32 colors = depth <= 8 ? (used ? used : 1u << depth) : 0;
     const qint64 stride = ((qint64(width) * depth + 31) / 32) * 4;
     *bitCount = depth;
-    if (le32(header) == 40 && width > 0 && height > 0 && le32(header + 16) == 0 &&
-        40 + colors * 4 <= infoSize && quint64(stride) * quint64(height) <= bitsSize &&
+    // The host's rule: a 32-bit picture has alpha only when a BITMAPV4/V5
+    // header with BI_BITFIELDS gives it a mask.
+    const quint32 headerSize = le32(header);
+    const quint32 compression = le32(header + 16);
+    const bool alpha = depth == 32 && compression == 3 && headerSize >= 108 && infoSize >= headerSize &&
+                       le32(header + 40) == 0xFF0000 && le32(header + 44) == 0xFF00 &&
+                       le32(header + 48) == 0xFF && le32(header + 52) == 0xFF000000u;
+    if ((headerSize == 40 || alpha) && width > 0 && height > 0 && (compression == 0 || alpha) &&
+        headerSize + colors * 4 <= infoSize && quint64(stride) * quint64(height) <= bitsSize &&
         (depth == 1 || depth == 4 || depth == 8 || depth == 24 || depth == 32)) {
         image = QImage(width, height, QImage::Format_ARGB32);
-        const uchar* table = header + 40;
+        const uchar* table = header + headerSize;
         for (int y = 0; y < height; ++y) {
             const uchar* row = pixels + (height - 1 - y) * stride;
             auto* out = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -133,7 +140,7 @@ QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
                 case 8: index = row[x]; break;
                 case 24: out[x] = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]); continue;
                 default:
-                    out[x] = qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4], row[x * 4 + 3]);
+                    out[x] = qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4], alpha ? row[x * 4 + 3] : 255);
                     continue;
                 }
                 out[x] = index < colors ? qRgb(table[index * 4 + 2], table[index * 4 + 1],

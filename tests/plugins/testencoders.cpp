@@ -1,5 +1,7 @@
 #include "testencoders.h"
 
+#include <QTransform>
+
 #include <QFile>
 #include <QtGlobal>
 #include <algorithm>
@@ -41,8 +43,11 @@ void putSample(std::vector<uchar>& row, int i, int v, int depth) {
     } else if (depth == 8) {
         row[i] = uchar(v);
     } else {
-        const int bit = i * depth;
-        row[bit / 8] |= uchar(v << (8 - depth - bit % 8));
+        // High bit first, across bytes for depths such as 12.
+        for (int k = 0; k < depth; ++k) {
+            const int bit = i * depth + k;
+            if ((v >> (depth - 1 - k)) & 1) row[bit / 8] |= uchar(0x80 >> (bit % 8));
+        }
     }
 }
 
@@ -224,6 +229,7 @@ Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
         TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
         if (spec.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+        if (spec.orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, spec.orientation);
         if (spec.alpha) {
             const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
             TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
@@ -324,6 +330,19 @@ Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
     TIFFClose(tif);
     QFile file(path);
     if (file.open(QIODevice::ReadOnly)) out.data = file.readAll();
+    // Stored row 0 and column 0 are the sides the tag names.
+    const QTransform cw = QTransform().rotate(90);
+    switch (spec.orientation) {
+    case ORIENTATION_TOPRIGHT: out.expected = out.expected.mirrored(true, false); break;
+    case ORIENTATION_BOTRIGHT: out.expected = out.expected.mirrored(true, true); break;
+    case ORIENTATION_BOTLEFT: out.expected = out.expected.mirrored(false, true); break;
+    case ORIENTATION_LEFTTOP: out.expected = out.expected.transformed(cw).mirrored(true, false); break;
+    case ORIENTATION_RIGHTTOP: out.expected = out.expected.transformed(cw); break;
+    case ORIENTATION_RIGHTBOT: out.expected = out.expected.transformed(cw).mirrored(false, true); break;
+    case ORIENTATION_LEFTBOT: out.expected = out.expected.transformed(QTransform().rotate(270)); break;
+    default: break;
+    }
+    out.expected = out.expected.convertToFormat(QImage::Format_ARGB32);
     return out;
 }
 

@@ -40,6 +40,7 @@ struct TiffSpec {
     bool tiled = false;
     bool separate = false; // one plane per sample
     bool secondPage = false;
+    int orientation = 1; // ORIENTATION_TOPLEFT
 };
 // libtiff writes files, so the picture passes through one in `dir`.
 Encoded EncodeTiff(const TiffSpec& spec, const QString& dir);

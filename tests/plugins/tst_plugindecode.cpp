@@ -7,6 +7,7 @@
 
 #include <QTemporaryDir>
 #include <QTest>
+#include <QtEndian>
 #include <gif_lib.h>
 #include <png.h>
 #include <tiffio.h>
@@ -114,6 +115,83 @@ private Q_SLOTS:
         check(QStringLiteral("ifgif"), EncodeGif(spec), bitCount, 0);
     }
 
+    // A damaged or cut PNG shows the rows decoded before the damage; the rest stays blank.
+    void damagedPngShowsItsDecodedRows_data() {
+        QTest::addColumn<bool>("cut");
+        QTest::newRow("cut inside the image data") << true;
+        QTest::newRow("bad bytes inside the image data") << false;
+    }
+    void damagedPngShowsItsDecodedRows() {
+        QFETCH(bool, cut);
+        const Encoded encoded = EncodePng(PngSpec{PNG_COLOR_TYPE_RGB, 16});
+        QByteArray data = encoded.data;
+        const qsizetype idat = data.indexOf("IDAT");
+        QVERIFY(idat > 4);
+        const qsizetype length = qFromBigEndian<quint32>(data.constData() + idat - 4);
+        const qsizetype middle = idat + 4 + length * 3 / 4;
+        if (cut)
+            data.truncate(middle);
+        else
+            data.replace(middle, 8, QByteArray(8, '\xff'));
+        PluginLoader loader(QStringLiteral("ifpng"));
+        const Decoded decoded = loader.Decode(data);
+        QCOMPARE(decoded.result, SPI_ALL_RIGHT);
+        const QImage& image = decoded.image;
+        QCOMPARE(image.size(), encoded.expected.size());
+        const int last = image.height() - 1;
+        for (int x = 0; x < image.width(); ++x)
+            QVERIFY(std::abs(qRed(image.pixel(x, 0)) - qRed(encoded.expected.pixel(x, 0))) <= 1);
+        // Cut short, the rows past the cut stay blank; bad bytes are found
+        // only when the damaged chunk ends, so its rows are shown as they come.
+        if (cut) {
+            for (int x = 0; x < image.width(); ++x) QCOMPARE(image.pixel(x, last), qRgb(0, 0, 0));
+            QVERIFY(encoded.expected.pixel(1, last) != qRgb(0, 0, 0));
+        }
+    }
+
+    // GIF: what decodes is shown: a frame cut short, a frame without its
+    // trailer; a frame with nothing on the screen leaves the screen in its
+    // background colour.
+    void gifShowsWhatDecodes_data() {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<QImage>("expected");
+        QTest::addColumn<int>("rowsToCompare");
+        GifSpec spec;
+        // Large enough for its data to span several sub-blocks.
+        spec.screen = QSize(120, 60);
+        spec.frame = QRect(0, 0, 120, 60);
+        const Encoded whole = EncodeGif(spec);
+        const QByteArray& gif = whole.data;
+        QTest::newRow("trailer missing") << gif.chopped(1) << whole.expected << whole.expected.height();
+        QTest::newRow("data cut short") << gif.left(gif.size() * 2 / 3) << whole.expected << 1;
+        QByteArray bad = gif;
+        bad.replace(bad.size() * 2 / 3, 6, QByteArray(6, '\xff'));
+        QTest::newRow("bad codes") << bad << whole.expected << 1;
+        // The image descriptor follows the screen and its 16-colour table.
+        const qsizetype desc = 13 + 3 * 16;
+        QCOMPARE(gif.at(desc), ',');
+        QImage background(spec.screen, QImage::Format_ARGB32);
+        background.fill(whole.expected.pixel(0, 0)); // colour 0, the background's, is at (0, 0)
+        QByteArray zero = gif;
+        zero.replace(desc + 5, 4, QByteArray(4, '\0'));
+        QTest::newRow("zero-sized frame") << zero << background << background.height();
+        QByteArray off = gif;
+        off.replace(desc + 1, 4, QByteArray::fromHex("c800c800"));
+        QTest::newRow("frame off the screen") << off << background << background.height();
+    }
+    void gifShowsWhatDecodes() {
+        QFETCH(QByteArray, data);
+        QFETCH(QImage, expected);
+        QFETCH(int, rowsToCompare);
+        PluginLoader loader(QStringLiteral("ifgif"));
+        const Decoded decoded = loader.Decode(data);
+        QCOMPARE(decoded.result, SPI_ALL_RIGHT);
+        QCOMPARE(decoded.image.size(), expected.size());
+        for (int y = 0; y < rowsToCompare; ++y)
+            for (int x = 0; x < expected.width(); ++x)
+                QCOMPARE(decoded.image.pixel(x, y), expected.pixel(x, y));
+    }
+
     void tiff_data() {
         QTest::addColumn<TiffSpec>("spec");
         QTest::addColumn<int>("bitCount");
@@ -150,6 +228,31 @@ private Q_SLOTS:
         s = TiffSpec{PHOTOMETRIC_PALETTE, 8, 1, lzw};
         s.secondPage = true;
         QTest::newRow("two pages: the first") << s << 8 << 0;
+        QTest::newRow("cmyk 16") << TiffSpec{PHOTOMETRIC_SEPARATED, 16, 4, lzw} << 24 << 1;
+        QTest::newRow("grey 12") << TiffSpec{PHOTOMETRIC_MINISBLACK, 12, 1, none} << 24 << 1;
+        QTest::newRow("rgb 12, lzw") << TiffSpec{PHOTOMETRIC_RGB, 12, 3, lzw} << 24 << 1;
+        s = TiffSpec{PHOTOMETRIC_RGB, 12, 4, none};
+        s.alpha = true;
+        QTest::newRow("rgba 12") << s << 32 << 2; // rounding, then premultiplied to compare
+        // The Orientation tag on every path.
+        auto turned = [](TiffSpec t, int orientation) {
+            t.orientation = orientation;
+            return t;
+        };
+        QTest::newRow("palette, mirrored") << turned({PHOTOMETRIC_PALETTE, 8, 1, lzw}, 2) << 8 << 0;
+        QTest::newRow("bilevel, upside down") << turned({PHOTOMETRIC_MINISBLACK, 1, 1, none}, 3) << 1 << 0;
+        QTest::newRow("grey 4, flipped") << turned({PHOTOMETRIC_MINISBLACK, 4, 1, none}, 4) << 4 << 0;
+        QTest::newRow("grey 8, transposed") << turned({PHOTOMETRIC_MINISBLACK, 8, 1, none}, 5) << 8 << 0;
+        QTest::newRow("rgb 8, turned right") << turned({PHOTOMETRIC_RGB, 8, 3, lzw}, 6) << 24 << 0;
+        s = TiffSpec{PHOTOMETRIC_MINISBLACK, 8, 2, none};
+        s.alpha = true;
+        QTest::newRow("grey with alpha, transverse") << turned(s, 7) << 32 << 1;
+        QTest::newRow("rgb 12, turned left") << turned({PHOTOMETRIC_RGB, 12, 3, none}, 8) << 24 << 1;
+        QTest::newRow("cmyk 8, tiled, turned left") << [&] {
+            TiffSpec t = turned({PHOTOMETRIC_SEPARATED, 8, 4, none}, 8);
+            t.tiled = true;
+            return t;
+        }() << 24 << 1;
     }
 
     void tiff() {

@@ -153,7 +153,11 @@ private Q_SLOTS:
             const Decoded cut = loader.Decode(data.left(length));
             if (cut.result == SPI_ALL_RIGHT) QCOMPARE(cut.image.size(), size);
         }
-        QVERIFY(loader.Decode(data.left(data.size() / 2)).result != SPI_ALL_RIGHT);
+        // PNG and GIF show the rows decoded before the data ends, as other
+        // viewers do (tst_plugindecode checks those rows); the others refuse
+        // a picture cut in half.
+        if (plugin != QLatin1String("ifpng") && plugin != QLatin1String("ifgif"))
+            QVERIFY(loader.Decode(data.left(data.size() / 2)).result != SPI_ALL_RIGHT);
         QVERIFY(loader.Decode(data.left(12)).result != SPI_ALL_RIGHT);
         // The signature followed by noise.
         QByteArray noise = data.left(16);

@@ -43,12 +43,12 @@ inline QString WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 // A picture of the test format.
-inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int lie = 0) {
+inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int lie = 0, int form = 0) {
     QByteArray b("NUBITEST");
     b.append(char(bits)).append(char(lie));
     b.append(char(width & 0xFF)).append(char(width >> 8));
     b.append(char(height & 0xFF)).append(char(height >> 8));
-    b.append(char(seed)).append('\0');
+    b.append(char(seed)).append(char(form));
     return b;
 }
 

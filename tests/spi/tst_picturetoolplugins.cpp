@@ -40,7 +40,7 @@ private Q_SLOTS:
 
         TBitmap written;
         written.LoadFile(out);
-        const NubiHeader h{24, 0, 6, 4, 0x20};
+        const NubiHeader h{24, 0, 6, 4, 0x20, 0};
         QCOMPARE(written.Width(), 6);
         QCOMPARE(written.Image().pixel(5, 3) & 0xFFFFFF, nubiPixel(&h, 5, 3));
     }

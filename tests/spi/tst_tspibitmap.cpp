@@ -205,7 +205,7 @@ private Q_SLOTS:
         LoadPicture(pane.Picture(), file(QStringLiteral("pane.nbt"), NubiPicture(24, 2, 1, 0x80)));
         QVERIFY(dynamic_cast<TSPIBitmap*>(pane.Picture().Graphic()));
         const QImage shot = pane.grab().toImage();
-        const NubiHeader h{24, 0, 2, 1, 0x80};
+        const NubiHeader h{24, 0, 2, 1, 0x80, 0};
         QCOMPARE(shot.pixel(5, 10) & 0xFFFFFF, nubiPixel(&h, 0, 0));
         QCOMPARE(shot.pixel(35, 10) & 0xFFFFFF, nubiPixel(&h, 1, 0));
     }
@@ -232,7 +232,7 @@ private Q_SLOTS:
         QCOMPARE(prompter.asked.size(), size_t(1));
         const QString text = prompter.asked[0].text;
         QVERIFY(text.contains(bad));
-        QVERIFY(text.contains(QStringLiteral("GetPluginInfoは[") + bad));
+        QVERIFY(text.contains(bad + QStringLiteral("\nSusie Pluginの関数 GetPluginInfo がありません")));
         QVERIFY(!text.contains(QStringLiteral("good.spi")));
         QCOMPARE(prompter.asked[0].icon, MessageIcon::Stop);
     }

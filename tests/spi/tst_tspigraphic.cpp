@@ -26,7 +26,7 @@ struct Report {
 
 // Checks every pixel of a decoded picture against the test format's rule.
 void verifyPixels(const TBitmap& bitmap, int bits, int width, int height, int seed) {
-    const NubiHeader h{unsigned(bits), 0, unsigned(width), unsigned(height), unsigned(seed)};
+    const NubiHeader h{unsigned(bits), 0, unsigned(width), unsigned(height), unsigned(seed), 0};
     const QImage& image = bitmap.Image();
     QCOMPARE(image.size(), QSize(width, height));
     for (int y = 0; y < height; ++y)
@@ -353,6 +353,55 @@ private Q_SLOTS:
         spis->Search(CopyPlugin(QStringLiteral("nubitest"), dir_.path()));
         graphic.LoadFile(file);
         verifyPixels(*graphic.ToBitmap(TBitmap::StaticClass()), 8, 7, 3, 1);
+    }
+
+    // A 32-bit picture has alpha only where its header gives alpha a mask of
+    // its own; otherwise the fourth byte is no alpha and the picture is opaque.
+    void alphaOnlyWithAnAlphaMask_data() {
+        QTest::addColumn<int>("form");
+        QTest::addColumn<int>("headerBytes"); // header and masks, as written into the BMP image
+        QTest::addColumn<bool>("alpha");
+        QTest::newRow("40, BI_RGB") << int(NUBI_FORM_PLAIN) << 40 << false;
+        QTest::newRow("40 + masks, BI_BITFIELDS") << int(NUBI_FORM_FIELDS) << 52 << false;
+        QTest::newRow("108, BI_BITFIELDS, alpha mask") << int(NUBI_FORM_V4_ALPHA) << 108 << true;
+        QTest::newRow("124, BI_BITFIELDS, alpha mask") << int(NUBI_FORM_V5_ALPHA) << 124 << true;
+        QTest::newRow("124, BI_RGB") << int(NUBI_FORM_V5_PLAIN) << 124 << false;
+    }
+    void alphaOnlyWithAnAlphaMask() {
+        QFETCH(int, form);
+        QFETCH(int, headerBytes);
+        QFETCH(bool, alpha);
+        const auto spis = manager(dir_.path(), {"nubitest"});
+        const int width = 5, height = 3, seed = 7;
+        TSPIGraphic graphic;
+        graphic.LoadFile(picture(QStringLiteral("a.nbt"), NubiPicture(32, width, height, seed, 0, form)));
+        QCOMPARE(graphic.Layout().infoSize, headerBytes);
+        QCOMPARE(graphic.Layout().hasAlpha, alpha);
+        const QImage image = graphic.ToBitmap(TBitmap::StaticClass())->Image();
+        QCOMPARE(image.hasAlphaChannel(), alpha);
+        NubiHeader h{32, 0, unsigned(width), unsigned(height), unsigned(seed), unsigned(form)};
+        for (int y = 0; y < height; ++y)
+            for (int x = 0; x < width; ++x) {
+                const QRgb expected = nubiPixel(&h, unsigned(x), unsigned(y));
+                const QRgb got = image.pixel(x, y);
+                QCOMPARE(got & 0xFFFFFF, expected & 0xFFFFFF);
+                QCOMPARE(qAlpha(got), alpha ? qAlpha(expected) : 255);
+            }
+    }
+
+    // Indices beyond the colour count a plug-in gives are drawn black, as in a BMP file.
+    void indicesPastTheColourCount() {
+        const auto spis = manager(dir_.path(), {"nubitest_liar"});
+        TSPIGraphic graphic;
+        graphic.LoadFile(picture(QStringLiteral("c.nbt"), NubiPicture(8, 6, 2, 0, NUBI_QUIRK_FEW_COLORS)));
+        QCOMPARE(graphic.Palette().size(), 2);
+        const QImage image = graphic.ToBitmap(TBitmap::StaticClass())->Image().convertToFormat(QImage::Format_RGB32);
+        const NubiHeader h{8, 0, 6, 2, 0, 0};
+        for (int x = 0; x < 6; ++x) {
+            const uint32_t index = nubiPixel(&h, unsigned(x), 0);
+            const QRgb expected = index < 2 ? QRgb(nubiPaletteEntry(index)) : 0;
+            QCOMPARE(image.pixel(x, 0) & 0xFFFFFF, expected & 0xFFFFFF);
+        }
     }
 
     void emptyGraphicFailsInOrder() {

@@ -5,6 +5,7 @@
 #include "spitestsupport.h"
 #include "testrunner.h"
 
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -241,6 +242,7 @@ private Q_SLOTS:
         QCOMPARE(fileNames(spis), QStringList{good});
     }
 
+    // Each skipped file is named once, with the reason in plain words.
     void startUpSearchSkipsBadLibraries() {
         QTemporaryDir dir;
         const QString a = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
@@ -248,16 +250,60 @@ private Q_SLOTS:
         const QString c = CopyPlugin(QStringLiteral("nubitest_nopicture"), dir.path(), QStringLiteral("c.spi"));
         const QString d = WriteFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
         const QString e = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("e.spi"));
-        TSPIs spis;
+        QByteArray pe("MZ\x90\0", 4);
+        pe.append(QByteArray(60, '\0'));
+        const QString f = WriteFile(dir.filePath(QStringLiteral("f.spi")), pe);
+        // Copied alone: the library it needs stays behind.
+        const QString g = CopyPlugin(QStringLiteral("nubitest_needsdep"), dir.path(), QStringLiteral("g.spi"));
+        TestSPIs spis;
         spis.SkipFaultyLibraries = true;
-        spis.Search(dir.path() + QStringLiteral("/*.spi"));
+        // The folder twice, the second time through a link: every file once.
+        const QString link = dir.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(dir.path(), link));
+        SetSusiePath(dir.path());
+        spis.folders[Option::spsAppDir] = link;
+        spis.AfterLoad();
         QCOMPARE(fileNames(spis), (QStringList{a, e}));
-        QCOMPARE(spis.SkippedPlugins().size(), size_t(3));
-        QCOMPARE(spis.SkippedPlugins()[0].fileName, b);
-        QVERIFY(spis.SkippedPlugins()[0].message.startsWith(QStringLiteral("GetPluginInfoは[")));
-        QCOMPARE(spis.SkippedPlugins()[1].fileName, c);
-        QVERIFY(spis.SkippedPlugins()[1].message.startsWith(QStringLiteral("GetPictureは[")));
-        QCOMPARE(spis.SkippedPlugins()[2].message, d + QStringLiteral(":Susie Pluginがロードできませんでした"));
+        QStringList skipped;
+        for (const TSkippedPlugin& s : spis.SkippedPlugins())
+            skipped.append(QFileInfo(s.fileName).fileName() + QLatin1Char('|') + s.message);
+        QCOMPARE(skipped, (QStringList{
+                              QStringLiteral("b.spi|Susie Pluginの関数 GetPluginInfo がありません"),
+                              QStringLiteral("c.spi|Susie Pluginの関数 GetPicture がありません"),
+                              QStringLiteral("d.spi|共有ライブラリではありません"),
+                              QStringLiteral("f.spi|Windows用のSusie Pluginです。Windows用のPluginを動かす補助プログラムは、このバージョンにはまだありません"),
+                              QStringLiteral("g.spi|必要なライブラリ libnubitestdep.so が見つかりません"),
+                          }));
+    }
+
+    // A folder value with a comma, written by hand without quotes, is taken whole.
+    void susieFolderWithAComma() {
+        QTemporaryDir root;
+        const QString folder = root.filePath(QStringLiteral("plug-ins, old"));
+        QDir().mkpath(folder);
+        const QString copy = CopyPlugin(QStringLiteral("nubitest"), folder);
+        const QString conf = QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie")).fileName();
+        QDir().mkpath(QFileInfo(conf).absolutePath());
+        WriteFile(conf, "[Plug-in]\nPath=" + QFile::encodeName(folder) + "\n");
+        TestSPIs spis;
+        spis.folders[Option::spsAppDir] = QString();
+        spis.AfterLoad();
+        QCOMPARE(fileNames(spis), QStringList{copy});
+        QFile::remove(conf);
+    }
+
+    // On a file system that tells case apart, names that differ by case are two plug-ins.
+    void namesDifferingByCaseAreTwoPlugins() {
+        QTemporaryDir dir;
+        const QString lower = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("x.spi"));
+        const QString upper = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("X.spi"));
+        if (QFileInfo(lower).canonicalFilePath() == QFileInfo(upper).canonicalFilePath())
+            QSKIP("the file system folds case");
+        TSPIs spis;
+        spis.Search(dir.path() + QStringLiteral("/*.spi"));
+        QCOMPARE(spis.Count(), 2);
+        QCOMPARE(spis.IndexOf(lower), fileNames(spis).indexOf(lower));
+        QCOMPARE(spis.IndexOf(upper), fileNames(spis).indexOf(upper));
     }
 
     void searchEvents() {
@@ -292,7 +338,11 @@ private Q_SLOTS:
         const QString b = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
         TSPIs spis;
         spis.Search(dir.path() + QStringLiteral("/*.spi"));
-        QCOMPARE(spis.IndexOf(b.toUpper()), 1);
+        QCOMPARE(spis.IndexOf(b), 1);
+        // The same file reached through a linked folder is the same plug-in.
+        const QString link = dir.filePath(QStringLiteral("link"));
+        QVERIFY(QFile::link(dir.path(), link));
+        QCOMPARE(spis.IndexOf(link + QStringLiteral("/b.spi")), 1);
         QCOMPARE(spis.IndexOf(dir.filePath(QStringLiteral("c.spi"))), -1);
         spis.GraphicForcedLoader = static_cast<TInSPI*>(spis.Items(0));
         spis.Delete(0);

@@ -65,7 +65,8 @@ int main(int argc, char** argv) {
     plugins.SkipFaultyLibraries = true;
     plugins.AfterLoad();
     for (const TSkippedPlugin& skipped : plugins.SkippedPlugins())
-        std::fprintf(stderr, "skipped %s\n", skipped.message.toLocal8Bit().constData());
+        std::fprintf(stderr, "skipped %s: %s\n", QFile::encodeName(skipped.fileName).constData(),
+                     skipped.message.toLocal8Bit().constData());
     TPicture picture;
     TBitmap out;
     try {

@@ -56,9 +56,13 @@ int32_t GetPluginInfo(int32_t infono, char *buf, int32_t buflen)
         return 0;
     if (buflen <= 0)
         return 0;
-    strncpy(buf, texts[infono], (size_t)buflen);
-    buf[buflen] = 0; /* the buffer has room for buflen + 1 */
-    return (int32_t)strlen(buf);
+    /* buflen is the buffer's size, its terminating NUL included. */
+    size_t n = strlen(texts[infono]);
+    if (n > (size_t)buflen - 1)
+        n = (size_t)buflen - 1;
+    memcpy(buf, texts[infono], n);
+    buf[n] = 0;
+    return (int32_t)n;
 }
 #endif
 
@@ -82,10 +86,18 @@ static int readHeader(const char *source, intptr_t len, uint32_t flag, NubiHeade
     return nubiParseHeader(raw, header);
 }
 
+#ifdef NEEDS_DEPENDENCY
+int NubiTestDependency(void);
+#endif
+
 int32_t IsSupported(const char *filename, intptr_t probe)
 {
     (void)filename;
     note("IsSupported", 0);
+#ifdef NEEDS_DEPENDENCY
+    if (!NubiTestDependency())
+        return 0;
+#endif
 #ifdef CLAIM_ALL
     (void)probe;
     return 1;
@@ -148,7 +160,11 @@ __attribute__((unused)) static int32_t decode(const char *what, const char *sour
     h.seed ^= seedFlip;
     uint32_t colors = h.bits <= 8 ? 1u << h.bits : 0;
     uint32_t stride = ((uint32_t)h.bits * h.width + 31) / 32 * 4;
-    size_t infoSize = 40 + 4 * colors, imageSize = (size_t)stride * h.height;
+    const unsigned form = h.bits == 32 ? h.form : NUBI_FORM_PLAIN;
+    const uint32_t headerSize = form == NUBI_FORM_V4_ALPHA ? 108
+                                : form == NUBI_FORM_V5_ALPHA || form == NUBI_FORM_V5_PLAIN ? 124 : 40;
+    const uint32_t maskBytes = form == NUBI_FORM_FIELDS ? 12 : 0;
+    size_t infoSize = headerSize + maskBytes + 4 * colors, imageSize = (size_t)stride * h.height;
     unsigned lie = 0;
 #ifdef LIAR
     lie = h.lie;
@@ -167,14 +183,24 @@ __attribute__((unused)) static int32_t decode(const char *what, const char *sour
     }
     unsigned char *bi = LocalLock(hInfo);
     if (infoSize >= 40) {
-        put32(bi, 40);
+        put32(bi, headerSize);
         put32(bi + 4, h.width);
         put32(bi + 8, h.height);
         bi[12] = 1;
         bi[14] = (unsigned char)h.bits;
         put32(bi + 20, (uint32_t)imageSize);
+        if (form != NUBI_FORM_PLAIN) {
+            const int alpha = form == NUBI_FORM_V4_ALPHA || form == NUBI_FORM_V5_ALPHA;
+            if (form != NUBI_FORM_V5_PLAIN)
+                put32(bi + 16, 3); /* BI_BITFIELDS */
+            put32(bi + 40, 0x00FF0000u);
+            put32(bi + 44, 0x0000FF00u);
+            put32(bi + 48, 0x000000FFu);
+            if (headerSize > 40)
+                put32(bi + 52, alpha || form == NUBI_FORM_V5_PLAIN ? 0xFF000000u : 0);
+        }
         for (uint32_t k = 0; k < colors; ++k)
-            put32(bi + 40 + 4 * k, nubiPaletteEntry(k));
+            put32(bi + headerSize + maskBytes + 4 * k, nubiPaletteEntry(k));
         if (lie == NUBI_LIE_MANY_COLORS)
             put32(bi + 32, 100000);
         if (lie == NUBI_LIE_ZERO_WIDTH)
@@ -185,6 +211,10 @@ __attribute__((unused)) static int32_t decode(const char *what, const char *sour
             put32(bi + 8, 0x40000000u);
         if (lie == NUBI_LIE_CORE_HEADER)
             put32(bi, 12);
+        if (lie == NUBI_LIE_SHORT_V5)
+            put32(bi, 124);
+        if (lie == NUBI_QUIRK_FEW_COLORS)
+            put32(bi + 32, 2);
     }
     LocalUnlock(hInfo);
 
