@@ -326,6 +326,7 @@ void TfrmNubivuMain::createPluginManager() {
     SPIs1->SkipFaultyLibraries = true;
     SPIs1->AfterLoad();
     ReportSkippedPluginsWhenShown(*this, *SPIs1);
+    ReportSetAsidePlugins();
 }
 
 void TfrmNubivuMain::FormSakusei() {

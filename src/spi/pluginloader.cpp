@@ -23,9 +23,11 @@ bool isElf(const QString& path) {
     return file.read(4) == QByteArray("\x7f" "ELF", 4);
 }
 
+// The folder holding path, links resolved.
 QString canonicalFolder(const QString& path) {
-    const QString folder = QFileInfo(path).canonicalPath();
-    return folder.isEmpty() ? QDir::cleanPath(QFileInfo(path).absolutePath()) : folder;
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
 }
 
 } // namespace

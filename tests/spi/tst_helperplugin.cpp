@@ -7,8 +7,10 @@
 #include "spi/tspibitmap.h"
 #include "spi/tspigraphic.h"
 #include "spi/tspis.h"
+#include "fakeprompter.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
+#include "ui/skippedpluginsreport.h"
 #include "ui/timage.h"
 
 #include <QBuffer>
@@ -23,7 +25,7 @@ namespace {
 
 // Checks every pixel of a decoded 24-bit picture against the test format's rule.
 void verify24(const QImage& image, int width, int height, int seed) {
-    const NubiHeader h{24, 0, unsigned(width), unsigned(height), unsigned(seed)};
+    const NubiHeader h{24, 0, unsigned(width), unsigned(height), unsigned(seed), 0};
     QCOMPARE(image.size(), QSize(width, height));
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
@@ -49,7 +51,6 @@ class TestHelperPlugin : public QObject {
 
     QTemporaryDir dir_;
     std::optional<TSPIBitmapRegistration> registration_;
-    QStringList setAside_;
 
     QString picture(const QString& name, const QByteArray& bytes) { return WriteFile(dir_.filePath(name), bytes); }
 
@@ -77,13 +78,12 @@ class TestHelperPlugin : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         TPluginLoader::OverrideHelperProgram(QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
-        THelperLibrary::OnSetAside() = [this](const QString& path) { setAside_.append(path); };
+        ReportSetAsidePlugins(); // as the main window does
     }
     void init() {
         TPluginLoader::OverrideThirdPartyInProcess(false);
         THelperLibrary::Limits() = THelperLimits{};
         THelperLibrary::Limits().pictureMs = 400; // the hanging plug-in
-        setAside_.clear();
         registration_.emplace();
     }
     void cleanup() {
@@ -160,6 +160,7 @@ private Q_SLOTS:
     void misbehaviourFailsLikeThePlugin() {
         QFETCH(int, act);
         QFETCH(int, failures);
+        FakePrompter prompter;
         const auto spis = manager();
         THelperLibrary& helper = helperOf(*spis->Items(0));
         const pid_t first = helper.HelperPid();
@@ -172,10 +173,12 @@ private Q_SLOTS:
         QVERIFY(loadIntoPane(pane, picture(QStringLiteral("after.nbt"), NubiPicture(24, 5, 2, 7))));
         verify24(paneImage(pane), 5, 2, 7);
         QCOMPARE(helper.HelperPid() != first, failures > 0); // started afresh after a failure
-        QVERIFY(setAside_.isEmpty());
+        QCoreApplication::processEvents();
+        QVERIFY(prompter.asked.empty());
     }
 
     void setAsideAfterThreeFailures() {
+        FakePrompter prompter;
         const auto spis = manager();
         THelperLibrary& helper = helperOf(*spis->Items(0));
         TImage pane;
@@ -185,15 +188,20 @@ private Q_SLOTS:
             QVERIFY(!loadIntoPane(pane, crash));
             QVERIFY(loadIntoPane(pane, good));
         }
-        QVERIFY(setAside_.isEmpty());
+        QCoreApplication::processEvents();
+        QVERIFY(prompter.asked.empty());
         QVERIFY(!loadIntoPane(pane, crash));
         QVERIFY(helper.SetAside());
-        QCOMPARE(setAside_, QStringList{spis->Items(0)->FileName()});
+        QTRY_COMPARE(prompter.asked.size(), size_t(1)); // named from the event loop
+        QCOMPARE(prompter.asked[0].text,
+                 QStringLiteral("次のSusie Pluginは異常終了または応答なしが3回あったので、このセッションではもう使いません:\n\n") +
+                     spis->Items(0)->FileName());
         QCOMPARE(helper.HelperPid(), -1);
         // Asked no more: its pictures fail at once, and it is named only once.
         QVERIFY(!loadIntoPane(pane, good));
         QVERIFY(!loadIntoPane(pane, crash));
-        QCOMPARE(setAside_.size(), 1);
+        QCoreApplication::processEvents();
+        QCOMPARE(prompter.asked.size(), size_t(1));
         QCOMPARE(helper.Failures(), 3);
     }
 
