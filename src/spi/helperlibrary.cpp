@@ -78,6 +78,13 @@ std::unique_ptr<THelperProcess> THelperProcess::Start(const QString& program) {
     return process;
 }
 
+std::unique_ptr<THelperProcess> THelperProcess::Adopt(int channel, int sharedMemory) {
+    std::unique_ptr<THelperProcess> process(new THelperProcess);
+    process->channel_ = channel;
+    process->sharedMemory_ = sharedMemory;
+    return process;
+}
+
 THelperProcess::~THelperProcess() {
     closeFd(channel_);
     closeFd(sharedMemory_);
@@ -180,14 +187,27 @@ std::unique_ptr<THelperLibrary> THelperLibrary::Open(const QString& program, con
     return library;
 }
 
+std::unique_ptr<THelperLibrary> THelperLibrary::Open(std::unique_ptr<THelperProcess> process,
+                                                     const QString& path, QString* reason) {
+    std::unique_ptr<THelperLibrary> library(new THelperLibrary(QString(), path));
+    library->process_ = std::move(process);
+    if (!library->LoadInHelper(reason)) return nullptr;
+    return library;
+}
+
 bool THelperLibrary::Ready(QString* reason) {
     if (setAside_) return false;
     if (process_) return true;
+    if (program_.isEmpty()) return false;
     process_ = THelperProcess::Start(program_);
     if (!process_) {
         if (reason) *reason = QStringLiteral("the plug-in helper cannot be started");
         return false;
     }
+    return LoadInHelper(reason);
+}
+
+bool THelperLibrary::LoadInHelper(QString* reason) {
     TWireWriter w(TMessage::Load);
     w.bytes(QFile::encodeName(path_).toStdString());
     const std::optional<THelperProcess::TReply> reply = Call(w.frame(), Limits().loadMs);

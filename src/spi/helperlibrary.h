@@ -28,6 +28,9 @@ public:
     ~THelperProcess();
     // Starts the helper program; null when it cannot be started.
     static std::unique_ptr<THelperProcess> Start(const QString& program);
+    // A helper at the other end of channel that was started some other way
+    // (by a test or a fuzz target); takes both descriptors.
+    static std::unique_ptr<THelperProcess> Adopt(int channel, int sharedMemory);
 
     bool Send(const std::string& frame);
     struct TReply {
@@ -53,6 +56,9 @@ public:
 
     // The plug-in at path loaded in a new helper, or null (reason says why).
     static std::unique_ptr<THelperLibrary> Open(const QString& program, const QString& path,
+                                                QString* reason = nullptr);
+    // The same on a helper already running; after a failure nothing is restarted.
+    static std::unique_ptr<THelperLibrary> Open(std::unique_ptr<THelperProcess> process, const QString& path,
                                                 QString* reason = nullptr);
 
     void* Resolve(const char* name) const override;
@@ -87,6 +93,8 @@ private:
     // A running, loaded helper; starts one when needed. False when the
     // plug-in is set aside or the helper cannot be had.
     bool Ready(QString* reason = nullptr);
+    // Asks the running helper to load the plug-in.
+    bool LoadInHelper(QString* reason);
     // Ends the helper after a time-out, a death or a broken answer.
     void Fail();
     std::optional<THelperProcess::TReply> Call(const std::string& frame, qint64 limitMs);
