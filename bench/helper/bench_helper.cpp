@@ -101,7 +101,7 @@ int main(int argc, char** argv) {
         }
         QElapsedTimer timer;
         timer.start();
-        const auto started = THelperLibrary::Open(TPluginLoader::HelperProgram(), plugin);
+        const auto started = THelperLibrary::Open(THelperCommand{TPluginLoader::HelperProgram(), {}}, plugin);
         char text[256] = {};
         if (!started || started->GetPluginInfo(1, text, 255) <= 0) std::fprintf(stderr, "helper start failed\n");
         starts.push_back(double(timer.nsecsElapsed()) / 1e6);

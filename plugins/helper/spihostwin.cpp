@@ -83,7 +83,7 @@ TMessage readFrame(std::string& payload) {
 
 void send(TWireWriter& w) { writeAll(w.frame()); }
 
-template <class Fn> Fn entry(TEntry e) { return reinterpret_cast<Fn>(entries[uint32_t(e)]); }
+template <class Fn> Fn entry(TEntry e) { return reinterpret_cast<Fn>(reinterpret_cast<void*>(entries[uint32_t(e)])); }
 
 std::wstring wide(std::string_view text, UINT codePage) {
     if (text.empty()) return {};

@@ -17,6 +17,7 @@
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
 #include "spi/tspis.h"
+#include "spi/wine.h"
 #include "ui/errorreport.h"
 #include "ui/glyphs.h"
 #include "ui/menuaction.h"
@@ -318,6 +319,8 @@ TSPISearchOptions TfrmNubivuMain::PluginSearchOptions() {
 }
 
 void TfrmNubivuMain::createPluginManager() {
+    // Wine makes its prefix while the rest starts, not when the first Windows plug-in loads.
+    PrepareWineInBackground();
     SPIs1 = new TSPIs(this);
     SPIs1->setObjectName(QStringLiteral("SPIs1"));
     SPIs1->GraphicPreview = false;

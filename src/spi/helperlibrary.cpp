@@ -1,10 +1,12 @@
 #include "spi/helperlibrary.h"
 
 #include "spi/helperprotocol.h"
+#include "spi/wine.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -43,33 +45,87 @@ void closeFd(int& fd) {
 
 // --- THelperProcess -------------------------------------------------------
 
-std::unique_ptr<THelperProcess> THelperProcess::Start(const QString& program) {
+namespace {
+
+// The environment of Wine's helper: a prefix of our own in the user's cache
+// folder, no debugger, no crash dialog, no add-on prompts, no menu entries,
+// and a Japanese locale so that the ANSI code page is 932.
+std::vector<std::string> wineEnvironment() {
+    std::vector<std::string> env;
+    for (char** e = environ; *e; ++e) {
+        const std::string_view v(*e);
+        if (v.starts_with("WINEPREFIX=") || v.starts_with("WINEDLLOVERRIDES=") || v.starts_with("WINEDEBUG=") ||
+            v.starts_with("LC_ALL=") || v.starts_with("LANG=") || v.starts_with("DISPLAY="))
+            continue;
+        env.emplace_back(v);
+    }
+    env.push_back("WINEPREFIX=" + QFile::encodeName(WinePrefix()).toStdString());
+    env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d");
+    env.push_back("WINEDEBUG=-all");
+    env.push_back("LANG=ja_JP.UTF-8");
+    env.push_back("LC_ALL=ja_JP.UTF-8");
+    return env;
+}
+
+// A file in shared memory that both Wine's helper and the program can open by name.
+int sharedFile(std::string& path) {
+    static int counter = 0;
+    const char* folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path = std::string(folder) + "/nubivu-spihost-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+        const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+        if (fd >= 0) return fd;
+    }
+    path.clear();
+    return -1;
+}
+
+std::string windowsPath(const std::string& posix) {
+    std::string path = "Z:" + posix;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+} // namespace
+
+std::unique_ptr<THelperProcess> THelperProcess::Start(const THelperCommand& command) {
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return nullptr;
-    const int memory = memfd_create("nubivu-spihost", MFD_CLOEXEC);
-    if (memory < 0) {
-        ::close(pair[0]);
-        ::close(pair[1]);
-        return nullptr;
-    }
-    // Out of the way of the numbers they are given in the helper.
-    const int childChannel = fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
-    const int childMemory = fcntl(memory, F_DUPFD_CLOEXEC, 10);
-    ::close(pair[1]);
-
     std::unique_ptr<THelperProcess> process(new THelperProcess);
     process->channel_ = pair[0];
-    process->sharedMemory_ = memory;
+    process->sharedMemory_ =
+        command.Windows() ? sharedFile(process->sharedPath_) : memfd_create("nubivu-spihost", MFD_CLOEXEC);
+    // Out of the way of the numbers they are given in the helper.
+    const int childChannel = fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
+    const int childMemory = fcntl(process->sharedMemory_, F_DUPFD_CLOEXEC, 10);
+    ::close(pair[1]);
 
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, childChannel, kChannelFd);
-    posix_spawn_file_actions_adddup2(&actions, childMemory, kSharedMemoryFd);
-    const QByteArray path = QFile::encodeName(program);
-    char* argv[] = {const_cast<char*>(path.constData()), nullptr};
+    const QByteArray program = QFile::encodeName(command.program);
+    std::vector<std::string> args{program.toStdString()};
+    std::vector<std::string> env;
+    if (command.Windows()) {
+        // Wine's helper talks over its standard input and output.
+        posix_spawn_file_actions_adddup2(&actions, childChannel, 0);
+        posix_spawn_file_actions_adddup2(&actions, childChannel, 1);
+        args.push_back(QFile::encodeName(command.windowsHelper).toStdString());
+        args.push_back(windowsPath(process->sharedPath_));
+        env = wineEnvironment();
+    } else {
+        posix_spawn_file_actions_adddup2(&actions, childChannel, kChannelFd);
+        posix_spawn_file_actions_adddup2(&actions, childMemory, kSharedMemoryFd);
+    }
+    std::vector<char*> argv;
+    for (std::string& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    std::vector<char*> envp;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
     pid_t pid = -1;
-    const int failed = childChannel < 0 || childMemory < 0 ||
-                       posix_spawn(&pid, path.constData(), &actions, nullptr, argv, environ);
+    const int failed = process->sharedMemory_ < 0 || childChannel < 0 || childMemory < 0 ||
+                       posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(),
+                                   command.Windows() ? envp.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     if (childChannel >= 0) ::close(childChannel);
     if (childMemory >= 0) ::close(childMemory);
@@ -88,6 +144,7 @@ std::unique_ptr<THelperProcess> THelperProcess::Adopt(int channel, int sharedMem
 THelperProcess::~THelperProcess() {
     closeFd(channel_);
     closeFd(sharedMemory_);
+    if (!sharedPath_.empty()) ::unlink(sharedPath_.c_str());
     if (pid_ > 0) {
         // Whatever it is doing, it is of no more use: no waiting for it to finish.
         ::kill(pid_, SIGKILL);
@@ -180,16 +237,16 @@ std::function<void(const QString&)>& THelperLibrary::OnSetAside() {
 
 THelperLibrary::~THelperLibrary() = default;
 
-std::unique_ptr<THelperLibrary> THelperLibrary::Open(const QString& program, const QString& path,
+std::unique_ptr<THelperLibrary> THelperLibrary::Open(const THelperCommand& command, const QString& path,
                                                      QString* reason) {
-    std::unique_ptr<THelperLibrary> library(new THelperLibrary(program, path));
+    std::unique_ptr<THelperLibrary> library(new THelperLibrary(command, path));
     if (!library->Ready(reason)) return nullptr;
     return library;
 }
 
 std::unique_ptr<THelperLibrary> THelperLibrary::Open(std::unique_ptr<THelperProcess> process,
                                                      const QString& path, QString* reason) {
-    std::unique_ptr<THelperLibrary> library(new THelperLibrary(QString(), path));
+    std::unique_ptr<THelperLibrary> library(new THelperLibrary(THelperCommand{}, path));
     library->process_ = std::move(process);
     if (!library->LoadInHelper(reason)) return nullptr;
     return library;
@@ -198,8 +255,8 @@ std::unique_ptr<THelperLibrary> THelperLibrary::Open(std::unique_ptr<THelperProc
 bool THelperLibrary::Ready(QString* reason) {
     if (setAside_) return false;
     if (process_) return true;
-    if (program_.isEmpty()) return false;
-    process_ = THelperProcess::Start(program_);
+    if (command_.program.isEmpty()) return false;
+    process_ = THelperProcess::Start(command_);
     if (!process_) {
         if (reason) *reason = QStringLiteral("the plug-in helper cannot be started");
         return false;
@@ -210,7 +267,8 @@ bool THelperLibrary::Ready(QString* reason) {
 bool THelperLibrary::LoadInHelper(QString* reason) {
     TWireWriter w(TMessage::Load);
     w.bytes(QFile::encodeName(path_).toStdString());
-    const std::optional<THelperProcess::TReply> reply = Call(w.frame(), Limits().loadMs);
+    const std::optional<THelperProcess::TReply> reply =
+        Call(w.frame(), command_.Windows() ? Limits().wineLoadMs : Limits().loadMs);
     if (!reply) {
         if (reason) *reason = QStringLiteral("the plug-in ended its helper while loading");
         return false;

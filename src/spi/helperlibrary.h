@@ -17,17 +17,26 @@ namespace nubivu {
 
 struct THelperLimits {
     int loadMs = 5000;          // start, load and the short calls
+    int wineLoadMs = 120000;    // start and load under Wine, which may first make its prefix
     int pictureMs = 15000;      // GetPicture/GetPreview, plus:
     int pictureMsPerMiB = 2000; // for every MiB of the data
     int failuresToSetAside = 3;
+};
+
+// How a helper is started: the native helper program, or Wine with the
+// helper for Windows plug-ins.
+struct THelperCommand {
+    QString program;       // the native helper, or wine
+    QString windowsHelper; // the helper Wine runs; empty for the native one
+    bool Windows() const { return !windowsHelper.isEmpty(); }
 };
 
 // One running helper: the process, its channel and its shared memory.
 class THelperProcess {
 public:
     ~THelperProcess();
-    // Starts the helper program; null when it cannot be started.
-    static std::unique_ptr<THelperProcess> Start(const QString& program);
+    // Starts the helper; null when it cannot be started.
+    static std::unique_ptr<THelperProcess> Start(const THelperCommand& command);
     // A helper at the other end of channel that was started some other way
     // (by a test or a fuzz target); takes both descriptors.
     static std::unique_ptr<THelperProcess> Adopt(int channel, int sharedMemory);
@@ -48,6 +57,7 @@ private:
     pid_t pid_ = -1;
     int channel_ = -1;
     int sharedMemory_ = -1;
+    std::string sharedPath_; // the file Wine's helper writes into; removed at the end
 };
 
 class THelperLibrary : public TLibrary {
@@ -55,7 +65,7 @@ public:
     ~THelperLibrary() override;
 
     // The plug-in at path loaded in a new helper, or null (reason says why).
-    static std::unique_ptr<THelperLibrary> Open(const QString& program, const QString& path,
+    static std::unique_ptr<THelperLibrary> Open(const THelperCommand& command, const QString& path,
                                                 QString* reason = nullptr);
     // The same on a helper already running; after a failure nothing is restarted.
     static std::unique_ptr<THelperLibrary> Open(std::unique_ptr<THelperProcess> process, const QString& path,
@@ -89,7 +99,7 @@ public:
     static std::function<void(const QString& fileName)>& OnSetAside();
 
 private:
-    THelperLibrary(QString program, QString path) : program_(std::move(program)), path_(std::move(path)) {}
+    THelperLibrary(THelperCommand command, QString path) : command_(std::move(command)), path_(std::move(path)) {}
     // A running, loaded helper; starts one when needed. False when the
     // plug-in is set aside or the helper cannot be had.
     bool Ready(QString* reason = nullptr);
@@ -101,7 +111,7 @@ private:
     int32_t PictureCall(bool preview, const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                         HLOCAL* bits, SpiProgressCallback progress, intptr_t data);
 
-    QString program_;
+    THelperCommand command_;
     QString path_;
     QString modulePath_;
     uint32_t entryMask_ = 0;

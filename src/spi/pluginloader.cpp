@@ -3,6 +3,8 @@
 #include "core/installdirs.h"
 #include "spi/dlopenloader.h"
 #include "spi/helperlibrary.h"
+#include "spi/spimessages.h"
+#include "spi/wine.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -17,11 +19,13 @@ namespace {
 std::optional<bool> inProcessOverride;
 QString helperOverride;
 
-bool isElf(const QString& path) {
+QByteArray headOf(const QString& path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) return false;
-    return file.read(4) == QByteArray("\x7f" "ELF", 4);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return file.read(4);
 }
+
+bool isElf(const QString& path) { return headOf(path) == QByteArray("\x7f" "ELF", 4); }
 
 // The folder holding path, links resolved.
 QString canonicalFolder(const QString& path) {
@@ -58,6 +62,7 @@ QString TPluginLoader::HelperProgram() {
 void TPluginLoader::OverrideHelperProgram(const QString& program) { helperOverride = program; }
 
 TPluginLoader::TPlace TPluginLoader::PlaceOf(const QString& path) {
+    if (headOf(path).startsWith("MZ")) return TPlace::WineHelper;
     if (!isElf(path) || IsShipped(path) || ThirdPartyInProcess()) return TPlace::InProcess;
     return TPlace::Helper;
 }
@@ -65,10 +70,28 @@ TPluginLoader::TPlace TPluginLoader::PlaceOf(const QString& path) {
 std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
     lastError_.clear();
     if (path.isEmpty()) return nullptr;
-    if (PlaceOf(path) == TPlace::Helper) {
+    const TPlace place = PlaceOf(path);
+    if (place == TPlace::WineHelper) {
+        THelperCommand command{WineProgram(), WindowsHelperProgram()};
+        if (command.program.isEmpty()) {
+            lastError_ = QString::fromUtf8(msg::SpiWineMissing);
+            return nullptr;
+        }
+        if (command.windowsHelper.isEmpty()) {
+            lastError_ = QString::fromUtf8(msg::SpiWindowsHelperMissing);
+            return nullptr;
+        }
+        QString why;
+        if (!WineRuns(&why)) {
+            lastError_ = QString::fromUtf8(msg::SpiWineDoesNotRun).arg(why);
+            return nullptr;
+        }
+        return THelperLibrary::Open(command, path, &lastError_);
+    }
+    if (place == TPlace::Helper) {
         const QString program = HelperProgram();
         // A copy of the program without its helper still shows pictures.
-        if (!program.isEmpty()) return THelperLibrary::Open(program, path, &lastError_);
+        if (!program.isEmpty()) return THelperLibrary::Open(THelperCommand{program, {}}, path, &lastError_);
         qWarning("nubivu: the plug-in helper is missing; %s runs in process", qPrintable(path));
     }
     TDlopenLoader system;

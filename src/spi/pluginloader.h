@@ -14,7 +14,8 @@ public:
     std::unique_ptr<TLibrary> Load(const QString& path) override;
     QString LastError() const override { return lastError_; }
 
-    enum class TPlace { InProcess, Helper };
+    // Windows plug-ins (PE files) run in the helper for them, under Wine.
+    enum class TPlace { InProcess, Helper, WineHelper };
     // Where the library at path runs.
     static TPlace PlaceOf(const QString& path);
     // Folders whose plug-ins ship with the program.

@@ -4,6 +4,7 @@
 #include "pictures/tpicture.h"
 #include "spi/helperlibrary.h"
 #include "spi/pluginloader.h"
+#include "spi/wine.h"
 #include "spi/tspibitmap.h"
 #include "spi/tspigraphic.h"
 #include "spi/tspis.h"
@@ -103,8 +104,11 @@ private Q_SLOTS:
         TPluginLoader::OverrideThirdPartyInProcess(true); // the user's choice
         QCOMPARE(TPluginLoader::PlaceOf(copy), TPluginLoader::TPlace::InProcess);
         TPluginLoader::OverrideThirdPartyInProcess(false);
-        // Not a shared object at all: the system loader refuses it as before.
-        QCOMPARE(TPluginLoader::PlaceOf(picture(QStringLiteral("fake.spi"), "MZ not elf")),
+        // A Windows library goes to Wine's helper; anything else that is no
+        // shared object is refused by the system loader as before.
+        QCOMPARE(TPluginLoader::PlaceOf(picture(QStringLiteral("win.spi"), "MZ\x90")),
+                 TPluginLoader::TPlace::WineHelper);
+        QCOMPARE(TPluginLoader::PlaceOf(picture(QStringLiteral("junk.spi"), "junk")),
                  TPluginLoader::TPlace::InProcess);
     }
 
@@ -230,6 +234,53 @@ private Q_SLOTS:
         }
         QCOMPARE(percents.last(), 41); // row 4 of 10: the first report beyond 40 asks it to stop
         QCOMPARE(helperOf(*spis->Items(0)).Failures(), 0); // a plug-in's own answer, not a failure
+    }
+
+    // The 32-bit Windows test plug-in through Wine: its CP932 texts, file
+    // names as Wine paths (through memory where CP932 cannot spell one), a
+    // crash that only the helper feels.
+    void windowsPluginThroughWine() {
+#ifndef NUBIVU_HAVE_WINDOWS_TEST_PLUGIN
+        QSKIP("no mingw-w64 i686 compiler, so no Windows test plug-in");
+#else
+        OverrideWine(std::nullopt, QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost32.exe"));
+        QString why;
+        if (WineProgram().isEmpty()) QSKIP("Wine is not installed");
+        if (!WineRuns(&why)) QSKIP(qPrintable(QStringLiteral("Wine does not run here: ") + why));
+        QDir(dir_.path()).mkpath(QStringLiteral("天気"));
+        QDir(dir_.path()).mkpath(QStringLiteral("pluie é"));
+        TSPIs spis;
+        spis.MacBinary = false;
+        spis.Search(CopyPlugin(QStringLiteral("winnubi"), dir_.filePath(QStringLiteral("天気"))));
+        QCOMPARE(spis.Count(), 1);
+        TSPI& spi = *spis.Items(0);
+        QCOMPARE(spi.ClassType().name, "TInSPI");
+        QCOMPARE(spi.PluginInfo(), QStringLiteral("なびゅ試験プラグイン"));
+        QCOMPARE(spi.Descriptions(), QStringList{QStringLiteral("テスト画像")});
+
+        TImage pane;
+        for (const char* folder : {"天気", "pluie é"}) {
+            const QString file = picture(QString::fromUtf8(folder) + QStringLiteral("/w.nbt"), NubiPicture(24, 7, 3, 5));
+            QVERIFY2(loadIntoPane(pane, file), folder);
+            verify24(paneImage(pane), 7, 3, 5);
+            SpiPictureInfo info{};
+            const QByteArray name = QFile::encodeName(file);
+            QCOMPARE(static_cast<TInSPI&>(spi).GetPictureInfo(name.constData(), 0, SPI_SOURCE_FILE, &info), 0);
+            const HLOCAL text = info.text_info;
+            const QByteArray seen(static_cast<const char*>(LocalLock(text)));
+            LocalUnlock(text);
+            LocalFree(text);
+            // What the plug-in was handed: a Wine path in CP932, or the bytes.
+            if (QByteArray(folder) == "pluie é")
+                QCOMPARE(seen, QByteArray("memory"));
+            else
+                QVERIFY2(seen.startsWith("Z:\\") && seen.endsWith("\\w.nbt"), seen.constData());
+        }
+        QVERIFY(!loadIntoPane(pane, picture(QStringLiteral("c.nbt"), NubiPicture(24, 2, 2, 0, NUBI_WILD_CRASH))));
+        QVERIFY(loadIntoPane(pane, picture(QStringLiteral("d.nbt"), NubiPicture(24, 2, 2))));
+        QCOMPARE(helperOf(spi).Failures(), 1);
+        OverrideWine(std::nullopt);
+#endif
     }
 
     // A helper that is killed from outside while idle counts as one failure
