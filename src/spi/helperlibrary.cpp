@@ -153,11 +153,19 @@ THelperProcess::~THelperProcess() {
     }
 }
 
-bool THelperProcess::Send(const std::string& frame) {
+bool THelperProcess::Send(const std::string& frame, qint64 deadlineMs) {
     size_t done = 0;
     while (done < frame.size()) {
-        const ssize_t n = ::send(channel_, frame.data() + done, frame.size() - done, MSG_NOSIGNAL);
+        // A big memory source fills the socket: wait for the helper to read, not forever.
+        const ssize_t n = ::send(channel_, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
+        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+            const qint64 left = deadlineMs - nowMs();
+            if (left <= 0) return false;
+            pollfd fd{channel_, POLLOUT, 0};
+            if (::poll(&fd, 1, int(std::min<qint64>(left, 1 << 30))) < 0 && errno != EINTR) return false;
+            continue;
+        }
         if (n <= 0) return false;
         done += size_t(n);
     }
@@ -297,11 +305,12 @@ void THelperLibrary::Fail() {
 }
 
 std::optional<THelperProcess::TReply> THelperLibrary::Call(const std::string& frame, qint64 limitMs) {
-    if (!process_->Send(frame)) {
+    const qint64 deadline = nowMs() + limitMs;
+    if (!process_->Send(frame, deadline)) {
         Fail();
         return std::nullopt;
     }
-    std::optional<THelperProcess::TReply> reply = process_->Receive(nowMs() + limitMs);
+    std::optional<THelperProcess::TReply> reply = process_->Receive(deadline);
     if (!reply) Fail();
     return reply;
 }
@@ -425,7 +434,7 @@ int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t l
     PutSource(w, sourceOf(source, length, flag));
     const qint64 mib = sourceSize(source, length, flag) >> 20;
     qint64 deadline = nowMs() + Limits().pictureMs + mib * Limits().pictureMsPerMiB;
-    if (!process_->Send(w.frame())) {
+    if (!process_->Send(w.frame(), deadline)) {
         Fail();
         return SPI_OTHER_ERROR;
     }
@@ -446,7 +455,7 @@ int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t l
             deadline += nowMs() - before;
             TWireWriter a(TMessage::ProgressAnswer);
             a.i32(answer);
-            if (!process_->Send(a.frame())) break;
+            if (!process_->Send(a.frame(), deadline)) break;
             continue;
         }
         if (reply->type != uint32_t(TMessage::Picture)) break;

@@ -41,7 +41,8 @@ public:
     // (by a test or a fuzz target); takes both descriptors.
     static std::unique_ptr<THelperProcess> Adopt(int channel, int sharedMemory);
 
-    bool Send(const std::string& frame);
+    // False when the helper is gone or takes nothing in before the deadline.
+    bool Send(const std::string& frame, qint64 deadlineMs);
     struct TReply {
         uint32_t type = 0;
         std::string payload;
