@@ -21,12 +21,14 @@ class SlideShow;
 class TAnimateForm;
 class TImage;
 class TSingleInstance;
+class OuterSizeKeeper;
 
 class TfrmNubivuMain : public QMainWindow {
     Q_OBJECT
 public:
-    // screenWidth < 0: take the primary screen's width.
-    explicit TfrmNubivuMain(int screenWidth = -1, QWidget* parent = nullptr);
+    // screenWidth < 0: take the primary screen's width and free area; an
+    // invalid screenArea with a given width: that of a 4:3 screen.
+    explicit TfrmNubivuMain(int screenWidth = -1, QSize screenArea = {}, QWidget* parent = nullptr);
 
     // Panes
     TImage* ImgKumo;
@@ -126,7 +128,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void FormCreate(int screenWidth);
+    void FormCreate(int screenWidth, QSize screenArea);
     void createPluginManager();
     void FormSakusei();
     // True when the window may close.
@@ -138,14 +140,15 @@ private:
     void buildMenu();
     void buildDialogs();
     void buildComponents();
-    void applyOuterSize();
+    void fitCounter();
 
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
     DesignedLayout layout_;
     QSize outerSize_;
     QSize clientSize_;
-    bool placedOnScreen_ = false;
+    OuterSizeKeeper* outerSizeKeeper_ = nullptr;
+    bool shownBefore_ = false;
 };
 
 } // namespace nubivu
