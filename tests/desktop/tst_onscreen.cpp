@@ -26,8 +26,10 @@ public:
         xvfb_.start();
         QDeadlineTimer deadline(10000);
         QByteArray out;
-        while (!out.contains('\n') && !deadline.hasExpired() && xvfb_.waitForReadyRead(200))
+        while (!out.contains('\n') && !deadline.hasExpired()) {
+            xvfb_.waitForReadyRead(200);
             out += xvfb_.readAllStandardOutput();
+        }
         if (!out.contains('\n')) return;
         env_ = QProcessEnvironment::systemEnvironment();
         env_.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(out.trimmed()));
@@ -71,10 +73,11 @@ public:
     // The window's frame rectangle on the screen: its client area grown by
     // the frame the window manager put around it.
     QRect Outer(const QString& id) const {
-        const QString geometry = Run(tool("xdotool"), {"getwindowgeometry", "--shell", id});
+        // xwininfo, not xdotool: the latter counts the frame into the position twice.
+        const QString info = Run(tool("xwininfo"), {"-id", id});
         auto value = [&](const char* key) {
-            const QRegularExpression re(QLatin1String(key) + QStringLiteral("=(-?\\d+)"));
-            return re.match(geometry).captured(1).toInt();
+            const QRegularExpression re(QLatin1String(key) + QStringLiteral(":\\s+(-?\\d+)"));
+            return re.match(info).captured(1).toInt();
         };
         const QString extents = Run(tool("xprop"), {"-id", id, "_NET_FRAME_EXTENTS"});
         const QRegularExpression re(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"));
@@ -82,7 +85,9 @@ public:
         if (!m.hasMatch()) return {};
         const QMargins frame(m.captured(1).toInt(), m.captured(3).toInt(), m.captured(2).toInt(),
                              m.captured(4).toInt());
-        return QRect(value("X"), value("Y"), value("WIDTH"), value("HEIGHT")).marginsAdded(frame);
+        return QRect(value("Absolute upper-left X"), value("Absolute upper-left Y"), value("Width"),
+                     value("Height"))
+            .marginsAdded(frame);
     }
 
 private:
@@ -101,7 +106,7 @@ class TestOnScreen : public QObject {
 
 private Q_SLOTS:
     void initTestCase() {
-        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop"})
+        for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "wmctrl"})
             if (tool(name).isEmpty()) QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(name)));
     }
 
@@ -149,6 +154,20 @@ private Q_SLOTS:
         qInfo("%dx%d: main %dx%d, sky %dx%d", screen.width(), screen.height(),
               desktop.Outer(main).width(), desktop.Outer(main).height(), skyRect.width(),
               skyRect.height());
+
+
+        // The editor stays above the main window, and the main window's close
+        // box does not end the program while the editor is open.
+        desktop.Run(tool("xdotool"), {"windowactivate", "--sync", main});
+        desktop.Run(tool("xdotool"), {"key", "ctrl+e"});
+        QString editor;
+        QTRY_VERIFY_WITH_TIMEOUT(!(editor = desktop.WindowNamed(QStringLiteral("編集"))).isEmpty(), 10000);
+        const QString transient = desktop.Run(tool("xprop"), {"-id", editor, "WM_TRANSIENT_FOR"});
+        QVERIFY2(transient.contains(QStringLiteral("0x") + QString::number(main.toULongLong(), 16)),
+                 qPrintable(transient));
+        desktop.Run(tool("wmctrl"), {"-i", "-c", main});
+        QVERIFY(!program.waitForFinished(1500));
+        QVERIFY(!desktop.WindowNamed(caption).isEmpty());
 
         program.terminate();
         QVERIFY(program.waitForFinished(10000));
