@@ -11,7 +11,8 @@ packages=(
   libpng-dev libgif-dev libtiff-dev libwebp-dev qt6-image-formats-plugins
   libcanberra-dev
   fonts-ipafont-gothic
-  xvfb xauth imagemagick x11-utils
+  xvfb xauth imagemagick x11-utils openbox xdotool wmctrl
+  qt6-translations-l10n
   desktop-file-utils appstream shared-mime-info libxml2-utils
   strace
 )

@@ -21,12 +21,14 @@ class SlideShow;
 class TAnimateForm;
 class TImage;
 class TSingleInstance;
+class OuterSizeKeeper;
 
 class TfrmNubivuMain : public QMainWindow {
     Q_OBJECT
 public:
-    // screenWidth < 0: take the primary screen's width.
-    explicit TfrmNubivuMain(int screenWidth = -1, QWidget* parent = nullptr);
+    // screenWidth < 0: take the primary screen's width and free area; an
+    // invalid screenArea with a given width: that of a 4:3 screen.
+    explicit TfrmNubivuMain(int screenWidth = -1, QSize screenArea = {}, QWidget* parent = nullptr);
 
     // Panes
     TImage* ImgKumo;
@@ -129,7 +131,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void FormCreate(int screenWidth);
+    void FormCreate(int screenWidth, QSize screenArea);
     void createPluginManager();
     void FormSakusei();
     // True when the window may close.
@@ -141,19 +143,20 @@ private:
     void buildMenu();
     void buildDialogs();
     void buildComponents();
-    void applyOuterSize();
     void forgetListPaths();
+    void fitCounter();
 
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
     DesignedLayout layout_;
     QSize outerSize_;
     QSize clientSize_;
-    bool placedOnScreen_ = false;
     // The folder of the file last chosen in the Open or Save dialog, or opened.
     QString lastFolder_;
     // After New: the list has no file of its own yet.
     bool listIsNew_ = false;
+    OuterSizeKeeper* outerSizeKeeper_ = nullptr;
+    bool shownBefore_ = false;
 };
 
 } // namespace nubivu
