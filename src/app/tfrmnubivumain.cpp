@@ -2,6 +2,7 @@
 
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/recentfiles.h"
 #include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
 #include "app/tsingleinstance.h"
@@ -187,6 +188,12 @@ void TfrmNubivuMain::buildMenu() {
                         QKeySequence(Qt::CTRL | Qt::Key_O), &TfrmNubivuMain::mnFileOpenClick);
     mnFileSave = action(K1->addAction(QStringLiteral("保存  (&S)")), "mnFileSave",
                         QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmNubivuMain::mnFileSaveClick);
+    // The last lessons come after the designed items that open and save them.
+    mnRecentFiles = K1->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+    recentFiles_ = new RecentFiles(mnRecentFiles, this);
+    connect(recentFiles_, &RecentFiles::Picked, this, [this](const QString& path) {
+        if (SaveChangesQuery()) OpenDataListFile(path);
+    });
     N1 = K1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     mnClose = action(K1->addAction(QStringLiteral("終了  (&C)")), "mnClose",
@@ -395,7 +402,9 @@ void TfrmNubivuMain::OpenDataListFile(const QString& path) {
     setWindowTitle(BaseCaption + kNewFileSuffix);
     NewStringGrid(list);
     DataFileName = path;
-    const std::optional<SlotPaths> titles = ReadDataListFile(list, DataFileName);
+    const std::optional<SlotPaths> titles =
+        NamingFile(path, [&] { return ReadDataListFile(list, DataFileName); });
+    recentFiles_->Add(path);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
     if (titles) SetPaneTitles(*titles);
     FormActivate();
@@ -422,7 +431,8 @@ void TfrmNubivuMain::mnFileSaveClick() {
         DataListVersionOf(DataFileName) == DataListVersion::V2 ? std::optional(titles)
                                                                : std::nullopt,
         titles);
-    SaveDataListFile(DataFileName, bytes);
+    NamingFile(DataFileName, [&] { SaveDataListFile(DataFileName, bytes); });
+    recentFiles_->Add(DataFileName);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
     FormActivate();
     DataSaved = true;
@@ -477,7 +487,7 @@ bool TfrmNubivuMain::SaveChangesQuery() {
         try {
             mnFileSaveClick();
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message());
+            ShowErrorReport(e.message(), e.fileName());
             return false;
         }
         return DataSaved;
