@@ -72,7 +72,7 @@ int main(int argc, char** argv) {
         try {
             frmNubivuMain->OpenDataListFile(startFile);
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message());
+            ShowErrorReport(e.message(), e.fileName());
         }
     }
     const int result = QApplication::exec();

@@ -3,6 +3,7 @@
 #include "app/activationrule.h"
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/recentfiles.h"
 #include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
 #include "app/tsingleinstance.h"
@@ -200,6 +201,12 @@ void TfrmNubivuMain::buildMenu() {
                         QKeySequence(Qt::CTRL | Qt::Key_O), &TfrmNubivuMain::mnFileOpenClick);
     mnFileSave = action(K1->addAction(QStringLiteral("保存  (&S)")), "mnFileSave",
                         QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmNubivuMain::mnFileSaveClick);
+    // The last lessons come after the designed items that open and save them.
+    mnRecentFiles = K1->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+    recentFiles_ = new RecentFiles(mnRecentFiles, this);
+    connect(recentFiles_, &RecentFiles::Picked, this, [this](const QString& path) {
+        if (SaveChangesQuery()) OpenDataListFile(path);
+    });
     N1 = K1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     mnClose = action(K1->addAction(QStringLiteral("終了  (&C)")), "mnClose",
@@ -448,6 +455,7 @@ void TfrmNubivuMain::OpenDataListFile(const QString& path) {
     listIsNew_ = false;
     list.AppendDataRows(std::move(content.rows));
     forgetListPaths();
+    recentFiles_->Add(path);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
     if (content.titles) SetPaneTitles(*content.titles);
     FormActivate();
@@ -500,7 +508,7 @@ void TfrmNubivuMain::mnFileSaveClick() {
             },
             DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
             titles);
-        SaveDataListFile(fileName, bytes);
+        NamingFile(fileName, [&] { SaveDataListFile(fileName, bytes); });
     } catch (...) {
         CurrentRow = rowOnShow;
         CurrentPaths = currentPaths;
@@ -509,6 +517,7 @@ void TfrmNubivuMain::mnFileSaveClick() {
     }
     DataFileName = fileName;
     listIsNew_ = false;
+    recentFiles_->Add(DataFileName);
     for (int row = 1; row <= list.DataRowCount(); ++row) {
         const SlotPaths paths = list.Paths(row);
         const SlotPaths moved = rebase(paths);
@@ -570,7 +579,7 @@ bool TfrmNubivuMain::SaveChangesQuery() {
         try {
             mnFileSaveClick();
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message());
+            ShowErrorReport(e.message(), e.fileName());
             return false;
         }
         return DataSaved;

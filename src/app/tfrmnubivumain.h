@@ -17,6 +17,7 @@ class QPushButton;
 
 namespace nubivu {
 
+class RecentFiles;
 class SlideShow;
 class TAnimateForm;
 class TImage;
@@ -61,6 +62,7 @@ public:
     QAction* mnNewFile;
     QAction* mnFileOpen;
     QAction* mnFileSave;
+    QMenu* mnRecentFiles;
     QAction* N1;
     QAction* mnClose;
     QAction* Edit1;
@@ -148,6 +150,7 @@ private:
 
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
+    RecentFiles* recentFiles_ = nullptr;
     DesignedLayout layout_;
     QSize outerSize_;
     QSize clientSize_;

@@ -9,6 +9,7 @@
 #include "testrunner.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "ui/elidedlabel.h"
+#include "ui/errorreport.h"
 #include "ui/scaling.h"
 #include "ui/timage.h"
 
@@ -19,6 +20,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QCloseEvent>
 #include <QDialogButtonBox>
@@ -332,6 +334,11 @@ private Q_SLOTS:
         HelpWindow& help = HelpWindow::Instance();
         help.ShowContents();
         QVERIFY(help.Browser()->source().toString().endsWith("contents.html"));
+        // The keyword list works whichever command opened the window.
+        QVERIFY(help.IndexList()->count() > 3);
+        const QRect screen = help.screen()->availableGeometry();
+        QVERIFY2(screen.contains(help.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(
+            help.x()).arg(help.y()).arg(help.width()).arg(help.height())));
         help.ShowIndex(QString());
         QVERIFY(help.IndexList()->count() > 3);
         help.ShowHelpOnHelp();
@@ -340,6 +347,18 @@ private Q_SLOTS:
         help.ShowContents();
         QVERIFY(help.Browser()->toPlainText().contains("ヘルプが見つかりません"));
         help.hide();
+    }
+
+    void errorReportNamesTheFileBelowTheMessage() {
+        test::FakePrompter prompter;
+        const QString file = QStringLiteral("/lessons/may/kumo01.bmp");
+        ShowErrorReport(QStringLiteral("ビットマップイメージが不正です"), file);
+        QCOMPARE(prompter.asked.back().text, QStringLiteral("ビットマップイメージが不正です"));
+        QCOMPARE(prompter.asked.back().detail, file);
+        QCOMPARE(prompter.asked.back().caption, QApplication::applicationName());
+        // A message that names the file already is not given it twice.
+        ShowErrorReport(QStringLiteral("ファイル %1 は開けません").arg(file), file);
+        QCOMPARE(prompter.asked.back().detail, QString());
     }
 };
 
