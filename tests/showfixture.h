@@ -29,11 +29,12 @@ public:
         return Activate(frmNubivuMain);
     }
 
-    // The windows as at program start, on a screen this wide.
-    static void Fresh(int screenWidth = 1024) {
+    // The windows as at program start, on a screen this wide (and, when
+    // given, with this much room for windows).
+    static void Fresh(int screenWidth = 1024, QSize screenArea = {}) {
         DestroyForms();
         ResetSharedState();
-        CreateForms(screenWidth);
+        CreateForms(screenWidth, screenArea);
     }
 
     static bool Activate(QWidget* window) {

@@ -29,6 +29,10 @@ int main(int argc, char** argv) {
     // then never meets a copy of the program the user runs meanwhile.
     QTemporaryDir runtime;
     if (runtime.isValid()) qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    // And settings of its own: the recent files and the Susie plug-in folder
+    // the user has are neither read nor changed by a test.
+    QTemporaryDir config;
+    if (config.isValid()) qputenv("XDG_CONFIG_HOME", QFile::encodeName(config.path()));
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Nubivu"));
     const char* only = nullptr;

@@ -29,8 +29,8 @@ std::array<QLabel*, SlotCount> titleLabels() {
 }
 } // namespace
 
-void CreateForms(int screenWidth) {
-    frmNubivuMain = new TfrmNubivuMain(screenWidth);
+void CreateForms(int screenWidth, QSize screenArea) {
+    frmNubivuMain = new TfrmNubivuMain(screenWidth, screenArea);
     frmFileSelect = new TfrmFileSelect();
     frmDataEdit = new TfrmDataEdit();
     frmKansokuti = new TfrmKansokuti();

@@ -3,6 +3,7 @@
 #include "ui/glyphs.h"
 #include "ui/uifont.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -10,6 +11,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -36,7 +38,6 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     setWindowTitle(QStringLiteral("Nubivu ヘルプ"));
     setWindowIcon(ProgramIcon());
     setFont(DesignFont(14));
-    resize(760, 520);
 
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("HelpSearch"));
@@ -63,7 +64,25 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     });
 }
 
+void HelpWindow::placeOnScreen() {
+    // The first time only: later the window stays where the user put it.
+    if (placed_) return;
+    placed_ = true;
+    const QWidget* active = QApplication::activeWindow();
+    QScreen* screen = active ? active->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect available = screen->availableGeometry();
+    const QSize wanted(760, 520);
+    // Room for the window manager's frame on small screens.
+    const QSize size = wanted.boundedTo(available.size() * 9 / 10);
+    resize(size);
+    move(available.center() - QPoint(size.width() / 2, size.height() / 2));
+}
+
 bool HelpWindow::showPage(const QString& page) {
+    // The keyword list is there whichever command opened the window.
+    if (index_->count() == 0) loadIndex();
+    placeOnScreen();
     const QString file = page.section(QLatin1Char('#'), 0, 0);
     const QString path = QDir(helpFolder).filePath(file);
     if (!QFileInfo::exists(path)) {

@@ -27,12 +27,14 @@ public:
 private:
     HelpWindow();
     bool showPage(const QString& page);
+    void placeOnScreen();
     void loadIndex();
     void filterIndex(const QString& key);
 
     QTextBrowser* browser_;
     QLineEdit* search_;
     QListWidget* index_;
+    bool placed_ = false;
 };
 
 } // namespace nubivu

@@ -1,3 +1,4 @@
+#include "app/applicationsetup.h"
 #include "app/forms.h"
 #include "app/nubivuapplication.h"
 #include "app/selfcheck.h"
@@ -18,7 +19,11 @@
 using namespace nubivu;
 
 int main(int argc, char** argv) {
-    // nubivu [--self-check] [Qt options] [LIST.NV2]
+    // nubivu [--self-check | --help | --version] [Qt options] [LIST.NV2]
+    if (const auto text = InfoOptionText(argc, argv)) {
+        std::fputs(text->toLocal8Bit().constData(), stdout);
+        return 0;
+    }
     bool platformGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--self-check") == 0) return RunSelfCheck(argc, argv);
@@ -34,8 +39,10 @@ int main(int argc, char** argv) {
     NubivuApplication app(argc, argv);
     // Plug-in formats load as bitmaps from before the first window on, until exit.
     TSPIBitmapRegistration spiBitmapRegistration;
-    QApplication::setApplicationName(QStringLiteral("Nubivu"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Nubivu"));
+    SetApplicationIdentity();
+    // The file dialogs and Qt's other texts in the program's language, where installed.
+    QLocale::setDefault(ProgramLocale());
+    LoadQtTranslations(app, ProgramLocale());
     // The list to open: the first argument that is no option (Qt has taken its own by now).
     QString startFile;
     for (const QString& argument : QApplication::arguments().mid(1)) {
@@ -65,7 +72,7 @@ int main(int argc, char** argv) {
         try {
             frmNubivuMain->OpenDataListFile(startFile);
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message());
+            ShowErrorReport(e.message(), e.fileName());
         }
     }
     const int result = QApplication::exec();

@@ -12,7 +12,7 @@ bool NubivuApplication::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const EAbort&) {
     } catch (const ENubivuError& e) {
-        ShowErrorReport(e.message());
+        ShowErrorReport(e.message(), e.fileName());
     } catch (const std::exception& e) {
         ShowErrorReport(QString::fromLocal8Bit(e.what()));
     }

@@ -1,7 +1,8 @@
 #pragma once
-// "nubivu --self-check": prints the help folder and the plug-in folders the
-// program would use and what it finds there, then ends; needs no display.
-// Exit code 0 when the help pages are found.
+// "nubivu --self-check": prints the help folder, every folder the program
+// searches for plug-ins (in search order) with what it finds there, every
+// plug-in with its formats and every file passed over with the reason, then
+// ends; needs no display. Exit code 0 when the help pages are found.
 namespace nubivu {
 
 int RunSelfCheck(int argc, char** argv);

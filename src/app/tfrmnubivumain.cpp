@@ -1,7 +1,9 @@
 #include "app/tfrmnubivumain.h"
 
+#include "app/activationrule.h"
 #include "app/forms.h"
 #include "app/helpwindow.h"
+#include "app/recentfiles.h"
 #include "app/tanimateform.h"
 #include "app/tfrmnubivuabort.h"
 #include "app/tsingleinstance.h"
@@ -18,6 +20,7 @@
 #include "slideshow/titleeditor.h"
 #include "spi/tspis.h"
 #include "spi/wine.h"
+#include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
 #include "ui/glyphs.h"
 #include "ui/menuaction.h"
@@ -29,6 +32,7 @@
 #include "ui/windowframe.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QCloseEvent>
 #include <QDragEnterEvent>
 #include <QDir>
@@ -44,6 +48,7 @@
 #include <QScreen>
 #include <QStandardPaths>
 #include <QTimer>
+#include <algorithm>
 
 namespace nubivu {
 
@@ -52,7 +57,7 @@ const QString kDesignedCaption = QStringLiteral("Nubivu Ver.3.10");
 const QString kNewFileSuffix = QStringLiteral("  [ 新しいファイルです ]");
 } // namespace
 
-TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
+TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QSize screenArea, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
@@ -83,7 +88,8 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QWidget* parent)
     controls.edit = Edit1;
     slideShow_ = new SlideShow(
         controls, [] { return frmDataEdit ? &frmDataEdit->List() : nullptr; }, this);
-    FormCreate(screenWidth);
+    new ActivationRule(this, [this] { FormActivate(); });
+    FormCreate(screenWidth, screenArea);
 }
 
 template <class W>
@@ -108,12 +114,16 @@ void TfrmNubivuMain::buildControls() {
         l->setTextFormat(Qt::PlainText);
         return l;
     };
-    lblKumotitle = label("lblKumotitle", {16, 184, 72, 12}, QStringLiteral("雲の写真"));
-    lblNubivuzuTitle = label("lblNubivuzuTitle", {224, 184, 72, 12}, QStringLiteral("天気図"));
-    lblAmeTitle = label("lblAmeTitle", {432, 184, 72, 12}, QStringLiteral("雨の分布"));
-    lblKUMO = label("lblKUMO", {92, 184, 116, 12}, QString());
-    lblNUBIVUZU = label("lblNUBIVUZU", {300, 184, 116, 12}, QString());
-    lblAME = label("lblAME", {508, 184, 116, 12}, QString());
+    // Titles and file names may be longer than their places: cut with "…".
+    auto elided = [&](const char* name, QRect r, const QString& text) -> QLabel* {
+        return place(new ElidedLabel(text, client_), name, r, ScaleKind::KeepHeight);
+    };
+    lblKumotitle = elided("lblKumotitle", {16, 184, 72, 12}, QStringLiteral("雲の写真"));
+    lblNubivuzuTitle = elided("lblNubivuzuTitle", {224, 184, 72, 12}, QStringLiteral("天気図"));
+    lblAmeTitle = elided("lblAmeTitle", {432, 184, 72, 12}, QStringLiteral("雨の分布"));
+    lblKUMO = elided("lblKUMO", {92, 184, 116, 12}, QString());
+    lblNUBIVUZU = elided("lblNUBIVUZU", {300, 184, 116, 12}, QString());
+    lblAME = elided("lblAME", {508, 184, 116, 12}, QString());
     Label4 = label("Label4", {521, 8, 14, 12}, QStringLiteral("???"));
     Label5 = label("Label5", {536, 8, 30, 12}, QStringLiteral("枚目("));
     Label6 = label("Label6", {568, 8, 14, 12}, QStringLiteral("???"));
@@ -126,6 +136,8 @@ void TfrmNubivuMain::buildControls() {
         auto* b = place(new QPushButton(text, client_), name, {left, 232, width, 25}, ScaleKind::All);
         b->setToolTip(hint);
         b->setFocusPolicy(Qt::StrongFocus);
+        // Enter presses the focused button, as on a dialog.
+        b->setAutoDefault(true);
         return b;
     };
     BitBtnSaisei = button("BitBtnSaisei", 16, 75, QStringLiteral("再生"),
@@ -190,6 +202,12 @@ void TfrmNubivuMain::buildMenu() {
                         QKeySequence(Qt::CTRL | Qt::Key_O), &TfrmNubivuMain::mnFileOpenClick);
     mnFileSave = action(K1->addAction(QStringLiteral("保存  (&S)")), "mnFileSave",
                         QKeySequence(Qt::CTRL | Qt::Key_S), &TfrmNubivuMain::mnFileSaveClick);
+    // The last lessons come after the designed items that open and save them.
+    mnRecentFiles = K1->addMenu(QStringLiteral("最近使ったファイル(&R)"));
+    recentFiles_ = new RecentFiles(mnRecentFiles, this);
+    connect(recentFiles_, &RecentFiles::Picked, this, [this](const QString& path) {
+        if (SaveChangesQuery()) OpenDataListFile(path);
+    });
     N1 = K1->addSeparator();
     N1->setObjectName(QStringLiteral("N1"));
     mnClose = action(K1->addAction(QStringLiteral("終了  (&C)")), "mnClose",
@@ -294,12 +312,15 @@ void TfrmNubivuMain::dropEvent(QDropEvent* event) {
     OpenHandedFile(path);
 }
 
-void TfrmNubivuMain::FormCreate(int screenWidth) {
+void TfrmNubivuMain::FormCreate(int screenWidth, QSize screenArea) {
     if (screenWidth < 0) {
         const QScreen* screen = QGuiApplication::primaryScreen();
         screenWidth = screen ? screen->geometry().width() : 1024;
+        if (!screenArea.isValid() && screen) screenArea = screen->availableGeometry().size();
     }
+    if (!screenArea.isValid()) screenArea = QSize(screenWidth, screenWidth * 3 / 4);
     ScreenWidth = screenWidth;
+    ScreenArea = screenArea;
     ScaleFactor = ScaleFactorFor(ScreenWidth);
     FormSakusei();
     BaseCaption = windowTitle();
@@ -335,32 +356,48 @@ void TfrmNubivuMain::createPluginManager() {
 void TfrmNubivuMain::FormSakusei() {
     outerSize_ = MainWindowOuterSize(ScreenWidth, ScaleFactor);
     layout_.Apply(ScaleFactor);
-    applyOuterSize();
-}
-
-void TfrmNubivuMain::applyOuterSize() {
+    fitCounter();
     // The outer size is the frame's; the window manager's frame, once known,
     // comes off it, and the menu bar lives inside what is left.
-    clientSize_ = ClientSizeWithin(*this, outerSize_);
-    setFixedSize(clientSize_);
-    // The bevel is aligned to the top: it spans the client width.
-    Bevel1->setGeometry(0, 0, clientSize_.width(), Bevel1->height());
+    delete outerSizeKeeper_;
+    outerSizeKeeper_ = new OuterSizeKeeper(this, outerSize_, [this](QSize client) {
+        clientSize_ = client;
+        setFixedSize(clientSize_);
+        // The bevel is aligned to the top: it spans the client width.
+        Bevel1->setGeometry(0, 0, clientSize_.width(), Bevel1->height());
+    });
+}
+
+void TfrmNubivuMain::fitCounter() {
+    // "???" and row numbers up to 99999 are shown whole at every scale: the
+    // four counter labels keep their places where their texts fit, and
+    // otherwise move left from the right end of the last one.
+    const QFontMetrics metrics(Label4->font());
+    const int number = std::max(metrics.horizontalAdvance(QStringLiteral("99999")),
+                                metrics.horizontalAdvance(QStringLiteral("???"))) + 2;
+    QLabel* const labels[] = {Label4, Label5, Label6, Label7};
+    int gaps[3];
+    for (int i = 0; i < 3; ++i)
+        gaps[i] = std::max(1, labels[i + 1]->x() - labels[i]->geometry().right());
+    int right = Label7->geometry().right();
+    for (int i = 3; i >= 0; --i) {
+        QLabel* l = labels[i];
+        const int needed = (l == Label4 || l == Label6)
+                               ? number
+                               : metrics.horizontalAdvance(l->text()) + 2;
+        const int width = std::max(l->width(), needed);
+        const int placedRight = std::min(l->geometry().right(), right);
+        l->setGeometry(placedRight - width + 1, l->y(), width, l->height());
+        if (i > 0) right = l->x() - gaps[i - 1];
+    }
 }
 
 bool TfrmNubivuMain::event(QEvent* e) {
-    switch (e->type()) {
-    case QEvent::Show:
-        if (!placedOnScreen_) {
-            placedOnScreen_ = true;
-            // The window manager reports its frame only after the first show.
-            QTimer::singleShot(0, this, [this] {
-                applyOuterSize();
-                CentreOnScreen(*this);
-            });
-        }
-        break;
-    case QEvent::WindowActivate: FormActivate(); break;
-    default: break;
+    if (e->type() == QEvent::Show && !shownBefore_) {
+        shownBefore_ = true;
+        // The start state (buttons off on an empty list) also where no window
+        // manager activates the window.
+        FormActivate();
     }
     return QMainWindow::event(e);
 }
@@ -422,6 +459,7 @@ void TfrmNubivuMain::OpenDataListFile(const QString& path) {
     listIsNew_ = false;
     list.AppendDataRows(std::move(content.rows));
     forgetListPaths();
+    recentFiles_->Add(path);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
     if (content.titles) SetPaneTitles(*content.titles);
     FormActivate();
@@ -474,7 +512,7 @@ void TfrmNubivuMain::mnFileSaveClick() {
             },
             DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
             titles);
-        SaveDataListFile(fileName, bytes);
+        NamingFile(fileName, [&] { SaveDataListFile(fileName, bytes); });
     } catch (...) {
         CurrentRow = rowOnShow;
         CurrentPaths = currentPaths;
@@ -483,6 +521,7 @@ void TfrmNubivuMain::mnFileSaveClick() {
     }
     DataFileName = fileName;
     listIsNew_ = false;
+    recentFiles_->Add(DataFileName);
     for (int row = 1; row <= list.DataRowCount(); ++row) {
         const SlotPaths paths = list.Paths(row);
         const SlotPaths moved = rebase(paths);
@@ -544,7 +583,7 @@ bool TfrmNubivuMain::SaveChangesQuery() {
         try {
             mnFileSaveClick();
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message());
+            ShowErrorReport(e.message(), e.fileName());
             return false;
         }
         return DataSaved;
@@ -554,6 +593,14 @@ bool TfrmNubivuMain::SaveChangesQuery() {
 }
 
 void TfrmNubivuMain::closeEvent(QCloseEvent* event) {
+    // The editor and the options dialog hold the window disabled while they
+    // are open; its close box must not end the program under them. (A close
+    // asked for by the program itself, as on a termination signal, still goes.)
+    if (!isEnabled() && event->spontaneous()) {
+        event->ignore();
+        Prompter::Current().Beep();
+        return;
+    }
     if (FormCloseQuery()) {
         event->accept();
         QApplication::quit();

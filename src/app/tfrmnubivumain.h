@@ -17,16 +17,19 @@ class QPushButton;
 
 namespace nubivu {
 
+class RecentFiles;
 class SlideShow;
 class TAnimateForm;
 class TImage;
 class TSingleInstance;
+class OuterSizeKeeper;
 
 class TfrmNubivuMain : public QMainWindow {
     Q_OBJECT
 public:
-    // screenWidth < 0: take the primary screen's width.
-    explicit TfrmNubivuMain(int screenWidth = -1, QWidget* parent = nullptr);
+    // screenWidth < 0: take the primary screen's width and free area; an
+    // invalid screenArea with a given width: that of a 4:3 screen.
+    explicit TfrmNubivuMain(int screenWidth = -1, QSize screenArea = {}, QWidget* parent = nullptr);
 
     // Panes
     TImage* ImgKumo;
@@ -59,6 +62,7 @@ public:
     QAction* mnNewFile;
     QAction* mnFileOpen;
     QAction* mnFileSave;
+    QMenu* mnRecentFiles;
     QAction* N1;
     QAction* mnClose;
     QAction* Edit1;
@@ -129,7 +133,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void FormCreate(int screenWidth);
+    void FormCreate(int screenWidth, QSize screenArea);
     void createPluginManager();
     void FormSakusei();
     // True when the window may close.
@@ -141,19 +145,21 @@ private:
     void buildMenu();
     void buildDialogs();
     void buildComponents();
-    void applyOuterSize();
     void forgetListPaths();
+    void fitCounter();
 
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
+    RecentFiles* recentFiles_ = nullptr;
     DesignedLayout layout_;
     QSize outerSize_;
     QSize clientSize_;
-    bool placedOnScreen_ = false;
     // The folder of the file last chosen in the Open or Save dialog, or opened.
     QString lastFolder_;
     // After New: the list has no file of its own yet.
     bool listIsNew_ = false;
+    OuterSizeKeeper* outerSizeKeeper_ = nullptr;
+    bool shownBefore_ = false;
 };
 
 } // namespace nubivu

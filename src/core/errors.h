@@ -12,9 +12,15 @@ public:
     const QString& message() const noexcept { return message_; }
     const char* what() const noexcept override { return utf8_.constData(); }
 
+    // The file the failure is about, where the code that met it knows one;
+    // the report shows it beside the message, which stays as designed.
+    const QString& fileName() const noexcept { return fileName_; }
+    void setFileName(const QString& fileName) { fileName_ = fileName; }
+
 private:
     QString message_;
     QByteArray utf8_;
+    QString fileName_;
 };
 
 #define NUBIVU_ERROR_CLASS(Name, Base)                                                             \
@@ -22,6 +28,17 @@ private:
     public:                                                                                        \
         using Base::Base;                                                                          \
     };
+
+// Runs work() and names fileName in any failure of the program's own that
+// escapes it (unless a more precise name is there already).
+template <class Work> decltype(auto) NamingFile(const QString& fileName, Work&& work) {
+    try {
+        return work();
+    } catch (ENubivuError& e) {
+        if (e.fileName().isEmpty()) e.setFileName(fileName);
+        throw;
+    }
+}
 
 // The user stopped an operation on purpose; never reported.
 NUBIVU_ERROR_CLASS(EAbort, ENubivuError)

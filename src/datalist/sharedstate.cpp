@@ -12,6 +12,7 @@ bool KeepRowOnActivate = false;
 bool StopRequested = false;
 std::int32_t ScreenWidth = 0;
 double ScaleFactor = 1.0;
+QSize ScreenArea;
 
 void ResetSharedState() {
     CurrentRow = 0;
@@ -24,6 +25,7 @@ void ResetSharedState() {
     StopRequested = false;
     ScreenWidth = 0;
     ScaleFactor = 1.0;
+    ScreenArea = QSize();
 }
 
 } // namespace nubivu

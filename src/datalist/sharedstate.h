@@ -3,6 +3,7 @@
 // Nothing here is ever saved; every start begins from the values below.
 #include "datalist/imageslot.h"
 
+#include <QSize>
 #include <QString>
 #include <cstdint>
 
@@ -18,6 +19,7 @@ extern bool KeepRowOnActivate;       // the next activation keeps CurrentRow
 extern bool StopRequested;           // stop was pressed during play
 extern std::int32_t ScreenWidth;     // read once when the main window is created
 extern double ScaleFactor;           // ScreenWidth / 639
+extern QSize ScreenArea;             // the screen's area free for windows, read with ScreenWidth
 
 // Puts every global back to its value at program start (tests start from here).
 void ResetSharedState();

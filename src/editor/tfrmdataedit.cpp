@@ -33,7 +33,9 @@ const QString kFixedStyle = QStringLiteral(
 } // namespace
 
 TfrmDataEdit::TfrmDataEdit(QWidget* parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // A dialog-type window: one that the window manager keeps above the main
+    // window, which it disables while it is open.
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint) {
     setObjectName(QStringLiteral("frmDataEdit"));
@@ -89,6 +91,10 @@ TfrmDataEdit::TfrmDataEdit(QWidget* parent)
     BitBtn2->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     connect(BitBtn1, &QPushButton::clicked, this, &TfrmDataEdit::BitBtn1Click);
     connect(BitBtn2, &QPushButton::clicked, this, &QWidget::close);
+    // Enter presses the focused button; elsewhere it goes to BitBtn1, the
+    // window's default button (keyPressEvent).
+    BitBtn1->setAutoDefault(true);
+    BitBtn2->setAutoDefault(true);
     connect(StringGrid1, &QAbstractItemView::doubleClicked, this, &TfrmDataEdit::BitBtn1Click);
 
     buildMenu();
@@ -105,6 +111,12 @@ TfrmDataEdit::TfrmDataEdit(QWidget* parent)
 
     FormCreate();
     FormPaint();
+}
+
+TfrmDataEdit::~TfrmDataEdit() {
+    // Hidden while the list still exists: hiding lays out the grid's
+    // headers, which read the list through the model.
+    hide();
 }
 
 void TfrmDataEdit::buildMenu() {
@@ -201,6 +213,7 @@ bool TfrmDataEdit::event(QEvent* e) {
 }
 
 void TfrmDataEdit::showEvent(QShowEvent* e) {
+    MakeTransientFor(*this, mainWindow_);
     if (mainWindow_) mainWindow_->setEnabled(false);
     FormActivate();
     QWidget::showEvent(e);

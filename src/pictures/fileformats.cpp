@@ -57,14 +57,16 @@ QString PictureExtension(const QString& fileName) {
 }
 
 void LoadPicture(TPicture& picture, const QString& fileName) {
-    const QString extension = PictureExtension(fileName);
-    const TGraphicClass* cls = FindPictureClass(extension);
-    if (!cls || !cls->create)
-        throw EInvalidGraphic(QString::fromUtf8(msg::UnknownExtension).arg(extension));
-    std::unique_ptr<TGraphic> graphic = cls->create();
-    graphic->SetOnProgress(picture.OnProgress());
-    graphic->LoadFile(fileName);
-    picture.SetGraphic(std::move(graphic));
+    NamingFile(fileName, [&] {
+        const QString extension = PictureExtension(fileName);
+        const TGraphicClass* cls = FindPictureClass(extension);
+        if (!cls || !cls->create)
+            throw EInvalidGraphic(QString::fromUtf8(msg::UnknownExtension).arg(extension));
+        std::unique_ptr<TGraphic> graphic = cls->create();
+        graphic->SetOnProgress(picture.OnProgress());
+        graphic->LoadFile(fileName);
+        picture.SetGraphic(std::move(graphic), fileName);
+    });
 }
 
 } // namespace nubivu

@@ -4,8 +4,9 @@
 
 namespace nubivu {
 
-void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic) {
+void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic, const QString& fileName) {
     graphic_ = std::move(graphic);
+    fileName_ = graphic_ ? fileName : QString();
     if (graphic_) graphic_->SetOnChange([this](TGraphic*) { changed(); });
     changed();
 }

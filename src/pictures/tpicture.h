@@ -14,8 +14,10 @@ public:
     TPicture& operator=(const TPicture&) = delete;
 
     TGraphic* Graphic() const { return graphic_.get(); }
-    // Takes ownership; null clears.
-    void SetGraphic(std::unique_ptr<TGraphic> graphic);
+    // Takes ownership; null clears. fileName: where the graphic came from, if
+    // anywhere, so that a failure met later while drawing can name it.
+    void SetGraphic(std::unique_ptr<TGraphic> graphic, const QString& fileName = QString());
+    const QString& FileName() const { return fileName_; }
     void Clear() { SetGraphic(nullptr); }
     bool Empty() const { return !graphic_ || graphic_->Empty(); }
 
@@ -33,6 +35,7 @@ private:
     void changed();
 
     std::unique_ptr<TGraphic> graphic_;
+    QString fileName_;
     std::function<void()> onChange_;
     TProgressEvent onProgress_;
 };

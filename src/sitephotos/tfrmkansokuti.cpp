@@ -17,10 +17,6 @@
 
 namespace nubivu {
 
-namespace {
-constexpr QSize kDesignedOuter(640, 405);
-}
-
 TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
@@ -66,23 +62,29 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     QWidget* order[] = {BitBtn1, edtNorthTitle, edtSouthTitle, edtWestTitle, edtEastTitle};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-    new TitleEditor(lblNorth, edtNorthTitle, this);
-    new TitleEditor(lblSouth, edtSouthTitle, this);
-    new TitleEditor(lblWest, edtWestTitle, this);
-    new TitleEditor(lblEast, edtEastTitle, this);
+    titleEditors_ = {new TitleEditor(lblNorth, edtNorthTitle, this),
+                     new TitleEditor(lblSouth, edtSouthTitle, this),
+                     new TitleEditor(lblWest, edtWestTitle, this),
+                     new TitleEditor(lblEast, edtEastTitle, this)};
 
     FormCreate();
 }
 
 void TfrmKansokuti::FormCreate() {
-    outerSize_ = ScreenWidth >= ThresholdWidth
-                     ? QSize(Scaled(kDesignedOuter.width(), ScaleFactor),
-                             Scaled(kDesignedOuter.height(), ScaleFactor))
-                     : kDesignedOuter;
     // Scaled whatever the screen: below 640 the controls shrink in a window
-    // that keeps its designed size.
-    layout_.Apply(ScaleFactor);
-    resize(ClientSizeWithin(*this, outerSize_));
+    // that keeps its designed size, where that fits the screen.
+    const SkyWindowScaling scaling = SkyWindowScale(ScreenWidth, ScaleFactor, ScreenArea);
+    outerSize_ = scaling.outer;
+    layout_.Apply(scaling.scaleFactor);
+    // Centred at the first showing; later it reopens where it was left.
+    new OuterSizeKeeper(this, outerSize_, [this](QSize client) { resize(client); });
+}
+
+void TfrmKansokuti::closeEvent(QCloseEvent* event) {
+    // However the window is closed, a title edit still open is dropped, as
+    // when the close button takes the focus.
+    for (TitleEditor* title : titleEditors_) title->Cancel();
+    QWidget::closeEvent(event);
 }
 
 void TfrmKansokuti::fitLabels() {
@@ -94,17 +96,6 @@ void TfrmKansokuti::fitLabels() {
 bool TfrmKansokuti::event(QEvent* e) {
     switch (e->type()) {
     case QEvent::LayoutRequest: fitLabels(); break; // a label's text changed
-    case QEvent::Show:
-        if (!shownBefore_) {
-            shownBefore_ = true;
-            // The window manager reports its frame only after the first show.
-            // Centred that first time; later it reopens where it was left.
-            QTimer::singleShot(0, this, [this] {
-                resize(ClientSizeWithin(*this, outerSize_));
-                CentreOnScreen(*this);
-            });
-        }
-        break;
     default: break;
     }
     return QWidget::event(e);

@@ -4,6 +4,7 @@
 #include "ui/designedlayout.h"
 
 #include <QSize>
+#include <array>
 #include <QWidget>
 
 class QLabel;
@@ -13,6 +14,7 @@ class QPushButton;
 namespace nubivu {
 
 class TImage;
+class TitleEditor;
 
 class TfrmKansokuti : public QWidget {
     Q_OBJECT
@@ -44,6 +46,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void FormCreate();
@@ -51,7 +54,7 @@ private:
 
     DesignedLayout layout_;
     QSize outerSize_;
-    bool shownBefore_ = false;
+    std::array<TitleEditor*, 4> titleEditors_{};
 };
 
 } // namespace nubivu

@@ -74,6 +74,8 @@ void TfrmOptionDlg::FormClose() {
 void TfrmOptionDlg::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
+    // Kept above the main window, which it disables while it is open.
+    MakeTransientFor(*this, mainWindow_);
     if (!placed_) {
         // Centred the first time; afterwards it reopens where it was left.
         placed_ = true;

@@ -31,6 +31,8 @@ void TitleEditor::Open() {
     edit_->show();
     edit_->raise();
     edit_->setFocus(Qt::MouseFocusReason);
+    // Typing replaces the old title.
+    edit_->selectAll();
 }
 
 void TitleEditor::Commit() {

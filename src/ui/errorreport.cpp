@@ -7,17 +7,19 @@
 
 namespace nubivu {
 
-void ShowErrorReport(const QString& message) {
+void ShowErrorReport(const QString& message, const QString& fileName) {
     MessageRequest request;
     request.caption = QApplication::applicationName();
     request.text = message;
+    // Some messages name their file already.
+    request.detail = message.contains(fileName) ? QString() : fileName;
     request.icon = MessageIcon::Stop;
     request.buttons = {QStringLiteral("OK")};
     Prompter::Current().Ask(request);
 }
 
-void QueueErrorReport(const QString& message) {
-    QTimer::singleShot(0, qApp, [message] { ShowErrorReport(message); });
+void QueueErrorReport(const QString& message, const QString& fileName) {
+    QTimer::singleShot(0, qApp, [message, fileName] { ShowErrorReport(message, fileName); });
 }
 
 } // namespace nubivu

@@ -33,6 +33,7 @@ Prompter* Prompter::Install(Prompter* prompter) {
 int WidgetPrompter::Ask(const MessageRequest& request) {
     QMessageBox box(boxIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
+    box.setInformativeText(request.detail);
     QList<QPushButton*> buttons;
     for (const QString& text : request.buttons)
         buttons.append(box.addButton(text, QMessageBox::AcceptRole));

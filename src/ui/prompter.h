@@ -15,6 +15,7 @@ enum class MessageIcon { None, Information, Warning, Stop };
 struct MessageRequest {
     QString caption;
     QString text;
+    QString detail; // a second line below the text, such as the file concerned
     MessageIcon icon = MessageIcon::None;
     QStringList buttons;   // texts, left to right
     int defaultButton = 0;

@@ -1,5 +1,6 @@
 #include "ui/scaling.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace nubivu {
@@ -15,6 +16,22 @@ QSize MainWindowOuterSize(int screenWidth, double scaleFactor) {
     if (screenWidth >= ThresholdWidth)
         return {Scaled(DesignWidth, scaleFactor), Scaled(DesignHeight, scaleFactor)};
     return {DesignWidth, DesignHeight};
+}
+
+SkyWindowScaling SkyWindowScale(int screenWidth, double scaleFactor, QSize area) {
+    constexpr QSize designed(640, 405);
+    auto outerAt = [&](double f) {
+        return screenWidth >= ThresholdWidth || f < scaleFactor
+                   ? QSize(Scaled(designed.width(), f), Scaled(designed.height(), f))
+                   : designed;
+    };
+    if (!area.isValid()) return {scaleFactor, outerAt(scaleFactor)};
+    // The width factor is the designed one, taken from the free width (as
+    // designed, the window is a pixel or two wider than the screen); the
+    // height factor fits the window's outer height into the free height.
+    const double fit = std::min({scaleFactor, double(area.width()) / DesignWidth,
+                                 double(area.height()) / designed.height()});
+    return {fit, outerAt(fit)};
 }
 
 QRect ScaledGeometry(const QRect& d, ScaleKind kind, double f) {

@@ -16,6 +16,16 @@ int Scaled(int value, double scaleFactor);
 // The main window's outer size.
 QSize MainWindowOuterSize(int screenWidth, double scaleFactor);
 
+// The sky window: designed at 640 x 405 outer, scaled as the main window
+// when the screen is 640 or more wide. Where that would not fit the screen's
+// free area (wide screens are too low for it), the window and its controls
+// take the smaller of the width and the height factor of that area.
+struct SkyWindowScaling {
+    double scaleFactor; // for the controls
+    QSize outer;
+};
+SkyWindowScaling SkyWindowScale(int screenWidth, double scaleFactor, QSize screenArea);
+
 // How a control of each kind scales: buttons and images all four values,
 // labels and edit boxes all but the height, a top-aligned bevel its height only;
 // the sky window's edit boxes all but the width.

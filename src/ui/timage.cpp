@@ -20,7 +20,7 @@ void TImage::paintEvent(QPaintEvent*) {
         graphic->DrawInto(painter, rect());
     } catch (const ENubivuError& e) {
         // Never a modal box from inside a paint: report once the paint is over.
-        QueueErrorReport(e.message());
+        QueueErrorReport(e.message(), picture_.FileName());
     }
 }
 

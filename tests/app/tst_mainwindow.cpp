@@ -1,10 +1,15 @@
+#include "app/applicationsetup.h"
 #include "app/forms.h"
 #include "app/helpwindow.h"
 #include "app/tfrmnubivumain.h"
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
+#include "showfixture.h"
 #include "testrunner.h"
+#include "slideshow/tfrmoptiondlg.h"
+#include "ui/elidedlabel.h"
+#include "ui/errorreport.h"
 #include "ui/scaling.h"
 #include "ui/timage.h"
 
@@ -15,8 +20,15 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QHelpEvent>
 #include <QTextBrowser>
+#include <QToolTip>
+#include <QTranslator>
+#include <QWindow>
 
 using namespace nubivu;
 
@@ -130,6 +142,155 @@ private Q_SLOTS:
         }
     }
 
+    // Without a window manager nothing activates the main window: its first
+    // showing sets the start state all the same.
+    void firstShowingSetsTheStartState() {
+        createAt(1024);
+        frmNubivuMain->show();
+        QVERIFY(!frmNubivuMain->isActiveWindow());
+        for (QPushButton* b : {frmNubivuMain->BitBtnSaisei, frmNubivuMain->BitBtnKomaOkuri,
+                               frmNubivuMain->BitBtnTeisi, frmNubivuMain->BitBtnKomaModosi,
+                               frmNubivuMain->BitBtnModoru})
+            QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
+        QVERIFY(!frmNubivuMain->Edit1->isEnabled());
+        QCOMPARE(frmNubivuMain->Label4->text(), QStringLiteral("???"));
+
+        // With rows, row 1 is on show.
+        createAt(1024);
+        frmDataEdit->List().AppendNumberedRow();
+        frmDataEdit->List().AppendNumberedRow();
+        frmNubivuMain->show();
+        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(frmNubivuMain->Label6->text(), QStringLiteral("2"));
+        QVERIFY(frmNubivuMain->BitBtnKomaOkuri->isEnabled());
+        QVERIFY(frmNubivuMain->Edit1->isEnabled());
+    }
+
+    // While the editor or the options dialog holds the main window disabled,
+    // the main window's close box does not end the program; they stay above it.
+    void closeBoxWaitsForTheEditorAndOptions_data() {
+        QTest::addColumn<QString>("window");
+        QTest::newRow("editor") << "frmDataEdit";
+        QTest::newRow("options") << "frmOptionDlg";
+    }
+    // (The refusal of the window system's close request is seen on a real
+    // X server: tests/desktop, TestOnScreen.)
+    void closeBoxWaitsForTheEditorAndOptions() {
+        QFETCH(QString, window);
+        createAt(1024);
+        test::FakePrompter prompter;
+        frmNubivuMain->show();
+        QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(frmDataEdit)
+                                                                : frmOptionDlg;
+        other->show();
+        QVERIFY(!frmNubivuMain->isEnabled());
+        QCOMPARE(other->windowHandle()->transientParent(), frmNubivuMain->windowHandle());
+        QVERIFY(other->windowHandle()->isTopLevel());
+
+        // The close box's request comes from the window system: ignored, with a beep.
+        QCloseEvent closeBox;
+        QVERIFY(QApplication::sendEvent(frmNubivuMain, &closeBox)); // delivered, not spontaneous
+        QVERIFY(closeBox.isAccepted()); // the program's own close (termination) still goes
+
+        other->close();
+        QVERIFY(frmNubivuMain->isEnabled());
+    }
+
+    // The counter shows "???" and numbers up to 99999 whole, its four labels
+    // apart and inside the window, at every screen width.
+    void counterFitsItsTexts_data() {
+        QTest::addColumn<int>("screen");
+        for (int w : {600, 640, 800, 1024, 1280, 1366, 1920})
+            QTest::newRow(qPrintable(QString::number(w))) << w;
+    }
+    void counterFitsItsTexts() {
+        QFETCH(int, screen);
+        createAt(screen);
+        QLabel* labels[] = {frmNubivuMain->Label4, frmNubivuMain->Label5, frmNubivuMain->Label6,
+                            frmNubivuMain->Label7};
+        for (const QString& text : {QStringLiteral("???"), QStringLiteral("99999")}) {
+            for (QLabel* l : {labels[0], labels[2]}) l->setText(text);
+            for (QLabel* l : labels) {
+                QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
+                         qPrintable(l->objectName() + QStringLiteral(": ") + l->text()));
+                QVERIFY(l->x() >= 0);
+                QVERIFY(l->geometry().right() < frmNubivuMain->Bevel1->width());
+            }
+            for (int i = 0; i < 3; ++i)
+                QVERIFY(labels[i]->geometry().right() < labels[i + 1]->x());
+        }
+        // Where the designed places are wide enough, nothing moves.
+        if (screen == 1920) QCOMPARE(frmNubivuMain->Label7->x(), Scaled(584, ScaleFactor));
+    }
+
+    // Titles and file names too long for their labels are cut with "…"; the
+    // whole text stays the label's and shows as its tooltip.
+    void longTitlesAndNamesAreElided() {
+        createAt(640);
+        frmNubivuMain->show();
+        for (QLabel* label : {frmNubivuMain->lblKumotitle, frmNubivuMain->lblKUMO}) {
+            auto* l = qobject_cast<ElidedLabel*>(label);
+            QVERIFY2(l, qPrintable(label->objectName()));
+            const QString whole = QStringLiteral("2024年5月12日15時の可視画像_ひまわり9号.jpg");
+            l->setText(whole);
+            QVERIFY(l->IsElided());
+            QVERIFY(l->ShownText().endsWith(QChar(0x2026)));
+            QVERIFY(l->fontMetrics().horizontalAdvance(l->ShownText()) <= l->contentsRect().width());
+            QCOMPARE(l->text(), whole);
+            QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), l->mapToGlobal(QPoint(2, 2)));
+            QApplication::sendEvent(l, &tip);
+            QCOMPARE(QToolTip::text(), whole);
+            QToolTip::hideText();
+
+            l->setText(QStringLiteral("a.jpg"));
+            QVERIFY(!l->IsElided());
+            QCOMPARE(l->ShownText(), QStringLiteral("a.jpg"));
+        }
+    }
+
+    // Enter on a focused button presses it.
+    void enterPressesTheFocusedButton() {
+        createAt(1024);
+        for (int i = 0; i < 3; ++i) frmDataEdit->List().AppendNumberedRow();
+        frmNubivuMain->show();
+        QVERIFY(test::ShowFixture::Activate(frmNubivuMain));
+        frmNubivuMain->BitBtnKomaOkuri->setFocus();
+        QTest::keyClick(frmNubivuMain->BitBtnKomaOkuri, Qt::Key_Return);
+        QCOMPARE(CurrentRow, 2);
+        frmNubivuMain->BitBtnKomaOkuri->setFocus();
+        QTest::keyClick(frmNubivuMain->BitBtnKomaOkuri, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(CurrentRow, 3);
+        frmNubivuMain->BitBtnModoru->setFocus();
+        QTest::keyClick(frmNubivuMain->BitBtnModoru, Qt::Key_Return);
+        QCOMPARE(CurrentRow, 1);
+    }
+
+    // Captions stay as designed: no application display name for Qt to
+    // append to them on X11.
+    void applicationHasNoDisplayName() {
+        const QString name = QApplication::applicationName();
+        SetApplicationIdentity();
+        QCOMPARE(QApplication::applicationName(), QStringLiteral("Nubivu"));
+        QApplication::setApplicationName(QStringLiteral("probe"));
+        QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("probe"));
+        QApplication::setApplicationName(name);
+    }
+
+    // Qt's own texts in Japanese where the translations are installed; none
+    // installed is no error.
+    void qtTextsSpeakJapanese() {
+        QVERIFY(!LoadQtTranslations(*qApp, ProgramLocale(), QStringLiteral("/nonexistent")));
+        if (!LoadQtTranslations(*qApp, ProgramLocale()))
+            QSKIP("Qt's Japanese translations are not installed");
+        QFileDialog dialog;
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+        auto* box = dialog.findChild<QDialogButtonBox*>();
+        QVERIFY(box);
+        QCOMPARE(box->button(QDialogButtonBox::Cancel)->text(), QStringLiteral("キャンセル"));
+        for (QTranslator* t : qApp->findChildren<QTranslator*>()) delete t;
+        QCOMPARE(QApplication::translate("QPlatformTheme", "Cancel"), QStringLiteral("Cancel"));
+    }
+
     void saveIsGreyedAndInertOnAnEmptyList() {
         createAt(1024);
         test::FakePrompter prompter;
@@ -173,6 +334,11 @@ private Q_SLOTS:
         HelpWindow& help = HelpWindow::Instance();
         help.ShowContents();
         QVERIFY(help.Browser()->source().toString().endsWith("contents.html"));
+        // The keyword list works whichever command opened the window.
+        QVERIFY(help.IndexList()->count() > 3);
+        const QRect screen = help.screen()->availableGeometry();
+        QVERIFY2(screen.contains(help.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(
+            help.x()).arg(help.y()).arg(help.width()).arg(help.height())));
         help.ShowIndex(QString());
         QVERIFY(help.IndexList()->count() > 3);
         help.ShowHelpOnHelp();
@@ -181,6 +347,18 @@ private Q_SLOTS:
         help.ShowContents();
         QVERIFY(help.Browser()->toPlainText().contains("ヘルプが見つかりません"));
         help.hide();
+    }
+
+    void errorReportNamesTheFileBelowTheMessage() {
+        test::FakePrompter prompter;
+        const QString file = QStringLiteral("/lessons/may/kumo01.bmp");
+        ShowErrorReport(QStringLiteral("ビットマップイメージが不正です"), file);
+        QCOMPARE(prompter.asked.back().text, QStringLiteral("ビットマップイメージが不正です"));
+        QCOMPARE(prompter.asked.back().detail, file);
+        QCOMPARE(prompter.asked.back().caption, QApplication::applicationName());
+        // A message that names the file already is not given it twice.
+        ShowErrorReport(QStringLiteral("ファイル %1 は開けません").arg(file), file);
+        QCOMPARE(prompter.asked.back().detail, QString());
     }
 };
 

@@ -107,6 +107,29 @@ private Q_SLOTS:
         edit->close();
     }
 
+    // Enter on a focused button presses that button; elsewhere it presses
+    // the default button, which opens the chooser.
+    void enterPressesTheFocusedButton() {
+        auto edit = make(640);
+        TfrmFileSelect chooser;
+        edit->SetFileSelect(&chooser);
+        FakePrompter prompter;
+        FillList(edit->List(), {"a1"});
+        edit->show();
+        edit->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(edit.get()));
+        edit->StringGrid1->setFocus();
+        QTest::keyClick(edit->StringGrid1, Qt::Key_Return);
+        QCOMPARE(prompter.modals, 1);
+        edit->BitBtn1->setFocus();
+        QTest::keyClick(edit->BitBtn1, Qt::Key_Return);
+        QCOMPARE(prompter.modals, 2);
+        edit->BitBtn2->setFocus();
+        QTest::keyClick(edit->BitBtn2, Qt::Key_Return);
+        QCOMPARE(prompter.modals, 2);
+        QVERIFY(!edit->isVisible());
+    }
+
     void showingDisablesTheMainWindowClosingRemovesBlankRows() {
         auto edit = make(640);
         QWidget main;

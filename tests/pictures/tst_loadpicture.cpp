@@ -142,16 +142,27 @@ private Q_SLOTS:
         TPicture picture;
         int changes = 0;
         picture.SetOnChange([&] { ++changes; });
-        LoadPicture(picture, write(QStringLiteral("good.bmp"), smallBmp()));
+        const QString good = write(QStringLiteral("good.bmp"), smallBmp());
+        LoadPicture(picture, good);
         QCOMPARE(changes, 1);
+        QCOMPARE(picture.FileName(), good);
         TGraphic* before = picture.Graphic();
         const QString path = contents.isEmpty() ? dir_.filePath(name) : write(name, contents);
-        QVERIFY_THROWS_EXCEPTION(ENubivuError, LoadPicture(picture, path));
+        // The report names the file beside the message.
+        QString named;
+        try {
+            LoadPicture(picture, path);
+        } catch (const ENubivuError& e) {
+            named = e.fileName();
+        }
+        QCOMPARE(named, path);
         QCOMPARE(picture.Graphic(), before);
+        QCOMPARE(picture.FileName(), good);
         QCOMPARE(picture.Width(), 2);
         QCOMPARE(changes, 1);
         picture.Clear();
         QCOMPARE(picture.Graphic(), nullptr);
+        QCOMPARE(picture.FileName(), QString());
         QCOMPARE(changes, 2);
     }
 

@@ -7,6 +7,7 @@
 #include "showfixture.h"
 #include "testpictures.h"
 #include "testrunner.h"
+#include "ui/scaling.h"
 #include "ui/timage.h"
 
 #include <QApplication>
@@ -36,6 +37,43 @@ class TestSkyWindow : public QObject {
 
 private Q_SLOTS:
     void cleanup() { DestroyForms(); }
+
+    // Designed where it fits the screen's free area; otherwise the largest
+    // scale that fits, by the tighter of width and height.
+    void scaleFitsTheScreen_data() {
+        QTest::addColumn<int>("screen");
+        QTest::addColumn<QSize>("area");
+        QTest::addColumn<QSize>("outer");
+        QTest::addColumn<bool>("designed");
+        QTest::newRow("1024x768 as designed") << 1024 << QSize(1024, 768) << QSize(1025, 649) << true;
+        QTest::newRow("1280x1024 as designed") << 1280 << QSize(1280, 1024) << QSize(1282, 811) << true;
+        QTest::newRow("640x480 as designed") << 640 << QSize(640, 480) << QSize(641, 405) << true;
+        QTest::newRow("1366x768") << 1366 << QSize(1366, 768) << QSize(1213, 768) << false;
+        QTest::newRow("1366x768, panel 32") << 1366 << QSize(1366, 736) << QSize(1163, 736) << false;
+        QTest::newRow("1280x800") << 1280 << QSize(1280, 800) << QSize(1264, 799) << false;
+        QTest::newRow("1920x1080") << 1920 << QSize(1920, 1080) << QSize(1706, 1079) << false;
+        QTest::newRow("1024x768, panel at the side") << 1024 << QSize(960, 768) << QSize(961, 608) << false;
+        QTest::newRow("800x600 as designed") << 800 << QSize(800, 600) << QSize(801, 507) << true;
+    }
+    void scaleFitsTheScreen() {
+        QFETCH(int, screen);
+        QFETCH(QSize, area);
+        QFETCH(QSize, outer);
+        QFETCH(bool, designed);
+        const double f = ScaleFactorFor(screen);
+        const SkyWindowScaling s = SkyWindowScale(screen, f, area);
+        QCOMPARE(s.outer, outer);
+        // At most the pixel or two of the designed width overhang.
+        QVERIFY(s.outer.width() <= area.width() + 2 && s.outer.height() <= area.height());
+        QCOMPARE(s.scaleFactor == f, designed);
+        // The window keeps its shape.
+        QVERIFY(qAbs(double(s.outer.width()) / s.outer.height() - 640.0 / 405) < 0.01);
+
+        test::ShowFixture::Fresh(screen, area);
+        QCOMPARE(frmKansokuti->DesignedOuterSize(), outer);
+        QCOMPARE(frmKansokuti->ImgNorth->width(), Scaled(200, s.scaleFactor));
+        QCOMPARE(frmKansokuti->edtNorthTitle->width(), 73);
+    }
 
     void scaling_data() {
         QTest::addColumn<int>("screen");

@@ -1,4 +1,6 @@
 #include "app/forms.h"
+#include "app/helpwindow.h"
+#include "app/tfrmnubivuabort.h"
 #include "app/tfrmnubivumain.h"
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
@@ -12,7 +14,9 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QApplication>
 #include <QLabel>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -260,6 +264,14 @@ private Q_SLOTS:
         QTest::newRow("options dialog") << "options" << 1;
         QTest::newRow("editor") << "editor" << 1;
         QTest::newRow("sky window") << "sky" << 3;
+        QTest::newRow("about box") << "about" << 1;
+        QTest::newRow("help window") << "help" << 1;
+        // No return to row 1 from what stands for the platform's own boxes,
+        // nor from another application (also how a later copy's hand-over
+        // brings the window forward).
+        QTest::newRow("file dialog cancelled") << "file dialog" << 3;
+        QTest::newRow("close question cancelled") << "question" << 3;
+        QTest::newRow("another application") << "elsewhere" << 3;
     }
     void returningToTheMainWindow() {
         QFETCH(QString, from);
@@ -282,6 +294,29 @@ private Q_SLOTS:
         } else if (from == QLatin1String("editor")) {
             main()->Edit1->trigger();
             QVERIFY(test::ShowFixture::Activate(frmDataEdit));
+            frmDataEdit->close();
+        } else if (from == QLatin1String("about")) {
+            frmNubivuAbort->show();
+            QVERIFY(test::ShowFixture::Activate(frmNubivuAbort));
+            frmNubivuAbort->OKButton->click();
+        } else if (from == QLatin1String("help")) {
+            main()->Contents1->trigger();
+            QVERIFY(test::ShowFixture::Activate(&HelpWindow::Instance()));
+            HelpWindow::Instance().close();
+        } else if (from == QLatin1String("file dialog")) {
+            main()->OpenDialog1.show();
+            QVERIFY(test::ShowFixture::Activate(&main()->OpenDialog1));
+            main()->OpenDialog1.reject();
+        } else if (from == QLatin1String("question")) {
+            QMessageBox question(QMessageBox::Warning, QStringLiteral("警告"), QStringLiteral("?"),
+                                 QMessageBox::Cancel, main());
+            question.show();
+            QVERIFY(test::ShowFixture::Activate(&question));
+            question.reject();
+            QVERIFY(test::ShowFixture::Activate(main()));
+        } else if (from == QLatin1String("elsewhere")) {
+            QApplication::setActiveWindow(nullptr);
+            QVERIFY(!main()->isActiveWindow());
         } else {
             main()->BitBtnKansokuti->click();
             QVERIFY(frmKansokuti->isVisible());

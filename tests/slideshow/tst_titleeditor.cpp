@@ -9,6 +9,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QWindow>
 
 using namespace nubivu;
 
@@ -32,6 +33,8 @@ class TestTitleEditor : public QObject {
         QVERIFY(t.edit->isVisible());
         QCOMPARE(t.edit->text(), t.label->text());
         QVERIFY(t.edit->hasFocus());
+        // Selected, so that typing replaces the old title.
+        QCOMPARE(t.edit->selectedText(), t.label->text());
     }
 
 private Q_SLOTS:
@@ -126,6 +129,20 @@ private Q_SLOTS:
         QVERIFY(!frmKansokuti->isVisible());
         QCOMPARE(south.label->text(), QStringLiteral("南の空"));
         QVERIFY(south.edit->text().isEmpty());
+        QVERIFY(DataSaved);
+
+        // So does the window's close box, which takes no focus: the edit is
+        // gone when the window opens again.
+        frmKansokuti->show();
+        QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        open(north);
+        QTest::keyClicks(north.edit, QStringLiteral("ghi"));
+        frmKansokuti->windowHandle()->close();
+        QVERIFY(!frmKansokuti->isVisible());
+        frmKansokuti->show();
+        QVERIFY(north.edit->isHidden());
+        QVERIFY(north.edit->text().isEmpty());
+        QCOMPARE(north.label->text(), QStringLiteral("北の空"));
         QVERIFY(DataSaved);
     }
 

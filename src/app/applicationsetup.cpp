@@ -1,0 +1,49 @@
+#include "app/applicationsetup.h"
+
+#include <QCoreApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
+#include <cstring>
+
+namespace nubivu {
+
+QLocale ProgramLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
+
+void SetApplicationIdentity() { QCoreApplication::setApplicationName(QStringLiteral("Nubivu")); }
+
+bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale, const QString& folder) {
+    auto* translator = new QTranslator(&app);
+    // "qt" gathers the translations of every Qt module installed.
+    if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"), folder) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return false;
+    }
+    return true;
+}
+
+bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale) {
+    return LoadQtTranslations(app, locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+}
+
+std::optional<QString> InfoOptionText(int argc, const char* const* argv) {
+    for (int i = 1; i < argc; ++i) {
+        const char* a = argv[i];
+        if (std::strcmp(a, "--version") == 0)
+            return QStringLiteral("Nubivu " NUBIVU_VERSION "\n");
+        if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)
+            return QStringLiteral(
+                "Usage: nubivu [LIST]\n"
+                "Shows the rows of a weather lesson's data list (.NV2, .NVD) as a slide show.\n"
+                "\n"
+                "  LIST         the data list file to open at start; with a copy already\n"
+                "               running, that copy opens it\n"
+                "  --help       show this help and exit\n"
+                "  --version    show the version and exit\n"
+                "\n"
+                "Qt's own options (-platform, -display, ...) are accepted too.\n");
+    }
+    return std::nullopt;
+}
+
+} // namespace nubivu

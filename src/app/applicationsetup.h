@@ -1,0 +1,29 @@
+#pragma once
+// What the program sets up around its windows: its name, the language of
+// Qt's own texts, and the answers to --help and --version.
+#include <QLocale>
+#include <QString>
+#include <optional>
+
+class QCoreApplication;
+
+namespace nubivu {
+
+// The program speaks Japanese, whatever the desktop's language.
+QLocale ProgramLocale();
+
+// The application's name (the caption of its error reports). No display
+// name is set: Qt would append it to every window's caption on X11.
+void SetApplicationIdentity();
+
+// Loads Qt's own translations (file dialogs, standard buttons) for locale
+// from folder; false when there are none, which is no error.
+bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale, const QString& folder);
+// The same from the folder Qt was installed with.
+bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale);
+
+// "--help" or "--version" among the arguments: the text to print on
+// standard output, after which the program ends with status 0.
+std::optional<QString> InfoOptionText(int argc, const char* const* argv);
+
+} // namespace nubivu

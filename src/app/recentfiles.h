@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+// The File menu's last lessons opened or saved, newest first, kept in the
+// program's own settings file so that they are there again at the next start.
+#include <QObject>
+#include <QStringList>
+
+class QMenu;
+
+namespace nubivu {
+
+class RecentFiles : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int Capacity = 5;
+
+    // Fills menu (a submenu of its own) with the remembered files.
+    RecentFiles(QMenu* menu, QObject* parent);
+
+    QStringList Files() const { return files_; }
+    // Puts path first, dropping an older entry for it and the oldest beyond Capacity.
+    void Add(const QString& path);
+    void Remove(const QString& path);
+
+Q_SIGNALS:
+    // A remembered file that still exists was picked.
+    void Picked(const QString& path);
+
+private:
+    void pick(const QString& path);
+    void save() const;
+    void rebuild();
+
+    QMenu* menu_;
+    QStringList files_;
+};
+
+} // namespace nubivu
