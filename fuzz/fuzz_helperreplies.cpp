@@ -70,7 +70,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         LocalFree(textInfo);
         HLOCAL bitmapInfo = nullptr;
         HLOCAL bits = nullptr;
-        if (library->GetPicture(probe, sizeof probe, SPI_SOURCE_MEMORY, &bitmapInfo, &bits, &progress, 0) == 0 &&
+        if (library->GetPicture(probe, sizeof probe, SPI_SOURCE_MEMORY, &bitmapInfo, &bits,
+                                &progress, 0) == 0 &&
             bitmapInfo)
             CheckPluginOutput(bitmapInfo, bits);
         LocalFree(bitmapInfo);

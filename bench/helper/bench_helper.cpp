@@ -33,13 +33,15 @@ QImage weatherMap(int w, int h) {
     QImage image(w, h, QImage::Format_RGB32);
     for (int y = 0; y < h; ++y) {
         auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
-        for (int x = 0; x < w; ++x) row[x] = qRgb(x * 255 / w, (x + y) * 127 / (w + h) + 64, y * 255 / h);
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb(x * 255 / w, (x + y) * 127 / (w + h) + 64, y * 255 / h);
     }
     QPainter painter(&image);
     QRandomGenerator random(7);
     for (int i = 0; i < 300; ++i) {
         painter.setPen(QPen(QColor::fromRgb(random.generate()), 1 + random.bounded(3)));
-        painter.drawLine(random.bounded(w), random.bounded(h), random.bounded(w), random.bounded(h));
+        painter.drawLine(random.bounded(w), random.bounded(h), random.bounded(w),
+                         random.bounded(h));
     }
     return image;
 }
@@ -96,21 +98,28 @@ int main(int argc, char** argv) {
             QElapsedTimer timer;
             timer.start();
             constexpr int calls = 200;
-            for (int i = 0; i < calls; ++i) spi.IsSupported(name.constData(), reinterpret_cast<intptr_t>(probe));
+            for (int i = 0; i < calls; ++i)
+                spi.IsSupported(name.constData(), reinterpret_cast<intptr_t>(probe));
             (local ? tripIn : tripHelper).push_back(double(timer.nsecsElapsed()) / 1e3 / calls);
         }
         QElapsedTimer timer;
         timer.start();
-        const auto started = THelperLibrary::Open(THelperCommand{TPluginLoader::HelperProgram(), {}}, plugin);
+        const auto started =
+            THelperLibrary::Open(THelperCommand{TPluginLoader::HelperProgram(), {}}, plugin);
         char text[256] = {};
-        if (!started || started->GetPluginInfo(1, text, 255) <= 0) std::fprintf(stderr, "helper start failed\n");
+        if (!started || started->GetPluginInfo(1, text, 255) <= 0)
+            std::fprintf(stderr, "helper start failed\n");
         starts.push_back(double(timer.nsecsElapsed()) / 1e6);
     }
     const double a = median(inProcess), b = median(helper);
     std::printf("1920x1080 PNG, load call to drawable bitmap (median of %d)\n", rounds);
-    std::printf("  in process   %8.2f ms\n  helper       %8.2f ms\n  ratio        %8.3f (target <= 1.15)\n", a, b, b / a);
-    std::printf("IsSupported round trip\n  in process   %8.2f us\n  helper       %8.2f us\n", median(tripIn),
-                median(tripHelper));
-    std::printf("warm helper start (start, load, one text)\n  helper       %8.2f ms (target < 50)\n", median(starts));
+    std::printf(
+        "  in process   %8.2f ms\n  helper       %8.2f ms\n  ratio        %8.3f (target <= 1.15)\n",
+        a, b, b / a);
+    std::printf("IsSupported round trip\n  in process   %8.2f us\n  helper       %8.2f us\n",
+                median(tripIn), median(tripHelper));
+    std::printf(
+        "warm helper start (start, load, one text)\n  helper       %8.2f ms (target < 50)\n",
+        median(starts));
     return 0;
 }

@@ -54,8 +54,9 @@ std::vector<std::string> wineEnvironment() {
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e) {
         const std::string_view v(*e);
-        if (v.starts_with("WINEPREFIX=") || v.starts_with("WINEDLLOVERRIDES=") || v.starts_with("WINEDEBUG=") ||
-            v.starts_with("LC_ALL=") || v.starts_with("LANG=") || v.starts_with("DISPLAY="))
+        if (v.starts_with("WINEPREFIX=") || v.starts_with("WINEDLLOVERRIDES=") ||
+            v.starts_with("WINEDEBUG=") || v.starts_with("LC_ALL=") || v.starts_with("LANG=") ||
+            v.starts_with("DISPLAY="))
             continue;
         env.emplace_back(v);
     }
@@ -72,7 +73,8 @@ int sharedFile(std::string& path) {
     static int counter = 0;
     const char* folder = ::access("/dev/shm", W_OK) == 0 ? "/dev/shm" : "/tmp";
     for (int attempt = 0; attempt < 100; ++attempt) {
-        path = std::string(folder) + "/nubivu-spihost-" + std::to_string(getpid()) + "-" + std::to_string(++counter);
+        path = std::string(folder) + "/nubivu-spihost-" + std::to_string(getpid()) + "-" +
+               std::to_string(++counter);
         const int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
         if (fd >= 0) return fd;
     }
@@ -93,8 +95,8 @@ std::unique_ptr<THelperProcess> THelperProcess::Start(const THelperCommand& comm
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return nullptr;
     std::unique_ptr<THelperProcess> process(new THelperProcess);
     process->channel_ = pair[0];
-    process->sharedMemory_ =
-        command.Windows() ? sharedFile(process->sharedPath_) : memfd_create("nubivu-spihost", MFD_CLOEXEC);
+    process->sharedMemory_ = command.Windows() ? sharedFile(process->sharedPath_)
+                                               : memfd_create("nubivu-spihost", MFD_CLOEXEC);
     // Out of the way of the numbers they are given in the helper.
     const int childChannel = fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
     const int childMemory = fcntl(process->sharedMemory_, F_DUPFD_CLOEXEC, 10);
@@ -157,13 +159,15 @@ bool THelperProcess::Send(const std::string& frame, qint64 deadlineMs) {
     size_t done = 0;
     while (done < frame.size()) {
         // A big memory source fills the socket: wait for the helper to read, not forever.
-        const ssize_t n = ::send(channel_, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
+        const ssize_t n =
+            ::send(channel_, frame.data() + done, frame.size() - done, MSG_NOSIGNAL | MSG_DONTWAIT);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
             const qint64 left = deadlineMs - nowMs();
             if (left <= 0) return false;
             pollfd fd{channel_, POLLOUT, 0};
-            if (::poll(&fd, 1, int(std::min<qint64>(left, 1 << 30))) < 0 && errno != EINTR) return false;
+            if (::poll(&fd, 1, int(std::min<qint64>(left, 1 << 30))) < 0 && errno != EINTR)
+                return false;
             continue;
         }
         if (n <= 0) return false;
@@ -211,14 +215,16 @@ bool TakeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, 
     const uint64_t pixelsAt = PixelOffset(infoBytes);
     const uint64_t total = uint64_t(st.st_size);
     if (pixelsAt > total || bitsBytes > total - pixelsAt) return false;
-    void* mapped = mmap(nullptr, size_t(pixelsAt + bitsBytes), PROT_READ, MAP_SHARED, sharedMemory, 0);
+    void* mapped =
+        mmap(nullptr, size_t(pixelsAt + bitsBytes), PROT_READ, MAP_SHARED, sharedMemory, 0);
     if (mapped == MAP_FAILED) return false;
     HLOCAL info = LocalAlloc(LHND, size_t(infoBytes));
     HLOCAL pixels = LocalAlloc(LHND, size_t(bitsBytes));
     const bool ok = info && pixels;
     if (ok) {
         std::memcpy(LocalLock(info), mapped, size_t(infoBytes));
-        std::memcpy(LocalLock(pixels), static_cast<const char*>(mapped) + pixelsAt, size_t(bitsBytes));
+        std::memcpy(LocalLock(pixels), static_cast<const char*>(mapped) + pixelsAt,
+                    size_t(bitsBytes));
         LocalUnlock(info);
         LocalUnlock(pixels);
         *bitmapInfo = info;
@@ -245,8 +251,8 @@ std::function<void(const QString&)>& THelperLibrary::OnSetAside() {
 
 THelperLibrary::~THelperLibrary() = default;
 
-std::unique_ptr<THelperLibrary> THelperLibrary::Open(const THelperCommand& command, const QString& path,
-                                                     QString* reason) {
+std::unique_ptr<THelperLibrary> THelperLibrary::Open(const THelperCommand& command,
+                                                     const QString& path, QString* reason) {
     std::unique_ptr<THelperLibrary> library(new THelperLibrary(command, path));
     if (!library->Ready(reason)) return nullptr;
     return library;
@@ -291,7 +297,10 @@ bool THelperLibrary::LoadInHelper(QString* reason) {
         return false;
     }
     entryMask_ = mask;
-    modulePath_ = text.empty() ? QString() : QDir::cleanPath(QFile::decodeName(QByteArray(text.data(), qsizetype(text.size()))));
+    modulePath_ =
+        text.empty()
+            ? QString()
+            : QDir::cleanPath(QFile::decodeName(QByteArray(text.data(), qsizetype(text.size()))));
     return true;
 }
 
@@ -304,7 +313,8 @@ void THelperLibrary::Fail() {
     }
 }
 
-std::optional<THelperProcess::TReply> THelperLibrary::Call(const std::string& frame, qint64 limitMs) {
+std::optional<THelperProcess::TReply> THelperLibrary::Call(const std::string& frame,
+                                                           qint64 limitMs) {
     const qint64 deadline = nowMs() + limitMs;
     if (!process_->Send(frame, deadline)) {
         Fail();
@@ -345,7 +355,8 @@ int32_t THelperLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t buff
 int32_t THelperLibrary::IsSupported(const char* name, intptr_t probe) {
     if (!Ready()) return 0;
     TWireWriter w(TMessage::IsSupported);
-    w.bytes(name ? name : "").bytes(std::string_view(reinterpret_cast<const char*>(probe), kProbeSize));
+    w.bytes(name ? name : "")
+        .bytes(std::string_view(reinterpret_cast<const char*>(probe), kProbeSize));
     const auto reply = Call(w.frame(), Limits().loadMs);
     if (!reply) return 0;
     TWireReader r(reply->payload);
@@ -399,7 +410,8 @@ int32_t THelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint
     got.y_density = r.u16();
     got.color_depth = r.i16();
     const std::string_view text = r.bytes();
-    if (reply->type != uint32_t(TMessage::PictureInfo) || !r.atEnd() || text.size() > kMaxTextInfo) {
+    if (reply->type != uint32_t(TMessage::PictureInfo) || !r.atEnd() ||
+        text.size() > kMaxTextInfo) {
         Fail();
         return SPI_OTHER_ERROR;
     }
@@ -414,19 +426,21 @@ int32_t THelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint
     return answer;
 }
 
-int32_t THelperLibrary::GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
-                                   HLOCAL* bits, SpiProgressCallback progress, intptr_t data) {
+int32_t THelperLibrary::GetPicture(const char* source, intptr_t length, uint32_t flag,
+                                   HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                                   intptr_t data) {
     return PictureCall(false, source, length, flag, bitmapInfo, bits, progress, data);
 }
 
-int32_t THelperLibrary::GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
-                                   HLOCAL* bits, SpiProgressCallback progress, intptr_t data) {
+int32_t THelperLibrary::GetPreview(const char* source, intptr_t length, uint32_t flag,
+                                   HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                                   intptr_t data) {
     return PictureCall(true, source, length, flag, bitmapInfo, bits, progress, data);
 }
 
-int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t length, uint32_t flag,
-                                    HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
-                                    intptr_t data) {
+int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t length,
+                                    uint32_t flag, HLOCAL* bitmapInfo, HLOCAL* bits,
+                                    SpiProgressCallback progress, intptr_t data) {
     if (!Ready()) return SPI_OTHER_ERROR;
     if (flag == SPI_SOURCE_MEMORY && uint64_t(length) > kMaxPayload / 2) return SPI_NO_MEMORY;
     TWireWriter w(TMessage::GetPicture);

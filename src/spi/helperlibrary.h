@@ -69,23 +69,29 @@ public:
     static std::unique_ptr<THelperLibrary> Open(const THelperCommand& command, const QString& path,
                                                 QString* reason = nullptr);
     // The same on a helper already running; after a failure nothing is restarted.
-    static std::unique_ptr<THelperLibrary> Open(std::unique_ptr<THelperProcess> process, const QString& path,
-                                                QString* reason = nullptr);
+    static std::unique_ptr<THelperLibrary> Open(std::unique_ptr<THelperProcess> process,
+                                                const QString& path, QString* reason = nullptr);
 
     void* Resolve(const char* name) const override;
     QString ModulePath() const override { return modulePath_; }
 
     int32_t GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) override;
     int32_t IsSupported(const char* name, intptr_t probe) override;
-    int32_t GetPictureInfo(const char* source, intptr_t length, uint32_t flag, SpiPictureInfo* info) override;
-    int32_t GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo, HLOCAL* bits,
-                       SpiProgressCallback progress, intptr_t data) override;
-    int32_t GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo, HLOCAL* bits,
-                       SpiProgressCallback progress, intptr_t data) override;
+    int32_t GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
+                           SpiPictureInfo* info) override;
+    int32_t GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
+                       HLOCAL* bits, SpiProgressCallback progress, intptr_t data) override;
+    int32_t GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
+                       HLOCAL* bits, SpiProgressCallback progress, intptr_t data) override;
     // Archive and configuration calls are never made by the program.
-    int32_t GetArchiveInfo(const char*, intptr_t, uint32_t, HLOCAL*) override { return SPI_NO_FUNCTION; }
-    int32_t GetFileInfo(const char*, intptr_t, const char*, uint32_t, void*) override { return SPI_NO_FUNCTION; }
-    int32_t GetFile(const char*, intptr_t, char*, uint32_t, SpiProgressCallback, intptr_t) override {
+    int32_t GetArchiveInfo(const char*, intptr_t, uint32_t, HLOCAL*) override {
+        return SPI_NO_FUNCTION;
+    }
+    int32_t GetFileInfo(const char*, intptr_t, const char*, uint32_t, void*) override {
+        return SPI_NO_FUNCTION;
+    }
+    int32_t GetFile(const char*, intptr_t, char*, uint32_t, SpiProgressCallback,
+                    intptr_t) override {
         return SPI_NO_FUNCTION;
     }
     int32_t ConfigurationDlg(void*, int32_t) override { return SPI_NO_FUNCTION; }
@@ -100,7 +106,8 @@ public:
     static std::function<void(const QString& fileName)>& OnSetAside();
 
 private:
-    THelperLibrary(THelperCommand command, QString path) : command_(std::move(command)), path_(std::move(path)) {}
+    THelperLibrary(THelperCommand command, QString path)
+        : command_(std::move(command)), path_(std::move(path)) {}
     // A running, loaded helper; starts one when needed. False when the
     // plug-in is set aside or the helper cannot be had.
     bool Ready(QString* reason = nullptr);
@@ -109,8 +116,9 @@ private:
     // Ends the helper after a time-out, a death or a broken answer.
     void Fail();
     std::optional<THelperProcess::TReply> Call(const std::string& frame, qint64 limitMs);
-    int32_t PictureCall(bool preview, const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
-                        HLOCAL* bits, SpiProgressCallback progress, intptr_t data);
+    int32_t PictureCall(bool preview, const char* source, intptr_t length, uint32_t flag,
+                        HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                        intptr_t data);
 
     THelperCommand command_;
     QString path_;

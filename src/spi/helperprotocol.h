@@ -40,11 +40,11 @@ enum class TMessage : uint32_t {
     GetPicture = 5,     // u8 preview, u8 with progress, TSource
     ProgressAnswer = 6, // i32 answer
     // helper -> program
-    Loaded = 101,       // u8 ok, u32 entry mask, module path (or the reason when not ok)
-    Result = 102,       // i32 result [, text]
-    PictureInfo = 103,  // i32 result, i32 left, top, width, height, u16 xdpi, ydpi, i16 depth, text
-    Picture = 104,      // i32 result, u64 info bytes, u64 pixel bytes (in shared memory)
-    Progress = 105,     // i32 done, i32 total
+    Loaded = 101,      // u8 ok, u32 entry mask, module path (or the reason when not ok)
+    Result = 102,      // i32 result [, text]
+    PictureInfo = 103, // i32 result, i32 left, top, width, height, u16 xdpi, ydpi, i16 depth, text
+    Picture = 104,     // i32 result, u64 info bytes, u64 pixel bytes (in shared memory)
+    Progress = 105,    // i32 done, i32 total
 };
 
 // The nine entry points, bit n of the entry mask in this order.
@@ -75,8 +75,14 @@ inline constexpr size_t kFrameHeaderSize = 8;
 
 class TWireWriter {
 public:
-    explicit TWireWriter(TMessage type) { bytes_.resize(kFrameHeaderSize); put32(0, uint32_t(type)); }
-    TWireWriter& u8(uint8_t v) { bytes_.push_back(char(v)); return *this; }
+    explicit TWireWriter(TMessage type) {
+        bytes_.resize(kFrameHeaderSize);
+        put32(0, uint32_t(type));
+    }
+    TWireWriter& u8(uint8_t v) {
+        bytes_.push_back(char(v));
+        return *this;
+    }
     TWireWriter& u16(uint16_t v) { return raw(v); }
     TWireWriter& i32(int32_t v) { return raw(uint32_t(v)); }
     TWireWriter& u32(uint32_t v) { return raw(v); }
@@ -95,7 +101,8 @@ public:
 
 private:
     template <class T> TWireWriter& raw(T v) {
-        for (size_t i = 0; i < sizeof v; ++i) bytes_.push_back(char((uint64_t(v) >> (8 * i)) & 0xFF));
+        for (size_t i = 0; i < sizeof v; ++i)
+            bytes_.push_back(char((uint64_t(v) >> (8 * i)) & 0xFF));
         return *this;
     }
     void put32(size_t at, uint32_t v) {

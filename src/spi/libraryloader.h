@@ -25,20 +25,26 @@ public:
     // process. Called only when Resolve answered non-null for the name.
     virtual int32_t GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength);
     virtual int32_t IsSupported(const char* name, intptr_t probe);
-    virtual int32_t GetPictureInfo(const char* source, intptr_t length, uint32_t flag, SpiPictureInfo* info);
-    virtual int32_t GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
-                               HLOCAL* bits, SpiProgressCallback progress, intptr_t data);
-    virtual int32_t GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
-                               HLOCAL* bits, SpiProgressCallback progress, intptr_t data);
-    virtual int32_t GetArchiveInfo(const char* source, intptr_t length, uint32_t flag, HLOCAL* entries);
-    virtual int32_t GetFileInfo(const char* source, intptr_t length, const char* fileName, uint32_t flag,
-                                void* entry);
+    virtual int32_t GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
+                                   SpiPictureInfo* info);
+    virtual int32_t GetPicture(const char* source, intptr_t length, uint32_t flag,
+                               HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                               intptr_t data);
+    virtual int32_t GetPreview(const char* source, intptr_t length, uint32_t flag,
+                               HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                               intptr_t data);
+    virtual int32_t GetArchiveInfo(const char* source, intptr_t length, uint32_t flag,
+                                   HLOCAL* entries);
+    virtual int32_t GetFileInfo(const char* source, intptr_t length, const char* fileName,
+                                uint32_t flag, void* entry);
     virtual int32_t GetFile(const char* source, intptr_t length, char* dest, uint32_t flag,
                             SpiProgressCallback progress, intptr_t data);
     virtual int32_t ConfigurationDlg(void* parent, int32_t function);
 
 private:
-    template <class Fn> Fn entry(const char* name) const { return reinterpret_cast<Fn>(Resolve(name)); }
+    template <class Fn> Fn entry(const char* name) const {
+        return reinterpret_cast<Fn>(Resolve(name));
+    }
 };
 
 class TLibraryLoader {

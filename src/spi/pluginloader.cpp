@@ -25,7 +25,11 @@ QByteArray headOf(const QString& path) {
     return file.read(4);
 }
 
-bool isElf(const QString& path) { return headOf(path) == QByteArray("\x7f" "ELF", 4); }
+bool isElf(const QString& path) {
+    return headOf(path) == QByteArray("\x7f"
+                                      "ELF",
+                                      4);
+}
 
 // The folder holding path, links resolved.
 QString canonicalFolder(const QString& path) {
@@ -38,7 +42,8 @@ QString canonicalFolder(const QString& path) {
 
 bool TPluginLoader::IsShipped(const QString& path) {
     const QString folder = canonicalFolder(path);
-    for (const QString& shipped : {QCoreApplication::applicationDirPath(), InstalledPluginFolder()}) {
+    for (const QString& shipped :
+         {QCoreApplication::applicationDirPath(), InstalledPluginFolder()}) {
         const QString canonical = QFileInfo(shipped).canonicalFilePath();
         if (!canonical.isEmpty() && canonical == folder) return true;
     }
@@ -51,11 +56,14 @@ bool TPluginLoader::ThirdPartyInProcess() {
     return settings.value(QStringLiteral("Plug-in/InProcess"), false).toBool();
 }
 
-void TPluginLoader::OverrideThirdPartyInProcess(std::optional<bool> inProcess) { inProcessOverride = inProcess; }
+void TPluginLoader::OverrideThirdPartyInProcess(std::optional<bool> inProcess) {
+    inProcessOverride = inProcess;
+}
 
 QString TPluginLoader::HelperProgram() {
     if (!helperOverride.isEmpty()) return helperOverride;
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost");
+    const QString beside =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost");
     return QFileInfo(beside).isExecutable() ? beside : QString();
 }
 
@@ -91,7 +99,8 @@ std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
     if (place == TPlace::Helper) {
         const QString program = HelperProgram();
         // A copy of the program without its helper still shows pictures.
-        if (!program.isEmpty()) return THelperLibrary::Open(THelperCommand{program, {}}, path, &lastError_);
+        if (!program.isEmpty())
+            return THelperLibrary::Open(THelperCommand{program, {}}, path, &lastError_);
         qWarning("nubivu: the plug-in helper is missing; %s runs in process", qPrintable(path));
     }
     TDlopenLoader system;

@@ -17,7 +17,8 @@ std::optional<std::pair<bool, QString>> runs; // asked once
 QProcessEnvironment wineEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("WINEPREFIX"), WinePrefix());
-    env.insert(QStringLiteral("WINEDLLOVERRIDES"), QStringLiteral("mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"));
+    env.insert(QStringLiteral("WINEDLLOVERRIDES"),
+               QStringLiteral("mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"));
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
     env.insert(QStringLiteral("LANG"), QStringLiteral("ja_JP.UTF-8"));
     env.insert(QStringLiteral("LC_ALL"), QStringLiteral("ja_JP.UTF-8"));
@@ -34,12 +35,14 @@ QString WineProgram() {
 
 QString WindowsHelperProgram() {
     if (helperOverride) return *helperOverride;
-    const QString beside = QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost32.exe");
+    const QString beside =
+        QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost32.exe");
     return QFileInfo::exists(beside) ? beside : QString();
 }
 
 QString WinePrefix() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) + QStringLiteral("/nubivu/wine");
+    return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+           QStringLiteral("/nubivu/wine");
 }
 
 bool WineRuns(QString* reason) {
@@ -48,11 +51,14 @@ bool WineRuns(QString* reason) {
         wine.setProcessEnvironment(wineEnvironment());
         wine.start(WineProgram(), {QStringLiteral("--version")});
         const bool finished = wine.waitForFinished(20000);
-        const bool ok = finished && wine.exitStatus() == QProcess::NormalExit && wine.exitCode() == 0;
+        const bool ok =
+            finished && wine.exitStatus() == QProcess::NormalExit && wine.exitCode() == 0;
         QString why;
         if (!ok) {
             if (!finished) wine.kill();
-            why = QString::fromLocal8Bit(wine.readAllStandardError()).trimmed().section(QLatin1Char('\n'), -1);
+            why = QString::fromLocal8Bit(wine.readAllStandardError())
+                      .trimmed()
+                      .section(QLatin1Char('\n'), -1);
             if (why.isEmpty()) why = wine.errorString();
         }
         runs = {ok, why};
@@ -63,7 +69,8 @@ bool WineRuns(QString* reason) {
 
 void PrepareWineInBackground() {
     const QString wine = WineProgram();
-    if (wine.isEmpty() || WindowsHelperProgram().isEmpty() || QFileInfo::exists(WinePrefix())) return;
+    if (wine.isEmpty() || WindowsHelperProgram().isEmpty() || QFileInfo::exists(WinePrefix()))
+        return;
     QDir().mkpath(QFileInfo(WinePrefix()).absolutePath());
     QProcess boot;
     boot.setProgram(wine);

@@ -1,14 +1,14 @@
+#include "fakeprompter.h"
 #include "pictures/fileformats.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/tbitmap.h"
 #include "pictures/tpicture.h"
 #include "spi/helperlibrary.h"
 #include "spi/pluginloader.h"
-#include "spi/wine.h"
 #include "spi/tspibitmap.h"
 #include "spi/tspigraphic.h"
 #include "spi/tspis.h"
-#include "fakeprompter.h"
+#include "spi/wine.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
 #include "ui/skippedpluginsreport.h"
@@ -53,7 +53,9 @@ class TestHelperPlugin : public QObject {
     QTemporaryDir dir_;
     std::optional<TSPIBitmapRegistration> registration_;
 
-    QString picture(const QString& name, const QByteArray& bytes) { return WriteFile(dir_.filePath(name), bytes); }
+    QString picture(const QString& name, const QByteArray& bytes) {
+        return WriteFile(dir_.filePath(name), bytes);
+    }
 
     // A manager with a private copy of the misbehaving test plug-in, run in the helper.
     std::unique_ptr<TSPIs> manager() {
@@ -70,7 +72,8 @@ class TestHelperPlugin : public QObject {
             LoadPicture(pane.Picture(), file);
             return true;
         } catch (const EInvalidGraphic& e) {
-            if (e.message() != QStringLiteral("Susie Plugins could not decode")) qFatal("unexpected message");
+            if (e.message() != QStringLiteral("Susie Plugins could not decode"))
+                qFatal("unexpected message");
             pane.Picture().Clear();
             return false;
         }
@@ -100,7 +103,8 @@ private Q_SLOTS:
         const QString copy = CopyPlugin(QStringLiteral("nubitest"), dir_.path());
         QCOMPARE(TPluginLoader::PlaceOf(copy), TPluginLoader::TPlace::Helper);
         QVERIFY(!TPluginLoader::IsShipped(copy));
-        QVERIFY(TPluginLoader::IsShipped(QCoreApplication::applicationDirPath() + QStringLiteral("/ifpng.spi")));
+        QVERIFY(TPluginLoader::IsShipped(QCoreApplication::applicationDirPath() +
+                                         QStringLiteral("/ifpng.spi")));
         TPluginLoader::OverrideThirdPartyInProcess(true); // the user's choice
         QCOMPARE(TPluginLoader::PlaceOf(copy), TPluginLoader::TPlace::InProcess);
         TPluginLoader::OverrideThirdPartyInProcess(false);
@@ -120,7 +124,8 @@ private Q_SLOTS:
         QCOMPARE(spi.ClassType().name, "TInSPI");
         QCOMPARE(spi.PluginInfo(), QStringLiteral("Nubivu test plug-in"));
         QCOMPARE(spi.Extensions(), QStringList{QStringLiteral("*.nbt")});
-        QCOMPARE(spi.FileName(), QFileInfo(dir_.filePath(QStringLiteral("nubitest_wild.spi"))).canonicalFilePath());
+        QCOMPARE(spi.FileName(),
+                 QFileInfo(dir_.filePath(QStringLiteral("nubitest_wild.spi"))).canonicalFilePath());
         QVERIFY(!IsLoaded(spi.FileName()));
         QVERIFY(helperOf(spi).HelperPid() > 0);
 
@@ -170,10 +175,13 @@ private Q_SLOTS:
         THelperLibrary& helper = helperOf(*spis->Items(0));
         const pid_t first = helper.HelperPid();
         TImage pane;
-        QVERIFY(loadIntoPane(pane, picture(QStringLiteral("before.nbt"), NubiPicture(24, 4, 4, 1))));
-        const bool shown = loadIntoPane(pane, picture(QStringLiteral("wild.nbt"), NubiPicture(24, 6, 3, 2, act)));
+        QVERIFY(
+            loadIntoPane(pane, picture(QStringLiteral("before.nbt"), NubiPicture(24, 4, 4, 1))));
+        const bool shown =
+            loadIntoPane(pane, picture(QStringLiteral("wild.nbt"), NubiPicture(24, 6, 3, 2, act)));
         QCOMPARE(shown, failures < 0);
-        if (!shown) QVERIFY(pane.Picture().Graphic() == nullptr || pane.Picture().Graphic()->Empty());
+        if (!shown)
+            QVERIFY(pane.Picture().Graphic() == nullptr || pane.Picture().Graphic()->Empty());
         QCOMPARE(helper.Failures(), std::max(failures, 0));
         QVERIFY(loadIntoPane(pane, picture(QStringLiteral("after.nbt"), NubiPicture(24, 5, 2, 7))));
         verify24(paneImage(pane), 5, 2, 7);
@@ -187,7 +195,8 @@ private Q_SLOTS:
         const auto spis = manager();
         THelperLibrary& helper = helperOf(*spis->Items(0));
         TImage pane;
-        const QString crash = picture(QStringLiteral("crash.nbt"), NubiPicture(24, 3, 3, 0, NUBI_WILD_CRASH));
+        const QString crash =
+            picture(QStringLiteral("crash.nbt"), NubiPicture(24, 3, 3, 0, NUBI_WILD_CRASH));
         const QString good = picture(QStringLiteral("good.nbt"), NubiPicture(24, 3, 3));
         for (int i = 0; i < 2; ++i) {
             QVERIFY(!loadIntoPane(pane, crash));
@@ -199,7 +208,9 @@ private Q_SLOTS:
         QVERIFY(helper.SetAside());
         QTRY_COMPARE(prompter.asked.size(), size_t(1)); // named from the event loop
         QCOMPARE(prompter.asked[0].text,
-                 QStringLiteral("次のSusie Pluginは異常終了または応答なしが3回あったので、このセッションではもう使いません:\n\n") +
+                 QStringLiteral("次のSusie "
+                                "Pluginは異常終了または応答なしが3回あったので、このセッションでは"
+                                "もう使いません:\n\n") +
                      spis->Items(0)->FileName());
         QCOMPARE(helper.HelperPid(), -1);
         // Asked no more: its pictures fail at once, and it is named only once.
@@ -215,7 +226,8 @@ private Q_SLOTS:
         TSPIGraphic graphic;
         QList<int> percents;
         bool cancel = false;
-        graphic.SetOnProgress([&](TGraphic*, TProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
+        graphic.SetOnProgress([&](TGraphic*, TProgressStage stage, quint8 percent, bool,
+                                  const QRect&, const QString&) {
             if (stage != TProgressStage::psRunning || percent < 2) return;
             percents.append(percent);
             if (cancel && percent > 40) throw EAbort(QString());
@@ -261,12 +273,15 @@ private Q_SLOTS:
 
         TImage pane;
         for (const char* folder : {"天気", "pluie é"}) {
-            const QString file = picture(QString::fromUtf8(folder) + QStringLiteral("/w.nbt"), NubiPicture(24, 7, 3, 5));
+            const QString file = picture(QString::fromUtf8(folder) + QStringLiteral("/w.nbt"),
+                                         NubiPicture(24, 7, 3, 5));
             QVERIFY2(loadIntoPane(pane, file), folder);
             verify24(paneImage(pane), 7, 3, 5);
             SpiPictureInfo info{};
             const QByteArray name = QFile::encodeName(file);
-            QCOMPARE(static_cast<TInSPI&>(spi).GetPictureInfo(name.constData(), 0, SPI_SOURCE_FILE, &info), 0);
+            QCOMPARE(static_cast<TInSPI&>(spi).GetPictureInfo(name.constData(), 0, SPI_SOURCE_FILE,
+                                                              &info),
+                     0);
             const HLOCAL text = info.text_info;
             const QByteArray seen(static_cast<const char*>(LocalLock(text)));
             LocalUnlock(text);
@@ -277,7 +292,8 @@ private Q_SLOTS:
             else
                 QVERIFY2(seen.startsWith("Z:\\") && seen.endsWith("\\w.nbt"), seen.constData());
         }
-        QVERIFY(!loadIntoPane(pane, picture(QStringLiteral("c.nbt"), NubiPicture(24, 2, 2, 0, NUBI_WILD_CRASH))));
+        QVERIFY(!loadIntoPane(
+            pane, picture(QStringLiteral("c.nbt"), NubiPicture(24, 2, 2, 0, NUBI_WILD_CRASH))));
         QVERIFY(loadIntoPane(pane, picture(QStringLiteral("d.nbt"), NubiPicture(24, 2, 2))));
         QCOMPARE(helperOf(spi).Failures(), 1);
         OverrideWine(std::nullopt);

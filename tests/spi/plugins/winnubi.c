@@ -73,7 +73,8 @@ __declspec(dllexport) int __stdcall IsSupported(LPCSTR filename, DWORD probe)
     return ours;
 }
 
-__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR source, LONG len, UINT flag, PictureInfo *info)
+__declspec(dllexport) int __stdcall GetPictureInfo(LPCSTR source, LONG len, UINT flag,
+                                                   PictureInfo *info)
 {
     NubiHeader h;
     if (!readHeader(source, len, flag, &h))
@@ -100,8 +101,8 @@ static void put32(unsigned char *p, uint32_t v)
     p[3] = (unsigned char)(v >> 24);
 }
 
-static int decode(LPCSTR source, LONG len, UINT flag, HLOCAL *pInfo, HLOCAL *pBits, ProgressFn progress,
-                  LONG data, unsigned seedFlip)
+static int decode(LPCSTR source, LONG len, UINT flag, HLOCAL *pInfo, HLOCAL *pBits,
+                  ProgressFn progress, LONG data, unsigned seedFlip)
 {
     NubiHeader h;
     if (!readHeader(source, len, flag, &h))
@@ -162,14 +163,14 @@ static int decode(LPCSTR source, LONG len, UINT flag, HLOCAL *pInfo, HLOCAL *pBi
     return 0;
 }
 
-__declspec(dllexport) int __stdcall GetPicture(LPCSTR source, LONG len, UINT flag, HLOCAL *info, HLOCAL *bits,
-                                               ProgressFn progress, LONG data)
+__declspec(dllexport) int __stdcall GetPicture(LPCSTR source, LONG len, UINT flag, HLOCAL *info,
+                                               HLOCAL *bits, ProgressFn progress, LONG data)
 {
     return decode(source, len, flag, info, bits, progress, data, 0);
 }
 
-__declspec(dllexport) int __stdcall GetPreview(LPCSTR source, LONG len, UINT flag, HLOCAL *info, HLOCAL *bits,
-                                               ProgressFn progress, LONG data)
+__declspec(dllexport) int __stdcall GetPreview(LPCSTR source, LONG len, UINT flag, HLOCAL *info,
+                                               HLOCAL *bits, ProgressFn progress, LONG data)
 {
     return decode(source, len, flag, info, bits, progress, data, NUBI_PREVIEW_FLIP);
 }
