@@ -451,7 +451,7 @@ void TfrmNubivuMain::OpenDataListFile(const QString& path) {
     if (!frmDataEdit) return;
     // The whole file is read before anything changes: a file that cannot be
     // read leaves the lesson on show, its file name and saved flag as they were.
-    DataListFileContent content = LoadDataListFile(path);
+    DataListFileContent content = NamingFile(path, [&] { return LoadDataListFile(path); });
     DataList& list = frmDataEdit->List();
     NewStringGrid(list);
     DataFileName = path;
