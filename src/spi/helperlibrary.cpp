@@ -218,8 +218,9 @@ bool TakeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, 
     void* mapped =
         mmap(nullptr, size_t(pixelsAt + bitsBytes), PROT_READ, MAP_SHARED, sharedMemory, 0);
     if (mapped == MAP_FAILED) return false;
-    HLOCAL info = LocalAlloc(LHND, size_t(infoBytes));
-    HLOCAL pixels = LocalAlloc(LHND, size_t(bitsBytes));
+    // Filled whole right away: no zeroing first.
+    HLOCAL info = LocalAlloc(LMEM_MOVEABLE, size_t(infoBytes));
+    HLOCAL pixels = LocalAlloc(LMEM_MOVEABLE, size_t(bitsBytes));
     const bool ok = info && pixels;
     if (ok) {
         std::memcpy(LocalLock(info), mapped, size_t(infoBytes));
@@ -482,8 +483,8 @@ int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t l
         if (!TakeSharedBitmap(process_->SharedMemory(), infoBytes, bitsBytes, bitmapInfo, bits)) {
             *bitmapInfo = *bits = nullptr;
         }
-        // The helper sizes it afresh for the next picture; give the memory back now.
-        [[maybe_unused]] const int shrunk = ftruncate(process_->SharedMemory(), 0);
+        // The shared memory keeps its pages for the next picture, which is
+        // most often of the same size: the helper sizes it to each picture.
         return answer;
     }
     Fail();
