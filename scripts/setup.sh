@@ -16,6 +16,8 @@ packages=(
   desktop-file-utils appstream shared-mime-info libxml2-utils
   strace
   clang libclang-rt-14-dev clang-format ruby-mdl
+  # Windows plug-ins: Wine runs the 32-bit helper, built with mingw-w64
+  gcc-mingw-w64-i686 g++-mingw-w64-i686 wine wine32
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -24,6 +26,8 @@ done
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
+  # wine32 comes from the i386 architecture.
+  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi

@@ -19,6 +19,7 @@
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
 #include "spi/tspis.h"
+#include "spi/wine.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
 #include "ui/glyphs.h"
@@ -339,6 +340,8 @@ TSPISearchOptions TfrmNubivuMain::PluginSearchOptions() {
 }
 
 void TfrmNubivuMain::createPluginManager() {
+    // Wine makes its prefix while the rest starts, not when the first Windows plug-in loads.
+    PrepareWineInBackground();
     SPIs1 = new TSPIs(this);
     SPIs1->setObjectName(QStringLiteral("SPIs1"));
     SPIs1->GraphicPreview = false;
@@ -347,6 +350,7 @@ void TfrmNubivuMain::createPluginManager() {
     SPIs1->SkipFaultyLibraries = true;
     SPIs1->AfterLoad();
     ReportSkippedPluginsWhenShown(*this, *SPIs1);
+    ReportSetAsidePlugins();
 }
 
 void TfrmNubivuMain::FormSakusei() {

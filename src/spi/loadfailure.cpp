@@ -37,7 +37,8 @@ QString DescribeLoadFailure(const QString& path, const QString& loaderError) {
     if (file.open(QIODevice::ReadOnly)) head = file.read(64);
     const auto* p = reinterpret_cast<const uchar*>(head.constData());
 
-    if (head.startsWith("MZ")) return text(msg::SpiSkipWindowsPlugin);
+    // The loader knows why a Windows plug-in cannot run (no Wine, say).
+    if (head.startsWith("MZ")) return loaderError.isEmpty() ? text(msg::SpiSkipWindowsPlugin) : loaderError;
     if (!head.startsWith(ELFMAG) || head.size() < 20) {
         if (file.isOpen()) return text(msg::SpiSkipNotLibrary);
         return text(msg::SpiSkipOther).arg(loaderError.isEmpty() ? file.errorString() : loaderError);

@@ -21,4 +21,11 @@ inline const char* const SpiSkipMissingSymbol = "必要な関数 %1 がどのラ
 inline const char* const SpiSkipMissingEntryPoint = "Susie Pluginの関数 %1 がありません";
 inline const char* const SpiSkipOther = "ロードできませんでした (%1)";
 inline const char* const SpiSkippedIntro = "次のSusie Pluginは読み込めなかったので使いません:";
+// Why a Windows plug-in cannot run.
+inline const char* const SpiWineMissing = "Wine is not installed";
+inline const char* const SpiWindowsHelperMissing = "Windows用Pluginの補助プログラム nubivu-spihost32.exe がありません";
+inline const char* const SpiWineDoesNotRun = "Wineが動きません (%1)";
+// A plug-in run in the helper that crashed, hung or answered wrongly three times.
+inline const char* const SpiSetAside =
+    "次のSusie Pluginは異常終了または応答なしが3回あったので、このセッションではもう使いません:";
 } // namespace nubivu::msg

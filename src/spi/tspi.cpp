@@ -95,7 +95,7 @@ void TSPI::CheckEntryPoints() {
 
 int32_t TSPI::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPluginInfo_), "GetPluginInfo");
-    return GetPluginInfo_(infoNo, buffer, bufferLength);
+    return handle_->GetPluginInfo(infoNo, buffer, bufferLength);
 }
 
 #define NUBIVU_ENTRY(name) {reinterpret_cast<const void*>(name##_), #name}
@@ -104,7 +104,7 @@ void TLoaderSPI::CheckEntryPoints() { CheckRequired({NUBIVU_ENTRY(GetPluginInfo)
 
 int32_t TLoaderSPI::IsSupported(const char* name, intptr_t probe) {
     RequireEntryPoint(reinterpret_cast<const void*>(IsSupported_), "IsSupported");
-    return IsSupported_(name, probe);
+    return Library().IsSupported(name, probe);
 }
 
 void TInSPI::CheckEntryPoints() {
@@ -114,19 +114,19 @@ void TInSPI::CheckEntryPoints() {
 
 int32_t TInSPI::GetPictureInfo(const char* source, intptr_t length, uint32_t flag, SpiPictureInfo* info) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPictureInfo_), "GetPictureInfo");
-    return GetPictureInfo_(source, length, flag, info);
+    return Library().GetPictureInfo(source, length, flag, info);
 }
 
 int32_t TInSPI::GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                            HLOCAL* bits, SpiProgressCallback progress, intptr_t data) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPicture_), "GetPicture");
-    return GetPicture_(source, length, flag, bitmapInfo, bits, progress, data);
+    return Library().GetPicture(source, length, flag, bitmapInfo, bits, progress, data);
 }
 
 int32_t TInSPI::GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                            HLOCAL* bits, SpiProgressCallback progress, intptr_t data) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPreview_), "GetPreview");
-    return GetPreview_(source, length, flag, bitmapInfo, bits, progress, data);
+    return Library().GetPreview(source, length, flag, bitmapInfo, bits, progress, data);
 }
 
 void TAmSPI::CheckEntryPoints() {

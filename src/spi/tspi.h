@@ -56,6 +56,8 @@ public:
     const QStringList& Extensions() const { return extensions_; }
     const QStringList& Descriptions() const { return descriptions_; }
     bool KindSupported() const { return kindSupported_; }
+    // The loaded library: in this process, or in a helper.
+    TLibrary& Library() const { return *handle_; }
 
     // Raises ESPIInvalidAPI naming the entry point when its address is null.
     void RequireEntryPoint(const void* address, const char* name) const;

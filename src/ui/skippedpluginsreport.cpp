@@ -1,9 +1,11 @@
 #include "ui/skippedpluginsreport.h"
 
+#include "spi/helperlibrary.h"
 #include "spi/spimessages.h"
 #include "spi/tspis.h"
 #include "ui/errorreport.h"
 
+#include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
 #include <QTimer>
@@ -46,6 +48,13 @@ private:
 void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis) {
     const QString text = SkippedPluginsText(spis.SkippedPlugins());
     if (!text.isEmpty()) new ShowWatcher(window, text);
+}
+
+void ReportSetAsidePlugins() {
+    THelperLibrary::OnSetAside() = [](const QString& fileName) {
+        const QString text = QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") + fileName;
+        QTimer::singleShot(0, QCoreApplication::instance(), [text] { ShowErrorReport(text); });
+    };
 }
 
 } // namespace nubivu

@@ -17,4 +17,8 @@ QString SkippedPluginsText(const std::vector<TSkippedPlugin>& skipped);
 // shown (from the event loop, so that the window is on screen behind it).
 void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis);
 
+// From now on names each plug-in that the helper sets aside, once, in the
+// default error report (from the event loop, not inside the failed call).
+void ReportSetAsidePlugins();
+
 } // namespace nubivu

@@ -2,6 +2,7 @@
 // Shared by the plug-in host tests: the test plug-ins, pictures in their
 // made-up format, a manager whose search folders can be pointed anywhere,
 // and a Susie settings file of the test's own.
+#include "spi/pluginloader.h"
 #include "spi/tspis.h"
 
 #include <QByteArray>
@@ -16,6 +17,10 @@
 #include "nubitest.h"
 
 namespace nubivu::test {
+
+// The test plug-ins run in this process, where the tests can ask them what
+// they were called with; the helper's own tests switch this off.
+inline const bool kTestPluginsInProcess = (TPluginLoader::OverrideThirdPartyInProcess(true), true);
 
 inline QString PluginPath(const QString& name) {
     return QStringLiteral(NUBIVU_TEST_PLUGIN_DIR "/") + name + QStringLiteral(".spi");

@@ -2,6 +2,7 @@
 #include "spi/spimessages.h"
 #include "spi/tspibitmap.h"
 #include "spi/tspis.h"
+#include "spi/wine.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
 
@@ -262,7 +263,9 @@ private Q_SLOTS:
         QVERIFY(QFile::link(dir.path(), link));
         SetSusiePath(dir.path());
         spis.folders[Option::spsAppDir] = link;
+        OverrideWine(QString()); // a machine without Wine
         spis.AfterLoad();
+        OverrideWine(std::nullopt);
         QCOMPARE(fileNames(spis), (QStringList{a, e}));
         QStringList skipped;
         for (const TSkippedPlugin& s : spis.SkippedPlugins())
@@ -271,7 +274,7 @@ private Q_SLOTS:
                               QStringLiteral("b.spi|Susie Pluginの関数 GetPluginInfo がありません"),
                               QStringLiteral("c.spi|Susie Pluginの関数 GetPicture がありません"),
                               QStringLiteral("d.spi|共有ライブラリではありません"),
-                              QStringLiteral("f.spi|Windows用のSusie Pluginです。Windows用のPluginを動かす補助プログラムは、このバージョンにはまだありません"),
+                              QStringLiteral("f.spi|Wine is not installed"),
                               QStringLiteral("g.spi|必要なライブラリ libnubitestdep.so が見つかりません"),
                           }));
     }

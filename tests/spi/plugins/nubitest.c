@@ -13,7 +13,9 @@
 #include "nubitest.h"
 
 #include <stdio.h>
+#include <stdlib.h>
 #include <string.h>
+#include <unistd.h>
 
 #ifndef KIND
 #define KIND SPI_KIND_IMPORT
@@ -100,7 +102,12 @@ int32_t IsSupported(const char *filename, intptr_t probe)
     return 1;
 #else
     NubiHeader header;
-    return nubiParseHeader((const unsigned char *)probe, &header);
+    int ours = nubiParseHeader((const unsigned char *)probe, &header);
+#ifdef WILD
+    if (ours && header.lie == NUBI_WILD_PROBE_CRASH)
+        abort(); /* a crash the sanitizers leave unreported */
+#endif
+    return ours;
 #endif
 }
 
@@ -136,6 +143,19 @@ __attribute__((unused)) static int32_t decode(const char *what, const char *sour
     NubiHeader h;
     if (!readHeader(source, len, flag, &h))
         return SPI_UNKNOWN_FORMAT;
+#ifdef WILD
+    if (h.lie == NUBI_WILD_CRASH)
+        abort();
+    if (h.lie == NUBI_WILD_HANG)
+        for (;;)
+            sleep(1);
+    if (h.lie == NUBI_WILD_EXIT)
+        _exit(0);
+    if (h.lie == NUBI_WILD_CHATTY) {
+        printf("decoding %ux%u\n", h.width, h.height);
+        fflush(stdout);
+    }
+#endif
     h.seed ^= seedFlip;
     uint32_t colors = h.bits <= 8 ? 1u << h.bits : 0;
     uint32_t stride = ((uint32_t)h.bits * h.width + 31) / 32 * 4;

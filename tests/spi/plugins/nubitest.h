@@ -35,6 +35,16 @@ enum NubiForm {
     NUBI_FORM_COUNT
 };
 
+/* What the WILD variant does, chosen by the lie byte: the misbehaviour a
+ * plug-in run in the helper process may show. */
+enum NubiWild {
+    NUBI_WILD_CRASH = 0x40,       /* GetPicture crashes */
+    NUBI_WILD_HANG = 0x41,        /* GetPicture never returns */
+    NUBI_WILD_PROBE_CRASH = 0x42, /* IsSupported crashes */
+    NUBI_WILD_CHATTY = 0x43,      /* prints on its standard output while it decodes */
+    NUBI_WILD_EXIT = 0x44         /* GetPicture ends the process quietly */
+};
+
 typedef struct NubiHeader {
     unsigned bits, lie, width, height, seed, form;
 } NubiHeader;

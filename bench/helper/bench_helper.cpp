@@ -1,0 +1,133 @@
+// What running a plug-in in the helper process costs, against the same
+// plug-in in this process, same bytes, same run (medians of alternating
+// rounds):
+// - a 1920x1080 PNG decoded along the host's whole path, from the load call
+//   to the bitmap a pane draws, with a warm helper;
+// - the round trip of one small call (IsSupported);
+// - a warm start of the helper: start, load the plug-in, read its texts.
+// Usage: bench_helper [rounds]
+#include "spi/helperlibrary.h"
+#include "spi/pluginloader.h"
+#include "spi/tspibitmap.h"
+#include "spi/tspis.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <vector>
+
+using namespace nubivu;
+
+namespace {
+
+// Something like a weather map: smooth fields, coast lines, a little noise.
+QImage weatherMap(int w, int h) {
+    QImage image(w, h, QImage::Format_RGB32);
+    for (int y = 0; y < h; ++y) {
+        auto* row = reinterpret_cast<QRgb*>(image.scanLine(y));
+        for (int x = 0; x < w; ++x)
+            row[x] = qRgb(x * 255 / w, (x + y) * 127 / (w + h) + 64, y * 255 / h);
+    }
+    QPainter painter(&image);
+    QRandomGenerator random(7);
+    for (int i = 0; i < 300; ++i) {
+        painter.setPen(QPen(QColor::fromRgb(random.generate()), 1 + random.bounded(3)));
+        painter.drawLine(random.bounded(w), random.bounded(h), random.bounded(w),
+                         random.bounded(h));
+    }
+    return image;
+}
+
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v[v.size() / 2];
+}
+
+// One manager holding the plug-in, in process or in the helper.
+std::unique_ptr<TSPIs> managerFor(const QString& plugin, bool inProcess) {
+    TPluginLoader::OverrideThirdPartyInProcess(inProcess);
+    auto spis = std::make_unique<TSPIs>();
+    spis->MacBinary = false;
+    spis->Search(plugin);
+    TPluginLoader::OverrideThirdPartyInProcess(std::nullopt);
+    return spis;
+}
+
+double decodeMs(const QString& file) {
+    QElapsedTimer timer;
+    timer.start();
+    TSPIBitmap bitmap;
+    bitmap.LoadFile(file);
+    if (bitmap.Width() != 1920) std::fprintf(stderr, "decode failed\n");
+    return double(timer.nsecsElapsed()) / 1e6;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    QGuiApplication app(argc, argv);
+    const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
+    TPluginLoader::OverrideHelperProgram(QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
+    QTemporaryDir dir;
+    // A copy away from the program's folder counts as a third-party plug-in.
+    const QString plugin = dir.filePath(QStringLiteral("ifpng.spi"));
+    QFile::copy(QStringLiteral(NUBIVU_RUNTIME_DIR "/ifpng.spi"), plugin);
+    const QString picture = dir.filePath(QStringLiteral("map.png"));
+    weatherMap(1920, 1080).save(picture, "PNG");
+    TSPIBitmapRegistration registration;
+
+    std::vector<double> inProcess, helper, tripIn, tripHelper, starts;
+    char probe[2048] = {};
+    QFile head(picture);
+    head.open(QIODevice::ReadOnly);
+    head.read(probe, sizeof probe);
+    const QByteArray name = QFile::encodeName(picture);
+    // Only one manager lives at a time: blocks of rounds, in process and in
+    // the helper by turns, each after one decode that warms it up.
+    for (int block = 0; block < 3; ++block) {
+        for (const bool local : {true, false}) {
+            const auto spis = managerFor(plugin, local);
+            auto& spi = static_cast<TInSPI&>(*spis->Items(0));
+            decodeMs(picture);
+            for (int r = 0; r < (rounds + 2) / 3; ++r) {
+                (local ? inProcess : helper).push_back(decodeMs(picture));
+                QElapsedTimer timer;
+                timer.start();
+                constexpr int calls = 200;
+                for (int i = 0; i < calls; ++i)
+                    spi.IsSupported(name.constData(), reinterpret_cast<intptr_t>(probe));
+                (local ? tripIn : tripHelper).push_back(double(timer.nsecsElapsed()) / 1e3 / calls);
+            }
+        }
+    }
+    for (int r = 0; r < rounds; ++r) {
+        QElapsedTimer timer;
+        timer.start();
+        const auto started =
+            THelperLibrary::Open(THelperCommand{TPluginLoader::HelperProgram(), {}}, plugin);
+        char text[256] = {};
+        if (!started || started->GetPluginInfo(1, text, 255) <= 0)
+            std::fprintf(stderr, "helper start failed\n");
+        starts.push_back(double(timer.nsecsElapsed()) / 1e6);
+    }
+    const double a = median(inProcess), b = median(helper);
+    std::printf("1920x1080 PNG, load call to drawable bitmap (median of %d)\n",
+                int(inProcess.size()));
+    std::printf(
+        "  in process   %8.2f ms\n  helper       %8.2f ms\n  ratio        %8.3f (target <= 1.15)\n",
+        a, b, b / a);
+    std::printf("IsSupported round trip\n  in process   %8.2f us\n  helper       %8.2f us\n",
+                median(tripIn), median(tripHelper));
+    std::printf(
+        "warm helper start (start, load, one text)\n  helper       %8.2f ms (target < 50)\n",
+        median(starts));
+    return 0;
+}

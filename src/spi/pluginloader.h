@@ -1,0 +1,37 @@
+#pragma once
+// Chooses where a plug-in library runs, by what the file is and where it
+// comes from: the plug-ins shipped with the program run in process (trusted,
+// fastest); every other native plug-in runs in a helper process, unless the
+// user chose to run them in process too.
+#include "spi/libraryloader.h"
+
+#include <optional>
+
+namespace nubivu {
+
+class TPluginLoader : public TLibraryLoader {
+public:
+    std::unique_ptr<TLibrary> Load(const QString& path) override;
+    QString LastError() const override { return lastError_; }
+
+    // Windows plug-ins (PE files) run in the helper for them, under Wine.
+    enum class TPlace { InProcess, Helper, WineHelper };
+    // Where the library at path runs.
+    static TPlace PlaceOf(const QString& path);
+    // Folders whose plug-ins ship with the program.
+    static bool IsShipped(const QString& path);
+
+    // The user's choice: third-party native plug-ins in process (Susie
+    // settings, key "Plug-in/InProcess"); an override wins when set.
+    static bool ThirdPartyInProcess();
+    static void OverrideThirdPartyInProcess(std::optional<bool> inProcess);
+
+    // The helper program: an override, else beside the program; empty when missing.
+    static QString HelperProgram();
+    static void OverrideHelperProgram(const QString& program);
+
+private:
+    QString lastError_;
+};
+
+} // namespace nubivu
