@@ -16,8 +16,9 @@ packages=(
   desktop-file-utils appstream shared-mime-info libxml2-utils
   strace
   clang libclang-rt-14-dev clang-format ruby-mdl
-  # Windows plug-ins: Wine runs the 32-bit helper, built with mingw-w64
-  gcc-mingw-w64-i686 g++-mingw-w64-i686 wine wine32
+  # Windows plug-ins: the 32-bit helper is built with mingw-w64. Wine itself is
+  # optional at run time and not installed here.
+  gcc-mingw-w64-i686 g++-mingw-w64-i686
 )
 missing=()
 for p in "${packages[@]}"; do
@@ -26,8 +27,6 @@ done
 if ((${#missing[@]})); then
   echo "setup: installing ${missing[*]}"
   export DEBIAN_FRONTEND=noninteractive
-  # wine32 comes from the i386 architecture.
-  dpkg --print-foreign-architectures | grep -qx i386 || dpkg --add-architecture i386
   apt-get update -qq
   apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 fi
