@@ -448,11 +448,7 @@ void TfrmNubivuMain::mnFileSaveClick() {
     const SlotPaths titles = PaneTitles();
     // Relative picture paths are taken from the list's folder: saved into
     // another folder they are written to name the same pictures from there.
-    const QString fromList = DataFileName;
-    auto rebase = [&](SlotPaths paths) {
-        for (QString& p : paths) p = RebaseListPath(p, fromList, fileName);
-        return paths;
-    };
+    const ListPathRebaser rebase(DataFileName, fileName);
     // Writing loads every row, which moves CurrentRow and the row paths: a
     // save that fails or is refused puts them back, so the show goes on
     // where it was.
@@ -479,11 +475,12 @@ void TfrmNubivuMain::mnFileSaveClick() {
     }
     DataFileName = fileName;
     listIsNew_ = false;
-    for (int row = 1; row <= list.DataRowCount(); ++row) {
-        const SlotPaths paths = list.Paths(row);
-        const SlotPaths moved = rebase(paths);
-        if (moved != paths) list.SetPaths(row, moved);
-    }
+    if (rebase.Moves())
+        for (int row = 1; row <= list.DataRowCount(); ++row) {
+            const SlotPaths paths = list.Paths(row);
+            const SlotPaths moved = rebase(paths);
+            if (moved != paths) list.SetPaths(row, moved);
+        }
     CurrentPaths = rebase(CurrentPaths);
     LastPaths = rebase(LastPaths);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));

@@ -20,6 +20,9 @@ bool HasByteEscape(QStringView text);
 bool IsValidUtf8(const QByteArray& bytes);
 
 QString DecodeCodePage(QByteArrayView bytes);
+// The same into out, which has room for bytes.size() characters; returns how
+// many were written.
+qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out);
 
 // The bytes of the text in the code page, or none when a character has no
 // code there that reads back as the same character.

@@ -97,33 +97,81 @@ QString ResolveListPath(const QString& path) {
 }
 
 QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList) {
-    if (path.isEmpty() || fromList.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
-        (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
-        return path;
+    return ListPathRebaser(fromList, toList)(path);
+}
+
+ListPathRebaser::ListPathRebaser(const QString& fromList, const QString& toList) {
     // Loading takes a relative path from the list's folder; a list without a
     // file has no folder to move from.
-    const QString from = QDir::cleanPath(QFileInfo(fromList).absolutePath());
-    const QString to = QDir::cleanPath(QFileInfo(toList).absolutePath());
-    if (from == to) return path;
-    const QString picture = QDir::cleanPath(from + u'/' + path);
-    const QString relative = QDir(to).relativeFilePath(picture);
+    if (fromList.isEmpty()) return;
+    from_ = QDir::cleanPath(QFileInfo(fromList).absolutePath());
+    to_ = QDir::cleanPath(QFileInfo(toList).absolutePath());
+    moves_ = from_ != to_;
+}
+
+QString ListPathRebaser::operator()(const QString& path) const {
+    if (!moves_ || path.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
+        (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
+        return path;
+    const QString picture = QDir::cleanPath(from_ + u'/' + path);
+    const QString relative = QDir(to_).relativeFilePath(picture);
     if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute()) return picture;
     return relative;
+}
+
+SlotPaths ListPathRebaser::operator()(SlotPaths paths) const {
+    if (moves_)
+        for (QString& p : paths) p = (*this)(p);
+    return paths;
 }
 
 QString DecodeDataListText(const QByteArray& bytes) {
     return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeCodePage(bytes);
 }
 
-std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
+namespace {
+
+// UTF-8 already checked as valid into out (room for bytes.size() characters),
+// as QString::fromUtf8 decodes it: a byte-order mark at the start is dropped.
+qsizetype decodeValidUtf8(std::string_view bytes, char16_t* out) {
+    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    qsizetype n = 0;
+    while (p < end) {
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            out[n++] = c;
+            ++p;
+        } else if (c < 0xE0) {
+            out[n++] = char16_t((c & 0x1F) << 6 | (p[1] & 0x3F));
+            p += 2;
+        } else if (c < 0xF0) {
+            out[n++] = char16_t((c & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+            p += 3;
+        } else {
+            const char32_t code = char32_t(c & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 |
+                                  char32_t(p[2] & 0x3F) << 6 | char32_t(p[3] & 0x3F);
+            out[n++] = QChar::highSurrogate(code);
+            out[n++] = QChar::lowSurrogate(code);
+            p += 4;
+        }
+    }
+    return n;
+}
+
+} // namespace
+
+std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
     const qsizetype stop = bytes.indexOf('\x1A');
     const std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
     const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
-    // Lines are split on their bytes and each value decoded on its own: no
-    // copy of the whole text is made on the way.
-    std::vector<SlotPaths> rows;
+    // Lines are split on their bytes and each value decoded on its own into
+    // the row's one buffer: no copy of the whole text is made on the way.
+    std::vector<PackedRow> rows;
     rows.reserve(size_t(std::count(all.begin(), all.end(), '\n') + 1));
     std::string fields[SlotCount];
+    std::u16string text;
     size_t start = 0;
     while (start < all.size()) {
         size_t lf = all.find('\n', start);
@@ -133,13 +181,35 @@ std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
         start = lf + 1;
         if (line.empty()) continue;
         SplitQuotedLine(line, fields, SlotCount - 1);
-        SlotPaths& row = rows.emplace_back();
+        // Decoded text is never longer than its bytes.
+        if (text.size() < line.size()) text.resize(line.size());
+        PackedRow::Ends ends;
+        ends[0] = 0; // column 0, the row number, is the list's to write
+        qsizetype at = 0;
         for (size_t s = 0; s < SlotCount; ++s) {
-            if (fields[s].empty()) continue;
-            const QByteArrayView value(fields[s].data(), qsizetype(fields[s].size()));
-            row[s] = utf8 ? QString::fromUtf8(value) : DecodeCodePage(value);
+            const std::string_view value(fields[s]);
+            if (!value.empty())
+                at += utf8 ? decodeValidUtf8(value, text.data() + at)
+                           : DecodeCodePage(QByteArrayView(value.data(), qsizetype(value.size())),
+                                            text.data() + at);
+            ends[s + 1] = std::uint32_t(at);
         }
+        rows.emplace_back(QStringView(text.data(), at), ends);
     }
+    return rows;
+}
+
+SlotPaths PathsOf(const PackedRow& row) {
+    SlotPaths paths;
+    for (int s = 0; s < SlotCount; ++s) paths[size_t(s)] = row.Cell(s + 1).toString();
+    return paths;
+}
+
+std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
+    const std::vector<PackedRow> packed = ReadDataListRows(bytes);
+    std::vector<SlotPaths> rows;
+    rows.reserve(packed.size());
+    for (const PackedRow& row : packed) rows.push_back(PathsOf(row));
     return rows;
 }
 
@@ -169,11 +239,11 @@ DataListFileContent LoadDataListFile(const QString& fileName) {
         throw EDataListFormat(QStringLiteral("%1\n%2").arg(kNotADataList, fileName));
 
     DataListFileContent content;
-    content.rows = ReadDataListLines(bytes);
+    content.rows = ReadDataListRows(bytes);
     switch (DataListVersionOf(fileName)) {
     case DataListVersion::V2:
         // The first line is the titles; an empty file gives seven empty ones.
-        content.titles = content.rows.empty() ? SlotPaths{} : content.rows.front();
+        content.titles = content.rows.empty() ? SlotPaths{} : PathsOf(content.rows.front());
         if (!content.rows.empty()) content.rows.erase(content.rows.begin());
         break;
     case DataListVersion::V1: content.titles = defaultTitles(); break;
