@@ -180,6 +180,8 @@ bool AppendCodePage(QByteArray& out, QStringView text) {
     return true;
 }
 
+const std::uint16_t* CodePageEncodeTable() { return tables().encode.data(); }
+
 std::optional<QByteArray> EncodeCodePage(QStringView text) {
     QByteArray bytes;
     bytes.reserve(text.size() * 2);

@@ -26,27 +26,16 @@ qsizetype nameStart(const QString& fileName) {
 const QString kNotADataList = QStringLiteral("データリストファイルとして読み込めません。");
 
 bool isAscii(const QByteArray& bytes) {
-    for (const char c : bytes)
-        if (uchar(c) >= 0x80) return false;
-    return true;
-}
-
-// The two characters that would cut a value apart when read back: LF ends
-// the line, 1A the file. A lone CR stays in the value, as the reader keeps it.
-bool hasLineBreak(const QString& value) {
-    for (const QChar ch : value)
-        if (ch == u'\n' || ch == QChar(0x1A)) return true;
-    return false;
-}
-
-void checkValues(const SlotPaths& fields, const QString& rowName, const SlotPaths& slotNames) {
-    for (int s = 0; s < SlotCount; ++s) {
-        if (hasLineBreak(fields[static_cast<size_t>(s)]))
-            throw EDataListValue(
-                QStringLiteral("%1の「%2」に改行が含まれているため、保存できません。\n"
-                               "改行を含まない名前にしてから保存して下さい。")
-                    .arg(rowName, slotNames[static_cast<size_t>(s)]));
+    const char* p = bytes.constData();
+    const char* end = p + bytes.size();
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ull) return false;
     }
+    for (; p < end; ++p)
+        if (uchar(*p) >= 0x80) return false;
+    return true;
 }
 
 } // namespace
@@ -160,12 +149,8 @@ qsizetype decodeValidUtf8(std::string_view bytes, char16_t* out) {
     return n;
 }
 
-} // namespace
-
-std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
-    const qsizetype stop = bytes.indexOf('\x1A');
-    const std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
-    const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
+// The rows of the text before its end (byte 1A), in the one encoding given.
+std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
     // Lines are split on their bytes and each value decoded on its own into
     // the row's one buffer: no copy of the whole text is made on the way.
     std::vector<PackedRow> rows;
@@ -197,6 +182,14 @@ std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
         rows.emplace_back(QStringView(text.data(), at), ends);
     }
     return rows;
+}
+
+} // namespace
+
+std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
+    const qsizetype stop = bytes.indexOf('\x1A');
+    const std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
+    return readRows(all, IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size()))));
 }
 
 SlotPaths PathsOf(const PackedRow& row) {
@@ -258,47 +251,167 @@ std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileNam
     return content.titles;
 }
 
+namespace {
+
+[[noreturn]] void refuseValue(const QString& rowName, const SlotPaths& slotNames, size_t slot) {
+    throw EDataListValue(QStringLiteral("%1の「%2」に改行が含まれているため、保存できません。\n"
+                                        "改行を含まない名前にしてから保存して下さい。")
+                             .arg(rowName, slotNames[slot]));
+}
+
+// The two characters that would cut a value apart when read back: LF ends
+// the line, 1A the file. A lone CR stays in the value, as the reader keeps it.
+constexpr bool isLineBreak(char16_t ch) { return ch == u'\n' || ch == 0x1A; }
+
+// The file's text line by line in one pass: CP932 as the program always
+// wrote, while every character comes back from it as it was; from the first
+// one that does not, UTF-16 for UTF-8. Nothing of a row is kept but its
+// bytes: the text before the switch is read back from them, which is exact
+// for every line without a byte escape, and those lines are kept aside.
+class ListEncoder {
+public:
+    explicit ListEncoder(const SlotPaths& slotNames) : slotNames_(slotNames), code_(CodePageEncodeTable()) {}
+
+    template <class RowName> void add(const SlotPaths& fields, RowName&& rowName) {
+        if (fits_) {
+            const qsizetype from = used_;
+            bool escape = false;
+            if (addCodePage(fields, escape, rowName)) {
+                if (escape) escaped_.push_back({from, used_, fields});
+                return;
+            }
+            used_ = from;
+            startText();
+        }
+        addText(fields, rowName);
+    }
+
+    QByteArray finish() {
+        if (fits_) {
+            bytes_.truncate(used_);
+            // Bytes that would read back as UTF-8 are written as UTF-8 (plain
+            // ASCII reads the same either way), and so are byte escapes that
+            // pair up with the character after them.
+            if ((isAscii(bytes_) || !IsValidUtf8(bytes_)) && escapesReadBack()) return bytes_;
+            startText();
+        }
+        text_.truncate(textUsed_);
+        return text_.toUtf8();
+    }
+
+private:
+    struct EscapedLine {
+        qsizetype from;
+        qsizetype to; // CR LF included
+        SlotPaths fields;
+    };
+
+    template <class RowName> bool addCodePage(const SlotPaths& fields, bool& escape, RowName& rowName) {
+        qsizetype need = 3 * SlotCount + 2;
+        for (const QString& f : fields) need += 2 * f.size();
+        if (bytes_.size() < used_ + need) bytes_.resize(std::max(used_ + need, 2 * bytes_.size()));
+        char* out = bytes_.data() + used_;
+        qsizetype n = 0;
+        for (size_t s = 0; s < SlotCount; ++s) {
+            if (s > 0) {
+                out[n++] = '"';
+                out[n++] = ',';
+            }
+            out[n++] = '"';
+            for (const QChar qc : fields[s]) {
+                const char16_t ch = qc.unicode();
+                if (isLineBreak(ch)) refuseValue(rowName(), slotNames_, s);
+                const std::uint16_t code = code_[ch];
+                if (code == 0 && ch != 0) return false;
+                if (code > 0xFF) out[n++] = char(code >> 8);
+                out[n++] = char(code & 0xFF);
+                // A double quote inside a value is written twice.
+                if (ch == u'"') out[n++] = '"';
+                escape = escape || (ch >= kByteEscapeBase + 0x80 && ch <= kByteEscapeBase + 0xFF);
+            }
+        }
+        out[n++] = '"';
+        out[n++] = '\r';
+        out[n++] = '\n';
+        used_ += n;
+        return true;
+    }
+
+    template <class RowName> void addText(const SlotPaths& fields, RowName& rowName) {
+        qsizetype need = 3 * SlotCount + 2;
+        for (const QString& f : fields) need += 2 * f.size();
+        if (text_.size() < textUsed_ + need) text_.resize(std::max(textUsed_ + need, 2 * text_.size()));
+        char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + textUsed_;
+        qsizetype n = 0;
+        for (size_t s = 0; s < SlotCount; ++s) {
+            if (s > 0) {
+                out[n++] = u'"';
+                out[n++] = u',';
+            }
+            out[n++] = u'"';
+            for (const QChar qc : fields[s]) {
+                const char16_t ch = qc.unicode();
+                if (isLineBreak(ch)) refuseValue(rowName(), slotNames_, s);
+                out[n++] = ch;
+                if (ch == u'"') out[n++] = u'"';
+            }
+        }
+        out[n++] = u'"';
+        out[n++] = u'\r';
+        out[n++] = u'\n';
+        textUsed_ += n;
+    }
+
+    // The bytes written so far as text, to go on in UTF-16.
+    void startText() {
+        fits_ = false;
+        QString text;
+        text.reserve(used_ + used_ / 4);
+        qsizetype at = 0;
+        auto decode = [&](qsizetype to) {
+            text.append(DecodeCodePage(QByteArrayView(bytes_.constData() + at, to - at)));
+        };
+        for (const EscapedLine& line : escaped_) {
+            decode(line.from);
+            PutQuotedLine(line.fields.data(), SlotCount - 1, [&](QStringView piece) { text.append(piece); });
+            text.append(QStringView(u"\r\n"));
+            at = line.to;
+        }
+        decode(used_);
+        text_ = std::move(text);
+        textUsed_ = text_.size();
+        bytes_ = QByteArray();
+        escaped_.clear();
+    }
+
+    bool escapesReadBack() const {
+        for (const EscapedLine& line : escaped_) {
+            const std::vector<PackedRow> back =
+                readRows(std::string_view(bytes_.constData() + line.from, size_t(line.to - line.from)), false);
+            if (back.size() != 1 || PathsOf(back.front()) != line.fields) return false;
+        }
+        return true;
+    }
+
+    const SlotPaths& slotNames_;
+    const std::uint16_t* code_;
+    bool fits_ = true;
+    QByteArray bytes_;
+    qsizetype used_ = 0;
+    std::vector<EscapedLine> escaped_;
+    QString text_;
+    qsizetype textUsed_ = 0;
+};
+
+} // namespace
+
 QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
                           const std::optional<SlotPaths>& titles, const SlotPaths& slotNames) {
-    // Every row is loaded once, before anything is written.
-    std::vector<SlotPaths> lines;
-    lines.reserve(size_t(std::max(dataRows, 0)) + 1);
-    qsizetype chars = 0;
-    auto take = [&](SlotPaths fields, const QString& rowName) {
-        checkValues(fields, rowName, slotNames);
-        for (const QString& f : fields) chars += f.size() + 3;
-        lines.push_back(std::move(fields));
-    };
-    if (titles) take(*titles, QStringLiteral("タイトル行"));
-    for (int r = 1; r <= dataRows; ++r) take(loadRow(r), QStringLiteral("%1行目").arg(r));
-
-    // CP932 as the program always wrote, unless a character would not come
-    // back from it as it was: one without a code there, or bytes that would
-    // read back as UTF-8 (then they are not plain ASCII, which reads the same).
-    QByteArray bytes;
-    bytes.reserve(chars * 2);
-    bool fits = true;
-    for (const SlotPaths& fields : lines) {
-        PutQuotedLine(fields.data(), SlotCount - 1,
-                      [&](QStringView piece) { fits = fits && AppendCodePage(bytes, piece); });
-        bytes.append("\r\n", 2);
-        if (!fits) break;
-    }
-    // Bytes of the code page that start no character come back only where the
-    // next character does not pair up with them: checked by reading them back.
-    if (fits && (isAscii(bytes) || !IsValidUtf8(bytes))) {
-        bool escapes = false;
-        for (const SlotPaths& fields : lines)
-            for (const QString& f : fields) escapes = escapes || HasByteEscape(f);
-        if (!escapes || ReadDataListLines(bytes) == lines) return bytes;
-    }
-    QString text;
-    text.reserve(chars);
-    for (const SlotPaths& fields : lines) {
-        PutQuotedLine(fields.data(), SlotCount - 1, [&](QStringView piece) { text.append(piece); });
-        text.append(QStringView(u"\r\n"));
-    }
-    return text.toUtf8();
+    // Every row is loaded once, in order, before anything is written.
+    ListEncoder encoder(slotNames);
+    if (titles) encoder.add(*titles, [] { return QStringLiteral("タイトル行"); });
+    for (int r = 1; r <= dataRows; ++r) encoder.add(loadRow(r), [r] { return QStringLiteral("%1行目").arg(r); });
+    return encoder.finish();
 }
 
 void SaveDataListFile(const QString& fileName, const QByteArray& bytes) {
