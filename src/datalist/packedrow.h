@@ -1,18 +1,23 @@
 #pragma once
-// One row of the data list in a single allocation: a table of where each of
-// the eight cells ends, then their texts back to back. A list of a million
-// rows would otherwise hold eight heap strings per row; here a row of empty
-// cells holds nothing on the heap and an empty cell costs nothing at all.
+// One row of the data list packed into one piece of memory: a table of where
+// each of the eight cells ends, then their texts back to back. A list of a
+// million rows would otherwise hold eight heap strings per row; here a row
+// of empty cells holds no memory of its own and an empty cell costs nothing.
 // Cells are read as views and become strings only where they are used.
+//
+// Rows read from a file share large blocks (RowBlocks) rather than taking an
+// allocation each; a row that is edited is packed anew on its own, and a
+// block goes back to the system with the last of its rows.
 #include <QString>
 #include <QStringView>
 #include <array>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 
 namespace nubivu {
+
+class RowBlocks;
 
 class PackedRow {
 public:
@@ -24,10 +29,23 @@ public:
     // text holds the cells back to back; ends[i] is where cell i ends in it.
     PackedRow(QStringView text, const Ends& ends);
     explicit PackedRow(const std::array<QStringView, CellCount>& cells);
+    ~PackedRow() { release(); }
     PackedRow(const PackedRow& other);
     PackedRow& operator=(const PackedRow& other);
-    PackedRow(PackedRow&&) noexcept = default;
-    PackedRow& operator=(PackedRow&&) noexcept = default;
+    PackedRow(PackedRow&& other) noexcept : data_(other.data_), block_(other.block_) {
+        other.data_ = nullptr;
+        other.block_ = nullptr;
+    }
+    PackedRow& operator=(PackedRow&& other) noexcept {
+        if (this != &other) {
+            release();
+            data_ = other.data_;
+            block_ = other.block_;
+            other.data_ = nullptr;
+            other.block_ = nullptr;
+        }
+        return *this;
+    }
 
     // Cell i (0 .. CellCount-1) as a view into the row: valid until the row changes.
     QStringView Cell(int i) const {
@@ -45,15 +63,37 @@ public:
     void SetCellsFrom(int first, const PackedRow& other);
 
 private:
+    friend class RowBlocks;
+    struct Block;
+
     Ends ends() const {
         Ends e;
-        std::memcpy(e.data(), data_.get(), sizeof e);
+        std::memcpy(e.data(), data_, sizeof e);
         return e;
     }
-    const char16_t* text() const { return reinterpret_cast<const char16_t*>(data_.get() + sizeof(Ends)); }
+    const char16_t* text() const { return reinterpret_cast<const char16_t*>(data_ + sizeof(Ends)); }
     std::uint32_t size() const { return data_ ? ends()[CellCount - 1] : 0; }
+    void release();
 
-    std::unique_ptr<std::byte[]> data_;
+    // Owned alone (block_ null) or a part of block_.
+    std::byte* data_ = nullptr;
+    Block* block_ = nullptr;
+};
+
+// Packs many rows in a row, as a reader makes them, into shared blocks.
+// Not for use from two threads at once on rows of the same blocks.
+class RowBlocks {
+public:
+    RowBlocks() = default;
+    ~RowBlocks();
+    RowBlocks(const RowBlocks&) = delete;
+    RowBlocks& operator=(const RowBlocks&) = delete;
+
+    PackedRow Pack(QStringView text, const PackedRow::Ends& ends);
+
+private:
+    PackedRow::Block* block_ = nullptr;
+    std::size_t used_ = 0;
 };
 
 } // namespace nubivu
