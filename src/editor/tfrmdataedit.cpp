@@ -107,6 +107,12 @@ TfrmDataEdit::TfrmDataEdit(QWidget* parent)
     FormPaint();
 }
 
+TfrmDataEdit::~TfrmDataEdit() {
+    // Hidden while the list still exists: hiding lays out the grid's
+    // headers, which read the list through the model.
+    hide();
+}
+
 void TfrmDataEdit::buildMenu() {
     auto item = [&](QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
                     auto slot) {

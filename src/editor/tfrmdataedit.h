@@ -22,6 +22,7 @@ class TfrmDataEdit : public QWidget {
     Q_OBJECT
 public:
     explicit TfrmDataEdit(QWidget* parent = nullptr);
+    ~TfrmDataEdit() override;
 
     DataList& List() { return list_; }
 
