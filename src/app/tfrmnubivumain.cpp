@@ -42,6 +42,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QSignalBlocker>
 #include <QTimer>
 
 namespace nubivu {
@@ -455,6 +456,20 @@ void TfrmNubivuMain::mnFileSaveClick() {
     const int rowOnShow = CurrentRow;
     const SlotPaths currentPaths = CurrentPaths;
     const SlotPaths lastPaths = LastPaths;
+    // Cells written back by the fill-in and paths moved to the new folder
+    // reach the editor as one reset, not as one signal per cell that each
+    // has the editor lay out its labels and headers again.
+    const FillOptions fill = CurrentFillOptions();
+    const bool listMayChange = (fill.fillEmpty && fill.writeBack) || rebase.Moves();
+    struct QuietList {
+        DataList& list;
+        bool reset;
+        QSignalBlocker blocker{list};
+        ~QuietList() {
+            blocker.unblock();
+            if (reset) Q_EMIT list.rowsReset();
+        }
+    } quiet{list, listMayChange};
     try {
         // Each row is written as it is shown: through row loading, fill-in included.
         const QByteArray bytes = EncodeDataList(
