@@ -120,10 +120,10 @@ QString DecodeDataListText(const QByteArray& bytes) {
 
 namespace {
 
-// UTF-8 already checked as valid into out (room for bytes.size() characters),
-// as QString::fromUtf8 decodes it: a byte-order mark at the start is dropped.
+// UTF-8 already checked as valid into out (room for bytes.size() characters).
+// A U+FEFF stays: only the file's own byte-order mark is dropped, before the
+// lines are split, so a value that begins with one reads back as written.
 qsizetype decodeValidUtf8(std::string_view bytes, char16_t* out) {
-    if (bytes.size() >= 3 && bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     qsizetype n = 0;
@@ -199,8 +199,10 @@ std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
 
 std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
     const qsizetype stop = bytes.indexOf('\x1A');
-    const std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
-    return readRows(all, IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size()))));
+    std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
+    const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
+    if (utf8 && all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
+    return readRows(all, utf8);
 }
 
 SlotPaths PathsOf(const PackedRow& row) {
