@@ -2,7 +2,7 @@
 // The data list: a grid of strings with a header row, a number column, the
 // data rows 1 .. RowCount-2 and one trailing empty row. It holds no widget; the
 // editor window shows it through a model. Each row is packed into one
-// allocation and the row numbers are kept as numbers: a list of a million
+// piece of memory and the row numbers are kept as numbers: a list of a million
 // rows stays a few times the size of its file.
 #include "datalist/imageslot.h"
 #include "datalist/packedrow.h"
