@@ -47,6 +47,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QStandardPaths>
+#include <QSignalBlocker>
 #include <QTimer>
 #include <algorithm>
 
@@ -490,17 +491,27 @@ void TfrmNubivuMain::mnFileSaveClick() {
     const SlotPaths titles = PaneTitles();
     // Relative picture paths are taken from the list's folder: saved into
     // another folder they are written to name the same pictures from there.
-    const QString fromList = DataFileName;
-    auto rebase = [&](SlotPaths paths) {
-        for (QString& p : paths) p = RebaseListPath(p, fromList, fileName);
-        return paths;
-    };
+    const ListPathRebaser rebase(DataFileName, fileName);
     // Writing loads every row, which moves CurrentRow and the row paths: a
     // save that fails or is refused puts them back, so the show goes on
     // where it was.
     const int rowOnShow = CurrentRow;
     const SlotPaths currentPaths = CurrentPaths;
     const SlotPaths lastPaths = LastPaths;
+    // Cells written back by the fill-in and paths moved to the new folder
+    // reach the editor as one reset, not as one signal per cell that each
+    // has the editor lay out its labels and headers again.
+    const FillOptions fill = CurrentFillOptions();
+    const bool listMayChange = (fill.fillEmpty && fill.writeBack) || rebase.Moves();
+    struct QuietList {
+        DataList& list;
+        bool reset;
+        QSignalBlocker blocker{list};
+        ~QuietList() {
+            blocker.unblock();
+            if (reset) Q_EMIT list.rowsReset();
+        }
+    } quiet{list, listMayChange};
     try {
         // Each row is written as it is shown: through row loading, fill-in included.
         const QByteArray bytes = EncodeDataList(
@@ -522,11 +533,12 @@ void TfrmNubivuMain::mnFileSaveClick() {
     DataFileName = fileName;
     listIsNew_ = false;
     recentFiles_->Add(DataFileName);
-    for (int row = 1; row <= list.DataRowCount(); ++row) {
-        const SlotPaths paths = list.Paths(row);
-        const SlotPaths moved = rebase(paths);
-        if (moved != paths) list.SetPaths(row, moved);
-    }
+    if (rebase.Moves())
+        for (int row = 1; row <= list.DataRowCount(); ++row) {
+            const SlotPaths paths = list.Paths(row);
+            const SlotPaths moved = rebase(paths);
+            if (moved != paths) list.SetPaths(row, moved);
+        }
     CurrentPaths = rebase(CurrentPaths);
     LastPaths = rebase(LastPaths);
     setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));

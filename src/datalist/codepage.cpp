@@ -130,9 +130,13 @@ bool IsValidUtf8(const QByteArray& bytes) {
 }
 
 QString DecodeCodePage(QByteArrayView bytes) {
-    const Tables& t = tables();
     QString text(bytes.size(), Qt::Uninitialized);
-    char16_t* out = reinterpret_cast<char16_t*>(text.data());
+    text.truncate(DecodeCodePage(bytes, reinterpret_cast<char16_t*>(text.data())));
+    return text;
+}
+
+qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out) {
+    const Tables& t = tables();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
     qsizetype n = 0;
@@ -153,8 +157,7 @@ QString DecodeCodePage(QByteArrayView bytes) {
         out[n++] = ch;
         p += 2;
     }
-    text.truncate(n);
-    return text;
+    return n;
 }
 
 bool AppendCodePage(QByteArray& out, QStringView text) {
@@ -176,6 +179,8 @@ bool AppendCodePage(QByteArray& out, QStringView text) {
     out.truncate(start + n);
     return true;
 }
+
+const std::uint16_t* CodePageEncodeTable() { return tables().encode.data(); }
 
 std::optional<QByteArray> EncodeCodePage(QStringView text) {
     QByteArray bytes;

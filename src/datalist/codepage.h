@@ -8,6 +8,7 @@
 // goes through Open and Save unchanged.
 #include <QByteArray>
 #include <QString>
+#include <cstdint>
 #include <optional>
 
 namespace nubivu {
@@ -20,6 +21,9 @@ bool HasByteEscape(QStringView text);
 bool IsValidUtf8(const QByteArray& bytes);
 
 QString DecodeCodePage(QByteArrayView bytes);
+// The same into out, which has room for bytes.size() characters; returns how
+// many were written.
+qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out);
 
 // The bytes of the text in the code page, or none when a character has no
 // code there that reads back as the same character.
@@ -27,5 +31,9 @@ std::optional<QByteArray> EncodeCodePage(QStringView text);
 // Appends the text's bytes to out; false (out then holds a part) when a
 // character has no code.
 bool AppendCodePage(QByteArray& out, QStringView text);
+// For writers that encode character by character: the bytes of each UTF-16
+// unit (one byte below 0x100, else lead << 8 | trail), 0 where it has none;
+// U+0000 is the one character whose code is 0. 65,536 entries.
+const std::uint16_t* CodePageEncodeTable();
 
 } // namespace nubivu

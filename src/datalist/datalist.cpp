@@ -4,11 +4,36 @@
 
 namespace nubivu {
 
-namespace {
-const QString kEmpty;
+DataList::DataList(QObject* parent) : QObject(parent), rows_(2) {}
+
+void DataList::setNumber(StoredRow& row, std::int32_t number) {
+    row.number = number;
+    row.cells.SetCell(0, {});
 }
 
-DataList::DataList(QObject* parent) : QObject(parent), rows_(2) {}
+void DataList::setColumnZero(StoredRow& row, const QString& text) {
+    // Only the text QString::number gives back is kept as a number: "007"
+    // and "+7" stay text.
+    const bool digits = !text.isEmpty() && text.size() <= 9 && (text.size() == 1 || text[0] != u'0') &&
+                        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    if (digits) {
+        setNumber(row, text.toInt());
+    } else {
+        row.number = kTextNumber;
+        row.cells.SetCell(0, text);
+    }
+}
+
+void DataList::moveDataCells(StoredRow& to, StoredRow& from) {
+    if (to.cells.IsCellEmpty(0) && from.cells.IsCellEmpty(0)) {
+        // Column 0 is a number in both (or empty): the packed cells move whole.
+        to.cells = std::move(from.cells);
+        from.cells = PackedRow();
+        return;
+    }
+    to.cells.SetCellsFrom(1, from.cells);
+    from.cells.SetCellsFrom(1, PackedRow());
+}
 
 void DataList::SetRowCount(int count) {
     count = std::max(count, 2);
@@ -18,16 +43,23 @@ void DataList::SetRowCount(int count) {
     Q_EMIT rowsReset();
 }
 
-const QString& DataList::Cell(int col, int row) const {
-    if (col < 0 || col >= ColCount || row < 0 || row >= RowCount()) return kEmpty;
-    return rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
+QString DataList::Cell(int col, int row) const {
+    if (col < 0 || col >= ColCount || row < 0 || row >= RowCount()) return {};
+    const StoredRow& r = rows_[static_cast<size_t>(row)];
+    if (col == 0 && r.number != kTextNumber) return QString::number(r.number);
+    return r.cells.Cell(col).toString();
 }
 
 void DataList::SetCell(int col, int row, const QString& text) {
     if (col < 0 || col >= ColCount || row < 0 || row >= RowCount()) return;
-    QString& cell = rows_[static_cast<size_t>(row)][static_cast<size_t>(col)];
-    if (cell == text) return;
-    cell = text;
+    StoredRow& r = rows_[static_cast<size_t>(row)];
+    if (col == 0) {
+        if (Cell(0, row) == text) return;
+        setColumnZero(r, text);
+    } else {
+        if (r.cells.Cell(col) == QStringView(text)) return;
+        r.cells.SetCell(col, text);
+    }
     Q_EMIT cellChanged(col, row);
 }
 
@@ -42,13 +74,13 @@ void DataList::SetCurrent(int col, int row) {
 
 void DataList::AppendNumberedRow() {
     rows_.emplace_back();
-    rows_.back()[0] = QString::number(RowCount() - 1);
+    rows_.back().number = RowCount() - 1;
     Q_EMIT rowsReset();
 }
 
 void DataList::InsertRow(int at) {
     at = std::clamp(at, 1, RowCount());
-    rows_.insert(rows_.begin() + at, RowCells{});
+    rows_.insert(rows_.begin() + at, StoredRow{});
     Q_EMIT rowsReset();
 }
 
@@ -78,75 +110,84 @@ void DataList::RemoveRows(const std::vector<int>& sortedRows) {
 }
 
 void DataList::Renumber(int fromRow) {
-    for (int r = std::max(fromRow, 1); r < RowCount(); ++r)
-        rows_[static_cast<size_t>(r)][0] = QString::number(r);
+    for (int r = std::max(fromRow, 1); r < RowCount(); ++r) setNumber(rows_[static_cast<size_t>(r)], r);
     Q_EMIT rowsReset();
 }
 
 void DataList::ShiftColumnDown(int col, int from) {
     const int last = RowCount() - 1;
     if (col < 1 || col >= ColCount || from < 1 || from > last) return;
-    const auto c = static_cast<size_t>(col);
-    for (int y = last; y > from; --y)
-        rows_[static_cast<size_t>(y)][c] = std::move(rows_[static_cast<size_t>(y - 1)][c]);
-    rows_[static_cast<size_t>(from)][c].clear();
+    for (int y = last; y > from; --y) {
+        const StoredRow& above = rows_[static_cast<size_t>(y - 1)];
+        rows_[static_cast<size_t>(y)].cells.SetCell(col, above.cells.Cell(col));
+    }
+    rows_[static_cast<size_t>(from)].cells.SetCell(col, {});
     Q_EMIT rowsReset();
 }
 
 void DataList::ShiftColumnUp(int col, int from) {
     const int last = RowCount() - 1;
     if (col < 1 || col >= ColCount || from < 1 || from > last) return;
-    const auto c = static_cast<size_t>(col);
-    for (int y = from; y < last; ++y)
-        rows_[static_cast<size_t>(y)][c] = std::move(rows_[static_cast<size_t>(y + 1)][c]);
-    rows_[static_cast<size_t>(last)][c].clear();
+    for (int y = from; y < last; ++y) {
+        const StoredRow& below = rows_[static_cast<size_t>(y + 1)];
+        rows_[static_cast<size_t>(y)].cells.SetCell(col, below.cells.Cell(col));
+    }
+    rows_[static_cast<size_t>(last)].cells.SetCell(col, {});
     Q_EMIT rowsReset();
 }
 
 void DataList::ShiftRowsDown(int at) {
     const int last = RowCount() - 1;
     if (at < 1 || at > last) return;
-    for (int y = last; y > at; --y) {
-        auto& to = rows_[static_cast<size_t>(y)];
-        auto& from = rows_[static_cast<size_t>(y - 1)];
-        for (size_t x = 1; x < ColCount; ++x) to[x] = std::move(from[x]);
-    }
-    for (size_t x = 1; x < ColCount; ++x) rows_[static_cast<size_t>(at)][x].clear();
+    for (int y = last; y > at; --y)
+        moveDataCells(rows_[static_cast<size_t>(y)], rows_[static_cast<size_t>(y - 1)]);
+    rows_[static_cast<size_t>(at)].cells.SetCellsFrom(1, PackedRow());
     Q_EMIT rowsReset();
 }
 
 void DataList::RemoveDataRow(int at) {
     const int last = RowCount() - 1;
     if (at < 1 || at >= last) return;
-    for (int y = at; y < last; ++y) {
-        auto& to = rows_[static_cast<size_t>(y)];
-        auto& from = rows_[static_cast<size_t>(y + 1)];
-        for (size_t x = 1; x < ColCount; ++x) to[x] = std::move(from[x]);
-    }
+    for (int y = at; y < last; ++y)
+        moveDataCells(rows_[static_cast<size_t>(y)], rows_[static_cast<size_t>(y + 1)]);
     rows_.pop_back();
     row_ = std::min(row_, RowCount() - 1);
     Q_EMIT rowsReset();
 }
 
 void DataList::AppendDataRows(std::vector<SlotPaths> rows) {
+    std::vector<PackedRow> packed;
+    packed.reserve(rows.size());
+    for (const SlotPaths& paths : rows) {
+        std::array<QStringView, PackedRow::CellCount> cells;
+        for (size_t s = 0; s < SlotCount; ++s) cells[s + 1] = paths[s];
+        packed.emplace_back(cells);
+    }
+    AppendDataRows(std::move(packed));
+}
+
+void DataList::AppendDataRows(std::vector<PackedRow> rows) {
     if (rows.empty()) return;
     // The trailing row stays last: the new rows take its place and it follows them.
-    RowCells trailing = std::move(rows_.back());
+    StoredRow trailing = std::move(rows_.back());
     rows_.pop_back();
     rows_.reserve(rows_.size() + rows.size() + 1);
-    for (SlotPaths& paths : rows) {
-        RowCells& cells = rows_.emplace_back();
-        cells[0] = QString::number(RowCount() - 1);
-        for (size_t s = 0; s < SlotCount; ++s) cells[s + 1] = std::move(paths[s]);
+    for (PackedRow& cells : rows) {
+        StoredRow& row = rows_.emplace_back();
+        row.cells = std::move(cells);
+        setNumber(row, RowCount() - 1);
     }
-    trailing[0] = QString::number(RowCount());
+    setNumber(trailing, RowCount());
     rows_.push_back(std::move(trailing));
     Q_EMIT rowsReset();
 }
 
 bool DataList::IsBlankRow(int row) const {
+    if (row < 0 || row >= RowCount()) return true;
+    const PackedRow& cells = rows_[static_cast<size_t>(row)].cells;
+    if (cells.IsEmpty()) return true;
     for (int x = 1; x < ColCount; ++x)
-        if (!Cell(x, row).isEmpty()) return false;
+        if (!cells.IsCellEmpty(x)) return false;
     return true;
 }
 

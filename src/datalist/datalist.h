@@ -1,8 +1,11 @@
 #pragma once
 // The data list: a grid of strings with a header row, a number column, the
 // data rows 1 .. RowCount-2 and one trailing empty row. It holds no widget; the
-// editor window shows it through a model.
+// editor window shows it through a model. Each row is packed into one
+// piece of memory and the row numbers are kept as numbers: a list of a million
+// rows stays a few times the size of its file.
 #include "datalist/imageslot.h"
+#include "datalist/packedrow.h"
 
 #include <QObject>
 #include <QString>
@@ -25,7 +28,8 @@ public:
     int DataRowCount() const { return RowCount() - 2; }
 
     // Out-of-range cells read as empty and ignore writes, as a grid does.
-    const QString& Cell(int col, int row) const;
+    // A cell is made into a string as it is read.
+    QString Cell(int col, int row) const;
     void SetCell(int col, int row, const QString& text);
 
     // The current cell (grid's Row and Col).
@@ -55,6 +59,9 @@ public:
     void RemoveDataRow(int at);
     // Appends numbered rows holding the given paths, before the trailing row.
     void AppendDataRows(std::vector<SlotPaths> rows);
+    // The same for rows as the file reader packs them, slot s in cell s + 1
+    // and cell 0 empty.
+    void AppendDataRows(std::vector<PackedRow> rows);
     bool IsBlankRow(int row) const;
 
     // Data row r's seven paths (r in 1 .. RowCount-2 meaningful; others empty).
@@ -69,7 +76,19 @@ Q_SIGNALS:
     void currentChanged(int col, int row);
 
 private:
-    std::vector<RowCells> rows_;
+    struct StoredRow {
+        PackedRow cells;
+        // Column 0 as the number it nearly always is (no heap text), or
+        // kTextNumber when it is the text in cells' cell 0.
+        std::int32_t number = kTextNumber;
+    };
+    static constexpr std::int32_t kTextNumber = -1;
+    static void setNumber(StoredRow& row, std::int32_t number);
+    static void setColumnZero(StoredRow& row, const QString& text);
+    // Moves columns 1-7 of from into to; column 0 of both stays.
+    static void moveDataCells(StoredRow& to, StoredRow& from);
+
+    std::vector<StoredRow> rows_;
     int row_ = 1;
     int col_ = 1;
 };

@@ -26,27 +26,16 @@ qsizetype nameStart(const QString& fileName) {
 const QString kNotADataList = QStringLiteral("データリストファイルとして読み込めません。");
 
 bool isAscii(const QByteArray& bytes) {
-    for (const char c : bytes)
-        if (uchar(c) >= 0x80) return false;
-    return true;
-}
-
-// The two characters that would cut a value apart when read back: LF ends
-// the line, 1A the file. A lone CR stays in the value, as the reader keeps it.
-bool hasLineBreak(const QString& value) {
-    for (const QChar ch : value)
-        if (ch == u'\n' || ch == QChar(0x1A)) return true;
-    return false;
-}
-
-void checkValues(const SlotPaths& fields, const QString& rowName, const SlotPaths& slotNames) {
-    for (int s = 0; s < SlotCount; ++s) {
-        if (hasLineBreak(fields[static_cast<size_t>(s)]))
-            throw EDataListValue(
-                QStringLiteral("%1の「%2」に改行が含まれているため、保存できません。\n"
-                               "改行を含まない名前にしてから保存して下さい。")
-                    .arg(rowName, slotNames[static_cast<size_t>(s)]));
+    const char* p = bytes.constData();
+    const char* end = p + bytes.size();
+    for (; end - p >= 8; p += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, p, 8);
+        if (word & 0x8080808080808080ull) return false;
     }
+    for (; p < end; ++p)
+        if (uchar(*p) >= 0x80) return false;
+    return true;
 }
 
 } // namespace
@@ -97,33 +86,88 @@ QString ResolveListPath(const QString& path) {
 }
 
 QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList) {
-    if (path.isEmpty() || fromList.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
-        (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
-        return path;
+    return ListPathRebaser(fromList, toList)(path);
+}
+
+ListPathRebaser::ListPathRebaser(const QString& fromList, const QString& toList) {
     // Loading takes a relative path from the list's folder; a list without a
     // file has no folder to move from.
-    const QString from = QDir::cleanPath(QFileInfo(fromList).absolutePath());
-    const QString to = QDir::cleanPath(QFileInfo(toList).absolutePath());
-    if (from == to) return path;
-    const QString picture = QDir::cleanPath(from + u'/' + path);
-    const QString relative = QDir(to).relativeFilePath(picture);
+    if (fromList.isEmpty()) return;
+    from_ = QDir::cleanPath(QFileInfo(fromList).absolutePath());
+    to_ = QDir::cleanPath(QFileInfo(toList).absolutePath());
+    moves_ = from_ != to_;
+}
+
+QString ListPathRebaser::operator()(const QString& path) const {
+    if (!moves_ || path.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
+        (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
+        return path;
+    const QString picture = QDir::cleanPath(from_ + u'/' + path);
+    const QString relative = QDir(to_).relativeFilePath(picture);
     if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute()) return picture;
     return relative;
+}
+
+SlotPaths ListPathRebaser::operator()(SlotPaths paths) const {
+    if (moves_)
+        for (QString& p : paths) p = (*this)(p);
+    return paths;
 }
 
 QString DecodeDataListText(const QByteArray& bytes) {
     return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeCodePage(bytes);
 }
 
-std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
-    const qsizetype stop = bytes.indexOf('\x1A');
-    const std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
-    const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
-    // Lines are split on their bytes and each value decoded on its own: no
-    // copy of the whole text is made on the way.
-    std::vector<SlotPaths> rows;
+namespace {
+
+// UTF-8 already checked as valid into out (room for bytes.size() characters).
+// A U+FEFF stays: only the file's own byte-order mark is dropped, before the
+// lines are split, so a value that begins with one reads back as written.
+qsizetype decodeValidUtf8(std::string_view bytes, char16_t* out) {
+    const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
+    const auto* end = p + bytes.size();
+    qsizetype n = 0;
+    while (p < end) {
+        // Paths are mostly ASCII: eight bytes at a time while they are.
+        while (end - p >= 8) {
+            std::uint64_t word;
+            std::memcpy(&word, p, 8);
+            if (word & 0x8080808080808080ull) break;
+            for (int i = 0; i < 8; ++i) out[n + i] = p[i];
+            n += 8;
+            p += 8;
+        }
+        if (p >= end) break;
+        const unsigned char c = *p;
+        if (c < 0x80) {
+            out[n++] = c;
+            ++p;
+        } else if (c < 0xE0) {
+            out[n++] = char16_t((c & 0x1F) << 6 | (p[1] & 0x3F));
+            p += 2;
+        } else if (c < 0xF0) {
+            out[n++] = char16_t((c & 0x0F) << 12 | (p[1] & 0x3F) << 6 | (p[2] & 0x3F));
+            p += 3;
+        } else {
+            const char32_t code = char32_t(c & 0x07) << 18 | char32_t(p[1] & 0x3F) << 12 |
+                                  char32_t(p[2] & 0x3F) << 6 | char32_t(p[3] & 0x3F);
+            out[n++] = QChar::highSurrogate(code);
+            out[n++] = QChar::lowSurrogate(code);
+            p += 4;
+        }
+    }
+    return n;
+}
+
+// The rows of the text before its end (byte 1A), in the one encoding given.
+std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
+    // Lines are split on their bytes and each value decoded on its own into
+    // the row's one buffer: no copy of the whole text is made on the way.
+    std::vector<PackedRow> rows;
     rows.reserve(size_t(std::count(all.begin(), all.end(), '\n') + 1));
     std::string fields[SlotCount];
+    std::u16string text;
+    RowBlocks blocks;
     size_t start = 0;
     while (start < all.size()) {
         size_t lf = all.find('\n', start);
@@ -133,13 +177,45 @@ std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
         start = lf + 1;
         if (line.empty()) continue;
         SplitQuotedLine(line, fields, SlotCount - 1);
-        SlotPaths& row = rows.emplace_back();
+        // Decoded text is never longer than its bytes.
+        if (text.size() < line.size()) text.resize(line.size());
+        PackedRow::Ends ends;
+        ends[0] = 0; // column 0, the row number, is the list's to write
+        qsizetype at = 0;
         for (size_t s = 0; s < SlotCount; ++s) {
-            if (fields[s].empty()) continue;
-            const QByteArrayView value(fields[s].data(), qsizetype(fields[s].size()));
-            row[s] = utf8 ? QString::fromUtf8(value) : DecodeCodePage(value);
+            const std::string_view value(fields[s]);
+            if (!value.empty())
+                at += utf8 ? decodeValidUtf8(value, text.data() + at)
+                           : DecodeCodePage(QByteArrayView(value.data(), qsizetype(value.size())),
+                                            text.data() + at);
+            ends[s + 1] = std::uint32_t(at);
         }
+        rows.push_back(blocks.Pack(QStringView(text.data(), at), ends));
     }
+    return rows;
+}
+
+} // namespace
+
+std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
+    const qsizetype stop = bytes.indexOf('\x1A');
+    std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
+    const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
+    if (utf8 && all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
+    return readRows(all, utf8);
+}
+
+SlotPaths PathsOf(const PackedRow& row) {
+    SlotPaths paths;
+    for (int s = 0; s < SlotCount; ++s) paths[size_t(s)] = row.Cell(s + 1).toString();
+    return paths;
+}
+
+std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
+    const std::vector<PackedRow> packed = ReadDataListRows(bytes);
+    std::vector<SlotPaths> rows;
+    rows.reserve(packed.size());
+    for (const PackedRow& row : packed) rows.push_back(PathsOf(row));
     return rows;
 }
 
@@ -169,11 +245,11 @@ DataListFileContent LoadDataListFile(const QString& fileName) {
         throw EDataListFormat(QStringLiteral("%1\n%2").arg(kNotADataList, fileName));
 
     DataListFileContent content;
-    content.rows = ReadDataListLines(bytes);
+    content.rows = ReadDataListRows(bytes);
     switch (DataListVersionOf(fileName)) {
     case DataListVersion::V2:
         // The first line is the titles; an empty file gives seven empty ones.
-        content.titles = content.rows.empty() ? SlotPaths{} : content.rows.front();
+        content.titles = content.rows.empty() ? SlotPaths{} : PathsOf(content.rows.front());
         if (!content.rows.empty()) content.rows.erase(content.rows.begin());
         break;
     case DataListVersion::V1: content.titles = defaultTitles(); break;
@@ -188,47 +264,167 @@ std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileNam
     return content.titles;
 }
 
+namespace {
+
+[[noreturn]] void refuseValue(const QString& rowName, const SlotPaths& slotNames, size_t slot) {
+    throw EDataListValue(QStringLiteral("%1の「%2」に改行が含まれているため、保存できません。\n"
+                                        "改行を含まない名前にしてから保存して下さい。")
+                             .arg(rowName, slotNames[slot]));
+}
+
+// The two characters that would cut a value apart when read back: LF ends
+// the line, 1A the file. A lone CR stays in the value, as the reader keeps it.
+constexpr bool isLineBreak(char16_t ch) { return ch == u'\n' || ch == 0x1A; }
+
+// The file's text line by line in one pass: CP932 as the program always
+// wrote, while every character comes back from it as it was; from the first
+// one that does not, UTF-16 for UTF-8. Nothing of a row is kept but its
+// bytes: the text before the switch is read back from them, which is exact
+// for every line without a byte escape, and those lines are kept aside.
+class ListEncoder {
+public:
+    explicit ListEncoder(const SlotPaths& slotNames) : slotNames_(slotNames), code_(CodePageEncodeTable()) {}
+
+    template <class RowName> void add(const SlotPaths& fields, RowName&& rowName) {
+        if (fits_) {
+            const qsizetype from = used_;
+            bool escape = false;
+            if (addCodePage(fields, escape, rowName)) {
+                if (escape) escaped_.push_back({from, used_, fields});
+                return;
+            }
+            used_ = from;
+            startText();
+        }
+        addText(fields, rowName);
+    }
+
+    QByteArray finish() {
+        if (fits_) {
+            bytes_.truncate(used_);
+            // Bytes that would read back as UTF-8 are written as UTF-8 (plain
+            // ASCII reads the same either way), and so are byte escapes that
+            // pair up with the character after them.
+            if ((isAscii(bytes_) || !IsValidUtf8(bytes_)) && escapesReadBack()) return bytes_;
+            startText();
+        }
+        text_.truncate(textUsed_);
+        return text_.toUtf8();
+    }
+
+private:
+    struct EscapedLine {
+        qsizetype from;
+        qsizetype to; // CR LF included
+        SlotPaths fields;
+    };
+
+    template <class RowName> bool addCodePage(const SlotPaths& fields, bool& escape, RowName& rowName) {
+        qsizetype need = 3 * SlotCount + 2;
+        for (const QString& f : fields) need += 2 * f.size();
+        if (bytes_.size() < used_ + need) bytes_.resize(std::max(used_ + need, 2 * bytes_.size()));
+        char* out = bytes_.data() + used_;
+        qsizetype n = 0;
+        for (size_t s = 0; s < SlotCount; ++s) {
+            if (s > 0) {
+                out[n++] = '"';
+                out[n++] = ',';
+            }
+            out[n++] = '"';
+            for (const QChar qc : fields[s]) {
+                const char16_t ch = qc.unicode();
+                if (isLineBreak(ch)) refuseValue(rowName(), slotNames_, s);
+                const std::uint16_t code = code_[ch];
+                if (code == 0 && ch != 0) return false;
+                if (code > 0xFF) out[n++] = char(code >> 8);
+                out[n++] = char(code & 0xFF);
+                // A double quote inside a value is written twice.
+                if (ch == u'"') out[n++] = '"';
+                escape = escape || (ch >= kByteEscapeBase + 0x80 && ch <= kByteEscapeBase + 0xFF);
+            }
+        }
+        out[n++] = '"';
+        out[n++] = '\r';
+        out[n++] = '\n';
+        used_ += n;
+        return true;
+    }
+
+    template <class RowName> void addText(const SlotPaths& fields, RowName& rowName) {
+        qsizetype need = 3 * SlotCount + 2;
+        for (const QString& f : fields) need += 2 * f.size();
+        if (text_.size() < textUsed_ + need) text_.resize(std::max(textUsed_ + need, 2 * text_.size()));
+        char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + textUsed_;
+        qsizetype n = 0;
+        for (size_t s = 0; s < SlotCount; ++s) {
+            if (s > 0) {
+                out[n++] = u'"';
+                out[n++] = u',';
+            }
+            out[n++] = u'"';
+            for (const QChar qc : fields[s]) {
+                const char16_t ch = qc.unicode();
+                if (isLineBreak(ch)) refuseValue(rowName(), slotNames_, s);
+                out[n++] = ch;
+                if (ch == u'"') out[n++] = u'"';
+            }
+        }
+        out[n++] = u'"';
+        out[n++] = u'\r';
+        out[n++] = u'\n';
+        textUsed_ += n;
+    }
+
+    // The bytes written so far as text, to go on in UTF-16.
+    void startText() {
+        fits_ = false;
+        QString text;
+        text.reserve(used_ + used_ / 4);
+        qsizetype at = 0;
+        auto decode = [&](qsizetype to) {
+            text.append(DecodeCodePage(QByteArrayView(bytes_.constData() + at, to - at)));
+        };
+        for (const EscapedLine& line : escaped_) {
+            decode(line.from);
+            PutQuotedLine(line.fields.data(), SlotCount - 1, [&](QStringView piece) { text.append(piece); });
+            text.append(QStringView(u"\r\n"));
+            at = line.to;
+        }
+        decode(used_);
+        text_ = std::move(text);
+        textUsed_ = text_.size();
+        bytes_ = QByteArray();
+        escaped_.clear();
+    }
+
+    bool escapesReadBack() const {
+        for (const EscapedLine& line : escaped_) {
+            const std::vector<PackedRow> back =
+                readRows(std::string_view(bytes_.constData() + line.from, size_t(line.to - line.from)), false);
+            if (back.size() != 1 || PathsOf(back.front()) != line.fields) return false;
+        }
+        return true;
+    }
+
+    const SlotPaths& slotNames_;
+    const std::uint16_t* code_;
+    bool fits_ = true;
+    QByteArray bytes_;
+    qsizetype used_ = 0;
+    std::vector<EscapedLine> escaped_;
+    QString text_;
+    qsizetype textUsed_ = 0;
+};
+
+} // namespace
+
 QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
                           const std::optional<SlotPaths>& titles, const SlotPaths& slotNames) {
-    // Every row is loaded once, before anything is written.
-    std::vector<SlotPaths> lines;
-    lines.reserve(size_t(std::max(dataRows, 0)) + 1);
-    qsizetype chars = 0;
-    auto take = [&](SlotPaths fields, const QString& rowName) {
-        checkValues(fields, rowName, slotNames);
-        for (const QString& f : fields) chars += f.size() + 3;
-        lines.push_back(std::move(fields));
-    };
-    if (titles) take(*titles, QStringLiteral("タイトル行"));
-    for (int r = 1; r <= dataRows; ++r) take(loadRow(r), QStringLiteral("%1行目").arg(r));
-
-    // CP932 as the program always wrote, unless a character would not come
-    // back from it as it was: one without a code there, or bytes that would
-    // read back as UTF-8 (then they are not plain ASCII, which reads the same).
-    QByteArray bytes;
-    bytes.reserve(chars * 2);
-    bool fits = true;
-    for (const SlotPaths& fields : lines) {
-        PutQuotedLine(fields.data(), SlotCount - 1,
-                      [&](QStringView piece) { fits = fits && AppendCodePage(bytes, piece); });
-        bytes.append("\r\n", 2);
-        if (!fits) break;
-    }
-    // Bytes of the code page that start no character come back only where the
-    // next character does not pair up with them: checked by reading them back.
-    if (fits && (isAscii(bytes) || !IsValidUtf8(bytes))) {
-        bool escapes = false;
-        for (const SlotPaths& fields : lines)
-            for (const QString& f : fields) escapes = escapes || HasByteEscape(f);
-        if (!escapes || ReadDataListLines(bytes) == lines) return bytes;
-    }
-    QString text;
-    text.reserve(chars);
-    for (const SlotPaths& fields : lines) {
-        PutQuotedLine(fields.data(), SlotCount - 1, [&](QStringView piece) { text.append(piece); });
-        text.append(QStringView(u"\r\n"));
-    }
-    return text.toUtf8();
+    // Every row is loaded once, in order, before anything is written.
+    ListEncoder encoder(slotNames);
+    if (titles) encoder.add(*titles, [] { return QStringLiteral("タイトル行"); });
+    for (int r = 1; r <= dataRows; ++r) encoder.add(loadRow(r), [r] { return QStringLiteral("%1行目").arg(r); });
+    return encoder.finish();
 }
 
 void SaveDataListFile(const QString& fileName, const QByteArray& bytes) {

@@ -40,15 +40,34 @@ QString ResolveListPath(const QString& path);
 // (a drive or "\"), a list without a file (fromList empty) and a list that
 // stays in its folder keep their text.
 QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList);
+// RebaseListPath for every path of a list saved from one file to another:
+// the two folders are worked out once.
+class ListPathRebaser {
+public:
+    ListPathRebaser(const QString& fromList, const QString& toList);
+    // False when every path keeps its text (a list saved into its own folder).
+    bool Moves() const { return moves_; }
+    QString operator()(const QString& path) const;
+    SlotPaths operator()(SlotPaths paths) const;
+
+private:
+    QString from_;
+    QString to_;
+    bool moves_ = false;
+};
 
 // Text of the file: valid UTF-8 as UTF-8, anything else as CP932 (Shift-JIS).
 QString DecodeDataListText(const QByteArray& bytes);
 // The rows of a file's bytes: lines end at LF (a CR before it belongs to the
 // end), a byte 1A ends the file, an empty line is skipped.
 std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes);
+// The same rows packed as the list keeps them: slot s in cell s + 1, cell 0 empty.
+std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes);
+// The seven paths of a row read that way.
+SlotPaths PathsOf(const PackedRow& row);
 
 struct DataListFileContent {
-    std::vector<SlotPaths> rows;
+    std::vector<PackedRow> rows;
     // The titles the file sets: version 2 its first line, version 1 the
     // default titles, any other name none.
     std::optional<SlotPaths> titles;

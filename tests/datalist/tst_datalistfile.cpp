@@ -155,6 +155,13 @@ private Q_SLOTS:
         QTest::newRow("UTF-8") << QStringLiteral("\"雲.bmp\",\"😀\"\r\n").toUtf8()
                                << QStringList{QStringLiteral("雲.bmp|😀")};
         QTest::newRow("nothing") << QByteArray() << QStringList{};
+        // Mend: a U+FEFF at the start of any value was dropped as if it were
+        // the file's byte-order mark, so such a value did not survive a save.
+        QTest::newRow("UTF-8 file's byte-order mark")
+            << QByteArray("\xEF\xBB\xBF\"a\",\"\xC3\xA9\"\r\n") << QStringList{QStringLiteral("a|é")};
+        QTest::newRow("U+FEFF starting a value stays")
+            << QByteArray("\"a\",\"\xEF\xBB\xBF\"\r\n\"\xEF\xBB\xBF" "b\"\r\n")
+            << QStringList{QStringLiteral("a|\uFEFF"), QStringLiteral("\uFEFFb")};
     }
     void readLines() {
         QFETCH(QByteArray, bytes);
