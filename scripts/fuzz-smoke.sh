@@ -37,7 +37,7 @@ seeds() {
   [ $have_corpus = 1 ] || return 0
   local pattern
   for pattern in "$@"; do
-    find "$corpus" -type f -iname "$pattern" -size -1M -exec cp -t "$dir" {} + 2>/dev/null || true
+    find "$corpus" -type f -iname "$pattern" -size -1024k -exec cp -t "$dir" {} + 2>/dev/null || true
   done
 }
 seeds fuzz_bitmap '*.bmp'
@@ -53,7 +53,7 @@ if [ $have_corpus = 1 ]; then
     while IFS= read -r -d '' f; do
       n=$((n + 1))
       { printf "\\x0${kind#*:}"; cat "$f"; } > "$work/fuzz_plugins/seeds/$n"
-    done < <(find "$corpus" -type f -iname "*.${kind%%:*}" -size -1M -print0)
+    done < <(find "$corpus" -type f -iname "*.${kind%%:*}" -size -1024k -print0)
   done
 fi
 for t in $targets; do mkdir -p "$work/$t/seeds" "$work/$t/new"; done

@@ -169,9 +169,12 @@ private Q_SLOTS:
         DataList list;
         auto chooser = make(list, {"note.txt"});
         setType(*chooser, 2);
-        chooser->CheckBox_View->setChecked(true);
+        chooser->FileListBox1->setCurrentRow(0);
         // The chooser does not catch: the application's default report shows it.
-        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, chooser->FileListBox1->setCurrentRow(0));
+        // (Reached through the check box: an exception through the list's
+        // selection model leaves Qt's own bookkeeping behind, which a leak
+        // checker rightly reports.)
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, chooser->CheckBox_View->click());
         QVERIFY(chooser->BitBtnYES->isEnabled());
         QVERIFY(chooser->ImgView->Picture().Empty());
     }
