@@ -12,8 +12,8 @@
 //         and the replacing file writer with its flush.
 //         Floor: write the same bytes to a new file, fsync it, rename it over
 //         the old one and fsync the folder.
-#include "datalist/codepage.h"
 #include "datalist/datalistfile.h"
+#include "datalist/codepage.h"
 #include "datalist/gridoperations.h"
 #include "datalist/sharedstate.h"
 #include "slideshow/filloptions.h"
@@ -95,7 +95,8 @@ void saveFloor(const QString& path, const QByteArray& bytes) {
     if (::fsync(fd) != 0) std::abort();
     ::close(fd);
     if (::rename(temp.constData(), target.constData()) != 0) std::abort();
-    const int folder = ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY);
+    const int folder =
+        ::open(QFile::encodeName(QFileInfo(path).absolutePath()).constData(), O_RDONLY);
     ::fsync(folder);
     ::close(folder);
 }
@@ -106,7 +107,9 @@ std::vector<SlotPaths> lessonRows(int rows, bool utf8Only) {
     const QString tail = utf8Only ? QStringLiteral("é") : QString();
     for (int r = 0; r < rows; ++r) {
         SlotPaths& p = paths[size_t(r)];
-        p[0] = QStringLiteral("pictures/雲の写真/kumo%1%2.jpg").arg(r, 6, 10, QLatin1Char('0')).arg(tail);
+        p[0] = QStringLiteral("pictures/雲の写真/kumo%1%2.jpg")
+                   .arg(r, 6, 10, QLatin1Char('0'))
+                   .arg(tail);
         p[1] = QStringLiteral("pictures/天気図/tenkizu%1.bmp").arg(r, 6, 10, QLatin1Char('0'));
         // Gaps the fill-in closes (and writes back) on Save.
         if (r % 3) p[2] = QStringLiteral("pictures/ame%1.bmp").arg(r, 6, 10, QLatin1Char('0'));
@@ -149,8 +152,9 @@ void writeList(const QString& path, int rows, bool utf8Only) {
     DataList list;
     list.AppendDataRows(lessonRows(rows, utf8Only));
     const SlotPaths titles = defaultTitles();
-    SaveDataListFile(path, EncodeDataList(
-                               list.DataRowCount(), [&](int r) { return list.Paths(r); }, titles, titles));
+    SaveDataListFile(
+        path, EncodeDataList(
+                  list.DataRowCount(), [&](int r) { return list.Paths(r); }, titles, titles));
 }
 
 } // namespace
@@ -179,7 +183,8 @@ int main(int argc, char** argv) {
         openInto(list, big);
         const long after = rssKiB();
         const double held = double(after - before) * 1024.0;
-        std::printf("memory, %d rows, file %.1f MB: RSS %.1f MB after opening, %.1f MB held, %.2fx the file\n",
+        std::printf("memory, %d rows, file %.1f MB: RSS %.1f MB after opening, %.1f MB held, %.2fx "
+                    "the file\n",
                     memoryRows, double(size) / 1e6, double(after) * 1024.0 / 1e6, held / 1e6,
                     held / double(size));
         QFile::remove(big);
@@ -193,7 +198,8 @@ int main(int argc, char** argv) {
     CurrentFillOptions() = FillOptions{true, true};
     size_t sink = 0;
     for (const bool utf8 : {false, true}) {
-        const QString path = dir.filePath(utf8 ? QStringLiteral("utf8.NV2") : QStringLiteral("cp932.NV2"));
+        const QString path =
+            dir.filePath(utf8 ? QStringLiteral("utf8.NV2") : QStringLiteral("cp932.NV2"));
         writeList(path, rows, utf8);
         const qint64 size = QFileInfo(path).size();
         // Saved beside the file opened: the paths keep their text, and every
@@ -213,9 +219,10 @@ int main(int argc, char** argv) {
             LastPaths = {};
             save.push_back(timed([&] { saved = saveFrom(list, path, out); }));
         }
-        const double fo = median(openBase), o = median(open), fs = median(saveBase), s = median(save);
-        std::printf("%s list, %d rows, %lld bytes, median of %d runs (sink %zu)\n", utf8 ? "UTF-8" : "CP932",
-                    rows, static_cast<long long>(size), runs, sink % 10);
+        const double fo = median(openBase), o = median(open), fs = median(saveBase),
+                     s = median(save);
+        std::printf("%s list, %d rows, %lld bytes, median of %d runs (sink %zu)\n",
+                    utf8 ? "UTF-8" : "CP932", rows, static_cast<long long>(size), runs, sink % 10);
         std::printf("  open floor (read, decode, split) %8.2f ms\n", fo);
         std::printf("  open                             %8.2f ms   ratio %.2f\n", o, o / fo);
         std::printf("  save floor (write, fsync, rename)%8.2f ms\n", fs);

@@ -56,7 +56,8 @@ int main(int argc, char** argv) {
         TJPEGImage image;
         image.LoadFile(path);
         const QImage& pixels = image.Bitmap().Image();
-        times.push_back(std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         for (qsizetype k = 0; k < pixels.sizeInBytes(); k += 4096) sum += pixels.constBits()[k];
     }
     std::sort(times.begin(), times.end());

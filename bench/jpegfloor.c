@@ -18,7 +18,10 @@ struct error_mgr {
 };
 
 static void on_error(j_common_ptr cinfo) { longjmp(((struct error_mgr*)cinfo->err)->jump, 1); }
-static void on_message(j_common_ptr cinfo, int level) { (void)cinfo; (void)level; }
+static void on_message(j_common_ptr cinfo, int level) {
+    (void)cinfo;
+    (void)level;
+}
 
 static double now(void) {
     struct timespec t;

@@ -19,7 +19,8 @@ inline QImage weatherMap(int w, int h) {
     QRandomGenerator random(7);
     for (int i = 0; i < 300; ++i) {
         painter.setPen(QPen(QColor::fromRgb(random.generate()), 1 + random.bounded(3)));
-        painter.drawLine(random.bounded(w), random.bounded(h), random.bounded(w), random.bounded(h));
+        painter.drawLine(random.bounded(w), random.bounded(h), random.bounded(w),
+                         random.bounded(h));
     }
     return image;
 }

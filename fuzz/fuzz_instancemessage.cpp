@@ -5,7 +5,8 @@
 #include <cstdint>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    const QByteArray line = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    const QByteArray line =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     if (const auto message = nubivu::InstanceMessage::Decode(line)) {
         // A decoded message survives encoding again unchanged.
         const QByteArray again = message->Encode();

@@ -4,10 +4,10 @@
 // and are large enough for the picture their header describes.
 #include "susieplugin.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <algorithm>
 #include <cstring>
 #include <dlfcn.h>
 #include <string>
@@ -93,10 +93,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<uint8_t> picture(data + 1, data + size);
     const char* source = reinterpret_cast<const char*>(picture.data());
     SpiPictureInfo info;
-    if (plugin.getPictureInfo(source, intptr_t(picture.size()), SPI_SOURCE_MEMORY, &info) != SPI_ALL_RIGHT)
+    if (plugin.getPictureInfo(source, intptr_t(picture.size()), SPI_SOURCE_MEMORY, &info) !=
+        SPI_ALL_RIGHT)
         return 0;
     // A tiny file may rightly describe a huge picture; decoding it proves nothing more.
-    if (info.width <= 0 || info.height <= 0 || int64_t(info.width) * info.height > (int64_t(1) << 22))
+    if (info.width <= 0 || info.height <= 0 ||
+        int64_t(info.width) * info.height > (int64_t(1) << 22))
         return 0;
     HLOCAL bitmapInfo = nullptr, bits = nullptr;
     if (plugin.getPicture(source, intptr_t(picture.size()), SPI_SOURCE_MEMORY, &bitmapInfo, &bits,

@@ -47,8 +47,8 @@ int32_t getPluginInfo(int32_t n, char* buffer, int32_t length) {
 }
 int32_t isSupported(const char*, intptr_t) { return 1; }
 int32_t getPictureInfo(const char*, intptr_t, uint32_t, SpiPictureInfo*) { return 0; }
-int32_t getPicture(const char*, intptr_t, uint32_t, HLOCAL* info, HLOCAL* bits, SpiProgressCallback progress,
-                   intptr_t data) {
+int32_t getPicture(const char*, intptr_t, uint32_t, HLOCAL* info, HLOCAL* bits,
+                   SpiProgressCallback progress, intptr_t data) {
     size_t at = 0;
     const size_t infoSize = take(at, 2);
     const size_t bitsSize = take(at, 2);
@@ -72,7 +72,9 @@ public:
 
 class InProcessLoader : public TLibraryLoader {
 public:
-    std::unique_ptr<TLibrary> Load(const QString&) override { return std::make_unique<InProcessLibrary>(); }
+    std::unique_ptr<TLibrary> Load(const QString&) override {
+        return std::make_unique<InProcessLibrary>();
+    }
 };
 
 TSPIs& manager() {

@@ -10,7 +10,8 @@
 // False when the picture refused the data with the program's own error;
 // anything else escapes and is a finding.
 inline bool LoadFromMemory(nubivu::TGraphic& graphic, const uint8_t* data, size_t size) {
-    QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
+    QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer in(&bytes);
     in.open(QIODevice::ReadOnly);
     try {

@@ -15,18 +15,19 @@ public:
     FakePrompter() { previous_ = Prompter::Install(this); }
     ~FakePrompter() override { Prompter::Install(previous_); }
 
-    std::deque<int> answers;                    // button indices for Ask
-    std::deque<QString> files;                  // chosen files; an empty string cancels
-    std::function<int(QDialog&)> modal;         // runs a modal window; default: rejected
+    std::deque<int> answers;            // button indices for Ask
+    std::deque<QString> files;          // chosen files; an empty string cancels
+    std::function<int(QDialog&)> modal; // runs a modal window; default: rejected
     std::vector<MessageRequest> asked;
-    std::vector<QString> fileDialogs;           // titles of the dialogs run
+    std::vector<QString> fileDialogs; // titles of the dialogs run
     int beeps = 0;
     int modals = 0;
 
     int Ask(const MessageRequest& request) override {
         asked.push_back(request);
-        if (answers.empty()) return request.escapeButton >= 0 ? request.escapeButton
-                                                              : int(request.buttons.size()) - 1;
+        if (answers.empty())
+            return request.escapeButton >= 0 ? request.escapeButton
+                                             : int(request.buttons.size()) - 1;
         const int a = answers.front();
         answers.pop_front();
         return a;

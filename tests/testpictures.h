@@ -18,10 +18,9 @@ namespace nubivu::test {
 class TestPicture : public TBitmap {
 public:
     static const TGraphicClass& StaticClass() {
-        static const TGraphicClass cls{"TestPicture", &TBitmap::StaticClass(),
-                                       []() -> std::unique_ptr<TGraphic> {
-                                           return std::make_unique<TestPicture>();
-                                       }};
+        static const TGraphicClass cls{
+            "TestPicture", &TBitmap::StaticClass(),
+            []() -> std::unique_ptr<TGraphic> { return std::make_unique<TestPicture>(); }};
         return cls;
     }
     const TGraphicClass& ClassType() const override { return StaticClass(); }

@@ -100,7 +100,8 @@ double peakMegabytes() {
     QFile status(QStringLiteral("/proc/self/status"));
     if (!status.open(QIODevice::ReadOnly)) return -1;
     for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:")) return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
     return -1;
 }
 
@@ -110,16 +111,19 @@ double playOnce(TfrmNubivuMain& window) {
     QElapsedTimer clock;
     clock.start();
     window.BitBtnSaiseiClick();
-    while (window.Slides().Playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    while (window.Slides().Playing())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return double(clock.nsecsElapsed()) / 1e6;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == "--make-ppm") return makePpm(argv[2], std::atoi(argv[3]));
+    if (argc == 4 && std::string(argv[1]) == "--make-ppm")
+        return makePpm(argv[2], std::atoi(argv[3]));
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s DIR [LABEL] [RUNS] [ROWS] | --make-ppm OUT INDEX\n", argv[0]);
+        std::fprintf(stderr, "usage: %s DIR [LABEL] [RUNS] [ROWS] | --make-ppm OUT INDEX\n",
+                     argv[0]);
         return 2;
     }
     QApplication app(argc, argv);
@@ -129,7 +133,8 @@ int main(int argc, char** argv) {
     const int memoryRows = argc > 4 ? std::max(0, std::atoi(argv[4])) : 2000;
 
     const QDir dir(dirPath);
-    const QStringList files = dir.entryList({QStringLiteral("row*_?.jpg")}, QDir::Files, QDir::Name);
+    const QStringList files =
+        dir.entryList({QStringLiteral("row*_?.jpg")}, QDir::Files, QDir::Name);
     const int rows = int(files.size()) / 3;
     if (rows < 2) {
         std::fprintf(stderr, "%s: no rows of row<nnn>_<k|n|a>.jpg\n", argv[1]);
@@ -189,9 +194,11 @@ int main(int argc, char** argv) {
     std::printf("%s: %d rows of three %dx%d JPEG files, %d paired runs\n", qPrintable(label), rows,
                 kWidth, kHeight, runs);
     std::printf("  play  %.2f ms per row (median)\n", median(ours));
-    std::printf("  floor %.2f ms per row (bare libjpeg decode, same settings, median)\n", median(floor));
+    std::printf("  floor %.2f ms per row (bare libjpeg decode, same settings, median)\n",
+                median(floor));
     std::printf("ratio %.3f floor/ours %s\n", median(ratio), qPrintable(label));
-    std::printf("  peak memory after 200 rows %.1f MB, after %d rows %.1f MB\n", peak200, shown, peak2000);
+    std::printf("  peak memory after 200 rows %.1f MB, after %d rows %.1f MB\n", peak200, shown,
+                peak2000);
     DestroyForms();
     UnregisterJpegFormat();
     return 0;

@@ -3,6 +3,7 @@
 // Usage: bench_plugins [rounds]
 #include "susieplugin.h"
 
+#include "../weathermap.h"
 #include <QBuffer>
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -17,7 +18,6 @@
 #include <dlfcn.h>
 #include <gif_lib.h>
 #include <vector>
-#include "../weathermap.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ QByteArray gifEncode(const QImage& rgb) {
     const QImage indexed = rgb.convertToFormat(QImage::Format_Indexed8, Qt::ThresholdDither);
     std::vector<GifColorType> colors(256);
     for (int i = 0; i < indexed.colorCount(); ++i)
-        colors[size_t(i)] = {GifByteType(qRed(indexed.color(i))), GifByteType(qGreen(indexed.color(i))),
+        colors[size_t(i)] = {GifByteType(qRed(indexed.color(i))),
+                             GifByteType(qGreen(indexed.color(i))),
                              GifByteType(qBlue(indexed.color(i)))};
     ColorMapObject* map = GifMakeMapObject(256, colors.data());
     QByteArray out;
@@ -109,8 +110,8 @@ int main(int argc, char** argv) {
             std::printf("%-28s skipped: Qt has no %s reader here\n", qPrintable(c.name), c.format);
             continue;
         }
-        const QByteArray path = QCoreApplication::applicationDirPath().toLocal8Bit() + "/../bin/" +
-                                c.plugin + ".spi";
+        const QByteArray path =
+            QCoreApplication::applicationDirPath().toLocal8Bit() + "/../bin/" + c.plugin + ".spi";
         void* handle = dlopen(path.constData(), RTLD_NOW);
         if (!handle) {
             std::printf("%-28s cannot load %s\n", qPrintable(c.name), path.constData());
@@ -122,8 +123,8 @@ int main(int argc, char** argv) {
             QElapsedTimer timer;
             timer.start();
             HLOCAL info = nullptr, bits = nullptr;
-            const int result = getPicture(c.data.constData(), c.data.size(), SPI_SOURCE_MEMORY, &info,
-                                          &bits, nullptr, 0);
+            const int result = getPicture(c.data.constData(), c.data.size(), SPI_SOURCE_MEMORY,
+                                          &info, &bits, nullptr, 0);
             ours.push_back(timer.nsecsElapsed() / 1e6);
             if (result != SPI_ALL_RIGHT) {
                 std::printf("%-28s plug-in failed with %d\n", qPrintable(c.name), result);

@@ -11,8 +11,8 @@
 #include <unistd.h>
 
 #define BITMAPINFOHEADER_SIZE 40
-#define BITMAPV5HEADER_SIZE 124
-#define BI_BITFIELDS 3
+#define BITMAPV5HEADER_SIZE   124
+#define BI_BITFIELDS          3
 
 /* ---- the picture ---------------------------------------------------------- */
 
@@ -95,7 +95,7 @@ void spiPutIndex(uint8_t *row, int bit_count, int32_t x, unsigned v)
         if (v & 1)
             row[x >> 3] |= (uint8_t)(0x80u >> (x & 7));
         else
-            row[x >> 3] &= (uint8_t)~(0x80u >> (x & 7));
+            row[x >> 3] &= (uint8_t) ~(0x80u >> (x & 7));
         break;
     case 4:
         if (x & 1)
@@ -339,8 +339,9 @@ int32_t GetPictureInfo(const char *source, intptr_t len, uint32_t flag, SpiPictu
     int result = sourceOpen(&src, source, len, flag);
     if (result != SPI_ALL_RIGHT)
         return result;
-    result = spiFormat.probe(src.data, src.size) ? spiFormat.read(src.data, src.size, info, NULL, NULL)
-                                                 : SPI_UNKNOWN_FORMAT;
+    result = spiFormat.probe(src.data, src.size)
+                 ? spiFormat.read(src.data, src.size, info, NULL, NULL)
+                 : SPI_UNKNOWN_FORMAT;
     sourceClose(&src);
     return result;
 }

@@ -16,8 +16,8 @@
 
 /* Refused before anything is allocated: a picture a viewer cannot show anyway,
  * and the usual way damaged data asks for gigabytes. */
-#define SPI_MAX_SIDE   65535
-#define SPI_MAX_BYTES  ((size_t)1 << 30)
+#define SPI_MAX_SIDE  65535
+#define SPI_MAX_BYTES ((size_t)1 << 30)
 
 /* A decoded picture: DIB layout (rows bottom-up, padded to 4 bytes),
  * 1, 4 or 8 bits with a colour table, 24-bit BGR, or 32-bit BGRA with
@@ -29,7 +29,7 @@ typedef struct SpiImage {
     int palette_size;
     uint8_t palette[256][4]; /* blue, green, red, 0 */
     size_t stride;
-    uint8_t *bits;           /* locked pixel block while decoding */
+    uint8_t *bits; /* locked pixel block while decoding */
     HLOCAL bits_handle;
 } SpiImage;
 
@@ -43,7 +43,7 @@ typedef struct SpiProgress {
 } SpiProgress;
 
 typedef struct SpiFormat {
-    const char *title;       /* without the library version */
+    const char *title; /* without the library version */
     const char *pattern;
     const char *description;
     /* Writes the library's runtime version text into buf. */

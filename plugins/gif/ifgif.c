@@ -98,15 +98,18 @@ static int gifFirstFrame(GifFileType *gif, GifFrame *frame)
         const ColorMapObject *map = gif->SColorMap;
         if (map && gif->SBackGroundColor < map->ColorCount) {
             const GifColorType *c = &map->Colors[gif->SBackGroundColor];
-            frame->background[0] = c->Red, frame->background[1] = c->Green, frame->background[2] = c->Blue;
+            frame->background[0] = c->Red, frame->background[1] = c->Green,
+            frame->background[2] = c->Blue;
         }
         frame->bit_count = 24;
         return SPI_ALL_RIGHT;
     }
     /* A frame that sticks out of the screen widens the picture rather than
      * being cut (the sides are 16-bit, so the sums cannot overflow). */
-    frame->canvas_width = gif->SWidth > frame->left + frame->width ? gif->SWidth : frame->left + frame->width;
-    frame->canvas_height = gif->SHeight > frame->top + frame->height ? gif->SHeight : frame->top + frame->height;
+    frame->canvas_width =
+        gif->SWidth > frame->left + frame->width ? gif->SWidth : frame->left + frame->width;
+    frame->canvas_height =
+        gif->SHeight > frame->top + frame->height ? gif->SHeight : frame->top + frame->height;
     frame->colors = desc->ColorMap ? desc->ColorMap : gif->SColorMap;
     const int covers = frame->left == 0 && frame->top == 0 && frame->width == frame->canvas_width &&
                        frame->height == frame->canvas_height;
@@ -212,7 +215,8 @@ static int gifRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiIm
     memset(&frame, 0, sizeof frame);
     int result = gifFirstFrame(gif, &frame);
     if (result == SPI_ALL_RIGHT)
-        result = spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);
+        result =
+            spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);
     if (result == SPI_ALL_RIGHT && !info)
         result = gifPaint(gif, &frame, image, progress);
     DGifCloseFile(gif, &error);

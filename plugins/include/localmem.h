@@ -25,8 +25,8 @@ typedef void *HLOCAL;
 #define LMEM_FIXED    0x0000u
 #define LMEM_MOVEABLE 0x0002u
 #define LMEM_ZEROINIT 0x0040u
-#define LPTR (LMEM_FIXED | LMEM_ZEROINIT)
-#define LHND (LMEM_MOVEABLE | LMEM_ZEROINIT)
+#define LPTR          (LMEM_FIXED | LMEM_ZEROINIT)
+#define LHND          (LMEM_MOVEABLE | LMEM_ZEROINIT)
 
 /* A new block of `bytes` bytes (0 is allowed), or NULL when out of memory or
  * when flags holds bits other than the three above. */

@@ -92,15 +92,15 @@ extern "C" {
 #define SPI_SOURCE_MEMORY 1u /* the picture's first byte; length = bytes from there to the end */
 
 /* Results of the decoding calls. */
-#define SPI_ALL_RIGHT        0
+#define SPI_ALL_RIGHT       0
 #define SPI_NO_FUNCTION     (-1)
-#define SPI_ABORT            1 /* the progress callback asked to stop */
-#define SPI_UNKNOWN_FORMAT   2
-#define SPI_BROKEN_DATA      3
-#define SPI_NO_MEMORY        4
-#define SPI_MEMORY_ERROR     5
-#define SPI_FILE_READ_ERROR  6
-#define SPI_OTHER_ERROR      8
+#define SPI_ABORT           1 /* the progress callback asked to stop */
+#define SPI_UNKNOWN_FORMAT  2
+#define SPI_BROKEN_DATA     3
+#define SPI_NO_MEMORY       4
+#define SPI_MEMORY_ERROR    5
+#define SPI_FILE_READ_ERROR 6
+#define SPI_OTHER_ERROR     8
 
 /* Bytes of the file head the host hands to IsSupported (2,048, plus 128 for
  * data behind a MacBinary header). */
@@ -154,8 +154,8 @@ typedef int32_t (*SpiGetPictureInfoFn)(const char *source, intptr_t len, uint32_
 /* On SPI_ALL_RIGHT, *bitmap_info holds a BITMAPINFO block and *bits the
  * pixel rows, as described at the top; the host owns and frees both. */
 typedef int32_t (*SpiGetPictureFn)(const char *source, intptr_t len, uint32_t flag,
-                                   HLOCAL *bitmap_info, HLOCAL *bits,
-                                   SpiProgressCallback progress, intptr_t data);
+                                   HLOCAL *bitmap_info, HLOCAL *bits, SpiProgressCallback progress,
+                                   intptr_t data);
 typedef SpiGetPictureFn SpiGetPreviewFn;
 typedef int32_t (*SpiGetArchiveInfoFn)(const char *source, intptr_t len, uint32_t flag,
                                        HLOCAL *entries);
@@ -173,14 +173,11 @@ SPI_EXPORT int32_t GetPluginInfo(int32_t infono, char *buf, int32_t buflen);
 SPI_EXPORT int32_t IsSupported(const char *filename, intptr_t probe);
 SPI_EXPORT int32_t GetPictureInfo(const char *source, intptr_t len, uint32_t flag,
                                   SpiPictureInfo *info);
-SPI_EXPORT int32_t GetPicture(const char *source, intptr_t len, uint32_t flag,
-                              HLOCAL *bitmap_info, HLOCAL *bits,
-                              SpiProgressCallback progress, intptr_t data);
-SPI_EXPORT int32_t GetPreview(const char *source, intptr_t len, uint32_t flag,
-                              HLOCAL *bitmap_info, HLOCAL *bits,
-                              SpiProgressCallback progress, intptr_t data);
-SPI_EXPORT int32_t GetArchiveInfo(const char *source, intptr_t len, uint32_t flag,
-                                  HLOCAL *entries);
+SPI_EXPORT int32_t GetPicture(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitmap_info,
+                              HLOCAL *bits, SpiProgressCallback progress, intptr_t data);
+SPI_EXPORT int32_t GetPreview(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitmap_info,
+                              HLOCAL *bits, SpiProgressCallback progress, intptr_t data);
+SPI_EXPORT int32_t GetArchiveInfo(const char *source, intptr_t len, uint32_t flag, HLOCAL *entries);
 SPI_EXPORT int32_t GetFileInfo(const char *source, intptr_t len, const char *filename,
                                uint32_t flag, void *entry);
 SPI_EXPORT int32_t GetFile(const char *source, intptr_t len, char *dest, uint32_t flag,

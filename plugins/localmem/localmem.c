@@ -16,9 +16,9 @@ typedef struct Block {
 } Block;
 
 static pthread_mutex_t lock = PTHREAD_MUTEX_INITIALIZER;
-static Block *table;       /* open addressing, linear probing; data NULL = free, TOMBSTONE = deleted */
-static size_t capacity;    /* a power of two, or 0 */
-static size_t used;        /* live + deleted slots */
+static Block *table;    /* open addressing, linear probing; data NULL = free, TOMBSTONE = deleted */
+static size_t capacity; /* a power of two, or 0 */
+static size_t used;     /* live + deleted slots */
 
 static char tombstone_byte;
 #define TOMBSTONE ((void *)&tombstone_byte)

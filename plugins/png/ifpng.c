@@ -49,10 +49,10 @@ static int pngPlan(PngJob *job, int *bit_count)
 {
     png_uint_32 width, height;
     int depth, color_type, interlace;
-    png_get_IHDR(job->png, job->info, &width, &height, &depth, &color_type, &interlace, NULL,
-                 NULL);
+    png_get_IHDR(job->png, job->info, &width, &height, &depth, &color_type, &interlace, NULL, NULL);
     const int transparent = png_get_valid(job->png, job->info, PNG_INFO_tRNS) != 0;
-    if (!transparent && (color_type == PNG_COLOR_TYPE_PALETTE || color_type == PNG_COLOR_TYPE_GRAY)) {
+    if (!transparent &&
+        (color_type == PNG_COLOR_TYPE_PALETTE || color_type == PNG_COLOR_TYPE_GRAY)) {
         if (depth == 16)
             png_set_scale_16(job->png);
         *bit_count = depth == 2 ? 4 : depth > 8 ? 8 : depth;
@@ -87,8 +87,8 @@ static void pngPalette(PngJob *job, SpiImage *image)
 static void pngWidenRows(PngJob *job, SpiImage *image)
 {
     for (png_uint_32 y = 0; y < job->height; ++y)
-        spiWiden2To4(job->scratch + (size_t)y * ((job->width + 3) / 4), spiImageRow(image, (int32_t)y),
-                     job->width);
+        spiWiden2To4(job->scratch + (size_t)y * ((job->width + 3) / 4),
+                     spiImageRow(image, (int32_t)y), job->width);
 }
 
 static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgress *progress)
@@ -137,7 +137,8 @@ static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgres
     int32_t done = 0;
     for (int pass = 0; pass < passes; ++pass) {
         for (png_uint_32 y = 0; y < height; ++y) {
-            png_bytep row = widen ? job->scratch + (size_t)y * rowbytes : spiImageRow(image, (int32_t)y);
+            png_bytep row =
+                widen ? job->scratch + (size_t)y * rowbytes : spiImageRow(image, (int32_t)y);
             png_read_row(job->png, row, NULL);
             job->rows_read++;
             if (spiProgressStep(progress, ++done))

@@ -96,8 +96,8 @@ static TIFF *tiffOpen(TiffSource *src)
 typedef struct TiffPlan {
     uint32_t width, height;
     uint16_t bits, photometric;
-    int indexed;   /* rows read as they are, into a 1, 4 or 8-bit picture */
-    int floating;  /* grey samples are IEEE numbers from 0 (black) to 1 */
+    int indexed;    /* rows read as they are, into a 1, 4 or 8-bit picture */
+    int floating;   /* grey samples are IEEE numbers from 0 (black) to 1 */
     int grey_alpha; /* 8-bit grey and alpha, read here: libtiff's RGBA reader
                        loses the alpha plane of separate planes */
     int associated; /* the alpha premultiplies the grey */
@@ -106,8 +106,8 @@ typedef struct TiffPlan {
     /* Samples of any depth up to 16, one plane, read and scaled here. */
     int generic;
     uint16_t samples;
-    int colors;     /* colour samples per pixel: 1 grey, 3 RGB, 4 CMYK */
-    int has_alpha;  /* the sample after the colours is alpha */
+    int colors;    /* colour samples per pixel: 1 grey, 3 RGB, 4 CMYK */
+    int has_alpha; /* the sample after the colours is alpha */
     uint16_t orientation;
 } TiffPlan;
 
@@ -123,8 +123,8 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
         return SPI_BROKEN_DATA;
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &plan->bits);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
-    if (!TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &plan->orientation) || plan->orientation < 1 ||
-        plan->orientation > 8)
+    if (!TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &plan->orientation) ||
+        plan->orientation < 1 || plan->orientation > 8)
         plan->orientation = ORIENTATION_TOPLEFT;
     plan->samples = samples;
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
@@ -136,8 +136,8 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
                                          plan->photometric == PHOTOMETRIC_MINISWHITE);
     uint16_t extra_count = 0, *extra = NULL, planar = PLANARCONFIG_CONTIG;
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
-    if (grey && samples == 2 && plan->bits == 8 && format == SAMPLEFORMAT_UINT && !TIFFIsTiled(tif) &&
-        compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG &&
+    if (grey && samples == 2 && plan->bits == 8 && format == SAMPLEFORMAT_UINT &&
+        !TIFFIsTiled(tif) && compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG &&
         TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) && extra_count == 1 &&
         extra[0] != EXTRASAMPLE_UNSPECIFIED) {
         plan->grey_alpha = 1;
@@ -153,9 +153,8 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
         return SPI_ALL_RIGHT;
     }
     if (plain_samples && format == SAMPLEFORMAT_UINT &&
-        ((grey &&
-          (plan->bits == 1 || plan->bits == 2 || plan->bits == 4 || plan->bits == 8 ||
-           plan->bits == 16)) ||
+        ((grey && (plan->bits == 1 || plan->bits == 2 || plan->bits == 4 || plan->bits == 8 ||
+                   plan->bits == 16)) ||
          (has_photometric && plan->photometric == PHOTOMETRIC_PALETTE &&
           (plan->bits == 1 || plan->bits == 2 || plan->bits == 4 || plan->bits == 8)))) {
         plan->indexed = 1;
@@ -164,13 +163,14 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
     }
     uint16_t inkset = INKSET_CMYK;
     TIFFGetFieldDefaulted(tif, TIFFTAG_INKSET, &inkset);
-    const int cmyk = has_photometric && plan->photometric == PHOTOMETRIC_SEPARATED && inkset == INKSET_CMYK;
+    const int cmyk =
+        has_photometric && plan->photometric == PHOTOMETRIC_SEPARATED && inkset == INKSET_CMYK;
     const int rgb = has_photometric && plan->photometric == PHOTOMETRIC_RGB;
     const int colors = grey ? 1 : rgb ? 3 : cmyk ? 4 : 0;
     const int rgba_knows = plan->bits == 8 || (plan->bits == 16 && !cmyk);
-    if (colors && samples >= colors && !rgba_knows && plan->bits <= 16 && format == SAMPLEFORMAT_UINT &&
-        planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) && compression != COMPRESSION_JPEG &&
-        compression != COMPRESSION_OJPEG) {
+    if (colors && samples >= colors && !rgba_knows && plan->bits <= 16 &&
+        format == SAMPLEFORMAT_UINT && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) &&
+        compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG) {
         plan->generic = 1;
         plan->colors = colors;
         if (samples > colors && TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) &&
@@ -246,20 +246,22 @@ static int tiffReadIndexed(TIFF *tif, const TiffPlan *plan, SpiImage *image, Spi
         uint8_t *row = spiImageRow(image, (int32_t)y);
         if (plan->floating) {
             tiffStoreFloats(line, row, plan->width, plan->bits);
-        } else switch (plan->bits) {
-        case 2:
-            spiWiden2To4(line, row, plan->width);
-            break;
-        case 16: {
-            const uint16_t *wide = (const uint16_t *)(void *)line;
-            for (uint32_t x = 0; x < plan->width; ++x)
-                row[x] = (uint8_t)(wide[x] >> 8);
-            break;
-        }
-        default:
-            memcpy(row, line, (size_t)line_size < image->stride ? (size_t)line_size : image->stride);
-            break;
-        }
+        } else
+            switch (plan->bits) {
+            case 2:
+                spiWiden2To4(line, row, plan->width);
+                break;
+            case 16: {
+                const uint16_t *wide = (const uint16_t *)(void *)line;
+                for (uint32_t x = 0; x < plan->width; ++x)
+                    row[x] = (uint8_t)(wide[x] >> 8);
+                break;
+            }
+            default:
+                memcpy(row, line,
+                       (size_t)line_size < image->stride ? (size_t)line_size : image->stride);
+                break;
+            }
         if (spiProgressStep(progress, (int32_t)y + 1))
             result = SPI_ABORT;
     }
@@ -306,7 +308,8 @@ static int tiffReadGreyAlpha(TIFF *tif, const TiffPlan *plan, SpiImage *image,
                 row[0] = row[1] = row[2] = v;
                 row[3] = (uint8_t)a;
             }
-            const int32_t done = (int32_t)((pass * plan->height + y + 1) / (plan->separate ? 2 : 1));
+            const int32_t done =
+                (int32_t)((pass * plan->height + y + 1) / (plan->separate ? 2 : 1));
             if (spiProgressStep(progress, done))
                 result = SPI_ABORT;
         }
@@ -366,7 +369,8 @@ static int tiffReadGeneric(TIFF *tif, const TiffPlan *plan, SpiImage *image, Spi
                 r = v[0], g = v[1], b = v[2];
             } else { /* CMYK, as libtiff's RGBA reader turns it */
                 const unsigned k = 255u - v[3];
-                r = k * (255u - v[0]) / 255u, g = k * (255u - v[1]) / 255u, b = k * (255u - v[2]) / 255u;
+                r = k * (255u - v[0]) / 255u, g = k * (255u - v[1]) / 255u,
+                b = k * (255u - v[2]) / 255u;
             }
             if (plan->has_alpha) {
                 const unsigned a = v[plan->colors];
@@ -390,13 +394,18 @@ static int tiffReadGeneric(TIFF *tif, const TiffPlan *plan, SpiImage *image, Spi
 static uint32_t tiffGetPixel(const uint8_t *row, int bit_count, uint32_t x)
 {
     switch (bit_count) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4: return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u;
-    case 8: return row[x];
-    case 24: return (uint32_t)row[3 * x] | (uint32_t)row[3 * x + 1] << 8 | (uint32_t)row[3 * x + 2] << 16;
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4:
+        return (row[x >> 1] >> ((x & 1) ? 0 : 4)) & 15u;
+    case 8:
+        return row[x];
+    case 24:
+        return (uint32_t)row[3 * x] | (uint32_t)row[3 * x + 1] << 8 |
+               (uint32_t)row[3 * x + 2] << 16;
     default:
-        return (uint32_t)row[4 * x] | (uint32_t)row[4 * x + 1] << 8 | (uint32_t)row[4 * x + 2] << 16 |
-               (uint32_t)row[4 * x + 3] << 24;
+        return (uint32_t)row[4 * x] | (uint32_t)row[4 * x + 1] << 8 |
+               (uint32_t)row[4 * x + 2] << 16 | (uint32_t)row[4 * x + 3] << 24;
     }
 }
 
@@ -432,13 +441,27 @@ static int tiffOrient(SpiImage *image, uint16_t orientation)
         for (uint32_t c = 0; c < w; ++c) {
             uint32_t x, y;
             switch (orientation) {
-            case ORIENTATION_TOPRIGHT: x = w - 1 - c, y = r; break;
-            case ORIENTATION_BOTRIGHT: x = w - 1 - c, y = h - 1 - r; break;
-            case ORIENTATION_BOTLEFT: x = c, y = h - 1 - r; break;
-            case ORIENTATION_LEFTTOP: x = r, y = c; break;
-            case ORIENTATION_RIGHTTOP: x = dw - 1 - r, y = c; break;
-            case ORIENTATION_RIGHTBOT: x = dw - 1 - r, y = dh - 1 - c; break;
-            default: /* ORIENTATION_LEFTBOT */ x = r, y = dh - 1 - c; break;
+            case ORIENTATION_TOPRIGHT:
+                x = w - 1 - c, y = r;
+                break;
+            case ORIENTATION_BOTRIGHT:
+                x = w - 1 - c, y = h - 1 - r;
+                break;
+            case ORIENTATION_BOTLEFT:
+                x = c, y = h - 1 - r;
+                break;
+            case ORIENTATION_LEFTTOP:
+                x = r, y = c;
+                break;
+            case ORIENTATION_RIGHTTOP:
+                x = dw - 1 - r, y = c;
+                break;
+            case ORIENTATION_RIGHTBOT:
+                x = dw - 1 - r, y = dh - 1 - c;
+                break;
+            default: /* ORIENTATION_LEFTBOT */
+                x = r, y = dh - 1 - c;
+                break;
             }
             tiffPutPixel(spiImageRow(&out, (int32_t)y), image->bit_count, x,
                          tiffGetPixel(src, image->bit_count, c));
@@ -494,10 +517,10 @@ static int tiffReadRgba(TIFF *tif, TIFFRGBAImage *rgba, const TiffPlan *plan, Sp
     if (!buffer)
         return SPI_NO_MEMORY;
     rgba->req_orientation = rgba->orientation;
-    const int grey = rgba->photometric == PHOTOMETRIC_MINISBLACK ||
-                     rgba->photometric == PHOTOMETRIC_MINISWHITE;
-    const int premultiplied = rgba->alpha == EXTRASAMPLE_ASSOCALPHA ||
-                              (rgba->alpha == EXTRASAMPLE_UNASSALPHA && !grey);
+    const int grey =
+        rgba->photometric == PHOTOMETRIC_MINISBLACK || rgba->photometric == PHOTOMETRIC_MINISWHITE;
+    const int premultiplied =
+        rgba->alpha == EXTRASAMPLE_ASSOCALPHA || (rgba->alpha == EXTRASAMPLE_UNASSALPHA && !grey);
     int result = spiProgressStart(progress, (int32_t)plan->height) ? SPI_ABORT : SPI_ALL_RIGHT;
     for (uint32_t top = 0; top < plan->height && result == SPI_ALL_RIGHT; top += band) {
         const uint32_t rows = plan->height - top < band ? plan->height - top : band;
@@ -508,9 +531,8 @@ static int tiffReadRgba(TIFF *tif, TIFFRGBAImage *rgba, const TiffPlan *plan, Sp
             break;
         }
         for (uint32_t i = 0; i < rows; ++i)
-            tiffStoreRgba(buffer + (size_t)i * plan->width,
-                          spiImageRow(image, (int32_t)(top + i)), plan->width,
-                          image->bit_count, premultiplied);
+            tiffStoreRgba(buffer + (size_t)i * plan->width, spiImageRow(image, (int32_t)(top + i)),
+                          plan->width, image->bit_count, premultiplied);
         if (spiProgressStep(progress, (int32_t)(top + rows)))
             result = SPI_ABORT;
     }

@@ -73,12 +73,14 @@ static int webpPaint(const WebpFrame *frame, SpiImage *image, SpiProgress *progr
     config.output.is_external_memory = 1;
     config.output.u.RGBA.rgba = spiImageRow(image, bottom) + (size_t)frame->left * bpp;
     config.output.u.RGBA.stride = (int)image->stride;
-    config.output.u.RGBA.size = (size_t)(frame->height - 1) * image->stride + (size_t)frame->width * bpp;
+    config.output.u.RGBA.size =
+        (size_t)(frame->height - 1) * image->stride + (size_t)frame->width * bpp;
     WebPIDecoder *decoder = WebPIDecode(NULL, 0, &config);
     if (!decoder)
         return SPI_NO_MEMORY;
     int result = spiProgressStart(progress, frame->height) ? SPI_ABORT : SPI_BROKEN_DATA;
-    const size_t slice = frame->size / 8 > ((size_t)128 << 10) ? frame->size / 8 : (size_t)128 << 10;
+    const size_t slice =
+        frame->size / 8 > ((size_t)128 << 10) ? frame->size / 8 : (size_t)128 << 10;
     size_t fed = 0;
     while (result == SPI_BROKEN_DATA && fed < frame->size) {
         fed = frame->size - fed > slice ? fed + slice : frame->size;
@@ -105,7 +107,8 @@ static int webpRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiI
     WebpFrame frame;
     int result = webpFirstFrame(data, size, &frame);
     if (result == SPI_ALL_RIGHT)
-        result = spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);
+        result =
+            spiImageBegin(info, image, frame.canvas_width, frame.canvas_height, frame.bit_count);
     if (result == SPI_ALL_RIGHT && !info)
         result = webpPaint(&frame, image, progress);
     return result;

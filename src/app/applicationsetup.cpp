@@ -29,8 +29,7 @@ bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale) {
 std::optional<QString> InfoOptionText(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
-        if (std::strcmp(a, "--version") == 0)
-            return QStringLiteral("Nubivu " NUBIVU_VERSION "\n");
+        if (std::strcmp(a, "--version") == 0) return QStringLiteral("Nubivu " NUBIVU_VERSION "\n");
         if (std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0)
             return QStringLiteral(
                 "Usage: nubivu [LIST]\n"

@@ -56,12 +56,10 @@ HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     layout->addWidget(browser_, 3);
 
     connect(search_, &QLineEdit::textChanged, this, &HelpWindow::filterIndex);
-    connect(index_, &QListWidget::itemActivated, this, [this](QListWidgetItem* item) {
-        showPage(item->data(Qt::UserRole).toString());
-    });
-    connect(index_, &QListWidget::itemClicked, this, [this](QListWidgetItem* item) {
-        showPage(item->data(Qt::UserRole).toString());
-    });
+    connect(index_, &QListWidget::itemActivated, this,
+            [this](QListWidgetItem* item) { showPage(item->data(Qt::UserRole).toString()); });
+    connect(index_, &QListWidget::itemClicked, this,
+            [this](QListWidgetItem* item) { showPage(item->data(Qt::UserRole).toString()); });
 }
 
 void HelpWindow::placeOnScreen() {

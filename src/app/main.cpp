@@ -31,9 +31,9 @@ int main(int argc, char** argv) {
     }
     // Without a display Qt would abort with a long story; say it in one line.
     if (!platformGiven && qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") &&
-        qEnvironmentVariableIsEmpty("DISPLAY") &&
-        qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
-        std::fprintf(stderr, "nubivu: no display available (set DISPLAY, or run it under xvfb-run)\n");
+        qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")) {
+        std::fprintf(stderr,
+                     "nubivu: no display available (set DISPLAY, or run it under xvfb-run)\n");
         return 2;
     }
     NubivuApplication app(argc, argv);

@@ -15,8 +15,7 @@ const char* const TAnimateForm::RestoreSound = "window-unminimized";
 
 TAnimateForm::TAnimateForm(QObject* owner) : QObject(owner) {
     auto* form = qobject_cast<QWidget*>(owner);
-    if (!form || !form->isWindow())
-        throw EAnimateFormError(QStringLiteral("Owner must be a form"));
+    if (!form || !form->isWindow()) throw EAnimateFormError(QStringLiteral("Owner must be a form"));
     // The first window created is the application's main window; once it
     // exists, no other window may carry this component.
     if (frmNubivuMain && frmNubivuMain != form)

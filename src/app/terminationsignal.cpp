@@ -23,12 +23,15 @@ void CloseOnTerminationSignal(std::function<QWidget*()> mainWindow) {
     if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         return;
     auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
-    QObject::connect(notifier, &QSocketNotifier::activated, qApp, [mainWindow = std::move(mainWindow)] {
-        char byte;
-        [[maybe_unused]] const ssize_t got = ::read(signalPipe[1], &byte, 1);
-        if (QWidget* window = mainWindow()) window->close();
-        else QCoreApplication::quit();
-    });
+    QObject::connect(notifier, &QSocketNotifier::activated, qApp,
+                     [mainWindow = std::move(mainWindow)] {
+                         char byte;
+                         [[maybe_unused]] const ssize_t got = ::read(signalPipe[1], &byte, 1);
+                         if (QWidget* window = mainWindow())
+                             window->close();
+                         else
+                             QCoreApplication::quit();
+                     });
     struct sigaction action = {};
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);

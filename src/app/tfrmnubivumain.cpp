@@ -32,22 +32,22 @@
 #include "ui/windowframe.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QCloseEvent>
-#include <QDragEnterEvent>
 #include <QDir>
+#include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QFileInfo>
-#include <QMimeData>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenuBar>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
-#include <QStandardPaths>
 #include <QSignalBlocker>
+#include <QStandardPaths>
 #include <QTimer>
 #include <algorithm>
 
@@ -134,7 +134,8 @@ void TfrmNubivuMain::buildControls() {
 
     auto button = [&](const char* name, int left, int width, const QString& text,
                       const QString& hint) {
-        auto* b = place(new QPushButton(text, client_), name, {left, 232, width, 25}, ScaleKind::All);
+        auto* b =
+            place(new QPushButton(text, client_), name, {left, 232, width, 25}, ScaleKind::All);
         b->setToolTip(hint);
         b->setFocusPolicy(Qt::StrongFocus);
         // Enter presses the focused button, as on a dialog.
@@ -177,8 +178,8 @@ void TfrmNubivuMain::buildControls() {
     edtNubivuzuTitle = edit("edtNubivuzuTitle", 224);
     edtAmetitle = edit("edtAmetitle", 432);
 
-    QWidget* order[] = {BitBtnSaisei, BitBtnKomaOkuri, BitBtnTeisi, BitBtnKomaModosi,
-                        BitBtnModoru, BitBtnKansokuti, BitBtnSyuryo, edtKumoTitle,
+    QWidget* order[] = {BitBtnSaisei,     BitBtnKomaOkuri, BitBtnTeisi,  BitBtnKomaModosi,
+                        BitBtnModoru,     BitBtnKansokuti, BitBtnSyuryo, edtKumoTitle,
                         edtNubivuzuTitle, edtAmetitle};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
@@ -248,8 +249,8 @@ void TfrmNubivuMain::buildDialogs() {
 
     SaveDialog1.setObjectName(QStringLiteral("SaveDialog1"));
     SaveDialog1.setWindowTitle(QStringLiteral("データリストファイルの保存"));
-    SaveDialog1.setNameFilters({QStringLiteral("Ver2形式ﾃﾞｰﾀﾌｧｲﾙ (*.NV2)"),
-                                QStringLiteral("Ver1形式ﾃﾞｰﾀﾌｧｲﾙ (*.NVD)")});
+    SaveDialog1.setNameFilters(
+        {QStringLiteral("Ver2形式ﾃﾞｰﾀﾌｧｲﾙ (*.NV2)"), QStringLiteral("Ver1形式ﾃﾞｰﾀﾌｧｲﾙ (*.NVD)")});
     SaveDialog1.setDefaultSuffix(QStringLiteral("NV2"));
     SaveDialog1.setAcceptMode(QFileDialog::AcceptSave);
     SaveDialog1.setFileMode(QFileDialog::AnyFile);
@@ -257,8 +258,9 @@ void TfrmNubivuMain::buildDialogs() {
     SaveDialog1.setOption(QFileDialog::ReadOnly, false);
     // A name typed without extension takes the one of the chosen file type.
     connect(&SaveDialog1, &QFileDialog::filterSelected, this, [this](const QString& filter) {
-        SaveDialog1.setDefaultSuffix(filter.contains(QStringLiteral("*.NVD")) ? QStringLiteral("NVD")
-                                                                             : QStringLiteral("NV2"));
+        SaveDialog1.setDefaultSuffix(filter.contains(QStringLiteral("*.NVD"))
+                                         ? QStringLiteral("NVD")
+                                         : QStringLiteral("NV2"));
     });
 }
 
@@ -375,7 +377,8 @@ void TfrmNubivuMain::fitCounter() {
     // otherwise move left from the right end of the last one.
     const QFontMetrics metrics(Label4->font());
     const int number = std::max(metrics.horizontalAdvance(QStringLiteral("99999")),
-                                metrics.horizontalAdvance(QStringLiteral("???"))) + 2;
+                                metrics.horizontalAdvance(QStringLiteral("???"))) +
+                       2;
     QLabel* const labels[] = {Label4, Label5, Label6, Label7};
     int gaps[3];
     for (int i = 0; i < 3; ++i)
@@ -383,9 +386,8 @@ void TfrmNubivuMain::fitCounter() {
     int right = Label7->geometry().right();
     for (int i = 3; i >= 0; --i) {
         QLabel* l = labels[i];
-        const int needed = (l == Label4 || l == Label6)
-                               ? number
-                               : metrics.horizontalAdvance(l->text()) + 2;
+        const int needed =
+            (l == Label4 || l == Label6) ? number : metrics.horizontalAdvance(l->text()) + 2;
         const int width = std::max(l->width(), needed);
         const int placedRight = std::min(l->geometry().right(), right);
         l->setGeometry(placedRight - width + 1, l->y(), width, l->height());
@@ -468,7 +470,9 @@ void TfrmNubivuMain::OpenDataListFile(const QString& path) {
 }
 
 QString TfrmNubivuMain::SaveDialogFolder() const {
-    auto usable = [](const QString& folder) { return !folder.isEmpty() && QFileInfo(folder).isDir(); };
+    auto usable = [](const QString& folder) {
+        return !folder.isEmpty() && QFileInfo(folder).isDir();
+    };
     if (!listIsNew_ && !DataFileName.isEmpty()) {
         const QString listFolder = QFileInfo(DataFileName).absolutePath();
         if (usable(listFolder)) return listFolder;
@@ -521,7 +525,8 @@ void TfrmNubivuMain::mnFileSaveClick() {
                 SetArrayDat(list);
                 return rebase(CurrentPaths);
             },
-            DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
+            DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles)
+                                                               : std::nullopt,
             titles);
         NamingFile(fileName, [&] { SaveDataListFile(fileName, bytes); });
     } catch (...) {

@@ -111,7 +111,8 @@ public:
         // name. The runtime folder is the user's own anyway.
         auto* server = new QLocalServer(qApp);
         if (!server->listen(name)) {
-            guardOff(QStringLiteral("cannot listen on \"%1\": %2").arg(path, server->errorString()));
+            guardOff(
+                QStringLiteral("cannot listen on \"%1\": %2").arg(path, server->errorString()));
             delete server;
             return Claim::Off;
         }
@@ -160,7 +161,8 @@ private:
                 // left behind.
                 if (auto message = InstanceMessage::Decode(line))
                     QMetaObject::invokeMethod(
-                        this, [this, message = *message] { handle(message); }, Qt::QueuedConnection);
+                        this, [this, message = *message] { handle(message); },
+                        Qt::QueuedConnection);
             }
             if (peer->bytesAvailable() > InstanceMessage::MaxLine) peer->abort();
         });

@@ -25,7 +25,8 @@ struct Tables {
 char16_t oneChar(const QString& s) {
     // The converter stands in U+001A (and sometimes U+FFFD) for bytes it has
     // no character for; a 1A read from a list would end it, so neither counts.
-    if (s.size() != 1 || s[0] == QChar::ReplacementCharacter || s[0].unicode() == 0x1A) return kNone;
+    if (s.size() != 1 || s[0] == QChar::ReplacementCharacter || s[0].unicode() == 0x1A)
+        return kNone;
     return IsByteEscape(s[0]) ? kNone : s[0].unicode();
 }
 
@@ -37,7 +38,8 @@ const Tables& tables() {
         // included; the converter's IBM variant would swap 1A, 1C and 7F, and
         // a 1A is where a list file ends.
         for (int b = 0; b < 0x80; ++b) t->single[size_t(b)] = char16_t(b);
-        for (int b = 0x80; b < 256; ++b) t->single[size_t(b)] = oneChar(decoder.decode(QByteArray(1, char(b))));
+        for (int b = 0x80; b < 256; ++b)
+            t->single[size_t(b)] = oneChar(decoder.decode(QByteArray(1, char(b))));
         for (int lead = 0x81; lead <= 0xFC; ++lead) {
             if (t->single[size_t(lead)] != kNone) continue;
             auto row = std::make_unique<std::array<char16_t, 256>>();

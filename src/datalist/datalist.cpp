@@ -14,8 +14,9 @@ void DataList::setNumber(StoredRow& row, std::int32_t number) {
 void DataList::setColumnZero(StoredRow& row, const QString& text) {
     // Only the text QString::number gives back is kept as a number: "007"
     // and "+7" stay text.
-    const bool digits = !text.isEmpty() && text.size() <= 9 && (text.size() == 1 || text[0] != u'0') &&
-                        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
+    const bool digits =
+        !text.isEmpty() && text.size() <= 9 && (text.size() == 1 || text[0] != u'0') &&
+        std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
     if (digits) {
         setNumber(row, text.toInt());
     } else {
@@ -110,7 +111,8 @@ void DataList::RemoveRows(const std::vector<int>& sortedRows) {
 }
 
 void DataList::Renumber(int fromRow) {
-    for (int r = std::max(fromRow, 1); r < RowCount(); ++r) setNumber(rows_[static_cast<size_t>(r)], r);
+    for (int r = std::max(fromRow, 1); r < RowCount(); ++r)
+        setNumber(rows_[static_cast<size_t>(r)], r);
     Q_EMIT rowsReset();
 }
 

@@ -71,7 +71,8 @@ DataListVersion DataListVersionOf(const QString& fileName) {
 
 bool IsDataListFileName(const QString& fileName) {
     const QStringView name = QStringView(fileName).mid(nameStart(fileName));
-    return name.endsWith(u".NV2", Qt::CaseInsensitive) || name.endsWith(u".NVD", Qt::CaseInsensitive);
+    return name.endsWith(u".NV2", Qt::CaseInsensitive) ||
+           name.endsWith(u".NVD", Qt::CaseInsensitive);
 }
 
 QString DataListBaseName(const QString& fileName) {
@@ -104,7 +105,8 @@ QString ListPathRebaser::operator()(const QString& path) const {
         return path;
     const QString picture = QDir::cleanPath(from_ + u'/' + path);
     const QString relative = QDir(to_).relativeFilePath(picture);
-    if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute()) return picture;
+    if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute())
+        return picture;
     return relative;
 }
 
@@ -236,7 +238,8 @@ DataListFileContent LoadDataListFile(const QString& fileName) {
     } catch (const std::bad_alloc&) {
         return failWith(FileErrorMessage(ENOMEM));
     }
-    if (file.error() != QFileDevice::NoError) return failWith(FileErrorMessage(errno ? errno : EIO));
+    if (file.error() != QFileDevice::NoError)
+        return failWith(FileErrorMessage(errno ? errno : EIO));
     file.close();
     // A list is text: a NUL byte before its end is a picture or some other
     // binary file chosen by mistake.
@@ -283,7 +286,8 @@ constexpr bool isLineBreak(char16_t ch) { return ch == u'\n' || ch == 0x1A; }
 // for every line without a byte escape, and those lines are kept aside.
 class ListEncoder {
 public:
-    explicit ListEncoder(const SlotPaths& slotNames) : slotNames_(slotNames), code_(CodePageEncodeTable()) {}
+    explicit ListEncoder(const SlotPaths& slotNames)
+        : slotNames_(slotNames), code_(CodePageEncodeTable()) {}
 
     template <class RowName> void add(const SlotPaths& fields, RowName&& rowName) {
         if (fits_) {
@@ -319,7 +323,8 @@ private:
         SlotPaths fields;
     };
 
-    template <class RowName> bool addCodePage(const SlotPaths& fields, bool& escape, RowName& rowName) {
+    template <class RowName>
+    bool addCodePage(const SlotPaths& fields, bool& escape, RowName& rowName) {
         qsizetype need = 3 * SlotCount + 2;
         for (const QString& f : fields) need += 2 * f.size();
         if (bytes_.size() < used_ + need) bytes_.resize(std::max(used_ + need, 2 * bytes_.size()));
@@ -353,7 +358,8 @@ private:
     template <class RowName> void addText(const SlotPaths& fields, RowName& rowName) {
         qsizetype need = 3 * SlotCount + 2;
         for (const QString& f : fields) need += 2 * f.size();
-        if (text_.size() < textUsed_ + need) text_.resize(std::max(textUsed_ + need, 2 * text_.size()));
+        if (text_.size() < textUsed_ + need)
+            text_.resize(std::max(textUsed_ + need, 2 * text_.size()));
         char16_t* out = reinterpret_cast<char16_t*>(text_.data()) + textUsed_;
         qsizetype n = 0;
         for (size_t s = 0; s < SlotCount; ++s) {
@@ -386,7 +392,8 @@ private:
         };
         for (const EscapedLine& line : escaped_) {
             decode(line.from);
-            PutQuotedLine(line.fields.data(), SlotCount - 1, [&](QStringView piece) { text.append(piece); });
+            PutQuotedLine(line.fields.data(), SlotCount - 1,
+                          [&](QStringView piece) { text.append(piece); });
             text.append(QStringView(u"\r\n"));
             at = line.to;
         }
@@ -399,8 +406,9 @@ private:
 
     bool escapesReadBack() const {
         for (const EscapedLine& line : escaped_) {
-            const std::vector<PackedRow> back =
-                readRows(std::string_view(bytes_.constData() + line.from, size_t(line.to - line.from)), false);
+            const std::vector<PackedRow> back = readRows(
+                std::string_view(bytes_.constData() + line.from, size_t(line.to - line.from)),
+                false);
             if (back.size() != 1 || PathsOf(back.front()) != line.fields) return false;
         }
         return true;
@@ -423,7 +431,8 @@ QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
     // Every row is loaded once, in order, before anything is written.
     ListEncoder encoder(slotNames);
     if (titles) encoder.add(*titles, [] { return QStringLiteral("タイトル行"); });
-    for (int r = 1; r <= dataRows; ++r) encoder.add(loadRow(r), [r] { return QStringLiteral("%1行目").arg(r); });
+    for (int r = 1; r <= dataRows; ++r)
+        encoder.add(loadRow(r), [r] { return QStringLiteral("%1行目").arg(r); });
     return encoder.finish();
 }
 

@@ -17,7 +17,9 @@ constexpr std::size_t kBlockSize = 256 * 1024;
 constexpr std::size_t kBlockHeader = 16;
 static_assert(sizeof(PackedRow::Ends) % alignof(std::uint32_t) == 0);
 
-constexpr std::size_t bytesFor(std::size_t chars) { return sizeof(PackedRow::Ends) + chars * sizeof(char16_t); }
+constexpr std::size_t bytesFor(std::size_t chars) {
+    return sizeof(PackedRow::Ends) + chars * sizeof(char16_t);
+}
 
 std::byte* packed(QStringView text, const PackedRow::Ends& ends, std::byte* to) {
     std::memcpy(to, ends.data(), sizeof ends);
@@ -49,7 +51,6 @@ std::byte* packedCells(const std::array<QStringView, PackedRow::CellCount>& cell
     }
     return data;
 }
-
 
 } // namespace
 

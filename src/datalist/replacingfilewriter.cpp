@@ -82,7 +82,8 @@ ReplacingFileWriter::ReplacingFileWriter(const QString& fileName) {
     }
 
     // Unnamed until it is complete: a save cut short leaves nothing in the folder.
-    if (procFdAvailable()) fd_ = ::open(folder_.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+    if (procFdAvailable())
+        fd_ = ::open(folder_.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
     unnamed_ = fd_ >= 0;
     if (!unnamed_) {
         // No unnamed files on this file system: a hidden named one, removed on every failure.
@@ -145,14 +146,16 @@ void ReplacingFileWriter::linkInPlace() {
     // A new file can take its name at once; an old one is replaced through a
     // name beside it and a rename, so the target is never missing.
     if (!targetExists_) {
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target_.constData(), AT_SYMLINK_FOLLOW) == 0)
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, target_.constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
             return;
         if (errno != EEXIST) fail(errno);
     }
     const QByteArray prefix = tempNameBeside(target_);
     for (int attempt = 0;; ++attempt) {
         tempName_ = prefix + randomSuffix();
-        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, tempName_.constData(), AT_SYMLINK_FOLLOW) == 0)
+        if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, tempName_.constData(),
+                     AT_SYMLINK_FOLLOW) == 0)
             break;
         const int error = errno;
         tempName_.clear();

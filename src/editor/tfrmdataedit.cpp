@@ -121,13 +121,11 @@ TfrmDataEdit::~TfrmDataEdit() {
 
 void TfrmDataEdit::buildMenu() {
     auto item = [&](QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
-                    auto slot) {
-        return WireAction(this, menu->addAction(text), name, key, slot);
-    };
+                    auto slot) { return WireAction(this, menu->addAction(text), name, key, slot); };
     File1 = MainMenu1->addMenu(QStringLiteral("ファイル(&F)"));
     File1->setObjectName(QStringLiteral("File1"));
-    mnOpen = item(File1, "mnOpen", QStringLiteral("読み込み(&O)"), QKeySequence(Qt::CTRL | Qt::Key_O),
-                  &TfrmDataEdit::BitBtn1Click);
+    mnOpen = item(File1, "mnOpen", QStringLiteral("読み込み(&O)"),
+                  QKeySequence(Qt::CTRL | Qt::Key_O), &TfrmDataEdit::BitBtn1Click);
     File1->addSeparator();
     mnClose = item(File1, "mnClose", QStringLiteral("閉じる(&C)"), {}, &QWidget::close);
 
@@ -138,8 +136,8 @@ void TfrmDataEdit::buildMenu() {
     mnGyoInsert = item(Edit1, "mnGyoInsert", QStringLiteral("１行挿入"),
                        QKeySequence(Qt::SHIFT | Qt::Key_Insert), &TfrmDataEdit::GyoInsert);
     Edit1->addSeparator();
-    mnClear = item(Edit1, "mnClear", QStringLiteral("消去"), QKeySequence(Qt::CTRL | Qt::Key_Delete),
-                   &TfrmDataEdit::CellClear);
+    mnClear = item(Edit1, "mnClear", QStringLiteral("消去"),
+                   QKeySequence(Qt::CTRL | Qt::Key_Delete), &TfrmDataEdit::CellClear);
     mnDelete = item(Edit1, "mnDelete", QStringLiteral("削除"), QKeySequence(Qt::Key_Delete),
                     &TfrmDataEdit::CellDelete);
     mnGyoDelete = item(Edit1, "mnGyoDelete", QStringLiteral("１行削除"),

@@ -109,15 +109,15 @@ TfrmFileSelect::TfrmFileSelect(QWidget* parent)
         b->setIcon(style()->standardIcon(icon));
         return b;
     };
-    BitBtnYES = button("BitBtnYES", QStringLiteral("はい(&Y)"),
-                       QStringLiteral("選択したファイルだけを選びます。"), 16,
-                       QStyle::SP_DialogOkButton);
+    BitBtnYES =
+        button("BitBtnYES", QStringLiteral("はい(&Y)"),
+               QStringLiteral("選択したファイルだけを選びます。"), 16, QStyle::SP_DialogOkButton);
     BitBtnALL = button("BitBtnALL", QStringLiteral("すべて(&A)"),
                        QStringLiteral("ファイルリストにあるファイルをすべて選択します。"), 64,
                        QStyle::SP_DialogApplyButton);
-    BitBtnClose = button("BitBtnClose", QStringLiteral("閉じる(&C)"),
-                         QStringLiteral("このウィンドウを閉じます。"), 112,
-                         QStyle::SP_DialogCloseButton);
+    BitBtnClose =
+        button("BitBtnClose", QStringLiteral("閉じる(&C)"),
+               QStringLiteral("このウィンドウを閉じます。"), 112, QStyle::SP_DialogCloseButton);
     BitBtnYES->setDefault(true);
     BitBtnYES->setEnabled(false);
 
@@ -137,7 +137,8 @@ TfrmFileSelect::TfrmFileSelect(QWidget* parent)
     connect(DirectoryOutline1, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { SelectFolder(folders_->filePath(index)); });
     connect(FilterComboBox1, &QComboBox::activated, this, &TfrmFileSelect::filterChanged);
-    connect(FileListBox1, &QListWidget::currentRowChanged, this, &TfrmFileSelect::FileListBox1Change);
+    connect(FileListBox1, &QListWidget::currentRowChanged, this,
+            &TfrmFileSelect::FileListBox1Change);
     connect(CheckBox_View, &QCheckBox::clicked, this, &TfrmFileSelect::FileListBox1Change);
     connect(FileListBox1, &QListWidget::itemDoubleClicked, this, [this] {
         // Without a selected file there is nothing to take.
@@ -168,8 +169,10 @@ void TfrmFileSelect::start() {
     QString drive = QStorageInfo(current).rootPath();
     for (int i = 0; i < DriveComboBox1->count(); ++i) {
         const QString root = DriveComboBox1->itemData(i).toString();
-        const bool holds = current == root || current.startsWith(root.endsWith(u'/') ? root : root + u'/');
-        if (holds && (root.size() > drive.size() || DriveComboBox1->findData(drive) < 0)) drive = root;
+        const bool holds =
+            current == root || current.startsWith(root.endsWith(u'/') ? root : root + u'/');
+        if (holds && (root.size() > drive.size() || DriveComboBox1->findData(drive) < 0))
+            drive = root;
     }
     showDriveInBox(drive);
     DriveComboBox1Change();
@@ -194,7 +197,8 @@ void TfrmFileSelect::DriveComboBox1Change() {
     if (error == kNotReady) {
         MessageRequest request;
         request.caption = QStringLiteral("情報");
-        request.text = d + QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。");
+        request.text =
+            d + QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。");
         request.icon = MessageIcon::Information;
         request.buttons = {QStringLiteral("OK")};
         Prompter::Current().Ask(request);

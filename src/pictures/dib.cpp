@@ -10,7 +10,9 @@ namespace {
 enum : quint32 { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
 
 quint16 u16(const uchar* p) { return quint16(p[0] | p[1] << 8); }
-quint32 u32(const uchar* p) { return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24; }
+quint32 u32(const uchar* p) {
+    return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
+}
 
 // One colour channel of a bit-field pixel, widened or narrowed to 8 bits.
 struct Channel {
@@ -176,10 +178,16 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     if (!indexed && bpp != 16 && bpp != 24 && bpp != 32) return std::nullopt;
     switch (h.compression) {
     case BI_RGB: break;
-    case BI_RLE8: if (bpp != 8 || h.topDown) return std::nullopt; break;
-    case BI_RLE4: if (bpp != 4 || h.topDown) return std::nullopt; break;
+    case BI_RLE8:
+        if (bpp != 8 || h.topDown) return std::nullopt;
+        break;
+    case BI_RLE4:
+        if (bpp != 4 || h.topDown) return std::nullopt;
+        break;
     case BI_BITFIELDS:
-    case BI_ALPHABITFIELDS: if (bpp != 16 && bpp != 32) return std::nullopt; break;
+    case BI_ALPHABITFIELDS:
+        if (bpp != 16 && bpp != 32) return std::nullopt;
+        break;
     default: return std::nullopt;
     }
     if (options.halfHeight) {
@@ -216,7 +224,8 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
         palette.push_back(qRgb(e[2], e[1], e[0]));
     }
 
-    const qint64 declaredEnd = indexed ? tableEnd : h.tableStart + qint64(h.colorsUsed) * h.entrySize;
+    const qint64 declaredEnd =
+        indexed ? tableEnd : h.tableStart + qint64(h.colorsUsed) * h.entrySize;
     const qsizetype bits = options.bitsOffset < 0 ? qsizetype(declaredEnd) : options.bitsOffset;
     if (bits < h.tableStart || bits > len) return std::nullopt;
     const uchar* src = p + bits;

@@ -43,5 +43,4 @@ struct DibOptions {
 // Returns nothing when the data is damaged, truncated or of a kind not supported.
 std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options = {});
 
-
 } // namespace nubivu

@@ -15,23 +15,83 @@ constexpr qint64 kMinHeader = 88;
 constexpr quint32 kMaxHandles = 0x10000;
 
 enum EmfRecord : quint32 {
-    kHeader = 1, kPolyBezier = 2, kPolygon = 3, kPolyline = 4, kPolyBezierTo = 5, kPolylineTo = 6,
-    kPolyPolyline = 7, kPolyPolygon = 8, kSetWindowExtEx = 9, kSetWindowOrgEx = 10,
-    kSetViewportExtEx = 11, kSetViewportOrgEx = 12, kEof = 14, kSetPixelV = 15, kSetMapMode = 17,
-    kSetBkMode = 18, kSetPolyFillMode = 19, kSetRop2 = 20, kSetTextAlign = 22, kSetTextColor = 24,
-    kSetBkColor = 25, kMoveToEx = 27, kExcludeClipRect = 29, kIntersectClipRect = 30,
-    kScaleViewportExtEx = 31, kScaleWindowExtEx = 32, kSaveDC = 33, kRestoreDC = 34,
-    kSetWorldTransform = 35, kModifyWorldTransform = 36, kSelectObject = 37, kCreatePen = 38,
-    kCreateBrushIndirect = 39, kDeleteObject = 40, kAngleArc = 41, kEllipse = 42, kRectangle = 43,
-    kRoundRect = 44, kArc = 45, kChord = 46, kPie = 47, kCreatePalette = 49, kLineTo = 54,
-    kArcTo = 55, kPolyDraw = 56, kSetArcDirection = 57, kBeginPath = 59, kEndPath = 60,
-    kCloseFigure = 61, kFillPath = 62, kStrokeAndFillPath = 63, kStrokePath = 64,
-    kSelectClipPath = 67, kAbortPath = 68, kFillRgn = 71, kPaintRgn = 74, kExtSelectClipRgn = 75,
-    kBitBlt = 76, kStretchBlt = 77, kSetDIBitsToDevice = 80, kStretchDIBits = 81,
-    kExtCreateFontIndirectW = 82, kExtTextOutA = 83, kExtTextOutW = 84, kPolyBezier16 = 85,
-    kPolygon16 = 86, kPolyline16 = 87, kPolyBezierTo16 = 88, kPolylineTo16 = 89,
-    kPolyPolyline16 = 90, kPolyPolygon16 = 91, kPolyDraw16 = 92, kCreateMonoBrush = 93,
-    kCreateDibPatternBrushPt = 94, kExtCreatePen = 95, kSmallTextOut = 108, kAlphaBlend = 114,
+    kHeader = 1,
+    kPolyBezier = 2,
+    kPolygon = 3,
+    kPolyline = 4,
+    kPolyBezierTo = 5,
+    kPolylineTo = 6,
+    kPolyPolyline = 7,
+    kPolyPolygon = 8,
+    kSetWindowExtEx = 9,
+    kSetWindowOrgEx = 10,
+    kSetViewportExtEx = 11,
+    kSetViewportOrgEx = 12,
+    kEof = 14,
+    kSetPixelV = 15,
+    kSetMapMode = 17,
+    kSetBkMode = 18,
+    kSetPolyFillMode = 19,
+    kSetRop2 = 20,
+    kSetTextAlign = 22,
+    kSetTextColor = 24,
+    kSetBkColor = 25,
+    kMoveToEx = 27,
+    kExcludeClipRect = 29,
+    kIntersectClipRect = 30,
+    kScaleViewportExtEx = 31,
+    kScaleWindowExtEx = 32,
+    kSaveDC = 33,
+    kRestoreDC = 34,
+    kSetWorldTransform = 35,
+    kModifyWorldTransform = 36,
+    kSelectObject = 37,
+    kCreatePen = 38,
+    kCreateBrushIndirect = 39,
+    kDeleteObject = 40,
+    kAngleArc = 41,
+    kEllipse = 42,
+    kRectangle = 43,
+    kRoundRect = 44,
+    kArc = 45,
+    kChord = 46,
+    kPie = 47,
+    kCreatePalette = 49,
+    kLineTo = 54,
+    kArcTo = 55,
+    kPolyDraw = 56,
+    kSetArcDirection = 57,
+    kBeginPath = 59,
+    kEndPath = 60,
+    kCloseFigure = 61,
+    kFillPath = 62,
+    kStrokeAndFillPath = 63,
+    kStrokePath = 64,
+    kSelectClipPath = 67,
+    kAbortPath = 68,
+    kFillRgn = 71,
+    kPaintRgn = 74,
+    kExtSelectClipRgn = 75,
+    kBitBlt = 76,
+    kStretchBlt = 77,
+    kSetDIBitsToDevice = 80,
+    kStretchDIBits = 81,
+    kExtCreateFontIndirectW = 82,
+    kExtTextOutA = 83,
+    kExtTextOutW = 84,
+    kPolyBezier16 = 85,
+    kPolygon16 = 86,
+    kPolyline16 = 87,
+    kPolyBezierTo16 = 88,
+    kPolylineTo16 = 89,
+    kPolyPolyline16 = 90,
+    kPolyPolygon16 = 91,
+    kPolyDraw16 = 92,
+    kCreateMonoBrush = 93,
+    kCreateDibPatternBrushPt = 94,
+    kExtCreatePen = 95,
+    kSmallTextOut = 108,
+    kAlphaBlend = 114,
     kTransparentBlt = 116,
 };
 
@@ -91,7 +151,8 @@ QImage Bitmap(MetaBytes r, qint64 usageAt, qint64 offsets, bool keepAlpha = fals
     return DecodeDib(info, bits, colors, keepAlpha);
 }
 
-MetaObject PenObject(quint32 style, double width, quint32 color, bool extended, quint32 brushStyle) {
+MetaObject PenObject(quint32 style, double width, quint32 color, bool extended,
+                     quint32 brushStyle) {
     MetaObject o;
     o.kind = MetaObject::Pen;
     const bool geometric = (style & 0x000F0000) == 0x00010000;
@@ -112,7 +173,8 @@ MetaObject FontObject(MetaBytes r) {
     f.underline = r.U8(33);
     f.strikeOut = r.U8(34);
     f.charset = r.U8(35);
-    for (qint64 at = 40; at < 40 + 64 && r.Has(at, 2) && r.U16(at); at += 2) f.face.append(QChar(r.U16(at)));
+    for (qint64 at = 40; at < 40 + 64 && r.Has(at, 2) && r.U16(at); at += 2)
+        f.face.append(QChar(r.U16(at)));
     return o;
 }
 
@@ -136,7 +198,8 @@ void ExtTextOut(MetafileDC& dc, MetaBytes r, bool wide) {
             for (qint64 i = 0; i < count; ++i) text.append(QChar(r.U16(stringAt + 2 * i)));
             advances = dx;
         } else {
-            const QByteArray bytes(reinterpret_cast<const char*>(r.Data() + stringAt), qsizetype(count));
+            const QByteArray bytes(reinterpret_cast<const char*>(r.Data() + stringAt),
+                                   qsizetype(count));
             DecodeMetafileText(bytes, dc.State().font.charset, dx, &text, &advances);
         }
     }
@@ -156,7 +219,8 @@ void SmallTextOut(MetafileDC& dc, MetaBytes r) {
     for (qint64 i = 0; i < count; ++i)
         text.append(narrow ? QChar(r.U8(stringAt + i)) : QChar(r.U16(stringAt + 2 * i)));
     const QRectF rect = RectAt(r, 36);
-    dc.Text(reference, text, {}, options, hasRect && (options & (gdi::kEtoOpaque | gdi::kEtoClipped)) ? &rect : nullptr);
+    dc.Text(reference, text, {}, options,
+            hasRect && (options & (gdi::kEtoOpaque | gdi::kEtoClipped)) ? &rect : nullptr);
 }
 
 // BITBLT, STRETCHBLT, ALPHABLEND and TRANSPARENTBLT share their layout.
@@ -169,7 +233,8 @@ void Blt(MetafileDC& dc, MetaBytes r, quint32 type) {
         return;
     }
     const bool stretch = type != kBitBlt && r.Has(0, 108);
-    const QRectF src(r.I32(44), r.I32(48), stretch ? r.I32(100) : dest.width(), stretch ? r.I32(104) : dest.height());
+    const QRectF src(r.I32(44), r.I32(48), stretch ? r.I32(100) : dest.width(),
+                     stretch ? r.I32(104) : dest.height());
     const bool alpha = type == kAlphaBlend && (r.U8(43) & 1);
     QImage image = Bitmap(r, 80, 84, alpha);
     if (image.isNull()) return;
@@ -192,9 +257,11 @@ void StretchDIBits(MetafileDC& dc, MetaBytes r, bool stretch) {
     const QImage image = Bitmap(r, 64, 48);
     if (image.isNull()) return;
     QRectF src(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
-    const QRectF dest(r.I32(24), r.I32(28), stretch ? r.I32(72) : src.width(), stretch ? r.I32(76) : src.height());
+    const QRectF dest(r.I32(24), r.I32(28), stretch ? r.I32(72) : src.width(),
+                      stretch ? r.I32(76) : src.height());
     // Source rows are counted from the bottom of a bottom-up bitmap.
-    if (!DibTopDown(r.Sub(r.U32(48), r.U32(52)))) src.moveTop(image.height() - src.top() - src.height());
+    if (!DibTopDown(r.Sub(r.U32(48), r.U32(52))))
+        src.moveTop(image.height() - src.top() - src.height());
     dc.Image(image, dest, src, stretch ? r.U32(68) : gdi::kSrcCopy);
 }
 
@@ -207,11 +274,15 @@ void PolyDraw(MetafileDC& dc, MetaBytes r, bool small) {
     for (qint64 i = 0; i < count; ++i) {
         const quint8 type = r.U8(typesAt + i);
         switch (type & ~1) {
-        case 6: dc.MoveTo(points[i]); figureStart = points[i]; break;
+        case 6:
+            dc.MoveTo(points[i]);
+            figureStart = points[i];
+            break;
         case 2: dc.LineTo(points[i]); break;
         case 4:
             if (i + 2 < count) {
-                dc.Polyline(QPolygonF{points[i], points[i + 1], points[i + 2]}, MetafileDC::Poly::BezierTo);
+                dc.Polyline(QPolygonF{points[i], points[i + 1], points[i + 2]},
+                            MetafileDC::Poly::BezierTo);
                 i += 2;
             }
             break;
@@ -291,11 +362,13 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
     case kSelectObject: dc.SelectObject(r.U32(8)); break;
     case kDeleteObject: dc.DeleteObject(r.U32(8)); break;
     case kCreatePen:
-        if (r.Has(0, 28)) dc.CreateObjectAt(r.U32(8), PenObject(r.U32(12), r.I32(16), r.U32(24), false, 0));
+        if (r.Has(0, 28))
+            dc.CreateObjectAt(r.U32(8), PenObject(r.U32(12), r.I32(16), r.U32(24), false, 0));
         break;
     case kExtCreatePen:
         if (r.Has(0, 52))
-            dc.CreateObjectAt(r.U32(8), PenObject(r.U32(28), r.U32(32), r.U32(40), true, r.U32(36)));
+            dc.CreateObjectAt(r.U32(8),
+                              PenObject(r.U32(28), r.U32(32), r.U32(40), true, r.U32(36)));
         break;
     case kCreateBrushIndirect:
         if (r.Has(0, 24)) {
@@ -332,10 +405,10 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
     case kChord:
     case kPie:
     case kArcTo: {
-        const auto kind = type == kArc ? MetafileDC::Arc::Open
-                        : type == kChord ? MetafileDC::Arc::Chord
-                        : type == kPie   ? MetafileDC::Arc::Pie
-                                         : MetafileDC::Arc::To;
+        const auto kind = type == kArc     ? MetafileDC::Arc::Open
+                          : type == kChord ? MetafileDC::Arc::Chord
+                          : type == kPie   ? MetafileDC::Arc::Pie
+                                           : MetafileDC::Arc::To;
         dc.ArcShape(RectAt(r, 8), PointAt(r, 24), PointAt(r, 32), kind);
         break;
     }
@@ -350,8 +423,10 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
     case kExtSelectClipRgn: {
         const qint64 size = r.U32(8);
         const int mode = int(r.U32(12));
-        if (size == 0 && mode == gdi::kRgnCopy) dc.ResetClip();
-        else if (r.Has(16, size)) dc.SelectClipRegion(Region(r, 16, size), mode);
+        if (size == 0 && mode == gdi::kRgnCopy)
+            dc.ResetClip();
+        else if (r.Has(16, size))
+            dc.SelectClipRegion(Region(r, 16, size), mode);
         break;
     }
     case kFillRgn:
@@ -375,13 +450,15 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
 } // namespace
 
 std::optional<EmfInfo> ReadEmfHeader(MetaBytes data) {
-    if (!data.Has(0, kMinHeader) || data.U32(0) != kHeader || data.U32(40) != kSignature) return std::nullopt;
+    if (!data.Has(0, kMinHeader) || data.U32(0) != kHeader || data.U32(40) != kSignature)
+        return std::nullopt;
     const qint64 size = data.U32(4);
     if (size < kMinHeader || size % 4 || !data.Has(0, size)) return std::nullopt;
     const qint64 descriptionChars = data.U32(60);
     const qint64 descriptionAt = data.U32(64);
-    if (descriptionChars && (descriptionAt < kMinHeader || !data.Has(descriptionAt, descriptionChars * 2) ||
-                             descriptionAt + descriptionChars * 2 > size))
+    if (descriptionChars &&
+        (descriptionAt < kMinHeader || !data.Has(descriptionAt, descriptionChars * 2) ||
+         descriptionAt + descriptionChars * 2 > size))
         return std::nullopt;
     EmfInfo info;
     info.recordsAt = size;
@@ -398,8 +475,9 @@ std::optional<EmfInfo> ReadEmfHeader(MetaBytes data) {
         mmX = data.I32(100) / 1000.0;
         mmY = data.I32(104) / 1000.0;
     }
-    info.pxPerMm = deviceX > 0 && deviceY > 0 && mmX > 0 && mmY > 0 ? QSizeF(deviceX / mmX, deviceY / mmY)
-                                                                     : QSizeF(96 / 25.4, 96 / 25.4);
+    info.pxPerMm = deviceX > 0 && deviceY > 0 && mmX > 0 && mmY > 0
+                       ? QSizeF(deviceX / mmX, deviceY / mmY)
+                       : QSizeF(96 / 25.4, 96 / 25.4);
     return info;
 }
 
@@ -414,13 +492,15 @@ QRectF EmfPictureArea(const EmfInfo& info) {
     return {};
 }
 
-void PlayEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target, bool clipToTarget) {
+void PlayEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target,
+             bool clipToTarget) {
     MetafileDC dc(painter, target, clipToTarget, info.handles);
     const QRectF area = EmfPictureArea(info);
     if (area.width() > 0 && area.height() > 0)
-        dc.SetDeviceToOutput(QTransform::fromTranslate(-area.left(), -area.top()) *
-                             QTransform::fromScale(target.width() / area.width(), target.height() / area.height()) *
-                             QTransform::fromTranslate(target.left(), target.top()));
+        dc.SetDeviceToOutput(
+            QTransform::fromTranslate(-area.left(), -area.top()) *
+            QTransform::fromScale(target.width() / area.width(), target.height() / area.height()) *
+            QTransform::fromTranslate(target.left(), target.top()));
     else
         dc.SetDeviceToOutput(QTransform::fromTranslate(target.left(), target.top()));
     dc.SetDeviceResolution(info.pxPerMm.width(), info.pxPerMm.height());

@@ -14,9 +14,9 @@ namespace nubivu {
 struct EmfInfo {
     qint64 recordsAt = 0;
     quint32 handles = 0;
-    QRectF bounds;       // device pixels, inclusive edges
-    QRectF frame;        // 0.01 mm, inclusive edges
-    QSizeF pxPerMm;      // of the recording device
+    QRectF bounds;  // device pixels, inclusive edges
+    QRectF frame;   // 0.01 mm, inclusive edges
+    QSizeF pxPerMm; // of the recording device
 };
 
 // The header of an EMF, or nothing when the data is not one.
@@ -25,6 +25,7 @@ std::optional<EmfInfo> ReadEmfHeader(MetaBytes data);
 // The picture's frame in device pixels: what is stretched onto the target.
 QRectF EmfPictureArea(const EmfInfo& info);
 
-void PlayEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target, bool clipToTarget);
+void PlayEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target,
+             bool clipToTarget);
 
 } // namespace nubivu

@@ -29,7 +29,8 @@ void TFileFormatsList::Add(const QString& extension, const QString& description,
 }
 
 void TFileFormatsList::Remove(const TGraphicClass& cls) {
-    std::erase_if(entries_, [&](const TFileFormat& f) { return f.graphicClass->InheritsFrom(cls); });
+    std::erase_if(entries_,
+                  [&](const TFileFormat& f) { return f.graphicClass->InheritsFrom(cls); });
 }
 
 const TGraphicClass* TFileFormatsList::Find(const QString& extension) const {

@@ -47,7 +47,8 @@ void TBitmap::LoadStream(QIODevice& stream) {
     std::optional<Dib> dib = ReadDib(dibData, options);
     if (!dib) invalid();
     if (dib->image.hasAlphaChannel() && allTransparent(dib->image))
-        dib->image = dib->image.convertToFormat(QImage::Format_RGB32); // an alpha mask never filled in
+        dib->image =
+            dib->image.convertToFormat(QImage::Format_RGB32); // an alpha mask never filled in
     image_ = std::move(dib->image);
     palette_ = std::move(dib->palette);
     bitsPerPixel_ = dib->bitsPerPixel;

@@ -13,14 +13,15 @@ const TGraphicClass& TGraphic::StaticClass() {
 
 void TGraphic::LoadFile(const QString& fileName) {
     QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly)) throw EFOpenError(QString::fromUtf8(msg::CannotOpenFile).arg(fileName));
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(QString::fromUtf8(msg::CannotOpenFile).arg(fileName));
     LoadStream(file);
 }
 
 void TGraphic::CopyFrom(const TGraphic& source) {
-    throw EInvalidGraphic(QStringLiteral("Cannot assign a %1 to a %2")
-                              .arg(QLatin1String(source.ClassType().name),
-                                   QLatin1String(ClassType().name)));
+    throw EInvalidGraphic(
+        QStringLiteral("Cannot assign a %1 to a %2")
+            .arg(QLatin1String(source.ClassType().name), QLatin1String(ClassType().name)));
 }
 
 void TGraphic::Changed() {

@@ -101,7 +101,8 @@ QImage decodeDib(QByteArrayView data) {
 void TIcon::LoadStream(QIODevice& stream) {
     QByteArray data = stream.readAll();
     const auto* p = reinterpret_cast<const uchar*>(data.constData());
-    if (data.size() < 6 || qFromLittleEndian<quint16>(p) != 0 || qFromLittleEndian<quint16>(p + 2) != 1)
+    if (data.size() < 6 || qFromLittleEndian<quint16>(p) != 0 ||
+        qFromLittleEndian<quint16>(p + 2) != 1)
         invalid();
     const int count = qFromLittleEndian<quint16>(p + 4);
     if (count == 0 || 6 + 16 * qint64(count) > data.size()) invalid();
@@ -129,7 +130,7 @@ void TIcon::LoadStream(QIODevice& stream) {
     if (!chosen) chosen = first;
     if (!chosen) invalid();
     QImage image = chosen->data.startsWith(QByteArrayView(PngSignature)) ? decodePng(*chosen)
-                                                                          : decodeDib(chosen->data);
+                                                                         : decodeDib(chosen->data);
     image_ = std::move(image);
     data_ = std::move(data);
     Changed();

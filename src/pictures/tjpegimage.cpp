@@ -22,9 +22,7 @@ namespace {
 
 bool lowColourDisplay = false;
 
-[[noreturn]] void raise(int code) {
-    throw EJPEG(QString::fromUtf8(msg::JpegError).arg(code));
-}
+[[noreturn]] void raise(int code) { throw EJPEG(QString::fromUtf8(msg::JpegError).arg(code)); }
 
 // libjpeg reports errors through a callback that must not return: jump back
 // to the frame that started the work and turn the code into an exception there.
@@ -174,7 +172,8 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
     // turned into 32-bit RGB in place.
     out.image = QImage(width, height,
                        indexed ? QImage::Format_Indexed8
-                               : cmyk ? QImage::Format_RGB32 : QImage::Format_RGB888);
+                       : cmyk  ? QImage::Format_RGB32
+                               : QImage::Format_RGB888);
     if (out.image.isNull()) ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
     if (indexed) {
         const int n = cinfo.actual_number_of_colors;
@@ -245,9 +244,15 @@ void TJPEGImage::decode() {
         for (int y = out.rows; y < out.image.height(); ++y) {
             uchar* row = out.image.scanLine(y);
             switch (out.image.format()) {
-            case QImage::Format_Indexed8: std::memset(row, int(blank), size_t(out.image.width())); break;
-            case QImage::Format_RGB888: std::memset(row, 0xFF, size_t(out.image.width()) * 3); break;
-            default: std::fill_n(reinterpret_cast<QRgb*>(row), out.image.width(), QRgb(blank)); break;
+            case QImage::Format_Indexed8:
+                std::memset(row, int(blank), size_t(out.image.width()));
+                break;
+            case QImage::Format_RGB888:
+                std::memset(row, 0xFF, size_t(out.image.width()) * 3);
+                break;
+            default:
+                std::fill_n(reinterpret_cast<QRgb*>(row), out.image.width(), QRgb(blank));
+                break;
             }
         }
     }

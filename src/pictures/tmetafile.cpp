@@ -83,8 +83,10 @@ void TMetafile::SaveStream(QIODevice& stream) const { stream.write(data_); }
 
 void TMetafile::DrawInto(QPainter& painter, const QRect& rect) {
     if (data_.isEmpty() || rect.isEmpty()) return;
-    if (emf_) PlayEmf(Bytes(), *emf_, painter, QRectF(rect), true);
-    else if (wmf_) PlayWmf(Bytes(), *wmf_, painter, QRectF(rect), window_, true);
+    if (emf_)
+        PlayEmf(Bytes(), *emf_, painter, QRectF(rect), true);
+    else if (wmf_)
+        PlayWmf(Bytes(), *wmf_, painter, QRectF(rect), window_, true);
 }
 
 } // namespace nubivu

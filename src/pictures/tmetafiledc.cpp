@@ -113,14 +113,16 @@ MetaBrush BrushFromStyle(quint32 style, QColor color, quint32 hatch) {
 
 } // namespace gdi
 
-MetafileDC::MetafileDC(QPainter& painter, const QRectF& target, bool clipToTarget, quint32 maxObjects)
+MetafileDC::MetafileDC(QPainter& painter, const QRectF& target, bool clipToTarget,
+                       quint32 maxObjects)
     : painter_(painter), target_(target), clipToTarget_(clipToTarget), maxObjects_(maxObjects) {
     painter_.save();
     painter_.setRenderHint(QPainter::Antialiasing, false);
     painter_.setRenderHint(QPainter::TextAntialiasing, true);
     // Stretched bitmaps repeat pixels, as the default stretch mode of GDI does.
     painter_.setRenderHint(QPainter::SmoothPixmapTransform, false);
-    rasterOps_ = painter_.paintEngine() && painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
+    rasterOps_ =
+        painter_.paintEngine() && painter_.paintEngine()->hasFeature(QPaintEngine::RasterOpModes);
     ApplyClip();
 }
 
@@ -163,17 +165,20 @@ void MetafileDC::SetViewportExt(QSizeF s) {
 
 void MetafileDC::ScaleWindowExt(double xNum, double xDen, double yNum, double yDen) {
     if (xDen != 0 && yDen != 0)
-        SetWindowExt(QSizeF(state_.winExt.width() * xNum / xDen, state_.winExt.height() * yNum / yDen));
+        SetWindowExt(
+            QSizeF(state_.winExt.width() * xNum / xDen, state_.winExt.height() * yNum / yDen));
 }
 
 void MetafileDC::ScaleViewportExt(double xNum, double xDen, double yNum, double yDen) {
     if (xDen != 0 && yDen != 0)
-        SetViewportExt(QSizeF(state_.vpExt.width() * xNum / xDen, state_.vpExt.height() * yNum / yDen));
+        SetViewportExt(
+            QSizeF(state_.vpExt.width() * xNum / xDen, state_.vpExt.height() * yNum / yDen));
 }
 
 void MetafileDC::SetWorld(const QTransform& t) {
     const double values[] = {t.m11(), t.m12(), t.m21(), t.m22(), t.dx(), t.dy()};
-    if (std::all_of(std::begin(values), std::end(values), [](double v) { return std::isfinite(v); }) &&
+    if (std::all_of(std::begin(values), std::end(values),
+                    [](double v) { return std::isfinite(v); }) &&
         t.isInvertible())
         state_.world = t;
 }
@@ -183,11 +188,26 @@ QTransform MetafileDC::Full() const {
     double sx = 1;
     double sy = 1;
     switch (s.mapMode) {
-    case gdi::kMmLoMetric: sx = pxPerMmX_ / 10; sy = -pxPerMmY_ / 10; break;
-    case gdi::kMmHiMetric: sx = pxPerMmX_ / 100; sy = -pxPerMmY_ / 100; break;
-    case gdi::kMmLoEnglish: sx = pxPerMmX_ * 0.254; sy = -pxPerMmY_ * 0.254; break;
-    case gdi::kMmHiEnglish: sx = pxPerMmX_ * 0.0254; sy = -pxPerMmY_ * 0.0254; break;
-    case gdi::kMmTwips: sx = pxPerMmX_ * 25.4 / 1440; sy = -pxPerMmY_ * 25.4 / 1440; break;
+    case gdi::kMmLoMetric:
+        sx = pxPerMmX_ / 10;
+        sy = -pxPerMmY_ / 10;
+        break;
+    case gdi::kMmHiMetric:
+        sx = pxPerMmX_ / 100;
+        sy = -pxPerMmY_ / 100;
+        break;
+    case gdi::kMmLoEnglish:
+        sx = pxPerMmX_ * 0.254;
+        sy = -pxPerMmY_ * 0.254;
+        break;
+    case gdi::kMmHiEnglish:
+        sx = pxPerMmX_ * 0.0254;
+        sy = -pxPerMmY_ * 0.0254;
+        break;
+    case gdi::kMmTwips:
+        sx = pxPerMmX_ * 25.4 / 1440;
+        sy = -pxPerMmY_ * 25.4 / 1440;
+        break;
     case gdi::kMmIsotropic:
     case gdi::kMmAnisotropic:
         sx = s.vpExt.width() / s.winExt.width();
@@ -208,9 +228,8 @@ QTransform MetafileDC::Full() const {
 
 bool MetafileDC::Usable(const QRectF& r) const {
     const double values[] = {r.left(), r.top(), r.right(), r.bottom()};
-    return std::all_of(std::begin(values), std::end(values), [](double v) {
-        return std::isfinite(v) && std::abs(v) < kCoordinateLimit;
-    });
+    return std::all_of(std::begin(values), std::end(values),
+                       [](double v) { return std::isfinite(v) && std::abs(v) < kCoordinateLimit; });
 }
 
 // ---------------------------------------------------------------- clipping
@@ -230,8 +249,8 @@ void MetafileDC::ApplyClip() {
 
 void MetafileDC::CombineClip(const QPainterPath& area, int mode) {
     MetaDCState& s = state_;
-    const QPainterPath everything = RectPath(QRectF(-kCoordinateLimit, -kCoordinateLimit,
-                                                    2 * kCoordinateLimit, 2 * kCoordinateLimit));
+    const QPainterPath everything = RectPath(
+        QRectF(-kCoordinateLimit, -kCoordinateLimit, 2 * kCoordinateLimit, 2 * kCoordinateLimit));
     const QPainterPath base = s.clipped ? s.clip : everything;
     switch (mode) {
     case gdi::kRgnAnd: s.clip = base.intersected(area); break;
@@ -486,7 +505,8 @@ void MetafileDC::Rectangle(const QRectF& r) { Shape(RectPath(r), true, true); }
 
 void MetafileDC::RoundRect(const QRectF& r, QSizeF corner) {
     QPainterPath path;
-    path.addRoundedRect(r.normalized(), std::abs(corner.width()) / 2, std::abs(corner.height()) / 2);
+    path.addRoundedRect(r.normalized(), std::abs(corner.width()) / 2,
+                        std::abs(corner.height()) / 2);
     Shape(path, true, true);
 }
 
@@ -577,18 +597,19 @@ void MetafileDC::PatBlt(const QRectF& r, quint32 rop) {
     switch (rop) {
     case 0x00000042: painter_.fillRect(r.normalized(), Qt::black); break; // BLACKNESS
     case 0x00FF0062: painter_.fillRect(r.normalized(), Qt::white); break; // WHITENESS
-    case 0x00AA0029: break;                                              // the destination as it is
+    case 0x00AA0029: break; // the destination as it is
     default:
         if (state_.brush.null && rop != 0x00550009) break;
         SetBlendMode(rop);
-        painter_.fillRect(r.normalized(), rop == 0x00550009 ? QBrush(Qt::white)
-                                                             : BrushFor(state_.brush, full));
+        painter_.fillRect(r.normalized(),
+                          rop == 0x00550009 ? QBrush(Qt::white) : BrushFor(state_.brush, full));
         EndRop();
         break;
     }
 }
 
-void MetafileDC::Image(const QImage& image, const QRectF& dest, QRectF src, quint32 rop, double opacity) {
+void MetafileDC::Image(const QImage& image, const QRectF& dest, QRectF src, quint32 rop,
+                       double opacity) {
     if (!RopUsesSource(rop)) return PatBlt(dest, rop);
     if (image.isNull() || inPath_) return;
     src = src.normalized().intersected(QRectF(image.rect()));
@@ -618,13 +639,17 @@ void MetafileDC::Image(const QImage& image, const QRectF& dest, QRectF src, quin
     painter_.setTransform(QTransform());
     QRectF bounds = painter_.hasClipping() ? painter_.clipBoundingRect() : out;
     const QRectF visible = out.intersected(bounds.adjusted(-1, -1, 1, 1));
-    if (visible.isEmpty() || visible.width() > kMaxImagePixels || visible.height() > kMaxImagePixels) return;
-    double x0 = (visible.left() - out.left()) / out.width(), x1 = (visible.right() - out.left()) / out.width();
-    double y0 = (visible.top() - out.top()) / out.height(), y1 = (visible.bottom() - out.top()) / out.height();
+    if (visible.isEmpty() || visible.width() > kMaxImagePixels ||
+        visible.height() > kMaxImagePixels)
+        return;
+    double x0 = (visible.left() - out.left()) / out.width(),
+           x1 = (visible.right() - out.left()) / out.width();
+    double y0 = (visible.top() - out.top()) / out.height(),
+           y1 = (visible.bottom() - out.top()) / out.height();
     if (mirrorX) std::tie(x0, x1) = std::pair(1 - x1, 1 - x0);
     if (mirrorY) std::tie(y0, y1) = std::pair(1 - y1, 1 - y0);
-    const QRectF part(src.left() + x0 * src.width(), src.top() + y0 * src.height(), (x1 - x0) * src.width(),
-                      (y1 - y0) * src.height());
+    const QRectF part(src.left() + x0 * src.width(), src.top() + y0 * src.height(),
+                      (x1 - x0) * src.width(), (y1 - y0) * src.height());
     painter_.setOpacity(std::clamp(opacity, 0.0, 1.0));
     SetBlendMode(rop);
     if (mirrorX || mirrorY) {

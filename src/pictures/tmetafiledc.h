@@ -5,8 +5,8 @@
 #include <QBrush>
 #include <QColor>
 #include <QImage>
-#include <QPen>
 #include <QPainterPath>
+#include <QPen>
 #include <QPointF>
 #include <QPolygonF>
 #include <QRectF>
@@ -39,7 +39,7 @@ struct MetaBrush {
 
 struct MetaFont {
     QString face;
-    double height = 0; // negative: character height; positive: cell height; 0: default
+    double height = 0;     // negative: character height; positive: cell height; 0: default
     double escapement = 0; // tenths of a degree, counter-clockwise
     int weight = 400;
     bool italic = false;
@@ -166,7 +166,8 @@ public:
     void FillArea(const QPainterPath& logicalArea, const MetaBrush& brush);
     void PatBlt(const QRectF& r, quint32 rop);
     // src in image pixels (top-down); dest may have negative sizes to mirror.
-    void Image(const QImage& image, const QRectF& dest, QRectF src, quint32 rop, double opacity = 1);
+    void Image(const QImage& image, const QRectF& dest, QRectF src, quint32 rop,
+               double opacity = 1);
     // One run of text; advances (logical units, one per QChar) may be empty.
     void Text(QPointF reference, const QString& text, const QVector<double>& advances,
               quint32 options, const QRectF* rect);

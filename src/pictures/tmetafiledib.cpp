@@ -86,7 +86,8 @@ int MaskValue(quint32 pixel, quint32 mask) {
 QImage DecodeDib(MetaBytes info, MetaBytes bits, DibColors colors, bool keepAlpha) {
     DibHeader h;
     if (!ReadHeader(info, h)) return {};
-    if (h.compression != kBiRgb && h.compression != kBiBitfields && h.compression != kBiAlphaBitfields)
+    if (h.compression != kBiRgb && h.compression != kBiBitfields &&
+        h.compression != kBiAlphaBitfields)
         return {};
     const int bpp = h.bitCount;
     if (bpp != 1 && bpp != 4 && bpp != 8 && bpp != 16 && bpp != 24 && bpp != 32) return {};
@@ -117,9 +118,14 @@ QImage DecodeDib(MetaBytes info, MetaBytes bits, DibColors colors, bool keepAlph
     quint32 masks[4] = {h.masks[0], h.masks[1], h.masks[2], h.masks[3]};
     if (h.compression == kBiRgb) {
         if (bpp == 16) {
-            masks[0] = 0x7C00; masks[1] = 0x03E0; masks[2] = 0x001F; masks[3] = 0;
+            masks[0] = 0x7C00;
+            masks[1] = 0x03E0;
+            masks[2] = 0x001F;
+            masks[3] = 0;
         } else if (bpp == 32) {
-            masks[0] = 0xFF0000; masks[1] = 0xFF00; masks[2] = 0xFF;
+            masks[0] = 0xFF0000;
+            masks[1] = 0xFF00;
+            masks[2] = 0xFF;
             masks[3] = keepAlpha ? 0xFF000000u : 0;
         }
     } else if (bpp != 16 && bpp != 32) {
@@ -154,8 +160,9 @@ QImage DecodeDib(MetaBytes info, MetaBytes bits, DibColors colors, bool keepAlph
                                                   (quint32(src[x * 4 + 2]) << 16) |
                                                   (quint32(src[x * 4 + 3]) << 24);
                 const int a = masks[3] ? MaskValue(p, masks[3]) : 255;
-                dst[x] = qRgba(std::min(a, MaskValue(p, masks[0])), std::min(a, MaskValue(p, masks[1])),
-                               std::min(a, MaskValue(p, masks[2])), a);
+                dst[x] =
+                    qRgba(std::min(a, MaskValue(p, masks[0])), std::min(a, MaskValue(p, masks[1])),
+                          std::min(a, MaskValue(p, masks[2])), a);
                 break;
             }
             }

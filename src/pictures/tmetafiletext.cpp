@@ -58,8 +58,9 @@ bool IsLeadByte(uchar b, int charset) {
 void DecodeMetafileText(const QByteArray& bytes, int charset, const QVector<double>& byteAdvances,
                         QString* text, QVector<double>* advances) {
     const Charset cs = CharsetFor(charset);
-    QStringDecoder decoder = cs.encoding ? QStringDecoder(cs.encoding, QStringConverter::Flag::Stateless)
-                                         : QStringDecoder(QStringConverter::Latin1);
+    QStringDecoder decoder = cs.encoding
+                                 ? QStringDecoder(cs.encoding, QStringConverter::Flag::Stateless)
+                                 : QStringDecoder(QStringConverter::Latin1);
     if (!decoder.isValid()) decoder = QStringDecoder(QStringConverter::Latin1);
     text->clear();
     advances->clear();
@@ -69,7 +70,8 @@ void DecodeMetafileText(const QByteArray& bytes, int charset, const QVector<doub
     }
     // Advances come one per byte: a double-byte character moves by the sum of its two.
     for (qsizetype i = 0; i < bytes.size();) {
-        const qsizetype n = cs.doubleByte && IsLeadByte(uchar(bytes[i]), charset) && i + 1 < bytes.size() ? 2 : 1;
+        const qsizetype n =
+            cs.doubleByte && IsLeadByte(uchar(bytes[i]), charset) && i + 1 < bytes.size() ? 2 : 1;
         const QString piece = decoder.decode(QByteArrayView(bytes).sliced(i, n));
         double advance = 0;
         for (qsizetype k = i; k < i + n; ++k)
@@ -156,15 +158,18 @@ void MetafileDC::Text(QPointF reference, const QString& text, const QVector<doub
     default: break;
     }
     double baseline = metrics.ascent();
-    if ((state_.textAlign & gdi::kTaBaseline) == gdi::kTaBaseline) baseline = 0;
-    else if (state_.textAlign & gdi::kTaBottom) baseline = -metrics.descent();
+    if ((state_.textAlign & gdi::kTaBaseline) == gdi::kTaBaseline)
+        baseline = 0;
+    else if (state_.textAlign & gdi::kTaBottom)
+        baseline = -metrics.descent();
 
     QTransform t = QTransform::fromTranslate(anchor.x(), anchor.y());
     t.rotate(-f.escapement / 10);
     t.scale(stretch, 1);
     painter_.setTransform(t);
     if (state_.bkMode == gdi::kOpaque)
-        painter_.fillRect(QRectF(x, baseline - metrics.ascent(), width, metrics.height()), state_.bkColor);
+        painter_.fillRect(QRectF(x, baseline - metrics.ascent(), width, metrics.height()),
+                          state_.bkColor);
     painter_.setFont(font);
     painter_.setPen(state_.textColor);
     if (local.isEmpty()) {

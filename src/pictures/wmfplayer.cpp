@@ -75,8 +75,7 @@ struct Record {
 
 // Calls f for each record until the end record, a record size that cannot be
 // (under three words or running past the data), or f returning false.
-template <typename F>
-void ForEachRecord(MetaBytes data, qint64 at, F f) {
+template <typename F> void ForEachRecord(MetaBytes data, qint64 at, F f) {
     while (data.Has(at, 6)) {
         const qint64 bytes = qint64(data.U32(at)) * 2;
         const quint16 function = data.U16(at + 4);
@@ -92,7 +91,9 @@ QRectF Box(const Record& r, int firstWord) { // stored bottom, right, top, left
     return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
-QPointF PointYX(const Record& r, int firstWord) { return QPointF(r.W(firstWord + 1), r.W(firstWord)); }
+QPointF PointYX(const Record& r, int firstWord) {
+    return QPointF(r.W(firstWord + 1), r.W(firstWord));
+}
 
 QPolygonF Points(MetaBytes params, qint64 at, qint64 count) {
     QPolygonF points;
@@ -210,8 +211,7 @@ void Dib(MetafileDC& dc, const Record& r) {
     const MetaBytes dib = p.From(dibAt);
     const QImage image = DecodePackedDib(dib, colors);
     if (image.isNull()) return;
-    if (fromBottom && !DibTopDown(dib))
-        src.moveTop(image.height() - src.top() - src.height());
+    if (fromBottom && !DibTopDown(dib)) src.moveTop(image.height() - src.top() - src.height());
     dc.Image(image, dest, src, rop);
 }
 
@@ -246,13 +246,15 @@ bool Play(MetafileDC& dc, const Record& r) {
         break;
     }
     case kCreateBrushIndirect:
-        dc.CreateObjectInFreeSlot(BrushObject(gdi::BrushFromStyle(r.U(0), gdi::ColorRef(r.U32At(1)), r.U(3))));
+        dc.CreateObjectInFreeSlot(
+            BrushObject(gdi::BrushFromStyle(r.U(0), gdi::ColorRef(r.U32At(1)), r.U(3))));
         break;
     case kDibCreatePatternBrush: {
         MetaBrush brush;
-        const QImage pattern = r.U(0) == 3 ? QImage() // a device-dependent bitmap we cannot read
-                                           : DecodePackedDib(p.From(4), r.U(1) == 1 ? DibColors::PaletteIndices
-                                                                                   : DibColors::Rgb);
+        const QImage pattern =
+            r.U(0) == 3 ? QImage() // a device-dependent bitmap we cannot read
+                        : DecodePackedDib(p.From(4),
+                                          r.U(1) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
         if (pattern.isNull()) {
             brush.color = Qt::gray;
         } else {
@@ -279,7 +281,8 @@ bool Play(MetafileDC& dc, const Record& r) {
     case kPolygon:
     case kPolyline: {
         const QPolygonF points = Points(p, 2, r.W(0));
-        dc.Polyline(points, r.function == kPolygon ? MetafileDC::Poly::Gon : MetafileDC::Poly::Line);
+        dc.Polyline(points,
+                    r.function == kPolygon ? MetafileDC::Poly::Gon : MetafileDC::Poly::Line);
         break;
     }
     case kPolyPolygon: {
@@ -302,9 +305,9 @@ bool Play(MetafileDC& dc, const Record& r) {
     case kArc:
     case kPie:
     case kChord: {
-        const auto kind = r.function == kArc ? MetafileDC::Arc::Open
-                        : r.function == kPie ? MetafileDC::Arc::Pie
-                                             : MetafileDC::Arc::Chord;
+        const auto kind = r.function == kArc   ? MetafileDC::Arc::Open
+                          : r.function == kPie ? MetafileDC::Arc::Pie
+                                               : MetafileDC::Arc::Chord;
         dc.ArcShape(Box(r, 4), PointYX(r, 2), PointYX(r, 0), kind);
         break;
     }
@@ -329,13 +332,15 @@ std::optional<WmfInfo> ReadWmfHeader(MetaBytes data) {
     if (data.U32(0) == kPlaceableKey) {
         if (!data.Has(0, kPlaceableSize)) return std::nullopt;
         info.placeable = true;
-        const double left = data.I16(6), top = data.I16(8), right = data.I16(10), bottom = data.I16(12);
+        const double left = data.I16(6), top = data.I16(8), right = data.I16(10),
+                     bottom = data.I16(12);
         info.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
         info.inch = data.U16(14);
         at = kPlaceableSize;
     }
     const quint16 type = data.U16(at);
-    if (!data.Has(at, kHeaderSize) || (type != 1 && type != 2) || data.U16(at + 2) != 9) return std::nullopt;
+    if (!data.Has(at, kHeaderSize) || (type != 1 && type != 2) || data.U16(at + 2) != 9)
+        return std::nullopt;
     info.objects = data.U16(at + 10);
     info.recordsAt = at + kHeaderSize;
     if (!info.placeable) {

@@ -14,9 +14,9 @@ struct WmfInfo {
     qint64 recordsAt = 0;
     quint32 objects = 0; // size of the object table
     bool placeable = false;
-    QRectF bounds;       // placeable: the bounding box in logical units
-    int inch = 0;        // placeable: logical units per inch
-    QRectF window;       // plain: the window set by the records, empty when none is
+    QRectF bounds; // placeable: the bounding box in logical units
+    int inch = 0;  // placeable: logical units per inch
+    QRectF window; // plain: the window set by the records, empty when none is
 };
 
 // The header of a WMF, or nothing when the data is not one.

@@ -36,14 +36,15 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     ImgSouth = image("ImgSouth", 216, 192);
 
     BitBtn1 = layout_.Place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
-                    {536, 24, 81, 33}, ScaleKind::All);
+                            {536, 24, 81, 33}, ScaleKind::All);
     BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     // Clicking it takes the focus, which ends an open title edit unsaved.
     BitBtn1->setFocusPolicy(Qt::StrongFocus);
     connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
 
     auto label = [&](const char* name, int left, int top, const QString& text) {
-        auto* l = layout_.Place(new QLabel(text, this), name, {left, top, 36, 12}, ScaleKind::KeepHeight);
+        auto* l =
+            layout_.Place(new QLabel(text, this), name, {left, top, 36, 12}, ScaleKind::KeepHeight);
         l->setTextFormat(Qt::PlainText);
         return l;
     };

@@ -4,8 +4,8 @@
 #include "ui/designedlayout.h"
 
 #include <QSize>
-#include <array>
 #include <QWidget>
+#include <array>
 
 class QLabel;
 class QLineEdit;

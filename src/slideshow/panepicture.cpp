@@ -21,8 +21,8 @@ void LoadPaneOrClear(TImage& pane, const QString& path) {
 }
 
 QString FileNamePart(const QString& path) {
-    const qsizetype slash = std::max(path.lastIndexOf(QLatin1Char('/')),
-                                     path.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype slash =
+        std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(slash + 1);
 }
 

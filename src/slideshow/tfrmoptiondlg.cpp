@@ -37,7 +37,8 @@ TfrmOptionDlg::TfrmOptionDlg(QWidget* mainWindow, QWidget* parent)
     bbtnOK->setDefault(true);
     bbtnOK->setAutoDefault(true);
 
-    chkbSaveGazoData = new QCheckBox(QStringLiteral("補った画像データを編集画面に反映する。"), this);
+    chkbSaveGazoData =
+        new QCheckBox(QStringLiteral("補った画像データを編集画面に反映する。"), this);
     chkbSaveGazoData->setObjectName(QStringLiteral("chkbSaveGazoData"));
     chkbSaveGazoData->setGeometry(16, 40, 265, 17);
     chkbSaveGazoData->setFocusPolicy(Qt::ClickFocus);

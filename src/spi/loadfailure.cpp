@@ -38,14 +38,18 @@ QString DescribeLoadFailure(const QString& path, const QString& loaderError) {
     const auto* p = reinterpret_cast<const uchar*>(head.constData());
 
     // The loader knows why a Windows plug-in cannot run (no Wine, say).
-    if (head.startsWith("MZ")) return loaderError.isEmpty() ? text(msg::SpiSkipWindowsPlugin) : loaderError;
+    if (head.startsWith("MZ"))
+        return loaderError.isEmpty() ? text(msg::SpiSkipWindowsPlugin) : loaderError;
     if (!head.startsWith(ELFMAG) || head.size() < 20) {
         if (file.isOpen()) return text(msg::SpiSkipNotLibrary);
-        return text(msg::SpiSkipOther).arg(loaderError.isEmpty() ? file.errorString() : loaderError);
+        return text(msg::SpiSkipOther)
+            .arg(loaderError.isEmpty() ? file.errorString() : loaderError);
     }
     const bool little = p[EI_DATA] == ELFDATA2LSB;
-    const quint16 type = little ? qFromLittleEndian<quint16>(p + 16) : qFromBigEndian<quint16>(p + 16);
-    const quint16 machine = little ? qFromLittleEndian<quint16>(p + 18) : qFromBigEndian<quint16>(p + 18);
+    const quint16 type =
+        little ? qFromLittleEndian<quint16>(p + 16) : qFromBigEndian<quint16>(p + 16);
+    const quint16 machine =
+        little ? qFromLittleEndian<quint16>(p + 18) : qFromBigEndian<quint16>(p + 18);
     if (p[EI_CLASS] != kOwnClass || (kOwnMachine != EM_NONE && machine != kOwnMachine) ||
         (p[EI_DATA] != ELFDATA2LSB) != (Q_BYTE_ORDER == Q_BIG_ENDIAN))
         return text(msg::SpiSkipOtherComputer);
@@ -53,7 +57,8 @@ QString DescribeLoadFailure(const QString& path, const QString& loaderError) {
 
     // "libfoo.so.1: cannot open shared object file: ..." names the library
     // that is missing; the same words about the file itself mean it is gone.
-    static const QRegularExpression missing(QStringLiteral("^(.+): cannot open shared object file"));
+    static const QRegularExpression missing(
+        QStringLiteral("^(.+): cannot open shared object file"));
     const QRegularExpressionMatch m = missing.match(loaderError);
     if (m.hasMatch() && QFileInfo(m.captured(1)).fileName() != QFileInfo(path).fileName())
         return text(msg::SpiSkipMissingLibrary).arg(m.captured(1));

@@ -45,7 +45,8 @@ std::optional<TDibLayout> DibLayoutOf(const uchar* info, size_t available) {
     const quint32 compression = qFromLittleEndian<quint32>(info + 16);
     const quint32 used = qFromLittleEndian<quint32>(info + 32);
 
-    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32) return std::nullopt;
+    if (bits != 1 && bits != 4 && bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return std::nullopt;
     if (compression != BI_RGB && !(compression == BI_BITFIELDS && (bits == 16 || bits == 32)))
         return std::nullopt;
     if (width <= 0 || width > kMaxDibSide) return std::nullopt;
@@ -66,7 +67,8 @@ std::optional<TDibLayout> DibLayoutOf(const uchar* info, size_t available) {
         if (size == 40) layout.tableOffset += 12;
         if (available < size_t(layout.tableOffset)) return std::nullopt;
         quint32 masks[4] = {};
-        for (int i = 0; i < (size == 40 ? 3 : 4); ++i) masks[i] = qFromLittleEndian<quint32>(info + 40 + 4 * i);
+        for (int i = 0; i < (size == 40 ? 3 : 4); ++i)
+            masks[i] = qFromLittleEndian<quint32>(info + 40 + 4 * i);
         if (!masksUsable(masks, bits)) return std::nullopt;
         layout.hasAlpha = masks[3] != 0;
     }

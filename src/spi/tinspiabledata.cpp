@@ -23,14 +23,15 @@ QString fileNamePart(const QString& path) {
 } // namespace
 
 TInSPIAbleData::TInSPIAbleData(TSPIGraphic* graphic, QString fileName)
-    : fileName_(std::move(fileName)), encodedName_(QFile::encodeName(fileName_)), graphic_(graphic) {}
+    : fileName_(std::move(fileName)), encodedName_(QFile::encodeName(fileName_)),
+      graphic_(graphic) {}
 
 TInSPIAbleData::~TInSPIAbleData() { Clear(); }
 
 void TInSPIAbleData::DoProgress(TProgressStage stage, quint8 percent, const QString& message) {
     if (OnProgress)
-        OnProgress(graphic_, stage, percent,
-                   stage == TProgressStage::psEnding, QRect(0, 0, 0, 0), message);
+        OnProgress(graphic_, stage, percent, stage == TProgressStage::psEnding, QRect(0, 0, 0, 0),
+                   message);
 }
 
 QList<TSPI*> TInSPIAbleData::FindLoaders() const {
@@ -77,8 +78,10 @@ void TInSPIAbleData::Load() {
     DoProgress(TProgressStage::psEnding, 100, QString::fromUtf8(msg::SpiLoadedGraphic));
 }
 
-void TInSPIAbleData::TryPlugin(TInSPI& spi, const char* head, intptr_t offset, const Source& source) {
-    if (spi.IsSupported(encodedName_.constData(), reinterpret_cast<intptr_t>(head + offset)) == 0) return;
+void TInSPIAbleData::TryPlugin(TInSPI& spi, const char* head, intptr_t offset,
+                               const Source& source) {
+    if (spi.IsSupported(encodedName_.constData(), reinterpret_cast<intptr_t>(head + offset)) == 0)
+        return;
     ReadInfo(spi, source);
     const TSPIs* spis = TSPIs::ActiveSPIs();
     if (spis && spis->GraphicPreview) {
@@ -115,8 +118,9 @@ void TInSPIAbleData::ReadPicture(TInSPI& spi, const Source& source) {
     HLOCAL bitmapInfo = nullptr;
     HLOCAL bits = nullptr;
     callbackFailure_ = nullptr;
-    const int32_t result = spi.GetPicture(source.source, source.length, source.flag, &bitmapInfo, &bits,
-                                          &ProgressCallback, reinterpret_cast<intptr_t>(this));
+    const int32_t result =
+        spi.GetPicture(source.source, source.length, source.flag, &bitmapInfo, &bits,
+                       &ProgressCallback, reinterpret_cast<intptr_t>(this));
     if (result != 0) bitmapInfo = bits = nullptr;
     Accept(bitmapInfo, bits);
 }

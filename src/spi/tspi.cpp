@@ -72,7 +72,8 @@ void TSPI::Open(const QString& path) {
     for (int32_t n = 2;; n += 2) {
         std::memset(a, 0, sizeof a);
         std::memset(b, 0, sizeof b);
-        if (GetPluginInfo(n, a, kTextLength) <= 0 || GetPluginInfo(n + 1, b, kTextLength) <= 0) break;
+        if (GetPluginInfo(n, a, kTextLength) <= 0 || GetPluginInfo(n + 1, b, kTextLength) <= 0)
+            break;
         extensions_.append(bufferText(a));
         descriptions_.append(bufferText(b));
     }
@@ -81,8 +82,9 @@ void TSPI::Open(const QString& path) {
 
 void TSPI::RequireEntryPoint(const void* address, const char* name) const {
     if (!address)
-        throw ESPIInvalidAPI(QString::fromUtf8(msg::SpiInvalidApi).arg(QLatin1String(name), fileName_),
-                             QLatin1String(name));
+        throw ESPIInvalidAPI(
+            QString::fromUtf8(msg::SpiInvalidApi).arg(QLatin1String(name), fileName_),
+            QLatin1String(name));
 }
 
 void TSPI::CheckRequired(std::initializer_list<std::pair<const void*, const char*>> list) const {
@@ -98,9 +100,12 @@ int32_t TSPI::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) 
     return handle_->GetPluginInfo(infoNo, buffer, bufferLength);
 }
 
-#define NUBIVU_ENTRY(name) {reinterpret_cast<const void*>(name##_), #name}
+#define NUBIVU_ENTRY(name)                                                                         \
+    { reinterpret_cast<const void*>(name##_), #name }
 
-void TLoaderSPI::CheckEntryPoints() { CheckRequired({NUBIVU_ENTRY(GetPluginInfo), NUBIVU_ENTRY(IsSupported)}); }
+void TLoaderSPI::CheckEntryPoints() {
+    CheckRequired({NUBIVU_ENTRY(GetPluginInfo), NUBIVU_ENTRY(IsSupported)});
+}
 
 int32_t TLoaderSPI::IsSupported(const char* name, intptr_t probe) {
     RequireEntryPoint(reinterpret_cast<const void*>(IsSupported_), "IsSupported");
@@ -108,11 +113,12 @@ int32_t TLoaderSPI::IsSupported(const char* name, intptr_t probe) {
 }
 
 void TInSPI::CheckEntryPoints() {
-    CheckRequired({NUBIVU_ENTRY(GetPluginInfo), NUBIVU_ENTRY(IsSupported), NUBIVU_ENTRY(GetPictureInfo),
-                   NUBIVU_ENTRY(GetPicture)});
+    CheckRequired({NUBIVU_ENTRY(GetPluginInfo), NUBIVU_ENTRY(IsSupported),
+                   NUBIVU_ENTRY(GetPictureInfo), NUBIVU_ENTRY(GetPicture)});
 }
 
-int32_t TInSPI::GetPictureInfo(const char* source, intptr_t length, uint32_t flag, SpiPictureInfo* info) {
+int32_t TInSPI::GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
+                               SpiPictureInfo* info) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPictureInfo_), "GetPictureInfo");
     return Library().GetPictureInfo(source, length, flag, info);
 }
@@ -130,8 +136,8 @@ int32_t TInSPI::GetPreview(const char* source, intptr_t length, uint32_t flag, H
 }
 
 void TAmSPI::CheckEntryPoints() {
-    CheckRequired({NUBIVU_ENTRY(GetPluginInfo), NUBIVU_ENTRY(IsSupported), NUBIVU_ENTRY(GetArchiveInfo),
-                   NUBIVU_ENTRY(GetFileInfo), NUBIVU_ENTRY(GetFile)});
+    CheckRequired({NUBIVU_ENTRY(GetPluginInfo), NUBIVU_ENTRY(IsSupported),
+                   NUBIVU_ENTRY(GetArchiveInfo), NUBIVU_ENTRY(GetFileInfo), NUBIVU_ENTRY(GetFile)});
 }
 
 std::unique_ptr<TSPI> CreateSPI(const QString& path) {

@@ -118,7 +118,8 @@ public:
     static const TSPIClass& StaticClass();
     const TSPIClass& ClassType() const override { return StaticClass(); }
 
-    int32_t GetPictureInfo(const char* source, intptr_t length, uint32_t flag, SpiPictureInfo* info);
+    int32_t GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
+                           SpiPictureInfo* info);
     int32_t GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                        HLOCAL* bits, SpiProgressCallback progress, intptr_t data);
     int32_t GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,

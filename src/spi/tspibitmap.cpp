@@ -22,8 +22,9 @@ bool isBmpName(const QString& fileName) {
 
 // Tries the two classes in order; load is called with each new instance.
 template <class LoadFn>
-std::unique_ptr<TGraphic> firstThatLoads(const TGraphicClass& pluginClass, const TGraphicClass& nativeClass,
-                                         bool nativeFirst, const TProgressEvent& progress, LoadFn load,
+std::unique_ptr<TGraphic> firstThatLoads(const TGraphicClass& pluginClass,
+                                         const TGraphicClass& nativeClass, bool nativeFirst,
+                                         const TProgressEvent& progress, LoadFn load,
                                          const std::function<void()>& afterFailure) {
     for (const TGraphicClass* cls : nativeFirst ? std::array{&nativeClass, &pluginClass}
                                                 : std::array{&pluginClass, &nativeClass}) {
@@ -43,7 +44,8 @@ std::unique_ptr<TGraphic> firstThatLoads(const TGraphicClass& pluginClass, const
 
 } // namespace
 
-std::unique_ptr<TGraphic> LoadGraphicFromFile(const TGraphicClass& pluginClass, const QString& fileName,
+std::unique_ptr<TGraphic> LoadGraphicFromFile(const TGraphicClass& pluginClass,
+                                              const QString& fileName,
                                               const TGraphicClass& nativeClass, bool nativeFirst,
                                               const TProgressEvent& progress) {
     return firstThatLoads(pluginClass, nativeClass, nativeFirst, progress,
@@ -51,8 +53,9 @@ std::unique_ptr<TGraphic> LoadGraphicFromFile(const TGraphicClass& pluginClass, 
 }
 
 std::unique_ptr<TGraphic> LoadGraphicFromStream(const TGraphicClass& pluginClass, QIODevice& stream,
-                                                const QString& fileName, const TGraphicClass& nativeClass,
-                                                bool nativeFirst, const TProgressEvent& progress) {
+                                                const QString& fileName,
+                                                const TGraphicClass& nativeClass, bool nativeFirst,
+                                                const TProgressEvent& progress) {
     const qint64 position = stream.pos();
     return firstThatLoads(
         pluginClass, nativeClass, nativeFirst, progress,
@@ -66,8 +69,9 @@ std::unique_ptr<TGraphic> LoadGraphicFromStream(const TGraphicClass& pluginClass
 }
 
 TSPIBitmap::TSPIBitmap()
-    : onLoadFromStreamWithName_(
-          [this](QIODevice& stream, const QString& fileName) { LoadFromStreamWithName(stream, fileName); }) {}
+    : onLoadFromStreamWithName_([this](QIODevice& stream, const QString& fileName) {
+          LoadFromStreamWithName(stream, fileName);
+      }) {}
 
 TProgressEvent TSPIBitmap::RelayProgress() {
     // The inner graphic's final report is replaced by our own, sent once the bitmap is ours.
@@ -84,8 +88,9 @@ void TSPIBitmap::ReportLoaded() {
 
 void TSPIBitmap::LoadFile(const QString& fileName) {
     try {
-        AdoptGraphic(LoadGraphicFromFile(TSPIGraphic::StaticClass(), fileName, TBitmap::StaticClass(),
-                                         isBmpName(fileName), RelayProgress()));
+        AdoptGraphic(LoadGraphicFromFile(TSPIGraphic::StaticClass(), fileName,
+                                         TBitmap::StaticClass(), isBmpName(fileName),
+                                         RelayProgress()));
     } catch (...) {
         ReportLoaded();
         throw;
@@ -98,7 +103,8 @@ void TSPIBitmap::LoadStream(QIODevice& stream) { LoadFromStreamWithName(stream, 
 void TSPIBitmap::LoadFromStreamWithName(QIODevice& stream, const QString& fileName) {
     try {
         AdoptGraphic(LoadGraphicFromStream(TSPIGraphic::StaticClass(), stream, fileName,
-                                           TBitmap::StaticClass(), isBmpName(fileName), RelayProgress()));
+                                           TBitmap::StaticClass(), isBmpName(fileName),
+                                           RelayProgress()));
     } catch (...) {
         ReportLoaded();
         throw;
@@ -132,8 +138,12 @@ void TSPIBitmap::CopyFrom(const TGraphic& source) {
     if (decoded->Is16Color()) SetPalette(decoded->Palette());
 }
 
-TSPIBitmapRegistration::TSPIBitmapRegistration() { TSPIs::SetGraphicClass(&TSPIBitmap::StaticClass()); }
+TSPIBitmapRegistration::TSPIBitmapRegistration() {
+    TSPIs::SetGraphicClass(&TSPIBitmap::StaticClass());
+}
 
-TSPIBitmapRegistration::~TSPIBitmapRegistration() { UnregisterPictureClass(TSPIBitmap::StaticClass()); }
+TSPIBitmapRegistration::~TSPIBitmapRegistration() {
+    UnregisterPictureClass(TSPIBitmap::StaticClass());
+}
 
 } // namespace nubivu

@@ -11,7 +11,8 @@ class QIODevice;
 
 namespace nubivu {
 
-using TSPILoadFromStreamWithNameEvent = std::function<void(QIODevice& stream, const QString& fileName)>;
+using TSPILoadFromStreamWithNameEvent =
+    std::function<void(QIODevice& stream, const QString& fileName)>;
 
 class TSPIBitmap : public TBitmap {
     NUBIVU_GRAPHIC(TSPIBitmap)
@@ -26,7 +27,9 @@ public:
     void LoadFromStreamWithName(QIODevice& stream, const QString& fileName);
 
     // Loads a stream with a name into this very bitmap; setting it changes nothing.
-    TSPILoadFromStreamWithNameEvent OnLoadFromStreamWithName() const { return onLoadFromStreamWithName_; }
+    TSPILoadFromStreamWithNameEvent OnLoadFromStreamWithName() const {
+        return onLoadFromStreamWithName_;
+    }
     void SetOnLoadFromStreamWithName(const TSPILoadFromStreamWithNameEvent&) {}
 
 private:
@@ -38,13 +41,15 @@ private:
 
 // The first of the two classes (the native one first when nativeFirst) that
 // loads the file, or null when neither does.
-std::unique_ptr<TGraphic> LoadGraphicFromFile(const TGraphicClass& pluginClass, const QString& fileName,
+std::unique_ptr<TGraphic> LoadGraphicFromFile(const TGraphicClass& pluginClass,
+                                              const QString& fileName,
                                               const TGraphicClass& nativeClass, bool nativeFirst,
                                               const TProgressEvent& progress);
 // The same for a stream; after a failed attempt the stream is back where it stood.
 std::unique_ptr<TGraphic> LoadGraphicFromStream(const TGraphicClass& pluginClass, QIODevice& stream,
-                                                const QString& fileName, const TGraphicClass& nativeClass,
-                                                bool nativeFirst, const TProgressEvent& progress);
+                                                const QString& fileName,
+                                                const TGraphicClass& nativeClass, bool nativeFirst,
+                                                const TProgressEvent& progress);
 
 // Makes TSPIBitmap the class plug-in extensions are registered with, for as
 // long as it lives; at its end every such registration is removed again.

@@ -12,7 +12,9 @@ namespace nubivu {
 NUBIVU_GRAPHIC_DEFINE(TSPIGraphic, TGraphic)
 
 namespace {
-[[noreturn]] void couldNotDecode() { throw EInvalidGraphic(QString::fromUtf8(msg::SpiCouldNotDecode)); }
+[[noreturn]] void couldNotDecode() {
+    throw EInvalidGraphic(QString::fromUtf8(msg::SpiCouldNotDecode));
+}
 } // namespace
 
 TSPIGraphic::~TSPIGraphic() { Release(); }
@@ -89,11 +91,13 @@ void TSPIGraphic::SaveStream(QIODevice& stream) const {
 
 std::unique_ptr<TBitmap> TSPIGraphic::NewBitmap(const TGraphicClass& bitmapClass) {
     if (!bitmapClass.create || !bitmapClass.InheritsFrom(TBitmap::StaticClass()))
-        throw EInvalidGraphic(QStringLiteral("%1 is no bitmap class").arg(QLatin1String(bitmapClass.name)));
+        throw EInvalidGraphic(
+            QStringLiteral("%1 is no bitmap class").arg(QLatin1String(bitmapClass.name)));
     return std::unique_ptr<TBitmap>(static_cast<TBitmap*>(bitmapClass.create().release()));
 }
 
-std::unique_ptr<TBitmap> TSPIGraphic::ReadBitmap(std::unique_ptr<TBitmap> bitmap, const QByteArray& image) {
+std::unique_ptr<TBitmap> TSPIGraphic::ReadBitmap(std::unique_ptr<TBitmap> bitmap,
+                                                 const QByteArray& image) {
     QBuffer buffer;
     buffer.setData(image);
     buffer.open(QIODevice::ReadOnly);

@@ -44,7 +44,8 @@ private:
     void UpdateInfo() const;
     QByteArray BmpImage() const;
     static std::unique_ptr<TBitmap> NewBitmap(const TGraphicClass& bitmapClass);
-    static std::unique_ptr<TBitmap> ReadBitmap(std::unique_ptr<TBitmap> bitmap, const QByteArray& image);
+    static std::unique_ptr<TBitmap> ReadBitmap(std::unique_ptr<TBitmap> bitmap,
+                                               const QByteArray& image);
 
     std::unique_ptr<TInSPIAbleData> ableData_;
     // Computed once per load.

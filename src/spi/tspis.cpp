@@ -24,7 +24,8 @@ qsizetype lastSeparator(const QString& path) {
 }
 
 QString withSeparator(QString folder) {
-    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\'))) folder += QLatin1Char('/');
+    if (!folder.endsWith(QLatin1Char('/')) && !folder.endsWith(QLatin1Char('\\')))
+        folder += QLatin1Char('/');
     return folder;
 }
 
@@ -45,8 +46,10 @@ QString rawIniValue(const QString& fileName, const QString& group, const QString
         const QString value = line.mid(equals + 1).trimmed();
         QString out;
         for (qsizetype i = 0; i < value.size(); ++i) {
-            if (value[i] == QLatin1Char('\\') && i + 1 < value.size()) out += value[++i];
-            else if (value[i] != QLatin1Char('"')) out += value[i];
+            if (value[i] == QLatin1Char('\\') && i + 1 < value.size())
+                out += value[++i];
+            else if (value[i] != QLatin1Char('"'))
+                out += value[i];
         }
         return out;
     }
@@ -73,8 +76,10 @@ QString susieFolder() {
 // case apart, two names that differ by case are two files.
 bool sameFile(const QString& a, const QString& b) {
     if (a == b) return true;
-    struct stat sa {}, sb {};
-    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 || ::stat(QFile::encodeName(b).constData(), &sb) != 0)
+    struct stat sa {
+    }, sb{};
+    if (::stat(QFile::encodeName(a).constData(), &sa) != 0 ||
+        ::stat(QFile::encodeName(b).constData(), &sb) != 0)
         return false;
     return sa.st_dev == sb.st_dev && sa.st_ino == sb.st_ino;
 }
@@ -114,7 +119,9 @@ QStringList TSPIs::OptionFolders(TSPISearchOption option) const {
     }
     case TSPISearchOption::spsCurrentDir: folders << QDir::currentPath(); break;
     case TSPISearchOption::spsSystemDir: folders << InstalledPluginFolder(); break;
-    case TSPISearchOption::spsWindowsDir: folders << QStringLiteral("/usr/share/nubivu/plugins"); break;
+    case TSPISearchOption::spsWindowsDir:
+        folders << QStringLiteral("/usr/share/nubivu/plugins");
+        break;
     }
     folders.removeAll(QString());
     for (QString& folder : folders) folder = withSeparator(folder);
@@ -127,9 +134,9 @@ void TSPIs::Search(const QString& mask) {
         SearchFolder(mask.left(separator + 1), mask.mid(separator + 1));
         return;
     }
-    for (TSPISearchOption option :
-         {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir, TSPISearchOption::spsCurrentDir,
-          TSPISearchOption::spsSystemDir, TSPISearchOption::spsWindowsDir}) {
+    for (TSPISearchOption option : {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir,
+                                    TSPISearchOption::spsCurrentDir, TSPISearchOption::spsSystemDir,
+                                    TSPISearchOption::spsWindowsDir}) {
         if (!SearchOptions.Contains(option)) continue;
         for (const QString& folder : OptionFolders(option)) SearchFolder(folder, mask);
     }
@@ -163,7 +170,8 @@ void TSPIs::SearchFolder(const QString& folder, const QString& mask) {
             spi = CreateSPI(path);
         } catch (const ESPIInvalidAPI& e) {
             if (!SkipFaultyLibraries) throw;
-            skipped_.push_back({path, QString::fromUtf8(msg::SpiSkipMissingEntryPoint).arg(e.EntryPoint())});
+            skipped_.push_back(
+                {path, QString::fromUtf8(msg::SpiSkipMissingEntryPoint).arg(e.EntryPoint())});
             continue;
         } catch (const ENubivuError& e) {
             if (!SkipFaultyLibraries) throw;
@@ -173,7 +181,8 @@ void TSPIs::SearchFolder(const QString& folder, const QString& mask) {
         if (!spi) {
             // Silent for the plain search; the start-up search says why.
             if (SkipFaultyLibraries)
-                skipped_.push_back({path, DescribeLoadFailure(path, TLibraryLoader::Current().LastError())});
+                skipped_.push_back(
+                    {path, DescribeLoadFailure(path, TLibraryLoader::Current().LastError())});
             continue;
         }
 
@@ -247,9 +256,10 @@ void TSPIs::ListPlugins(std::initializer_list<const TSPIClass*> classes, QList<T
             continue;
         const bool claims =
             !extension.isEmpty() &&
-            std::any_of(spi->Extensions().begin(), spi->Extensions().end(), [&](const QString& filter) {
-                return SPIFileExtension(filter).compare(extension, Qt::CaseInsensitive) == 0;
-            });
+            std::any_of(
+                spi->Extensions().begin(), spi->Extensions().end(), [&](const QString& filter) {
+                    return SPIFileExtension(filter).compare(extension, Qt::CaseInsensitive) == 0;
+                });
         if (claims)
             list.prepend(spi.get());
         else

@@ -35,7 +35,8 @@ private:
 };
 
 using TSPISearchEvent = std::function<void(TSPIs* sender, TSPI* spi, bool& accept)>;
-using TSPISearchingEvent = std::function<void(TSPIs* sender, const QString& fileName, bool& accept)>;
+using TSPISearchingEvent =
+    std::function<void(TSPIs* sender, const QString& fileName, bool& accept)>;
 using TSPIPictureRegisterEvent =
     std::function<void(TSPIs* sender, TInSPI* spi, const QString& extension,
                        const QString& description, const TGraphicClass*& graphicClass)>;

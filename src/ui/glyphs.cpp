@@ -17,8 +17,10 @@ QPixmap drawGlyph(Glyph glyph, QColor ink) {
     p.setBrush(ink);
     auto triangle = [&](qreal x, bool right) {
         QPolygonF t;
-        if (right) t << QPointF(x, 3) << QPointF(x + 7, 8) << QPointF(x, 13);
-        else t << QPointF(x + 7, 3) << QPointF(x, 8) << QPointF(x + 7, 13);
+        if (right)
+            t << QPointF(x, 3) << QPointF(x + 7, 8) << QPointF(x, 13);
+        else
+            t << QPointF(x + 7, 3) << QPointF(x, 8) << QPointF(x + 7, 13);
         p.drawPolygon(t);
     };
     switch (glyph) {

@@ -46,7 +46,9 @@ int WidgetPrompter::Ask(const MessageRequest& request) {
     return chosen >= 0 ? chosen : escape;
 }
 
-bool WidgetPrompter::RunFileDialog(QFileDialog& dialog) { return dialog.exec() == QDialog::Accepted; }
+bool WidgetPrompter::RunFileDialog(QFileDialog& dialog) {
+    return dialog.exec() == QDialog::Accepted;
+}
 
 int WidgetPrompter::RunModal(QDialog& dialog) { return dialog.exec(); }
 

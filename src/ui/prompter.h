@@ -17,7 +17,7 @@ struct MessageRequest {
     QString text;
     QString detail; // a second line below the text, such as the file concerned
     MessageIcon icon = MessageIcon::None;
-    QStringList buttons;   // texts, left to right
+    QStringList buttons; // texts, left to right
     int defaultButton = 0;
     int escapeButton = -1; // the answer for Escape and the close button; -1: last button
 };

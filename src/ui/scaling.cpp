@@ -8,8 +8,8 @@ namespace nubivu {
 double ScaleFactorFor(int screenWidth) { return double(screenWidth) / DesignWidth; }
 
 int Scaled(int value, double scaleFactor) {
-    return static_cast<int>(std::trunc(static_cast<long double>(value) *
-                                       static_cast<long double>(scaleFactor)));
+    return static_cast<int>(
+        std::trunc(static_cast<long double>(value) * static_cast<long double>(scaleFactor)));
 }
 
 QSize MainWindowOuterSize(int screenWidth, double scaleFactor) {
@@ -37,7 +37,8 @@ SkyWindowScaling SkyWindowScale(int screenWidth, double scaleFactor, QSize area)
 QRect ScaledGeometry(const QRect& d, ScaleKind kind, double f) {
     switch (kind) {
     case ScaleKind::All:
-        return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), Scaled(d.height(), f)};
+        return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f),
+                Scaled(d.height(), f)};
     case ScaleKind::KeepHeight:
         return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), d.height()};
     case ScaleKind::KeepWidth:

@@ -16,7 +16,8 @@ namespace nubivu {
 QString SkippedPluginsText(const std::vector<TSkippedPlugin>& skipped) {
     if (skipped.empty()) return {};
     QString text = QString::fromUtf8(msg::SpiSkippedIntro);
-    for (const TSkippedPlugin& s : skipped) text += QStringLiteral("\n\n") + s.fileName + QStringLiteral("\n") + s.message;
+    for (const TSkippedPlugin& s : skipped)
+        text += QStringLiteral("\n\n") + s.fileName + QStringLiteral("\n") + s.message;
     return text;
 }
 
@@ -52,7 +53,8 @@ void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis) {
 
 void ReportSetAsidePlugins() {
     THelperLibrary::OnSetAside() = [](const QString& fileName) {
-        const QString text = QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") + fileName;
+        const QString text =
+            QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") + fileName;
         QTimer::singleShot(0, QCoreApplication::instance(), [text] { ShowErrorReport(text); });
     };
 }

@@ -42,7 +42,8 @@ void MakeTransientFor(QWidget& window, const QWidget* owner) {
 
 OuterSizeKeeper::OuterSizeKeeper(QWidget* window, QSize outer,
                                  std::function<void(QSize)> applyClientSize)
-    : QObject(window), window_(window), outer_(outer), applyClientSize_(std::move(applyClientSize)) {
+    : QObject(window), window_(window), outer_(outer),
+      applyClientSize_(std::move(applyClientSize)) {
     window->installEventFilter(this);
     Apply();
 }

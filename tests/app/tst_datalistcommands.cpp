@@ -19,10 +19,10 @@
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMimeData>
 #include <QPushButton>
 #include <QStandardPaths>
-#include <QLabel>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
@@ -60,7 +60,8 @@ bool mimeGlobsMatch(const QString& name) {
     const QDomElement type = doc.documentElement().firstChildElement(QStringLiteral("mime-type"));
     for (QDomElement g = type.firstChildElement(QStringLiteral("glob")); !g.isNull();
          g = g.nextSiblingElement(QStringLiteral("glob"))) {
-        const int flags = g.attribute(QStringLiteral("case-sensitive")) == u"true" ? 0 : FNM_CASEFOLD;
+        const int flags =
+            g.attribute(QStringLiteral("case-sensitive")) == u"true" ? 0 : FNM_CASEFOLD;
         if (::fnmatch(g.attribute(QStringLiteral("pattern")).toUtf8().constData(),
                       name.toUtf8().constData(), flags) == 0)
             return true;
@@ -88,7 +89,8 @@ private Q_SLOTS:
     void cleanup() { DestroyForms(); }
 
     void openVersion2SetsListTitlesAndCaption() {
-        writeBytes(path("a.NV2"), kTitleLine + "\"k1\",\"n1\"\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
+        writeBytes(path("a.NV2"),
+                   kTitleLine + "\"k1\",\"n1\"\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
         FakePrompter prompter;
         prompter.files = {path("a.NV2")};
         DataSaved = true;
@@ -123,7 +125,8 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes"); // written first unless empty
         QTest::addColumn<QString>("message");
         QTest::newRow("missing file") << "gone.NVD" << QByteArray() << "ファイルが見つかりません";
-        QTest::newRow("a folder") << "folder.NVD" << QByteArray() << "ファイルへのアクセスが拒否されました";
+        QTest::newRow("a folder") << "folder.NVD" << QByteArray()
+                                  << "ファイルへのアクセスが拒否されました";
         QTest::newRow("a picture, not text")
             << "photo.NV2" << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF\x00\r\n\"x\"\r\n", 18)
             << "データリストファイルとして読み込めません。";
@@ -192,7 +195,8 @@ private Q_SLOTS:
         else
             frmNubivuMain->mnNewFileClick();
         QCOMPARE(int(prompter.asked.size()), 1);
-        QCOMPARE(prompter.asked[0].text, QStringLiteral("データが保存されていません。\n保存しますか？"));
+        QCOMPARE(prompter.asked[0].text,
+                 QStringLiteral("データが保存されていません。\n保存しますか？"));
         const QStringList expected = !proceeds ? QStringList{"unsaved"}
                                      : open    ? QStringList{"new"}
                                                : QStringList{};
@@ -225,7 +229,8 @@ private Q_SLOTS:
         frmNubivuMain->mnFileSaveClick();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの保存"));
-        QVERIFY(frmNubivuMain->SaveDialog1.selectedFiles().value(0).endsWith(QStringLiteral("/may.NV2")));
+        QVERIFY(frmNubivuMain->SaveDialog1.selectedFiles().value(0).endsWith(
+            QStringLiteral("/may.NV2")));
     }
 
     void fillInIsWrittenButNeverIntoRowOne() {
@@ -291,9 +296,12 @@ private Q_SLOTS:
     void failedSaveKeepsShowAndName_data() {
         QTest::addColumn<QString>("target");
         QTest::addColumn<QString>("message");
-        QTest::newRow("read-only file") << "readonly.NVD" << "ファイルへのアクセスが拒否されました";
-        QTest::newRow("missing folder") << "no/such.NVD" << "ファイルが見つかりません";
-        QTest::newRow("value with a line break") << "fine.NVD" << "3行目の「雲の写真」";
+        QTest::newRow("read-only file") << "readonly.NVD"
+                                        << "ファイルへのアクセスが拒否されました";
+        QTest::newRow("missing folder") << "no/such.NVD"
+                                        << "ファイルが見つかりません";
+        QTest::newRow("value with a line break") << "fine.NVD"
+                                                 << "3行目の「雲の写真」";
     }
     void failedSaveKeepsShowAndName() {
         QFETCH(QString, target);
@@ -302,7 +310,8 @@ private Q_SLOTS:
         frmNubivuMain->OpenDataListFile(path("shown.NVD"));
         if (target == u"fine.NVD") list().SetCell(1, 3, QStringLiteral("k\n3"));
         writeBytes(path("readonly.NVD"), "old");
-        QFile::setPermissions(path("readonly.NVD"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        QFile::setPermissions(path("readonly.NVD"),
+                              QFileDevice::ReadOwner | QFileDevice::ReadGroup);
         frmNubivuMain->BitBtnKomaOkuriClick();
         DataSaved = false;
         const QString caption = frmNubivuMain->windowTitle();
@@ -369,10 +378,14 @@ private Q_SLOTS:
     void saveDialogStartsInTheListFolder_data() {
         QTest::addColumn<QString>("steps");
         QTest::addColumn<QString>("folder"); // below the test folder; "~" the documents folder
-        QTest::newRow("nothing opened yet") << "" << "~";
-        QTest::newRow("open list") << "open" << "lists";
-        QTest::newRow("new list after a save elsewhere") << "open,save,new" << "elsewhere";
-        QTest::newRow("list saved elsewhere") << "open,save" << "elsewhere";
+        QTest::newRow("nothing opened yet") << ""
+                                            << "~";
+        QTest::newRow("open list") << "open"
+                                   << "lists";
+        QTest::newRow("new list after a save elsewhere") << "open,save,new"
+                                                         << "elsewhere";
+        QTest::newRow("list saved elsewhere") << "open,save"
+                                              << "elsewhere";
     }
     void saveDialogStartsInTheListFolder() {
         QFETCH(QString, steps);
@@ -397,7 +410,8 @@ private Q_SLOTS:
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
         const QString expected = folder == u"~" ? documents : dir_.filePath(folder);
-        QCOMPARE(frmNubivuMain->SaveDialog1.directory().absolutePath(), QDir(expected).absolutePath());
+        QCOMPARE(frmNubivuMain->SaveDialog1.directory().absolutePath(),
+                 QDir(expected).absolutePath());
     }
 
     // Mend: Save As into another folder writes relative picture paths from the
@@ -463,7 +477,7 @@ private Q_SLOTS:
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(frmNubivuMain, &drop);
         const bool titleLine = title == u"T1";
-        const QStringList rows = !taken    ? QStringList{"before"}
+        const QStringList rows = !taken      ? QStringList{"before"}
                                  : titleLine ? QStringList{"k1"}
                                              : QStringList{"T1|T2|T3|T4|T5|T6|T7", "k1"};
         QCOMPARE(ListRows(list()), rows);
@@ -472,8 +486,8 @@ private Q_SLOTS:
 
     void roundTripIsByteForByte() {
         SetPaneTitles(SlotPaths{QStringLiteral("雲の写真"), QStringLiteral("天気図 ①"),
-                                QStringLiteral("雨,分布"), QStringLiteral("北の\"空\""),
-                                QString(), QStringLiteral("東"), QStringLiteral("西")});
+                                QStringLiteral("雨,分布"), QStringLiteral("北の\"空\""), QString(),
+                                QStringLiteral("東"), QStringLiteral("西")});
         FillList(list(), {QStringLiteral("pics/雲 01.jpg|maps/m01.bmp|rain/r,01.bmp"), "",
                           QStringLiteral("|||n.jpg|s.jpg|e.jpg|w.jpg"), "a\"b"});
         FakePrompter prompter;

@@ -6,8 +6,8 @@
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
-#include "testrunner.h"
 #include "slideshow/tfrmoptiondlg.h"
+#include "testrunner.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
 #include "ui/scaling.h"
@@ -15,6 +15,9 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCloseEvent>
+#include <QDialogButtonBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -22,9 +25,6 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTest>
-#include <QCloseEvent>
-#include <QDialogButtonBox>
-#include <QHelpEvent>
 #include <QTextBrowser>
 #include <QToolTip>
 #include <QTranslator>
@@ -78,13 +78,16 @@ private Q_SLOTS:
     void windowsAreCreatedOnceInOrder() {
         createAt(1024);
         const QWidgetList tops = QApplication::topLevelWidgets();
-        const QStringList names = {"frmNubivuMain", "frmFileSelect", "frmDataEdit",
+        const QStringList names = {"frmNubivuMain", "frmFileSelect",  "frmDataEdit",
                                    "frmKansokuti",  "frmNubivuAbort", "frmOptionDlg"};
         const QStringList captions = {"Nubivu Ver.3.10  [ 新しいファイルです ]",
-                                      "データファイルの選択", "編集", "私たちの地域の様子",
-                                      "バージョン情報", "オプション"};
-        QWidget* forms[] = {(QWidget*)frmNubivuMain, (QWidget*)frmFileSelect,
-                            (QWidget*)frmDataEdit,   (QWidget*)frmKansokuti,
+                                      "データファイルの選択",
+                                      "編集",
+                                      "私たちの地域の様子",
+                                      "バージョン情報",
+                                      "オプション"};
+        QWidget* forms[] = {(QWidget*)frmNubivuMain,  (QWidget*)frmFileSelect,
+                            (QWidget*)frmDataEdit,    (QWidget*)frmKansokuti,
                             (QWidget*)frmNubivuAbort, (QWidget*)frmOptionDlg};
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(forms[i]->objectName(), names[i]);
@@ -216,8 +219,7 @@ private Q_SLOTS:
                 QVERIFY(l->x() >= 0);
                 QVERIFY(l->geometry().right() < frmNubivuMain->Bevel1->width());
             }
-            for (int i = 0; i < 3; ++i)
-                QVERIFY(labels[i]->geometry().right() < labels[i + 1]->x());
+            for (int i = 0; i < 3; ++i) QVERIFY(labels[i]->geometry().right() < labels[i + 1]->x());
         }
         // Where the designed places are wide enough, nothing moves.
         if (screen == 1920) QCOMPARE(frmNubivuMain->Label7->x(), Scaled(584, ScaleFactor));
@@ -235,7 +237,8 @@ private Q_SLOTS:
             l->setText(whole);
             QVERIFY(l->IsElided());
             QVERIFY(l->ShownText().endsWith(QChar(0x2026)));
-            QVERIFY(l->fontMetrics().horizontalAdvance(l->ShownText()) <= l->contentsRect().width());
+            QVERIFY(l->fontMetrics().horizontalAdvance(l->ShownText()) <=
+                    l->contentsRect().width());
             QCOMPARE(l->text(), whole);
             QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), l->mapToGlobal(QPoint(2, 2)));
             QApplication::sendEvent(l, &tip);
@@ -337,8 +340,11 @@ private Q_SLOTS:
         // The keyword list works whichever command opened the window.
         QVERIFY(help.IndexList()->count() > 3);
         const QRect screen = help.screen()->availableGeometry();
-        QVERIFY2(screen.contains(help.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4").arg(
-            help.x()).arg(help.y()).arg(help.width()).arg(help.height())));
+        QVERIFY2(screen.contains(help.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
+                                                                       .arg(help.x())
+                                                                       .arg(help.y())
+                                                                       .arg(help.width())
+                                                                       .arg(help.height())));
         help.ShowIndex(QString());
         QVERIFY(help.IndexList()->count() > 3);
         help.ShowHelpOnHelp();

@@ -21,7 +21,8 @@ private Q_SLOTS:
         QVERIFY(spis);
         QCOMPARE(spis->objectName(), QStringLiteral("SPIs1"));
         QCOMPARE(TSPIs::ActiveSPIs(), spis);
-        QVERIFY(spis->SearchOptions == (TSPISearchOptions{TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir}));
+        QVERIFY(spis->SearchOptions ==
+                (TSPISearchOptions{TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir}));
         QVERIFY(!spis->GraphicPreview);
         QVERIFY(spis->MacBinary && spis->AutoSearch && spis->SkipFaultyLibraries);
         DestroyForms();

@@ -65,7 +65,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("col");
         QTest::addColumn<QString>("value");
         const QString longValue(70000, u'長');
-        QTest::newRow("middle cell grows") << 4 << QStringLiteral("a much longer path/than before.jpg");
+        QTest::newRow("middle cell grows")
+            << 4 << QStringLiteral("a much longer path/than before.jpg");
         QTest::newRow("middle cell empties") << 4 << QString();
         QTest::newRow("empty cell fills") << 5 << QStringLiteral("x");
         QTest::newRow("first path cell") << 1 << QStringLiteral("雲");
@@ -90,7 +91,8 @@ private Q_SLOTS:
     // Column 0 is kept as a number where it is one; any other text stays as it was written.
     void columnZeroKeepsItsText_data() {
         QTest::addColumn<QString>("text");
-        for (const char* text : {"", "0", "7", "123456789", "1234567890", "007", "+7", "-1", "No", "５"})
+        for (const char* text :
+             {"", "0", "7", "123456789", "1234567890", "007", "+7", "-1", "No", "５"})
             QTest::newRow(text) << QString::fromUtf8(text);
     }
     void columnZeroKeepsItsText() {

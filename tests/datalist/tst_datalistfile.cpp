@@ -1,5 +1,5 @@
-#include "datalist/datalistfile.h"
 #include "datalist/codepage.h"
+#include "datalist/datalistfile.h"
 #include "datalist/gridoperations.h"
 #include "datalist/quotedline.h"
 #include "datalist/replacingfilewriter.h"
@@ -56,18 +56,20 @@ private Q_SLOTS:
         QTest::addColumn<QString>("line");
         QTest::addColumn<QStringList>("fields");
         QTest::addColumn<int>("count");
-        QTest::newRow("seven plain fields")
-            << L("'a','b','c','d','e','f','g'") << QStringList{"a", "b", "c", "d", "e", "f", "g"} << 7;
+        QTest::newRow("seven plain fields") << L("'a','b','c','d','e','f','g'")
+                                            << QStringList{"a", "b", "c", "d", "e", "f", "g"} << 7;
         QTest::newRow("empty fields")
             << L("'','','','','','',''") << QStringList{"", "", "", "", "", "", ""} << 7;
         QTest::newRow("fewer fields leave the rest empty")
-            << L("'C:\\sat\\0901.bmp','x'") << QStringList{"C:\\sat\\0901.bmp", "x", "", "", "", "", ""} << 2;
+            << L("'C:\\sat\\0901.bmp','x'")
+            << QStringList{"C:\\sat\\0901.bmp", "x", "", "", "", "", ""} << 2;
         QTest::newRow("missing closing quote")
             << L("'a','b") << QStringList{"a", "b", "", "", "", "", ""} << 2;
         QTest::newRow("text after a closing quote belongs to the field")
             << L("'ab'cd,'e'") << QStringList{"abcd", "e", "", "", "", "", ""} << 2;
         QTest::newRow("fields beyond the seventh are ignored")
-            << L("'1','2','3','4','5','6','7','8','9'") << QStringList{"1", "2", "3", "4", "5", "6", "7"} << 9;
+            << L("'1','2','3','4','5','6','7','8','9'")
+            << QStringList{"1", "2", "3", "4", "5", "6", "7"} << 9;
         QTest::newRow("a line without a leading quote keeps its text")
             << "a.bmp,b.bmp" << QStringList{"a.bmp", "b.bmp", "", "", "", "", ""} << 2;
         QTest::newRow("comma inside quotes is text")
@@ -127,7 +129,8 @@ private Q_SLOTS:
         QTest::newRow("mixed case") << "/d/may.Nv2" << int(DataListVersion::Other) << "may";
         QTest::newRow("no extension, dotted folder")
             << "/d.NV2/may" << int(DataListVersion::Other) << "may";
-        QTest::newRow("backslash folder") << "C:\\data\\may.NV2" << int(DataListVersion::V2) << "may";
+        QTest::newRow("backslash folder")
+            << "C:\\data\\may.NV2" << int(DataListVersion::V2) << "may";
         QTest::newRow("two dots") << "/d/a.b.NVD" << int(DataListVersion::V1) << "a.b";
         QTest::newRow("empty") << "" << int(DataListVersion::Other) << "";
     }
@@ -143,13 +146,16 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("rows");
         QTest::newRow("CR LF") << QByteArray("\"a\",\"b\"\r\n\"c\"\r\n") << QStringList{"a|b", "c"};
-        QTest::newRow("LF, no end at the last line") << QByteArray("\"a\"\n\"c\"") << QStringList{"a", "c"};
-        QTest::newRow("1A ends the file") << QByteArray("\"a\"\r\n\x1A\"b\"\r\n") << QStringList{"a"};
+        QTest::newRow("LF, no end at the last line")
+            << QByteArray("\"a\"\n\"c\"") << QStringList{"a", "c"};
+        QTest::newRow("1A ends the file")
+            << QByteArray("\"a\"\r\n\x1A\"b\"\r\n") << QStringList{"a"};
         QTest::newRow("empty lines are skipped")
             << QByteArray("\r\n\"a\"\n\n\"b\"\r\n") << QStringList{"a", "b"};
-        QTest::newRow("blank row kept") << QByteArray("\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n")
-                                        << QStringList{""};
-        QTest::newRow("lone CR stays in the value") << QByteArray("\"a\rb\"\n") << QStringList{"a\rb"};
+        QTest::newRow("blank row kept")
+            << QByteArray("\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n") << QStringList{""};
+        QTest::newRow("lone CR stays in the value")
+            << QByteArray("\"a\rb\"\n") << QStringList{"a\rb"};
         QTest::newRow("Shift-JIS") << shiftJis(QStringLiteral("\"雲\\写真.bmp\",\"天気図\"\r\n"))
                                    << QStringList{QStringLiteral("雲\\写真.bmp|天気図")};
         QTest::newRow("UTF-8") << QStringLiteral("\"雲.bmp\",\"😀\"\r\n").toUtf8()
@@ -158,9 +164,11 @@ private Q_SLOTS:
         // Mend: a U+FEFF at the start of any value was dropped as if it were
         // the file's byte-order mark, so such a value did not survive a save.
         QTest::newRow("UTF-8 file's byte-order mark")
-            << QByteArray("\xEF\xBB\xBF\"a\",\"\xC3\xA9\"\r\n") << QStringList{QStringLiteral("a|é")};
+            << QByteArray("\xEF\xBB\xBF\"a\",\"\xC3\xA9\"\r\n")
+            << QStringList{QStringLiteral("a|é")};
         QTest::newRow("U+FEFF starting a value stays")
-            << QByteArray("\"a\",\"\xEF\xBB\xBF\"\r\n\"\xEF\xBB\xBF" "b\"\r\n")
+            << QByteArray("\"a\",\"\xEF\xBB\xBF\"\r\n\"\xEF\xBB\xBF"
+                          "b\"\r\n")
             << QStringList{QStringLiteral("a|\uFEFF"), QStringLiteral("\uFEFFb")};
     }
     void readLines() {
@@ -189,8 +197,8 @@ private Q_SLOTS:
     void bytesWithoutCharacterRoundTrip() {
         QFETCH(QByteArray, value);
         const QByteArray rest = "\",\"\",\"\",\"\",\"\",\"\"\r\n";
-        const QByteArray bytes = "\"" + value + "\",\"" + shiftJis(QStringLiteral("雲")) + rest +
-                                 "\"next\",\"" + rest;
+        const QByteArray bytes =
+            "\"" + value + "\",\"" + shiftJis(QStringLiteral("雲")) + rest + "\"next\",\"" + rest;
         const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
         QCOMPARE(int(rows.size()), 2);
         QCOMPARE(rows[0][1], QStringLiteral("雲"));
@@ -212,10 +220,12 @@ private Q_SLOTS:
         QTest::newRow("umlaut is not in CP932") << QStringList{QStringLiteral("Über.bmp")} << false;
         // Half-width katakana whose CP932 bytes (C2 B1) are valid UTF-8 would
         // come back as another character: written as UTF-8 instead.
-        QTest::newRow("CP932 bytes that read as UTF-8") << QStringList{QStringLiteral("ﾂｱ.bmp")} << false;
+        QTest::newRow("CP932 bytes that read as UTF-8")
+            << QStringList{QStringLiteral("ﾂｱ.bmp")} << false;
         // A kept lead byte (81) before "@" (40) would read back as one character.
         QTest::newRow("kept byte that would pair with the next character")
-            << QStringList{QString(QChar(kByteEscapeBase + 0x81)) + QStringLiteral("@.bmp")} << false;
+            << QStringList{QString(QChar(kByteEscapeBase + 0x81)) + QStringLiteral("@.bmp")}
+            << false;
     }
     void encodingOfSavedFile() {
         QFETCH(QStringList, values);
@@ -254,16 +264,17 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("bytes");
         QTest::addColumn<QStringList>("rows");
         QTest::addColumn<QStringList>("titles"); // empty: none set
-        const QByteArray two = "\"T1\",\"T2\",\"T3\",\"T4\",\"T5\",\"T6\",\"T7\"\r\n\"a\"\r\n\"b\"\r\n";
+        const QByteArray two =
+            "\"T1\",\"T2\",\"T3\",\"T4\",\"T5\",\"T6\",\"T7\"\r\n\"a\"\r\n\"b\"\r\n";
         const QStringList fileTitles{"T1", "T2", "T3", "T4", "T5", "T6", "T7"};
         const QStringList defaults(defaultTitles().begin(), defaultTitles().end());
         QTest::newRow("version 2") << "l.NV2" << two << QStringList{"a", "b"} << fileTitles;
-        QTest::newRow("version 1") << "l.NVD" << two
-                                   << QStringList{"T1|T2|T3|T4|T5|T6|T7", "a", "b"} << defaults;
+        QTest::newRow("version 1")
+            << "l.NVD" << two << QStringList{"T1|T2|T3|T4|T5|T6|T7", "a", "b"} << defaults;
         QTest::newRow("lower-case nv2 is no version 2")
             << "l.nv2" << two << QStringList{"T1|T2|T3|T4|T5|T6|T7", "a", "b"} << QStringList{};
-        QTest::newRow("title line only") << "l.NV2" << two.left(two.indexOf('\n') + 1)
-                                         << QStringList{} << fileTitles;
+        QTest::newRow("title line only")
+            << "l.NV2" << two.left(two.indexOf('\n') + 1) << QStringList{} << fileTitles;
         QTest::newRow("empty version 2 gives empty titles")
             << "l.NV2" << QByteArray() << QStringList{} << QStringList(7);
         QTest::newRow("empty version 1") << "l.NVD" << QByteArray() << QStringList{} << defaults;
@@ -345,9 +356,11 @@ private Q_SLOTS:
         QTest::addColumn<QString>("setup");
         QTest::addColumn<QString>("message"); // empty: the save succeeds
         QTest::newRow("permission bits carry over") << "0640" << QString();
-        QTest::newRow("read-only file is refused") << "0444" << "ファイルへのアクセスが拒否されました";
+        QTest::newRow("read-only file is refused") << "0444"
+                                                   << "ファイルへのアクセスが拒否されました";
         QTest::newRow("saved through a symbolic link") << "link" << QString();
-        QTest::newRow("past the file size limit") << "limit" << "I/O エラー (27)";
+        QTest::newRow("past the file size limit") << "limit"
+                                                  << "I/O エラー (27)";
     }
     void saveOverAnExistingFile() {
         QFETCH(QString, setup);
@@ -424,10 +437,13 @@ private Q_SLOTS:
         QTest::addColumn<QString>("path");
         QTest::addColumn<bool>("save");
         QTest::addColumn<QString>("message");
-        QTest::newRow("open a missing file") << "missing.NV2" << false << "ファイルが見つかりません";
-        QTest::newRow("save into a missing folder") << "no/such.NV2" << true << "ファイルが見つかりません";
+        QTest::newRow("open a missing file")
+            << "missing.NV2" << false << "ファイルが見つかりません";
+        QTest::newRow("save into a missing folder")
+            << "no/such.NV2" << true << "ファイルが見つかりません";
         QTest::newRow("open a folder") << "." << false << "ファイルへのアクセスが拒否されました";
-        QTest::newRow("save over a folder") << "." << true << "ファイルへのアクセスが拒否されました";
+        QTest::newRow("save over a folder")
+            << "." << true << "ファイルへのアクセスが拒否されました";
         QTest::newRow("name too long") << QString(300, u'x') << true << "不正なファイル名です";
     }
     void fileErrorsUseTheLibraryTexts() {
@@ -454,18 +470,46 @@ private Q_SLOTS:
         QTest::addColumn<QString>("from");
         QTest::addColumn<QString>("to");
         QTest::addColumn<QString>("written");
-        QTest::newRow("same folder") << "pics/a.bmp" << "/l/may.NV2" << "/l/june.NV2" << "pics/a.bmp";
-        QTest::newRow("folder above") << "pics/a.bmp" << "/l/may/x.NV2" << "/l/y.NV2" << "may/pics/a.bmp";
-        QTest::newRow("folder below") << "pics/a.bmp" << "/l/x.NV2" << "/l/pics/y.NV2" << "a.bmp";
-        QTest::newRow("not below the new folder") << "pics/a.bmp" << "/l/x.NV2" << "/m/y.NV2"
+        QTest::newRow("same folder") << "pics/a.bmp"
+                                     << "/l/may.NV2"
+                                     << "/l/june.NV2"
+                                     << "pics/a.bmp";
+        QTest::newRow("folder above") << "pics/a.bmp"
+                                      << "/l/may/x.NV2"
+                                      << "/l/y.NV2"
+                                      << "may/pics/a.bmp";
+        QTest::newRow("folder below") << "pics/a.bmp"
+                                      << "/l/x.NV2"
+                                      << "/l/pics/y.NV2"
+                                      << "a.bmp";
+        QTest::newRow("not below the new folder") << "pics/a.bmp"
+                                                  << "/l/x.NV2"
+                                                  << "/m/y.NV2"
                                                   << "/l/pics/a.bmp";
-        QTest::newRow("up and back") << "../p/a.bmp" << "/l/m/x.NV2" << "/l/y.NV2" << "p/a.bmp";
-        QTest::newRow("absolute kept") << "/pics/a.bmp" << "/l/x.NV2" << "/m/y.NV2" << "/pics/a.bmp";
-        QTest::newRow("Windows drive kept") << "C:\\p\\a.bmp" << "/l/x.NV2" << "/m/y.NV2"
+        QTest::newRow("up and back") << "../p/a.bmp"
+                                     << "/l/m/x.NV2"
+                                     << "/l/y.NV2"
+                                     << "p/a.bmp";
+        QTest::newRow("absolute kept") << "/pics/a.bmp"
+                                       << "/l/x.NV2"
+                                       << "/m/y.NV2"
+                                       << "/pics/a.bmp";
+        QTest::newRow("Windows drive kept") << "C:\\p\\a.bmp"
+                                            << "/l/x.NV2"
+                                            << "/m/y.NV2"
                                             << "C:\\p\\a.bmp";
-        QTest::newRow("Windows relative kept") << "p\\a.bmp" << "/l/x.NV2" << "/m/y.NV2" << "p\\a.bmp";
-        QTest::newRow("empty") << "" << "/l/x.NV2" << "/m/y.NV2" << "";
-        QTest::newRow("list without a file") << "a.bmp" << "" << "/m/y.NV2" << "a.bmp";
+        QTest::newRow("Windows relative kept") << "p\\a.bmp"
+                                               << "/l/x.NV2"
+                                               << "/m/y.NV2"
+                                               << "p\\a.bmp";
+        QTest::newRow("empty") << ""
+                               << "/l/x.NV2"
+                               << "/m/y.NV2"
+                               << "";
+        QTest::newRow("list without a file") << "a.bmp"
+                                             << ""
+                                             << "/m/y.NV2"
+                                             << "a.bmp";
     }
     void rebasedPaths() {
         QFETCH(QString, path);

@@ -38,31 +38,31 @@ private Q_SLOTS:
         QTest::newRow("insert on an empty list changes nothing but the flag")
             << QStringList{} << 1 << 1 << &GyoInsert << QStringList{} << QPoint(1, 1) << false;
         QTest::newRow("row insert grows by one row, not one per column")
-            << three << 2 << 2 << &GyoInsert
-            << QStringList{"a1|b1|c1", "", "a2|b2|c2", "a3|b3|c3"} << QPoint(2, 2) << false;
+            << three << 2 << 2 << &GyoInsert << QStringList{"a1|b1|c1", "", "a2|b2|c2", "a3|b3|c3"}
+            << QPoint(2, 2) << false;
         QTest::newRow("row insert with a blank last row drops it")
-            << QStringList{"a1", "a2", ""} << 1 << 1 << &GyoInsert
-            << QStringList{"", "a1", "a2"} << QPoint(1, 1) << false;
+            << QStringList{"a1", "a2", ""} << 1 << 1 << &GyoInsert << QStringList{"", "a1", "a2"}
+            << QPoint(1, 1) << false;
         QTest::newRow("cell delete pulls the column up")
-            << three << 1 << 1 << &CellDelete
-            << QStringList{"a2|b1|c1", "a3|b2|c2", "|b3|c3"} << QPoint(1, 1) << false;
+            << three << 1 << 1 << &CellDelete << QStringList{"a2|b1|c1", "a3|b2|c2", "|b3|c3"}
+            << QPoint(1, 1) << false;
         QTest::newRow("cell delete on the last data row keeps the row")
             << QStringList{"a1", "a2"} << 1 << 2 << &CellDelete << QStringList{"a1", ""}
             << QPoint(1, 2) << false;
         QTest::newRow("cell delete on the trailing row changes nothing visible")
             << three << 2 << 4 << &CellDelete << three << QPoint(2, 4) << false;
         QTest::newRow("clearing the only value removes the row")
-            << QStringList{"a1", "|b2", "a3"} << 2 << 2 << &CellClear
-            << QStringList{"a1", "a3"} << QPoint(2, 2) << false;
+            << QStringList{"a1", "|b2", "a3"} << 2 << 2 << &CellClear << QStringList{"a1", "a3"}
+            << QPoint(2, 2) << false;
         QTest::newRow("clearing one of several values keeps the row")
-            << three << 2 << 2 << &CellClear
-            << QStringList{"a1|b1|c1", "a2||c2", "a3|b3|c3"} << QPoint(2, 2) << false;
+            << three << 2 << 2 << &CellClear << QStringList{"a1|b1|c1", "a2||c2", "a3|b3|c3"}
+            << QPoint(2, 2) << false;
         QTest::newRow("row delete moves the rows below up")
-            << three << 3 << 1 << &GyoDelete << QStringList{"a2|b2|c2", "a3|b3|c3"}
-            << QPoint(3, 1) << false;
+            << three << 3 << 1 << &GyoDelete << QStringList{"a2|b2|c2", "a3|b3|c3"} << QPoint(3, 1)
+            << false;
         QTest::newRow("row delete of the last data row leaves its index on the trailing row")
-            << three << 1 << 3 << &GyoDelete << QStringList{"a1|b1|c1", "a2|b2|c2"}
-            << QPoint(1, 3) << false;
+            << three << 1 << 3 << &GyoDelete << QStringList{"a1|b1|c1", "a2|b2|c2"} << QPoint(1, 3)
+            << false;
         QTest::newRow("row delete of the trailing row does nothing")
             << three << 1 << 4 << &GyoDelete << three << QPoint(1, 4) << true;
         QTest::newRow("row delete of an empty list does nothing")
@@ -73,13 +73,11 @@ private Q_SLOTS:
         QTest::newRow("no blank row: nothing removed, flag kept")
             << three << 4 << 3 << &BrankGyoDelete << three << QPoint(1, 1) << true;
         QTest::newRow("blank removal on an empty list leaves the current cell")
-            << QStringList{} << 5 << 1 << &BrankGyoDelete << QStringList{} << QPoint(5, 1)
-            << true;
+            << QStringList{} << 5 << 1 << &BrankGyoDelete << QStringList{} << QPoint(5, 1) << true;
         QTest::newRow("new grid empties the list")
             << three << 4 << 3 << &NewStringGrid << QStringList{} << QPoint(1, 1) << false;
         QTest::newRow("new grid on an empty list keeps the flag")
-            << QStringList{} << 4 << 1 << &NewStringGrid << QStringList{} << QPoint(1, 1)
-            << true;
+            << QStringList{} << 4 << 1 << &NewStringGrid << QStringList{} << QPoint(1, 1) << true;
     }
     void operations() {
         QFETCH(QStringList, before);

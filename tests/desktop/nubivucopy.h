@@ -30,7 +30,8 @@ private:
 
 class NubivuCopy {
 public:
-    explicit NubivuCopy(const QString& runtimeDir, const QString& program = QStringLiteral(NUBIVU_PROGRAM)) {
+    explicit NubivuCopy(const QString& runtimeDir,
+                        const QString& program = QStringLiteral(NUBIVU_PROGRAM)) {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeDir);
         env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));

@@ -47,7 +47,8 @@ QMap<QString, QString> readDesktopEntry(const QString& path) {
     for (const QByteArray& raw : file.readAll().split('\n')) {
         const QString line = QString::fromUtf8(raw);
         const qsizetype eq = line.indexOf(QLatin1Char('='));
-        if (eq > 0 && !line.startsWith(QLatin1Char('#'))) entry.insert(line.left(eq), line.mid(eq + 1));
+        if (eq > 0 && !line.startsWith(QLatin1Char('#')))
+            entry.insert(line.left(eq), line.mid(eq + 1));
     }
     return entry;
 }
@@ -77,8 +78,8 @@ private Q_SLOTS:
                                   << "share/applications/" + kAppId + ".desktop";
         QTest::newRow("metainfo") << "appstreamcli" << QStringList{"validate", "--no-net"}
                                   << "share/metainfo/" + kAppId + ".metainfo.xml";
-        QTest::newRow("file type") << "xmllint" << QStringList{"--noout"}
-                                   << "share/mime/packages/" + kAppId + ".xml";
+        QTest::newRow("file type")
+            << "xmllint" << QStringList{"--noout"} << "share/mime/packages/" + kAppId + ".xml";
         QTest::newRow("scalable icon") << "xmllint" << QStringList{"--noout"}
                                        << "share/icons/hicolor/scalable/apps/" + kAppId + ".svg";
     }
@@ -94,7 +95,8 @@ private Q_SLOTS:
         // Clean means silent: no error, warning, hint or pedantic note.
         QStringList said = check.output.split(QLatin1Char('\n'));
         said.removeIf([](const QString& line) {
-            return line.trimmed().isEmpty() || line.contains(QStringLiteral("Validation was successful"));
+            return line.trimmed().isEmpty() ||
+                   line.contains(QStringLiteral("Validation was successful"));
         });
         QVERIFY2(said.isEmpty(), qPrintable(check.output));
     }
@@ -105,10 +107,12 @@ private Q_SLOTS:
         QCOMPARE(entry.value(QStringLiteral("Icon")), kAppId);
         for (const char* key : {"Name", "Name[ja]", "Comment", "Comment[ja]"})
             QVERIFY2(!entry.value(QLatin1String(key)).isEmpty(), key);
-        const QStringList categories = entry.value(QStringLiteral("Categories")).split(QLatin1Char(';'));
+        const QStringList categories =
+            entry.value(QStringLiteral("Categories")).split(QLatin1Char(';'));
         QVERIFY(categories.contains(QStringLiteral("Education")));
         QVERIFY(categories.contains(QStringLiteral("Geoscience")));
-        const QString type = entry.value(QStringLiteral("MimeType")).section(QLatin1Char(';'), 0, 0);
+        const QString type =
+            entry.value(QStringLiteral("MimeType")).section(QLatin1Char(';'), 0, 0);
         QCOMPARE(type, QStringLiteral("application/x-nubivu-datalist"));
 
         // The file type the launcher claims, with both extensions.
@@ -116,7 +120,8 @@ private Q_SLOTS:
         QVERIFY(xml.open(QIODevice::ReadOnly));
         QDomDocument doc;
         QVERIFY(doc.setContent(&xml, true));
-        const QDomElement mime = doc.documentElement().firstChildElement(QStringLiteral("mime-type"));
+        const QDomElement mime =
+            doc.documentElement().firstChildElement(QStringLiteral("mime-type"));
         QCOMPARE(mime.attribute(QStringLiteral("type")), type);
         QStringList globs;
         for (QDomElement g = mime.firstChildElement(QStringLiteral("glob")); !g.isNull();
@@ -125,7 +130,8 @@ private Q_SLOTS:
         QCOMPARE(globs, (QStringList{"*.NV2", "*.NVD"}));
 
         // The desktop's own tool accepts the package and maps both globs to the type.
-        const QString updater = QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
+        const QString updater =
+            QStandardPaths::findExecutable(QStringLiteral("update-mime-database"));
         if (updater.isEmpty()) QSKIP("update-mime-database is not installed");
         const Run update = run(updater, {at(QStringLiteral("share/mime"))});
         QVERIFY2(update.exitCode == 0, qPrintable(update.output));
@@ -140,7 +146,7 @@ private Q_SLOTS:
         const QImage png(at("share/icons/hicolor/48x48/apps/" + kAppId + ".png"));
         QCOMPARE(png.size(), QSize(48, 48));
         QVERIFY(png.hasAlphaChannel());
-        QCOMPARE(png.pixelColor(0, 0).alpha(), 0); // a shape, not a square
+        QCOMPARE(png.pixelColor(0, 0).alpha(), 0);      // a shape, not a square
         QVERIFY(png.pixelColor(24, 34).alpha() == 255); // the cloud's body
     }
 
@@ -156,7 +162,8 @@ private Q_SLOTS:
             QFile conf(susie.filePath(QStringLiteral("config/Quorril/Susie.conf")));
             QFile junk(broken);
             QVERIFY(conf.open(QIODevice::WriteOnly) && junk.open(QIODevice::WriteOnly));
-            conf.write("[Plug-in]\nPath=" + QFile::encodeName(susie.filePath(QStringLiteral("plugins"))) + "\n");
+            conf.write("[Plug-in]\nPath=" +
+                       QFile::encodeName(susie.filePath(QStringLiteral("plugins"))) + "\n");
             junk.write("not a library");
         }
         const QByteArray config = qgetenv("XDG_CONFIG_HOME");
@@ -164,12 +171,15 @@ private Q_SLOTS:
         const Run check = run(program, {QStringLiteral("--self-check")});
         qputenv("XDG_CONFIG_HOME", config);
         QVERIFY2(check.exitCode == 0, qPrintable(check.output));
-        const QString folders = QStringLiteral("plug-ins: ") + susie.filePath(QStringLiteral("plugins")) +
-                                QStringLiteral(" (nothing found)\nplug-ins: ") + at(QStringLiteral("bin"));
+        const QString folders =
+            QStringLiteral("plug-ins: ") + susie.filePath(QStringLiteral("plugins")) +
+            QStringLiteral(" (nothing found)\nplug-ins: ") + at(QStringLiteral("bin"));
         QVERIFY2(check.output.contains(folders), qPrintable(check.output));
-        QVERIFY2(check.output.contains(QStringLiteral("skipped: ") + broken), qPrintable(check.output));
+        QVERIFY2(check.output.contains(QStringLiteral("skipped: ") + broken),
+                 qPrintable(check.output));
         const QString help = QDir::cleanPath(at(QStringLiteral("share/nubivu/help")));
-        QVERIFY2(check.output.contains(QStringLiteral("help: ") + help + QStringLiteral(" (contents.html")),
+        QVERIFY2(check.output.contains(QStringLiteral("help: ") + help +
+                                       QStringLiteral(" (contents.html")),
                  qPrintable(check.output));
         const QString plugins = QDir::cleanPath(at(QStringLiteral(NUBIVU_INSTALL_PLUGINDIR)));
         const QStringList lines = check.output.split(QLatin1Char('\n'));
@@ -178,11 +188,13 @@ private Q_SLOTS:
         });
         QVERIFY2(line != lines.end(), qPrintable(check.output));
         // Every plug-in built beside the program is found in the installed folder.
-        const QStringList built = QDir(QStringLiteral(NUBIVU_RUNTIME_DIR))
-                                      .entryList({QStringLiteral("*.spi")}, QDir::Files, QDir::Name);
+        const QStringList built =
+            QDir(QStringLiteral(NUBIVU_RUNTIME_DIR))
+                .entryList({QStringLiteral("*.spi")}, QDir::Files, QDir::Name);
         for (const QString& name : built) QVERIFY2(line->contains(name), qPrintable(*line));
         // Each with the formats it reads.
-        QVERIFY2(check.output.contains(QStringLiteral("plug-in: ") + plugins + QStringLiteral("/ifpng.spi [00IN]")),
+        QVERIFY2(check.output.contains(QStringLiteral("plug-in: ") + plugins +
+                                       QStringLiteral("/ifpng.spi [00IN]")),
                  qPrintable(check.output));
         QVERIFY2(check.output.contains(QStringLiteral("\n  *.png")), qPrintable(check.output));
 
@@ -199,8 +211,10 @@ private Q_SLOTS:
     void helpAndSampleLessonInstalled_data() {
         QTest::addColumn<QString>("source");
         QTest::addColumn<QString>("installed");
-        QTest::newRow("help pages") << "help" << "share/nubivu/help";
-        QTest::newRow("sample lesson") << "samples" << "share/nubivu/samples";
+        QTest::newRow("help pages") << "help"
+                                    << "share/nubivu/help";
+        QTest::newRow("sample lesson") << "samples"
+                                       << "share/nubivu/samples";
     }
     void helpAndSampleLessonInstalled() {
         QFETCH(QString, source);

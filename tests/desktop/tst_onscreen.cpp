@@ -19,8 +19,8 @@ class Desktop {
 public:
     explicit Desktop(QSize screen) {
         xvfb_.setProgram(tool("Xvfb"));
-        xvfb_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                            QStringLiteral("0"),
+        xvfb_.setArguments({QStringLiteral("-displayfd"), QStringLiteral("1"),
+                            QStringLiteral("-screen"), QStringLiteral("0"),
                             QStringLiteral("%1x%2x24").arg(screen.width()).arg(screen.height()),
                             QStringLiteral("-nolisten"), QStringLiteral("tcp")});
         xvfb_.start();
@@ -32,7 +32,8 @@ public:
         }
         if (!out.contains('\n')) return;
         env_ = QProcessEnvironment::systemEnvironment();
-        env_.insert(QStringLiteral("DISPLAY"), QLatin1Char(':') + QString::fromLatin1(out.trimmed()));
+        env_.insert(QStringLiteral("DISPLAY"),
+                    QLatin1Char(':') + QString::fromLatin1(out.trimmed()));
         env_.remove(QStringLiteral("QT_QPA_PLATFORM"));
         wm_.setProcessEnvironment(env_);
         wm_.start(tool("openbox"), {});
@@ -107,7 +108,8 @@ class TestOnScreen : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         for (const char* name : {"Xvfb", "openbox", "xdotool", "xprop", "xwininfo", "wmctrl"})
-            if (tool(name).isEmpty()) QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(name)));
+            if (tool(name).isEmpty())
+                QSKIP(qPrintable(QStringLiteral("%1 is not installed").arg(name)));
     }
 
     void windowsOnScreen_data() {
@@ -144,24 +146,25 @@ private Q_SLOTS:
         const QString y = QString::number(Scaled(232, f) + Scaled(25, f) / 2 + 22);
         desktop.Run(tool("xdotool"), {"mousemove", "--window", main, x, y, "click", "1"});
         QString sky;
-        QTRY_VERIFY_WITH_TIMEOUT(!(sky = desktop.WindowNamed(QStringLiteral("私たちの地域の様子"))).isEmpty(),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            !(sky = desktop.WindowNamed(QStringLiteral("私たちの地域の様子"))).isEmpty(), 10000);
         const QSize skyOuter = SkyWindowScale(screen.width(), f, screen).outer;
         QTRY_COMPARE_WITH_TIMEOUT(desktop.Outer(sky).size(), skyOuter, 10000);
         const QRect skyRect = desktop.Outer(sky);
-        QVERIFY2(skyRect.top() >= 0 && skyRect.bottom() < screen.height(),
-                 qPrintable(QStringLiteral("sky window at %1,%2").arg(skyRect.x()).arg(skyRect.y())));
+        QVERIFY2(
+            skyRect.top() >= 0 && skyRect.bottom() < screen.height(),
+            qPrintable(QStringLiteral("sky window at %1,%2").arg(skyRect.x()).arg(skyRect.y())));
         qInfo("%dx%d: main %dx%d, sky %dx%d", screen.width(), screen.height(),
               desktop.Outer(main).width(), desktop.Outer(main).height(), skyRect.width(),
               skyRect.height());
-
 
         // The editor stays above the main window, and the main window's close
         // box does not end the program while the editor is open.
         desktop.Run(tool("xdotool"), {"windowactivate", "--sync", main});
         desktop.Run(tool("xdotool"), {"key", "ctrl+e"});
         QString editor;
-        QTRY_VERIFY_WITH_TIMEOUT(!(editor = desktop.WindowNamed(QStringLiteral("編集"))).isEmpty(), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(editor = desktop.WindowNamed(QStringLiteral("編集"))).isEmpty(),
+                                 10000);
         const QString transient = desktop.Run(tool("xprop"), {"-id", editor, "WM_TRANSIENT_FOR"});
         QVERIFY2(transient.contains(QStringLiteral("0x") + QString::number(main.toULongLong(), 16)),
                  qPrintable(transient));

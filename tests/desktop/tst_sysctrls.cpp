@@ -94,7 +94,8 @@ private Q_SLOTS:
     void animateFormPlacement_data() {
         QTest::addColumn<Owner>("owner");
         QTest::addColumn<QString>("error");
-        QTest::newRow("not a widget") << Owner::PlainObject << QStringLiteral("Owner must be a form");
+        QTest::newRow("not a widget")
+            << Owner::PlainObject << QStringLiteral("Owner must be a form");
         QTest::newRow("a control, not a window")
             << Owner::ChildWidget << QStringLiteral("Owner must be a form");
         QTest::newRow("a window after the main window")
@@ -173,7 +174,8 @@ private Q_SLOTS:
         QCOMPARE(check(diTerminate, QStringLiteral("unused")), QString());
         QVERIFY(TSingleInstance::EndRequested());
         TSingleInstance::Finish(); // a terminated copy has nothing to say
-        QCOMPARE(check(diException, QStringLiteral("もう動いています")), QStringLiteral("もう動いています"));
+        QCOMPARE(check(diException, QStringLiteral("もう動いています")),
+                 QStringLiteral("もう動いています"));
         QCOMPARE(check(diActivateFirst, QString()), QString());
         TSingleInstance::Finish();
         QVERIFY2(first.WaitFor(QStringLiteral("brought forward: \"frmNubivuMain\"")),
@@ -187,9 +189,12 @@ private Q_SLOTS:
     void firstCopyBringsLastActiveWindowForward_data() {
         QTest::addColumn<QString>("last");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("main window") << "main" << "main";
-        QTest::newRow("a dialog of it") << "dialog" << "dialog";
-        QTest::newRow("minimised stays minimised") << "minimised" << "";
+        QTest::newRow("main window") << "main"
+                                     << "main";
+        QTest::newRow("a dialog of it") << "dialog"
+                                        << "dialog";
+        QTest::newRow("minimised stays minimised") << "minimised"
+                                                   << "";
     }
     void firstCopyBringsLastActiveWindowForward() {
         QFETCH(QString, last);
@@ -237,8 +242,9 @@ private Q_SLOTS:
             QVERIFY(frmNubivuMain->isMinimized());
             QVERIFY(!QApplication::activeWindow());
         } else {
-            const QString wanted = expected == QLatin1String("main") ? QStringLiteral("frmNubivuMain")
-                                                                      : QStringLiteral("dialog");
+            const QString wanted = expected == QLatin1String("main")
+                                       ? QStringLiteral("frmNubivuMain")
+                                       : QStringLiteral("dialog");
             QTRY_COMPARE(QApplication::activeWindow() ? QApplication::activeWindow()->objectName()
                                                       : QString(),
                          wanted);
@@ -337,9 +343,8 @@ private Q_SLOTS:
         CreateForms(640);
         FakePrompter prompter;
         QTemporaryDir files;
-        const QString path = name.startsWith(QLatin1String("missing"))
-                                 ? files.filePath(name)
-                                 : writeLesson(files, name);
+        const QString path = name.startsWith(QLatin1String("missing")) ? files.filePath(name)
+                                                                       : writeLesson(files, name);
         QMimeData data;
         data.setUrls({remote ? QUrl(QStringLiteral("https://example.org/") + name)
                              : QUrl::fromLocalFile(path)});
@@ -359,7 +364,8 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("handed");
         QTest::addColumn<bool>("dropped");
         const QByteArray path = QStringLiteral("/lessons/9月/雲.NV2").toUtf8();
-        QTest::newRow("open") << "open\t" + path + "\n" << QStringList{"/lessons/9月/雲.NV2"} << false;
+        QTest::newRow("open") << "open\t" + path + "\n"
+                              << QStringList{"/lessons/9月/雲.NV2"} << false;
         QTest::newRow("two lines in one write")
             << QByteArray("activate\nopen\t/a.NV2\n") << QStringList{"/a.NV2"} << false;
         // The line ends with the next write, the one that shows all was read.
@@ -371,7 +377,8 @@ private Q_SLOTS:
             << QByteArray("open\t/a\r.NV2\n") << QStringList{} << false;
         QTest::newRow("NUL in the path")
             << QByteArray("open\t/a\0b.NV2\n", 14) << QStringList{} << false;
-        QTest::newRow("unknown command") << QByteArray("quit\nactivate now\n") << QStringList{} << false;
+        QTest::newRow("unknown command")
+            << QByteArray("quit\nactivate now\n") << QStringList{} << false;
         QTest::newRow("endless line") << QByteArray(200 * 1024, 'x') << QStringList{} << true;
     }
     void socketMessages() {
@@ -384,7 +391,8 @@ private Q_SLOTS:
         guard.Loaded();
         QVERIFY(!guard.IsDuplicate());
         QStringList got;
-        connect(&guard, &TSingleInstance::FileHandedOver, this, [&](const QString& p) { got << p; });
+        connect(&guard, &TSingleInstance::FileHandedOver, this,
+                [&](const QString& p) { got << p; });
 
         QLocalSocket peer;
         peer.connectToServer(TSingleInstance::ServerName(guard.UniqueName));

@@ -7,10 +7,10 @@
 #include <QTest>
 #include <algorithm>
 #include <cstring>
+#include <memory>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
-#include <memory>
 #include <vector>
 
 using namespace nubivu::test;
@@ -109,13 +109,15 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write("notes");
         } else {
-            QVERIFY(QDir().mkpath(what == QLatin1String("folder") ? name : name + QStringLiteral("/notes")));
+            QVERIFY(QDir().mkpath(
+                what == QLatin1String("folder") ? name : name + QStringLiteral("/notes")));
         }
         {
             nubivu::TSingleInstance guard(nullptr);
             guard.UniqueName = QStringLiteral("Ident6490");
             guard.DupInstAction = nubivu::diException;
-            QTest::ignoreMessage(QtWarningMsg, QRegularExpression(QStringLiteral("^single-instance guard off: ")));
+            QTest::ignoreMessage(
+                QtWarningMsg, QRegularExpression(QStringLiteral("^single-instance guard off: ")));
             guard.Loaded(); // no exception
             QVERIFY(!guard.IsDuplicate());
         }
@@ -125,7 +127,8 @@ private Q_SLOTS:
         NubivuCopy other(runtime.Path());
         QVERIFY2(copy.WaitFor(QStringLiteral("single-instance guard off")), qPrintable(copy.Log()));
         other.Start();
-        QVERIFY2(other.WaitFor(QStringLiteral("single-instance guard off")), qPrintable(other.Log()));
+        QVERIFY2(other.WaitFor(QStringLiteral("single-instance guard off")),
+                 qPrintable(other.Log()));
         QVERIFY(!copy.WaitForEnd(1500)); // both keep running
         QVERIFY(other.Running());
         for (NubivuCopy* c : {&copy, &other}) {
@@ -149,7 +152,8 @@ private Q_SLOTS:
             RuntimeDir runtime;
             QVERIFY(leaveDeadSocket(RuntimeDir::SocketPath()));
             std::vector<std::unique_ptr<NubivuCopy>> copies;
-            for (int i = 0; i < 10; ++i) copies.push_back(std::make_unique<NubivuCopy>(runtime.Path()));
+            for (int i = 0; i < 10; ++i)
+                copies.push_back(std::make_unique<NubivuCopy>(runtime.Path()));
             for (auto& copy : copies) copy->Start();
             auto settled = [&] {
                 return std::all_of(copies.begin(), copies.end(), [](auto& c) {
@@ -167,7 +171,8 @@ private Q_SLOTS:
                     survivor = copy.get();
                 } else {
                     QCOMPARE(copy->ExitCode(), 0);
-                    QVERIFY2(copy->Log().contains(QStringLiteral("another copy runs")), qPrintable(copy->Log()));
+                    QVERIFY2(copy->Log().contains(QStringLiteral("another copy runs")),
+                             qPrintable(copy->Log()));
                 }
             }
             QCOMPARE(firsts, 1);
@@ -193,8 +198,9 @@ private Q_SLOTS:
     // A sanitized build cannot look for leaks in a process that is being traced.
     static QProcessEnvironment untraceable(QProcessEnvironment env) {
         const QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
-        env.insert(QStringLiteral("ASAN_OPTIONS"),
-                   asan.isEmpty() ? QStringLiteral("detect_leaks=0") : asan + QStringLiteral(":detect_leaks=0"));
+        env.insert(QStringLiteral("ASAN_OPTIONS"), asan.isEmpty()
+                                                       ? QStringLiteral("detect_leaks=0")
+                                                       : asan + QStringLiteral(":detect_leaks=0"));
         return env;
     }
     void claimsAtOneInstantOverDeadName() {
@@ -221,8 +227,9 @@ private Q_SLOTS:
                 contender->setProcessEnvironment(traced ? untraceable(env) : env);
                 if (traced) {
                     const QString delay = QString::number((i + 1) * 300000); // microseconds
-                    contender->start(tracer, {QStringLiteral("-qq"), QStringLiteral("-o"), QStringLiteral("/dev/null"),
-                                              QStringLiteral("-e"), QStringLiteral("trace=unlink"), QStringLiteral("-e"),
+                    contender->start(tracer, {QStringLiteral("-qq"), QStringLiteral("-o"),
+                                              QStringLiteral("/dev/null"), QStringLiteral("-e"),
+                                              QStringLiteral("trace=unlink"), QStringLiteral("-e"),
                                               QStringLiteral("inject=unlink:delay_enter=") + delay,
                                               QStringLiteral(NUBIVU_CONTENDER)});
                 } else {

@@ -27,7 +27,8 @@ void touch(const QString& path) {
 
 QStringList listed(const TfrmFileSelect& chooser) {
     QStringList names;
-    for (int i = 0; i < chooser.FileListBox1->count(); ++i) names << chooser.FileListBox1->item(i)->text();
+    for (int i = 0; i < chooser.FileListBox1->count(); ++i)
+        names << chooser.FileListBox1->item(i)->text();
     return names;
 }
 } // namespace
@@ -57,7 +58,8 @@ private Q_SLOTS:
     void initTestCase() { startDir_ = QDir::currentPath(); }
     void init() {
         ResetSharedState();
-        for (const QString& f : QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
+        for (const QString& f :
+             QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(dir_.filePath(f)).exists() ? void(QDir(dir_.filePath(f)).removeRecursively())
                                             : void(QFile::remove(dir_.filePath(f)));
     }
@@ -120,7 +122,8 @@ private Q_SLOTS:
         auto chooser = make(list, {"x.bmp"});
         chooser->FileListBox1->setCurrentRow(0);
         chooser->BitBtnYESClick();
-        QCOMPARE(ListRows(list), (QStringList{"a|b", dir_.filePath(QStringLiteral("x.bmp")) + "|d"}));
+        QCOMPARE(ListRows(list),
+                 (QStringList{"a|b", dir_.filePath(QStringLiteral("x.bmp")) + "|d"}));
     }
 
     void allFromRow3OfFour() {
@@ -209,7 +212,8 @@ private Q_SLOTS:
         QCOMPARE(int(prompter.asked.size()), 1);
         QCOMPARE(prompter.asked[0].caption, QStringLiteral("情報"));
         QCOMPARE(prompter.asked[0].text,
-                 gone + QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。"));
+                 gone +
+                     QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。"));
         QCOMPARE(chooser->DriveComboBox1->currentText(), dir_.path());
         QCOMPARE(chooser->TreeDrive(), dir_.path());
         QCOMPARE(chooser->Folder(), dir_.path());

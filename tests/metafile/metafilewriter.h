@@ -18,7 +18,9 @@ inline void Put32(QByteArray& b, qint64 v) {
     Put16(b, int(v & 0xFFFF));
     Put16(b, int((v >> 16) & 0xFFFF));
 }
-inline quint32 Ref(QColor c) { return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16); }
+inline quint32 Ref(QColor c) {
+    return quint32(c.red()) | (quint32(c.green()) << 8) | (quint32(c.blue()) << 16);
+}
 
 // A packed bottom-up DIB (BITMAPINFOHEADER, colour table, bits) of the given depth;
 // for 8 bits and fewer the image's colours go into the table.
@@ -52,10 +54,14 @@ inline QByteArray PackedDib(const QImage& source, int bits, bool topDown = false
             const QRgb c = image.pixel(x, y);
             switch (bits) {
             case 24:
-                row[x * 3] = char(qBlue(c)); row[x * 3 + 1] = char(qGreen(c)); row[x * 3 + 2] = char(qRed(c));
+                row[x * 3] = char(qBlue(c));
+                row[x * 3 + 1] = char(qGreen(c));
+                row[x * 3 + 2] = char(qRed(c));
                 break;
             case 32:
-                row[x * 4] = char(qBlue(c)); row[x * 4 + 1] = char(qGreen(c)); row[x * 4 + 2] = char(qRed(c));
+                row[x * 4] = char(qBlue(c));
+                row[x * 4 + 1] = char(qGreen(c));
+                row[x * 4 + 2] = char(qRed(c));
                 break;
             default: {
                 const int index = int(table.indexOf(c));
@@ -87,7 +93,9 @@ public:
         records_.append(bytes);
         return *this;
     }
-    WmfWriter& Window(QRect r) { return Rec(0x020B, {r.top(), r.left()}).Rec(0x020C, {r.height(), r.width()}); }
+    WmfWriter& Window(QRect r) {
+        return Rec(0x020B, {r.top(), r.left()}).Rec(0x020C, {r.height(), r.width()});
+    }
     WmfWriter& Brush(QColor c, int style = 0, int hatch = 0) {
         const quint32 v = Ref(c);
         return Rec(0x02FC, {style, int(v & 0xFFFF), int(v >> 16), hatch});
@@ -98,7 +106,9 @@ public:
     }
     WmfWriter& Select(int index) { return Rec(0x012D, {index}); }
     WmfWriter& Delete(int index) { return Rec(0x01F0, {index}); }
-    WmfWriter& Rectangle(QRect r) { return Rec(0x041B, {r.bottom() + 1, r.right() + 1, r.top(), r.left()}); }
+    WmfWriter& Rectangle(QRect r) {
+        return Rec(0x041B, {r.bottom() + 1, r.right() + 1, r.top(), r.left()});
+    }
 
     QByteArray Plain(int objects = 16) const {
         QByteArray b;
@@ -153,19 +163,24 @@ public:
         for (qint64 v : values) Put32(body, v);
         return Rec(type, body);
     }
-    EmfWriter& Brush(quint32 index, QColor c, int style = 0) { return Ints(39, {index, style, Ref(c), 0}); }
+    EmfWriter& Brush(quint32 index, QColor c, int style = 0) {
+        return Ints(39, {index, style, Ref(c), 0});
+    }
     EmfWriter& Pen(quint32 index, QColor c, int style = 0, int width = 0) {
         return Ints(38, {index, style, width, 0, Ref(c)});
     }
     EmfWriter& Select(quint32 index) { return Ints(37, {index}); }
-    EmfWriter& Rectangle(QRect r) { return Ints(43, {r.left(), r.top(), r.right() + 1, r.bottom() + 1}); }
-    // A device of 1000 x 1000 pixels over 254 x 254 mm: 0.01 mm frame units are 0.254 device pixels.
+    EmfWriter& Rectangle(QRect r) {
+        return Ints(43, {r.left(), r.top(), r.right() + 1, r.bottom() + 1});
+    }
+    // A device of 1000 x 1000 pixels over 254 x 254 mm: 0.01 mm frame units are 0.254 device
+    // pixels.
     QByteArray File(QRect bounds, QRect frame, int handles = 16) const {
         QByteArray b;
         Put32(b, 1);
         Put32(b, 88);
-        for (int v : {bounds.left(), bounds.top(), bounds.right(), bounds.bottom(), frame.left(), frame.top(),
-                      frame.right(), frame.bottom()})
+        for (int v : {bounds.left(), bounds.top(), bounds.right(), bounds.bottom(), frame.left(),
+                      frame.top(), frame.right(), frame.bottom()})
             Put32(b, v);
         Put32(b, 0x464D4520);
         Put32(b, 0x10000);

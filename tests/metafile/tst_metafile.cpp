@@ -13,7 +13,8 @@ using namespace nubivu::test;
 
 namespace {
 
-const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0), kWhite(Qt::white);
+const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0),
+    kWhite(Qt::white);
 
 void Load(TMetafile& picture, const QByteArray& bytes) {
     QBuffer buffer;
@@ -44,7 +45,9 @@ void CheckProbes(const QImage& image, const Probes& probes) {
         const QColor got = image.pixelColor(p.at);
         if (got != p.colour)
             QFAIL(qPrintable(QStringLiteral("at (%1,%2): %3 instead of %4")
-                                 .arg(p.at.x()).arg(p.at.y()).arg(got.name(), p.colour.name())));
+                                 .arg(p.at.x())
+                                 .arg(p.at.y())
+                                 .arg(got.name(), p.colour.name())));
     }
 }
 
@@ -54,7 +57,8 @@ int CountNear(const QImage& image, const QRect& area, QColor colour) {
         for (int x = area.left(); x <= area.right(); ++x) {
             const QColor c = image.pixelColor(x, y);
             if (std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
-                    std::abs(c.blue() - colour.blue()) < 120)
+                    std::abs(c.blue() - colour.blue()) <
+                120)
                 ++n;
         }
     return n;
@@ -77,7 +81,8 @@ QByteArray StretchDibRecordEmf(const QByteArray& dib, QRect dest, QRect src, int
     const int bitsAt = headerSize + (uchar(dib[14]) <= 8 ? 4 * (1 << uchar(dib[14])) : 0);
     QByteArray body;
     for (int v : {dest.left(), dest.top(), dest.right(), dest.bottom()}) Put32(body, v);
-    for (int v : {dest.left(), dest.top(), src.left(), src.top(), src.width(), src.height()}) Put32(body, v);
+    for (int v : {dest.left(), dest.top(), src.left(), src.top(), src.width(), src.height()})
+        Put32(body, v);
     Put32(body, 80);
     Put32(body, bitsAt);
     Put32(body, 80 + bitsAt);
@@ -141,8 +146,12 @@ QByteArray RichWmf() {
     return WmfWriter()
         .Window(QRect(0, 0, 200, 100))
         .Rec(0x0103, {8})
-        .Pen(kBlue, 0, 3).Select(0).Brush(kGreen, 2, 3).Select(1)
-        .Rec(0x02FB, {}, font).Select(2)
+        .Pen(kBlue, 0, 3)
+        .Select(0)
+        .Brush(kGreen, 2, 3)
+        .Select(1)
+        .Rec(0x02FB, {}, font)
+        .Select(2)
         .Rec(0x001E, {})
         .Rectangle(QRect(5, 5, 50, 30))
         .Rec(0x061C, {10, 10, 90, 190, 50, 120})
@@ -153,15 +162,18 @@ QByteArray RichWmf() {
         .Rec(0x0324, {3, 10, 90, 40, 60, 70, 95})
         .Rec(0x0325, {3, 10, 10, 40, 60, 70, 5})
         .Rec(0x0538, {2, 3, 3, 0, 0, 10, 0, 0, 10, 50, 50, 60, 50, 50, 60})
-        .Rec(0x0214, {70, 10}).Rec(0x0213, {90, 190})
+        .Rec(0x0214, {70, 10})
+        .Rec(0x0213, {90, 190})
         .Rec(0x0416, {90, 190, 10, 10})
         .Rec(0x0415, {30, 30, 20, 20})
-        .Rec(0x0209, {0x00FF, 0}).Rec(0x0102, {1})
+        .Rec(0x0209, {0x00FF, 0})
+        .Rec(0x0102, {1})
         .Rec(0x0521, {4}, text + QByteArray("\x0a\x00\x0a\x00", 4))
         .Rec(0x0A32, {40, 40, 4, 6, 30, 30, 90, 60}, text + Bytes({10, 0, 0, 0, 12, 0, 0, 0}))
         .Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 40, 40, 50, 150}, PackedDib(Quadrants(), 8))
         .Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 20, 20, 10, 10}, PackedDib(Quadrants(), 24))
-        .Rec(0x0142, {5, 0}, PackedDib(Quadrants(), 4)).Select(3)
+        .Rec(0x0142, {5, 0}, PackedDib(Quadrants(), 4))
+        .Select(3)
         .Rec(0x061D, {0x0021, 0x00F0, 10, 10, 70, 170})
         .Rec(0x0127, {-1})
         .Rec(0x041F, {0xFF, 0, 50, 50})
@@ -190,9 +202,15 @@ QByteArray RichEmf() {
     }
     Put32(xform, 2);
     return EmfWriter()
-        .Ints(17, {8}).Ints(9, {100, 50}).Ints(11, {100, 50})
-        .Pen(1, kBlue, 0x10000, 2).Select(1).Brush(2, kGreen).Select(2)
-        .Rec(82, EmfFont(3, -12, QStringLiteral("Sans"))).Select(3)
+        .Ints(17, {8})
+        .Ints(9, {100, 50})
+        .Ints(11, {100, 50})
+        .Pen(1, kBlue, 0x10000, 2)
+        .Select(1)
+        .Brush(2, kGreen)
+        .Select(2)
+        .Rec(82, EmfFont(3, -12, QStringLiteral("Sans")))
+        .Select(3)
         .Ints(33, {})
         .Rec(36, xform)
         .Rectangle(QRect(2, 2, 30, 20))
@@ -202,18 +220,32 @@ QByteArray RichEmf() {
         .Ints(57, {2})
         .Ints(45, {0, 0, 100, 50, 100, 25, 50, 0})
         .Ints(46, {0, 0, 100, 50, 100, 25, 50, 0})
-        .Rec(86, poly16).Rec(87, poly16).Rec(85, poly16)
+        .Rec(86, poly16)
+        .Rec(87, poly16)
+        .Rec(85, poly16)
         .Rec(91, polypoly)
-        .Ints(27, {5, 5}).Ints(54, {95, 45})
-        .Ints(59, {}).Ints(27, {10, 10}).Ints(54, {40, 10}).Ints(54, {40, 40}).Ints(61, {}).Ints(60, {})
+        .Ints(27, {5, 5})
+        .Ints(54, {95, 45})
+        .Ints(59, {})
+        .Ints(27, {10, 10})
+        .Ints(54, {40, 10})
+        .Ints(54, {40, 40})
+        .Ints(61, {})
+        .Ints(60, {})
         .Ints(63, {0, 0, 100, 50})
-        .Ints(59, {}).Ints(42, {0, 0, 50, 50}).Ints(60, {}).Ints(67, {1})
+        .Ints(59, {})
+        .Ints(42, {0, 0, 50, 50})
+        .Ints(60, {})
+        .Ints(67, {1})
         .Rec(75, clip)
-        .Ints(25, {0x00FFFF}).Ints(24, {0xFF0000})
+        .Ints(25, {0x00FFFF})
+        .Ints(24, {0xFF0000})
         .Rec(84, EmfTextOutW(QPoint(10, 10), QStringLiteral("Ab気"), 2, QRect(5, 5, 40, 20)))
         .Ints(34, {-1})
-        .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 32), QRect(60, 10, 30, 30), QRect(0, 0, 2, 2)))
-        .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 1), QRect(10, 10, 30, 30), QRect(0, 0, 2, 2)))
+        .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 32), QRect(60, 10, 30, 30),
+                                     QRect(0, 0, 2, 2)))
+        .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 1), QRect(10, 10, 30, 30),
+                                     QRect(0, 0, 2, 2)))
         .Ints(41, {50, 25, 20, 0, 0})
         .Ints(15, {5, 5, 0xFF})
         .Ints(36, {0, 0, 0, 0, 0, 0, 1})
@@ -246,14 +278,22 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("size");
         QTest::addColumn<int>("tolerance");
         const QRect r(10, 20, 50, 40);
-        QTest::newRow("placeable at 1440 per inch") << WmfWriter().Placeable(QRect(0, 0, 1440, 720), 1440) << QSize(96, 48) << 0;
-        QTest::newRow("placeable box off the origin") << WmfWriter().Placeable(QRect(100, 200, 576, 288), 576) << QSize(96, 48) << 0;
-        QTest::newRow("plain with a window") << WmfWriter().Window(QRect(0, 0, 300, 150)).Rectangle(r).Plain() << QSize(300, 150) << 0;
+        QTest::newRow("placeable at 1440 per inch")
+            << WmfWriter().Placeable(QRect(0, 0, 1440, 720), 1440) << QSize(96, 48) << 0;
+        QTest::newRow("placeable box off the origin")
+            << WmfWriter().Placeable(QRect(100, 200, 576, 288), 576) << QSize(96, 48) << 0;
+        QTest::newRow("plain with a window")
+            << WmfWriter().Window(QRect(0, 0, 300, 150)).Rectangle(r).Plain() << QSize(300, 150)
+            << 0;
         QTest::newRow("plain with a huge window keeps its shape")
-            << WmfWriter().Window(QRect(0, 0, 8000, 4000)).Rectangle(r).Plain() << QSize(1024, 512) << 0;
-        QTest::newRow("plain without a window measures the drawing") << WmfWriter().Rectangle(r).Plain() << QSize(50, 40) << 2;
-        QTest::newRow("emf frame at 96 dpi") << EmfWriter().File(QRect(0, 0, 99, 49), kEmfFrame) << QSize(96, 48) << 0;
-        QTest::newRow("emf without a frame uses its bounds") << EmfWriter().File(QRect(0, 0, 80, 40), QRect()) << QSize(80, 40) << 0;
+            << WmfWriter().Window(QRect(0, 0, 8000, 4000)).Rectangle(r).Plain() << QSize(1024, 512)
+            << 0;
+        QTest::newRow("plain without a window measures the drawing")
+            << WmfWriter().Rectangle(r).Plain() << QSize(50, 40) << 2;
+        QTest::newRow("emf frame at 96 dpi")
+            << EmfWriter().File(QRect(0, 0, 99, 49), kEmfFrame) << QSize(96, 48) << 0;
+        QTest::newRow("emf without a frame uses its bounds")
+            << EmfWriter().File(QRect(0, 0, 80, 40), QRect()) << QSize(80, 40) << 0;
     }
     void sizeFromTheHeader() {
         QFETCH(QByteArray, file);
@@ -262,13 +302,16 @@ private Q_SLOTS:
         TMetafile picture;
         Load(picture, file);
         QVERIFY(!picture.Empty());
-        QVERIFY2(std::abs(picture.Width() - size.width()) <= tolerance, qPrintable(QString::number(picture.Width())));
-        QVERIFY2(std::abs(picture.Height() - size.height()) <= tolerance, qPrintable(QString::number(picture.Height())));
+        QVERIFY2(std::abs(picture.Width() - size.width()) <= tolerance,
+                 qPrintable(QString::number(picture.Width())));
+        QVERIFY2(std::abs(picture.Height() - size.height()) <= tolerance,
+                 qPrintable(QString::number(picture.Height())));
     }
 
     void notAMetafileFailsAndKeepsThePicture_data() {
         QTest::addColumn<QByteArray>("file");
-        const QByteArray wmf = WmfWriter().Rectangle(QRect(0, 0, 5, 5)).Placeable(QRect(0, 0, 100, 100), 96);
+        const QByteArray wmf =
+            WmfWriter().Rectangle(QRect(0, 0, 5, 5)).Placeable(QRect(0, 0, 100, 100), 96);
         const QByteArray emf = EmfWriter().File(kEmfBounds, kEmfFrame);
         QByteArray wrongHeaderSize = wmf;
         wrongHeaderSize[24] = 8;
@@ -310,39 +353,72 @@ private Q_SLOTS:
     void mappingStretchesOntoTheTarget_data() {
         addProbeColumns();
         const QRect all(0, 0, 200, 100);
-        const Probes rightHalf{{{150, 50}, kRed}, {{195, 5}, kRed}, {{50, 50}, kWhite}, {{95, 95}, kWhite}};
-        const QByteArray placeable = RedFillNoPen().Rectangle(QRect(500, 0, 500, 500)).Placeable(QRect(0, 0, 1000, 500), 1000);
+        const Probes rightHalf{
+            {{150, 50}, kRed}, {{195, 5}, kRed}, {{50, 50}, kWhite}, {{95, 95}, kWhite}};
+        const QByteArray placeable = RedFillNoPen()
+                                         .Rectangle(QRect(500, 0, 500, 500))
+                                         .Placeable(QRect(0, 0, 1000, 500), 1000);
         QTest::newRow("placeable wmf") << placeable << all << rightHalf;
         QTest::newRow("placeable wmf into a square on the right")
             << placeable << QRect(100, 0, 100, 100)
             << Probes{{{175, 50}, kRed}, {{125, 50}, kWhite}, {{50, 50}, kWhite}};
-        QTest::newRow("plain wmf with a window origin")
-            << RedFillNoPen().Window(QRect(1000, 1000, 100, 50)).Rectangle(QRect(1050, 1000, 50, 50)).Plain() << all << rightHalf;
+        QTest::newRow("plain wmf with a window origin") << RedFillNoPen()
+                                                               .Window(QRect(1000, 1000, 100, 50))
+                                                               .Rectangle(QRect(1050, 1000, 50, 50))
+                                                               .Plain()
+                                                        << all << rightHalf;
         QTest::newRow("plain wmf with an upward y axis")
-            << RedFillNoPen().Rec(0x020B, {50, 0}).Rec(0x020C, {-50, 100}).Rectangle(QRect(0, 0, 50, 25)).Plain() << all
-            << Probes{{{50, 75}, kRed}, {{50, 25}, kWhite}, {{150, 75}, kWhite}};
+            << RedFillNoPen()
+                   .Rec(0x020B, {50, 0})
+                   .Rec(0x020C, {-50, 100})
+                   .Rectangle(QRect(0, 0, 50, 25))
+                   .Plain()
+            << all << Probes{{{50, 75}, kRed}, {{50, 25}, kWhite}, {{150, 75}, kWhite}};
         QTest::newRow("wmf isotropic keeps the aspect")
-            << RedFillNoPen().Rec(0x0103, {7}).Window(QRect(0, 0, 100, 100)).Rectangle(QRect(0, 0, 100, 100)).Placeable(QRect(0, 0, 100, 100), 96)
+            << RedFillNoPen()
+                   .Rec(0x0103, {7})
+                   .Window(QRect(0, 0, 100, 100))
+                   .Rectangle(QRect(0, 0, 100, 100))
+                   .Placeable(QRect(0, 0, 100, 100), 96)
             << all << Probes{{{50, 50}, kRed}, {{150, 50}, kWhite}};
-        QTest::newRow("emf in device pixels") << EmfRedFillNoPen().Rectangle(QRect(50, 0, 50, 50)).File(kEmfBounds, kEmfFrame) << all << rightHalf;
-        QTest::newRow("emf anisotropic")
-            << EmfRedFillNoPen().Ints(17, {8}).Ints(9, {1000, 1000}).Ints(11, {100, 50}).Rectangle(QRect(500, 0, 500, 1000)).File(kEmfBounds, kEmfFrame)
-            << all << rightHalf;
-        QTest::newRow("emf isotropic")
-            << EmfRedFillNoPen().Ints(17, {7}).Ints(9, {100, 100}).Ints(11, {100, 50}).Rectangle(QRect(0, 0, 100, 100)).File(kEmfBounds, kEmfFrame)
-            << all << Probes{{{50, 50}, kRed}, {{150, 50}, kWhite}};
-        QTest::newRow("emf hundredths of a millimetre, y up")
-            << EmfRedFillNoPen().Ints(17, {3}).Ints(43, {1270, 0, 2540, -1270}).File(kEmfBounds, kEmfFrame) << all << rightHalf;
-        QTest::newRow("emf frame off the origin")
-            << EmfRedFillNoPen().Rectangle(QRect(150, 100, 50, 50)).File(QRect(100, 100, 100, 50), QRect(2540, 2540, 2540, 1270)) << all
+        QTest::newRow("emf in device pixels")
+            << EmfRedFillNoPen().Rectangle(QRect(50, 0, 50, 50)).File(kEmfBounds, kEmfFrame) << all
             << rightHalf;
+        QTest::newRow("emf anisotropic") << EmfRedFillNoPen()
+                                                .Ints(17, {8})
+                                                .Ints(9, {1000, 1000})
+                                                .Ints(11, {100, 50})
+                                                .Rectangle(QRect(500, 0, 500, 1000))
+                                                .File(kEmfBounds, kEmfFrame)
+                                         << all << rightHalf;
+        QTest::newRow("emf isotropic") << EmfRedFillNoPen()
+                                              .Ints(17, {7})
+                                              .Ints(9, {100, 100})
+                                              .Ints(11, {100, 50})
+                                              .Rectangle(QRect(0, 0, 100, 100))
+                                              .File(kEmfBounds, kEmfFrame)
+                                       << all << Probes{{{50, 50}, kRed}, {{150, 50}, kWhite}};
+        QTest::newRow("emf hundredths of a millimetre, y up")
+            << EmfRedFillNoPen()
+                   .Ints(17, {3})
+                   .Ints(43, {1270, 0, 2540, -1270})
+                   .File(kEmfBounds, kEmfFrame)
+            << all << rightHalf;
+        QTest::newRow("emf frame off the origin")
+            << EmfRedFillNoPen()
+                   .Rectangle(QRect(150, 100, 50, 50))
+                   .File(QRect(100, 100, 100, 50), QRect(2540, 2540, 2540, 1270))
+            << all << rightHalf;
         QByteArray scale;
         for (float f : {2.0f, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f}) {
             quint32 bits;
             std::memcpy(&bits, &f, 4);
             Put32(scale, bits);
         }
-        QTest::newRow("emf world transform") << EmfRedFillNoPen().Rec(35, scale).Rectangle(QRect(25, 0, 25, 25)).File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf world transform") << EmfRedFillNoPen()
+                                                    .Rec(35, scale)
+                                                    .Rectangle(QRect(25, 0, 25, 25))
+                                                    .File(kEmfBounds, kEmfFrame)
                                              << all << rightHalf;
     }
     void mappingStretchesOntoTheTarget() { checkRows(); }
@@ -354,15 +430,28 @@ private Q_SLOTS:
         // A pie from three o'clock to twelve o'clock over the whole picture.
         const Probes topRight{{{150, 25}, kRed}, {{50, 75}, kWhite}, {{150, 75}, kWhite}};
         const Probes allButTopRight{{{150, 25}, kWhite}, {{50, 75}, kRed}, {{50, 25}, kRed}};
-        QTest::newRow("emf pie counter-clockwise") << EmfRedFillNoPen().Ints(47, {0, 0, 100, 50, 100, 25, 50, 0}).File(kEmfBounds, kEmfFrame) << all << topRight;
-        QTest::newRow("emf pie clockwise")
-            << EmfRedFillNoPen().Ints(57, {2}).Ints(47, {0, 0, 100, 50, 100, 25, 50, 0}).File(kEmfBounds, kEmfFrame) << all << allButTopRight;
-        QTest::newRow("wmf pie") << RedFillNoPen().Rec(0x081A, {0, 50, 25, 100, 50, 100, 0, 0}).Placeable(whole, 96) << all << topRight;
+        QTest::newRow("emf pie counter-clockwise") << EmfRedFillNoPen()
+                                                          .Ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
+                                                          .File(kEmfBounds, kEmfFrame)
+                                                   << all << topRight;
+        QTest::newRow("emf pie clockwise") << EmfRedFillNoPen()
+                                                  .Ints(57, {2})
+                                                  .Ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
+                                                  .File(kEmfBounds, kEmfFrame)
+                                           << all << allButTopRight;
+        QTest::newRow("wmf pie")
+            << RedFillNoPen().Rec(0x081A, {0, 50, 25, 100, 50, 100, 0, 0}).Placeable(whole, 96)
+            << all << topRight;
         QTest::newRow("wmf pie with an upward y axis")
-            << RedFillNoPen().Rec(0x020B, {50, 0}).Rec(0x020C, {-50, 100}).Rec(0x081A, {50, 50, 25, 100, 0, 100, 50, 0}).Plain() << all << topRight;
+            << RedFillNoPen()
+                   .Rec(0x020B, {50, 0})
+                   .Rec(0x020C, {-50, 100})
+                   .Rec(0x081A, {50, 50, 25, 100, 0, 100, 50, 0})
+                   .Plain()
+            << all << topRight;
         QTest::newRow("wmf chord cuts the corner off")
-            << RedFillNoPen().Rec(0x0830, {0, 50, 25, 100, 50, 100, 0, 0}).Placeable(whole, 96) << all
-            << Probes{{{170, 15}, kRed}, {{110, 40}, kWhite}};
+            << RedFillNoPen().Rec(0x0830, {0, 50, 25, 100, 50, 100, 0, 0}).Placeable(whole, 96)
+            << all << Probes{{{170, 15}, kRed}, {{110, 40}, kWhite}};
         QTest::newRow("wmf ellipse leaves the corners")
             << RedFillNoPen().Rec(0x0418, {50, 100, 0, 0}).Placeable(whole, 96) << all
             << Probes{{{100, 50}, kRed}, {{3, 3}, kWhite}, {{196, 96}, kWhite}};
@@ -370,51 +459,105 @@ private Q_SLOTS:
             << RedFillNoPen().Rec(0x0324, {3, 0, 0, 100, 0, 0, 50}).Placeable(whole, 96) << all
             << Probes{{{20, 20}, kRed}, {{180, 80}, kWhite}};
         QTest::newRow("wmf polypolygon: two triangles")
-            << RedFillNoPen().Rec(0x0538, {2, 3, 3, 0, 0, 40, 0, 0, 20, 100, 50, 60, 50, 100, 30}).Placeable(whole, 96) << all
-            << Probes{{{10, 10}, kRed}, {{190, 90}, kRed}, {{100, 50}, kWhite}};
+            << RedFillNoPen()
+                   .Rec(0x0538, {2, 3, 3, 0, 0, 40, 0, 0, 20, 100, 50, 60, 50, 100, 30})
+                   .Placeable(whole, 96)
+            << all << Probes{{{10, 10}, kRed}, {{190, 90}, kRed}, {{100, 50}, kWhite}};
         QTest::newRow("emf polygon16 winding fill")
-            << EmfRedFillNoPen().Ints(19, {2}).Rec(86, [] {
-                   QByteArray b;
-                   for (int v : {0, 0, 100, 50}) Put32(b, v);
-                   Put32(b, 5);
-                   for (int v : {10, 45, 50, 0, 90, 45, 0, 15, 100, 15}) Put16(b, v);
-                   return b;
-               }()).File(kEmfBounds, kEmfFrame)
+            << EmfRedFillNoPen()
+                   .Ints(19, {2})
+                   .Rec(86,
+                        [] {
+                            QByteArray b;
+                            for (int v : {0, 0, 100, 50}) Put32(b, v);
+                            Put32(b, 5);
+                            for (int v : {10, 45, 50, 0, 90, 45, 0, 15, 100, 15}) Put16(b, v);
+                            return b;
+                        }())
+                   .File(kEmfBounds, kEmfFrame)
             << all << Probes{{{100, 40}, kRed}, {{100, 5}, kRed}};
         QTest::newRow("wmf thick pen line")
-            << WmfWriter().Pen(kBlue, 0, 10).Select(0).Rec(0x0214, {25, 0}).Rec(0x0213, {25, 100}).Placeable(whole, 96) << all
-            << Probes{{{100, 50}, kBlue}, {{100, 44}, kBlue}, {{100, 20}, kWhite}};
+            << WmfWriter()
+                   .Pen(kBlue, 0, 10)
+                   .Select(0)
+                   .Rec(0x0214, {25, 0})
+                   .Rec(0x0213, {25, 100})
+                   .Placeable(whole, 96)
+            << all << Probes{{{100, 50}, kBlue}, {{100, 44}, kBlue}, {{100, 20}, kWhite}};
         QTest::newRow("wmf object slots are reused lowest first")
-            << WmfWriter().Pen(kRed, 5).Brush(kRed).Brush(kBlue).Delete(1).Brush(kGreen).Select(0).Select(1)
-                   .Rectangle(QRect(0, 0, 50, 50)).Select(9).Rectangle(QRect(50, 0, 50, 50)).Placeable(whole, 96)
+            << WmfWriter()
+                   .Pen(kRed, 5)
+                   .Brush(kRed)
+                   .Brush(kBlue)
+                   .Delete(1)
+                   .Brush(kGreen)
+                   .Select(0)
+                   .Select(1)
+                   .Rectangle(QRect(0, 0, 50, 50))
+                   .Select(9)
+                   .Rectangle(QRect(50, 0, 50, 50))
+                   .Placeable(whole, 96)
             << all << Probes{{{50, 50}, kGreen}, {{150, 50}, kGreen}};
         QTest::newRow("wmf deleted object leaves the selection")
-            << RedFillNoPen().Delete(1).Rectangle(QRect(0, 0, 100, 50)).Placeable(whole, 96) << all << Probes{{{100, 50}, kRed}};
-        QTest::newRow("wmf restore brings the brush back")
-            << RedFillNoPen().Rec(0x001E, {}).Brush(kBlue).Select(2).Rec(0x0127, {-1}).Rectangle(whole).Placeable(whole, 96) << all
+            << RedFillNoPen().Delete(1).Rectangle(QRect(0, 0, 100, 50)).Placeable(whole, 96) << all
             << Probes{{{100, 50}, kRed}};
+        QTest::newRow("wmf restore brings the brush back") << RedFillNoPen()
+                                                                  .Rec(0x001E, {})
+                                                                  .Brush(kBlue)
+                                                                  .Select(2)
+                                                                  .Rec(0x0127, {-1})
+                                                                  .Rectangle(whole)
+                                                                  .Placeable(whole, 96)
+                                                           << all << Probes{{{100, 50}, kRed}};
         QTest::newRow("wmf intersect clip")
-            << RedFillNoPen().Rec(0x0416, {50, 100, 0, 50}).Rectangle(whole).Placeable(whole, 96) << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
-        QTest::newRow("wmf exclude clip")
-            << RedFillNoPen().Rec(0x0415, {50, 100, 0, 50}).Rectangle(whole).Placeable(whole, 96) << all << Probes{{{150, 50}, kWhite}, {{50, 50}, kRed}};
-        QTest::newRow("wmf clip undone by restore")
-            << RedFillNoPen().Rec(0x001E, {}).Rec(0x0416, {50, 100, 0, 50}).Rec(0x0127, {-1}).Rectangle(whole).Placeable(whole, 96) << all
-            << Probes{{{150, 50}, kRed}, {{50, 50}, kRed}};
-        QTest::newRow("wmf patblt with the brush")
-            << RedFillNoPen().Rec(0x061D, {0x0021, 0x00F0, 50, 50, 0, 50}).Placeable(whole, 96) << all
-            << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
-        QTest::newRow("emf null stock brush leaves the inside")
-            << EmfWriter().Select(0x80000005).Rectangle(QRect(10, 10, 80, 30)).File(kEmfBounds, kEmfFrame) << all
-            << Probes{{{100, 50}, kWhite}, {{20, 20}, QColor(Qt::black)}};
-        QTest::newRow("emf handle beyond the table is ignored")
-            << EmfWriter().Select(0x80000008).Brush(1, kBlue).Select(1).Brush(40, kRed).Select(40).Rectangle(whole).File(kEmfBounds, kEmfFrame, 8)
-            << all << Probes{{{100, 50}, kBlue}};
-        QTest::newRow("emf path filled")
-            << EmfRedFillNoPen().Ints(59, {}).Ints(27, {50, 0}).Ints(54, {100, 0}).Ints(54, {100, 50}).Ints(54, {50, 50}).Ints(61, {})
-                   .Ints(60, {}).Ints(62, {0, 0, 100, 50}).File(kEmfBounds, kEmfFrame)
+            << RedFillNoPen().Rec(0x0416, {50, 100, 0, 50}).Rectangle(whole).Placeable(whole, 96)
             << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
+        QTest::newRow("wmf exclude clip")
+            << RedFillNoPen().Rec(0x0415, {50, 100, 0, 50}).Rectangle(whole).Placeable(whole, 96)
+            << all << Probes{{{150, 50}, kWhite}, {{50, 50}, kRed}};
+        QTest::newRow("wmf clip undone by restore")
+            << RedFillNoPen()
+                   .Rec(0x001E, {})
+                   .Rec(0x0416, {50, 100, 0, 50})
+                   .Rec(0x0127, {-1})
+                   .Rectangle(whole)
+                   .Placeable(whole, 96)
+            << all << Probes{{{150, 50}, kRed}, {{50, 50}, kRed}};
+        QTest::newRow("wmf patblt with the brush")
+            << RedFillNoPen().Rec(0x061D, {0x0021, 0x00F0, 50, 50, 0, 50}).Placeable(whole, 96)
+            << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
+        QTest::newRow("emf null stock brush leaves the inside")
+            << EmfWriter()
+                   .Select(0x80000005)
+                   .Rectangle(QRect(10, 10, 80, 30))
+                   .File(kEmfBounds, kEmfFrame)
+            << all << Probes{{{100, 50}, kWhite}, {{20, 20}, QColor(Qt::black)}};
+        QTest::newRow("emf handle beyond the table is ignored")
+            << EmfWriter()
+                   .Select(0x80000008)
+                   .Brush(1, kBlue)
+                   .Select(1)
+                   .Brush(40, kRed)
+                   .Select(40)
+                   .Rectangle(whole)
+                   .File(kEmfBounds, kEmfFrame, 8)
+            << all << Probes{{{100, 50}, kBlue}};
+        QTest::newRow("emf path filled") << EmfRedFillNoPen()
+                                                .Ints(59, {})
+                                                .Ints(27, {50, 0})
+                                                .Ints(54, {100, 0})
+                                                .Ints(54, {100, 50})
+                                                .Ints(54, {50, 50})
+                                                .Ints(61, {})
+                                                .Ints(60, {})
+                                                .Ints(62, {0, 0, 100, 50})
+                                                .File(kEmfBounds, kEmfFrame)
+                                         << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
         QTest::newRow("emf opaque text rectangle fills with the background colour")
-            << EmfWriter().Ints(25, {0x00FF00}).Rec(84, EmfTextOutW(QPoint(0, 0), QString(), 2, QRect(50, 0, 50, 50))).File(kEmfBounds, kEmfFrame)
+            << EmfWriter()
+                   .Ints(25, {0x00FF00})
+                   .Rec(84, EmfTextOutW(QPoint(0, 0), QString(), 2, QRect(50, 0, 50, 50)))
+                   .File(kEmfBounds, kEmfFrame)
             << all << Probes{{{150, 50}, kGreen}, {{50, 50}, kWhite}};
     }
     void shapesAndDrawingState() { checkRows(); }
@@ -423,39 +566,69 @@ private Q_SLOTS:
         addProbeColumns();
         const QRect all(0, 0, 200, 100);
         const QRect whole(0, 0, 100, 50);
-        const Probes quadrants{{{50, 25}, kRed}, {{150, 25}, kGreen}, {{50, 75}, kBlue}, {{150, 75}, kYellow}};
+        const Probes quadrants{
+            {{50, 25}, kRed}, {{150, 25}, kGreen}, {{50, 75}, kBlue}, {{150, 75}, kYellow}};
         for (int bits : {4, 8, 24, 32}) {
             for (bool topDown : {false, true}) {
                 const QByteArray dib = PackedDib(Quadrants(), bits, topDown);
-                const QByteArray suffix = QByteArray::number(bits) + (topDown ? " bits, top-down" : " bits");
+                const QByteArray suffix =
+                    QByteArray::number(bits) + (topDown ? " bits, top-down" : " bits");
                 QTest::newRow(QByteArray("wmf stretchdib " + suffix).constData())
-                    << WmfWriter().Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0}, dib).Placeable(whole, 96) << all << quadrants;
+                    << WmfWriter()
+                           .Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0}, dib)
+                           .Placeable(whole, 96)
+                    << all << quadrants;
                 QTest::newRow(QByteArray("emf stretchdibits " + suffix).constData())
-                    << EmfWriter().Rec(81, StretchDibRecordEmf(dib, whole, QRect(0, 0, 2, 2))).File(kEmfBounds, kEmfFrame) << all << quadrants;
+                    << EmfWriter()
+                           .Rec(81, StretchDibRecordEmf(dib, whole, QRect(0, 0, 2, 2)))
+                           .File(kEmfBounds, kEmfFrame)
+                    << all << quadrants;
             }
         }
         QImage twoColours = Quadrants();
         twoColours.setPixelColor(1, 1, kRed);
         twoColours.setPixelColor(1, 0, kBlue);
         QTest::newRow("wmf dibstretchblt 1 bit")
-            << WmfWriter().Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 50, 100, 0, 0}, PackedDib(twoColours, 1)).Placeable(whole, 96) << all
+            << WmfWriter()
+                   .Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 50, 100, 0, 0},
+                        PackedDib(twoColours, 1))
+                   .Placeable(whole, 96)
+            << all
             << Probes{{{50, 25}, kRed}, {{150, 25}, kBlue}, {{50, 75}, kBlue}, {{150, 75}, kRed}};
         // Source rows of StretchDIBits count from the bottom; those of a blit from the top.
         QTest::newRow("wmf stretchdib takes the source from the bottom")
-            << WmfWriter().Rec(0x0F43, {0x0020, 0x00CC, 0, 1, 1, 1, 1, 50, 100, 0, 0}, PackedDib(Quadrants(), 24)).Placeable(whole, 96)
+            << WmfWriter()
+                   .Rec(0x0F43, {0x0020, 0x00CC, 0, 1, 1, 1, 1, 50, 100, 0, 0},
+                        PackedDib(Quadrants(), 24))
+                   .Placeable(whole, 96)
             << all << Probes{{{50, 25}, kGreen}, {{150, 75}, kGreen}};
         QTest::newRow("wmf dibstretchblt takes the source from the top")
-            << WmfWriter().Rec(0x0B41, {0x0020, 0x00CC, 1, 1, 1, 1, 50, 100, 0, 0}, PackedDib(Quadrants(), 24)).Placeable(whole, 96)
+            << WmfWriter()
+                   .Rec(0x0B41, {0x0020, 0x00CC, 1, 1, 1, 1, 50, 100, 0, 0},
+                        PackedDib(Quadrants(), 24))
+                   .Placeable(whole, 96)
             << all << Probes{{{50, 25}, kYellow}, {{150, 75}, kYellow}};
         QTest::newRow("emf mirrored destination")
-            << EmfWriter().Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 24), QRect(100, 0, -100, 50), QRect(0, 0, 2, 2))).File(kEmfBounds, kEmfFrame)
-            << all << Probes{{{50, 25}, kGreen}, {{150, 25}, kRed}, {{50, 75}, kYellow}, {{150, 75}, kBlue}};
+            << EmfWriter()
+                   .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 24), QRect(100, 0, -100, 50),
+                                                QRect(0, 0, 2, 2)))
+                   .File(kEmfBounds, kEmfFrame)
+            << all
+            << Probes{
+                   {{50, 25}, kGreen}, {{150, 25}, kRed}, {{50, 75}, kYellow}, {{150, 75}, kBlue}};
         QTest::newRow("wmf dib pattern brush")
-            << WmfWriter().Pen(kRed, 5).Select(0).Rec(0x0142, {5, 0}, [] {
-                   QImage blue(8, 8, QImage::Format_RGB32);
-                   blue.fill(kBlue);
-                   return PackedDib(blue, 24);
-               }()).Select(1).Rectangle(whole).Placeable(whole, 96)
+            << WmfWriter()
+                   .Pen(kRed, 5)
+                   .Select(0)
+                   .Rec(0x0142, {5, 0},
+                        [] {
+                            QImage blue(8, 8, QImage::Format_RGB32);
+                            blue.fill(kBlue);
+                            return PackedDib(blue, 24);
+                        }())
+                   .Select(1)
+                   .Rectangle(whole)
+                   .Placeable(whole, 96)
             << all << Probes{{{100, 50}, kBlue}, {{10, 90}, kBlue}};
     }
     void embeddedBitmaps() { checkRows(); }
@@ -468,21 +641,41 @@ private Q_SLOTS:
         for (int v : {-30, 0, 0, 0, 400}) Put16(font, v);
         font.append(Bytes({0, 0, 0, 128, 0, 0, 0, 0}));
         font.append("\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e", 13); // ＭＳ ゴシック
-        const QByteArray kisho("\x8B\x43\x8F\xDB", 4);                               // 気象
-        const auto wmfText = [&](int function, std::initializer_list<int> words, const QByteArray& tail) {
-            return WmfWriter().Rec(0x02FB, {}, font).Select(0).Rec(0x0209, {0x00FF, 0}).Rec(0x0102, {1})
-                .Rec(function, words, tail).Placeable(QRect(0, 0, 100, 50), 96);
+        const QByteArray kisho("\x8B\x43\x8F\xDB", 4);                           // 気象
+        const auto wmfText = [&](int function, std::initializer_list<int> words,
+                                 const QByteArray& tail) {
+            return WmfWriter()
+                .Rec(0x02FB, {}, font)
+                .Select(0)
+                .Rec(0x0209, {0x00FF, 0})
+                .Rec(0x0102, {1})
+                .Rec(function, words, tail)
+                .Placeable(QRect(0, 0, 100, 50), 96);
         };
-        QTest::newRow("wmf textout in Shift-JIS") << wmfText(0x0521, {4}, kisho + QByteArray("\x0a\x00\x05\x00", 4)) << QRect(10, 20, 120, 70) << kRed;
+        QTest::newRow("wmf textout in Shift-JIS")
+            << wmfText(0x0521, {4}, kisho + QByteArray("\x0a\x00\x05\x00", 4))
+            << QRect(10, 20, 120, 70) << kRed;
         QTest::newRow("wmf exttextout with advances")
-            << wmfText(0x0A32, {10, 5, 4, 0}, kisho + Bytes({30, 0, 0, 0, 30, 0, 0, 0})) << QRect(10, 20, 150, 70) << kRed;
+            << wmfText(0x0A32, {10, 5, 4, 0}, kisho + Bytes({30, 0, 0, 0, 30, 0, 0, 0}))
+            << QRect(10, 20, 150, 70) << kRed;
         QTest::newRow("emf exttextoutw")
-            << EmfWriter().Rec(82, EmfFont(1, -20, QStringLiteral("Sans"))).Select(1).Ints(24, {0xFF0000}).Ints(18, {1})
-                   .Rec(84, EmfTextOutW(QPoint(10, 10), QStringLiteral("気象 Ab"))).File(kEmfBounds, kEmfFrame)
+            << EmfWriter()
+                   .Rec(82, EmfFont(1, -20, QStringLiteral("Sans")))
+                   .Select(1)
+                   .Ints(24, {0xFF0000})
+                   .Ints(18, {1})
+                   .Rec(84, EmfTextOutW(QPoint(10, 10), QStringLiteral("気象 Ab")))
+                   .File(kEmfBounds, kEmfFrame)
             << QRect(20, 20, 160, 60) << kBlue;
         QTest::newRow("emf text right-aligned on the baseline")
-            << EmfWriter().Rec(82, EmfFont(1, -20, QStringLiteral("Sans"))).Select(1).Ints(24, {0xFF0000}).Ints(18, {1}).Ints(22, {2 | 24})
-                   .Rec(84, EmfTextOutW(QPoint(95, 45), QStringLiteral("WWW"))).File(kEmfBounds, kEmfFrame)
+            << EmfWriter()
+                   .Rec(82, EmfFont(1, -20, QStringLiteral("Sans")))
+                   .Select(1)
+                   .Ints(24, {0xFF0000})
+                   .Ints(18, {1})
+                   .Ints(22, {2 | 24})
+                   .Rec(84, EmfTextOutW(QPoint(95, 45), QStringLiteral("WWW")))
+                   .File(kEmfBounds, kEmfFrame)
             << QRect(0, 0, 192, 92) << kBlue;
     }
     void textIsDrawn() {
@@ -503,14 +696,22 @@ private Q_SLOTS:
         QTest::addColumn<QString>("text");
         QTest::addColumn<QVector<double>>("advances");
         QTest::newRow("Shift-JIS with advances per byte")
-            << QByteArray("\x8B\x43\x8F\xDB\x41", 5) << 128 << QVector<double>{10, 0, 12, 0, 5} << QStringLiteral("気象A") << QVector<double>{10, 12, 5};
+            << QByteArray("\x8B\x43\x8F\xDB\x41", 5) << 128 << QVector<double>{10, 0, 12, 0, 5}
+            << QStringLiteral("気象A") << QVector<double>{10, 12, 5};
         QTest::newRow("default character set is the system's Shift-JIS")
-            << QByteArray("\xB1\x41", 2) << 1 << QVector<double>{} << QStringLiteral("ｱA") << QVector<double>{};
-        QTest::newRow("ANSI is code page 1252") << QByteArray("\x80\xE9", 2) << 0 << QVector<double>{} << QStringLiteral("€é") << QVector<double>{};
-        QTest::newRow("symbol bytes pass through") << QByteArray("\xE9", 1) << 2 << QVector<double>{} << QStringLiteral("é") << QVector<double>{};
-        QTest::newRow("Cyrillic") << QByteArray("\xC0", 1) << 204 << QVector<double>{} << QStringLiteral("А") << QVector<double>{};
+            << QByteArray("\xB1\x41", 2) << 1 << QVector<double>{} << QStringLiteral("ｱA")
+            << QVector<double>{};
+        QTest::newRow("ANSI is code page 1252")
+            << QByteArray("\x80\xE9", 2) << 0 << QVector<double>{} << QStringLiteral("€é")
+            << QVector<double>{};
+        QTest::newRow("symbol bytes pass through")
+            << QByteArray("\xE9", 1) << 2 << QVector<double>{} << QStringLiteral("é")
+            << QVector<double>{};
+        QTest::newRow("Cyrillic") << QByteArray("\xC0", 1) << 204 << QVector<double>{}
+                                  << QStringLiteral("А") << QVector<double>{};
         QTest::newRow("trail byte 0x5C stays inside its character")
-            << QByteArray("\x95\x5C\x41", 3) << 128 << QVector<double>{4, 4, 3} << QStringLiteral("表A") << QVector<double>{8, 3};
+            << QByteArray("\x95\x5C\x41", 3) << 128 << QVector<double>{4, 4, 3}
+            << QStringLiteral("表A") << QVector<double>{8, 3};
     }
     void textDecoding() {
         QFETCH(QByteArray, bytes);
@@ -548,65 +749,145 @@ private Q_SLOTS:
         Put32(pastEnd, 5000);
         Put16(pastEnd, 0x041B);
         Put16(pastEnd, 0);
-        QTest::newRow("wmf record size zero") << RedFillNoPen().Rectangle(left).Raw(sizeZero).Rectangle(right).Placeable(whole, 96) << all << stopped;
-        QTest::newRow("wmf record running past the end") << RedFillNoPen().Rectangle(left).Raw(pastEnd).Placeable(whole, 96) << all << Probes{{{50, 50}, kRed}};
+        QTest::newRow("wmf record size zero")
+            << RedFillNoPen().Rectangle(left).Raw(sizeZero).Rectangle(right).Placeable(whole, 96)
+            << all << stopped;
+        QTest::newRow("wmf record running past the end")
+            << RedFillNoPen().Rectangle(left).Raw(pastEnd).Placeable(whole, 96) << all
+            << Probes{{{50, 50}, kRed}};
         QTest::newRow("wmf polygon count beyond its record")
-            << RedFillNoPen().Rectangle(left).Rec(0x0324, {30000, 0, 0, 100, 0}).Rectangle(right).Placeable(whole, 96) << all << skipped;
+            << RedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(0x0324, {30000, 0, 0, 100, 0})
+                   .Rectangle(right)
+                   .Placeable(whole, 96)
+            << all << skipped;
         QTest::newRow("wmf polypolygon counts beyond its record")
-            << RedFillNoPen().Rectangle(left).Rec(0x0538, {2, 3, 9000, 0, 0, 9, 0, 0, 9}).Rectangle(right).Placeable(whole, 96) << all << skipped;
+            << RedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(0x0538, {2, 3, 9000, 0, 0, 9, 0, 0, 9})
+                   .Rectangle(right)
+                   .Placeable(whole, 96)
+            << all << skipped;
         QTest::newRow("wmf text count beyond its record")
-            << RedFillNoPen().Rectangle(left).Rec(0x0521, {20000, 0x4141}).Rec(0x0A32, {0, 0, 30000, 6, 0, 0}).Rectangle(right).Placeable(whole, 96)
+            << RedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(0x0521, {20000, 0x4141})
+                   .Rec(0x0A32, {0, 0, 30000, 6, 0, 0})
+                   .Rectangle(right)
+                   .Placeable(whole, 96)
             << all << skipped;
         QTest::newRow("wmf dib with a huge width")
-            << RedFillNoPen().Rectangle(left).Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0}, [] {
-                   QByteArray dib = PackedDib(Quadrants(), 24);
-                   dib[7] = 0x40; // width 0x40000002
-                   return dib;
-               }()).Rectangle(right).Placeable(whole, 96)
+            << RedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0},
+                        [] {
+                            QByteArray dib = PackedDib(Quadrants(), 24);
+                            dib[7] = 0x40; // width 0x40000002
+                            return dib;
+                        }())
+                   .Rectangle(right)
+                   .Placeable(whole, 96)
             << all << skipped;
-        QTest::newRow("wmf restore without a save")
-            << RedFillNoPen().Rec(0x0127, {-5}).Rec(0x0127, {3}).Rectangle(whole).Placeable(whole, 96) << all << skipped;
-        QTest::newRow("wmf more objects than the table holds")
-            << WmfWriter().Pen(kRed, 5).Select(0).Brush(kRed).Select(1).Brush(kBlue).Select(2).Rectangle(whole).Placeable(whole, 96, 2) << all << skipped;
+        QTest::newRow("wmf restore without a save") << RedFillNoPen()
+                                                           .Rec(0x0127, {-5})
+                                                           .Rec(0x0127, {3})
+                                                           .Rectangle(whole)
+                                                           .Placeable(whole, 96)
+                                                    << all << skipped;
+        QTest::newRow("wmf more objects than the table holds") << WmfWriter()
+                                                                      .Pen(kRed, 5)
+                                                                      .Select(0)
+                                                                      .Brush(kRed)
+                                                                      .Select(1)
+                                                                      .Brush(kBlue)
+                                                                      .Select(2)
+                                                                      .Rectangle(whole)
+                                                                      .Placeable(whole, 96, 2)
+                                                               << all << skipped;
         QByteArray emfPastEnd;
         Put32(emfPastEnd, 43);
         Put32(emfPastEnd, 4000);
-        QTest::newRow("emf record size zero")
-            << EmfRedFillNoPen().Rectangle(left).Raw(Bytes({43, 0, 0, 0, 0, 0, 0, 0})).Rectangle(right).File(kEmfBounds, kEmfFrame) << all << stopped;
+        QTest::newRow("emf record size zero") << EmfRedFillNoPen()
+                                                     .Rectangle(left)
+                                                     .Raw(Bytes({43, 0, 0, 0, 0, 0, 0, 0}))
+                                                     .Rectangle(right)
+                                                     .File(kEmfBounds, kEmfFrame)
+                                              << all << stopped;
         QTest::newRow("emf record size not a multiple of four")
-            << EmfRedFillNoPen().Rectangle(left).Raw(Bytes({43, 0, 0, 0, 9, 0, 0, 0})).Rectangle(right).File(kEmfBounds, kEmfFrame) << all << stopped;
+            << EmfRedFillNoPen()
+                   .Rectangle(left)
+                   .Raw(Bytes({43, 0, 0, 0, 9, 0, 0, 0}))
+                   .Rectangle(right)
+                   .File(kEmfBounds, kEmfFrame)
+            << all << stopped;
         QTest::newRow("emf record running past the end")
-            << EmfRedFillNoPen().Rectangle(left).Raw(emfPastEnd).File(kEmfBounds, kEmfFrame) << all << Probes{{{50, 50}, kRed}};
+            << EmfRedFillNoPen().Rectangle(left).Raw(emfPastEnd).File(kEmfBounds, kEmfFrame) << all
+            << Probes{{{50, 50}, kRed}};
         QTest::newRow("emf polyline count beyond its record")
-            << EmfRedFillNoPen().Rectangle(left).Ints(86, {0, 0, 1, 1, 0x7FFFFFFF, 5}).Ints(91, {0, 0, 1, 1, 0x40000000, 3, 1, 1, 1}).Rectangle(right)
+            << EmfRedFillNoPen()
+                   .Rectangle(left)
+                   .Ints(86, {0, 0, 1, 1, 0x7FFFFFFF, 5})
+                   .Ints(91, {0, 0, 1, 1, 0x40000000, 3, 1, 1, 1})
+                   .Rectangle(right)
                    .File(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf text string outside its record")
-            << EmfRedFillNoPen().Rectangle(left).Rec(84, [] {
-                   QByteArray r = EmfTextOutW(QPoint(0, 0), QStringLiteral("abc"));
-                   r[40] = char(0xF0); // offString far away
-                   r[36] = char(0x7F); // and a lying count
-                   return r;
-               }()).Rectangle(right).File(kEmfBounds, kEmfFrame)
+            << EmfRedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(84,
+                        [] {
+                            QByteArray r = EmfTextOutW(QPoint(0, 0), QStringLiteral("abc"));
+                            r[40] = char(0xF0); // offString far away
+                            r[36] = char(0x7F); // and a lying count
+                            return r;
+                        }())
+                   .Rectangle(right)
+                   .File(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf bitmap offsets outside their record")
-            << EmfRedFillNoPen().Rectangle(left).Rec(81, [] {
-                   QByteArray r = StretchDibRecordEmf(PackedDib(Quadrants(), 24), QRect(0, 0, 100, 50), QRect(0, 0, 2, 2));
-                   r[48] = char(0xFF);
-                   r[49] = char(0xFF);
-                   return r;
-               }()).Rectangle(right).File(kEmfBounds, kEmfFrame)
+            << EmfRedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(81,
+                        [] {
+                            QByteArray r =
+                                StretchDibRecordEmf(PackedDib(Quadrants(), 24),
+                                                    QRect(0, 0, 100, 50), QRect(0, 0, 2, 2));
+                            r[48] = char(0xFF);
+                            r[49] = char(0xFF);
+                            return r;
+                        }())
+                   .Rectangle(right)
+                   .File(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf text stretched beyond any screen is left out")
-            << EmfRedFillNoPen().Rectangle(left).Rec(82, EmfFont(2, -40, QStringLiteral("Sans"))).Select(2).Ints(33, {})
-                   .Ints(17, {8}).Ints(9, {100, 50}).Ints(11, {1000000, 50}).Rec(84, EmfTextOutW(QPoint(0, 10), QStringLiteral("WWW")))
-                   .Ints(34, {-1}).Rectangle(right).File(kEmfBounds, kEmfFrame)
+            << EmfRedFillNoPen()
+                   .Rectangle(left)
+                   .Rec(82, EmfFont(2, -40, QStringLiteral("Sans")))
+                   .Select(2)
+                   .Ints(33, {})
+                   .Ints(17, {8})
+                   .Ints(9, {100, 50})
+                   .Ints(11, {1000000, 50})
+                   .Rec(84, EmfTextOutW(QPoint(0, 10), QStringLiteral("WWW")))
+                   .Ints(34, {-1})
+                   .Rectangle(right)
+                   .File(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf world transform that cannot be inverted is refused")
-            << EmfRedFillNoPen().Ints(35, {0, 0, 0, 0, 0, 0}).Rectangle(whole).File(kEmfBounds, kEmfFrame) << all << skipped;
-        QTest::newRow("emf window extent of zero is refused")
-            << EmfRedFillNoPen().Ints(17, {8}).Ints(9, {0, 0}).Ints(11, {100, 50}).Ints(9, {100, 50}).Rectangle(whole).File(kEmfBounds, kEmfFrame)
+            << EmfRedFillNoPen()
+                   .Ints(35, {0, 0, 0, 0, 0, 0})
+                   .Rectangle(whole)
+                   .File(kEmfBounds, kEmfFrame)
             << all << skipped;
+        QTest::newRow("emf window extent of zero is refused") << EmfRedFillNoPen()
+                                                                     .Ints(17, {8})
+                                                                     .Ints(9, {0, 0})
+                                                                     .Ints(11, {100, 50})
+                                                                     .Ints(9, {100, 50})
+                                                                     .Rectangle(whole)
+                                                                     .File(kEmfBounds, kEmfFrame)
+                                                              << all << skipped;
     }
     void damagedRecords() { checkRows(); }
 
@@ -658,22 +939,28 @@ private Q_SLOTS:
         // Good files with nothing for this reader to draw: the first holds no
         // drawing record at all, the second keeps its picture in EMF+ and its
         // plain text as glyph numbers of a font we do not have.
-        const QStringList drawNothing{QStringLiteral("libemf2svg/test-030.emf"), QStringLiteral("libemf2svg/test-185.emf")};
+        const QStringList drawNothing{QStringLiteral("libemf2svg/test-030.emf"),
+                                      QStringLiteral("libemf2svg/test-185.emf")};
         int good = 0, goodDrawn = 0, bad = 0, badRefused = 0, badDrawn = 0;
         QStringList problems;
         while (!manifest.atEnd()) {
-            const QStringList fields = QString::fromUtf8(manifest.readLine()).trimmed().split(QLatin1Char('\t'));
-            if (fields.size() < 5 || (fields[0] != QLatin1String("wmf") && fields[0] != QLatin1String("emf"))) continue;
+            const QStringList fields =
+                QString::fromUtf8(manifest.readLine()).trimmed().split(QLatin1Char('\t'));
+            if (fields.size() < 5 ||
+                (fields[0] != QLatin1String("wmf") && fields[0] != QLatin1String("emf")))
+                continue;
             const QString path = dir + QLatin1Char('/') + fields[0] + QLatin1Char('/') + fields[1];
             const QString expect = fields[4];
-            if (!path.endsWith(QLatin1String(".wmf")) && !path.endsWith(QLatin1String(".emf"))) continue;
+            if (!path.endsWith(QLatin1String(".wmf")) && !path.endsWith(QLatin1String(".emf")))
+                continue;
             TMetafile picture;
             bool ok = true;
             try {
                 picture.LoadFile(path);
             } catch (const EInvalidGraphic& e) {
                 ok = false;
-                if (e.message() != QString::fromUtf8(msg::InvalidMetafile)) problems << fields[1] + QStringLiteral(": ") + e.message();
+                if (e.message() != QString::fromUtf8(msg::InvalidMetafile))
+                    problems << fields[1] + QStringLiteral(": ") + e.message();
             }
             bool blank = true;
             if (ok) {
@@ -690,15 +977,20 @@ private Q_SLOTS:
             }
             if (expect == QLatin1String("good")) {
                 ++good;
-                if (!ok) problems << fields[1] + QStringLiteral(": refused");
-                else if (blank != drawNothing.contains(fields[1])) problems << fields[1] + (blank ? QStringLiteral(": drew nothing") : QStringLiteral(": drew something"));
-                else if (!blank) ++goodDrawn;
+                if (!ok)
+                    problems << fields[1] + QStringLiteral(": refused");
+                else if (blank != drawNothing.contains(fields[1]))
+                    problems << fields[1] + (blank ? QStringLiteral(": drew nothing")
+                                                   : QStringLiteral(": drew something"));
+                else if (!blank)
+                    ++goodDrawn;
             } else if (expect == QLatin1String("bad") || expect == QLatin1String("either")) {
                 ++bad;
                 ok ? ++badDrawn : ++badRefused;
             }
         }
-        qInfo("metafile corpus: %d good, %d drew a picture, %lld hold nothing to draw; %d damaged: %d refused, "
+        qInfo("metafile corpus: %d good, %d drew a picture, %lld hold nothing to draw; %d damaged: "
+              "%d refused, "
               "%d drawn without harm",
               good, goodDrawn, qlonglong(drawNothing.size()), bad, badRefused, badDrawn);
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));

@@ -10,7 +10,8 @@ using namespace nubivu::test;
 
 namespace {
 // A 2 x 1 32-bit picture whose pixels carry the given fourth bytes.
-QByteArray bmp32(DibHeaderKind kind, quint32 compression, QVector<quint32> masks, quint8 left, quint8 right) {
+QByteArray bmp32(DibHeaderKind kind, quint32 compression, QVector<quint32> masks, quint8 left,
+                 quint8 right) {
     DibSpec s;
     s.kind = kind;
     s.width = 2;
@@ -18,7 +19,8 @@ QByteArray bmp32(DibHeaderKind kind, quint32 compression, QVector<quint32> masks
     s.bpp = 32;
     s.compression = compression;
     s.masks = masks;
-    s.bits = QByteArray::fromHex("102030") + char(left) + QByteArray::fromHex("405060") + char(right);
+    s.bits =
+        QByteArray::fromHex("102030") + char(left) + QByteArray::fromHex("405060") + char(right);
     return BmpFile(s);
 }
 
@@ -48,7 +50,8 @@ private Q_SLOTS:
         QTest::newRow("108, BI_RGB") << bmp32(K::V4, 0, argb, 0, 128) << 255 << 255;
         QTest::newRow("124, BI_RGB") << bmp32(K::V5, 0, argb, 0, 128) << 255 << 255;
         QTest::newRow("40, BI_BITFIELDS") << bmp32(K::Info, 3, rgb, 0, 128) << 255 << 255;
-        QTest::newRow("124, BI_BITFIELDS, no alpha mask") << bmp32(K::V5, 3, rgb, 0, 128) << 255 << 255;
+        QTest::newRow("124, BI_BITFIELDS, no alpha mask")
+            << bmp32(K::V5, 3, rgb, 0, 128) << 255 << 255;
         QTest::newRow("108, BI_BITFIELDS, alpha mask") << bmp32(K::V4, 3, argb, 0, 128) << 0 << 128;
         QTest::newRow("124, BI_BITFIELDS, alpha mask") << bmp32(K::V5, 3, argb, 0, 128) << 0 << 128;
         QTest::newRow("40, BI_ALPHABITFIELDS") << bmp32(K::Info, 6, argb, 255, 64) << 255 << 64;

@@ -1,7 +1,7 @@
 #include "core/errors.h"
+#include "jpegtools.h"
 #include "pictures/fileformats.h"
 #include "pictures/graphicerrors.h"
-#include "jpegtools.h"
 #include "pictures/tbitmap.h"
 #include "pictures/tjpegimage.h"
 #include "pictures/tpicture.h"
@@ -9,11 +9,11 @@
 
 #include <QBuffer>
 #include <QFile>
-#include <QTemporaryDir>
 #include <QFileInfo>
 #include <QHash>
 #include <QImage>
 #include <QSet>
+#include <QTemporaryDir>
 #include <QTest>
 #include <algorithm>
 
@@ -95,8 +95,8 @@ int largestDifference(const QImage& a, const QImage& b) {
         const auto* q = reinterpret_cast<const QRgb*>(y.constScanLine(row));
         for (int col = 0; col < x.width(); ++col)
             worst = std::max({worst, qAbs(qRed(p[col]) - qRed(q[col])),
-                          qAbs(qGreen(p[col]) - qGreen(q[col])),
-                          qAbs(qBlue(p[col]) - qBlue(q[col]))});
+                              qAbs(qGreen(p[col]) - qGreen(q[col])),
+                              qAbs(qBlue(p[col]) - qBlue(q[col]))});
     }
     return worst;
 }
@@ -113,12 +113,14 @@ private Q_SLOTS:
     void bitmapsIconsAndJpegs() {
         const QString dir = test::CorpusDir();
         if (dir.isEmpty()) QSKIP("the picture corpus is not beside this checkout");
-        const QVector<CorpusFile> files = corpusFiles(dir, {QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("jpeg")});
+        const QVector<CorpusFile> files = corpusFiles(
+            dir, {QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("jpeg")});
         const bool djpeg = test::HaveJpegTools();
         QTemporaryDir tmp;
         QVERIFY(!files.isEmpty());
         int goodLoaded = 0, goodTotal = 0, badRefused = 0, badTotal = 0;
-        int eitherLoaded = 0, eitherRefused = 0, matched = 0, compared = 0, shownLoaded = 0, shownTotal = 0;
+        int eitherLoaded = 0, eitherRefused = 0, matched = 0, compared = 0, shownLoaded = 0,
+            shownTotal = 0;
         QStringList problems;
         for (const CorpusFile& f : files) {
             if (f.expect == QLatin1String("ref") || f.expect == QLatin1String("doc")) continue;
@@ -146,7 +148,8 @@ private Q_SLOTS:
                     QFile file(path);
                     file.open(QIODevice::ReadOnly);
                     QStringList how{QStringLiteral("-dct"), QStringLiteral("float")};
-                    if (jpeg->Grayscale()) how << QStringLiteral("-colors") << QStringLiteral("236");
+                    if (jpeg->Grayscale())
+                        how << QStringLiteral("-colors") << QStringLiteral("236");
                     const QByteArray bmp = test::Djpeg(file.readAll(), how, tmp);
                     TBitmap reference;
                     QBuffer buffer;
@@ -168,14 +171,18 @@ private Q_SLOTS:
                     if (diff >= 0 && diff <= 1)
                         ++matched;
                     else
-                        problems << f.path + QStringLiteral(": differs from its rendering by %1").arg(diff);
+                        problems << f.path + QStringLiteral(": differs from its rendering by %1")
+                                                 .arg(diff);
                 }
-            } else if (f.expect == QLatin1String("bad") && shownByThePlatform().contains(QFileInfo(f.path).fileName())) {
+            } else if (f.expect == QLatin1String("bad") &&
+                       shownByThePlatform().contains(QFileInfo(f.path).fileName())) {
                 ++shownTotal;
                 if (failure.isEmpty())
                     ++shownLoaded;
                 else
-                    problems << f.path + QStringLiteral(": refused although the platform shows it: ") + failure;
+                    problems << f.path +
+                                    QStringLiteral(": refused although the platform shows it: ") +
+                                    failure;
             } else if (f.expect == QLatin1String("bad")) {
                 ++badTotal;
                 if (failure.isEmpty())
@@ -189,7 +196,8 @@ private Q_SLOTS:
         qInfo("bmp/ico/jpeg corpus: good %d/%d loaded, %d/%d match their renderings or djpeg; "
               "marked bad but shown by the platform %d/%d loaded; bad %d/%d refused; "
               "questionable/optional %d loaded, %d refused",
-              goodLoaded, goodTotal, matched, compared, shownLoaded, shownTotal, badRefused, badTotal, eitherLoaded, eitherRefused);
+              goodLoaded, goodTotal, matched, compared, shownLoaded, shownTotal, badRefused,
+              badTotal, eitherLoaded, eitherRefused);
         for (const QString& p : problems) qInfo("  %s", qPrintable(p));
         QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QLatin1Char('\n'))));
     }

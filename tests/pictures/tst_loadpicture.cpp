@@ -87,7 +87,8 @@ private Q_SLOTS:
         const QByteArray bmp = smallBmp();
         const QByteArray jpeg = MakeJpeg(QImage(4, 4, QImage::Format_RGB32));
         auto unknown = [](const char* ext) {
-            return QStringLiteral("拡張子 .%1 の画像形式は処理できません").arg(QString::fromUtf8(ext));
+            return QStringLiteral("拡張子 .%1 の画像形式は処理できません")
+                .arg(QString::fromUtf8(ext));
         };
         QTest::newRow("upper-case JPG") << "Sky.JPG" << jpeg << "TJPEGImage";
         QTest::newRow("jpeg") << "photo.jpeg" << jpeg << "TJPEGImage";
@@ -96,7 +97,8 @@ private Q_SLOTS:
         // A path is a QString: no byte of a double-byte name can pass for a "\".
         QTest::newRow("Japanese name") << "表.bmp" << bmp << "TBitmap";
         QTest::newRow("the last dot decides") << "photo.jpg.bmp" << bmp << "TBitmap";
-        QTest::newRow("JPEG named bmp") << "photo.bmp.jpg.bmp" << jpeg << "ビットマップイメージが不正です";
+        QTest::newRow("JPEG named bmp")
+            << "photo.bmp.jpg.bmp" << jpeg << "ビットマップイメージが不正です";
         QTest::newRow("empty name") << "" << QByteArray() << unknown("");
         QTest::newRow("dot only in the folder") << "pics.old/photo" << bmp << unknown("");
         QTest::newRow("name ending in a dot") << "photo." << bmp << unknown("");
@@ -104,7 +106,8 @@ private Q_SLOTS:
         QTest::newRow("unknown, as written") << "photo.PnG" << bmp << unknown("PnG");
         QTest::newRow("bitmap named ico") << "photo.ico" << bmp << "アイコンイメージが不正です";
         QTest::newRow("not a JPEG") << "photo.jpg" << bmp << "JPEG エラー #53";
-        QTest::newRow("missing file") << "missing.bmp" << QByteArray() << "ファイル %1 は開けません";
+        QTest::newRow("missing file")
+            << "missing.bmp" << QByteArray() << "ファイル %1 は開けません";
     }
     void extensionDecides() {
         QFETCH(QString, name);
@@ -168,7 +171,8 @@ private Q_SLOTS:
 
     void latestRegistrationWins() {
         const QString path = write(QStringLiteral("late.bmp"), smallBmp());
-        RegisterPictureFormat(QStringLiteral("BMP"), QStringLiteral("other"), TOtherBitmap::StaticClass());
+        RegisterPictureFormat(QStringLiteral("BMP"), QStringLiteral("other"),
+                              TOtherBitmap::StaticClass());
         QCOMPARE(TFileFormatsList::Instance().Entries().back().extension, QStringLiteral("bmp"));
         TPicture picture;
         LoadPicture(picture, path);
@@ -180,8 +184,10 @@ private Q_SLOTS:
     }
 
     void unregisterRemovesDerivedClasses() {
-        RegisterPictureFormat(QStringLiteral("jfif"), QStringLiteral("derived"), TDerivedJpeg::StaticClass());
-        RegisterPictureFormat(QStringLiteral("jpg"), QStringLiteral("derived"), TDerivedJpeg::StaticClass());
+        RegisterPictureFormat(QStringLiteral("jfif"), QStringLiteral("derived"),
+                              TDerivedJpeg::StaticClass());
+        RegisterPictureFormat(QStringLiteral("jpg"), QStringLiteral("derived"),
+                              TDerivedJpeg::StaticClass());
         QCOMPARE(FindPictureClass(QStringLiteral("jpg")), &TDerivedJpeg::StaticClass());
         UnregisterJpegFormat();
         QCOMPARE(extensions(), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),

@@ -33,8 +33,10 @@ private Q_SLOTS:
         const QByteArray bmp4 = BmpFile(s);
         QImage img(9, 7, QImage::Format_RGB32);
         img.fill(qRgb(200, 100, 50));
-        QTest::newRow("4-bit bitmap") << "a.bmp" << bmp4 << 0 << "TBitmap" << "" << 4;
-        QTest::newRow("JPEG") << "b.JPG" << MakeJpeg(img) << 0 << "TJPEGImage" << "" << 24;
+        QTest::newRow("4-bit bitmap") << "a.bmp" << bmp4 << 0 << "TBitmap"
+                                      << "" << 4;
+        QTest::newRow("JPEG") << "b.JPG" << MakeJpeg(img) << 0 << "TJPEGImage"
+                              << "" << 24;
         QTest::newRow("damaged bitmap") << "c.bmp" << QByteArray("BM") << 1 << ""
                                         << "ビットマップイメージが不正です" << 0;
         QTest::newRow("unknown extension") << "d.xyz" << bmp4 << 1 << ""

@@ -14,8 +14,8 @@ using namespace nubivu::test;
 namespace {
 
 // A 3 x 2 picture, top row first.
-const QVector<QRgb> kColours = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255),
-                                qRgb(255, 255, 255), qRgb(0, 0, 0), qRgb(255, 255, 0)};
+const QVector<QRgb> kColours = {qRgb(255, 0, 0),     qRgb(0, 255, 0), qRgb(0, 0, 255),
+                                qRgb(255, 255, 255), qRgb(0, 0, 0),   qRgb(255, 255, 0)};
 
 QImage expectedImage(const QVector<QRgb>& pixels, int w, int h) {
     QImage img(w, h, QImage::Format_RGB32);
@@ -246,31 +246,39 @@ private Q_SLOTS:
             return BmpFile(s);
         };
         QTest::newRow("density 0") << patched(38, QByteArray(8, '\0')) << picture;
-        QTest::newRow("density 1 by 1") << patched(38, QByteArray::fromHex("01000000 01000000")) << picture;
-        QTest::newRow("density 30000 by 1") << patched(38, QByteArray::fromHex("30750000 01000000")) << picture;
-        QTest::newRow("bfSize beyond the file") << patched(2, QByteArray::fromHex("ffffff7f")) << picture;
-        QTest::newRow("biSizeImage beyond the file") << patched(34, QByteArray::fromHex("ffffff7f")) << picture;
+        QTest::newRow("density 1 by 1")
+            << patched(38, QByteArray::fromHex("01000000 01000000")) << picture;
+        QTest::newRow("density 30000 by 1")
+            << patched(38, QByteArray::fromHex("30750000 01000000")) << picture;
+        QTest::newRow("bfSize beyond the file")
+            << patched(2, QByteArray::fromHex("ffffff7f")) << picture;
+        QTest::newRow("biSizeImage beyond the file")
+            << patched(34, QByteArray::fromHex("ffffff7f")) << picture;
         QTest::newRow("index past biClrUsed: black")
-            << with([](DibSpec& s) { s.bits[1] = 7; }) << expectedImage({white, red, red, black}, 2, 2);
+            << with([](DibSpec& s) { s.bits[1] = 7; })
+            << expectedImage({white, red, red, black}, 2, 2);
         QTest::newRow("pixels after a gap") << [&] {
             QByteArray f = good;
             f.insert(14 + 40 + 8, QByteArray(6, '\x55'));
             f.replace(10, 4, QByteArray::fromHex("44000000"));
             return f;
         }() << picture;
-        QTest::newRow("table shorter than biClrUsed") << with([](DibSpec& s) { s.colorsUsed = 256; }) << picture;
-        QTest::newRow("table shorter than a huge biClrUsed") << with([](DibSpec& s) { s.colorsUsed = 1u << 30; })
-                                                            << picture;
+        QTest::newRow("table shorter than biClrUsed")
+            << with([](DibSpec& s) { s.colorsUsed = 256; }) << picture;
+        QTest::newRow("table shorter than a huge biClrUsed")
+            << with([](DibSpec& s) { s.colorsUsed = 1u << 30; }) << picture;
         auto rle = [&](const char* hex) {
             return with([&](DibSpec& s) {
                 s.compression = 1;
                 s.bits = QByteArray::fromHex(hex);
             });
         };
-        QTest::newRow("rle ends at an end of line") << rle("0100 0101 0000 0101 0100 0000") << picture;
-        QTest::newRow("rle run crosses the row end") << rle("0100 0301 0000 0101 0500 0001") << picture;
-        QTest::newRow("rle absolute run crosses the row end") << rle("0100 00030101 0100 0000 00030100 0000 0001")
-                                                              << picture;
+        QTest::newRow("rle ends at an end of line")
+            << rle("0100 0101 0000 0101 0100 0000") << picture;
+        QTest::newRow("rle run crosses the row end")
+            << rle("0100 0301 0000 0101 0500 0001") << picture;
+        QTest::newRow("rle absolute run crosses the row end")
+            << rle("0100 00030101 0100 0000 00030100 0000 0001") << picture;
         // The fourth byte of a plain 32-bit picture is no alpha: drawn opaque, any value.
         DibSpec s32;
         s32.width = 2;
@@ -278,7 +286,8 @@ private Q_SLOTS:
         s32.bpp = 32;
         s32.bits = QByteArray::fromHex("102030ff 40506000");
         QTest::newRow("32 bits, junk in the fourth byte")
-            << BmpFile(s32) << expectedImage({qRgb(0x30, 0x20, 0x10), qRgb(0x60, 0x50, 0x40)}, 2, 1);
+            << BmpFile(s32)
+            << expectedImage({qRgb(0x30, 0x20, 0x10), qRgb(0x60, 0x50, 0x40)}, 2, 1);
     }
     void validFilesOthersShow() {
         QFETCH(QByteArray, file);
@@ -315,7 +324,8 @@ private Q_SLOTS:
         QTest::newRow("no BM signature") << patched(0, "MB");
         QTest::newRow("a JPEG") << QByteArray::fromHex("ffd8ffe000104a464946");
         QTest::newRow("file header only") << good.left(14);
-        QTest::newRow("pixel offset beyond the data") << patched(10, QByteArray::fromHex("00100000"));
+        QTest::newRow("pixel offset beyond the data")
+            << patched(10, QByteArray::fromHex("00100000"));
         QTest::newRow("unknown header size") << patched(14, QByteArray::fromHex("42000000"));
         QTest::newRow("two planes") << patched(26, QByteArray::fromHex("0200"));
         QTest::newRow("depth 3") << patched(28, QByteArray::fromHex("0300"));

@@ -24,7 +24,9 @@ QByteArray dibImage(int size, int bpp, QRgb colour, bool maskCorner = true, int 
         QByteArray row;
         for (int x = 0; x < size; ++x) {
             if (bpp == 32) {
-                row.append(char(qBlue(colour))).append(char(qGreen(colour))).append(char(qRed(colour)));
+                row.append(char(qBlue(colour)))
+                    .append(char(qGreen(colour)))
+                    .append(char(qRed(colour)));
                 row.append(char(alpha));
             } else if (bpp == 8) {
                 row.append('\1');
@@ -90,16 +92,16 @@ private Q_SLOTS:
         QTest::addColumn<int>("size");
         QTest::addColumn<QRgb>("colour");
         const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 255, 0), blue = qRgb(0, 0, 255);
-        QTest::newRow("32 x 32, the deepest of them")
-            << iconFile({{16, dibImage(16, 8, red)}, {32, dibImage(32, 4, red)},
-                         {32, dibImage(32, 8, green)}, {48, dibImage(48, 32, blue)}})
-            << 32 << green;
+        QTest::newRow("32 x 32, the deepest of them") << iconFile({{16, dibImage(16, 8, red)},
+                                                                   {32, dibImage(32, 4, red)},
+                                                                   {32, dibImage(32, 8, green)},
+                                                                   {48, dibImage(48, 32, blue)}})
+                                                      << 32 << green;
         QTest::newRow("no 32 x 32: the first")
             << iconFile({{48, dibImage(48, 4, blue)}, {16, dibImage(16, 32, red)}}) << 48 << blue;
         QTest::newRow("a PNG image counts")
             << iconFile({{32, dibImage(32, 8, red)}, {32, pngImage(32, blue)}}) << 32 << blue;
-        QTest::newRow("PNG alone")
-            << iconFile({{0, pngImage(256, green)}}) << 256 << green;
+        QTest::newRow("PNG alone") << iconFile({{0, pngImage(256, green)}}) << 256 << green;
         QTest::newRow("damaged later image is passed over")
             << iconFile({{16, dibImage(16, 4, red)}, {32, QByteArray("junk")}}) << 16 << red;
     }
@@ -119,7 +121,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("cornerAlpha");
         QTest::addColumn<int>("otherAlpha");
         QTest::newRow("mask, 4 bits") << dibImage(32, 4, qRgb(0, 0, 255)) << 0 << 255;
-        QTest::newRow("mask, 32 bits without alpha") << dibImage(32, 32, qRgb(0, 0, 255)) << 0 << 255;
+        QTest::newRow("mask, 32 bits without alpha")
+            << dibImage(32, 32, qRgb(0, 0, 255)) << 0 << 255;
         QTest::newRow("32 bits with alpha: the mask is ignored")
             << dibImage(32, 32, qRgb(0, 0, 255), true, 128) << 128 << 128;
     }

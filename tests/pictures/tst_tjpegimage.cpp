@@ -114,12 +114,14 @@ private Q_SLOTS:
         QCOMPARE(image.ProgressiveEncoding(), encode.contains(QStringLiteral("-progressive")));
         const TBitmap& bitmap = image.Bitmap();
         QCOMPARE(bitmap.BitsPerPixel(), indexed ? 8 : 24);
-        QCOMPARE(bitmap.Image().format(), indexed ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+        QCOMPARE(bitmap.Image().format(),
+                 indexed ? QImage::Format_Indexed8 : QImage::Format_RGB888);
         if (indexed) {
             // djpeg pads its colour table to 256 entries with black.
             const QVector<QRgb> palette = bitmap.Palette();
             QCOMPARE(palette, reference.Palette().mid(0, palette.size()));
-            for (QRgb padding : reference.Palette().mid(palette.size())) QCOMPARE(padding, qRgb(0, 0, 0));
+            for (QRgb padding : reference.Palette().mid(palette.size()))
+                QCOMPARE(padding, qRgb(0, 0, 0));
             QCOMPARE(bitmap.Image().convertToFormat(QImage::Format_RGB32),
                      reference.Image().convertToFormat(QImage::Format_RGB32));
         } else {
@@ -294,7 +296,8 @@ private Q_SLOTS:
         const QImage img = image.Bitmap().Image();
         QCOMPARE(img.format(), QImage::Format_RGB32);
         const QColor cyan(img.pixel(2, 4)), yellow(img.pixel(13, 4));
-        QVERIFY2(cyan.red() < 20 && cyan.green() > 235 && cyan.blue() > 235, qPrintable(cyan.name()));
+        QVERIFY2(cyan.red() < 20 && cyan.green() > 235 && cyan.blue() > 235,
+                 qPrintable(cyan.name()));
         QVERIFY2(yellow.red() > 235 && yellow.green() > 235 && yellow.blue() < 20,
                  qPrintable(yellow.name()));
     }

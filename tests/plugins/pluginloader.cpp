@@ -24,8 +24,8 @@ int32_t progressThunk(int32_t done, int32_t total, intptr_t data) {
 } // namespace
 
 PluginLoader::PluginLoader(const QString& name) {
-    const QByteArray path = QFile::encodeName(QStringLiteral(NUBIVU_RUNTIME_DIR "/") + name +
-                                              QStringLiteral(".spi"));
+    const QByteArray path =
+        QFile::encodeName(QStringLiteral(NUBIVU_RUNTIME_DIR "/") + name + QStringLiteral(".spi"));
     handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
         error = QString::fromLocal8Bit(dlerror());
@@ -81,7 +81,8 @@ Decoded PluginLoader::DecodeFile(const QString& path, qintptr offset) const {
 
 int PluginLoader::Preview(const QByteArray& data) const {
     HLOCAL info = nullptr, bits = nullptr;
-    const int result = getPreview(data.constData(), data.size(), SPI_SOURCE_MEMORY, &info, &bits, nullptr, 0);
+    const int result =
+        getPreview(data.constData(), data.size(), SPI_SOURCE_MEMORY, &info, &bits, nullptr, 0);
     if (result == SPI_ALL_RIGHT) {
         LocalFree(info);
         LocalFree(bits);
@@ -121,9 +122,10 @@ QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
     // header with BI_BITFIELDS gives it a mask.
     const quint32 headerSize = le32(header);
     const quint32 compression = le32(header + 16);
-    const bool alpha = depth == 32 && compression == 3 && headerSize >= 108 && infoSize >= headerSize &&
-                       le32(header + 40) == 0xFF0000 && le32(header + 44) == 0xFF00 &&
-                       le32(header + 48) == 0xFF && le32(header + 52) == 0xFF000000u;
+    const bool alpha = depth == 32 && compression == 3 && headerSize >= 108 &&
+                       infoSize >= headerSize && le32(header + 40) == 0xFF0000 &&
+                       le32(header + 44) == 0xFF00 && le32(header + 48) == 0xFF &&
+                       le32(header + 52) == 0xFF000000u;
     if ((headerSize == 40 || alpha) && width > 0 && height > 0 && (compression == 0 || alpha) &&
         headerSize + colors * 4 <= infoSize && quint64(stride) * quint64(height) <= bitsSize &&
         (depth == 1 || depth == 4 || depth == 8 || depth == 24 || depth == 32)) {
@@ -140,12 +142,13 @@ QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
                 case 8: index = row[x]; break;
                 case 24: out[x] = qRgb(row[x * 3 + 2], row[x * 3 + 1], row[x * 3]); continue;
                 default:
-                    out[x] = qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4], alpha ? row[x * 4 + 3] : 255);
+                    out[x] = qRgba(row[x * 4 + 2], row[x * 4 + 1], row[x * 4],
+                                   alpha ? row[x * 4 + 3] : 255);
                     continue;
                 }
-                out[x] = index < colors ? qRgb(table[index * 4 + 2], table[index * 4 + 1],
-                                               table[index * 4])
-                                        : qRgb(0, 0, 0);
+                out[x] = index < colors
+                             ? qRgb(table[index * 4 + 2], table[index * 4 + 1], table[index * 4])
+                             : qRgb(0, 0, 0);
             }
         }
     }

@@ -31,9 +31,7 @@ int smooth(int x, int y, int c, int w, int h) {
     }
 }
 
-int to8(int v, int depth) {
-    return depth == 16 ? qRound(v / 257.0) : v * 255 / ((1 << depth) - 1);
-}
+int to8(int v, int depth) { return depth == 16 ? qRound(v / 257.0) : v * 255 / ((1 << depth) - 1); }
 
 // Packs samples of `depth` bits into a row, most significant first; 16-bit big-endian.
 void putSample(std::vector<uchar>& row, int i, int v, int depth) {
@@ -51,17 +49,15 @@ void putSample(std::vector<uchar>& row, int i, int v, int depth) {
     }
 }
 
-QRgb paletteColor(int i) {
-    return qRgb(i * 37 % 256, i * 91 % 256, i * 151 % 256);
-}
+QRgb paletteColor(int i) { return qRgb(i * 37 % 256, i * 91 % 256, i * 151 % 256); }
 
 void pngFail(png_structp, png_const_charp message) {
     qFatal("libpng refused the test picture: %s", message);
 }
 
 void pngAppend(png_structp png, png_bytep data, size_t n) {
-    static_cast<QByteArray*>(png_get_io_ptr(png))->append(reinterpret_cast<const char*>(data),
-                                                         qsizetype(n));
+    static_cast<QByteArray*>(png_get_io_ptr(png))
+        ->append(reinterpret_cast<const char*>(data), qsizetype(n));
 }
 
 } // namespace
@@ -71,14 +67,15 @@ Encoded EncodePng(const PngSpec& spec) {
     const int channels = spec.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                          : spec.colorType == PNG_COLOR_TYPE_RGB      ? 3
                          : spec.colorType == PNG_COLOR_TYPE_RGBA     ? 4
-                                                                      : 1;
+                                                                     : 1;
     const size_t rowBytes = (size_t(w) * channels * spec.depth + 7) / 8;
     std::vector<std::vector<uchar>> rows(h, std::vector<uchar>(rowBytes, 0));
     Encoded out;
     out.expected = QImage(w, h, QImage::Format_ARGB32);
     const int keyR = busy(0, 0, 0, max), keyG = busy(0, 0, 1, max), keyB = busy(0, 0, 2, max);
     std::vector<png_byte> paletteAlpha(size_t(max) + 1);
-    for (int i = 0; i <= max; ++i) paletteAlpha[size_t(i)] = png_byte(i % 3 == 0 ? 0 : i % 3 == 1 ? 128 : 255);
+    for (int i = 0; i <= max; ++i)
+        paletteAlpha[size_t(i)] = png_byte(i % 3 == 0 ? 0 : i % 3 == 1 ? 128 : 255);
     for (int y = 0; y < h; ++y) {
         for (int x = 0; x < w; ++x) {
             int s[4];
@@ -90,7 +87,8 @@ Encoded EncodePng(const PngSpec& spec) {
             switch (spec.colorType) {
             case PNG_COLOR_TYPE_PALETTE:
                 rgb = paletteColor(s[0]);
-                if (spec.transparent) rgb = (rgb & 0xFFFFFF) | QRgb(paletteAlpha[size_t(s[0])]) << 24;
+                if (spec.transparent)
+                    rgb = (rgb & 0xFFFFFF) | QRgb(paletteAlpha[size_t(s[0])]) << 24;
                 break;
             case PNG_COLOR_TYPE_GRAY: {
                 const int g = to8(s[0], spec.depth);
@@ -104,7 +102,8 @@ Encoded EncodePng(const PngSpec& spec) {
             }
             case PNG_COLOR_TYPE_RGB:
                 rgb = qRgba(to8(s[0], spec.depth), to8(s[1], spec.depth), to8(s[2], spec.depth),
-                            spec.transparent && s[0] == keyR && s[1] == keyG && s[2] == keyB ? 0 : 255);
+                            spec.transparent && s[0] == keyR && s[1] == keyG && s[2] == keyB ? 0
+                                                                                             : 255);
                 break;
             default:
                 rgb = qRgba(to8(s[0], spec.depth), to8(s[1], spec.depth), to8(s[2], spec.depth),
@@ -188,8 +187,8 @@ Encoded EncodeGif(const GifSpec& spec) {
     } else {
         for (int y = 0; y < f.height(); ++y) order.push_back(y);
     }
-    out.expected = QImage(spec.screen.expandedTo(QSize(f.right() + 1, f.bottom() + 1)),
-                          QImage::Format_ARGB32);
+    out.expected =
+        QImage(spec.screen.expandedTo(QSize(f.right() + 1, f.bottom() + 1)), QImage::Format_ARGB32);
     out.expected.fill(0);
     std::vector<GifPixelType> line(size_t(f.width()));
     for (int y : order) {
@@ -204,7 +203,8 @@ Encoded EncodeGif(const GifSpec& spec) {
     if (spec.secondFrame) {
         EGifPutImageDesc(gif, 0, 0, spec.screen.width(), spec.screen.height(), false, nullptr);
         std::vector<GifPixelType> blank(size_t(spec.screen.width()), 0);
-        for (int y = 0; y < spec.screen.height(); ++y) EGifPutLine(gif, blank.data(), spec.screen.width());
+        for (int y = 0; y < spec.screen.height(); ++y)
+            EGifPutLine(gif, blank.data(), spec.screen.width());
     }
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
@@ -226,10 +226,13 @@ Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
         TIFFSetField(tif, TIFFTAG_BITSPERSAMPLE, spec.bits);
         TIFFSetField(tif, TIFFTAG_SAMPLESPERPIXEL, spec.samples);
         TIFFSetField(tif, TIFFTAG_PHOTOMETRIC, spec.photometric);
-        TIFFSetField(tif, TIFFTAG_PLANARCONFIG, spec.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
+        TIFFSetField(tif, TIFFTAG_PLANARCONFIG,
+                     spec.separate ? PLANARCONFIG_SEPARATE : PLANARCONFIG_CONTIG);
         TIFFSetField(tif, TIFFTAG_COMPRESSION, spec.compression);
-        if (spec.photometric == PHOTOMETRIC_SEPARATED) TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
-        if (spec.orientation != ORIENTATION_TOPLEFT) TIFFSetField(tif, TIFFTAG_ORIENTATION, spec.orientation);
+        if (spec.photometric == PHOTOMETRIC_SEPARATED)
+            TIFFSetField(tif, TIFFTAG_INKSET, INKSET_CMYK);
+        if (spec.orientation != ORIENTATION_TOPLEFT)
+            TIFFSetField(tif, TIFFTAG_ORIENTATION, spec.orientation);
         if (spec.alpha) {
             const uint16_t extra[] = {EXTRASAMPLE_UNASSALPHA};
             TIFFSetField(tif, TIFFTAG_EXTRASAMPLES, 1, extra);
@@ -293,7 +296,8 @@ Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
                                               sample(x, y, spec.separate ? plane : c), spec.bits);
                             std::memcpy(&tile[size_t(y - ty) * tileRow], r.data(), tileRow);
                         }
-                        TIFFWriteTile(tif, tile.data(), uint32_t(tx), uint32_t(ty), 0, uint16_t(plane));
+                        TIFFWriteTile(tif, tile.data(), uint32_t(tx), uint32_t(ty), 0,
+                                      uint16_t(plane));
                     }
         } else {
             for (int plane = 0; plane < planes; ++plane)
@@ -306,20 +310,26 @@ Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
         if (page) continue;
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) {
-                auto v8 = [&](int c) { return spec.bits == 16 ? qRound(sample(x, y, c) / 257.0)
-                                                              : sample(x, y, c) * 255 / max; };
+                auto v8 = [&](int c) {
+                    return spec.bits == 16 ? qRound(sample(x, y, c) / 257.0)
+                                           : sample(x, y, c) * 255 / max;
+                };
                 QRgb rgb = 0;
                 switch (spec.photometric) {
-                case PHOTOMETRIC_MINISWHITE: rgb = qRgb(255 - v8(0), 255 - v8(0), 255 - v8(0)); break;
+                case PHOTOMETRIC_MINISWHITE:
+                    rgb = qRgb(255 - v8(0), 255 - v8(0), 255 - v8(0));
+                    break;
                 case PHOTOMETRIC_MINISBLACK:
-                    rgb = spec.bits == 16 ? qRgb(sample(x, y, 0) >> 8, sample(x, y, 0) >> 8, sample(x, y, 0) >> 8)
+                    rgb = spec.bits == 16 ? qRgb(sample(x, y, 0) >> 8, sample(x, y, 0) >> 8,
+                                                 sample(x, y, 0) >> 8)
                                           : qRgb(v8(0), v8(0), v8(0));
                     if (spec.alpha) rgb = qRgba(v8(0), v8(0), v8(0), v8(1));
                     break;
                 case PHOTOMETRIC_PALETTE: rgb = paletteColor(sample(x, y, 0)); break;
                 case PHOTOMETRIC_SEPARATED: {
                     const int k = 255 - v8(3);
-                    rgb = qRgb(k * (255 - v8(0)) / 255, k * (255 - v8(1)) / 255, k * (255 - v8(2)) / 255);
+                    rgb = qRgb(k * (255 - v8(0)) / 255, k * (255 - v8(1)) / 255,
+                               k * (255 - v8(2)) / 255);
                     break;
                 }
                 default: rgb = qRgba(v8(0), v8(1), v8(2), spec.alpha ? v8(3) : 255); break;
@@ -336,10 +346,16 @@ Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
     case ORIENTATION_TOPRIGHT: out.expected = out.expected.mirrored(true, false); break;
     case ORIENTATION_BOTRIGHT: out.expected = out.expected.mirrored(true, true); break;
     case ORIENTATION_BOTLEFT: out.expected = out.expected.mirrored(false, true); break;
-    case ORIENTATION_LEFTTOP: out.expected = out.expected.transformed(cw).mirrored(true, false); break;
+    case ORIENTATION_LEFTTOP:
+        out.expected = out.expected.transformed(cw).mirrored(true, false);
+        break;
     case ORIENTATION_RIGHTTOP: out.expected = out.expected.transformed(cw); break;
-    case ORIENTATION_RIGHTBOT: out.expected = out.expected.transformed(cw).mirrored(false, true); break;
-    case ORIENTATION_LEFTBOT: out.expected = out.expected.transformed(QTransform().rotate(270)); break;
+    case ORIENTATION_RIGHTBOT:
+        out.expected = out.expected.transformed(cw).mirrored(false, true);
+        break;
+    case ORIENTATION_LEFTBOT:
+        out.expected = out.expected.transformed(QTransform().rotate(270));
+        break;
     default: break;
     }
     out.expected = out.expected.convertToFormat(QImage::Format_ARGB32);
@@ -355,7 +371,9 @@ QImage webpPicture(int w, int h, bool alpha, bool lossy, int variant) {
             const int r = lossy ? smooth(x, y, 0, w, h) : busy(x, y, 0, 255);
             const int g = lossy ? smooth(x, y, 1, w, h) : busy(x, y, 1, 255);
             const int b = (lossy ? smooth(x, y, 2, w, h) : busy(x, y, 2, 255)) ^ variant;
-            const int a = !alpha ? 255 : lossy ? (x < w / 3 ? 0 : 255) : (x + y) % 3 * 127 + (x + y) % 3 / 2;
+            const int a = !alpha  ? 255
+                          : lossy ? (x < w / 3 ? 0 : 255)
+                                  : (x + y) % 3 * 127 + (x + y) % 3 / 2;
             image.setPixel(x, y, qRgba(r, g, b, a));
         }
     return image;
@@ -373,18 +391,23 @@ Encoded EncodeWebp(const WebpSpec& spec) {
     const int w = 23, h = 17;
     Encoded out;
     out.expected = webpPicture(w, h, spec.alpha, !spec.lossless, 0);
-    if (!spec.alpha) out.expected = out.expected.convertToFormat(QImage::Format_RGB32).convertToFormat(QImage::Format_ARGB32);
+    if (!spec.alpha)
+        out.expected = out.expected.convertToFormat(QImage::Format_RGB32)
+                           .convertToFormat(QImage::Format_ARGB32);
     const QImage& p = out.expected;
     uint8_t* data = nullptr;
     if (!spec.animated) {
         size_t size = 0;
         if (spec.alpha)
-            size = spec.lossless ? WebPEncodeLosslessBGRA(p.constBits(), w, h, int(p.bytesPerLine()), &data)
-                                 : WebPEncodeBGRA(p.constBits(), w, h, int(p.bytesPerLine()), 90, &data);
+            size = spec.lossless
+                       ? WebPEncodeLosslessBGRA(p.constBits(), w, h, int(p.bytesPerLine()), &data)
+                       : WebPEncodeBGRA(p.constBits(), w, h, int(p.bytesPerLine()), 90, &data);
         else {
             const QImage rgb = p.convertToFormat(QImage::Format_RGB888);
-            size = spec.lossless ? WebPEncodeLosslessRGB(rgb.constBits(), w, h, int(rgb.bytesPerLine()), &data)
-                                 : WebPEncodeRGB(rgb.constBits(), w, h, int(rgb.bytesPerLine()), 90, &data);
+            size =
+                spec.lossless
+                    ? WebPEncodeLosslessRGB(rgb.constBits(), w, h, int(rgb.bytesPerLine()), &data)
+                    : WebPEncodeRGB(rgb.constBits(), w, h, int(rgb.bytesPerLine()), 90, &data);
         }
         out.data = takeWebp(data, size);
         return out;
@@ -412,7 +435,8 @@ Encoded EncodeWebp(const WebpSpec& spec) {
     WebPData assembled;
     WebPDataInit(&assembled);
     WebPAnimEncoderAssemble(encoder, &assembled);
-    out.data = QByteArray(reinterpret_cast<const char*>(assembled.bytes), qsizetype(assembled.size));
+    out.data =
+        QByteArray(reinterpret_cast<const char*>(assembled.bytes), qsizetype(assembled.size));
     WebPDataClear(&assembled);
     WebPAnimEncoderDelete(encoder);
     return out;

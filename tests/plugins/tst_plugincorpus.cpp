@@ -35,7 +35,8 @@ QString pluginFor(const QString& path) {
     const QString suffix = path.section(u'.', -1).toLower();
     if (suffix == QLatin1String("png")) return QStringLiteral("ifpng");
     if (suffix == QLatin1String("gif")) return QStringLiteral("ifgif");
-    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff")) return QStringLiteral("iftiff");
+    if (suffix == QLatin1String("tif") || suffix == QLatin1String("tiff"))
+        return QStringLiteral("iftiff");
     if (suffix == QLatin1String("webp")) return QStringLiteral("ifwebp");
     return QString();
 }
@@ -50,15 +51,16 @@ int opaqueDifference(const QImage& a, const QImage& b) {
         for (int x = 0; x < pa.width(); ++x) {
             const QRgb p = pa.pixel(x, y), q = pb.pixel(x, y);
             if (qAlpha(p) == 255)
-                worst = std::max({worst, std::abs(qRed(p) - qRed(q)), std::abs(qGreen(p) - qGreen(q)),
-                                  std::abs(qBlue(p) - qBlue(q))});
+                worst = std::max({worst, std::abs(qRed(p) - qRed(q)),
+                                  std::abs(qGreen(p) - qGreen(q)), std::abs(qBlue(p) - qBlue(q))});
         }
     return worst;
 }
 
 QImage withoutAlpha(QImage image) {
     for (int y = 0; y < image.height(); ++y)
-        for (int x = 0; x < image.width(); ++x) image.setPixel(x, y, image.pixel(x, y) | 0xFF000000u);
+        for (int x = 0; x < image.width(); ++x)
+            image.setPixel(x, y, image.pixel(x, y) | 0xFF000000u);
     return image;
 }
 
@@ -67,7 +69,8 @@ QByteArray withoutChunk(const QByteArray& png, const char* type) {
     QByteArray out = png.left(8);
     for (qsizetype pos = 8; pos + 12 <= png.size();) {
         const auto* p = reinterpret_cast<const uchar*>(png.constData() + pos);
-        const qsizetype length = qsizetype(quint32(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]) + 12;
+        const qsizetype length =
+            qsizetype(quint32(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3]) + 12;
         if (png.mid(pos + 4, 4) != type) out += png.mid(pos, length);
         pos += length;
     }
@@ -91,7 +94,8 @@ private Q_SLOTS:
         QStringList failures;
         for (const CorpusFile& file : corpusFiles(dir)) {
             const QString plugin = pluginFor(file.path);
-            if (plugin.isEmpty() || file.expect == QLatin1String("ref") || file.expect == QLatin1String("doc"))
+            if (plugin.isEmpty() || file.expect == QLatin1String("ref") ||
+                file.expect == QLatin1String("doc"))
                 continue;
             auto& loader = loaders[plugin];
             if (!loader) loader = std::make_unique<PluginLoader>(plugin);
@@ -107,9 +111,12 @@ private Q_SLOTS:
                 failures << name + QStringLiteral(": file and memory decoding differ");
             if (file.expect == QLatin1String("bad")) {
                 ++c.bad;
-                if (fromMemory.result != SPI_ALL_RIGHT) ++c.refused;
-                else if (!fromMemory.image.isNull()) ++c.shownPartly;
-                else failures << name + QStringLiteral(": corrupted, handed back nothing usable");
+                if (fromMemory.result != SPI_ALL_RIGHT)
+                    ++c.refused;
+                else if (!fromMemory.image.isNull())
+                    ++c.shownPartly;
+                else
+                    failures << name + QStringLiteral(": corrupted, handed back nothing usable");
                 continue;
             }
             if (file.expect != QLatin1String("good")) {
@@ -143,20 +150,25 @@ private Q_SLOTS:
             }
             // Qt drops the alpha plane of some TIFF files (minisblack-2c-8b-alpha);
             // where the plug-in sees opaque pixels the grey must agree.
-            if (difference > 1 && plugin == QLatin1String("iftiff") && !reference.hasAlphaChannel()) {
+            if (difference > 1 && plugin == QLatin1String("iftiff") &&
+                !reference.hasAlphaChannel()) {
                 difference = opaqueDifference(fromMemory.image, reference);
                 ++c.alphaOnlyHere;
             }
             // 16-bit samples are reduced with rounding on both sides.
-            if (difference >= 0 && difference <= 1) ++c.sameAsQt;
-            else failures << name + QStringLiteral(": differs from Qt's reading by %1").arg(difference);
+            if (difference >= 0 && difference <= 1)
+                ++c.sameAsQt;
+            else
+                failures << name +
+                                QStringLiteral(": differs from Qt's reading by %1").arg(difference);
         }
         for (const auto& [plugin, c] : counts)
             qInfo("%s: %d good, %d decoded; Qt reads %d of them, %d match it (%d: 16-bit with a "
                   "transparent colour compared without it, %d: alpha Qt drops); %d corrupted, %d "
                   "refused, %d shown as far as they decode; %d questionable survived",
                   qPrintable(plugin), c.good, c.decoded, c.decoded - c.qtCannot, c.sameAsQt,
-                  c.transparentColourOnly, c.alphaOnlyHere, c.bad, c.refused, c.shownPartly, c.either);
+                  c.transparentColourOnly, c.alphaOnlyHere, c.bad, c.refused, c.shownPartly,
+                  c.either);
         QVERIFY2(failures.isEmpty(), qPrintable(failures.join(u'\n')));
         QVERIFY(counts[QStringLiteral("ifpng")].good > 100);
     }

@@ -162,7 +162,8 @@ private Q_SLOTS:
         spec.frame = QRect(0, 0, 120, 60);
         const Encoded whole = EncodeGif(spec);
         const QByteArray& gif = whole.data;
-        QTest::newRow("trailer missing") << gif.chopped(1) << whole.expected << whole.expected.height();
+        QTest::newRow("trailer missing")
+            << gif.chopped(1) << whole.expected << whole.expected.height();
         QTest::newRow("data cut short") << gif.left(gif.size() * 2 / 3) << whole.expected << 1;
         QByteArray bad = gif;
         bad.replace(bad.size() * 2 / 3, 6, QByteArray(6, '\xff'));
@@ -200,14 +201,19 @@ private Q_SLOTS:
                   packbits = COMPRESSION_PACKBITS;
         TiffSpec s{PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX4};
         QTest::newRow("bilevel, white is zero, fax G4") << s << 1 << 0;
-        QTest::newRow("bilevel, black is zero") << TiffSpec{PHOTOMETRIC_MINISBLACK, 1, 1, none} << 1 << 0;
-        QTest::newRow("grey 2 widened, packbits") << TiffSpec{PHOTOMETRIC_MINISBLACK, 2, 1, packbits} << 4 << 0;
+        QTest::newRow("bilevel, black is zero")
+            << TiffSpec{PHOTOMETRIC_MINISBLACK, 1, 1, none} << 1 << 0;
+        QTest::newRow("grey 2 widened, packbits")
+            << TiffSpec{PHOTOMETRIC_MINISBLACK, 2, 1, packbits} << 4 << 0;
         QTest::newRow("grey 4, lzw") << TiffSpec{PHOTOMETRIC_MINISBLACK, 4, 1, lzw} << 4 << 0;
         QTest::newRow("grey 8, deflate") << TiffSpec{PHOTOMETRIC_MINISBLACK, 8, 1, zip} << 8 << 0;
-        QTest::newRow("grey 16 reduced, lzw") << TiffSpec{PHOTOMETRIC_MINISBLACK, 16, 1, lzw} << 8 << 0;
-        QTest::newRow("palette 4, packbits") << TiffSpec{PHOTOMETRIC_PALETTE, 4, 1, packbits} << 4 << 0;
+        QTest::newRow("grey 16 reduced, lzw")
+            << TiffSpec{PHOTOMETRIC_MINISBLACK, 16, 1, lzw} << 8 << 0;
+        QTest::newRow("palette 4, packbits")
+            << TiffSpec{PHOTOMETRIC_PALETTE, 4, 1, packbits} << 4 << 0;
         QTest::newRow("palette 8, lzw") << TiffSpec{PHOTOMETRIC_PALETTE, 8, 1, lzw} << 8 << 0;
-        QTest::newRow("rgb 8, lzw with predictor") << TiffSpec{PHOTOMETRIC_RGB, 8, 3, lzw} << 24 << 0;
+        QTest::newRow("rgb 8, lzw with predictor")
+            << TiffSpec{PHOTOMETRIC_RGB, 8, 3, lzw} << 24 << 0;
         s = TiffSpec{PHOTOMETRIC_RGB, 8, 3, zip};
         s.tiled = true;
         QTest::newRow("rgb 8, tiled, deflate") << s << 24 << 0;
@@ -224,7 +230,8 @@ private Q_SLOTS:
         s.separate = true;
         QTest::newRow("grey with alpha, planes") << s << 32 << 1;
         QTest::newRow("cmyk 8") << TiffSpec{PHOTOMETRIC_SEPARATED, 8, 4, none} << 24 << 1;
-        QTest::newRow("ycbcr, jpeg") << TiffSpec{PHOTOMETRIC_YCBCR, 8, 3, COMPRESSION_JPEG} << 24 << 24;
+        QTest::newRow("ycbcr, jpeg")
+            << TiffSpec{PHOTOMETRIC_YCBCR, 8, 3, COMPRESSION_JPEG} << 24 << 24;
         s = TiffSpec{PHOTOMETRIC_PALETTE, 8, 1, lzw};
         s.secondPage = true;
         QTest::newRow("two pages: the first") << s << 8 << 0;
@@ -240,14 +247,18 @@ private Q_SLOTS:
             return t;
         };
         QTest::newRow("palette, mirrored") << turned({PHOTOMETRIC_PALETTE, 8, 1, lzw}, 2) << 8 << 0;
-        QTest::newRow("bilevel, upside down") << turned({PHOTOMETRIC_MINISBLACK, 1, 1, none}, 3) << 1 << 0;
-        QTest::newRow("grey 4, flipped") << turned({PHOTOMETRIC_MINISBLACK, 4, 1, none}, 4) << 4 << 0;
-        QTest::newRow("grey 8, transposed") << turned({PHOTOMETRIC_MINISBLACK, 8, 1, none}, 5) << 8 << 0;
+        QTest::newRow("bilevel, upside down")
+            << turned({PHOTOMETRIC_MINISBLACK, 1, 1, none}, 3) << 1 << 0;
+        QTest::newRow("grey 4, flipped")
+            << turned({PHOTOMETRIC_MINISBLACK, 4, 1, none}, 4) << 4 << 0;
+        QTest::newRow("grey 8, transposed")
+            << turned({PHOTOMETRIC_MINISBLACK, 8, 1, none}, 5) << 8 << 0;
         QTest::newRow("rgb 8, turned right") << turned({PHOTOMETRIC_RGB, 8, 3, lzw}, 6) << 24 << 0;
         s = TiffSpec{PHOTOMETRIC_MINISBLACK, 8, 2, none};
         s.alpha = true;
         QTest::newRow("grey with alpha, transverse") << turned(s, 7) << 32 << 1;
-        QTest::newRow("rgb 12, turned left") << turned({PHOTOMETRIC_RGB, 12, 3, none}, 8) << 24 << 1;
+        QTest::newRow("rgb 12, turned left")
+            << turned({PHOTOMETRIC_RGB, 12, 3, none}, 8) << 24 << 1;
         QTest::newRow("cmyk 8, tiled, turned left") << [&] {
             TiffSpec t = turned({PHOTOMETRIC_SEPARATED, 8, 4, none}, 8);
             t.tiled = true;

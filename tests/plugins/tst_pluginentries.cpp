@@ -20,13 +20,15 @@ QByteArray sample(const QString& plugin) {
     static QTemporaryDir dir;
     if (plugin == QLatin1String("ifpng")) return EncodePng({PNG_COLOR_TYPE_RGB, 8, true}).data;
     if (plugin == QLatin1String("ifgif")) return EncodeGif({}).data;
-    if (plugin == QLatin1String("iftiff")) return EncodeTiff({PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW}, dir.path()).data;
+    if (plugin == QLatin1String("iftiff"))
+        return EncodeTiff({PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW}, dir.path()).data;
     return EncodeWebp({false, true}).data;
 }
 
 void addPlugins() {
     QTest::addColumn<QString>("plugin");
-    for (const char* name : {"ifpng", "ifgif", "iftiff", "ifwebp"}) QTest::newRow(name) << QString::fromLatin1(name);
+    for (const char* name : {"ifpng", "ifgif", "iftiff", "ifwebp"})
+        QTest::newRow(name) << QString::fromLatin1(name);
 }
 
 } // namespace
@@ -39,10 +41,21 @@ private Q_SLOTS:
         QTest::addColumn<QString>("library");
         QTest::addColumn<QString>("pattern");
         QTest::addColumn<QString>("description");
-        QTest::newRow("png") << "ifpng" << "libpng " PNG_LIBPNG_VER_STRING << "*.png" << "PNG";
-        QTest::newRow("gif") << "ifgif" << "giflib 5." << "*.gif" << "GIF";
-        QTest::newRow("tiff") << "iftiff" << "libtiff 4." << "*.tif;*.tiff" << "TIFF";
-        QTest::newRow("webp") << "ifwebp" << "libwebp 1." << "*.webp" << "WebP";
+        QTest::newRow("png") << "ifpng"
+                             << "libpng " PNG_LIBPNG_VER_STRING << "*.png"
+                             << "PNG";
+        QTest::newRow("gif") << "ifgif"
+                             << "giflib 5."
+                             << "*.gif"
+                             << "GIF";
+        QTest::newRow("tiff") << "iftiff"
+                              << "libtiff 4."
+                              << "*.tif;*.tiff"
+                              << "TIFF";
+        QTest::newRow("webp") << "ifwebp"
+                              << "libwebp 1."
+                              << "*.webp"
+                              << "WebP";
     }
 
     void texts() {
@@ -109,7 +122,8 @@ private Q_SLOTS:
         QVERIFY(loader.DecodeFile(wrapped, 0).result != SPI_ALL_RIGHT);
         QVERIFY(loader.DecodeFile(plain, data.size()).result != SPI_ALL_RIGHT);
         QVERIFY(loader.DecodeFile(plain, -1).result != SPI_ALL_RIGHT);
-        QVERIFY(loader.DecodeFile(dir.filePath(QStringLiteral("missing")), 0).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.DecodeFile(dir.filePath(QStringLiteral("missing")), 0).result !=
+                SPI_ALL_RIGHT);
         QVERIFY(loader.DecodeFile(dir.path(), 0).result != SPI_ALL_RIGHT);
     }
 
@@ -135,7 +149,8 @@ private Q_SLOTS:
         // Stopping at the first call and at a later one.
         for (int stopAt : {0, 1}) {
             int seen = 0;
-            const Decoded stopped = loader.Decode(data, [&](int, int) { return seen++ == stopAt ? 1 : 0; });
+            const Decoded stopped =
+                loader.Decode(data, [&](int, int) { return seen++ == stopAt ? 1 : 0; });
             QCOMPARE(stopped.result, SPI_ABORT);
             QCOMPARE(seen, stopAt + 1);
         }

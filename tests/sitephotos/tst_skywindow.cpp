@@ -3,8 +3,8 @@
 #include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
-#include "sitephotos/tfrmkansokuti.h"
 #include "showfixture.h"
+#include "sitephotos/tfrmkansokuti.h"
 #include "testpictures.h"
 #include "testrunner.h"
 #include "ui/scaling.h"
@@ -45,14 +45,18 @@ private Q_SLOTS:
         QTest::addColumn<QSize>("area");
         QTest::addColumn<QSize>("outer");
         QTest::addColumn<bool>("designed");
-        QTest::newRow("1024x768 as designed") << 1024 << QSize(1024, 768) << QSize(1025, 649) << true;
-        QTest::newRow("1280x1024 as designed") << 1280 << QSize(1280, 1024) << QSize(1282, 811) << true;
+        QTest::newRow("1024x768 as designed")
+            << 1024 << QSize(1024, 768) << QSize(1025, 649) << true;
+        QTest::newRow("1280x1024 as designed")
+            << 1280 << QSize(1280, 1024) << QSize(1282, 811) << true;
         QTest::newRow("640x480 as designed") << 640 << QSize(640, 480) << QSize(641, 405) << true;
         QTest::newRow("1366x768") << 1366 << QSize(1366, 768) << QSize(1213, 768) << false;
-        QTest::newRow("1366x768, panel 32") << 1366 << QSize(1366, 736) << QSize(1163, 736) << false;
+        QTest::newRow("1366x768, panel 32")
+            << 1366 << QSize(1366, 736) << QSize(1163, 736) << false;
         QTest::newRow("1280x800") << 1280 << QSize(1280, 800) << QSize(1264, 799) << false;
         QTest::newRow("1920x1080") << 1920 << QSize(1920, 1080) << QSize(1706, 1079) << false;
-        QTest::newRow("1024x768, panel at the side") << 1024 << QSize(960, 768) << QSize(961, 608) << false;
+        QTest::newRow("1024x768, panel at the side")
+            << 1024 << QSize(960, 768) << QSize(961, 608) << false;
         QTest::newRow("800x600 as designed") << 800 << QSize(800, 600) << QSize(801, 507) << true;
     }
     void scaleFitsTheScreen() {
@@ -83,17 +87,23 @@ private Q_SLOTS:
         QTest::addColumn<QPoint>("northLabel");
         QTest::addColumn<QSize>("edit");
         QTest::newRow("1024") << 1024 << QSize(1025, 649)
-                              << QList<QRect>{{346, 51, 320, 240}, {12, 179, 320, 240},
-                                              {679, 179, 320, 240}, {346, 307, 320, 240}}
+                              << QList<QRect>{{346, 51, 320, 240},
+                                              {12, 179, 320, 240},
+                                              {679, 179, 320, 240},
+                                              {346, 307, 320, 240}}
                               << QRect(858, 38, 129, 52) << QPoint(474, 12) << QSize(73, 32);
         QTest::newRow("640: nothing moves")
             << 640 << QSize(641, 405)
-            << QList<QRect>{{216, 32, 200, 150}, {8, 112, 200, 150}, {424, 112, 200, 150},
+            << QList<QRect>{{216, 32, 200, 150},
+                            {8, 112, 200, 150},
+                            {424, 112, 200, 150},
                             {216, 192, 200, 150}}
             << QRect(536, 24, 81, 33) << QPoint(296, 8) << QSize(73, 20);
         QTest::newRow("600: controls shrink in a 640 x 405 window")
             << 600 << QSize(640, 405)
-            << QList<QRect>{{202, 30, 187, 140}, {7, 105, 187, 140}, {398, 105, 187, 140},
+            << QList<QRect>{{202, 30, 187, 140},
+                            {7, 105, 187, 140},
+                            {398, 105, 187, 140},
                             {202, 180, 187, 140}}
             << QRect(503, 22, 76, 30) << QPoint(277, 7) << QSize(73, 18);
     }

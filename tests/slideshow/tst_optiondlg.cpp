@@ -19,9 +19,10 @@ class TestOptionDlg : public QObject {
         // checked/enabled of both boxes and what the slide show will read
         auto bit = [](bool b) { return b ? QLatin1Char('1') : QLatin1Char('0'); };
         const TfrmOptionDlg* d = frmOptionDlg;
-        return QString() + bit(d->chkbNulGazo->isChecked()) + bit(d->chkbSaveGazoData->isChecked()) +
-               bit(d->chkbSaveGazoData->isEnabled()) + QLatin1Char('/') +
-               bit(CurrentFillOptions().fillEmpty) + bit(CurrentFillOptions().writeBack);
+        return QString() + bit(d->chkbNulGazo->isChecked()) +
+               bit(d->chkbSaveGazoData->isChecked()) + bit(d->chkbSaveGazoData->isEnabled()) +
+               QLatin1Char('/') + bit(CurrentFillOptions().fillEmpty) +
+               bit(CurrentFillOptions().writeBack);
     }
 
 private Q_SLOTS:
@@ -35,8 +36,10 @@ private Q_SLOTS:
         QCOMPARE(d->chkbNulGazo->geometry(), QRect(16, 16, 265, 17));
         QCOMPARE(d->chkbSaveGazoData->geometry(), QRect(16, 40, 265, 17));
         QCOMPARE(d->bbtnOK->geometry(), QRect(112, 72, 75, 25));
-        QCOMPARE(d->chkbNulGazo->text(), QStringLiteral("データがない場合は直前のデータを表示する。"));
-        QCOMPARE(d->chkbSaveGazoData->text(), QStringLiteral("補った画像データを編集画面に反映する。"));
+        QCOMPARE(d->chkbNulGazo->text(),
+                 QStringLiteral("データがない場合は直前のデータを表示する。"));
+        QCOMPARE(d->chkbSaveGazoData->text(),
+                 QStringLiteral("補った画像データを編集画面に反映する。"));
         QVERIFY(d->bbtnOK->isDefault());
         QCOMPARE(d->font().pixelSize(), 12);
     }

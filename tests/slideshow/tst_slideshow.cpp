@@ -13,8 +13,8 @@
 #include "ui/timage.h"
 
 #include <QAction>
-#include <QCheckBox>
 #include <QApplication>
+#include <QCheckBox>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -87,8 +87,9 @@ private Q_SLOTS:
         click(main()->BitBtnSaisei);
         QVERIFY(main()->Slides().Playing());
         QCOMPARE(CurrentRow, 2); // the first row follows at once
-        for (QPushButton* b : {main()->BitBtnKansokuti, main()->BitBtnKomaOkuri,
-                               main()->BitBtnKomaModosi, main()->BitBtnModoru, main()->BitBtnSyuryo})
+        for (QPushButton* b :
+             {main()->BitBtnKansokuti, main()->BitBtnKomaOkuri, main()->BitBtnKomaModosi,
+              main()->BitBtnModoru, main()->BitBtnSyuryo})
             QVERIFY2(b->isHidden(), qPrintable(b->objectName()));
         QVERIFY(main()->BitBtnSaisei->isVisible());
         QVERIFY(main()->BitBtnTeisi->isVisible() && main()->BitBtnTeisi->isEnabled());
@@ -168,17 +169,22 @@ private Q_SLOTS:
         QTest::addColumn<bool>("sky");
 
         QTest::newRow("off: the empty cell shows nothing")
-            << false << false << ">" << 2 << "" << 0 << "w.tpx" << "" << false;
+            << false << false << ">" << 2 << "" << 0 << "w.tpx"
+            << "" << false;
         QTest::newRow("fill: row 2 shows A, the list keeps its empty cell")
-            << true << false << ">" << 2 << "a.tpx" << 31 << "w.tpx" << "" << false;
+            << true << false << ">" << 2 << "a.tpx" << 31 << "w.tpx"
+            << "" << false;
         QTest::newRow("fill and write-back: the list takes A")
-            << true << true << ">" << 2 << "a.tpx" << 31 << "w.tpx" << "a.tpx" << false;
+            << true << true << ">" << 2 << "a.tpx" << 31 << "w.tpx"
+            << "a.tpx" << false;
         QTest::newRow("stepping back fills from the row loaded last")
-            << true << false << ">><" << 2 << "b.tpx" << 32 << "w.tpx" << "" << false;
+            << true << false << ">><" << 2 << "b.tpx" << 32 << "w.tpx"
+            << "" << false;
         QTest::newRow("written back, the first fill stays when stepping back")
-            << true << true << ">><" << 2 << "a.tpx" << 31 << "w.tpx" << "a.tpx" << false;
-        QTest::newRow("row 1 is never filled")
-            << true << true << ">r" << 1 << "a.tpx" << 31 << "" << "a.tpx" << true;
+            << true << true << ">><" << 2 << "a.tpx" << 31 << "w.tpx"
+            << "a.tpx" << false;
+        QTest::newRow("row 1 is never filled") << true << true << ">r" << 1 << "a.tpx" << 31 << ""
+                                               << "a.tpx" << true;
     }
     void fillIn() {
         QFETCH(bool, fill);
@@ -238,10 +244,11 @@ private Q_SLOTS:
     }
 
     void badPicturesLeaveThePaneEmptyAndNamed() {
-        const SlotPaths good = rowOf(fx_.Pic("k.tpx", 20), fx_.Pic("w.tpx", 21), fx_.Pic("r.tpx", 22));
+        const SlotPaths good =
+            rowOf(fx_.Pic("k.tpx", 20), fx_.Pic("w.tpx", 21), fx_.Pic("r.tpx", 22));
         const SlotPaths bad = rowOf(QStringLiteral("/no/such/folder/gone.tpx"),
-                                  test::WriteGarbage(fx_.Path("bad.tpx")),
-                                  QStringLiteral("C:\\pictures\\winter.xyz"));
+                                    test::WriteGarbage(fx_.Path("bad.tpx")),
+                                    QStringLiteral("C:\\pictures\\winter.xyz"));
         test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::Start({good, bad, good}));
         QVERIFY(!main()->ImgAme->Picture().Empty());
@@ -340,7 +347,8 @@ private Q_SLOTS:
         QVERIFY(test::ShowFixture::Start(numbered(30)));
         click(main()->BitBtnSaisei);
         // Pressed from the event loop between two rows, as a person would.
-        QTimer::singleShot(0, main(), [] { QTest::mouseClick(main()->BitBtnTeisi, Qt::LeftButton); });
+        QTimer::singleShot(0, main(),
+                           [] { QTest::mouseClick(main()->BitBtnTeisi, Qt::LeftButton); });
         QTRY_VERIFY(!main()->Slides().Playing());
         QVERIFY(CurrentRow > 1 && CurrentRow < 30);
         QVERIFY(!StopRequested);

@@ -46,13 +46,34 @@ private Q_SLOTS:
         QTest::addColumn<QString>("label");
         QTest::addColumn<QString>("edit");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("cloud") << "main" << "lblKumotitle" << "edtKumoTitle" << "雲の写真";
-        QTest::newRow("weather map") << "main" << "lblNubivuzuTitle" << "edtNubivuzuTitle" << "天気図";
-        QTest::newRow("rain") << "main" << "lblAmeTitle" << "edtAmetitle" << "雨の分布";
-        QTest::newRow("north") << "sky" << "lblNorth" << "edtNorthTitle" << "北の空";
-        QTest::newRow("south") << "sky" << "lblSouth" << "edtSouthTitle" << "南の空";
-        QTest::newRow("west") << "sky" << "lblWest" << "edtWestTitle" << "西の空";
-        QTest::newRow("east") << "sky" << "lblEast" << "edtEastTitle" << "東の空";
+        QTest::newRow("cloud") << "main"
+                               << "lblKumotitle"
+                               << "edtKumoTitle"
+                               << "雲の写真";
+        QTest::newRow("weather map") << "main"
+                                     << "lblNubivuzuTitle"
+                                     << "edtNubivuzuTitle"
+                                     << "天気図";
+        QTest::newRow("rain") << "main"
+                              << "lblAmeTitle"
+                              << "edtAmetitle"
+                              << "雨の分布";
+        QTest::newRow("north") << "sky"
+                               << "lblNorth"
+                               << "edtNorthTitle"
+                               << "北の空";
+        QTest::newRow("south") << "sky"
+                               << "lblSouth"
+                               << "edtSouthTitle"
+                               << "南の空";
+        QTest::newRow("west") << "sky"
+                              << "lblWest"
+                              << "edtWestTitle"
+                              << "西の空";
+        QTest::newRow("east") << "sky"
+                              << "lblEast"
+                              << "edtEastTitle"
+                              << "東の空";
     }
     void allSevenTitles() {
         QFETCH(QString, window);

@@ -43,7 +43,8 @@ inline QString WriteFile(const QString& path, const QByteArray& bytes) {
 }
 
 // A picture of the test format.
-inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int lie = 0, int form = 0) {
+inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int lie = 0,
+                              int form = 0) {
     QByteArray b("NUBITEST");
     b.append(char(bits)).append(char(lie));
     b.append(char(width & 0xFF)).append(char(width >> 8));

@@ -24,7 +24,8 @@ private Q_SLOTS:
         QDir(home.path()).mkpath(QStringLiteral("Quorril"));
         WriteFile(home.filePath(QStringLiteral("Quorril/Susie.conf")),
                   "[Plug-in]\nPath=" + plugins.path().toUtf8() + "\n");
-        const QString in = WriteFile(work.filePath(QStringLiteral("sky.nbt")), NubiPicture(24, 6, 4, 0x20));
+        const QString in =
+            WriteFile(work.filePath(QStringLiteral("sky.nbt")), NubiPicture(24, 6, 4, 0x20));
         const QString out = work.filePath(QStringLiteral("sky.bmp"));
 
         QProcess p;
@@ -35,7 +36,8 @@ private Q_SLOTS:
         QVERIFY(p.waitForFinished(60000));
         const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
         QCOMPARE(p.exitCode(), 0);
-        QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed(), QStringLiteral("TSPIBitmap"));
+        QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed(),
+                 QStringLiteral("TSPIBitmap"));
         QVERIFY2(errors.contains(junk), qPrintable(errors)); // named, and nothing else stopped
 
         TBitmap written;

@@ -51,14 +51,26 @@ private Q_SLOTS:
         QTest::addColumn<QStringList>("descriptions");
         const QStringList nbt{QStringLiteral("*.nbt")};
         const QStringList nbtText{QStringLiteral("Nubivu test picture")};
-        QTest::newRow("import without preview") << "nubitest" << "TInSPI" << "00IN" << true << nbt << nbtText;
-        QTest::newRow("import with preview") << "nubitest_preview" << "TInSPI" << "00IN" << true << nbt << nbtText;
-        QTest::newRow("kind in lower case") << "nubitest_lower" << "TSPI" << "00in" << false << nbt << nbtText;
-        QTest::newRow("archive") << "nubitest_archive" << "TAmSPI" << "00AM" << true << nbt << nbtText;
-        QTest::newRow("00XN") << "nubitest_extra" << "TXnSPI" << "00XN" << false << nbt << nbtText;
+        QTest::newRow("import without preview") << "nubitest"
+                                                << "TInSPI"
+                                                << "00IN" << true << nbt << nbtText;
+        QTest::newRow("import with preview") << "nubitest_preview"
+                                             << "TInSPI"
+                                             << "00IN" << true << nbt << nbtText;
+        QTest::newRow("kind in lower case") << "nubitest_lower"
+                                            << "TSPI"
+                                            << "00in" << false << nbt << nbtText;
+        QTest::newRow("archive") << "nubitest_archive"
+                                 << "TAmSPI"
+                                 << "00AM" << true << nbt << nbtText;
+        QTest::newRow("00XN") << "nubitest_extra"
+                              << "TXnSPI"
+                              << "00XN" << false << nbt << nbtText;
         // No text 0; text 6 without text 7 is dropped; the pairs are read all the same.
         QTest::newRow("no kind, lone pattern")
-            << "nubitest_texts" << "TSPI" << "" << false << QStringList{"*.nbx;*.nby", "*.nbz;"}
+            << "nubitest_texts"
+            << "TSPI"
+            << "" << false << QStringList{"*.nbx;*.nby", "*.nbz;"}
             << QStringList{"two patterns", "ends in a semicolon"};
     }
     void createByKind() {
@@ -77,9 +89,12 @@ private Q_SLOTS:
     void missingEntryPoint_data() {
         QTest::addColumn<QString>("plugin");
         QTest::addColumn<QString>("entry");
-        QTest::newRow("not a plug-in") << "nubitest_noinfo" << "GetPluginInfo";
-        QTest::newRow("00IN without GetPicture") << "nubitest_nopicture" << "GetPicture";
-        QTest::newRow("00AM without archive calls") << "nubitest_archive_bare" << "GetArchiveInfo";
+        QTest::newRow("not a plug-in") << "nubitest_noinfo"
+                                       << "GetPluginInfo";
+        QTest::newRow("00IN without GetPicture") << "nubitest_nopicture"
+                                                 << "GetPicture";
+        QTest::newRow("00AM without archive calls") << "nubitest_archive_bare"
+                                                    << "GetArchiveInfo";
     }
     void missingEntryPoint() {
         QFETCH(QString, plugin);
@@ -89,7 +104,8 @@ private Q_SLOTS:
             CreateSPI(path);
             QFAIL("no exception");
         } catch (const ESPIInvalidAPI& e) {
-            QCOMPARE(e.message(), entry + QStringLiteral("は[") + path + QStringLiteral("]では使えないSusie Plugin APIです"));
+            QCOMPARE(e.message(), entry + QStringLiteral("は[") + path +
+                                      QStringLiteral("]では使えないSusie Plugin APIです"));
         }
         // The partly built wrappers are gone, and with them the library.
         QVERIFY(!IsLoaded(path));
@@ -114,7 +130,8 @@ private Q_SLOTS:
         QVERIFY(in);
         HLOCAL info = nullptr;
         HLOCAL bits = nullptr;
-        QVERIFY_THROWS_EXCEPTION(ESPIInvalidAPI, in->GetPreview("x", 0, SPI_SOURCE_FILE, &info, &bits, nullptr, 0));
+        QVERIFY_THROWS_EXCEPTION(ESPIInvalidAPI,
+                                 in->GetPreview("x", 0, SPI_SOURCE_FILE, &info, &bits, nullptr, 0));
         QVERIFY(!info && !bits);
         // The wrapper is unchanged and goes on working.
         char buffer[256] = {};

@@ -1,10 +1,10 @@
+#include "fakeprompter.h"
 #include "pictures/fileformats.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/tpicture.h"
 #include "spi/tspibitmap.h"
 #include "spi/tspigraphic.h"
 #include "spi/tspis.h"
-#include "fakeprompter.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
 #include "ui/skippedpluginsreport.h"
@@ -24,7 +24,9 @@ class TestSPIBitmap : public QObject {
     QTemporaryDir dir_;
     std::optional<TSPIBitmapRegistration> registration_;
 
-    QString file(const QString& name, const QByteArray& bytes) { return WriteFile(dir_.filePath(name), bytes); }
+    QString file(const QString& name, const QByteArray& bytes) {
+        return WriteFile(dir_.filePath(name), bytes);
+    }
 
     static QByteArray bmpImage(int width, int height, QRgb colour) {
         QImage image(width, height, QImage::Format_RGB32);
@@ -68,7 +70,8 @@ private Q_SLOTS:
         TSPIs spis;
         spis.Search(CopyPlugin(QStringLiteral("nubitest_claimall"), dir_.path()));
         const QString plugin = spis.Items(0)->FileName();
-        const QString path = file(name, bmpContent ? bmpImage(3, 2, qRgb(10, 20, 30)) : NubiPicture(24, 4, 4, 0));
+        const QString path =
+            file(name, bmpContent ? bmpImage(3, 2, qRgb(10, 20, 30)) : NubiPicture(24, 4, 4, 0));
         PluginLog(plugin, true);
         TSPIBitmap bitmap;
         bitmap.LoadFile(path);
@@ -115,7 +118,8 @@ private Q_SLOTS:
         if (bits == 4) {
             // The 16-colour picture keeps the decoded colour table as its palette.
             QCOMPARE(bitmap.Palette().size(), 16);
-            for (int k = 0; k < 16; ++k) QCOMPARE(bitmap.Palette().at(k) & 0xFFFFFF, nubiPaletteEntry(uint32_t(k)));
+            for (int k = 0; k < 16; ++k)
+                QCOMPARE(bitmap.Palette().at(k) & 0xFFFFFF, nubiPaletteEntry(uint32_t(k)));
         }
         // CopyFrom a decoded graphic gives the same picture; it keeps its own.
         TSPIGraphic graphic;
@@ -147,11 +151,15 @@ private Q_SLOTS:
         TSPIBitmap bitmap;
         bitmap.LoadFile(file(QStringLiteral("good.nbt"), NubiPicture(24, 7, 3)));
         std::vector<QString> endings;
-        bitmap.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent, bool redraw,
-                                 const QRect& r, const QString& message) {
+        bitmap.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent,
+                                 bool redraw, const QRect& r, const QString& message) {
             QCOMPARE(sender, &bitmap);
             if (stage == TProgressStage::psEnding)
-                endings.push_back(QStringLiteral("%1 %2 %3 %4").arg(percent).arg(redraw).arg(r.width()).arg(message));
+                endings.push_back(QStringLiteral("%1 %2 %3 %4")
+                                      .arg(percent)
+                                      .arg(redraw)
+                                      .arg(r.width())
+                                      .arg(message));
         });
         expectCouldNotDecode([&] { bitmap.LoadFile(file(QStringLiteral("bad.nbt"), "neither")); });
         QCOMPARE(bitmap.Width(), 7);
@@ -164,13 +172,19 @@ private Q_SLOTS:
         spis.Search(CopyPlugin(QStringLiteral("nubitest"), dir_.path()));
         QStringList seen;
         TSPIBitmap bitmap;
-        bitmap.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent, bool, const QRect& r,
-                                 const QString& message) {
+        bitmap.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent, bool,
+                                 const QRect& r, const QString& message) {
             QCOMPARE(sender, &bitmap);
-            seen.append(QStringLiteral("%1 %2 %3 %4x%5").arg(int(stage)).arg(percent).arg(message).arg(r.width()).arg(r.height()));
+            seen.append(QStringLiteral("%1 %2 %3 %4x%5")
+                            .arg(int(stage))
+                            .arg(percent)
+                            .arg(message)
+                            .arg(r.width())
+                            .arg(r.height()));
         });
         bitmap.LoadFile(file(QStringLiteral("g.nbt"), NubiPicture(8, 5, 1)));
-        QCOMPARE(seen, (QStringList{"0 0 Loading Graphic by Susie Plugin 0x0", "1 1 Seeking enabled Susie Plugins 0x0",
+        QCOMPARE(seen, (QStringList{"0 0 Loading Graphic by Susie Plugin 0x0",
+                                    "1 1 Seeking enabled Susie Plugins 0x0",
                                     "1 1 Loading by [nubitest.spi] 0x0", "1 2  0x0", "1 99  0x0",
                                     "2 100 Loaded Graphic 5x1"}));
     }
@@ -182,7 +196,8 @@ private Q_SLOTS:
         }
         QCOMPARE(FindPictureClass(QStringLiteral("nbt")), &TSPIBitmap::StaticClass());
         TPicture picture;
-        expectCouldNotDecode([&] { LoadPicture(picture, file(QStringLiteral("gone.nbt"), NubiPicture(8, 2, 2))); });
+        expectCouldNotDecode(
+            [&] { LoadPicture(picture, file(QStringLiteral("gone.nbt"), NubiPicture(8, 2, 2))); });
         LoadPicture(picture, file(QStringLiteral("native.nbt"), bmpImage(2, 2, qRgb(0, 0, 0))));
         QCOMPARE(picture.Width(), 2);
     }
@@ -213,7 +228,8 @@ private Q_SLOTS:
     // The start-up search's skipped files are reported once, after the window shows.
     void skippedFilesReportedOnceAfterShow() {
         QTemporaryDir folder;
-        const QString bad = CopyPlugin(QStringLiteral("nubitest_noinfo"), folder.path(), QStringLiteral("bad.spi"));
+        const QString bad =
+            CopyPlugin(QStringLiteral("nubitest_noinfo"), folder.path(), QStringLiteral("bad.spi"));
         CopyPlugin(QStringLiteral("nubitest"), folder.path(), QStringLiteral("good.spi"));
         TSPIs spis;
         spis.SkipFaultyLibraries = true;
@@ -232,7 +248,8 @@ private Q_SLOTS:
         QCOMPARE(prompter.asked.size(), size_t(1));
         const QString text = prompter.asked[0].text;
         QVERIFY(text.contains(bad));
-        QVERIFY(text.contains(bad + QStringLiteral("\nSusie Pluginの関数 GetPluginInfo がありません")));
+        QVERIFY(
+            text.contains(bad + QStringLiteral("\nSusie Pluginの関数 GetPluginInfo がありません")));
         QVERIFY(!text.contains(QStringLiteral("good.spi")));
         QCOMPARE(prompter.asked[0].icon, MessageIcon::Stop);
     }

@@ -45,10 +45,13 @@ class TestSPIGraphic : public QObject {
 
     QTemporaryDir dir_;
 
-    QString picture(const QString& name, const QByteArray& bytes) { return WriteFile(dir_.filePath(name), bytes); }
+    QString picture(const QString& name, const QByteArray& bytes) {
+        return WriteFile(dir_.filePath(name), bytes);
+    }
 
     // A manager holding private copies of the named test plug-ins, in this order.
-    static std::unique_ptr<TSPIs> manager(const QString& folder, std::initializer_list<const char*> plugins) {
+    static std::unique_ptr<TSPIs> manager(const QString& folder,
+                                          std::initializer_list<const char*> plugins) {
         auto spis = std::make_unique<TSPIs>();
         for (const char* name : plugins) spis->Search(CopyPlugin(QLatin1String(name), folder));
         return spis;
@@ -78,7 +81,8 @@ private Q_SLOTS:
         QFETCH(int, numColors);
         const auto spis = manager(dir_.path(), {"nubitest"});
         const int width = 13, height = 5, seed = 3; // odd width: padded rows
-        const QString file = picture(QStringLiteral("d.nbt"), NubiPicture(bits, width, height, seed));
+        const QString file =
+            picture(QStringLiteral("d.nbt"), NubiPicture(bits, width, height, seed));
         TSPIGraphic graphic;
         int changes = 0;
         graphic.SetOnChange([&](TGraphic*) { ++changes; });
@@ -99,7 +103,8 @@ private Q_SLOTS:
         const QByteArray bmp = saved.data();
         QCOMPARE(bmp.left(2), QByteArray("BM"));
         QCOMPARE(qFromLittleEndian<quint32>(bmp.constData() + 2), quint32(bmp.size()));
-        QCOMPARE(qFromLittleEndian<quint32>(bmp.constData() + 10), quint32(14 + 40 + 4 * numColors));
+        QCOMPARE(qFromLittleEndian<quint32>(bmp.constData() + 10),
+                 quint32(14 + 40 + 4 * numColors));
         QCOMPARE(bmp.size(), 14 + 40 + 4 * numColors + (bits * width + 31) / 32 * 4 * height);
 
         const std::unique_ptr<TBitmap> copy = graphic.ToBitmap(TBitmap::StaticClass());
@@ -109,7 +114,8 @@ private Q_SLOTS:
         QPainter painter(&drawn);
         graphic.DrawInto(painter, drawn.rect());
         painter.end();
-        QCOMPARE(drawn.pixel(2 * (width - 1), 2 * (height - 1)), copy->Image().pixel(width - 1, height - 1));
+        QCOMPARE(drawn.pixel(2 * (width - 1), 2 * (height - 1)),
+                 copy->Image().pixel(width - 1, height - 1));
         QVERIFY(!graphic.Empty());
         const std::unique_ptr<TBitmap> extracted = graphic.ExtractBitmap(TBitmap::StaticClass());
         verifyPixels(*extracted, bits, width, height, seed);
@@ -147,10 +153,14 @@ private Q_SLOTS:
         QTest::addColumn<bool>("behindHeader");
         QTest::addColumn<QString>("log");
         QTest::addColumn<bool>("decoded");
-        QTest::newRow("on, picture at 128")
-            << true << true << "IsSupported@0;GetPictureInfo@0;GetPicture@0;IsSupported@0;GetPictureInfo@128;GetPicture@128;" << true;
-        QTest::newRow("off, picture at 128") << false << true << "IsSupported@0;GetPictureInfo@0;GetPicture@0;" << false;
-        QTest::newRow("on, picture at 0") << true << false << "IsSupported@0;GetPictureInfo@0;GetPicture@0;" << true;
+        QTest::newRow("on, picture at 128") << true << true
+                                            << "IsSupported@0;GetPictureInfo@0;GetPicture@0;"
+                                               "IsSupported@0;GetPictureInfo@128;GetPicture@128;"
+                                            << true;
+        QTest::newRow("off, picture at 128")
+            << false << true << "IsSupported@0;GetPictureInfo@0;GetPicture@0;" << false;
+        QTest::newRow("on, picture at 0")
+            << true << false << "IsSupported@0;GetPictureInfo@0;GetPicture@0;" << true;
     }
     void macBinaryOffsets() {
         QFETCH(bool, macBinary);
@@ -158,7 +168,8 @@ private Q_SLOTS:
         QFETCH(bool, decoded);
         const auto spis = manager(dir_.path(), {"nubitest_claimall"});
         spis->MacBinary = macBinary;
-        const QByteArray bytes = (behindHeader ? QByteArray(128, 'M') : QByteArray()) + NubiPicture(4, 3, 3);
+        const QByteArray bytes =
+            (behindHeader ? QByteArray(128, 'M') : QByteArray()) + NubiPicture(4, 3, 3);
         const QString file = picture(QStringLiteral("m.nbt"), bytes);
         const QString plugin = spis->Items(0)->FileName();
         PluginLog(plugin, true);
@@ -208,8 +219,10 @@ private Q_SLOTS:
         QTest::addColumn<QString>("log");
         QTest::newRow("preview asked first") << "nubitest_preview" << true << (5 ^ 0xFF)
                                              << "IsSupported@0;GetPictureInfo@0;GetPreview@0;";
-        QTest::newRow("preview off") << "nubitest_preview" << false << 5 << "IsSupported@0;GetPictureInfo@0;GetPicture@0;";
-        QTest::newRow("no GetPreview") << "nubitest" << true << 5 << "IsSupported@0;GetPictureInfo@0;GetPicture@0;";
+        QTest::newRow("preview off")
+            << "nubitest_preview" << false << 5 << "IsSupported@0;GetPictureInfo@0;GetPicture@0;";
+        QTest::newRow("no GetPreview")
+            << "nubitest" << true << 5 << "IsSupported@0;GetPictureInfo@0;GetPicture@0;";
     }
     void preview() {
         QFETCH(QString, plugin);
@@ -237,7 +250,8 @@ private Q_SLOTS:
         TSPIGraphic graphic;
         graphic.LoadFile(picture(QStringLiteral("f.other"), NubiPicture(1, 9, 2)));
         QCOMPARE(PluginLog(plain), QString());
-        QCOMPARE(PluginLog(claimAll), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;"));
+        QCOMPARE(PluginLog(claimAll),
+                 QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;"));
     }
 
     void nothingToAsk() {
@@ -246,7 +260,8 @@ private Q_SLOTS:
         expectCouldNotDecode([&] { graphic.LoadFile(file); }); // no manager
         TSPIs spis;
         expectCouldNotDecode([&] { graphic.LoadFile(file); }); // no plug-in
-        expectCouldNotDecode([&] { graphic.LoadFile(dir_.filePath(QStringLiteral("missing.nbt"))); });
+        expectCouldNotDecode(
+            [&] { graphic.LoadFile(dir_.filePath(QStringLiteral("missing.nbt"))); });
         QVERIFY(graphic.Empty());
         QCOMPARE(graphic.Width(), 0);
     }
@@ -256,8 +271,8 @@ private Q_SLOTS:
         spis->MacBinary = false;
         std::vector<Report> reports;
         TSPIGraphic graphic;
-        graphic.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent, bool redraw,
-                                  const QRect& r, const QString& message) {
+        graphic.SetOnProgress([&](TGraphic* sender, TProgressStage stage, quint8 percent,
+                                  bool redraw, const QRect& r, const QString& message) {
             QCOMPARE(sender, &graphic);
             QCOMPARE(redraw, stage == TProgressStage::psEnding);
             QCOMPARE(r, QRect(0, 0, 0, 0));
@@ -267,9 +282,10 @@ private Q_SLOTS:
         QStringList seen;
         for (const Report& r : reports)
             seen.append(QStringLiteral("%1 %2 %3").arg(int(r.stage)).arg(r.percent).arg(r.message));
-        QCOMPARE(seen, (QStringList{"0 0 Loading Graphic by Susie Plugin", "1 1 Seeking enabled Susie Plugins",
-                                    "1 1 Loading by [nubitest.spi]", "1 2 ", "1 50 ", "1 99 ",
-                                    "2 100 Loaded Graphic by Susie Plugin"}));
+        QCOMPARE(seen,
+                 (QStringList{"0 0 Loading Graphic by Susie Plugin",
+                              "1 1 Seeking enabled Susie Plugins", "1 1 Loading by [nubitest.spi]",
+                              "1 2 ", "1 50 ", "1 99 ", "2 100 Loaded Graphic by Susie Plugin"}));
     }
 
     void progressPercent_data() {
@@ -288,14 +304,15 @@ private Q_SLOTS:
         TSPIGraphic graphic;
         QBuffer empty;
         TInSPIAbleFromStream job(&graphic, QString(), empty);
-        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, reinterpret_cast<intptr_t>(&job)), 0); // no handler
+        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, reinterpret_cast<intptr_t>(&job)),
+                 0); // no handler
         int seen = -1;
-        job.OnProgress = [&](TGraphic*, TProgressStage, quint8 percent, bool, const QRect&, const QString&) {
-            seen = percent;
-        };
+        job.OnProgress = [&](TGraphic*, TProgressStage, quint8 percent, bool, const QRect&,
+                             const QString&) { seen = percent; };
         QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, 0), 0);
         QCOMPARE(seen, -1);
-        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, reinterpret_cast<intptr_t>(&job)), 0);
+        QCOMPARE(TInSPIAbleData::ProgressCallback(done, total, reinterpret_cast<intptr_t>(&job)),
+                 0);
         QTEST(seen, "percent");
     }
 
@@ -305,11 +322,14 @@ private Q_SLOTS:
         const QString plugin = spis->Items(0)->FileName();
         PluginLog(plugin, true);
         TSPIGraphic graphic;
-        graphic.SetOnProgress([](TGraphic*, TProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
+        graphic.SetOnProgress([](TGraphic*, TProgressStage stage, quint8 percent, bool,
+                                 const QRect&, const QString&) {
             if (stage == TProgressStage::psRunning && percent > 1) throw EAbort(QString());
         });
-        expectCouldNotDecode([&] { graphic.LoadFile(picture(QStringLiteral("a.nbt"), NubiPicture(8, 2, 3))); });
-        QCOMPARE(PluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@0;"));
+        expectCouldNotDecode(
+            [&] { graphic.LoadFile(picture(QStringLiteral("a.nbt"), NubiPicture(8, 2, 3))); });
+        QCOMPARE(PluginLog(plugin),
+                 QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@0;"));
     }
 
     // Any other failure of the handler reaches the caller, but only after the plug-in returned.
@@ -322,16 +342,19 @@ private Q_SLOTS:
         TSPIGraphic graphic;
         int calls = 0;
         bool ended = false;
-        graphic.SetOnProgress([&](TGraphic*, TProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
+        graphic.SetOnProgress([&](TGraphic*, TProgressStage stage, quint8 percent, bool,
+                                  const QRect&, const QString&) {
             ended = stage == TProgressStage::psEnding;
             if (stage == TProgressStage::psRunning && percent > 1 && ++calls == 2)
                 throw EHandlerBroke(QStringLiteral("broken handler"));
         });
-        QVERIFY_THROWS_EXCEPTION(EHandlerBroke, graphic.LoadFile(picture(QStringLiteral("h.other"), NubiPicture(8, 2, 3))));
-        QCOMPARE(calls, 2);   // asked to stop at once, never called again
-        QVERIFY(ended);       // the job still ended with its final report
+        QVERIFY_THROWS_EXCEPTION(EHandlerBroke, graphic.LoadFile(picture(QStringLiteral("h.other"),
+                                                                         NubiPicture(8, 2, 3))));
+        QCOMPARE(calls, 2); // asked to stop at once, never called again
+        QVERIFY(ended);     // the job still ended with its final report
         QVERIFY(graphic.Empty());
-        QCOMPARE(PluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@1;"));
+        QCOMPARE(PluginLog(plugin),
+                 QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@1;"));
         QCOMPARE(PluginLog(next), QString()); // the load ended there
     }
 
@@ -374,7 +397,8 @@ private Q_SLOTS:
         const auto spis = manager(dir_.path(), {"nubitest"});
         const int width = 5, height = 3, seed = 7;
         TSPIGraphic graphic;
-        graphic.LoadFile(picture(QStringLiteral("a.nbt"), NubiPicture(32, width, height, seed, 0, form)));
+        graphic.LoadFile(
+            picture(QStringLiteral("a.nbt"), NubiPicture(32, width, height, seed, 0, form)));
         QCOMPARE(graphic.Layout().infoSize, headerBytes);
         QCOMPARE(graphic.Layout().hasAlpha, alpha);
         const QImage image = graphic.ToBitmap(TBitmap::StaticClass())->Image();
@@ -393,9 +417,11 @@ private Q_SLOTS:
     void indicesPastTheColourCount() {
         const auto spis = manager(dir_.path(), {"nubitest_liar"});
         TSPIGraphic graphic;
-        graphic.LoadFile(picture(QStringLiteral("c.nbt"), NubiPicture(8, 6, 2, 0, NUBI_QUIRK_FEW_COLORS)));
+        graphic.LoadFile(
+            picture(QStringLiteral("c.nbt"), NubiPicture(8, 6, 2, 0, NUBI_QUIRK_FEW_COLORS)));
         QCOMPARE(graphic.Palette().size(), 2);
-        const QImage image = graphic.ToBitmap(TBitmap::StaticClass())->Image().convertToFormat(QImage::Format_RGB32);
+        const QImage image =
+            graphic.ToBitmap(TBitmap::StaticClass())->Image().convertToFormat(QImage::Format_RGB32);
         const NubiHeader h{8, 0, 6, 2, 0, 0};
         for (int x = 0; x < 6; ++x) {
             const uint32_t index = nubiPixel(&h, unsigned(x), 0);

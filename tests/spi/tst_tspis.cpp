@@ -26,7 +26,8 @@ class TestSPIManager : public QObject {
         return names;
     }
     static QStringList listed(const TSPIs& spis, const QString& fileName,
-                              std::initializer_list<const TSPIClass*> classes = {&TInSPI::StaticClass()}) {
+                              std::initializer_list<const TSPIClass*> classes = {
+                                  &TInSPI::StaticClass()}) {
         QList<TSPI*> list;
         spis.ListPlugins(classes, list, fileName);
         QStringList names;
@@ -53,7 +54,8 @@ private Q_SLOTS:
         }
         QCOMPARE(TSPIs::ActiveSPIs(), &first);
         QVERIFY(first.SearchOptions == (TSPISearchOptions{Option::spsSusieDir, Option::spsAppDir}));
-        QVERIFY(first.AutoSearch && first.MacBinary && !first.GraphicPreview && !first.GraphicForcedLoader);
+        QVERIFY(first.AutoSearch && first.MacBinary && !first.GraphicPreview &&
+                !first.GraphicForcedLoader);
     }
     void managerGoneAfterDestruction() {
         QString path;
@@ -108,7 +110,8 @@ private Q_SLOTS:
         QTest::newRow("folder with separator") << QVariant(QStringLiteral("<dir>/")) << true;
         QTest::newRow("missing") << QVariant() << false;
         QTest::newRow("empty") << QVariant(QString()) << false;
-        QTest::newRow("another type") << QVariant(QStringList{QStringLiteral("<dir>"), QStringLiteral("x")}) << false;
+        QTest::newRow("another type")
+            << QVariant(QStringList{QStringLiteral("<dir>"), QStringLiteral("x")}) << false;
     }
     void susieFolderSetting() {
         QFETCH(QVariant, value);
@@ -138,7 +141,8 @@ private Q_SLOTS:
 
     void onlyPlainFilesMatchingTheMask() {
         QTemporaryDir dir;
-        const QString upper = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("UPPER.SPI"));
+        const QString upper =
+            CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("UPPER.SPI"));
         CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral(".hidden.spi"));
         CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("other.dll"));
         QDir(dir.path()).mkdir(QStringLiteral("folder.spi"));
@@ -183,7 +187,8 @@ private Q_SLOTS:
         spis.OnPictureRegister = [&](TSPIs*, TInSPI*, const QString& extension, const QString&,
                                      const TGraphicClass*& cls) {
             pieces.append(extension);
-            if (extension == QLatin1String("nby")) cls = nullptr; // holds for the rest of that filter only
+            if (extension == QLatin1String("nby"))
+                cls = nullptr; // holds for the rest of that filter only
         };
         spis.Search(PluginPath(QStringLiteral("nubitest_multi")));
         QCOMPARE(pieces, (QStringList{"nby", "nbx", "", "nbz"}));
@@ -220,7 +225,8 @@ private Q_SLOTS:
         TSPIs spis;
         QStringList loaded;
         for (const char* name : {"nubitest", "nubitest_multi", "nubitest_preview"}) {
-            loaded.append(CopyPlugin(QLatin1String(name), dir.path(), QLatin1String(name) + QStringLiteral(".spi")));
+            loaded.append(CopyPlugin(QLatin1String(name), dir.path(),
+                                     QLatin1String(name) + QStringLiteral(".spi")));
             spis.Search(loaded.last());
         }
         QStringList expected;
@@ -230,15 +236,18 @@ private Q_SLOTS:
 
     void badLibraryEndsTheSearch() {
         QTemporaryDir dir;
-        const QString good = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
-        const QString bad = CopyPlugin(QStringLiteral("nubitest_noinfo"), dir.path(), QStringLiteral("b.spi"));
+        const QString good =
+            CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
+        const QString bad =
+            CopyPlugin(QStringLiteral("nubitest_noinfo"), dir.path(), QStringLiteral("b.spi"));
         CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("c.spi"));
         TSPIs spis;
         try {
             spis.Search(dir.path() + QStringLiteral("/*.spi"));
             QFAIL("no exception");
         } catch (const ESPIInvalidAPI& e) {
-            QCOMPARE(e.message(), QStringLiteral("GetPluginInfoは[") + bad + QStringLiteral("]では使えないSusie Plugin APIです"));
+            QCOMPARE(e.message(), QStringLiteral("GetPluginInfoは[") + bad +
+                                      QStringLiteral("]では使えないSusie Plugin APIです"));
         }
         QCOMPARE(fileNames(spis), QStringList{good});
     }
@@ -246,16 +255,22 @@ private Q_SLOTS:
     // Each skipped file is named once, with the reason in plain words.
     void startUpSearchSkipsBadLibraries() {
         QTemporaryDir dir;
-        const QString a = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
-        const QString b = CopyPlugin(QStringLiteral("nubitest_noinfo"), dir.path(), QStringLiteral("b.spi"));
-        const QString c = CopyPlugin(QStringLiteral("nubitest_nopicture"), dir.path(), QStringLiteral("c.spi"));
-        const QString d = WriteFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
-        const QString e = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("e.spi"));
+        const QString a =
+            CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
+        const QString b =
+            CopyPlugin(QStringLiteral("nubitest_noinfo"), dir.path(), QStringLiteral("b.spi"));
+        const QString c =
+            CopyPlugin(QStringLiteral("nubitest_nopicture"), dir.path(), QStringLiteral("c.spi"));
+        const QString d =
+            WriteFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
+        const QString e =
+            CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("e.spi"));
         QByteArray pe("MZ\x90\0", 4);
         pe.append(QByteArray(60, '\0'));
         const QString f = WriteFile(dir.filePath(QStringLiteral("f.spi")), pe);
         // Copied alone: the library it needs stays behind.
-        const QString g = CopyPlugin(QStringLiteral("nubitest_needsdep"), dir.path(), QStringLiteral("g.spi"));
+        const QString g =
+            CopyPlugin(QStringLiteral("nubitest_needsdep"), dir.path(), QStringLiteral("g.spi"));
         TestSPIs spis;
         spis.SkipFaultyLibraries = true;
         // The folder twice, the second time through a link: every file once.
@@ -270,13 +285,14 @@ private Q_SLOTS:
         QStringList skipped;
         for (const TSkippedPlugin& s : spis.SkippedPlugins())
             skipped.append(QFileInfo(s.fileName).fileName() + QLatin1Char('|') + s.message);
-        QCOMPARE(skipped, (QStringList{
-                              QStringLiteral("b.spi|Susie Pluginの関数 GetPluginInfo がありません"),
-                              QStringLiteral("c.spi|Susie Pluginの関数 GetPicture がありません"),
-                              QStringLiteral("d.spi|共有ライブラリではありません"),
-                              QStringLiteral("f.spi|Wine is not installed"),
-                              QStringLiteral("g.spi|必要なライブラリ libnubitestdep.so が見つかりません"),
-                          }));
+        QCOMPARE(skipped,
+                 (QStringList{
+                     QStringLiteral("b.spi|Susie Pluginの関数 GetPluginInfo がありません"),
+                     QStringLiteral("c.spi|Susie Pluginの関数 GetPicture がありません"),
+                     QStringLiteral("d.spi|共有ライブラリではありません"),
+                     QStringLiteral("f.spi|Wine is not installed"),
+                     QStringLiteral("g.spi|必要なライブラリ libnubitestdep.so が見つかりません"),
+                 }));
     }
 
     // A folder value with a comma, written by hand without quotes, is taken whole.
@@ -285,7 +301,8 @@ private Q_SLOTS:
         const QString folder = root.filePath(QStringLiteral("plug-ins, old"));
         QDir().mkpath(folder);
         const QString copy = CopyPlugin(QStringLiteral("nubitest"), folder);
-        const QString conf = QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie")).fileName();
+        const QString conf =
+            QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie")).fileName();
         QDir().mkpath(QFileInfo(conf).absolutePath());
         WriteFile(conf, "[Plug-in]\nPath=" + QFile::encodeName(folder) + "\n");
         TestSPIs spis;
@@ -298,8 +315,10 @@ private Q_SLOTS:
     // On a file system that tells case apart, names that differ by case are two plug-ins.
     void namesDifferingByCaseAreTwoPlugins() {
         QTemporaryDir dir;
-        const QString lower = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("x.spi"));
-        const QString upper = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("X.spi"));
+        const QString lower =
+            CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("x.spi"));
+        const QString upper =
+            CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("X.spi"));
         if (QFileInfo(lower).canonicalFilePath() == QFileInfo(upper).canonicalFilePath())
             QSKIP("the file system folds case");
         TSPIs spis;
@@ -311,9 +330,12 @@ private Q_SLOTS:
 
     void searchEvents() {
         QTemporaryDir dir;
-        const QString a = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
-        const QString b = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
-        const QString c = CopyPlugin(QStringLiteral("nubitest_multi"), dir.path(), QStringLiteral("c.spi"));
+        const QString a =
+            CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
+        const QString b =
+            CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
+        const QString c =
+            CopyPlugin(QStringLiteral("nubitest_multi"), dir.path(), QStringLiteral("c.spi"));
         TSPIs spis;
         QStringList asked;
         spis.OnSearching = [&](TSPIs*, const QString& path, bool& accept) {
@@ -337,8 +359,10 @@ private Q_SLOTS:
 
     void listEditing() {
         QTemporaryDir dir;
-        const QString a = CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
-        const QString b = CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
+        const QString a =
+            CopyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
+        const QString b =
+            CopyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
         TSPIs spis;
         spis.Search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(spis.IndexOf(b), 1);

@@ -29,8 +29,14 @@ static void note(const char *what, intptr_t offset)
     snprintf(logText + used, sizeof logText - used, "%s@%ld;", what, (long)offset);
 }
 
-SPI_EXPORT const char *NubiTestLog(void) { return logText; }
-SPI_EXPORT void NubiTestResetLog(void) { logText[0] = 0; }
+SPI_EXPORT const char *NubiTestLog(void)
+{
+    return logText;
+}
+SPI_EXPORT void NubiTestResetLog(void)
+{
+    logText[0] = 0;
+}
 
 #ifndef NO_PLUGININFO
 static const char *const texts[] = {
@@ -41,11 +47,14 @@ static const char *const texts[] = {
 #endif
     "Nubivu test plug-in",
 #ifdef TEXTS_MULTI
-    "*.nbx;*.nby", "two patterns",
-    "*.nbz;", "ends in a semicolon",
+    "*.nbx;*.nby",
+    "two patterns",
+    "*.nbz;",
+    "ends in a semicolon",
     "*.nbq", /* no description: dropped */
 #else
-    "*.nbt", "Nubivu test picture",
+    "*.nbt",
+    "Nubivu test picture",
 #endif
 };
 
@@ -135,9 +144,10 @@ static void put32(unsigned char *p, uint32_t v)
     p[3] = (unsigned char)(v >> 24);
 }
 
-__attribute__((unused)) static int32_t decode(const char *what, const char *source, intptr_t len, uint32_t flag,
-                      HLOCAL *pInfo, HLOCAL *pBits, SpiProgressCallback progress, intptr_t data,
-                      unsigned seedFlip)
+__attribute__((unused)) static int32_t decode(const char *what, const char *source, intptr_t len,
+                                              uint32_t flag, HLOCAL *pInfo, HLOCAL *pBits,
+                                              SpiProgressCallback progress, intptr_t data,
+                                              unsigned seedFlip)
 {
     note(what, flag == SPI_SOURCE_FILE ? len : 0);
     NubiHeader h;
@@ -160,8 +170,9 @@ __attribute__((unused)) static int32_t decode(const char *what, const char *sour
     uint32_t colors = h.bits <= 8 ? 1u << h.bits : 0;
     uint32_t stride = ((uint32_t)h.bits * h.width + 31) / 32 * 4;
     const unsigned form = h.bits == 32 ? h.form : NUBI_FORM_PLAIN;
-    const uint32_t headerSize = form == NUBI_FORM_V4_ALPHA ? 108
-                                : form == NUBI_FORM_V5_ALPHA || form == NUBI_FORM_V5_PLAIN ? 124 : 40;
+    const uint32_t headerSize = form == NUBI_FORM_V4_ALPHA                                 ? 108
+                                : form == NUBI_FORM_V5_ALPHA || form == NUBI_FORM_V5_PLAIN ? 124
+                                                                                           : 40;
     const uint32_t maskBytes = form == NUBI_FORM_FIELDS ? 12 : 0;
     size_t infoSize = headerSize + maskBytes + 4 * colors, imageSize = (size_t)stride * h.height;
     unsigned lie = 0;
@@ -262,7 +273,8 @@ int32_t GetPicture(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitm
 int32_t GetPreview(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitmap_info,
                    HLOCAL *bits, SpiProgressCallback progress, intptr_t data)
 {
-    return decode("GetPreview", source, len, flag, bitmap_info, bits, progress, data, NUBI_PREVIEW_FLIP);
+    return decode("GetPreview", source, len, flag, bitmap_info, bits, progress, data,
+                  NUBI_PREVIEW_FLIP);
 }
 #endif
 
@@ -270,18 +282,31 @@ int32_t GetPreview(const char *source, intptr_t len, uint32_t flag, HLOCAL *bitm
 /* Archive entry points: required of the kind, never called by the host. */
 int32_t GetArchiveInfo(const char *source, intptr_t len, uint32_t flag, HLOCAL *entries)
 {
-    (void)source; (void)len; (void)flag; (void)entries;
+    (void)source;
+    (void)len;
+    (void)flag;
+    (void)entries;
     return SPI_NO_FUNCTION;
 }
-int32_t GetFileInfo(const char *source, intptr_t len, const char *filename, uint32_t flag, void *entry)
+int32_t GetFileInfo(const char *source, intptr_t len, const char *filename, uint32_t flag,
+                    void *entry)
 {
-    (void)source; (void)len; (void)filename; (void)flag; (void)entry;
+    (void)source;
+    (void)len;
+    (void)filename;
+    (void)flag;
+    (void)entry;
     return SPI_NO_FUNCTION;
 }
 int32_t GetFile(const char *source, intptr_t len, char *dest, uint32_t flag,
                 SpiProgressCallback progress, intptr_t data)
 {
-    (void)source; (void)len; (void)dest; (void)flag; (void)progress; (void)data;
+    (void)source;
+    (void)len;
+    (void)dest;
+    (void)flag;
+    (void)progress;
+    (void)data;
     return SPI_NO_FUNCTION;
 }
 #endif

@@ -6,20 +6,20 @@
 #include <stdint.h>
 #include <string.h>
 
-#define NUBI_HEADER_SIZE 16
+#define NUBI_HEADER_SIZE  16
 #define NUBI_PREVIEW_FLIP 0xFFu
 
 enum NubiLie {
     NUBI_LIE_NONE,
-    NUBI_LIE_SHORT_BITS,      /* pixel handle one byte short */
-    NUBI_LIE_SHORT_INFO,      /* info handle smaller than a header */
-    NUBI_LIE_MANY_COLORS,     /* colour count far beyond the depth */
+    NUBI_LIE_SHORT_BITS,  /* pixel handle one byte short */
+    NUBI_LIE_SHORT_INFO,  /* info handle smaller than a header */
+    NUBI_LIE_MANY_COLORS, /* colour count far beyond the depth */
     NUBI_LIE_ZERO_WIDTH,
-    NUBI_LIE_ODD_DEPTH,       /* 7 bits per pixel */
-    NUBI_LIE_HUGE_HEIGHT,     /* sizes far beyond the handles */
-    NUBI_LIE_CORE_HEADER,     /* header size 12 */
-    NUBI_LIE_FOREIGN_HANDLE,  /* pixel handle not from LocalAlloc */
-    NUBI_LIE_SHORT_V5,        /* header size 124 in a block made for a 40-byte header */
+    NUBI_LIE_ODD_DEPTH,      /* 7 bits per pixel */
+    NUBI_LIE_HUGE_HEIGHT,    /* sizes far beyond the handles */
+    NUBI_LIE_CORE_HEADER,    /* header size 12 */
+    NUBI_LIE_FOREIGN_HANDLE, /* pixel handle not from LocalAlloc */
+    NUBI_LIE_SHORT_V5,       /* header size 124 in a block made for a 40-byte header */
     NUBI_LIE_COUNT,
     /* Not a lie: a colour count of 2 for a picture that uses more indices. */
     NUBI_QUIRK_FEW_COLORS = 32
@@ -27,11 +27,11 @@ enum NubiLie {
 
 /* How a 32-bit picture is handed back (byte 15 of the file). */
 enum NubiForm {
-    NUBI_FORM_PLAIN,        /* 40-byte header, BI_RGB: the fourth byte is no alpha */
-    NUBI_FORM_V4_ALPHA,     /* 108-byte header, BI_BITFIELDS with an alpha mask */
-    NUBI_FORM_V5_ALPHA,     /* 124-byte header, BI_BITFIELDS with an alpha mask */
-    NUBI_FORM_V5_PLAIN,     /* 124-byte header, BI_RGB */
-    NUBI_FORM_FIELDS,       /* 40-byte header and three masks, BI_BITFIELDS */
+    NUBI_FORM_PLAIN,    /* 40-byte header, BI_RGB: the fourth byte is no alpha */
+    NUBI_FORM_V4_ALPHA, /* 108-byte header, BI_BITFIELDS with an alpha mask */
+    NUBI_FORM_V5_ALPHA, /* 124-byte header, BI_BITFIELDS with an alpha mask */
+    NUBI_FORM_V5_PLAIN, /* 124-byte header, BI_RGB */
+    NUBI_FORM_FIELDS,   /* 40-byte header and three masks, BI_BITFIELDS */
     NUBI_FORM_COUNT
 };
 
@@ -78,7 +78,8 @@ static inline uint32_t nubiPixel(const NubiHeader *h, unsigned x, unsigned y)
 {
     if (h->bits == 24 || h->bits == 32) {
         const uint32_t alpha = h->bits == 32 ? ((x * 60u + y * 30u + h->seed) & 255u) << 24 : 0;
-        return alpha | ((x * 16u + h->seed) & 255u) << 16 | ((y * 16u) & 255u) << 8 | (h->seed & 255u);
+        return alpha | ((x * 16u + h->seed) & 255u) << 16 | ((y * 16u) & 255u) << 8 |
+               (h->seed & 255u);
     }
     return (x + 2u * y + h->seed) & ((1u << h->bits) - 1u);
 }
