@@ -14,10 +14,8 @@
 //         the old one and fsync the folder.
 #include "datalist/datalistfile.h"
 #include "datalist/codepage.h"
-#include "datalist/gridoperations.h"
-#include "datalist/sharedstate.h"
-#include "slideshow/filloptions.h"
-#include "slideshow/rowloader.h"
+#include "datalist/lesson.h"
+#include "slideshow/lessonfile.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -118,35 +116,10 @@ std::vector<SlotPaths> lessonRows(int rows, bool utf8Only) {
     return paths;
 }
 
-// What Open does with the list (the main window's OpenDataListFile).
-void openInto(DataList& list, const QString& path) {
-    DataListFileContent content = LoadDataListFile(path);
-    NewStringGrid(list);
-    list.AppendDataRows(std::move(content.rows));
-}
-
-// What Save does (the main window's mnFileSaveClick): every row loaded as
-// shown, rebased, encoded, written; then the list's own paths rebased.
-QByteArray saveFrom(DataList& list, const QString& fromList, const QString& path) {
-    const SlotPaths titles = defaultTitles();
-    const ListPathRebaser rebase(fromList, path);
-    const QByteArray bytes = EncodeDataList(
-        list.DataRowCount(),
-        [&](int row) {
-            CurrentRow = row;
-            SetArrayDat(list);
-            return rebase(CurrentPaths);
-        },
-        titles, titles);
-    SaveDataListFile(path, bytes);
-    if (rebase.Moves())
-        for (int row = 1; row <= list.DataRowCount(); ++row) {
-            const SlotPaths paths = list.Paths(row);
-            const SlotPaths moved = rebase(paths);
-            if (moved != paths) list.SetPaths(row, moved);
-        }
-    return bytes;
-}
+// What Open and Save do once their dialog is confirmed: the File menu's
+// own functions. Save loads every row as shown (fill-in and write-back on),
+// rebases, encodes and writes; then the lesson's own paths are rebased.
+const FillOptions kSaveOptions{true, true};
 
 void writeList(const QString& path, int rows, bool utf8Only) {
     DataList list;
@@ -179,8 +152,8 @@ int main(int argc, char** argv) {
         ::waitpid(child, &status, 0);
         const qint64 size = QFileInfo(big).size();
         const long before = rssKiB();
-        DataList list;
-        openInto(list, big);
+        Lesson lesson;
+        OpenLessonFile(lesson, big);
         const long after = rssKiB();
         const double held = double(after - before) * 1024.0;
         std::printf("memory, %d rows, file %.1f MB: RSS %.1f MB after opening, %.1f MB held, %.2fx "
@@ -195,7 +168,6 @@ int main(int argc, char** argv) {
     // pages would otherwise decide the ratios.
     mallopt(M_MMAP_THRESHOLD, 1 << 30);
     mallopt(M_TRIM_THRESHOLD, 1 << 30);
-    CurrentFillOptions() = FillOptions{true, true};
     size_t sink = 0;
     for (const bool utf8 : {false, true}) {
         const QString path =
@@ -205,19 +177,18 @@ int main(int argc, char** argv) {
         // Saved beside the file opened: the paths keep their text, and every
         // run opens the gaps again for the fill-in to close and write back.
         const QString out = dir.filePath(QStringLiteral("saved.NV2"));
-        DataFileName = path;
-        DataList list;
-        openInto(list, path);
-        QByteArray saved = saveFrom(list, path, out);
+        Lesson lesson;
+        OpenLessonFile(lesson, path);
+        SaveLessonFile(lesson, out, {}, kSaveOptions);
+        const QByteArray saved = readFile(out);
         std::vector<double> openBase, open, saveBase, save;
         for (int i = 0; i < runs; ++i) {
             openBase.push_back(timed([&] { sink += openFloor(path, utf8); }));
             // Replacing the list on show, as a second Open does.
-            open.push_back(timed([&] { openInto(list, path); }));
-            sink += size_t(list.RowCount());
+            open.push_back(timed([&] { OpenLessonFile(lesson, path); }));
+            sink += size_t(lesson.rows().RowCount());
             saveBase.push_back(timed([&] { saveFloor(out, saved); }));
-            LastPaths = {};
-            save.push_back(timed([&] { saved = saveFrom(list, path, out); }));
+            save.push_back(timed([&] { SaveLessonFile(lesson, out, {}, kSaveOptions); }));
         }
         const double fo = median(openBase), o = median(open), fs = median(saveBase),
                      s = median(save);

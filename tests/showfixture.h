@@ -1,9 +1,14 @@
 #pragma once
-// Starts the program's windows on a list of rows whose pictures the test makes.
-#include "app/forms.h"
+// The program's lesson and windows for one test case, and the list of rows
+// whose pictures the test makes.
+#include "app/lessonwindows.h"
+#include "app/tfrmnubivuabort.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
+#include "editor/tfrmfileselect.h"
+#include "sitephotos/tfrmkansokuti.h"
+#include "slideshow/slideshow.h"
+#include "slideshow/tfrmoptiondlg.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -11,6 +16,33 @@
 #include <QTest>
 
 namespace nubivu::test {
+
+// The application object of the case running now (cases run one at a time).
+// Left to the end of the process when a case does not stop it, never
+// destroyed after the QApplication.
+inline LessonWindows*& Windows() {
+    static LessonWindows* windows = nullptr;
+    return windows;
+}
+inline void StopWindows() {
+    delete Windows();
+    Windows() = nullptr;
+}
+// The windows as at program start, on a screen this wide (and, when given,
+// with this much room for windows).
+inline void StartWindows(int screenWidth = 1024, QSize screenArea = {}) {
+    StopWindows();
+    Windows() = new LessonWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
+}
+
+inline Lesson& TheLesson() { return Windows()->lesson(); }
+inline TfrmNubivuMain* MainForm() { return Windows() ? &Windows()->mainWindow() : nullptr; }
+inline TfrmFileSelect* ChooserForm() { return &Windows()->fileChooser(); }
+inline TfrmDataEdit* EditForm() { return &Windows()->editor(); }
+inline TfrmKansokuti* SkyForm() { return &Windows()->skyWindow(); }
+inline TfrmNubivuAbort* AboutForm() { return &Windows()->aboutBox(); }
+inline TfrmOptionDlg* OptionsForm() { return &Windows()->optionsDialog(); }
+inline SlideShow& Show() { return MainForm()->Slides(); }
 
 class ShowFixture {
 public:
@@ -24,17 +56,15 @@ public:
     // window shown and active (so its activation has shown row 1).
     static bool Start(const std::vector<SlotPaths>& rows) {
         Fresh();
-        SetRows(frmDataEdit->List(), rows);
-        frmNubivuMain->show();
-        return Activate(frmNubivuMain);
+        SetRows(TheLesson().rows(), rows);
+        MainForm()->show();
+        return Activate(MainForm());
     }
 
     // The windows as at program start, on a screen this wide (and, when
     // given, with this much room for windows).
     static void Fresh(int screenWidth = 1024, QSize screenArea = {}) {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(screenWidth, screenArea);
+        StartWindows(screenWidth, screenArea);
     }
 
     static bool Activate(QWidget* window) {

@@ -6,10 +6,8 @@
 //   nubivu_playbench --make-ppm OUT.ppm INDEX   a synthetic 1920 x 1080 picture
 //   nubivu_playbench DIR [LABEL] [RUNS] [ROWS]  DIR holds row<nnn>_<k|n|a>.jpg;
 //                                               ROWS shown for the memory check
-#include "app/forms.h"
+#include "app/lessonwindows.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
-#include "editor/tfrmdataedit.h"
 #include "pictures/tjpegimage.h"
 #include "slideshow/slideshow.h"
 
@@ -22,6 +20,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <jpeglib.h>
+#include <memory>
 #include <vector>
 
 using namespace nubivu;
@@ -142,8 +141,9 @@ int main(int argc, char** argv) {
     }
 
     RegisterJpegFormat();
-    CreateForms(1024);
-    DataList& list = frmDataEdit->List();
+    auto windows = std::make_unique<LessonWindows>(ScreenMetrics::forWidth(1024));
+    TfrmNubivuMain& mainWindow = windows->mainWindow();
+    DataList& list = windows->lesson().rows();
     for (int r = 0; r < rows; ++r) {
         list.AppendNumberedRow();
         for (int s = 0; s < 3; ++s) {
@@ -152,8 +152,8 @@ int main(int argc, char** argv) {
             list.SetCell(s + 1, r + 1, dir.filePath(files[r * 3 + order[s]]));
         }
     }
-    frmNubivuMain->show();
-    frmNubivuMain->FormActivate();
+    mainWindow.show();
+    mainWindow.FormActivate();
 
     // The files the play shows: rows 2 .. N.
     QStringList played;
@@ -170,24 +170,25 @@ int main(int argc, char** argv) {
     int shown = 0;
     double peak200 = 0;
     while (shown < memoryRows) {
-        playOnce(*frmNubivuMain);
+        playOnce(mainWindow);
         shown += rows; // row 1 by return, then rows 2 .. N by play
         if (peak200 == 0 && shown >= 200) peak200 = peakMegabytes();
     }
     const double peak2000 = peakMegabytes();
 
     floorOnce(); // warm both paths before the paired runs
-    playOnce(*frmNubivuMain);
+    playOnce(mainWindow);
     std::vector<double> ours, floor, ratio;
     for (int i = 0; i < runs; ++i) {
         const double f = floorOnce();
-        const double o = playOnce(*frmNubivuMain);
+        const double o = playOnce(mainWindow);
         floor.push_back(f / (rows - 1));
         ours.push_back(o / (rows - 1));
         ratio.push_back(f / o);
     }
-    if (CurrentRow != rows) {
-        std::fprintf(stderr, "play ended on row %d of %d\n", CurrentRow, rows);
+    if (mainWindow.Slides().currentRow() != rows) {
+        std::fprintf(stderr, "play ended on row %d of %d\n", mainWindow.Slides().currentRow(),
+                     rows);
         return 1;
     }
 
@@ -199,7 +200,7 @@ int main(int argc, char** argv) {
     std::printf("ratio %.3f floor/ours %s\n", median(ratio), qPrintable(label));
     std::printf("  peak memory after 200 rows %.1f MB, after %d rows %.1f MB\n", peak200, shown,
                 peak2000);
-    DestroyForms();
+    windows.reset();
     UnregisterJpegFormat();
     return 0;
 }

@@ -1,5 +1,5 @@
 #include "app/applicationsetup.h"
-#include "app/forms.h"
+#include "app/lessonwindows.h"
 #include "app/nubivuapplication.h"
 #include "app/selfcheck.h"
 #include "app/terminationsignal.h"
@@ -52,31 +52,33 @@ int main(int argc, char** argv) {
         }
     }
     TSingleInstance::SetStartFile(startFile);
-    CloseOnTerminationSignal([] { return static_cast<QWidget*>(frmNubivuMain); });
+    std::unique_ptr<LessonWindows> windows;
+    CloseOnTerminationSignal(
+        [&windows] { return windows ? static_cast<QWidget*>(&windows->mainWindow()) : nullptr; });
     // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
     RegisterJpegFormat();
     try {
-        CreateForms();
+        windows = std::make_unique<LessonWindows>(ScreenMetrics::ofPrimaryScreen());
     } catch (const ENubivuError& e) {
         ShowErrorReport(e.message());
-        DestroyForms();
         TSingleInstance::Finish();
         return 1;
     }
-    frmNubivuMain->show();
+    TfrmNubivuMain& mainWindow = windows->mainWindow();
+    mainWindow.show();
     // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
     // a second copy hands it to the first one instead.
-    if (!startFile.isEmpty() && !frmNubivuMain->SingleInstance1->IsDuplicate()) {
+    if (!startFile.isEmpty() && !mainWindow.SingleInstance1->IsDuplicate()) {
         try {
-            frmNubivuMain->OpenDataListFile(startFile);
+            mainWindow.OpenDataListFile(startFile);
         } catch (const ENubivuError& e) {
             ShowErrorReport(e.message(), e.fileName());
         }
     }
     const int result = QApplication::exec();
-    DestroyForms();
+    windows.reset();
     UnregisterJpegFormat();
     TSingleInstance::Finish();
     return result;

@@ -1,9 +1,9 @@
 #include "app/tanimateform.h"
 
-#include "app/forms.h"
 #include "app/systemsound.h"
 #include "app/tfrmnubivumain.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QWidget>
 #include <QWindowStateChangeEvent>
@@ -18,8 +18,9 @@ TAnimateForm::TAnimateForm(QObject* owner) : QObject(owner) {
     if (!form || !form->isWindow()) throw EAnimateFormError(QStringLiteral("Owner must be a form"));
     // The first window created is the application's main window; once it
     // exists, no other window may carry this component.
-    if (frmNubivuMain && frmNubivuMain != form)
-        throw EAnimateFormError(QStringLiteral("AnimateForm muse be placed in a main form"));
+    for (const QWidget* window : QApplication::topLevelWidgets())
+        if (window != form && qobject_cast<const TfrmNubivuMain*>(window))
+            throw EAnimateFormError(QStringLiteral("AnimateForm muse be placed in a main form"));
     form_ = form;
     form_->installEventFilter(this);
 }

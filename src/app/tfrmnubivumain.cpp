@@ -1,7 +1,6 @@
 #include "app/tfrmnubivumain.h"
 
 #include "app/activationrule.h"
-#include "app/forms.h"
 #include "app/helpwindow.h"
 #include "app/recentfiles.h"
 #include "app/tanimateform.h"
@@ -10,11 +9,10 @@
 #include "core/installdirs.h"
 #include "datalist/datalistfile.h"
 #include "datalist/gridoperations.h"
-#include "datalist/panetitles.h"
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 #include "editor/tfrmdataedit.h"
 #include "sitephotos/tfrmkansokuti.h"
-#include "slideshow/rowloader.h"
+#include "slideshow/lessonfile.h"
 #include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "slideshow/titleeditor.h"
@@ -54,16 +52,18 @@
 namespace nubivu {
 
 namespace {
-const QString kDesignedCaption = QStringLiteral("Nubivu Ver.3.10");
 const QString kNewFileSuffix = QStringLiteral("  [ 新しいファイルです ]");
 } // namespace
 
-TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QSize screenArea, QWidget* parent)
+const QString TfrmNubivuMain::BaseCaption = QStringLiteral("Nubivu Ver.3.10");
+
+TfrmNubivuMain::TfrmNubivuMain(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint) {
+                              Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
+      lesson_(lesson), screen_(screen) {
     setObjectName(QStringLiteral("frmNubivuMain"));
-    setWindowTitle(kDesignedCaption);
+    setWindowTitle(BaseCaption);
     setFont(DesignFont());
     setWindowIcon(ProgramIcon());
     client_ = new QWidget(this);
@@ -87,10 +87,9 @@ TfrmNubivuMain::TfrmNubivuMain(int screenWidth, QSize screenArea, QWidget* paren
     controls.skyPhotos = BitBtnKansokuti;
     controls.quit = BitBtnSyuryo;
     controls.edit = Edit1;
-    slideShow_ = new SlideShow(
-        controls, [] { return frmDataEdit ? &frmDataEdit->List() : nullptr; }, this);
+    slideShow_ = new SlideShow(controls, lesson_, this);
     new ActivationRule(this, [this] { FormActivate(); });
-    FormCreate(screenWidth, screenArea);
+    FormCreate();
 }
 
 template <class W>
@@ -183,9 +182,10 @@ void TfrmNubivuMain::buildControls() {
                         edtNubivuzuTitle, edtAmetitle};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-    new TitleEditor(lblKumotitle, edtKumoTitle, this);
-    new TitleEditor(lblNubivuzuTitle, edtNubivuzuTitle, this);
-    new TitleEditor(lblAmeTitle, edtAmetitle, this);
+    new TitleEditor(lesson_, slotIndex(ImageSlot::Kumo), lblKumotitle, edtKumoTitle, this);
+    new TitleEditor(lesson_, slotIndex(ImageSlot::Nubivuzu), lblNubivuzuTitle, edtNubivuzuTitle,
+                    this);
+    new TitleEditor(lesson_, slotIndex(ImageSlot::Ame), lblAmeTitle, edtAmetitle, this);
 }
 
 void TfrmNubivuMain::buildMenu() {
@@ -315,22 +315,9 @@ void TfrmNubivuMain::dropEvent(QDropEvent* event) {
     OpenHandedFile(path);
 }
 
-void TfrmNubivuMain::FormCreate(int screenWidth, QSize screenArea) {
-    if (screenWidth < 0) {
-        const QScreen* screen = QGuiApplication::primaryScreen();
-        screenWidth = screen ? screen->geometry().width() : 1024;
-        if (!screenArea.isValid() && screen) screenArea = screen->availableGeometry().size();
-    }
-    if (!screenArea.isValid()) screenArea = QSize(screenWidth, screenWidth * 3 / 4);
-    ScreenWidth = screenWidth;
-    ScreenArea = screenArea;
-    ScaleFactor = ScaleFactorFor(ScreenWidth);
+void TfrmNubivuMain::FormCreate() {
     FormSakusei();
-    BaseCaption = windowTitle();
     setWindowTitle(BaseCaption + kNewFileSuffix);
-    KeepRowOnActivate = false;
-    DataSaved = true;
-    StopRequested = false;
     HelpWindow::SetHelpFolder(FindHelpFolder());
     createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
@@ -357,8 +344,8 @@ void TfrmNubivuMain::createPluginManager() {
 }
 
 void TfrmNubivuMain::FormSakusei() {
-    outerSize_ = MainWindowOuterSize(ScreenWidth, ScaleFactor);
-    layout_.Apply(ScaleFactor);
+    outerSize_ = MainWindowOuterSize(screen_.width, screen_.scaleFactor);
+    layout_.Apply(screen_.scaleFactor);
     fitCounter();
     // The outer size is the frame's; the window manager's frame, once known,
     // comes off it, and the menu bar lives inside what is left.
@@ -419,26 +406,23 @@ bool TfrmNubivuMain::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void TfrmNubivuMain::K1Click() {
-    mnFileSave->setEnabled(frmDataEdit && frmDataEdit->List().RowCount() >= 3);
-}
+void TfrmNubivuMain::K1Click() { mnFileSave->setEnabled(lesson_.rows().RowCount() >= 3); }
 
 void TfrmNubivuMain::mnNewFileClick() {
-    if (!SaveChangesQuery() || !frmDataEdit) return;
+    if (!SaveChangesQuery()) return;
     setWindowTitle(BaseCaption + kNewFileSuffix);
-    NewStringGrid(frmDataEdit->List());
+    NewStringGrid(lesson_);
     forgetListPaths();
     listIsNew_ = true;
     // The empty list on show at once: no pictures, counters or sky photos of the list before.
     FormActivate();
-    frmDataEdit->show();
+    if (peers_.editor) peers_.editor->show();
 }
 
 void TfrmNubivuMain::forgetListPaths() {
     // Paths of the list before would fill in this one's empty cells, be
     // written into its file and show its sky photos.
-    CurrentPaths = {};
-    LastPaths = {};
+    slideShow_->setLoadedPaths({}, {});
 }
 
 void TfrmNubivuMain::mnFileOpenClick() {
@@ -451,30 +435,25 @@ void TfrmNubivuMain::mnFileOpenClick() {
 }
 
 void TfrmNubivuMain::OpenDataListFile(const QString& path) {
-    if (!frmDataEdit) return;
-    // The whole file is read before anything changes: a file that cannot be
-    // read leaves the lesson on show, its file name and saved flag as they were.
-    DataListFileContent content = NamingFile(path, [&] { return LoadDataListFile(path); });
-    DataList& list = frmDataEdit->List();
-    NewStringGrid(list);
-    DataFileName = path;
+    // A file that cannot be read leaves the lesson on show, its file name and
+    // saved flag as they were.
+    OpenLessonFile(lesson_, path);
     lastFolder_ = QFileInfo(path).absolutePath();
     listIsNew_ = false;
-    list.AppendDataRows(std::move(content.rows));
     forgetListPaths();
     recentFiles_->Add(path);
-    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
-    if (content.titles) SetPaneTitles(*content.titles);
+    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + lesson_.filePath() +
+                   QStringLiteral(" ]"));
     FormActivate();
-    DataSaved = true;
+    lesson_.setSaved(true);
 }
 
 QString TfrmNubivuMain::SaveDialogFolder() const {
     auto usable = [](const QString& folder) {
         return !folder.isEmpty() && QFileInfo(folder).isDir();
     };
-    if (!listIsNew_ && !DataFileName.isEmpty()) {
-        const QString listFolder = QFileInfo(DataFileName).absolutePath();
+    if (!listIsNew_ && !lesson_.filePath().isEmpty()) {
+        const QString listFolder = QFileInfo(lesson_.filePath()).absolutePath();
         if (usable(listFolder)) return listFolder;
     }
     if (usable(lastFolder_)) return lastFolder_;
@@ -483,82 +462,32 @@ QString TfrmNubivuMain::SaveDialogFolder() const {
 }
 
 void TfrmNubivuMain::mnFileSaveClick() {
-    if (!frmDataEdit) return;
     SaveDialog1.setDirectory(SaveDialogFolder());
-    SaveDialog1.selectFile(DataListBaseName(DataFileName));
+    SaveDialog1.selectFile(DataListBaseName(lesson_.filePath()));
     if (!Prompter::Current().RunFileDialog(SaveDialog1)) return;
     const QStringList chosen = SaveDialog1.selectedFiles();
     if (chosen.isEmpty()) return;
     const QString fileName = chosen.first();
     lastFolder_ = QFileInfo(fileName).absolutePath();
-    DataList& list = frmDataEdit->List();
-    const SlotPaths titles = PaneTitles();
-    // Relative picture paths are taken from the list's folder: saved into
-    // another folder they are written to name the same pictures from there.
-    const ListPathRebaser rebase(DataFileName, fileName);
-    // Writing loads every row, which moves CurrentRow and the row paths: a
-    // save that fails or is refused puts them back, so the show goes on
-    // where it was.
-    const int rowOnShow = CurrentRow;
-    const SlotPaths currentPaths = CurrentPaths;
-    const SlotPaths lastPaths = LastPaths;
-    // Cells written back by the fill-in and paths moved to the new folder
-    // reach the editor as one reset, not as one signal per cell that each
-    // has the editor lay out its labels and headers again.
-    const FillOptions fill = CurrentFillOptions();
-    const bool listMayChange = (fill.fillEmpty && fill.writeBack) || rebase.Moves();
-    struct QuietList {
-        DataList& list;
-        bool reset;
-        QSignalBlocker blocker{list};
-        ~QuietList() {
-            blocker.unblock();
-            if (reset) Q_EMIT list.rowsReset();
-        }
-    } quiet{list, listMayChange};
-    try {
-        // Each row is written as it is shown: through row loading, fill-in included.
-        const QByteArray bytes = EncodeDataList(
-            list.DataRowCount(),
-            [&](int row) {
-                CurrentRow = row;
-                SetArrayDat(list);
-                return rebase(CurrentPaths);
-            },
-            DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles)
-                                                               : std::nullopt,
-            titles);
-        NamingFile(fileName, [&] { SaveDataListFile(fileName, bytes); });
-    } catch (...) {
-        CurrentRow = rowOnShow;
-        CurrentPaths = currentPaths;
-        LastPaths = lastPaths;
-        throw;
-    }
-    DataFileName = fileName;
+    // The row on show stays where it is, whether the save succeeds or not.
+    const SavedLesson saved =
+        SaveLessonFile(lesson_, fileName, slideShow_->lastPaths(), slideShow_->fillOptions());
     listIsNew_ = false;
-    recentFiles_->Add(DataFileName);
-    if (rebase.Moves())
-        for (int row = 1; row <= list.DataRowCount(); ++row) {
-            const SlotPaths paths = list.Paths(row);
-            const SlotPaths moved = rebase(paths);
-            if (moved != paths) list.SetPaths(row, moved);
-        }
-    CurrentPaths = rebase(CurrentPaths);
-    LastPaths = rebase(LastPaths);
-    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + DataFileName + QStringLiteral(" ]"));
+    recentFiles_->Add(fileName);
+    slideShow_->setLoadedPaths(saved.rebase(slideShow_->currentPaths()), saved.lastPaths);
+    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + fileName + QStringLiteral(" ]"));
     FormActivate();
-    DataSaved = true;
+    lesson_.setSaved(true);
 }
 
 void TfrmNubivuMain::mnCloseClick() { close(); }
 
 void TfrmNubivuMain::Edit1Click() {
-    if (frmDataEdit) frmDataEdit->show();
+    if (peers_.editor) peers_.editor->show();
 }
 
 void TfrmNubivuMain::N2Click() {
-    if (frmOptionDlg) frmOptionDlg->show();
+    if (peers_.options) peers_.options->show();
 }
 
 void TfrmNubivuMain::FormActivate() { slideShow_->FormActivate(); }
@@ -570,7 +499,9 @@ void TfrmNubivuMain::BitBtnKomaModosiClick() { slideShow_->StepBack(); }
 void TfrmNubivuMain::BitBtnModoruClick() { slideShow_->Return(); }
 
 void TfrmNubivuMain::BitBtnKansokutiClick() {
-    if (frmKansokuti) frmKansokuti->ShowSkyPhotos();
+    if (!peers_.skyWindow) return;
+    peers_.skyWindow->ShowSkyPhotos(slideShow_->currentPaths());
+    slideShow_->keepRowOnNextActivation();
 }
 
 void TfrmNubivuMain::Contents1Click() { HelpWindow::Instance().ShowContents(); }
@@ -578,13 +509,13 @@ void TfrmNubivuMain::SearchforHelpOn1Click() { HelpWindow::Instance().ShowIndex(
 void TfrmNubivuMain::HowtoUseHelp1Click() { HelpWindow::Instance().ShowHelpOnHelp(); }
 
 void TfrmNubivuMain::About1Click() {
-    if (frmNubivuAbort) Prompter::Current().RunModal(*frmNubivuAbort);
+    if (peers_.aboutBox) Prompter::Current().RunModal(*peers_.aboutBox);
 }
 
 bool TfrmNubivuMain::FormCloseQuery() { return SaveChangesQuery(); }
 
 bool TfrmNubivuMain::SaveChangesQuery() {
-    if (DataSaved) return true;
+    if (lesson_.isSaved()) return true;
     Prompter& prompter = Prompter::Current();
     prompter.Beep();
     MessageRequest request;
@@ -603,7 +534,7 @@ bool TfrmNubivuMain::SaveChangesQuery() {
             ShowErrorReport(e.message(), e.fileName());
             return false;
         }
-        return DataSaved;
+        return lesson_.isSaved();
     case 1: return true;
     default: return false;
     }

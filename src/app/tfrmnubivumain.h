@@ -3,6 +3,7 @@
 // counter, the slide-show buttons and the menu.
 #include "spi/tspis.h"
 #include "ui/designedlayout.h"
+#include "ui/scaling.h"
 
 #include <QFileDialog>
 #include <QMainWindow>
@@ -17,19 +18,36 @@ class QPushButton;
 
 namespace nubivu {
 
+class Lesson;
 class RecentFiles;
 class SlideShow;
 class TAnimateForm;
 class TImage;
 class TSingleInstance;
 class OuterSizeKeeper;
+class TfrmDataEdit;
+class TfrmKansokuti;
+class TfrmNubivuAbort;
+class TfrmOptionDlg;
+
+// The windows the main window opens, created after it.
+struct MainWindowPeers {
+    TfrmDataEdit* editor = nullptr;
+    TfrmKansokuti* skyWindow = nullptr;
+    TfrmNubivuAbort* aboutBox = nullptr;
+    TfrmOptionDlg* options = nullptr;
+};
 
 class TfrmNubivuMain : public QMainWindow {
     Q_OBJECT
 public:
-    // screenWidth < 0: take the primary screen's width and free area; an
-    // invalid screenArea with a given width: that of a 4:3 screen.
-    explicit TfrmNubivuMain(int screenWidth = -1, QSize screenArea = {}, QWidget* parent = nullptr);
+    // The caption as designed, to which the file part is appended.
+    static const QString BaseCaption;
+
+    // Shows and edits the lesson; scaled once to the screen.
+    TfrmNubivuMain(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+
+    void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
 
     // Panes
     TImage* ImgKumo;
@@ -91,7 +109,7 @@ public:
     // Activation: counters, row 1 (unless the sky window asked to keep the
     // row), then the row on show. Open and Save call it at their end too.
     void FormActivate();
-    // Shows row CurrentRow and sets the slide-show buttons.
+    // Shows the row on show and sets the slide-show buttons.
     void GazoHyoji();
     SlideShow& Slides() const { return *slideShow_; }
 
@@ -133,7 +151,7 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void FormCreate(int screenWidth, QSize screenArea);
+    void FormCreate();
     void createPluginManager();
     void FormSakusei();
     // True when the window may close.
@@ -148,6 +166,9 @@ private:
     void forgetListPaths();
     void fitCounter();
 
+    Lesson& lesson_;
+    const ScreenMetrics screen_;
+    MainWindowPeers peers_;
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;

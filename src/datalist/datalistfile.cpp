@@ -3,7 +3,6 @@
 #include "datalist/codepage.h"
 #include "datalist/quotedline.h"
 #include "datalist/replacingfilewriter.h"
-#include "datalist/sharedstate.h"
 
 #include <QDir>
 #include <QFile>
@@ -81,9 +80,9 @@ QString DataListBaseName(const QString& fileName) {
     return dot < 0 ? name : name.left(dot);
 }
 
-QString ResolveListPath(const QString& path) {
-    if (path.isEmpty() || DataFileName.isEmpty() || QFileInfo(path).isAbsolute()) return path;
-    return QDir::cleanPath(QFileInfo(DataFileName).absoluteDir().filePath(path));
+QString ResolveListPath(const QString& path, const QString& listFile) {
+    if (path.isEmpty() || listFile.isEmpty() || QFileInfo(path).isAbsolute()) return path;
+    return QDir::cleanPath(QFileInfo(listFile).absoluteDir().filePath(path));
 }
 
 QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList) {

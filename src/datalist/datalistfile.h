@@ -32,8 +32,8 @@ bool IsDataListFileName(const QString& fileName);
 QString DataListBaseName(const QString& fileName);
 
 // A path of the list as the pictures are loaded: relative paths are taken
-// from the folder of DataFileName, so a lesson can be moved as one folder.
-QString ResolveListPath(const QString& path);
+// from the folder of the list's file, so a lesson can be moved as one folder.
+QString ResolveListPath(const QString& path, const QString& listFile);
 // A path of the list in fromList's folder as it is written for a list saved
 // as toList: a relative path becomes relative to the new folder, or absolute
 // where the picture is not below it. Absolute paths, paths written on Windows

@@ -1,7 +1,5 @@
 #include "datalist/gridoperations.h"
 
-#include "datalist/sharedstate.h"
-
 #include <QSignalBlocker>
 
 namespace nubivu {
@@ -23,17 +21,19 @@ private:
 };
 } // namespace
 
-void NewStringGrid(DataList& list) {
+void NewStringGrid(Lesson& lesson) {
+    DataList& list = lesson.rows();
     Batch batch(list);
     if (list.RowCount() > 2) {
         list.SetRowCount(2);
         for (int x = 1; x < DataList::ColCount; ++x) list.SetCell(x, 1, QString());
-        DataSaved = false;
+        lesson.markUnsaved();
     }
     list.SetCurrent(1, 1);
 }
 
-void CellInsert(DataList& list) {
+void CellInsert(Lesson& lesson) {
+    DataList& list = lesson.rows();
     Batch batch(list);
     const int c = list.Col();
     const int r = list.Row();
@@ -44,10 +44,11 @@ void CellInsert(DataList& list) {
         if (!list.Cell(c, n - 1).isEmpty()) list.AppendNumberedRow();
     }
     list.SetCurrent(c, r);
-    DataSaved = false;
+    lesson.markUnsaved();
 }
 
-void GyoInsert(DataList& list) {
+void GyoInsert(Lesson& lesson) {
+    DataList& list = lesson.rows();
     Batch batch(list);
     const int c = list.Col();
     const int r = list.Row();
@@ -57,30 +58,34 @@ void GyoInsert(DataList& list) {
         if (!list.IsBlankRow(n - 1)) list.AppendNumberedRow();
     }
     list.SetCurrent(c, r);
-    DataSaved = false;
+    lesson.markUnsaved();
 }
 
-void CellDelete(DataList& list) {
+void CellDelete(Lesson& lesson) {
+    DataList& list = lesson.rows();
     Batch batch(list);
     const int c = list.Col();
     const int r = list.Row();
     list.ShiftColumnUp(c, r);
     list.SetCurrent(c, r);
-    DataSaved = false;
+    lesson.markUnsaved();
 }
 
-void CellClear(DataList& list) {
+void CellClear(Lesson& lesson) {
+    DataList& list = lesson.rows();
     Batch batch(list);
     list.SetCell(list.Col(), list.Row(), QString());
-    BrankCheck(list);
-    DataSaved = false;
+    BrankCheck(lesson);
+    lesson.markUnsaved();
 }
 
-void BrankCheck(DataList& list) {
-    if (list.IsBlankRow(list.Row())) GyoDelete(list);
+void BrankCheck(Lesson& lesson) {
+    DataList& list = lesson.rows();
+    if (list.IsBlankRow(list.Row())) GyoDelete(lesson);
 }
 
-void GyoDelete(DataList& list) {
+void GyoDelete(Lesson& lesson) {
+    DataList& list = lesson.rows();
     const int n = list.RowCount();
     const int r = list.Row();
     if (n < 3 || r == n - 1) return;
@@ -88,10 +93,11 @@ void GyoDelete(DataList& list) {
     const int c = list.Col();
     list.RemoveDataRow(r);
     list.SetCurrent(c, r);
-    DataSaved = false;
+    lesson.markUnsaved();
 }
 
-void BrankGyoDelete(DataList& list) {
+void BrankGyoDelete(Lesson& lesson) {
+    DataList& list = lesson.rows();
     if (list.RowCount() < 3) return;
     Batch batch(list);
     std::vector<int> blank;
@@ -100,7 +106,7 @@ void BrankGyoDelete(DataList& list) {
     if (!blank.empty()) {
         list.RemoveRows(blank);
         list.Renumber(blank.front());
-        DataSaved = false;
+        lesson.markUnsaved();
     }
     list.SetCurrent(1, 1);
 }

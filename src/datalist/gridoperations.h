@@ -1,27 +1,27 @@
 #pragma once
-// The editing operations on the data list, each on its current cell. They keep
-// the list's invariants (numbers never move, one trailing empty row) and clear
-// DataSaved as the editor does. The editor window repaints after them; the
-// file reader uses NewStringGrid and GyoDelete without any window.
-#include "datalist/datalist.h"
+// The editing operations on the lesson's rows, each on the current cell. They
+// keep the list's invariants (numbers never move, one trailing empty row) and
+// mark the lesson unsaved as the editor does. The editor window repaints
+// after them; Open and New use NewStringGrid without any window.
+#include "datalist/lesson.h"
 
 namespace nubivu {
 
 // Empties the list to the header and the trailing row; current cell (1, 1).
-void NewStringGrid(DataList& list);
+void NewStringGrid(Lesson& lesson);
 // Inserts an empty cell at the current cell, pushing its column down.
-void CellInsert(DataList& list);
+void CellInsert(Lesson& lesson);
 // Inserts an empty row at the current row.
-void GyoInsert(DataList& list);
+void GyoInsert(Lesson& lesson);
 // Empties the current cell and removes its row when that leaves it blank.
-void CellClear(DataList& list);
+void CellClear(Lesson& lesson);
 // Removes the current cell, pulling the rest of its column up.
-void CellDelete(DataList& list);
+void CellDelete(Lesson& lesson);
 // Removes the current row; nothing on the trailing row or an empty list.
-void GyoDelete(DataList& list);
+void GyoDelete(Lesson& lesson);
 // Removes the current row if it is blank.
-void BrankCheck(DataList& list);
+void BrankCheck(Lesson& lesson);
 // Removes every blank data row in one pass; current cell (1, 1).
-void BrankGyoDelete(DataList& list);
+void BrankGyoDelete(Lesson& lesson);
 
 } // namespace nubivu

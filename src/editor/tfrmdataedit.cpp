@@ -1,8 +1,6 @@
 #include "editor/tfrmdataedit.h"
 
 #include "datalist/gridoperations.h"
-#include "datalist/panetitles.h"
-#include "datalist/sharedstate.h"
 #include "editor/datalistmodel.h"
 #include "editor/tfrmfileselect.h"
 #include "ui/menuaction.h"
@@ -32,12 +30,13 @@ const QString kFixedStyle = QStringLiteral(
     " border-right: 1px solid #004040; border-bottom: 1px solid #004040; padding-left: 2px; }");
 } // namespace
 
-TfrmDataEdit::TfrmDataEdit(QWidget* parent)
+TfrmDataEdit::TfrmDataEdit(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
     // A dialog-type window: one that the window manager keeps above the main
     // window, which it disables while it is open.
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::MSWindowsFixedSizeDialogHint),
+      lesson_(lesson), list_(lesson.rows()) {
     setObjectName(QStringLiteral("frmDataEdit"));
     setWindowTitle(QStringLiteral("編集"));
     setFont(DesignFont());
@@ -109,7 +108,7 @@ TfrmDataEdit::TfrmDataEdit(QWidget* parent)
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { showCurrentCell(); });
     connect(&list_, &DataList::cellChanged, this, [this] { FormPaint(); });
 
-    FormCreate();
+    FormCreate(screen);
     FormPaint();
 }
 
@@ -147,8 +146,8 @@ void TfrmDataEdit::buildMenu() {
                             &TfrmDataEdit::BrankGyoDelete);
 }
 
-void TfrmDataEdit::FormCreate() {
-    const int width = ScreenWidth > 0 ? ScreenWidth : 640;
+void TfrmDataEdit::FormCreate(const ScreenMetrics& screen) {
+    const int width = screen.width > 0 ? screen.width : 640;
     dataColWidth_ = static_cast<int>(std::trunc((width - 41) / 7.0));
     const int menuHeight = MainMenu1->sizeHint().height();
     MainMenu1->setGeometry(0, 0, width, menuHeight);
@@ -159,13 +158,13 @@ void TfrmDataEdit::FormCreate() {
     setFixedSize(width, menuHeight + kClientHeight);
 }
 
-void TfrmDataEdit::NewStringGrid() { nubivu::NewStringGrid(list_); }
-void TfrmDataEdit::CellInsert() { nubivu::CellInsert(list_); }
-void TfrmDataEdit::GyoInsert() { nubivu::GyoInsert(list_); }
-void TfrmDataEdit::CellClear() { nubivu::CellClear(list_); }
-void TfrmDataEdit::CellDelete() { nubivu::CellDelete(list_); }
-void TfrmDataEdit::GyoDelete() { nubivu::GyoDelete(list_); }
-void TfrmDataEdit::BrankGyoDelete() { nubivu::BrankGyoDelete(list_); }
+void TfrmDataEdit::NewStringGrid() { nubivu::NewStringGrid(lesson_); }
+void TfrmDataEdit::CellInsert() { nubivu::CellInsert(lesson_); }
+void TfrmDataEdit::GyoInsert() { nubivu::GyoInsert(lesson_); }
+void TfrmDataEdit::CellClear() { nubivu::CellClear(lesson_); }
+void TfrmDataEdit::CellDelete() { nubivu::CellDelete(lesson_); }
+void TfrmDataEdit::GyoDelete() { nubivu::GyoDelete(lesson_); }
+void TfrmDataEdit::BrankGyoDelete() { nubivu::BrankGyoDelete(lesson_); }
 
 void TfrmDataEdit::showCurrentCell() {
     syncing_ = true;
@@ -176,7 +175,7 @@ void TfrmDataEdit::showCurrentCell() {
 
 void TfrmDataEdit::FormActivate() {
     list_.SetCell(0, 0, QStringLiteral("No"));
-    const SlotPaths titles = PaneTitles();
+    const SlotPaths& titles = lesson_.titles();
     for (int s = 0; s < SlotCount; ++s) list_.SetCell(s + 1, 0, titles[static_cast<size_t>(s)]);
     list_.SetCell(0, 1, QStringLiteral("1"));
     StringGrid1->verticalHeader()->setFixedWidth(kNumberColumnWidth);
@@ -199,7 +198,7 @@ void TfrmDataEdit::FormPaint() {
 
 void TfrmDataEdit::BitBtn1Click() {
     if (!chooser_) return;
-    chooser_->SetList(&list_);
+    chooser_->prepare();
     Prompter::Current().RunModal(*chooser_);
     // Back from the modal chooser the editor is active again.
     FormActivate();

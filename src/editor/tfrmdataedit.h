@@ -1,7 +1,8 @@
 #pragma once
-// The data list editor window. It owns the one data list of the program,
-// whether it is shown or not, and edits it in place.
-#include "datalist/datalist.h"
+// The data list editor window. It shows the lesson's rows, whether it is
+// shown or not, and edits them in place.
+#include "datalist/lesson.h"
+#include "ui/scaling.h"
 
 #include <QWidget>
 
@@ -21,10 +22,9 @@ class TfrmFileSelect;
 class TfrmDataEdit : public QWidget {
     Q_OBJECT
 public:
-    explicit TfrmDataEdit(QWidget* parent = nullptr);
+    // Its width is the screen's.
+    TfrmDataEdit(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
     ~TfrmDataEdit() override;
-
-    DataList& List() { return list_; }
 
     // Wired by the application: the window disabled while the editor is open,
     // and the chooser that fills the current cell.
@@ -74,11 +74,12 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const ScreenMetrics& screen);
     void buildMenu();
     void showCurrentCell();
 
-    DataList list_;
+    Lesson& lesson_;
+    DataList& list_;
     DataListModel* model_;
     QWidget* client_;
     QLabel* corner_;

@@ -2,7 +2,7 @@
 
 #include "datalist/datalist.h"
 #include "datalist/datalistfile.h"
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 #include "pictures/fileformats.h"
 #include "ui/prompter.h"
 #include "ui/timage.h"
@@ -54,10 +54,11 @@ QStringList mountedVolumes() {
 
 } // namespace
 
-TfrmFileSelect::TfrmFileSelect(QWidget* parent)
+TfrmFileSelect::TfrmFileSelect(Lesson& lesson, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
-                          Qt::MSWindowsFixedSizeDialogHint) {
+                          Qt::MSWindowsFixedSizeDialogHint),
+      lesson_(lesson) {
     setObjectName(QStringLiteral("frmFileSelect"));
     setWindowTitle(QStringLiteral("データファイルの選択"));
     setFont(DesignFont());
@@ -155,8 +156,7 @@ void TfrmFileSelect::SetDrives(const QStringList& roots) {
     for (const QString& root : roots) DriveComboBox1->addItem(root, root);
 }
 
-void TfrmFileSelect::SetList(DataList* list) {
-    list_ = list;
+void TfrmFileSelect::prepare() {
     if (!started_) start();
 }
 
@@ -283,12 +283,12 @@ QString TfrmFileSelect::selectedPath() const {
 }
 
 void TfrmFileSelect::takeSelected() {
-    if (!list_) return;
-    const int c = list_->Col();
-    const int r = list_->Row();
-    list_->SetCell(c, r, selectedPath());
-    if (r == list_->RowCount() - 1) list_->AppendNumberedRow();
-    DataSaved = false;
+    DataList& list = lesson_.rows();
+    const int c = list.Col();
+    const int r = list.Row();
+    list.SetCell(c, r, selectedPath());
+    if (r == list.RowCount() - 1) list.AppendNumberedRow();
+    lesson_.markUnsaved();
 }
 
 void TfrmFileSelect::BitBtnYESClick() {
@@ -297,17 +297,16 @@ void TfrmFileSelect::BitBtnYESClick() {
 }
 
 void TfrmFileSelect::BitBtnALLClick() {
-    if (list_) {
-        previewing_ = false;
-        const int n = FileListBox1->count();
-        for (int i = 0; i < n; ++i) {
-            FileListBox1->setCurrentRow(i);
-            takeSelected();
-            list_->SetCurrent(list_->Col(), list_->Row() + 1);
-        }
-        previewing_ = true;
-        list_->SetCurrent(list_->Col(), 1);
+    DataList& list = lesson_.rows();
+    previewing_ = false;
+    const int n = FileListBox1->count();
+    for (int i = 0; i < n; ++i) {
+        FileListBox1->setCurrentRow(i);
+        takeSelected();
+        list.SetCurrent(list.Col(), list.Row() + 1);
     }
+    previewing_ = true;
+    list.SetCurrent(list.Col(), 1);
     accept();
 }
 

@@ -15,17 +15,18 @@ class QTreeView;
 
 namespace nubivu {
 
-class DataList;
+class Lesson;
 class TImage;
 
 class TfrmFileSelect : public QDialog {
     Q_OBJECT
 public:
-    explicit TfrmFileSelect(QWidget* parent = nullptr);
+    // Writes into the lesson's rows at their current cell.
+    explicit TfrmFileSelect(Lesson& lesson, QWidget* parent = nullptr);
 
-    // The list the chooser writes into (the editor's). The first call also
-    // brings drive, tree and file list to the root of the current drive.
-    void SetList(DataList* list);
+    // Before the chooser is shown: the first time, drive, tree and file list
+    // come to the root of the current drive.
+    void prepare();
     // The volumes offered as drives (tests); by default the mounted volumes.
     void SetDrives(const QStringList& roots);
 
@@ -66,7 +67,7 @@ private:
     QString selectedPath() const;
     void takeSelected();
 
-    DataList* list_ = nullptr;
+    Lesson& lesson_;
     QFileSystemModel* folders_;
     QString treeDrive_;
     QString folder_;

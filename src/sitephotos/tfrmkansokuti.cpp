@@ -1,6 +1,6 @@
 #include "sitephotos/tfrmkansokuti.h"
 
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 #include "slideshow/panepicture.h"
 #include "slideshow/titleeditor.h"
 #include "ui/scaling.h"
@@ -17,9 +17,10 @@
 
 namespace nubivu {
 
-TfrmKansokuti::TfrmKansokuti(QWidget* parent)
+TfrmKansokuti::TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint) {
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
+      lesson_(lesson) {
     setObjectName(QStringLiteral("frmKansokuti"));
     setWindowTitle(QStringLiteral("私たちの地域の様子"));
     setFont(DesignFont());
@@ -63,18 +64,21 @@ TfrmKansokuti::TfrmKansokuti(QWidget* parent)
     QWidget* order[] = {BitBtn1, edtNorthTitle, edtSouthTitle, edtWestTitle, edtEastTitle};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-    titleEditors_ = {new TitleEditor(lblNorth, edtNorthTitle, this),
-                     new TitleEditor(lblSouth, edtSouthTitle, this),
-                     new TitleEditor(lblWest, edtWestTitle, this),
-                     new TitleEditor(lblEast, edtEastTitle, this)};
+    auto title = [&](ImageSlot slot, QLabel* label, QLineEdit* edit) {
+        return new TitleEditor(lesson_, slotIndex(slot), label, edit, this);
+    };
+    titleEditors_ = {title(ImageSlot::North, lblNorth, edtNorthTitle),
+                     title(ImageSlot::South, lblSouth, edtSouthTitle),
+                     title(ImageSlot::West, lblWest, edtWestTitle),
+                     title(ImageSlot::East, lblEast, edtEastTitle)};
 
-    FormCreate();
+    FormCreate(screen);
 }
 
-void TfrmKansokuti::FormCreate() {
+void TfrmKansokuti::FormCreate(const ScreenMetrics& screen) {
     // Scaled whatever the screen: below 640 the controls shrink in a window
     // that keeps its designed size, where that fits the screen.
-    const SkyWindowScaling scaling = SkyWindowScale(ScreenWidth, ScaleFactor, ScreenArea);
+    const SkyWindowScaling scaling = SkyWindowScale(screen.width, screen.scaleFactor, screen.area);
     outerSize_ = scaling.outer;
     layout_.Apply(scaling.scaleFactor);
     // Centred at the first showing; later it reopens where it was left.
@@ -102,16 +106,16 @@ bool TfrmKansokuti::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void TfrmKansokuti::ShowSkyPhotos() {
+void TfrmKansokuti::ShowSkyPhotos(const SlotPaths& rowPaths) {
     // Each load stands alone; the order is the one the window has always used.
-    LoadPaneOrClear(*ImgNorth, CurrentPaths[slotIndex(ImageSlot::North)]);
-    LoadPaneOrClear(*ImgWest, CurrentPaths[slotIndex(ImageSlot::West)]);
-    LoadPaneOrClear(*ImgSouth, CurrentPaths[slotIndex(ImageSlot::South)]);
-    LoadPaneOrClear(*ImgEast, CurrentPaths[slotIndex(ImageSlot::East)]);
+    const QString& listFile = lesson_.filePath();
+    LoadPaneOrClear(*ImgNorth, rowPaths[slotIndex(ImageSlot::North)], listFile);
+    LoadPaneOrClear(*ImgWest, rowPaths[slotIndex(ImageSlot::West)], listFile);
+    LoadPaneOrClear(*ImgSouth, rowPaths[slotIndex(ImageSlot::South)], listFile);
+    LoadPaneOrClear(*ImgEast, rowPaths[slotIndex(ImageSlot::East)], listFile);
     show();
     raise();
     activateWindow();
-    KeepRowOnActivate = true;
 }
 
 } // namespace nubivu

@@ -1,7 +1,9 @@
 #pragma once
 // The four sky photos of the row on show, laid out like a compass rose:
 // north at the top, west left, east right, south at the bottom.
+#include "datalist/imageslot.h"
 #include "ui/designedlayout.h"
+#include "ui/scaling.h"
 
 #include <QSize>
 #include <QWidget>
@@ -13,14 +15,15 @@ class QPushButton;
 
 namespace nubivu {
 
+class Lesson;
 class TImage;
 class TitleEditor;
 
 class TfrmKansokuti : public QWidget {
     Q_OBJECT
 public:
-    // Reads ScreenWidth and ScaleFactor, which the main window sets first.
-    explicit TfrmKansokuti(QWidget* parent = nullptr);
+    // Shows the lesson's four sky titles; scaled once to the screen.
+    TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
 
     TImage* ImgNorth;
     TImage* ImgWest;
@@ -40,18 +43,19 @@ public:
     QSize DesignedOuterSize() const { return outerSize_; }
 
     // The main window's sky-photo button: loads the four sky paths of the
-    // row on show (each failure empties only its pane), shows the window in
-    // front and asks the main window to keep its row on the next activation.
-    void ShowSkyPhotos();
+    // row on show (each failure empties only its pane) and shows the window
+    // in front.
+    void ShowSkyPhotos(const SlotPaths& rowPaths);
 
 protected:
     bool event(QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate();
+    void FormCreate(const ScreenMetrics& screen);
     void fitLabels();
 
+    Lesson& lesson_;
     DesignedLayout layout_;
     QSize outerSize_;
     std::array<TitleEditor*, 4> titleEditors_{};

@@ -6,13 +6,13 @@
 
 namespace nubivu {
 
-void LoadPaneOrClear(TImage& pane, const QString& path) {
+void LoadPaneOrClear(TImage& pane, const QString& path, const QString& listFile) {
     if (path.isEmpty()) {
         pane.Picture().Clear();
         return;
     }
     try {
-        LoadPicture(pane.Picture(), ResolveListPath(path));
+        LoadPicture(pane.Picture(), ResolveListPath(path, listFile));
     } catch (...) {
         // Missing file, no decoder, bad data, out of memory: the pane goes
         // empty and the next one loads as usual.

@@ -8,8 +8,9 @@ namespace nubivu {
 
 class TImage;
 
-// Loads the file into the pane; any failure leaves the pane empty, silently.
-void LoadPaneOrClear(TImage& pane, const QString& path);
+// Loads the file into the pane, a relative path from listFile's folder; any
+// failure leaves the pane empty, silently.
+void LoadPaneOrClear(TImage& pane, const QString& path, const QString& listFile);
 
 // The name after the last folder separator; lists made on other systems
 // carry "\", so both it and "/" count.

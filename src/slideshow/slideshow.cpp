@@ -1,7 +1,6 @@
 #include "slideshow/slideshow.h"
 
-#include "datalist/datalist.h"
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 #include "slideshow/panepicture.h"
 #include "slideshow/rowloader.h"
 #include "ui/timage.h"
@@ -18,15 +17,15 @@ namespace {
 const QString kNoCount = QStringLiteral("???");
 }
 
-SlideShow::SlideShow(const SlideShowControls& controls, ListSource list, QObject* parent)
-    : QObject(parent), c_(controls), list_(std::move(list)) {
+SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent)
+    : QObject(parent), c_(controls), lesson_(lesson) {
     // One row per pass: the frame, the menu and the stop button are served
     // between two rows, and nothing runs under a nested event loop.
     playTimer_.setInterval(0);
     playTimer_.setSingleShot(true);
     connect(&playTimer_, &QTimer::timeout, this, [this] {
-        if (StopRequested || !c_.window->isVisible()) {
-            StopRequested = false;
+        if (stopRequested_ || !c_.window->isVisible()) {
+            stopRequested_ = false;
             endPlay();
             return;
         }
@@ -36,37 +35,41 @@ SlideShow::SlideShow(const SlideShowControls& controls, ListSource list, QObject
     c_.stop->setEnabled(false);
 }
 
-int SlideShow::rowCount() const {
-    const DataList* list = list_ ? list_() : nullptr;
-    return list ? list->RowCount() : 2;
+int SlideShow::rowCount() const { return lesson_.rows().RowCount(); }
+
+void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) {
+    currentPaths_ = current;
+    lastPaths_ = last;
 }
 
 void SlideShow::GazoHyoji() {
-    DataList* list = list_ ? list_() : nullptr;
     const int rows = rowCount();
-    if (list && CurrentRow > 0 && CurrentRow < rows - 1) {
-        SetArrayDat(*list);
+    if (currentRow_ > 0 && currentRow_ < rows - 1) {
+        const LoadedRow loaded = LoadRow(lesson_.rows(), currentRow_, lastPaths_, fillOptions_);
+        currentPaths_ = loaded.paths;
+        lastPaths_ = loaded.lastPaths;
+        WriteBack(lesson_.rows(), currentRow_, loaded);
         // Each pane is painted (and so decoded) right after its load: the
         // memory of the picture it drops is then taken again at once, rather
         // than three pictures' worth going back to the system and being
         // faulted in anew on every row of a play.
         for (int i = 0; i < MainSlotCount; ++i) {
-            LoadPaneOrClear(*c_.panes[size_t(i)], CurrentPaths[size_t(i)]);
+            LoadPaneOrClear(*c_.panes[size_t(i)], currentPaths_[size_t(i)], lesson_.filePath());
             c_.panes[size_t(i)]->repaint();
         }
-        c_.rowNumber->setText(QString::number(CurrentRow));
+        c_.rowNumber->setText(QString::number(currentRow_));
         for (int i = 0; i < MainSlotCount; ++i)
-            c_.fileNames[size_t(i)]->setText(FileNamePart(CurrentPaths[size_t(i)]));
+            c_.fileNames[size_t(i)]->setText(FileNamePart(currentPaths_[size_t(i)]));
         // On screen before the handler returns: a played row must be seen.
         c_.rowNumber->repaint();
         for (int i = 0; i < MainSlotCount; ++i) c_.fileNames[size_t(i)]->repaint();
     }
-    c_.stepBack->setEnabled(CurrentRow >= 2);
-    c_.back->setEnabled(CurrentRow >= 2);
-    c_.play->setEnabled(CurrentRow <= rows - 3);
-    c_.stepForward->setEnabled(CurrentRow <= rows - 3);
+    c_.stepBack->setEnabled(currentRow_ >= 2);
+    c_.back->setEnabled(currentRow_ >= 2);
+    c_.play->setEnabled(currentRow_ <= rows - 3);
+    c_.stepForward->setEnabled(currentRow_ <= rows - 3);
     bool anySky = false;
-    for (int i = MainSlotCount; i < SlotCount; ++i) anySky |= !CurrentPaths[size_t(i)].isEmpty();
+    for (int i = MainSlotCount; i < SlotCount; ++i) anySky |= !currentPaths_[size_t(i)].isEmpty();
     c_.skyPhotos->setEnabled(anySky);
 }
 
@@ -76,13 +79,13 @@ void SlideShow::FormActivate() {
     if (!hasRows) c_.stop->setEnabled(false);
     if (c_.edit) c_.edit->setEnabled(hasRows);
 
-    if (KeepRowOnActivate)
-        KeepRowOnActivate = false;
+    if (keepRowOnActivate_)
+        keepRowOnActivate_ = false;
     else
-        CurrentRow = 1;
+        currentRow_ = 1;
 
     if (hasRows) {
-        c_.rowNumber->setText(QString::number(CurrentRow));
+        c_.rowNumber->setText(QString::number(currentRow_));
         c_.rowCount->setText(QString::number(rowCount() - 2));
     } else {
         c_.rowNumber->setText(kNoCount);
@@ -106,11 +109,11 @@ void SlideShow::Play() {
 void SlideShow::playStep() {
     // The list and the row may have changed between two rows (a file opened,
     // the editor used): both are read afresh at every pass.
-    if (CurrentRow >= rowCount() - 2) {
+    if (currentRow_ >= rowCount() - 2) {
         endPlay();
         return;
     }
-    ++CurrentRow;
+    ++currentRow_;
     GazoHyoji();
     // The rest of the window (the buttons' states) on screen at once too. Only
     // what changed is painted: the panes and labels were painted just now.
@@ -130,24 +133,24 @@ void SlideShow::setPlayLayout(bool playing) {
         b->setVisible(!playing);
 }
 
-void SlideShow::Stop() { StopRequested = true; }
+void SlideShow::Stop() { stopRequested_ = true; }
 
 void SlideShow::StepForward() {
-    if (CurrentRow < rowCount() - 2) {
-        ++CurrentRow;
+    if (currentRow_ < rowCount() - 2) {
+        ++currentRow_;
         GazoHyoji();
     }
 }
 
 void SlideShow::StepBack() {
-    if (CurrentRow > 1) {
-        --CurrentRow;
+    if (currentRow_ > 1) {
+        --currentRow_;
         GazoHyoji();
     }
 }
 
 void SlideShow::Return() {
-    CurrentRow = 1;
+    currentRow_ = 1;
     GazoHyoji();
 }
 

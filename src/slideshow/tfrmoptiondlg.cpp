@@ -1,6 +1,5 @@
 #include "slideshow/tfrmoptiondlg.h"
 
-#include "slideshow/filloptions.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
 
@@ -46,13 +45,13 @@ TfrmOptionDlg::TfrmOptionDlg(QWidget* mainWindow, QWidget* parent)
     connect(chkbNulGazo, &QCheckBox::clicked, this, &TfrmOptionDlg::chkbNulGazoClick);
     connect(bbtnOK, &QPushButton::clicked, this, &TfrmOptionDlg::bbtnOKClick);
     // The slide show reads the boxes as they stand, however they were changed.
-    connect(chkbNulGazo, &QCheckBox::toggled, this, &TfrmOptionDlg::publish);
-    connect(chkbSaveGazoData, &QCheckBox::toggled, this, &TfrmOptionDlg::publish);
-    publish();
+    for (QCheckBox* box : {chkbNulGazo, chkbSaveGazoData})
+        connect(box, &QCheckBox::toggled, this,
+                [this] { Q_EMIT fillOptionsChanged(fillOptions()); });
 }
 
-void TfrmOptionDlg::publish() {
-    CurrentFillOptions() = {chkbNulGazo->isChecked(), chkbSaveGazoData->isChecked()};
+FillOptions TfrmOptionDlg::fillOptions() const {
+    return {chkbNulGazo->isChecked(), chkbSaveGazoData->isChecked()};
 }
 
 void TfrmOptionDlg::chkbNulGazoClick() {

@@ -1,6 +1,8 @@
 #pragma once
 // The options dialog: fill-in of empty cells and its write-back. Modeless,
 // but the main window takes no input while it is open.
+#include "slideshow/filloptions.h"
+
 #include <QDialog>
 
 class QCheckBox;
@@ -19,6 +21,13 @@ public:
     QCheckBox* chkbSaveGazoData;
     QPushButton* bbtnOK;
 
+    // The settings as the boxes show them.
+    FillOptions fillOptions() const;
+
+Q_SIGNALS:
+    // Either box changed, however it was changed.
+    void fillOptionsChanged(const FillOptions& options);
+
 public Q_SLOTS:
     void chkbNulGazoClick();
     void bbtnOKClick();
@@ -33,7 +42,6 @@ private:
     void FormShow();
     void FormActivate();
     void FormClose();
-    void publish();
 
     QWidget* mainWindow_;
     bool placed_ = false;

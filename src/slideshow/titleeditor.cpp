@@ -1,6 +1,6 @@
 #include "slideshow/titleeditor.h"
 
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 
 #include <QFocusEvent>
 #include <QKeyEvent>
@@ -10,8 +10,10 @@
 
 namespace nubivu {
 
-TitleEditor::TitleEditor(QLabel* label, QLineEdit* edit, QObject* parent)
-    : QObject(parent), label_(label), edit_(edit) {
+TitleEditor::TitleEditor(Lesson& lesson, int slot, QLabel* label, QLineEdit* edit, QObject* parent)
+    : QObject(parent), lesson_(lesson), slot_(slot), label_(label), edit_(edit) {
+    showTitle();
+    connect(&lesson_, &Lesson::titlesChanged, this, &TitleEditor::showTitle);
     // Titles are typed in Japanese: no hint that would steer an input method
     // towards Latin text, and a Japanese locale for those that ask which
     // language the field prefers.
@@ -26,8 +28,10 @@ TitleEditor::TitleEditor(QLabel* label, QLineEdit* edit, QObject* parent)
     edit_->installEventFilter(this);
 }
 
+void TitleEditor::showTitle() { label_->setText(lesson_.titles()[size_t(slot_)]); }
+
 void TitleEditor::Open() {
-    edit_->setText(label_->text());
+    edit_->setText(lesson_.titles()[size_t(slot_)]);
     edit_->show();
     edit_->raise();
     edit_->setFocus(Qt::MouseFocusReason);
@@ -36,9 +40,10 @@ void TitleEditor::Open() {
 }
 
 void TitleEditor::Commit() {
-    label_->setText(edit_->text());
+    const QString title = edit_->text();
     leave();
-    DataSaved = false; // also when the text is unchanged
+    lesson_.setTitle(slot_, title);
+    lesson_.markUnsaved(); // also when the text is unchanged
 }
 
 void TitleEditor::Cancel() { leave(); }

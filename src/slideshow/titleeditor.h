@@ -1,8 +1,9 @@
 #pragma once
-// In-place renaming of a pane title: a double-click on the label opens its
-// edit box over it, Enter takes the text (empty too) and marks the list
-// unsaved, Escape drops it, and so does moving the focus elsewhere in the
-// window. One instance per title; all seven titles of both windows use it.
+// One pane title of the lesson: the label shows it, and renaming happens in
+// place: a double-click on the label opens its edit box over it, Enter takes
+// the text (empty too) into the lesson and marks it unsaved, Escape drops it,
+// and so does moving the focus elsewhere in the window. One instance per
+// title; all seven titles of both windows use it.
 #include <QObject>
 
 class QLabel;
@@ -10,11 +11,13 @@ class QLineEdit;
 
 namespace nubivu {
 
+class Lesson;
+
 class TitleEditor : public QObject {
     Q_OBJECT
 public:
-    // Watches both widgets; parent owns the editor.
-    TitleEditor(QLabel* label, QLineEdit* edit, QObject* parent);
+    // Watches both widgets and the lesson's titles; parent owns the editor.
+    TitleEditor(Lesson& lesson, int slot, QLabel* label, QLineEdit* edit, QObject* parent);
 
     QLabel* Label() const { return label_; }
     QLineEdit* Edit() const { return edit_; }
@@ -28,7 +31,10 @@ protected:
 
 private:
     void leave();
+    void showTitle();
 
+    Lesson& lesson_;
+    int slot_;
     QLabel* label_;
     QLineEdit* edit_;
 };

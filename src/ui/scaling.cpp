@@ -1,11 +1,24 @@
 #include "ui/scaling.h"
 
+#include <QGuiApplication>
+#include <QScreen>
 #include <algorithm>
 #include <cmath>
 
 namespace nubivu {
 
 double ScaleFactorFor(int screenWidth) { return double(screenWidth) / DesignWidth; }
+
+ScreenMetrics ScreenMetrics::forWidth(int width, QSize area) {
+    if (!area.isValid()) area = QSize(width, width * 3 / 4);
+    return {width, ScaleFactorFor(width), area};
+}
+
+ScreenMetrics ScreenMetrics::ofPrimaryScreen() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen) return forWidth(1024);
+    return forWidth(screen->geometry().width(), screen->availableGeometry().size());
+}
 
 int Scaled(int value, double scaleFactor) {
     return static_cast<int>(

@@ -12,6 +12,18 @@ inline constexpr int DesignHeight = 313;
 inline constexpr int ThresholdWidth = 640;
 
 double ScaleFactorFor(int screenWidth);
+
+// The screen the windows lay themselves out on, read once at start-up.
+struct ScreenMetrics {
+    int width = 0;            // logical width of the primary screen
+    double scaleFactor = 1.0; // width / DesignWidth
+    QSize area;               // the part of the screen free for windows
+
+    // A screen this wide; without a valid area, that of a 4:3 screen of that width.
+    static ScreenMetrics forWidth(int width, QSize area = {});
+    // The primary screen (1024 wide where there is none).
+    static ScreenMetrics ofPrimaryScreen();
+};
 int Scaled(int value, double scaleFactor);
 // The main window's outer size.
 QSize MainWindowOuterSize(int screenWidth, double scaleFactor);

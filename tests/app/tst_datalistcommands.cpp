@@ -1,13 +1,10 @@
-#include "app/forms.h"
 #include "app/tfrmnubivumain.h"
 #include "datalist/datalistfile.h"
-#include "datalist/panetitles.h"
-#include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
+#include "showfixture.h"
 #include "sitephotos/tfrmkansokuti.h"
-#include "slideshow/filloptions.h"
 #include "testpictures.h"
 #include "testrunner.h"
 #include "ui/timage.h"
@@ -44,11 +41,11 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 QStringList titles() {
-    const SlotPaths t = PaneTitles();
+    const SlotPaths t = TheLesson().titles();
     return QStringList(t.begin(), t.end());
 }
 
-DataList& list() { return frmDataEdit->List(); }
+DataList& list() { return TheLesson().rows(); }
 
 // Whether the desktop's file type takes the name: its glob patterns, which
 // match in any case unless marked case-sensitive.
@@ -82,40 +79,39 @@ class TestDataListCommands : public QObject {
 
 private Q_SLOTS:
     void init() {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(1024);
+        StopWindows();
+        StartWindows(1024);
     }
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void openVersion2SetsListTitlesAndCaption() {
         writeBytes(path("a.NV2"),
                    kTitleLine + "\"k1\",\"n1\"\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
         FakePrompter prompter;
         prompter.files = {path("a.NV2")};
-        DataSaved = true;
-        frmNubivuMain->mnFileOpenClick();
+        TheLesson().setSaved(true);
+        MainForm()->mnFileOpenClick();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの読み込み"));
         QCOMPARE(ListRows(list()), (QStringList{"k1|n1", ""}));
         QCOMPARE(titles(), (QStringList{"T1", "T2", "T3", "T4", "T5", "T6", "T7"}));
-        QCOMPARE(frmKansokuti->lblWest->text(), QStringLiteral("T7"));
-        QCOMPARE(frmNubivuMain->windowTitle(),
+        QCOMPARE(SkyForm()->lblWest->text(), QStringLiteral("T7"));
+        QCOMPARE(MainForm()->windowTitle(),
                  QStringLiteral("Nubivu Ver.3.10  [ ") + path("a.NV2") + QStringLiteral(" ]"));
-        QCOMPARE(DataFileName, path("a.NV2"));
-        QCOMPARE(CurrentRow, 1);
-        QVERIFY(DataSaved);
+        QCOMPARE(TheLesson().filePath(), path("a.NV2"));
+        QCOMPARE(Show().currentRow(), 1);
+        QVERIFY(TheLesson().isSaved());
     }
 
     void cancelledOpenChangesNothing() {
         FillList(list(), {"a", "b"});
-        DataSaved = true;
+        TheLesson().setSaved(true);
         FakePrompter prompter;
         prompter.files = {QString()};
-        frmNubivuMain->mnFileOpenClick();
+        MainForm()->mnFileOpenClick();
         QCOMPARE(ListRows(list()), (QStringList{"a", "b"}));
-        QCOMPARE(frmNubivuMain->windowTitle(), kNew);
-        QVERIFY(DataFileName.isEmpty());
+        QCOMPARE(MainForm()->windowTitle(), kNew);
+        QVERIFY(TheLesson().filePath().isEmpty());
     }
 
     // Mend: a failed Open leaves the lesson on show as it was and names the
@@ -139,33 +135,33 @@ private Q_SLOTS:
         if (!bytes.isEmpty()) writeBytes(file, bytes);
         if (name.startsWith(u"folder")) QVERIFY(QDir(dir_.path()).mkpath(name));
         writeBytes(path("shown.NV2"), kTitleLine + "\"k1\"\r\n\"k2\",\"\",\"\",\"n2\"\r\n");
-        frmNubivuMain->OpenDataListFile(path("shown.NV2"));
-        frmNubivuMain->BitBtnKomaOkuriClick();
-        const QString caption = frmNubivuMain->windowTitle();
+        MainForm()->OpenDataListFile(path("shown.NV2"));
+        MainForm()->BitBtnKomaOkuriClick();
+        const QString caption = MainForm()->windowTitle();
         FakePrompter prompter;
         QString raised;
         try {
-            frmNubivuMain->OpenDataListFile(file);
+            MainForm()->OpenDataListFile(file);
         } catch (const ENubivuError& e) {
             raised = e.message();
         }
         QCOMPARE(raised, message + u'\n' + file);
         QCOMPARE(ListRows(list()), (QStringList{"k1", "k2|||n2"}));
         QCOMPARE(titles().first(), QStringLiteral("T1"));
-        QCOMPARE(frmNubivuMain->windowTitle(), caption);
-        QCOMPARE(DataFileName, path("shown.NV2"));
-        QCOMPARE(CurrentRow, 2);
-        QCOMPARE(frmNubivuMain->Label4->text(), QStringLiteral("2"));
-        QVERIFY(frmNubivuMain->BitBtnKansokuti->isEnabled());
-        QVERIFY(DataSaved);
-        QVERIFY(frmNubivuMain->SaveChangesQuery());
+        QCOMPARE(MainForm()->windowTitle(), caption);
+        QCOMPARE(TheLesson().filePath(), path("shown.NV2"));
+        QCOMPARE(Show().currentRow(), 2);
+        QCOMPARE(MainForm()->Label4->text(), QStringLiteral("2"));
+        QVERIFY(MainForm()->BitBtnKansokuti->isEnabled());
+        QVERIFY(TheLesson().isSaved());
+        QVERIFY(MainForm()->SaveChangesQuery());
         QVERIFY(prompter.asked.empty());
     }
 
     void version1ResetsTheTitles() {
         writeBytes(path("b.NVD"), "\"a\"\r\n");
-        SetPaneTitles(RowOf("x|y|z"));
-        frmNubivuMain->OpenDataListFile(path("b.NVD"));
+        TheLesson().setTitles(RowOf("x|y|z"));
+        MainForm()->OpenDataListFile(path("b.NVD"));
         QCOMPARE(titles(), QStringList(defaultTitles().begin(), defaultTitles().end()));
     }
 
@@ -186,14 +182,14 @@ private Q_SLOTS:
         QFETCH(bool, proceeds);
         writeBytes(path("c.NVD"), "\"new\"\r\n");
         FillList(list(), {"unsaved"});
-        DataSaved = false;
+        TheLesson().setSaved(false);
         FakePrompter prompter;
         prompter.answers = {answer};
         prompter.files = {answer == 0 ? QString() : path("c.NVD")};
         if (open)
-            frmNubivuMain->mnFileOpenClick();
+            MainForm()->mnFileOpenClick();
         else
-            frmNubivuMain->mnNewFileClick();
+            MainForm()->mnNewFileClick();
         QCOMPARE(int(prompter.asked.size()), 1);
         QCOMPARE(prompter.asked[0].text,
                  QStringLiteral("データが保存されていません。\n保存しますか？"));
@@ -201,49 +197,49 @@ private Q_SLOTS:
                                      : open    ? QStringList{"new"}
                                                : QStringList{};
         QCOMPARE(ListRows(list()), expected);
-        QCOMPARE(frmDataEdit->isVisible(), proceeds && !open);
-        frmDataEdit->hide();
+        QCOMPARE(EditForm()->isVisible(), proceeds && !open);
+        EditForm()->hide();
     }
 
     void newKeepsFileNameAndTitles() {
-        DataFileName = QStringLiteral("/d/may.NV2");
-        SetPaneTitles(RowOf("x"));
+        TheLesson().setFilePath(QStringLiteral("/d/may.NV2"));
+        TheLesson().setTitles(RowOf("x"));
         FillList(list(), {"a"});
-        DataSaved = true;
+        TheLesson().setSaved(true);
         FakePrompter prompter;
-        frmNubivuMain->mnNewFileClick();
+        MainForm()->mnNewFileClick();
         QVERIFY(prompter.asked.empty());
         QCOMPARE(list().RowCount(), 2);
-        QCOMPARE(DataFileName, QStringLiteral("/d/may.NV2"));
+        QCOMPARE(TheLesson().filePath(), QStringLiteral("/d/may.NV2"));
         QCOMPARE(titles().first(), QStringLiteral("x"));
-        QCOMPARE(frmNubivuMain->windowTitle(), kNew);
-        QVERIFY(!DataSaved);
-        QVERIFY(frmDataEdit->isVisible());
-        frmDataEdit->close();
+        QCOMPARE(MainForm()->windowTitle(), kNew);
+        QVERIFY(!TheLesson().isSaved());
+        QVERIFY(EditForm()->isVisible());
+        EditForm()->close();
     }
 
     void saveDialogPresetsTheName() {
-        DataFileName = QStringLiteral("C:\\data\\may.NV2");
+        TheLesson().setFilePath(QStringLiteral("C:\\data\\may.NV2"));
         FakePrompter prompter;
         prompter.files = {QString()};
-        frmNubivuMain->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの保存"));
-        QVERIFY(frmNubivuMain->SaveDialog1.selectedFiles().value(0).endsWith(
-            QStringLiteral("/may.NV2")));
+        QVERIFY(
+            MainForm()->SaveDialog1.selectedFiles().value(0).endsWith(QStringLiteral("/may.NV2")));
     }
 
     void fillInIsWrittenButNeverIntoRowOne() {
         FillList(list(), {"|w1", "k2", "", "|w4"});
-        CurrentFillOptions().fillEmpty = true;
-        CurrentFillOptions().writeBack = false;
-        LastPaths[0] = QStringLiteral("old-kumo"); // from a row shown earlier
-        SetPaneTitles(RowOf("T"));
+        Show().setFillOptions({true, false});
+        // from a row shown earlier
+        Show().setLoadedPaths(Show().currentPaths(), RowOf(QStringLiteral("old-kumo")));
+        TheLesson().setTitles(RowOf("T"));
         FakePrompter prompter;
         for (const char* name : {"f.NV2", "f.NVD"}) prompter.files.push_back(path(name));
-        frmNubivuMain->mnFileSaveClick();
-        frmNubivuMain->mnFileSaveClick();
-        CurrentFillOptions() = {};
+        MainForm()->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
+        Show().setFillOptions({});
         const QByteArray rows = "\"\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
                                 "\"k2\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
                                 "\"k2\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
@@ -252,18 +248,18 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path("f.NV2")), "\"T\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n" + rows);
         // Without write-back the list keeps its empty cells.
         QCOMPARE(ListRows(list()), (QStringList{"|w1", "k2", "", "|w4"}));
-        QVERIFY(DataSaved);
+        QVERIFY(TheLesson().isSaved());
     }
 
     void lowerCaseNv2IsSavedAsVersion1() {
         FillList(list(), {"a"});
-        SetPaneTitles(RowOf("T"));
+        TheLesson().setTitles(RowOf("T"));
         FakePrompter prompter;
         prompter.files = {path("low.nv2")};
-        frmNubivuMain->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
         QCOMPARE(readBytes(path("low.nv2")), QByteArray("\"a\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
-        SetPaneTitles(RowOf("kept"));
-        frmNubivuMain->OpenDataListFile(path("low.nv2"));
+        TheLesson().setTitles(RowOf("kept"));
+        MainForm()->OpenDataListFile(path("low.nv2"));
         QCOMPARE(ListRows(list()), QStringList{"a"});
         QCOMPARE(titles().first(), QStringLiteral("kept"));
     }
@@ -272,23 +268,23 @@ private Q_SLOTS:
     void lineBreakStopsSaveBeforeTheFile() {
         writeBytes(path("keep.NVD"), "old");
         FillList(list(), {"a", "|b\nc"});
-        DataSaved = false;
+        TheLesson().setSaved(false);
         FakePrompter prompter;
         prompter.files = {path("keep.NVD")};
-        QVERIFY_THROWS_EXCEPTION(EDataListValue, frmNubivuMain->mnFileSaveClick());
+        QVERIFY_THROWS_EXCEPTION(EDataListValue, MainForm()->mnFileSaveClick());
         QCOMPARE(readBytes(path("keep.NVD")), QByteArray("old"));
-        QVERIFY(!DataSaved);
+        QVERIFY(!TheLesson().isSaved());
     }
 
     void failedSaveOnClosingKeepsTheWindowOpen() {
         FillList(list(), {"a"});
-        DataSaved = false;
+        TheLesson().setSaved(false);
         FakePrompter prompter;
         prompter.answers = {0};
         prompter.files = {path("no/such/folder/x.NVD")};
         // The error report is a modal box; here it only has to be shown, not answered.
-        QVERIFY(!frmNubivuMain->SaveChangesQuery());
-        QVERIFY(!DataSaved);
+        QVERIFY(!MainForm()->SaveChangesQuery());
+        QVERIFY(!TheLesson().isSaved());
     }
 
     // Mend: a save that is refused or fails changes nothing the user sees:
@@ -307,35 +303,35 @@ private Q_SLOTS:
         QFETCH(QString, target);
         QFETCH(QString, message);
         writeBytes(path("shown.NVD"), "\"k1\"\r\n\"k2\",\"\",\"\",\"n2\"\r\n\"k3\"\r\n");
-        frmNubivuMain->OpenDataListFile(path("shown.NVD"));
+        MainForm()->OpenDataListFile(path("shown.NVD"));
         if (target == u"fine.NVD") list().SetCell(1, 3, QStringLiteral("k\n3"));
         writeBytes(path("readonly.NVD"), "old");
         QFile::setPermissions(path("readonly.NVD"),
                               QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        frmNubivuMain->BitBtnKomaOkuriClick();
-        DataSaved = false;
-        const QString caption = frmNubivuMain->windowTitle();
-        const SlotPaths shownPaths = CurrentPaths;
+        MainForm()->BitBtnKomaOkuriClick();
+        TheLesson().setSaved(false);
+        const QString caption = MainForm()->windowTitle();
+        const SlotPaths shownPaths = Show().currentPaths();
         FakePrompter prompter;
         prompter.files = {dir_.filePath(target)};
         QString raised;
         try {
-            frmNubivuMain->mnFileSaveClick();
+            MainForm()->mnFileSaveClick();
         } catch (const ENubivuError& e) {
             raised = e.message();
         }
         QVERIFY2(raised.startsWith(message), qPrintable(raised));
         QCOMPARE(readBytes(path("readonly.NVD")), QByteArray("old"));
-        QCOMPARE(CurrentRow, 2);
-        QCOMPARE(CurrentPaths, shownPaths);
-        QCOMPARE(frmNubivuMain->Label4->text(), QStringLiteral("2"));
-        QCOMPARE(frmNubivuMain->lblKUMO->text(), QStringLiteral("k2"));
-        QCOMPARE(DataFileName, path("shown.NVD"));
-        QCOMPARE(frmNubivuMain->windowTitle(), caption);
-        QVERIFY(!DataSaved);
+        QCOMPARE(Show().currentRow(), 2);
+        QCOMPARE(Show().currentPaths(), shownPaths);
+        QCOMPARE(MainForm()->Label4->text(), QStringLiteral("2"));
+        QCOMPARE(MainForm()->lblKUMO->text(), QStringLiteral("k2"));
+        QCOMPARE(TheLesson().filePath(), path("shown.NVD"));
+        QCOMPARE(MainForm()->windowTitle(), caption);
+        QVERIFY(!TheLesson().isSaved());
         // The next step goes on from the row on show.
-        frmNubivuMain->BitBtnKomaOkuriClick();
-        QCOMPARE(CurrentRow, 3);
+        MainForm()->BitBtnKomaOkuriClick();
+        QCOMPARE(Show().currentRow(), 3);
     }
 
     // Mend: a new or another list starts without the paths of the list before:
@@ -350,27 +346,27 @@ private Q_SLOTS:
         QFETCH(bool, open);
         writeBytes(path("a.NVD"), "\"ka\",\"\",\"\",\"na\"\r\n");
         writeBytes(path("b.NVD"), "\"\",\"wb\"\r\n\"\",\"wb2\"\r\n");
-        frmNubivuMain->OpenDataListFile(path("a.NVD"));
-        QVERIFY(frmNubivuMain->BitBtnKansokuti->isEnabled());
-        CurrentFillOptions().fillEmpty = true;
+        MainForm()->OpenDataListFile(path("a.NVD"));
+        QVERIFY(MainForm()->BitBtnKansokuti->isEnabled());
+        Show().setFillOptions({true, false});
         FakePrompter prompter;
         if (open) {
-            frmNubivuMain->OpenDataListFile(path("b.NVD"));
-            frmNubivuMain->BitBtnKomaOkuriClick();
-            QCOMPARE(frmNubivuMain->lblKUMO->text(), QString());
+            MainForm()->OpenDataListFile(path("b.NVD"));
+            MainForm()->BitBtnKomaOkuriClick();
+            QCOMPARE(MainForm()->lblKUMO->text(), QString());
             prompter.files = {path("b2.NVD")};
-            frmNubivuMain->mnFileSaveClick();
+            MainForm()->mnFileSaveClick();
             QVERIFY(readBytes(path("b2.NVD")).startsWith("\"\",\"wb\""));
             QVERIFY(!readBytes(path("b2.NVD")).contains("ka"));
         } else {
-            frmNubivuMain->mnNewFileClick();
-            frmDataEdit->hide();
-            QCOMPARE(frmNubivuMain->Label4->text(), QStringLiteral("???"));
+            MainForm()->mnNewFileClick();
+            EditForm()->hide();
+            QCOMPARE(MainForm()->Label4->text(), QStringLiteral("???"));
         }
-        CurrentFillOptions() = {};
-        QVERIFY(!frmNubivuMain->BitBtnKansokuti->isEnabled());
-        QVERIFY(LastPaths[0].isEmpty());
-        QVERIFY(LastPaths[3].isEmpty());
+        Show().setFillOptions({});
+        QVERIFY(!MainForm()->BitBtnKansokuti->isEnabled());
+        QVERIFY(Show().lastPaths()[0].isEmpty());
+        QVERIFY(Show().lastPaths()[3].isEmpty());
     }
 
     // Mend: the save dialog starts in the open list's folder; for a new list
@@ -395,23 +391,22 @@ private Q_SLOTS:
         writeBytes(path("lists/a.NVD"), "\"ka\"\r\n");
         FakePrompter prompter;
         for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
-            if (step == u"open") frmNubivuMain->OpenDataListFile(path("lists/a.NVD"));
+            if (step == u"open") MainForm()->OpenDataListFile(path("lists/a.NVD"));
             if (step == u"save") {
                 prompter.files = {path("elsewhere/b.NVD")};
-                frmNubivuMain->mnFileSaveClick();
+                MainForm()->mnFileSaveClick();
             }
             if (step == u"new") {
-                frmNubivuMain->mnNewFileClick();
-                frmDataEdit->hide();
+                MainForm()->mnNewFileClick();
+                EditForm()->hide();
             }
         }
         prompter.files = {QString()};
-        frmNubivuMain->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
         const QString expected = folder == u"~" ? documents : dir_.filePath(folder);
-        QCOMPARE(frmNubivuMain->SaveDialog1.directory().absolutePath(),
-                 QDir(expected).absolutePath());
+        QCOMPARE(MainForm()->SaveDialog1.directory().absolutePath(), QDir(expected).absolutePath());
     }
 
     // Mend: Save As into another folder writes relative picture paths from the
@@ -424,21 +419,21 @@ private Q_SLOTS:
         WriteTestPicture(path("may/pics/k.tpx"), 11);
         WriteTestPicture(path("may/m.tpx"), 12);
         writeBytes(path("may/l.NVD"), "\"pics/k.tpx\",\"m.tpx\"\r\n");
-        frmNubivuMain->OpenDataListFile(path("may/l.NVD"));
-        QCOMPARE(frmNubivuMain->ImgKumo->Picture().Width(), 11);
+        MainForm()->OpenDataListFile(path("may/l.NVD"));
+        QCOMPARE(MainForm()->ImgKumo->Picture().Width(), 11);
         FakePrompter prompter;
         prompter.files = {path("l2.NVD"), path("other/l3.NVD")};
-        frmNubivuMain->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
         QVERIFY(readBytes(path("l2.NVD")).startsWith("\"may/pics/k.tpx\",\"may/m.tpx\",\""));
-        QCOMPARE(frmNubivuMain->ImgKumo->Picture().Width(), 11);
-        QCOMPARE(frmNubivuMain->ImgNubivuzu->Picture().Width(), 12);
-        frmNubivuMain->mnFileSaveClick();
+        QCOMPARE(MainForm()->ImgKumo->Picture().Width(), 11);
+        QCOMPARE(MainForm()->ImgNubivuzu->Picture().Width(), 12);
+        MainForm()->mnFileSaveClick();
         const QString absolute = "\"" + path("may/pics/k.tpx") + "\",\"" + path("may/m.tpx") + "\"";
         QVERIFY2(readBytes(path("other/l3.NVD")).startsWith(absolute.toUtf8()),
                  readBytes(path("other/l3.NVD")).constData());
-        QCOMPARE(frmNubivuMain->ImgKumo->Picture().Width(), 11);
-        QCOMPARE(frmNubivuMain->ImgNubivuzu->Picture().Width(), 12);
-        QVERIFY(DataSaved);
+        QCOMPARE(MainForm()->ImgKumo->Picture().Width(), 11);
+        QCOMPARE(MainForm()->ImgNubivuzu->Picture().Width(), 12);
+        QVERIFY(TheLesson().isSaved());
     }
 
     // Mend: a list dropped on the window is read as Open reads it, in every
@@ -466,16 +461,16 @@ private Q_SLOTS:
         QDir(dir_.path()).mkpath(QFileInfo(dir_.filePath(name)).path());
         writeBytes(dir_.filePath(name), kTitleLine + "\"k1\"\r\n");
         FillList(list(), {"before"});
-        SetPaneTitles(RowOf("kept"));
-        DataSaved = true;
+        TheLesson().setTitles(RowOf("kept"));
+        TheLesson().setSaved(true);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(dir_.filePath(name))});
-        const QPoint at = frmNubivuMain->rect().center();
+        const QPoint at = MainForm()->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(frmNubivuMain, &enter);
+        QApplication::sendEvent(MainForm(), &enter);
         QCOMPARE(enter.isAccepted(), taken);
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(frmNubivuMain, &drop);
+        QApplication::sendEvent(MainForm(), &drop);
         const bool titleLine = title == u"T1";
         const QStringList rows = !taken      ? QStringList{"before"}
                                  : titleLine ? QStringList{"k1"}
@@ -485,23 +480,22 @@ private Q_SLOTS:
     }
 
     void roundTripIsByteForByte() {
-        SetPaneTitles(SlotPaths{QStringLiteral("雲の写真"), QStringLiteral("天気図 ①"),
-                                QStringLiteral("雨,分布"), QStringLiteral("北の\"空\""), QString(),
-                                QStringLiteral("東"), QStringLiteral("西")});
+        TheLesson().setTitles(SlotPaths{QStringLiteral("雲の写真"), QStringLiteral("天気図 ①"),
+                                        QStringLiteral("雨,分布"), QStringLiteral("北の\"空\""),
+                                        QString(), QStringLiteral("東"), QStringLiteral("西")});
         FillList(list(), {QStringLiteral("pics/雲 01.jpg|maps/m01.bmp|rain/r,01.bmp"), "",
                           QStringLiteral("|||n.jpg|s.jpg|e.jpg|w.jpg"), "a\"b"});
         FakePrompter prompter;
         prompter.files = {path("round.NV2"), path("again.NV2")};
-        frmNubivuMain->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
         const QStringList rows = ListRows(list());
         const QStringList savedTitles = titles();
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(1024);
-        frmNubivuMain->OpenDataListFile(path("round.NV2"));
+        StopWindows();
+        StartWindows(1024);
+        MainForm()->OpenDataListFile(path("round.NV2"));
         QCOMPARE(ListRows(list()), rows);
         QCOMPARE(titles(), savedTitles);
-        frmNubivuMain->mnFileSaveClick();
+        MainForm()->mnFileSaveClick();
         QCOMPARE(readBytes(path("again.NV2")), readBytes(path("round.NV2")));
         // Every value fits CP932: the file is in the code page the program always wrote.
         QStringEncoder codePage("Shift-JIS");

@@ -1,8 +1,6 @@
 #include "app/applicationsetup.h"
-#include "app/forms.h"
 #include "app/helpwindow.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
@@ -31,18 +29,18 @@
 #include <QWindow>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 class TestMainWindow : public QObject {
     Q_OBJECT
 
     void createAt(int screenWidth) {
-        DestroyForms();
-        ResetSharedState();
-        CreateForms(screenWidth);
+        StopWindows();
+        StartWindows(screenWidth);
     }
 
 private Q_SLOTS:
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void scalingTable_data() {
         QTest::addColumn<int>("screen");
@@ -65,14 +63,14 @@ private Q_SLOTS:
         QFETCH(QRect, label);
         QCOMPARE(MainWindowOuterSize(screen, ScaleFactorFor(screen)), outer);
         createAt(screen);
-        QCOMPARE(ScreenWidth, screen);
-        QCOMPARE(ScaleFactor, double(screen) / 639);
-        QCOMPARE(frmNubivuMain->DesignedOuterSize(), outer);
-        QCOMPARE(frmNubivuMain->ImgKumo->geometry(), pane);
-        QCOMPARE(frmNubivuMain->lblKumotitle->geometry(), label);
+        QCOMPARE(ScreenMetrics::forWidth(screen).width, screen);
+        QCOMPARE(ScreenMetrics::forWidth(screen).scaleFactor, double(screen) / 639);
+        QCOMPARE(MainForm()->DesignedOuterSize(), outer);
+        QCOMPARE(MainForm()->ImgKumo->geometry(), pane);
+        QCOMPARE(MainForm()->lblKumotitle->geometry(), label);
         // The bevel keeps its top and spans the client width; only its height scales.
-        QCOMPARE(frmNubivuMain->Bevel1->height(), Scaled(209, ScaleFactor));
-        QCOMPARE(frmNubivuMain->edtKumoTitle->height(), 20);
+        QCOMPARE(MainForm()->Bevel1->height(), Scaled(209, ScaleFactorFor(screen)));
+        QCOMPARE(MainForm()->edtKumoTitle->height(), 20);
     }
 
     void windowsAreCreatedOnceInOrder() {
@@ -86,31 +84,30 @@ private Q_SLOTS:
                                       "私たちの地域の様子",
                                       "バージョン情報",
                                       "オプション"};
-        QWidget* forms[] = {(QWidget*)frmNubivuMain,  (QWidget*)frmFileSelect,
-                            (QWidget*)frmDataEdit,    (QWidget*)frmKansokuti,
-                            (QWidget*)frmNubivuAbort, (QWidget*)frmOptionDlg};
+        QWidget* forms[] = {(QWidget*)MainForm(), (QWidget*)ChooserForm(), (QWidget*)EditForm(),
+                            (QWidget*)SkyForm(),  (QWidget*)AboutForm(),   (QWidget*)OptionsForm()};
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(forms[i]->objectName(), names[i]);
             QCOMPARE(forms[i]->windowTitle(), captions[i]);
             QVERIFY(!forms[i]->isVisible());
         }
-        QCOMPARE(BaseCaption, QStringLiteral("Nubivu Ver.3.10"));
-        QVERIFY(DataSaved);
-        QVERIFY(!KeepRowOnActivate);
-        QVERIFY(!StopRequested);
+        QCOMPARE(TfrmNubivuMain::BaseCaption, QStringLiteral("Nubivu Ver.3.10"));
+        QVERIFY(TheLesson().isSaved());
+        QVERIFY(!Show().keepsRowOnActivation());
+        QVERIFY(!Show().stopRequested());
     }
 
     void controlsCarryTheirTextsAndHints() {
         createAt(1024);
-        auto* play = frmNubivuMain->findChild<QPushButton*>("BitBtnSaisei");
+        auto* play = MainForm()->findChild<QPushButton*>("BitBtnSaisei");
         QVERIFY(play);
         QCOMPARE(play->text(), QStringLiteral("再生"));
         QCOMPARE(play->toolTip(), QStringLiteral("はじめから連続で再生します。"));
         QVERIFY(!play->icon().isNull());
-        QVERIFY(frmNubivuMain->findChild<QAction*>("mnFileSave"));
-        QCOMPARE(frmNubivuMain->Label5->text(), QStringLiteral("枚目("));
-        QVERIFY(frmNubivuMain->edtKumoTitle->isHidden());
-        QCOMPARE(frmNubivuMain->mnFileOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QVERIFY(MainForm()->findChild<QAction*>("mnFileSave"));
+        QCOMPARE(MainForm()->Label5->text(), QStringLiteral("枚目("));
+        QVERIFY(MainForm()->edtKumoTitle->isHidden());
+        QCOMPARE(MainForm()->mnFileOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
     }
 
     void closeQuery_data() {
@@ -132,9 +129,9 @@ private Q_SLOTS:
         test::FakePrompter prompter;
         prompter.answers.assign(answers.begin(), answers.end());
         prompter.files = {QString()}; // the save dialog, if it comes, is cancelled
-        frmNubivuMain->show();
-        DataSaved = saved;
-        QCOMPARE(frmNubivuMain->close(), closes);
+        MainForm()->show();
+        TheLesson().setSaved(saved);
+        QCOMPARE(MainForm()->close(), closes);
         QCOMPARE(int(prompter.asked.size()), prompts);
         QCOMPARE(prompter.beeps, prompts);
         if (prompts) {
@@ -149,24 +146,24 @@ private Q_SLOTS:
     // showing sets the start state all the same.
     void firstShowingSetsTheStartState() {
         createAt(1024);
-        frmNubivuMain->show();
-        QVERIFY(!frmNubivuMain->isActiveWindow());
-        for (QPushButton* b : {frmNubivuMain->BitBtnSaisei, frmNubivuMain->BitBtnKomaOkuri,
-                               frmNubivuMain->BitBtnTeisi, frmNubivuMain->BitBtnKomaModosi,
-                               frmNubivuMain->BitBtnModoru})
+        MainForm()->show();
+        QVERIFY(!MainForm()->isActiveWindow());
+        for (QPushButton* b :
+             {MainForm()->BitBtnSaisei, MainForm()->BitBtnKomaOkuri, MainForm()->BitBtnTeisi,
+              MainForm()->BitBtnKomaModosi, MainForm()->BitBtnModoru})
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(!frmNubivuMain->Edit1->isEnabled());
-        QCOMPARE(frmNubivuMain->Label4->text(), QStringLiteral("???"));
+        QVERIFY(!MainForm()->Edit1->isEnabled());
+        QCOMPARE(MainForm()->Label4->text(), QStringLiteral("???"));
 
         // With rows, row 1 is on show.
         createAt(1024);
-        frmDataEdit->List().AppendNumberedRow();
-        frmDataEdit->List().AppendNumberedRow();
-        frmNubivuMain->show();
-        QCOMPARE(CurrentRow, 1);
-        QCOMPARE(frmNubivuMain->Label6->text(), QStringLiteral("2"));
-        QVERIFY(frmNubivuMain->BitBtnKomaOkuri->isEnabled());
-        QVERIFY(frmNubivuMain->Edit1->isEnabled());
+        TheLesson().rows().AppendNumberedRow();
+        TheLesson().rows().AppendNumberedRow();
+        MainForm()->show();
+        QCOMPARE(Show().currentRow(), 1);
+        QCOMPARE(MainForm()->Label6->text(), QStringLiteral("2"));
+        QVERIFY(MainForm()->BitBtnKomaOkuri->isEnabled());
+        QVERIFY(MainForm()->Edit1->isEnabled());
     }
 
     // While the editor or the options dialog holds the main window disabled,
@@ -182,21 +179,21 @@ private Q_SLOTS:
         QFETCH(QString, window);
         createAt(1024);
         test::FakePrompter prompter;
-        frmNubivuMain->show();
-        QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(frmDataEdit)
-                                                                : frmOptionDlg;
+        MainForm()->show();
+        QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(EditForm())
+                                                                : OptionsForm();
         other->show();
-        QVERIFY(!frmNubivuMain->isEnabled());
-        QCOMPARE(other->windowHandle()->transientParent(), frmNubivuMain->windowHandle());
+        QVERIFY(!MainForm()->isEnabled());
+        QCOMPARE(other->windowHandle()->transientParent(), MainForm()->windowHandle());
         QVERIFY(other->windowHandle()->isTopLevel());
 
         // The close box's request comes from the window system: ignored, with a beep.
         QCloseEvent closeBox;
-        QVERIFY(QApplication::sendEvent(frmNubivuMain, &closeBox)); // delivered, not spontaneous
+        QVERIFY(QApplication::sendEvent(MainForm(), &closeBox)); // delivered, not spontaneous
         QVERIFY(closeBox.isAccepted()); // the program's own close (termination) still goes
 
         other->close();
-        QVERIFY(frmNubivuMain->isEnabled());
+        QVERIFY(MainForm()->isEnabled());
     }
 
     // The counter shows "???" and numbers up to 99999 whole, its four labels
@@ -209,28 +206,28 @@ private Q_SLOTS:
     void counterFitsItsTexts() {
         QFETCH(int, screen);
         createAt(screen);
-        QLabel* labels[] = {frmNubivuMain->Label4, frmNubivuMain->Label5, frmNubivuMain->Label6,
-                            frmNubivuMain->Label7};
+        QLabel* labels[] = {MainForm()->Label4, MainForm()->Label5, MainForm()->Label6,
+                            MainForm()->Label7};
         for (const QString& text : {QStringLiteral("???"), QStringLiteral("99999")}) {
             for (QLabel* l : {labels[0], labels[2]}) l->setText(text);
             for (QLabel* l : labels) {
                 QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
                          qPrintable(l->objectName() + QStringLiteral(": ") + l->text()));
                 QVERIFY(l->x() >= 0);
-                QVERIFY(l->geometry().right() < frmNubivuMain->Bevel1->width());
+                QVERIFY(l->geometry().right() < MainForm()->Bevel1->width());
             }
             for (int i = 0; i < 3; ++i) QVERIFY(labels[i]->geometry().right() < labels[i + 1]->x());
         }
         // Where the designed places are wide enough, nothing moves.
-        if (screen == 1920) QCOMPARE(frmNubivuMain->Label7->x(), Scaled(584, ScaleFactor));
+        if (screen == 1920) QCOMPARE(MainForm()->Label7->x(), Scaled(584, ScaleFactorFor(screen)));
     }
 
     // Titles and file names too long for their labels are cut with "…"; the
     // whole text stays the label's and shows as its tooltip.
     void longTitlesAndNamesAreElided() {
         createAt(640);
-        frmNubivuMain->show();
-        for (QLabel* label : {frmNubivuMain->lblKumotitle, frmNubivuMain->lblKUMO}) {
+        MainForm()->show();
+        for (QLabel* label : {MainForm()->lblKumotitle, MainForm()->lblKUMO}) {
             auto* l = qobject_cast<ElidedLabel*>(label);
             QVERIFY2(l, qPrintable(label->objectName()));
             const QString whole = QStringLiteral("2024年5月12日15時の可視画像_ひまわり9号.jpg");
@@ -254,18 +251,18 @@ private Q_SLOTS:
     // Enter on a focused button presses it.
     void enterPressesTheFocusedButton() {
         createAt(1024);
-        for (int i = 0; i < 3; ++i) frmDataEdit->List().AppendNumberedRow();
-        frmNubivuMain->show();
-        QVERIFY(test::ShowFixture::Activate(frmNubivuMain));
-        frmNubivuMain->BitBtnKomaOkuri->setFocus();
-        QTest::keyClick(frmNubivuMain->BitBtnKomaOkuri, Qt::Key_Return);
-        QCOMPARE(CurrentRow, 2);
-        frmNubivuMain->BitBtnKomaOkuri->setFocus();
-        QTest::keyClick(frmNubivuMain->BitBtnKomaOkuri, Qt::Key_Enter, Qt::KeypadModifier);
-        QCOMPARE(CurrentRow, 3);
-        frmNubivuMain->BitBtnModoru->setFocus();
-        QTest::keyClick(frmNubivuMain->BitBtnModoru, Qt::Key_Return);
-        QCOMPARE(CurrentRow, 1);
+        for (int i = 0; i < 3; ++i) TheLesson().rows().AppendNumberedRow();
+        MainForm()->show();
+        QVERIFY(test::ShowFixture::Activate(MainForm()));
+        MainForm()->BitBtnKomaOkuri->setFocus();
+        QTest::keyClick(MainForm()->BitBtnKomaOkuri, Qt::Key_Return);
+        QCOMPARE(Show().currentRow(), 2);
+        MainForm()->BitBtnKomaOkuri->setFocus();
+        QTest::keyClick(MainForm()->BitBtnKomaOkuri, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(Show().currentRow(), 3);
+        MainForm()->BitBtnModoru->setFocus();
+        QTest::keyClick(MainForm()->BitBtnModoru, Qt::Key_Return);
+        QCOMPARE(Show().currentRow(), 1);
     }
 
     // Captions stay as designed: no application display name for Qt to
@@ -297,18 +294,18 @@ private Q_SLOTS:
     void saveIsGreyedAndInertOnAnEmptyList() {
         createAt(1024);
         test::FakePrompter prompter;
-        frmNubivuMain->show();
-        QApplication::setActiveWindow(frmNubivuMain);
-        QVERIFY(QTest::qWaitForWindowActive(frmNubivuMain));
-        Q_EMIT frmNubivuMain->K1->aboutToShow();
-        QVERIFY(!frmNubivuMain->mnFileSave->isEnabled());
-        QTest::keyClick(frmNubivuMain, Qt::Key_S, Qt::ControlModifier);
+        MainForm()->show();
+        QApplication::setActiveWindow(MainForm());
+        QVERIFY(QTest::qWaitForWindowActive(MainForm()));
+        Q_EMIT MainForm()->K1->aboutToShow();
+        QVERIFY(!MainForm()->mnFileSave->isEnabled());
+        QTest::keyClick(MainForm(), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(prompter.fileDialogs.empty());
-        QVERIFY(!frmNubivuMain->Edit1->isEnabled());
+        QVERIFY(!MainForm()->Edit1->isEnabled());
 
         // With a data row, Ctrl+S reaches Save without the menu being opened first.
-        frmDataEdit->List().AppendNumberedRow();
-        QTest::keyClick(frmNubivuMain, Qt::Key_S, Qt::ControlModifier);
+        TheLesson().rows().AppendNumberedRow();
+        QTest::keyClick(MainForm(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(int(prompter.fileDialogs.size()), 1);
         QCOMPARE(prompter.fileDialogs.front(), QStringLiteral("データリストファイルの保存"));
     }
@@ -317,18 +314,18 @@ private Q_SLOTS:
         createAt(1024);
         test::FakePrompter prompter;
         prompter.files = {QString()};
-        DataFileName = QStringLiteral("/data/may.NV2");
-        frmNubivuMain->mnFileSaveClick();
-        auto* name = frmNubivuMain->SaveDialog1.findChild<QLineEdit*>("fileNameEdit");
+        TheLesson().setFilePath(QStringLiteral("/data/may.NV2"));
+        MainForm()->mnFileSaveClick();
+        auto* name = MainForm()->SaveDialog1.findChild<QLineEdit*>("fileNameEdit");
         QVERIFY(name);
         QCOMPARE(name->text(), QStringLiteral("may"));
-        QCOMPARE(DataFileName, QStringLiteral("/data/may.NV2"));
+        QCOMPARE(TheLesson().filePath(), QStringLiteral("/data/may.NV2"));
     }
 
     void aboutBoxIsModal() {
         createAt(1024);
         test::FakePrompter prompter;
-        frmNubivuMain->About1->trigger();
+        MainForm()->About1->trigger();
         QCOMPARE(prompter.modals, 1);
     }
 

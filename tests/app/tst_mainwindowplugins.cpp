@@ -1,23 +1,22 @@
-#include "app/forms.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
+#include "showfixture.h"
 #include "spi/tspis.h"
 #include "testrunner.h"
 
 #include <QTest>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 class TestMainWindowPlugins : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void managerCreatedWithTheWindow() {
-        ResetSharedState();
-        CreateForms(1024);
-        TSPIs* spis = frmNubivuMain->SPIs1;
+        StartWindows(1024);
+        TSPIs* spis = MainForm()->SPIs1;
         QVERIFY(spis);
         QCOMPARE(spis->objectName(), QStringLiteral("SPIs1"));
         QCOMPARE(TSPIs::ActiveSPIs(), spis);
@@ -25,7 +24,7 @@ private Q_SLOTS:
                 (TSPISearchOptions{TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir}));
         QVERIFY(!spis->GraphicPreview);
         QVERIFY(spis->MacBinary && spis->AutoSearch && spis->SkipFaultyLibraries);
-        DestroyForms();
+        StopWindows();
         QVERIFY(!TSPIs::ActiveSPIs()); // gone with the window
     }
 };

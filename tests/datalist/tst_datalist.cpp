@@ -1,9 +1,10 @@
 #include "datalist/datalist.h"
 #include "datalist/datalistfile.h"
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 #include "listfixture.h"
 #include "testrunner.h"
 
+#include <QSignalSpy>
 #include <QTest>
 
 using namespace nubivu;
@@ -136,16 +137,33 @@ private Q_SLOTS:
         QCOMPARE(slotColumn(ImageSlot::Ame), 3);
     }
 
-    void resetRestoresTheStartValues() {
-        CurrentRow = 7;
-        DataSaved = false;
-        LastPaths[2] = QStringLiteral("a.bmp");
-        KeepRowOnActivate = StopRequested = true;
-        ResetSharedState();
-        QCOMPARE(CurrentRow, 0);
-        QVERIFY(DataSaved);
-        QVERIFY(LastPaths[2].isEmpty());
-        QVERIFY(!KeepRowOnActivate && !StopRequested);
+    void lessonStartsEmptySavedWithTheDefaultTitles() {
+        Lesson lesson;
+        QCOMPARE(lesson.rows().RowCount(), 2);
+        QCOMPARE(lesson.titles(), defaultTitles());
+        QVERIFY(lesson.filePath().isEmpty());
+        QVERIFY(lesson.isSaved());
+    }
+
+    void lessonSignalsEachChangeOnce() {
+        Lesson lesson;
+        QSignalSpy titles(&lesson, &Lesson::titlesChanged);
+        QSignalSpy file(&lesson, &Lesson::filePathChanged);
+        QSignalSpy saved(&lesson, &Lesson::savedChanged);
+        QSignalSpy rows(&lesson, &Lesson::rowsChanged);
+        lesson.setTitle(slotIndex(ImageSlot::Ame), QStringLiteral("雨"));
+        lesson.setTitle(slotIndex(ImageSlot::Ame), QStringLiteral("雨"));
+        QCOMPARE(lesson.titles()[2], QStringLiteral("雨"));
+        lesson.setFilePath(QStringLiteral("/l/a.NV2"));
+        lesson.markUnsaved();
+        lesson.markUnsaved();
+        lesson.rows().AppendNumberedRow();
+        QCOMPARE(titles.count(), 1);
+        QCOMPARE(file.count(), 1);
+        QCOMPARE(saved.count(), 1);
+        QVERIFY(rows.count() >= 1);
+        // Pictures of the rows are found beside the lesson's file.
+        QCOMPARE(lesson.resolvePath(QStringLiteral("p/k.bmp")), QStringLiteral("/l/p/k.bmp"));
     }
 };
 

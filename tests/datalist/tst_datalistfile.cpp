@@ -3,7 +3,6 @@
 #include "datalist/gridoperations.h"
 #include "datalist/quotedline.h"
 #include "datalist/replacingfilewriter.h"
-#include "datalist/sharedstate.h"
 #include "listfixture.h"
 #include "testrunner.h"
 
@@ -50,7 +49,6 @@ QByteArray encodeList(const DataList& list, const std::optional<SlotPaths>& titl
 class TestDataListFile : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetSharedState(); }
 
     void splitLine_data() {
         QTest::addColumn<QString>("line");
@@ -519,21 +517,20 @@ private Q_SLOTS:
         QCOMPARE(RebaseListPath(path, from, to), written);
         // The written path names the same file, taken from the new list.
         if (!written.isEmpty() && !from.isEmpty() && !path.contains(u'\\')) {
-            DataFileName = from;
-            const QString before = ResolveListPath(path);
-            DataFileName = to;
-            QCOMPARE(ResolveListPath(written), before);
+            QCOMPARE(ResolveListPath(written, to), ResolveListPath(path, from));
         }
     }
 
     void relativePathsFollowTheList() {
-        QCOMPARE(ResolveListPath(QStringLiteral("pics/a.bmp")), QStringLiteral("pics/a.bmp"));
-        DataFileName = QStringLiteral("/lessons/may/lesson.NV2");
-        QCOMPARE(ResolveListPath(QStringLiteral("pics/a.bmp")),
+        QCOMPARE(ResolveListPath(QStringLiteral("pics/a.bmp"), QString()),
+                 QStringLiteral("pics/a.bmp"));
+        const QString list = QStringLiteral("/lessons/may/lesson.NV2");
+        QCOMPARE(ResolveListPath(QStringLiteral("pics/a.bmp"), list),
                  QStringLiteral("/lessons/may/pics/a.bmp"));
-        QCOMPARE(ResolveListPath(QStringLiteral("../b.bmp")), QStringLiteral("/lessons/b.bmp"));
-        QCOMPARE(ResolveListPath(QStringLiteral("/abs/c.bmp")), QStringLiteral("/abs/c.bmp"));
-        QCOMPARE(ResolveListPath(QString()), QString());
+        QCOMPARE(ResolveListPath(QStringLiteral("../b.bmp"), list),
+                 QStringLiteral("/lessons/b.bmp"));
+        QCOMPARE(ResolveListPath(QStringLiteral("/abs/c.bmp"), list), QStringLiteral("/abs/c.bmp"));
+        QCOMPARE(ResolveListPath(QString(), list), QString());
     }
 
 private:

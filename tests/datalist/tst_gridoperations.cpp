@@ -1,5 +1,4 @@
 #include "datalist/gridoperations.h"
-#include "datalist/sharedstate.h"
 #include "listfixture.h"
 #include "testrunner.h"
 
@@ -9,14 +8,12 @@
 using namespace nubivu;
 using namespace nubivu::test;
 
-using Operation = void (*)(DataList&);
+using Operation = void (*)(Lesson&);
 Q_DECLARE_METATYPE(Operation)
 
 class TestGridOperations : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void init() { ResetSharedState(); }
-
     void operations_data() {
         QTest::addColumn<QStringList>("before");
         QTest::addColumn<int>("col");
@@ -87,24 +84,26 @@ private Q_SLOTS:
         QFETCH(QStringList, after);
         QFETCH(QPoint, current);
         QFETCH(bool, saved);
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         FillList(list, before);
         list.SetCurrent(col, row);
-        DataSaved = true;
-        operation(list);
+        lesson.setSaved(true);
+        operation(lesson);
         QCOMPARE(ListRows(list), after);
         QCOMPARE(QPoint(list.Col(), list.Row()), current);
-        QCOMPARE(DataSaved, saved);
+        QCOMPARE(lesson.isSaved(), saved);
         QCOMPARE(list.Cell(0, 0), QStringLiteral("No"));
     }
 
     void cellInsertAppendsANumberedRow() {
         // Column 3 full in three rows: RowCount 5 -> 6 and "5" in the new last row.
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         FillList(list, {"||x1", "||x2", "||x3"});
         QCOMPARE(list.RowCount(), 5);
         list.SetCurrent(3, 2);
-        CellInsert(list);
+        CellInsert(lesson);
         QCOMPARE(list.RowCount(), 6);
         QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
         QCOMPARE(list.Cell(3, 3), QStringLiteral("x2"));
@@ -113,14 +112,15 @@ private Q_SLOTS:
     }
 
     void bulkOperationsSignalOnce() {
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         QStringList rows;
         for (int i = 0; i < 1000; ++i) rows << (i % 3 ? QStringLiteral("p%1").arg(i) : QString());
         FillList(list, rows);
         QSignalSpy cells(&list, &DataList::cellChanged);
         QSignalSpy resets(&list, &DataList::rowsReset);
         list.SetCurrent(1, 1);
-        BrankGyoDelete(list);
+        BrankGyoDelete(lesson);
         QCOMPARE(list.DataRowCount(), 666);
         QCOMPARE(cells.count(), 0);
         QCOMPARE(resets.count(), 1);

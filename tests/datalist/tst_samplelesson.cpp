@@ -1,5 +1,4 @@
 #include "datalist/datalistfile.h"
-#include "datalist/sharedstate.h"
 #include "testrunner.h"
 
 #include <QFileInfo>
@@ -13,10 +12,9 @@ class TestSampleLesson : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void opensWithEveryPictureInPlace() {
-        ResetSharedState();
-        DataFileName = QStringLiteral(NUBIVU_SOURCE_DIR "/samples/lesson.NV2");
+        const QString lesson = QStringLiteral(NUBIVU_SOURCE_DIR "/samples/lesson.NV2");
         DataList list;
-        const std::optional<SlotPaths> titles = ReadDataListFile(list, DataFileName);
+        const std::optional<SlotPaths> titles = ReadDataListFile(list, lesson);
         QVERIFY(titles && *titles == defaultTitles());
         QVERIFY(list.DataRowCount() >= 24);
         std::array<int, SlotCount> filled{};
@@ -25,7 +23,7 @@ private Q_SLOTS:
                 const QString path = list.Cell(s + 1, r);
                 if (path.isEmpty()) continue;
                 QVERIFY2(QFileInfo(path).isRelative(), qPrintable(path));
-                QVERIFY2(QFileInfo::exists(ResolveListPath(path)), qPrintable(path));
+                QVERIFY2(QFileInfo::exists(ResolveListPath(path, lesson)), qPrintable(path));
                 ++filled[size_t(s)];
             }
         }

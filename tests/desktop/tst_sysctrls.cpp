@@ -1,11 +1,10 @@
-#include "app/forms.h"
 #include "app/systemsound.h"
 #include "app/tanimateform.h"
 #include "app/tfrmnubivumain.h"
 #include "app/tsingleinstance.h"
-#include "datalist/sharedstate.h"
 #include "fakeprompter.h"
 #include "nubivucopy.h"
+#include "showfixture.h"
 #include "testrunner.h"
 
 #include <QApplication>
@@ -66,7 +65,7 @@ class TestSysCtrls : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void guardDefaultsAndCount() {
         QCOMPARE(TSingleInstance::LiveCount(), 0);
@@ -105,12 +104,11 @@ private Q_SLOTS:
     void animateFormPlacement() {
         QFETCH(Owner, owner);
         QFETCH(QString, error);
-        ResetSharedState();
-        CreateForms(640);
+        StartWindows(640);
         QObject plain;
         QWidget window;
         auto* child = new QWidget(&window);
-        QObject* const owners[] = {&plain, child, &window, frmNubivuMain};
+        QObject* const owners[] = {&plain, child, &window, MainForm()};
         QString raised;
         try {
             delete new TAnimateForm(owners[int(owner)]);
@@ -200,20 +198,19 @@ private Q_SLOTS:
         QFETCH(QString, last);
         QFETCH(QString, expected);
         RuntimeDir runtime;
-        ResetSharedState();
-        CreateForms(640);
-        QVERIFY(!frmNubivuMain->SingleInstance1->IsDuplicate());
-        frmNubivuMain->show();
-        QVERIFY(QTest::qWaitForWindowExposed(frmNubivuMain));
-        QDialog dialog(frmNubivuMain);
+        StartWindows(640);
+        QVERIFY(!MainForm()->SingleInstance1->IsDuplicate());
+        MainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(MainForm()));
+        QDialog dialog(MainForm());
         dialog.setObjectName(QStringLiteral("dialog"));
-        QApplication::setActiveWindow(frmNubivuMain);
+        QApplication::setActiveWindow(MainForm());
         if (last == QLatin1String("dialog")) {
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QApplication::setActiveWindow(&dialog);
         }
-        if (last == QLatin1String("minimised")) frmNubivuMain->showMinimized();
+        if (last == QLatin1String("minimised")) MainForm()->showMinimized();
         QTRY_VERIFY(QApplication::activeWindow() != nullptr || last == QLatin1String("minimised"));
         // The user turns to another program: a window that is no widget of ours.
         QWindow stranger;
@@ -225,7 +222,7 @@ private Q_SLOTS:
 
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("授業.NV2"));
-        QSignalSpy handed(frmNubivuMain->SingleInstance1, &TSingleInstance::FileHandedOver);
+        QSignalSpy handed(MainForm()->SingleInstance1, &TSingleInstance::FileHandedOver);
         NubivuCopy second(runtime.Path());
         second.SetWorkingDirectory(files.path());
         // A relative name: the first copy runs elsewhere and needs it absolute.
@@ -235,11 +232,11 @@ private Q_SLOTS:
         QTRY_COMPARE_WITH_TIMEOUT(handed.size(), 1, 10000);
         QCOMPARE(handed.first().first().toString(), lesson);
         // Opened as Open does.
-        QCOMPARE(DataFileName, lesson);
-        QCOMPARE(frmNubivuMain->lblKumotitle->text(), QStringLiteral("雲"));
-        QVERIFY(frmNubivuMain->windowTitle().contains(lesson));
+        QCOMPARE(TheLesson().filePath(), lesson);
+        QCOMPARE(MainForm()->lblKumotitle->text(), QStringLiteral("雲"));
+        QVERIFY(MainForm()->windowTitle().contains(lesson));
         if (expected.isEmpty()) {
-            QVERIFY(frmNubivuMain->isMinimized());
+            QVERIFY(MainForm()->isMinimized());
             QVERIFY(!QApplication::activeWindow());
         } else {
             const QString wanted = expected == QLatin1String("main")
@@ -263,19 +260,18 @@ private Q_SLOTS:
     void handedFileAsksToSaveFirst() {
         QFETCH(int, answer);
         QFETCH(bool, opened);
-        ResetSharedState();
-        CreateForms(640);
+        StartWindows(640);
         FakePrompter prompter;
         prompter.answers = {answer};
-        DataSaved = false;
-        if (answer < 0) frmNubivuMain->setEnabled(false);
+        TheLesson().setSaved(false);
+        if (answer < 0) MainForm()->setEnabled(false);
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("lesson.NV2"));
-        Q_EMIT frmNubivuMain->SingleInstance1->FileHandedOver(lesson);
+        Q_EMIT MainForm()->SingleInstance1->FileHandedOver(lesson);
         QCOMPARE(prompter.asked.size(), size_t(answer < 0 ? 0 : 1));
         if (answer < 0) QCOMPARE(prompter.beeps, 1);
-        QCOMPARE(DataFileName == lesson, opened);
-        QCOMPARE(DataSaved, opened);
+        QCOMPARE(TheLesson().filePath() == lesson, opened);
+        QCOMPARE(TheLesson().isSaved(), opened);
     }
 
     // A real second copy hands over a list while this copy has unsaved
@@ -292,14 +288,13 @@ private Q_SLOTS:
         QFETCH(int, answer);
         QFETCH(bool, opened);
         RuntimeDir runtime;
-        ResetSharedState();
-        CreateForms(640);
-        QVERIFY(!frmNubivuMain->SingleInstance1->IsDuplicate());
+        StartWindows(640);
+        QVERIFY(!MainForm()->SingleInstance1->IsDuplicate());
         QTemporaryDir files;
         const QString shown = writeLesson(files, QStringLiteral("shown.NV2"));
         const QString handed = writeLesson(files, QStringLiteral("handed.NV2"));
-        frmNubivuMain->OpenDataListFile(shown);
-        DataSaved = false; // the teacher has changed something
+        MainForm()->OpenDataListFile(shown);
+        TheLesson().setSaved(false); // the teacher has changed something
 
         NubivuCopy second(runtime.Path());
         WaitingPrompter prompter;
@@ -313,9 +308,9 @@ private Q_SLOTS:
         second.Start({handed});
         QTRY_COMPARE_WITH_TIMEOUT(prompter.asked.size(), size_t(1), 15000);
         QCOMPARE(second.ExitCode(), 0);
-        QCOMPARE(DataFileName, opened ? handed : shown);
-        QCOMPARE(DataSaved, opened);
-        QCOMPARE(frmNubivuMain->windowTitle().contains(handed), opened);
+        QCOMPARE(TheLesson().filePath(), opened ? handed : shown);
+        QCOMPARE(TheLesson().isSaved(), opened);
+        QCOMPARE(MainForm()->windowTitle().contains(handed), opened);
 
         // Still the first copy: the next copy is answered.
         NubivuCopy third(runtime.Path());
@@ -339,8 +334,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, remote);
         QFETCH(bool, accepted);
-        ResetSharedState();
-        CreateForms(640);
+        StartWindows(640);
         FakePrompter prompter;
         QTemporaryDir files;
         const QString path = name.startsWith(QLatin1String("missing")) ? files.filePath(name)
@@ -348,13 +342,13 @@ private Q_SLOTS:
         QMimeData data;
         data.setUrls({remote ? QUrl(QStringLiteral("https://example.org/") + name)
                              : QUrl::fromLocalFile(path)});
-        const QPoint at = frmNubivuMain->rect().center();
+        const QPoint at = MainForm()->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(frmNubivuMain, &enter);
+        QCoreApplication::sendEvent(MainForm(), &enter);
         QCOMPARE(enter.isAccepted(), accepted);
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(frmNubivuMain, &drop);
-        QCOMPARE(DataFileName, accepted ? path : QString());
+        QCoreApplication::sendEvent(MainForm(), &drop);
+        QCOMPARE(TheLesson().filePath(), accepted ? path : QString());
         QVERIFY(prompter.asked.empty()); // nothing unsaved: no question
     }
 

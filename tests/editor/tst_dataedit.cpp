@@ -1,5 +1,3 @@
-#include "datalist/panetitles.h"
-#include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "editor/tfrmfileselect.h"
 #include "fakeprompter.h"
@@ -19,11 +17,12 @@ using namespace nubivu::test;
 class TestDataEdit : public QObject {
     Q_OBJECT
 
+    // A fresh lesson and an editor on it, on a screen this wide.
     std::unique_ptr<TfrmDataEdit> make(int screenWidth) {
-        ResetSharedState();
-        ScreenWidth = screenWidth;
-        return std::make_unique<TfrmDataEdit>();
+        lesson_ = std::make_unique<Lesson>();
+        return std::make_unique<TfrmDataEdit>(*lesson_, ScreenMetrics::forWidth(screenWidth));
     }
+    std::unique_ptr<Lesson> lesson_;
 
 private Q_SLOTS:
     void columnWidths_data() {
@@ -42,8 +41,8 @@ private Q_SLOTS:
         QFETCH(int, dataRows);
         QFETCH(int, width);
         auto edit = make(screen);
-        FillList(edit->List(), QStringList(dataRows, QStringLiteral("a")));
-        QCOMPARE(edit->List().RowCount(), dataRows + 2);
+        FillList(lesson_->rows(), QStringList(dataRows, QStringLiteral("a")));
+        QCOMPARE(lesson_->rows().RowCount(), dataRows + 2);
         for (int c = 0; c < 7; ++c) QCOMPARE(edit->StringGrid1->columnWidth(c), width);
         QCOMPARE(edit->StringGrid1->verticalHeader()->width(), 17);
         QCOMPARE(edit->StringGrid1->width(), screen - 24);
@@ -53,15 +52,15 @@ private Q_SLOTS:
 
     void activationWritesHeaderAndFirstNumber() {
         auto edit = make(1024);
-        SetPaneTitles(RowOf("t1|t2|t3|n|s|e|w"));
+        lesson_->setTitles(RowOf("t1|t2|t3|n|s|e|w"));
         edit->FormActivate();
-        const DataList& list = edit->List();
+        const DataList& list = lesson_->rows();
         QCOMPARE(list.Cell(0, 0), QStringLiteral("No"));
         QCOMPARE(list.Cell(0, 1), QStringLiteral("1"));
         QCOMPARE(edit->StringGrid1->model()->headerData(6, Qt::Horizontal).toString(),
                  QStringLiteral("w"));
         QCOMPARE(edit->StringGrid1->model()->columnCount(), 7);
-        SetPaneTitles(defaultTitles());
+        lesson_->setTitles(defaultTitles());
     }
 
     void menuFollowsTheRowCount() {
@@ -72,38 +71,38 @@ private Q_SLOTS:
         QVERIFY(edit->mnInsert->isEnabled() && edit->mnGyoInsert->isEnabled());
         QCOMPARE(edit->mnGyoInsert->text(), QStringLiteral("１行挿入"));
         QCOMPARE(edit->mnClear->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
-        FillList(edit->List(), {"a"});
+        FillList(lesson_->rows(), {"a"});
         for (QAction* a : rowItems) QVERIFY(a->isEnabled());
-        edit->List().SetCurrent(1, 1);
+        lesson_->rows().SetCurrent(1, 1);
         edit->CellClear(); // the only value: its row goes
-        QCOMPARE(edit->List().RowCount(), 2);
+        QCOMPARE(lesson_->rows().RowCount(), 2);
         for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
     }
 
     void keysAndClicksWorkOnTheCurrentCell() {
         auto edit = make(640);
-        FillList(edit->List(), {"a1|b1", "a2|b2", "a3|b3"});
+        FillList(lesson_->rows(), {"a1|b1", "a2|b2", "a3|b3"});
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
         QTableView* grid = edit->StringGrid1;
         const QRect cell = grid->visualRect(grid->model()->index(1, 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(QPoint(edit->List().Col(), edit->List().Row()), QPoint(2, 2));
+        QCOMPARE(QPoint(lesson_->rows().Col(), lesson_->rows().Row()), QPoint(2, 2));
         QCOMPARE(edit->Label1->text(), QStringLiteral("b2"));
         QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(edit->List().Row(), 3);
+        QCOMPARE(lesson_->rows().Row(), 3);
         QTest::keyClick(grid, Qt::Key_Delete); // CellDelete
-        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         QTest::keyClick(grid, Qt::Key_Up);
         QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // GyoInsert
-        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
+        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // GyoDelete
-        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "a2|b2", "a3"}));
-        QVERIFY(!DataSaved);
+        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QVERIFY(!lesson_->isSaved());
         // No cell can be typed into.
         QTest::keyClicks(grid, QStringLiteral("xyz"));
-        QCOMPARE(ListRows(edit->List()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         edit->close();
     }
 
@@ -111,10 +110,10 @@ private Q_SLOTS:
     // the default button, which opens the chooser.
     void enterPressesTheFocusedButton() {
         auto edit = make(640);
-        TfrmFileSelect chooser;
+        TfrmFileSelect chooser(*lesson_);
         edit->SetFileSelect(&chooser);
         FakePrompter prompter;
-        FillList(edit->List(), {"a1"});
+        FillList(lesson_->rows(), {"a1"});
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
@@ -134,20 +133,20 @@ private Q_SLOTS:
         auto edit = make(640);
         QWidget main;
         edit->SetMainWindow(&main);
-        FillList(edit->List(), {"", "a", "", "b", ""});
-        edit->List().SetCurrent(3, 4);
+        FillList(lesson_->rows(), {"", "a", "", "b", ""});
+        lesson_->rows().SetCurrent(3, 4);
         edit->show();
         QVERIFY(!main.isEnabled());
         QVERIFY(edit->close());
         QVERIFY(main.isEnabled());
         QVERIFY(!edit->isVisible());
-        QCOMPARE(ListRows(edit->List()), (QStringList{"a", "b"}));
-        QCOMPARE(QPoint(edit->List().Col(), edit->List().Row()), QPoint(1, 1));
+        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a", "b"}));
+        QCOMPARE(QPoint(lesson_->rows().Col(), lesson_->rows().Row()), QPoint(1, 1));
     }
 
     void openButtonRunsTheChooserModally() {
         auto edit = make(640);
-        TfrmFileSelect chooser;
+        TfrmFileSelect chooser(*lesson_);
         edit->SetFileSelect(&chooser);
         FakePrompter prompter;
         prompter.modal = [](QDialog& dialog) {
@@ -164,13 +163,13 @@ private Q_SLOTS:
         auto edit = make(640);
         QStringList rows;
         for (int i = 0; i < 100000; ++i) rows << (i % 2 ? QStringLiteral("p") : QString());
-        FillList(edit->List(), rows);
+        FillList(lesson_->rows(), rows);
         int resets = 0;
         connect(edit->StringGrid1->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
-        edit->List().SetCurrent(1, 1);
+        lesson_->rows().SetCurrent(1, 1);
         edit->GyoInsert();
         edit->BrankGyoDelete();
-        QCOMPARE(edit->List().DataRowCount(), 50000);
+        QCOMPARE(lesson_->rows().DataRowCount(), 50000);
         QCOMPARE(resets, 2);
     }
 };

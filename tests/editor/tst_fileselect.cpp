@@ -1,4 +1,4 @@
-#include "datalist/sharedstate.h"
+#include "datalist/lesson.h"
 #include "editor/tfrmfileselect.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
@@ -40,12 +40,12 @@ class TestFileSelect : public QObject {
     QTemporaryDir dir_;
 
     // A chooser whose only drive is the test's folder, with files in it.
-    std::unique_ptr<TfrmFileSelect> make(DataList& list, const QStringList& files) {
+    std::unique_ptr<TfrmFileSelect> make(Lesson& lesson, const QStringList& files) {
         for (const QString& f : files) touch(dir_.filePath(f));
-        auto chooser = std::make_unique<TfrmFileSelect>();
+        auto chooser = std::make_unique<TfrmFileSelect>(lesson);
         chooser->SetDrives({dir_.path()});
         QDir::setCurrent(dir_.path());
-        chooser->SetList(&list);
+        chooser->prepare();
         return chooser;
     }
 
@@ -57,7 +57,6 @@ class TestFileSelect : public QObject {
 private Q_SLOTS:
     void initTestCase() { startDir_ = QDir::currentPath(); }
     void init() {
-        ResetSharedState();
         for (const QString& f :
              QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(dir_.filePath(f)).exists() ? void(QDir(dir_.filePath(f)).removeRecursively())
@@ -66,8 +65,9 @@ private Q_SLOTS:
     void cleanup() { QDir::setCurrent(startDir_); }
 
     void startsAtTheDriveRootWithTheBitmapMask() {
-        DataList list;
-        auto chooser = make(list, {"b.bmp", "A.BMP", "c.jpg", "sub.bmp.d/"});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {"b.bmp", "A.BMP", "c.jpg", "sub.bmp.d/"});
         QDir(dir_.path()).mkdir(QStringLiteral("folder.BMP"));
         chooser->SelectFolder(dir_.path());
         QCOMPARE(chooser->TreeDrive(), dir_.path());
@@ -90,8 +90,9 @@ private Q_SLOTS:
     void fileTypes() {
         QFETCH(int, type);
         QFETCH(QStringList, files);
-        DataList list;
-        auto chooser = make(list, {"q.jpg", "p.JPG", "r.jpeg", "b.bmp", "noext"});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {"q.jpg", "p.JPG", "r.jpeg", "b.bmp", "noext"});
         chooser->FileListBox1->setCurrentRow(0);
         QVERIFY(chooser->BitBtnYES->isEnabled());
         setType(*chooser, type);
@@ -101,25 +102,27 @@ private Q_SLOTS:
     }
 
     void yesOnTheTrailingRowAppendsARow() {
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         FillList(list, {"a", "b", "c"});
         list.SetCurrent(2, 4);
-        auto chooser = make(list, {"x.bmp"});
+        auto chooser = make(lesson, {"x.bmp"});
         chooser->FileListBox1->setCurrentRow(0);
         FakePrompter prompter;
         chooser->BitBtnYES->click();
         QCOMPARE(list.RowCount(), 6);
         QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
         QCOMPARE(list.Cell(2, 4), dir_.filePath(QStringLiteral("x.bmp")));
-        QVERIFY(!DataSaved);
+        QVERIFY(!lesson.isSaved());
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
 
     void yesOnADataRowReplacesOneCell() {
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         FillList(list, {"a|b", "c|d"});
         list.SetCurrent(1, 2);
-        auto chooser = make(list, {"x.bmp"});
+        auto chooser = make(lesson, {"x.bmp"});
         chooser->FileListBox1->setCurrentRow(0);
         chooser->BitBtnYESClick();
         QCOMPARE(ListRows(list),
@@ -127,11 +130,12 @@ private Q_SLOTS:
     }
 
     void allFromRow3OfFour() {
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         FillList(list, {"|r1", "|r2", "|r3", "|r4"});
         QCOMPARE(list.RowCount(), 6);
         list.SetCurrent(2, 3);
-        auto chooser = make(list, {"1.bmp", "2.bmp", "3.bmp", "4.bmp"});
+        auto chooser = make(lesson, {"1.bmp", "2.bmp", "3.bmp", "4.bmp"});
         chooser->BitBtnALL->click();
         const QString d = dir_.path() + u'/';
         QCOMPARE(ListRows(list), (QStringList{"|r1", "|r2", "|" + d + "1.bmp", "|" + d + "2.bmp",
@@ -144,33 +148,36 @@ private Q_SLOTS:
     }
 
     void allWithNoFilesOnlyMovesToRowOne() {
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         FillList(list, {"a", "b"});
         list.SetCurrent(1, 2);
-        auto chooser = make(list, {});
+        auto chooser = make(lesson, {});
         chooser->BitBtnALLClick();
         QCOMPARE(ListRows(list), (QStringList{"a", "b"}));
-        QVERIFY(DataSaved);
+        QVERIFY(lesson.isSaved());
         QCOMPARE(list.Row(), 1);
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
 
     void doubleClickWithoutASelectionIsIgnored() {
-        DataList list;
+        Lesson lesson;
+        DataList& list = lesson.rows();
         list.SetCurrent(1, 1);
-        auto chooser = make(list, {"x.bmp"});
+        auto chooser = make(lesson, {"x.bmp"});
         QVERIFY(chooser->FileListBox1->currentRow() < 0);
         Q_EMIT chooser->FileListBox1->itemDoubleClicked(chooser->FileListBox1->item(0));
         QCOMPARE(list.RowCount(), 2);
-        QVERIFY(DataSaved);
+        QVERIFY(lesson.isSaved());
         chooser->FileListBox1->setCurrentRow(0);
         Q_EMIT chooser->FileListBox1->itemDoubleClicked(chooser->FileListBox1->item(0));
         QCOMPARE(list.RowCount(), 3);
     }
 
     void previewFailureReachesTheCaller() {
-        DataList list;
-        auto chooser = make(list, {"note.txt"});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {"note.txt"});
         setType(*chooser, 2);
         chooser->FileListBox1->setCurrentRow(0);
         // The chooser does not catch: the application's default report shows it.
@@ -183,8 +190,9 @@ private Q_SLOTS:
     }
 
     void previewFollowsTheCheckBox() {
-        DataList list;
-        auto chooser = make(list, {});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {});
         QImage image(8, 6, QImage::Format_RGB32);
         image.fill(Qt::red);
         QVERIFY(image.save(dir_.filePath(QStringLiteral("red.bmp")), "BMP"));
@@ -202,8 +210,9 @@ private Q_SLOTS:
     }
 
     void driveNotReadyFallsBack() {
-        DataList list;
-        auto chooser = make(list, {"a.bmp"});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {"a.bmp"});
         const QString gone = dir_.filePath(QStringLiteral("ejected"));
         chooser->SetDrives({dir_.path(), gone});
         FakePrompter prompter;
@@ -221,8 +230,9 @@ private Q_SLOTS:
     }
 
     void failingFallbackSettlesOnTheRoot() {
-        DataList list;
-        auto chooser = make(list, {});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {});
         QTemporaryDir usb;
         chooser->SetDrives({dir_.path(), usb.path(), dir_.filePath(QStringLiteral("gone"))});
         chooser->DriveComboBox1->setCurrentIndex(1);
@@ -239,11 +249,12 @@ private Q_SLOTS:
     }
 
     void stateIsKeptBetweenUses() {
-        DataList list;
-        auto chooser = make(list, {"a.jpg", "b.jpg"});
+        Lesson lesson;
+        DataList& list = lesson.rows();
+        auto chooser = make(lesson, {"a.jpg", "b.jpg"});
         setType(*chooser, 1);
         chooser->FileListBox1->setCurrentRow(1);
-        chooser->SetList(&list);
+        chooser->prepare();
         QCOMPARE(chooser->FilterComboBox1->currentIndex(), 1);
         QCOMPARE(chooser->FileListBox1->currentRow(), 1);
         QCOMPARE(chooser->Folder(), dir_.path());

@@ -1,6 +1,4 @@
-#include "app/forms.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
@@ -17,6 +15,7 @@
 #include <QTest>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 class TestSkyWindow : public QObject {
     Q_OBJECT
@@ -29,14 +28,14 @@ class TestSkyWindow : public QObject {
     // Widths of the north, west, south and east panes (0: empty).
     static QList<int> shown() {
         QList<int> w;
-        for (TImage* i : {frmKansokuti->ImgNorth, frmKansokuti->ImgWest, frmKansokuti->ImgSouth,
-                          frmKansokuti->ImgEast})
+        for (TImage* i :
+             {SkyForm()->ImgNorth, SkyForm()->ImgWest, SkyForm()->ImgSouth, SkyForm()->ImgEast})
             w << i->Picture().Width();
         return w;
     }
 
 private Q_SLOTS:
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     // Designed where it fits the screen's free area; otherwise the largest
     // scale that fits, by the tighter of width and height.
@@ -74,9 +73,9 @@ private Q_SLOTS:
         QVERIFY(qAbs(double(s.outer.width()) / s.outer.height() - 640.0 / 405) < 0.01);
 
         test::ShowFixture::Fresh(screen, area);
-        QCOMPARE(frmKansokuti->DesignedOuterSize(), outer);
-        QCOMPARE(frmKansokuti->ImgNorth->width(), Scaled(200, s.scaleFactor));
-        QCOMPARE(frmKansokuti->edtNorthTitle->width(), 73);
+        QCOMPARE(SkyForm()->DesignedOuterSize(), outer);
+        QCOMPARE(SkyForm()->ImgNorth->width(), Scaled(200, s.scaleFactor));
+        QCOMPARE(SkyForm()->edtNorthTitle->width(), 73);
     }
 
     void scaling_data() {
@@ -115,7 +114,7 @@ private Q_SLOTS:
         QFETCH(QPoint, northLabel);
         QFETCH(QSize, edit);
         test::ShowFixture::Fresh(screen);
-        TfrmKansokuti* w = frmKansokuti;
+        TfrmKansokuti* w = SkyForm();
         QCOMPARE(w->DesignedOuterSize(), outer);
         QCOMPARE(w->ImgNorth->geometry(), images[0]);
         QCOMPARE(w->ImgWest->geometry(), images[1]);
@@ -151,42 +150,42 @@ private Q_SLOTS:
         test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::Start({all, northEast, broken, none}));
 
-        frmNubivuMain->BitBtnKansokuti->click();
-        QVERIFY(frmKansokuti->isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(frmKansokuti));
-        QVERIFY(KeepRowOnActivate);
+        MainForm()->BitBtnKansokuti->click();
+        QVERIFY(SkyForm()->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(SkyForm()));
+        QVERIFY(Show().keepsRowOnActivation());
         QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
 
         // Back in the main window the row stays; stepping leaves the sky window alone.
-        QVERIFY(activate(frmNubivuMain));
-        QCOMPARE(CurrentRow, 1);
-        QVERIFY(!KeepRowOnActivate);
-        frmNubivuMain->BitBtnKomaOkuri->click();
+        QVERIFY(activate(MainForm()));
+        QCOMPARE(Show().currentRow(), 1);
+        QVERIFY(!Show().keepsRowOnActivation());
+        MainForm()->BitBtnKomaOkuri->click();
         QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
 
         // North and east only: south and west empty, though they showed photos.
-        frmNubivuMain->BitBtnKansokuti->click();
+        MainForm()->BitBtnKansokuti->click();
         QCOMPARE(shown(), (QList<int>{41, 0, 0, 43}));
-        QVERIFY(activate(frmNubivuMain));
-        QCOMPARE(CurrentRow, 2);
+        QVERIFY(activate(MainForm()));
+        QCOMPARE(Show().currentRow(), 2);
 
         // A missing and an undecodable file: their panes only go empty, silently.
-        frmNubivuMain->BitBtnKomaOkuri->click();
-        frmNubivuMain->BitBtnKansokuti->click();
+        MainForm()->BitBtnKomaOkuri->click();
+        MainForm()->BitBtnKansokuti->click();
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
         QVERIFY(prompter.asked.empty());
 
         // No sky photo in the row: the button is off, the window keeps its photos.
-        QVERIFY(activate(frmNubivuMain));
-        frmNubivuMain->BitBtnKomaOkuri->click();
-        QCOMPARE(CurrentRow, 4);
-        QVERIFY(!frmNubivuMain->BitBtnKansokuti->isEnabled());
+        QVERIFY(activate(MainForm()));
+        MainForm()->BitBtnKomaOkuri->click();
+        QCOMPARE(Show().currentRow(), 4);
+        QVERIFY(!MainForm()->BitBtnKansokuti->isEnabled());
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
 
         // Closing only hides: the photos stay for the next showing.
-        QTest::mouseClick(frmKansokuti->BitBtn1, Qt::LeftButton);
-        QVERIFY(!frmKansokuti->isVisible());
-        QVERIFY(frmNubivuMain->isVisible());
+        QTest::mouseClick(SkyForm()->BitBtn1, Qt::LeftButton);
+        QVERIFY(!SkyForm()->isVisible());
+        QVERIFY(MainForm()->isVisible());
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
     }
 };

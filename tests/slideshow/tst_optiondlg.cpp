@@ -1,8 +1,5 @@
-#include "app/forms.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
 #include "showfixture.h"
-#include "slideshow/filloptions.h"
 #include "slideshow/tfrmoptiondlg.h"
 #include "testrunner.h"
 
@@ -11,6 +8,7 @@
 #include <QTest>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 class TestOptionDlg : public QObject {
     Q_OBJECT
@@ -18,19 +16,19 @@ class TestOptionDlg : public QObject {
     static QString boxes() {
         // checked/enabled of both boxes and what the slide show will read
         auto bit = [](bool b) { return b ? QLatin1Char('1') : QLatin1Char('0'); };
-        const TfrmOptionDlg* d = frmOptionDlg;
+        const TfrmOptionDlg* d = OptionsForm();
         return QString() + bit(d->chkbNulGazo->isChecked()) +
                bit(d->chkbSaveGazoData->isChecked()) + bit(d->chkbSaveGazoData->isEnabled()) +
-               QLatin1Char('/') + bit(CurrentFillOptions().fillEmpty) +
-               bit(CurrentFillOptions().writeBack);
+               QLatin1Char('/') + bit(Show().fillOptions().fillEmpty) +
+               bit(Show().fillOptions().writeBack);
     }
 
 private Q_SLOTS:
     void init() { test::ShowFixture::Fresh(); }
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void layoutIsNotScaled() {
-        TfrmOptionDlg* d = frmOptionDlg;
+        TfrmOptionDlg* d = OptionsForm();
         QCOMPARE(d->windowTitle(), QStringLiteral("オプション"));
         QCOMPARE(d->size(), QSize(304, 107));
         QCOMPARE(d->chkbNulGazo->geometry(), QRect(16, 16, 265, 17));
@@ -45,43 +43,43 @@ private Q_SLOTS:
     }
 
     void boxesKeepTheirInvariant() {
-        frmNubivuMain->show();
-        frmNubivuMain->N2Click();
-        QVERIFY(frmOptionDlg->isVisible());
-        QVERIFY(!frmNubivuMain->isEnabled());
+        MainForm()->show();
+        MainForm()->N2Click();
+        QVERIFY(OptionsForm()->isVisible());
+        QVERIFY(!MainForm()->isEnabled());
         QCOMPARE(boxes(), QStringLiteral("000/00")); // write-back greyed on opening
 
-        frmOptionDlg->chkbNulGazo->click();
+        OptionsForm()->chkbNulGazo->click();
         QCOMPARE(boxes(), QStringLiteral("101/10"));
-        frmOptionDlg->chkbSaveGazoData->click();
+        OptionsForm()->chkbSaveGazoData->click();
         QCOMPARE(boxes(), QStringLiteral("111/11"));
         // Unchecking the fill-in unchecks and greys the write-back in one step.
-        frmOptionDlg->chkbNulGazo->click();
+        OptionsForm()->chkbNulGazo->click();
         QCOMPARE(boxes(), QStringLiteral("000/00"));
-        frmOptionDlg->chkbNulGazo->click();
-        frmOptionDlg->chkbSaveGazoData->click();
+        OptionsForm()->chkbNulGazo->click();
+        OptionsForm()->chkbSaveGazoData->click();
 
         // Escape is no cancel; the close box keeps the boxes as they are.
-        QTest::keyClick(frmOptionDlg, Qt::Key_Escape);
-        QVERIFY(frmOptionDlg->isVisible());
-        frmOptionDlg->close();
-        QVERIFY(!frmOptionDlg->isVisible());
-        QVERIFY(frmNubivuMain->isEnabled());
+        QTest::keyClick(OptionsForm(), Qt::Key_Escape);
+        QVERIFY(OptionsForm()->isVisible());
+        OptionsForm()->close();
+        QVERIFY(!OptionsForm()->isVisible());
+        QVERIFY(MainForm()->isEnabled());
         QCOMPARE(boxes(), QStringLiteral("111/11"));
 
-        frmNubivuMain->N2->trigger();
+        MainForm()->N2->trigger();
         QCOMPARE(boxes(), QStringLiteral("111/11"));
-        QVERIFY(!frmNubivuMain->isEnabled());
-        QTest::keyClick(frmOptionDlg, Qt::Key_Return); // the default button
-        QVERIFY(!frmOptionDlg->isVisible());
-        QVERIFY(frmNubivuMain->isEnabled());
+        QVERIFY(!MainForm()->isEnabled());
+        QTest::keyClick(OptionsForm(), Qt::Key_Return); // the default button
+        QVERIFY(!OptionsForm()->isVisible());
+        QVERIFY(MainForm()->isEnabled());
     }
 
     void everyStartHasBothOff() {
-        frmOptionDlg->chkbNulGazo->click();
+        OptionsForm()->chkbNulGazo->click();
         QCOMPARE(boxes(), QStringLiteral("101/10"));
-        DestroyForms();
-        CreateForms(1024);
+        StopWindows();
+        StartWindows(1024);
         QCOMPARE(boxes(), QStringLiteral("001/00"));
     }
 };

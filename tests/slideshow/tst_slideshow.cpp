@@ -1,8 +1,6 @@
-#include "app/forms.h"
 #include "app/helpwindow.h"
 #include "app/tfrmnubivuabort.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
 #include "editor/tfrmdataedit.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
@@ -22,11 +20,12 @@
 #include <QTimer>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 namespace {
 
-TfrmNubivuMain* main() { return frmNubivuMain; }
-DataList& list() { return frmDataEdit->List(); }
+TfrmNubivuMain* main() { return MainForm(); }
+DataList& list() { return TheLesson().rows(); }
 
 SlotPaths rowOf(QString kumo, QString nubivuzu = {}, QString ame = {}) {
     SlotPaths p;
@@ -71,11 +70,11 @@ class TestSlideShow : public QObject {
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
 private Q_SLOTS:
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void fiveRowsPlayToTheLastRow() {
         QVERIFY(test::ShowFixture::Start(numbered(5)));
-        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(Show().currentRow(), 1);
         QCOMPARE(main()->Label4->text(), QStringLiteral("1"));
         QCOMPARE(main()->Label6->text(), QStringLiteral("5"));
         QCOMPARE(main()->ImgKumo->Picture().Width(), 11);
@@ -86,7 +85,7 @@ private Q_SLOTS:
 
         click(main()->BitBtnSaisei);
         QVERIFY(main()->Slides().Playing());
-        QCOMPARE(CurrentRow, 2); // the first row follows at once
+        QCOMPARE(Show().currentRow(), 2); // the first row follows at once
         for (QPushButton* b :
              {main()->BitBtnKansokuti, main()->BitBtnKomaOkuri, main()->BitBtnKomaModosi,
               main()->BitBtnModoru, main()->BitBtnSyuryo})
@@ -96,10 +95,10 @@ private Q_SLOTS:
 
         // A second click while playing starts nothing and skips no row.
         main()->BitBtnSaisei->click();
-        QCOMPARE(CurrentRow, 2);
+        QCOMPARE(Show().currentRow(), 2);
 
         QTRY_VERIFY(!main()->Slides().Playing());
-        QCOMPARE(CurrentRow, 5);
+        QCOMPARE(Show().currentRow(), 5);
         QCOMPARE(main()->Label4->text(), QStringLiteral("5"));
         QCOMPARE(main()->ImgKumo->Picture().Width(), 15);
         QCOMPARE(main()->lblKUMO->text(), QStringLiteral("k5.tpx"));
@@ -109,12 +108,12 @@ private Q_SLOTS:
 
         // Stepping past either end does nothing; return goes to row 1.
         main()->BitBtnKomaOkuriClick();
-        QCOMPARE(CurrentRow, 5);
+        QCOMPARE(Show().currentRow(), 5);
         click(main()->BitBtnModoru);
-        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(Show().currentRow(), 1);
         QCOMPARE(main()->ImgKumo->Picture().Width(), 11);
         main()->BitBtnKomaModosiClick();
-        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(Show().currentRow(), 1);
         click(main()->BitBtnKomaOkuri);
         click(main()->BitBtnKomaOkuri);
         QCOMPARE(main()->Label4->text(), QStringLiteral("3"));
@@ -132,7 +131,7 @@ private Q_SLOTS:
         QVERIFY(main()->BitBtnSyuryo->isEnabled());
         main()->BitBtnKomaOkuriClick();
         main()->BitBtnSaiseiClick();
-        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(Show().currentRow(), 1);
         QVERIFY(allSevenVisible());
     }
 
@@ -154,7 +153,7 @@ private Q_SLOTS:
         QVERIFY(!main()->BitBtnTeisi->isEnabled());
         QVERIFY(!main()->Edit1->isEnabled());
         QVERIFY(main()->BitBtnKansokuti->isEnabled());
-        QCOMPARE(CurrentPaths[3], withSky[3]);
+        QCOMPARE(Show().currentPaths()[3], withSky[3]);
     }
 
     void fillIn_data() {
@@ -206,21 +205,21 @@ private Q_SLOTS:
         QVERIFY(test::ShowFixture::Start({r1, r2, r3}));
 
         // Set through the dialog's boxes, as the teacher does.
-        if (fill) frmOptionDlg->chkbNulGazo->click();
-        if (writeBack) frmOptionDlg->chkbSaveGazoData->click();
+        if (fill) OptionsForm()->chkbNulGazo->click();
+        if (writeBack) OptionsForm()->chkbSaveGazoData->click();
         for (QChar step : steps) {
             if (step == QLatin1Char('>')) main()->BitBtnKomaOkuri->click();
             if (step == QLatin1Char('<')) main()->BitBtnKomaModosi->click();
             if (step == QLatin1Char('r')) main()->BitBtnModoru->click();
         }
-        QCOMPARE(CurrentRow, row);
+        QCOMPARE(Show().currentRow(), row);
         QCOMPARE(main()->lblKUMO->text(), kumo);
         QCOMPARE(main()->ImgKumo->Picture().Width(), kumoWidth);
         QCOMPARE(main()->lblNUBIVUZU->text(), nubivuzu);
         QCOMPARE(main()->ImgNubivuzu->Picture().Empty(), nubivuzu.isEmpty());
         QCOMPARE(list().Cell(1, 2), cell.isEmpty() ? QString() : fx_.Path(cell));
         QCOMPARE(main()->BitBtnKansokuti->isEnabled(), sky);
-        QVERIFY(DataSaved); // write-back is not an edit
+        QVERIFY(TheLesson().isSaved()); // write-back is not an edit
         QVERIFY(list().Cell(4, 2).isEmpty());
     }
 
@@ -288,24 +287,24 @@ private Q_SLOTS:
         QVERIFY(test::ShowFixture::Start(rows));
         main()->BitBtnKomaOkuri->click();
         main()->BitBtnKomaOkuri->click();
-        QCOMPARE(CurrentRow, 3);
+        QCOMPARE(Show().currentRow(), 3);
 
         if (from == QLatin1String("options")) {
             main()->N2->trigger();
-            QVERIFY(frmOptionDlg->isVisible());
+            QVERIFY(OptionsForm()->isVisible());
             QVERIFY(!main()->isEnabled());
-            QVERIFY(test::ShowFixture::Activate(frmOptionDlg));
-            frmOptionDlg->bbtnOK->click();
-            QVERIFY(!frmOptionDlg->isVisible());
+            QVERIFY(test::ShowFixture::Activate(OptionsForm()));
+            OptionsForm()->bbtnOK->click();
+            QVERIFY(!OptionsForm()->isVisible());
             QVERIFY(main()->isEnabled());
         } else if (from == QLatin1String("editor")) {
             main()->Edit1->trigger();
-            QVERIFY(test::ShowFixture::Activate(frmDataEdit));
-            frmDataEdit->close();
+            QVERIFY(test::ShowFixture::Activate(EditForm()));
+            EditForm()->close();
         } else if (from == QLatin1String("about")) {
-            frmNubivuAbort->show();
-            QVERIFY(test::ShowFixture::Activate(frmNubivuAbort));
-            frmNubivuAbort->OKButton->click();
+            AboutForm()->show();
+            QVERIFY(test::ShowFixture::Activate(AboutForm()));
+            AboutForm()->OKButton->click();
         } else if (from == QLatin1String("help")) {
             main()->Contents1->trigger();
             QVERIFY(test::ShowFixture::Activate(&HelpWindow::Instance()));
@@ -326,21 +325,21 @@ private Q_SLOTS:
             QVERIFY(!main()->isActiveWindow());
         } else {
             main()->BitBtnKansokuti->click();
-            QVERIFY(frmKansokuti->isVisible());
-            QVERIFY(KeepRowOnActivate);
-            QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+            QVERIFY(SkyForm()->isVisible());
+            QVERIFY(Show().keepsRowOnActivation());
+            QVERIFY(test::ShowFixture::Activate(SkyForm()));
         }
         QVERIFY(test::ShowFixture::Activate(main()));
-        QCOMPARE(CurrentRow, row);
+        QCOMPARE(Show().currentRow(), row);
         QCOMPARE(main()->Label4->text(), QString::number(row));
         QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + row);
-        QVERIFY(!KeepRowOnActivate);
+        QVERIFY(!Show().keepsRowOnActivation());
 
         // Keeping the row is one-shot: the next return starts at row 1 again.
-        frmDataEdit->show();
-        QVERIFY(test::ShowFixture::Activate(frmDataEdit));
+        EditForm()->show();
+        QVERIFY(test::ShowFixture::Activate(EditForm()));
         QVERIFY(test::ShowFixture::Activate(main()));
-        QCOMPARE(CurrentRow, 1);
+        QCOMPARE(Show().currentRow(), 1);
     }
 
     void stopLeavesTheRowOnShow() {
@@ -350,20 +349,20 @@ private Q_SLOTS:
         QTimer::singleShot(0, main(),
                            [] { QTest::mouseClick(main()->BitBtnTeisi, Qt::LeftButton); });
         QTRY_VERIFY(!main()->Slides().Playing());
-        QVERIFY(CurrentRow > 1 && CurrentRow < 30);
-        QVERIFY(!StopRequested);
-        QCOMPARE(main()->Label4->text(), QString::number(CurrentRow));
-        QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + CurrentRow);
+        QVERIFY(Show().currentRow() > 1 && Show().currentRow() < 30);
+        QVERIFY(!Show().stopRequested());
+        QCOMPARE(main()->Label4->text(), QString::number(Show().currentRow()));
+        QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + Show().currentRow());
         QCOMPARE(stepping(), QStringLiteral("1111"));
         QVERIFY(!main()->BitBtnTeisi->isEnabled());
         QVERIFY(allSevenVisible());
 
         // Play goes on from the row on show, not from row 1.
-        const int stoppedAt = CurrentRow;
+        const int stoppedAt = Show().currentRow();
         click(main()->BitBtnSaisei);
-        QCOMPARE(CurrentRow, stoppedAt + 1);
+        QCOMPARE(Show().currentRow(), stoppedAt + 1);
         QTRY_VERIFY(!main()->Slides().Playing());
-        QCOMPARE(CurrentRow, 30);
+        QCOMPARE(Show().currentRow(), 30);
     }
 
     void changesDuringPlay_data() {
@@ -392,14 +391,14 @@ private Q_SLOTS:
             } else if (change == QLatin1String("options")) {
                 main()->N2->trigger();
                 QVERIFY(!main()->isEnabled());
-                QTimer::singleShot(0, frmOptionDlg, [] { frmOptionDlg->bbtnOK->click(); });
+                QTimer::singleShot(0, OptionsForm(), [] { OptionsForm()->bbtnOK->click(); });
             } else {
                 main()->close();
             }
         });
         QTRY_VERIFY(!main()->Slides().Playing());
         QCOMPARE(main()->isVisible(), windowOpen);
-        if (lastRow > 0) QCOMPARE(CurrentRow, lastRow);
+        if (lastRow > 0) QCOMPARE(Show().currentRow(), lastRow);
         QVERIFY(main()->isEnabled());
         QVERIFY(allSevenVisible());
         QVERIFY(!main()->BitBtnTeisi->isEnabled());

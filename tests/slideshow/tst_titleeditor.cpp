@@ -1,6 +1,4 @@
-#include "app/forms.h"
 #include "app/tfrmnubivumain.h"
-#include "datalist/sharedstate.h"
 #include "showfixture.h"
 #include "sitephotos/tfrmkansokuti.h"
 #include "testrunner.h"
@@ -12,6 +10,7 @@
 #include <QWindow>
 
 using namespace nubivu;
+using namespace nubivu::test;
 
 class TestTitleEditor : public QObject {
     Q_OBJECT
@@ -23,8 +22,8 @@ class TestTitleEditor : public QObject {
     };
 
     static Title title(const QString& window, const QString& label, const QString& edit) {
-        QWidget* w = window == QLatin1String("main") ? static_cast<QWidget*>(frmNubivuMain)
-                                                     : static_cast<QWidget*>(frmKansokuti);
+        QWidget* w = window == QLatin1String("main") ? static_cast<QWidget*>(MainForm())
+                                                     : static_cast<QWidget*>(SkyForm());
         return {w, w->findChild<QLabel*>(label), w->findChild<QLineEdit*>(edit)};
     }
 
@@ -39,7 +38,7 @@ class TestTitleEditor : public QObject {
 
 private Q_SLOTS:
     void init() { test::ShowFixture::Fresh(); }
-    void cleanup() { DestroyForms(); }
+    void cleanup() { StopWindows(); }
 
     void allSevenTitles_data() {
         QTest::addColumn<QString>("window");
@@ -97,7 +96,7 @@ private Q_SLOTS:
         QTest::keyClick(t.edit, Qt::Key_Escape);
         QVERIFY(t.edit->isHidden());
         QCOMPARE(t.label->text(), caption);
-        QVERIFY(DataSaved);
+        QVERIFY(TheLesson().isSaved());
 
         // Moving the focus on drops it too, and the box is empty afterwards.
         open(t);
@@ -106,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(t.edit->isHidden());
         QVERIFY(t.edit->text().isEmpty());
         QCOMPARE(t.label->text(), caption);
-        QVERIFY(DataSaved);
+        QVERIFY(TheLesson().isSaved());
 
         // Enter takes the text, the empty text included, and marks the list unsaved.
         open(t);
@@ -114,27 +113,27 @@ private Q_SLOTS:
         QTest::keyClick(t.edit, Qt::Key_Return);
         QVERIFY(t.edit->isHidden());
         QCOMPARE(t.label->text(), QString());
-        QVERIFY(!DataSaved);
+        QVERIFY(!TheLesson().isSaved());
 
-        DataSaved = true;
+        TheLesson().setSaved(true);
         open(t);
         t.edit->insert(QStringLiteral("積乱雲, "));
         QTest::keyClicks(t.edit, QStringLiteral("\"A\""));
         QTest::keyClick(t.edit, Qt::Key_Enter);
         QCOMPARE(t.label->text(), QStringLiteral("積乱雲, \"A\""));
-        QVERIFY(!DataSaved);
+        QVERIFY(!TheLesson().isSaved());
 
         // Unchanged text committed still counts as a change.
-        DataSaved = true;
+        TheLesson().setSaved(true);
         open(t);
         QTest::keyClick(t.edit, Qt::Key_Return);
         QCOMPARE(t.label->text(), QStringLiteral("積乱雲, \"A\""));
-        QVERIFY(!DataSaved);
+        QVERIFY(!TheLesson().isSaved());
     }
 
     void openingAnotherTitleDropsTheFirst() {
-        frmKansokuti->show();
-        QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        SkyForm()->show();
+        QVERIFY(test::ShowFixture::Activate(SkyForm()));
         const Title north = title("sky", "lblNorth", "edtNorthTitle");
         const Title south = title("sky", "lblSouth", "edtSouthTitle");
         open(north);
@@ -146,38 +145,38 @@ private Q_SLOTS:
 
         // The close button takes the focus: the open edit ends unsaved.
         QTest::keyClicks(south.edit, QStringLiteral("def"));
-        QTest::mouseClick(frmKansokuti->BitBtn1, Qt::LeftButton);
-        QVERIFY(!frmKansokuti->isVisible());
+        QTest::mouseClick(SkyForm()->BitBtn1, Qt::LeftButton);
+        QVERIFY(!SkyForm()->isVisible());
         QCOMPARE(south.label->text(), QStringLiteral("南の空"));
         QVERIFY(south.edit->text().isEmpty());
-        QVERIFY(DataSaved);
+        QVERIFY(TheLesson().isSaved());
 
         // So does the window's close box, which takes no focus: the edit is
         // gone when the window opens again.
-        frmKansokuti->show();
-        QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        SkyForm()->show();
+        QVERIFY(test::ShowFixture::Activate(SkyForm()));
         open(north);
         QTest::keyClicks(north.edit, QStringLiteral("ghi"));
-        frmKansokuti->windowHandle()->close();
-        QVERIFY(!frmKansokuti->isVisible());
-        frmKansokuti->show();
+        SkyForm()->windowHandle()->close();
+        QVERIFY(!SkyForm()->isVisible());
+        SkyForm()->show();
         QVERIFY(north.edit->isHidden());
         QVERIFY(north.edit->text().isEmpty());
         QCOMPARE(north.label->text(), QStringLiteral("北の空"));
-        QVERIFY(DataSaved);
+        QVERIFY(TheLesson().isSaved());
     }
 
     void leavingForAnotherWindowKeepsTheEditOpen() {
-        frmNubivuMain->show();
-        frmKansokuti->show();
-        QVERIFY(test::ShowFixture::Activate(frmNubivuMain));
+        MainForm()->show();
+        SkyForm()->show();
+        QVERIFY(test::ShowFixture::Activate(MainForm()));
         const Title cloud = title("main", "lblKumotitle", "edtKumoTitle");
         open(cloud);
         cloud.edit->clear();
         cloud.edit->insert(QStringLiteral("くも"));
-        QVERIFY(test::ShowFixture::Activate(frmKansokuti));
+        QVERIFY(test::ShowFixture::Activate(SkyForm()));
         QVERIFY(cloud.edit->isVisible());
-        QVERIFY(test::ShowFixture::Activate(frmNubivuMain));
+        QVERIFY(test::ShowFixture::Activate(MainForm()));
         QTest::keyClick(cloud.edit, Qt::Key_Return);
         QCOMPARE(cloud.label->text(), QStringLiteral("くも"));
     }

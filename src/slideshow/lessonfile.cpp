@@ -1,0 +1,69 @@
+#include "slideshow/lessonfile.h"
+
+#include "datalist/gridoperations.h"
+#include "datalist/lesson.h"
+#include "slideshow/rowloader.h"
+
+#include <QSignalBlocker>
+
+namespace nubivu {
+
+void OpenLessonFile(Lesson& lesson, const QString& fileName) {
+    DataListFileContent content = NamingFile(fileName, [&] { return LoadDataListFile(fileName); });
+    NewStringGrid(lesson);
+    lesson.setFilePath(fileName);
+    lesson.rows().AppendDataRows(std::move(content.rows));
+    if (content.titles) lesson.setTitles(*content.titles);
+}
+
+namespace {
+// Cells written back by the fill-in and paths moved to the new folder reach
+// the editor as one reset, not as one signal per cell that each has the
+// editor lay out its labels and headers again.
+class QuietList {
+public:
+    QuietList(DataList& list, bool reset) : list_(list), reset_(reset), blocker_(list) {}
+    ~QuietList() {
+        blocker_.unblock();
+        if (reset_) Q_EMIT list_.rowsReset();
+    }
+
+private:
+    DataList& list_;
+    bool reset_;
+    QSignalBlocker blocker_;
+};
+} // namespace
+
+SavedLesson SaveLessonFile(Lesson& lesson, const QString& fileName, const SlotPaths& lastPaths,
+                           const FillOptions& options) {
+    DataList& list = lesson.rows();
+    const SlotPaths titles = lesson.titles();
+    // Relative picture paths are taken from the list's folder: saved into
+    // another folder they are written to name the same pictures from there.
+    const ListPathRebaser rebase(lesson.filePath(), fileName);
+    const QuietList quiet(list, (options.fillEmpty && options.writeBack) || rebase.Moves());
+    SlotPaths last = lastPaths;
+    // Each row is written as it is shown: through row loading, fill-in included.
+    const QByteArray bytes = EncodeDataList(
+        list.DataRowCount(),
+        [&](int row) {
+            LoadedRow loaded = LoadRow(list, row, last, options);
+            WriteBack(list, row, loaded);
+            last = std::move(loaded.lastPaths);
+            return rebase(std::move(loaded.paths));
+        },
+        DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
+        titles);
+    NamingFile(fileName, [&] { SaveDataListFile(fileName, bytes); });
+    lesson.setFilePath(fileName);
+    if (rebase.Moves())
+        for (int row = 1; row <= list.DataRowCount(); ++row) {
+            const SlotPaths paths = list.Paths(row);
+            const SlotPaths moved = rebase(paths);
+            if (moved != paths) list.SetPaths(row, moved);
+        }
+    return {rebase(last), rebase};
+}
+
+} // namespace nubivu
