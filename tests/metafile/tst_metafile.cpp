@@ -1,7 +1,7 @@
 #include "metafilewriter.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/tmetafile.h"
-#include "pictures/tmetafiledc.h"
+#include "pictures/metafile/tmetafile.h"
+#include "pictures/metafile/tmetafiledc.h"
 #include "testrunner.h"
 
 #include <QBuffer>

@@ -1,4 +1,4 @@
-#include "pictures/tmetafiledib.h"
+#include "pictures/metafile/tmetafiledib.h"
 
 #include <QVector>
 #include <algorithm>

@@ -1,7 +1,7 @@
-#include "pictures/wmfplayer.h"
+#include "pictures/metafile/wmfplayer.h"
 
-#include "pictures/tmetafiledc.h"
-#include "pictures/tmetafiledib.h"
+#include "pictures/metafile/tmetafiledc.h"
+#include "pictures/metafile/tmetafiledib.h"
 
 #include <QPainter>
 

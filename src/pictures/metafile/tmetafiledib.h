@@ -1,6 +1,6 @@
 #pragma once
 // Device-independent bitmaps embedded in metafile records.
-#include "pictures/tmetafilebytes.h"
+#include "pictures/metafile/tmetafilebytes.h"
 
 #include <QImage>
 
