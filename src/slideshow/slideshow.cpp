@@ -2,8 +2,8 @@
 
 #include "datalist/datalist.h"
 #include "datalist/sharedstate.h"
-#include "slideshow/panepicture.h"
 #include "slideshow/rowloader.h"
+#include "ui/panepicture.h"
 #include "ui/timage.h"
 
 #include <QAction>
