@@ -16,9 +16,6 @@ public:
     // Watches both widgets; parent owns the editor.
     TitleEditor(QLabel* label, QLineEdit* edit, QObject* parent);
 
-    QLabel* Label() const { return label_; }
-    QLineEdit* Edit() const { return edit_; }
-
     void Open();
     void Commit();
     void Cancel();

@@ -176,12 +176,6 @@ bool DibTopDown(MetaBytes info) {
     return ReadHeader(info, h) && h.height < 0;
 }
 
-int DibHeight(MetaBytes info) {
-    DibHeader h;
-    if (!ReadHeader(info, h)) return 0;
-    return int(std::min<qint64>(kMaxSide, h.height < 0 ? -h.height : h.height));
-}
-
 QImage DecodePackedDib(MetaBytes packed, DibColors colors) {
     DibHeader h;
     if (!ReadHeader(packed, h)) return {};
