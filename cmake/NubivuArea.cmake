@@ -1,11 +1,14 @@
-# nubivu_area(NAME <area> [QT <Qt components>] [DEPS <targets>])
-# One static library per source folder, built from every file in it, so that
-# adding a file to an area needs no edit here.
+# nubivu_area(NAME <area> [QT <Qt components>] [DEPS <targets>] [SUBDIRS <folders>])
+# One static library per source folder, built from every file in it and in the
+# named subfolders, so that adding a file to an area needs no edit here.
 function(nubivu_area)
-  cmake_parse_arguments(A "" "NAME" "QT;DEPS" ${ARGN})
-  file(GLOB sources CONFIGURE_DEPENDS
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.cpp ${CMAKE_CURRENT_SOURCE_DIR}/*.c
-       ${CMAKE_CURRENT_SOURCE_DIR}/*.h ${CMAKE_CURRENT_SOURCE_DIR}/*.qrc)
+  cmake_parse_arguments(A "" "NAME" "QT;DEPS;SUBDIRS" ${ARGN})
+  set(sources)
+  foreach(dir ${CMAKE_CURRENT_SOURCE_DIR} ${A_SUBDIRS})
+    cmake_path(ABSOLUTE_PATH dir BASE_DIRECTORY ${CMAKE_CURRENT_SOURCE_DIR})
+    file(GLOB dir_sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.c ${dir}/*.h ${dir}/*.qrc)
+    list(APPEND sources ${dir_sources})
+  endforeach()
   list(FILTER sources EXCLUDE REGEX "\\.h$")
   if(NOT sources)
     add_library(nubivu_${A_NAME} INTERFACE)

@@ -1,6 +1,6 @@
 // Metafiles (WMF and EMF) from memory: load, then draw into a small image.
 #include "pictures/graphicerrors.h"
-#include "pictures/tmetafile.h"
+#include "pictures/metafile/tmetafile.h"
 
 #include <QBuffer>
 #include <QGuiApplication>

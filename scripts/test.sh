@@ -3,7 +3,7 @@
 # builds, and runs every test headless; then builds the tests and the fuzz
 # targets with clang, AddressSanitizer and UndefinedBehaviorSanitizer, runs
 # every test there, runs each fuzz target for a minute on the corpus seeds,
-# lints the Markdown and checks the formatting. Every step runs; the command
+# lints the Markdown, checks the formatting and that includes point down. Every step runs; the command
 # fails when any step failed, and ends with one line per step.
 #   NUBIVU_QUICK=1     only the first build and its tests
 #   NUBIVU_WERROR=ON   warnings are errors (CI sets it)
@@ -30,6 +30,7 @@ if [ "${NUBIVU_QUICK:-0}" != 1 ]; then
   step "fuzz smoke" bash scripts/fuzz-smoke.sh
   step "markdown lint" bash scripts/check-markdown.sh
   step "format check" bash scripts/check-format.sh
+  step "layering check" bash scripts/check-layering.sh
 fi
 
 echo

@@ -37,19 +37,11 @@ private:
     bool failed_ = false;
 };
 
-SystemSound* installed = nullptr;
-
 } // namespace
 
-SystemSound& SystemSound::Current() {
+SystemSound& SystemSound::Real() {
     static CanberraSound real;
-    return installed ? *installed : real;
-}
-
-SystemSound* SystemSound::Install(SystemSound* player) {
-    SystemSound* previous = installed;
-    installed = player;
-    return previous;
+    return real;
 }
 
 } // namespace nubivu

@@ -15,7 +15,6 @@
 #include "slideshow/lessonfile.h"
 #include "slideshow/slideshow.h"
 #include "slideshow/tfrmoptiondlg.h"
-#include "slideshow/titleeditor.h"
 #include "spi/tspis.h"
 #include "spi/wine.h"
 #include "ui/elidedlabel.h"
@@ -26,6 +25,7 @@
 #include "ui/scaling.h"
 #include "ui/skippedpluginsreport.h"
 #include "ui/timage.h"
+#include "ui/titleeditor.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
 

@@ -80,12 +80,6 @@ bool IsByteEscape(QChar ch) {
     return ch.unicode() >= kByteEscapeBase + 0x80 && ch.unicode() <= kByteEscapeBase + 0xFF;
 }
 
-bool HasByteEscape(QStringView text) {
-    for (const QChar ch : text)
-        if (IsByteEscape(ch)) return true;
-    return false;
-}
-
 bool IsValidUtf8(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const auto* end = p + bytes.size();
@@ -183,12 +177,5 @@ bool AppendCodePage(QByteArray& out, QStringView text) {
 }
 
 const std::uint16_t* CodePageEncodeTable() { return tables().encode.data(); }
-
-std::optional<QByteArray> EncodeCodePage(QStringView text) {
-    QByteArray bytes;
-    bytes.reserve(text.size() * 2);
-    if (!AppendCodePage(bytes, text)) return std::nullopt;
-    return bytes;
-}
 
 } // namespace nubivu

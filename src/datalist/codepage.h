@@ -9,14 +9,12 @@
 #include <QByteArray>
 #include <QString>
 #include <cstdint>
-#include <optional>
 
 namespace nubivu {
 
 // U+F780 .. U+F7FF: no character of the code page maps there.
 constexpr char16_t kByteEscapeBase = 0xF700;
 bool IsByteEscape(QChar ch);
-bool HasByteEscape(QStringView text);
 
 bool IsValidUtf8(const QByteArray& bytes);
 
@@ -25,9 +23,6 @@ QString DecodeCodePage(QByteArrayView bytes);
 // many were written.
 qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out);
 
-// The bytes of the text in the code page, or none when a character has no
-// code there that reads back as the same character.
-std::optional<QByteArray> EncodeCodePage(QStringView text);
 // Appends the text's bytes to out; false (out then holds a part) when a
 // character has no code.
 bool AppendCodePage(QByteArray& out, QStringView text);

@@ -79,19 +79,6 @@ void DataList::AppendNumberedRow() {
     Q_EMIT rowsReset();
 }
 
-void DataList::InsertRow(int at) {
-    at = std::clamp(at, 1, RowCount());
-    rows_.insert(rows_.begin() + at, StoredRow{});
-    Q_EMIT rowsReset();
-}
-
-void DataList::RemoveRow(int at) {
-    if (at < 1 || at >= RowCount() || RowCount() <= 2) return;
-    rows_.erase(rows_.begin() + at);
-    row_ = std::min(row_, RowCount() - 1);
-    Q_EMIT rowsReset();
-}
-
 void DataList::RemoveRows(const std::vector<int>& sortedRows) {
     if (sortedRows.empty()) return;
     // One pass: keep every row not named, in order.

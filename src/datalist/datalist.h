@@ -9,7 +9,6 @@
 
 #include <QObject>
 #include <QString>
-#include <array>
 #include <vector>
 
 namespace nubivu {
@@ -18,7 +17,6 @@ class DataList : public QObject {
     Q_OBJECT
 public:
     static constexpr int ColCount = 8;
-    using RowCells = std::array<QString, ColCount>;
 
     explicit DataList(QObject* parent = nullptr);
 
@@ -41,8 +39,6 @@ public:
     void AppendNumberedRow();
 
     // Whole-row moves for the editor: one shift, not one per column.
-    void InsertRow(int at);
-    void RemoveRow(int at);
     void RemoveRows(const std::vector<int>& sortedRows);
     // Writes 1 .. RowCount-1 into column 0.
     void Renumber(int fromRow = 1);

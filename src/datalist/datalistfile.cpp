@@ -115,10 +115,6 @@ SlotPaths ListPathRebaser::operator()(SlotPaths paths) const {
     return paths;
 }
 
-QString DecodeDataListText(const QByteArray& bytes) {
-    return IsValidUtf8(bytes) ? QString::fromUtf8(bytes) : DecodeCodePage(bytes);
-}
-
 namespace {
 
 // UTF-8 already checked as valid into out (room for bytes.size() characters).

@@ -56,8 +56,6 @@ private:
     bool moves_ = false;
 };
 
-// Text of the file: valid UTF-8 as UTF-8, anything else as CP932 (Shift-JIS).
-QString DecodeDataListText(const QByteArray& bytes);
 // The rows of a file's bytes: lines end at LF (a CR before it belongs to the
 // end), a byte 1A ends the file, an empty line is skipped.
 std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes);

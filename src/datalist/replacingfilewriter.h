@@ -26,12 +26,6 @@ public:
     // the old file's permission bits.
     void Commit();
 
-    // The file the bytes go to (symbolic links followed).
-    const QByteArray& Target() const { return target_; }
-    // True while the new file has no name in the folder: an unnamed temporary
-    // file, where the file system has them.
-    bool IsUnnamed() const { return unnamed_; }
-
 private:
     [[noreturn]] void fail(int error);
     void linkInPlace();

@@ -1,9 +1,9 @@
 #include "pictures/fileformats.h"
 
 #include "pictures/graphicerrors.h"
+#include "pictures/metafile/tmetafile.h"
 #include "pictures/tbitmap.h"
 #include "pictures/ticon.h"
-#include "pictures/tmetafile.h"
 #include "pictures/tpicture.h"
 
 #include <QRegularExpression>

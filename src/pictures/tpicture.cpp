@@ -1,7 +1,5 @@
 #include "pictures/tpicture.h"
 
-#include "pictures/fileformats.h"
-
 namespace nubivu {
 
 void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic, const QString& fileName) {
@@ -10,8 +8,6 @@ void TPicture::SetGraphic(std::unique_ptr<TGraphic> graphic, const QString& file
     if (graphic_) graphic_->SetOnChange([this](TGraphic*) { changed(); });
     changed();
 }
-
-void TPicture::LoadFromFile(const QString& fileName) { LoadPicture(*this, fileName); }
 
 void TPicture::changed() {
     if (onChange_) onChange_();

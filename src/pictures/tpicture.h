@@ -21,9 +21,6 @@ public:
     void Clear() { SetGraphic(nullptr); }
     bool Empty() const { return !graphic_ || graphic_->Empty(); }
 
-    // Replaces the contents with the file, or raises and keeps what it had.
-    void LoadFromFile(const QString& fileName);
-
     int Width() const { return graphic_ ? graphic_->Width() : 0; }
     int Height() const { return graphic_ ? graphic_->Height() : 0; }
 

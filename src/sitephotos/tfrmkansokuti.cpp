@@ -1,10 +1,10 @@
 #include "sitephotos/tfrmkansokuti.h"
 
 #include "datalist/lesson.h"
-#include "slideshow/panepicture.h"
-#include "slideshow/titleeditor.h"
+#include "ui/panepicture.h"
 #include "ui/scaling.h"
 #include "ui/timage.h"
+#include "ui/titleeditor.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
 

@@ -1,8 +1,8 @@
 #include "slideshow/slideshow.h"
 
 #include "datalist/lesson.h"
-#include "slideshow/panepicture.h"
 #include "slideshow/rowloader.h"
+#include "ui/panepicture.h"
 #include "ui/timage.h"
 
 #include <QAction>

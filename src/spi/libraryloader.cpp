@@ -4,19 +4,9 @@
 
 namespace nubivu {
 
-namespace {
-TLibraryLoader* installedLoader = nullptr;
-}
-
-TLibraryLoader& TLibraryLoader::Current() {
+TLibraryLoader& TLibraryLoader::Real() {
     static TPluginLoader system;
-    return installedLoader ? *installedLoader : system;
-}
-
-TLibraryLoader* TLibraryLoader::Install(TLibraryLoader* loader) {
-    TLibraryLoader* previous = installedLoader;
-    installedLoader = loader;
-    return previous;
+    return system;
 }
 
 int32_t TLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <memory>
 
+#include "core/replaceable.h"
 #include "susieplugin.h"
 
 namespace nubivu {
@@ -47,7 +48,9 @@ private:
     }
 };
 
-class TLibraryLoader {
+// Current() is the loader the wrappers use: the system's dynamic loader
+// unless one was installed.
+class TLibraryLoader : public Replaceable<TLibraryLoader> {
 public:
     virtual ~TLibraryLoader() = default;
     // The library at exactly this path, or null when it cannot be loaded.
@@ -55,10 +58,9 @@ public:
     // Why the last Load failed, in the system's words; empty when unknown.
     virtual QString LastError() const { return {}; }
 
-    // The loader the wrappers use: the system's dynamic loader unless one was installed.
-    static TLibraryLoader& Current();
-    // Installs a loader (null restores the system's); returns the previous one.
-    static TLibraryLoader* Install(TLibraryLoader* loader);
+private:
+    friend class Replaceable<TLibraryLoader>;
+    static TLibraryLoader& Real();
 };
 
 } // namespace nubivu

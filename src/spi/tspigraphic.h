@@ -31,7 +31,6 @@ public:
     QVector<QRgb> Palette() const override;
     bool Is16Color() const { return Layout().bitsPerPixel == 4; }
     const TDibLayout& Layout() const;
-    TInSPIAbleData* AbleData() const { return ableData_.get(); }
 
     // A new bitmap of bitmapClass (TBitmap or a subclass) holding the picture.
     std::unique_ptr<TBitmap> ToBitmap(const TGraphicClass& bitmapClass) const;

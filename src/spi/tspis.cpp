@@ -97,7 +97,6 @@ TSPIs::~TSPIs() {
 }
 
 TSPIs* TSPIs::ActiveSPIs() { return activeSPIs; }
-const TGraphicClass* TSPIs::SPIGraphicClass() { return spiGraphicClass; }
 void TSPIs::SetGraphicClass(const TGraphicClass* cls) { spiGraphicClass = cls; }
 
 void TSPIs::AfterLoad() {

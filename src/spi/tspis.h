@@ -57,7 +57,6 @@ public:
     // The live manager, or null.
     static TSPIs* ActiveSPIs();
     // The class registered for plug-in extensions; null until set.
-    static const TGraphicClass* SPIGraphicClass();
     static void SetGraphicClass(const TGraphicClass* cls);
 
     // Runs once the properties are set: searches for "*.spi" when AutoSearch is on.

@@ -8,8 +8,6 @@
 namespace nubivu {
 
 namespace {
-WidgetPrompter realPrompter;
-Prompter* current = &realPrompter;
 
 QMessageBox::Icon boxIcon(MessageIcon icon) {
     switch (icon) {
@@ -22,12 +20,9 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 }
 } // namespace
 
-Prompter& Prompter::Current() { return *current; }
-
-Prompter* Prompter::Install(Prompter* prompter) {
-    Prompter* previous = current;
-    current = prompter ? prompter : &realPrompter;
-    return previous;
+Prompter& Prompter::Real() {
+    static WidgetPrompter real;
+    return real;
 }
 
 int WidgetPrompter::Ask(const MessageRequest& request) {

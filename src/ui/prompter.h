@@ -2,6 +2,8 @@
 // The one seam through which the program asks the user anything: message
 // boxes, file dialogs, modal windows and the beep. Tests install their own
 // prompter that answers instead of a person.
+#include "core/replaceable.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -22,7 +24,7 @@ struct MessageRequest {
     int escapeButton = -1; // the answer for Escape and the close button; -1: last button
 };
 
-class Prompter {
+class Prompter : public Replaceable<Prompter> {
 public:
     virtual ~Prompter() = default;
 
@@ -34,9 +36,9 @@ public:
     virtual int RunModal(QDialog& dialog) = 0;
     virtual void Beep() = 0;
 
-    static Prompter& Current();
-    // Installs a prompter (null restores the real one); returns the previous one.
-    static Prompter* Install(Prompter* prompter);
+private:
+    friend class Replaceable<Prompter>;
+    static Prompter& Real();
 };
 
 // The real one: Qt's boxes and dialogs.

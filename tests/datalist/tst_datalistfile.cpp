@@ -4,6 +4,7 @@
 #include "datalist/quotedline.h"
 #include "datalist/replacingfilewriter.h"
 #include "listfixture.h"
+#include "testfiles.h"
 #include "testrunner.h"
 
 #include <QDir>
@@ -22,17 +23,6 @@ using namespace nubivu;
 using namespace nubivu::test;
 
 namespace {
-
-QByteArray readBytes(const QString& path) {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
-}
-
-void writeBytes(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
 
 // Lines are written with ' for " to keep them readable.
 QString L(const char* text) { return QString::fromUtf8(text).replace(u'\'', u'"'); }
@@ -284,7 +274,7 @@ private Q_SLOTS:
         QFETCH(QStringList, titles);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        writeBytes(path, bytes);
+        WriteFile(path, bytes);
         DataList list;
         list.SetCell(0, 1, QStringLiteral("1"));
         const std::optional<SlotPaths> got = ReadDataListFile(list, path);
@@ -365,7 +355,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString real = dir.filePath(QStringLiteral("lesson.NVD"));
-        writeBytes(real, "\"old\"\r\n");
+        WriteFile(real, "\"old\"\r\n");
         QString path = real;
         QStringList entries{"lesson.NVD"};
         mode_t mode = 0644;
@@ -396,7 +386,7 @@ private Q_SLOTS:
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
         QCOMPARE(raised, message);
-        QCOMPARE(readBytes(real), message.isEmpty() ? bytes : QByteArray("\"old\"\r\n"));
+        QCOMPARE(ReadFileBytes(real), message.isEmpty() ? bytes : QByteArray("\"old\"\r\n"));
         struct stat st {};
         QVERIFY(::stat(QFile::encodeName(real).constData(), &st) == 0);
         QCOMPARE(st.st_mode & 07777, mode);
@@ -411,7 +401,7 @@ private Q_SLOTS:
     void killedSaveLeavesNothing() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("lesson.NVD"));
-        writeBytes(path, "\"old\"\r\n");
+        WriteFile(path, "\"old\"\r\n");
         const pid_t child = fork();
         if (child == 0) {
             try {
@@ -428,7 +418,7 @@ private Q_SLOTS:
         QDir folder(dir.path());
         folder.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         QCOMPARE(folder.entryList(), QStringList{"lesson.NVD"});
-        QCOMPARE(readBytes(path), QByteArray("\"old\"\r\n"));
+        QCOMPARE(ReadFileBytes(path), QByteArray("\"old\"\r\n"));
     }
 
     void fileErrorsUseTheLibraryTexts_data() {

@@ -64,7 +64,13 @@ public:
         return log_;
     }
     void SetWorkingDirectory(const QString& dir) { process_.setWorkingDirectory(dir); }
-    bool WaitForEnd(int ms = 15000) { return process_.waitForFinished(ms); }
+    // waitForFinished answers false for a copy whose end an event loop has
+    // already taken in (a message box waiting, say): that counts as ended too.
+    bool WaitForEnd(int ms = 15000) {
+        if (process_.waitForFinished(ms)) return true;
+        return process_.state() == QProcess::NotRunning &&
+               process_.error() != QProcess::FailedToStart;
+    }
     bool Running() const { return process_.state() == QProcess::Running; }
     bool Ended() const { return process_.state() == QProcess::NotRunning; }
     int ExitCode() const { return process_.exitCode(); }

@@ -1,7 +1,8 @@
+#include "graphicbytes.h"
 #include "metafilewriter.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/tmetafile.h"
-#include "pictures/tmetafiledc.h"
+#include "pictures/metafile/tmetafile.h"
+#include "pictures/metafile/tmetafiledc.h"
 #include "testrunner.h"
 
 #include <QBuffer>
@@ -16,16 +17,9 @@ namespace {
 const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0),
     kWhite(Qt::white);
 
-void Load(TMetafile& picture, const QByteArray& bytes) {
-    QBuffer buffer;
-    buffer.setData(bytes);
-    buffer.open(QIODevice::ReadOnly);
-    picture.LoadStream(buffer);
-}
-
 QImage Render(const QByteArray& bytes, QSize size = QSize(200, 100), QRect target = QRect()) {
     TMetafile picture;
-    Load(picture, bytes);
+    LoadFromBytes(picture, bytes);
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -300,7 +294,7 @@ private Q_SLOTS:
         QFETCH(QSize, size);
         QFETCH(int, tolerance);
         TMetafile picture;
-        Load(picture, file);
+        LoadFromBytes(picture, file);
         QVERIFY(!picture.Empty());
         QVERIFY2(std::abs(picture.Width() - size.width()) <= tolerance,
                  qPrintable(QString::number(picture.Width())));
@@ -338,9 +332,9 @@ private Q_SLOTS:
     void notAMetafileFailsAndKeepsThePicture() {
         QFETCH(QByteArray, file);
         TMetafile picture;
-        Load(picture, EmfWriter().File(QRect(0, 0, 80, 40), QRect()));
+        LoadFromBytes(picture, EmfWriter().File(QRect(0, 0, 80, 40), QRect()));
         try {
-            Load(picture, file);
+            LoadFromBytes(picture, file);
             QFAIL("loaded");
         } catch (const EInvalidGraphic& e) {
             QCOMPARE(e.message(), QString::fromUtf8(msg::InvalidMetafile));
@@ -924,7 +918,7 @@ private Q_SLOTS:
     void saveStreamWritesTheFileBack() {
         const QByteArray file = RichEmf();
         TMetafile picture;
-        Load(picture, file);
+        LoadFromBytes(picture, file);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         picture.SaveStream(out);

@@ -1,8 +1,8 @@
 #include "dibbuilder.h"
+#include "graphicbytes.h"
 #include "pictures/tbitmap.h"
 #include "testrunner.h"
 
-#include <QBuffer>
 #include <QTest>
 
 using namespace nubivu;
@@ -25,11 +25,8 @@ QByteArray bmp32(DibHeaderKind kind, quint32 compression, QVector<quint32> masks
 }
 
 QImage load(const QByteArray& data) {
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
     TBitmap bitmap;
-    bitmap.LoadStream(buffer);
+    LoadFromBytes(bitmap, data);
     return bitmap.Image();
 }
 } // namespace

@@ -2,10 +2,10 @@
 #include "jpegtools.h"
 #include "pictures/fileformats.h"
 #include "pictures/graphicerrors.h"
+#include "pictures/metafile/tmetafile.h"
 #include "pictures/tbitmap.h"
 #include "pictures/ticon.h"
 #include "pictures/tjpegimage.h"
-#include "pictures/tmetafile.h"
 #include "pictures/tpicture.h"
 #include "testrunner.h"
 

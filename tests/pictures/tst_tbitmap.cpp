@@ -1,10 +1,10 @@
 #include "dibbuilder.h"
+#include "graphicbytes.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/tbitmap.h"
 #include "pictures/ticon.h"
 #include "testrunner.h"
 
-#include <QBuffer>
 #include <QTest>
 #include <bit>
 
@@ -66,18 +66,8 @@ QByteArray storeRows(const QVector<QRgb>& pixels, const QVector<QRgb>& palette, 
 }
 
 QImage loadBmp(const QByteArray& file, TBitmap& bitmap) {
-    QBuffer buffer;
-    buffer.setData(file);
-    buffer.open(QIODevice::ReadOnly);
-    bitmap.LoadStream(buffer);
+    LoadFromBytes(bitmap, file);
     return bitmap.Image().convertToFormat(QImage::Format_RGB32);
-}
-
-QByteArray saveBmp(const TBitmap& bitmap) {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    bitmap.SaveStream(buffer);
-    return buffer.data();
 }
 
 } // namespace
@@ -437,7 +427,7 @@ private Q_SLOTS:
         TBitmap original;
         original.SetImage(image, table);
         TBitmap copy;
-        loadBmp(saveBmp(original), copy);
+        loadBmp(SaveToBytes(original), copy);
         QCOMPARE(copy.BitsPerPixel(), bpp);
         QCOMPARE(copy.Image().convertToFormat(QImage::Format_RGB32),
                  image.convertToFormat(QImage::Format_RGB32));

@@ -1,4 +1,5 @@
 #include "dibbuilder.h"
+#include "graphicbytes.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/ticon.h"
 #include "testrunner.h"
@@ -74,13 +75,6 @@ QByteArray iconFile(const QVector<QPair<int, QByteArray>>& images, quint16 type 
     return f;
 }
 
-void load(TIcon& icon, const QByteArray& file) {
-    QBuffer buffer;
-    buffer.setData(file);
-    buffer.open(QIODevice::ReadOnly);
-    icon.LoadStream(buffer);
-}
-
 } // namespace
 
 class TestIcon : public QObject {
@@ -110,7 +104,7 @@ private Q_SLOTS:
         QFETCH(int, size);
         QFETCH(QRgb, colour);
         TIcon icon;
-        load(icon, file);
+        LoadFromBytes(icon, file);
         QCOMPARE(icon.Width(), size);
         QCOMPARE(icon.Height(), size);
         QCOMPARE(QColor(icon.Image().pixel(size - 1, size - 1)), QColor(colour));
@@ -131,14 +125,14 @@ private Q_SLOTS:
         QFETCH(int, cornerAlpha);
         QFETCH(int, otherAlpha);
         TIcon icon;
-        load(icon, iconFile({{32, image}}));
+        LoadFromBytes(icon, iconFile({{32, image}}));
         QCOMPARE(qAlpha(icon.Image().pixel(0, 0)), cornerAlpha);
         QCOMPARE(qAlpha(icon.Image().pixel(1, 0)), otherAlpha);
     }
 
     void drawsAtOwnSizeTopLeft() {
         TIcon icon;
-        load(icon, iconFile({{32, dibImage(32, 4, qRgb(0, 0, 255))}}));
+        LoadFromBytes(icon, iconFile({{32, dibImage(32, 4, qRgb(0, 0, 255))}}));
         QImage pane(100, 80, QImage::Format_RGB32);
         pane.fill(Qt::gray);
         QPainter painter(&pane);
@@ -154,7 +148,7 @@ private Q_SLOTS:
     void savesWhatItRead() {
         const QByteArray file = iconFile({{32, dibImage(32, 8, qRgb(1, 2, 3))}});
         TIcon icon;
-        load(icon, file);
+        LoadFromBytes(icon, file);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         icon.SaveStream(out);
@@ -188,7 +182,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, file);
         TIcon icon;
         try {
-            load(icon, file);
+            LoadFromBytes(icon, file);
             QFAIL("loaded");
         } catch (const EInvalidGraphic& e) {
             QCOMPARE(e.message(), QStringLiteral("アイコンイメージが不正です"));

@@ -1,3 +1,4 @@
+#include "graphicbytes.h"
 #include "jpegtools.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/tbitmap.h"
@@ -16,13 +17,6 @@ using namespace nubivu;
 using namespace nubivu::test;
 
 namespace {
-
-void load(TGraphic& graphic, const QByteArray& data) {
-    QBuffer buffer;
-    buffer.setData(data);
-    buffer.open(QIODevice::ReadOnly);
-    graphic.LoadStream(buffer);
-}
 
 QString jpegError(int code) { return QStringLiteral("JPEG エラー #%1").arg(code); }
 
@@ -103,11 +97,11 @@ private Q_SLOTS:
         QStringList decode{QStringLiteral("-dct"), QStringLiteral("float")};
         if (indexed) decode << QStringLiteral("-colors") << QStringLiteral("236");
         TBitmap reference;
-        load(reference, Djpeg(jpeg, decode, dir));
+        LoadFromBytes(reference, Djpeg(jpeg, decode, dir));
 
         LowColour low(lowColour);
         TJPEGImage image;
-        load(image, jpeg);
+        LoadFromBytes(image, jpeg);
         QCOMPARE(image.Width(), size.width());
         QCOMPARE(image.Height(), size.height());
         QCOMPARE(image.Grayscale(), gray);
@@ -134,7 +128,7 @@ private Q_SLOTS:
         if (!HaveJpegTools()) QSKIP("cjpeg and djpeg are not on the PATH");
         QTemporaryDir dir;
         TJPEGImage image;
-        load(image, Cjpeg(TestPattern(40, 30, true), {QStringLiteral("-grayscale")}, dir));
+        LoadFromBytes(image, Cjpeg(TestPattern(40, 30, true), {QStringLiteral("-grayscale")}, dir));
         const QVector<QRgb> palette = image.Bitmap().Palette();
         QCOMPARE(palette.size(), 236);
         for (int i = 0; i < 236; ++i) {
@@ -161,7 +155,7 @@ private Q_SLOTS:
         QFETCH(int, code);
         TJPEGImage image;
         try {
-            load(image, data);
+            LoadFromBytes(image, data);
             QFAIL("loaded");
         } catch (const EJPEG& e) {
             QCOMPARE(e.message(), jpegError(code));
@@ -180,10 +174,10 @@ private Q_SLOTS:
         const quint16 length = quint16(uchar(sound[sof + 2]) << 8 | uchar(sound[sof + 3]));
         broken.insert(broken.size() - 2, sound.mid(sof, 2 + length));
         TJPEGImage good;
-        load(good, sound);
+        LoadFromBytes(good, sound);
 
         TJPEGImage image;
-        load(image, broken); // the header is sound: no error yet
+        LoadFromBytes(image, broken); // the header is sound: no error yet
         QImage pane(48, 32, QImage::Format_RGB32);
         QPainter painter(&pane);
         try {
@@ -209,7 +203,7 @@ private Q_SLOTS:
         const int components = uchar(jpeg[sos + 4]);
         jpeg[sos + 5 + 2 * components + 1] = char(0x7F);
         TJPEGImage image;
-        load(image, jpeg);
+        LoadFromBytes(image, jpeg);
         QImage pane(40, 24, QImage::Format_RGB32);
         pane.fill(Qt::gray);
         QPainter painter(&pane);
@@ -226,7 +220,7 @@ private Q_SLOTS:
         const QByteArray jpeg = Cjpeg(TestPattern(64, 64), {}, dir);
         // Cut in the middle of the data: libjpeg only warns and pads the rest.
         TJPEGImage image;
-        load(image, jpeg.left(jpeg.size() * 2 / 3));
+        LoadFromBytes(image, jpeg.left(jpeg.size() * 2 / 3));
         QImage pane(64, 64, QImage::Format_RGB32);
         QPainter painter(&pane);
         image.DrawInto(painter, pane.rect());
@@ -239,7 +233,7 @@ private Q_SLOTS:
         QImage source(8, 8, QImage::Format_RGB32);
         source.fill(qRgb(0, 0, 200));
         TJPEGImage image;
-        load(image, Cjpeg(source, {}, dir));
+        LoadFromBytes(image, Cjpeg(source, {}, dir));
         QImage pane(80, 40, QImage::Format_RGB32);
         pane.fill(Qt::white);
         QPainter painter(&pane);
@@ -292,7 +286,7 @@ private Q_SLOTS:
 
         LowColour low(true); // CMYK stays in true colour even then
         TJPEGImage image;
-        load(image, jpeg);
+        LoadFromBytes(image, jpeg);
         const QImage img = image.Bitmap().Image();
         QCOMPARE(img.format(), QImage::Format_RGB32);
         const QColor cyan(img.pixel(2, 4)), yellow(img.pixel(13, 4));
@@ -307,7 +301,7 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QByteArray jpeg = Cjpeg(TestPattern(10, 10), {}, dir);
         TJPEGImage image;
-        load(image, jpeg);
+        LoadFromBytes(image, jpeg);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
         image.SaveStream(out);

@@ -2,8 +2,10 @@
 // Shared by the plug-in host tests: the test plug-ins, pictures in their
 // made-up format, a manager whose search folders can be pointed anywhere,
 // and a Susie settings file of the test's own.
+#include "pictures/graphicerrors.h"
 #include "spi/pluginloader.h"
 #include "spi/tspis.h"
+#include "testfiles.h"
 
 #include <QByteArray>
 #include <QDir>
@@ -13,6 +15,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <dlfcn.h>
+#include <functional>
 
 #include "nubitest.h"
 
@@ -33,13 +36,6 @@ inline QString CopyPlugin(const QString& name, const QString& folder, QString fi
     QFile::remove(target);
     if (!QFile::copy(PluginPath(name), target)) qFatal("cannot copy plug-in %s", qPrintable(name));
     return target;
-}
-
-inline QString WriteFile(const QString& path, const QByteArray& bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
-        qFatal("cannot write %s", qPrintable(path));
-    return path;
 }
 
 // A picture of the test format.
@@ -64,6 +60,16 @@ inline QString PluginLog(const QString& path, bool reset = false) {
     if (reset && clear) clear();
     dlclose(handle);
     return text;
+}
+
+// Runs load and checks that it raises the plug-in graphic's "could not decode".
+inline void ExpectCouldNotDecode(const std::function<void()>& load) {
+    try {
+        load();
+        QFAIL("no exception");
+    } catch (const EInvalidGraphic& e) {
+        QCOMPARE(e.message(), QStringLiteral("Susie Plugins could not decode"));
+    }
 }
 
 inline bool IsLoaded(const QString& path) {

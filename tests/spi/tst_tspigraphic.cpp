@@ -57,15 +57,6 @@ class TestSPIGraphic : public QObject {
         return spis;
     }
 
-    static void expectCouldNotDecode(const std::function<void()>& load) {
-        try {
-            load();
-            QFAIL("no exception");
-        } catch (const EInvalidGraphic& e) {
-            QCOMPARE(e.message(), QStringLiteral("Susie Plugins could not decode"));
-        }
-    }
-
 private Q_SLOTS:
     void depths_data() {
         QTest::addColumn<int>("bits");
@@ -178,7 +169,7 @@ private Q_SLOTS:
             graphic.LoadFile(file);
             QCOMPARE(graphic.Width(), 3);
         } else {
-            expectCouldNotDecode([&] { graphic.LoadFile(file); });
+            ExpectCouldNotDecode([&] { graphic.LoadFile(file); });
             QVERIFY(graphic.Empty());
         }
         QTEST(PluginLog(plugin, true), "log");
@@ -207,7 +198,7 @@ private Q_SLOTS:
         const QString plugin = spis->Items(0)->FileName();
         PluginLog(plugin, true);
         TSPIGraphic graphic;
-        expectCouldNotDecode([&] { graphic.LoadStream(buffer); });
+        ExpectCouldNotDecode([&] { graphic.LoadStream(buffer); });
         // Offset 128 lies beyond the 4 bytes: that attempt is not made.
         QCOMPARE(PluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;"));
     }
@@ -257,10 +248,10 @@ private Q_SLOTS:
     void nothingToAsk() {
         const QString file = picture(QStringLiteral("n.nbt"), NubiPicture(8, 2, 2));
         TSPIGraphic graphic;
-        expectCouldNotDecode([&] { graphic.LoadFile(file); }); // no manager
+        ExpectCouldNotDecode([&] { graphic.LoadFile(file); }); // no manager
         TSPIs spis;
-        expectCouldNotDecode([&] { graphic.LoadFile(file); }); // no plug-in
-        expectCouldNotDecode(
+        ExpectCouldNotDecode([&] { graphic.LoadFile(file); }); // no plug-in
+        ExpectCouldNotDecode(
             [&] { graphic.LoadFile(dir_.filePath(QStringLiteral("missing.nbt"))); });
         QVERIFY(graphic.Empty());
         QCOMPARE(graphic.Width(), 0);
@@ -326,7 +317,7 @@ private Q_SLOTS:
                                  const QRect&, const QString&) {
             if (stage == TProgressStage::psRunning && percent > 1) throw EAbort(QString());
         });
-        expectCouldNotDecode(
+        ExpectCouldNotDecode(
             [&] { graphic.LoadFile(picture(QStringLiteral("a.nbt"), NubiPicture(8, 2, 3))); });
         QCOMPARE(PluginLog(plugin),
                  QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;stopped@0;"));
@@ -369,7 +360,7 @@ private Q_SLOTS:
         const auto spis = manager(dir_.path(), {"nubitest_liar"});
         const QString file = picture(QStringLiteral("l.nbt"), NubiPicture(8, 7, 3, 1, lie));
         TSPIGraphic graphic;
-        expectCouldNotDecode([&] { graphic.LoadFile(file); });
+        ExpectCouldNotDecode([&] { graphic.LoadFile(file); });
         // The same liar tells the truth when the picture asks for none: the check lets it through.
         graphic.LoadFile(picture(QStringLiteral("h.nbt"), NubiPicture(8, 7, 3, 1, NUBI_LIE_NONE)));
         QCOMPARE(graphic.Width(), 7);

@@ -1,7 +1,7 @@
-#include "pictures/emfplayer.h"
+#include "pictures/metafile/emfplayer.h"
 
-#include "pictures/tmetafiledc.h"
-#include "pictures/tmetafiledib.h"
+#include "pictures/metafile/tmetafiledc.h"
+#include "pictures/metafile/tmetafiledib.h"
 
 #include <QPainter>
 #include <cmath>

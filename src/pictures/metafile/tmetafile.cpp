@@ -1,4 +1,4 @@
-#include "pictures/tmetafile.h"
+#include "pictures/metafile/tmetafile.h"
 
 #include "pictures/graphicerrors.h"
 

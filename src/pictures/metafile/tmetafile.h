@@ -1,8 +1,8 @@
 #pragma once
 // A Windows metafile (WMF, placeable or plain, or EMF), drawn stretched.
-#include "pictures/emfplayer.h"
+#include "pictures/metafile/emfplayer.h"
+#include "pictures/metafile/wmfplayer.h"
 #include "pictures/tgraphic.h"
-#include "pictures/wmfplayer.h"
 
 #include <QByteArray>
 #include <QRectF>

@@ -1,4 +1,4 @@
-#include "pictures/tmetafiledib.h"
+#include "pictures/metafile/tmetafiledib.h"
 
 #include <QVector>
 #include <algorithm>
@@ -174,12 +174,6 @@ QImage DecodeDib(MetaBytes info, MetaBytes bits, DibColors colors, bool keepAlph
 bool DibTopDown(MetaBytes info) {
     DibHeader h;
     return ReadHeader(info, h) && h.height < 0;
-}
-
-int DibHeight(MetaBytes info) {
-    DibHeader h;
-    if (!ReadHeader(info, h)) return 0;
-    return int(std::min<qint64>(kMaxSide, h.height < 0 ? -h.height : h.height));
 }
 
 QImage DecodePackedDib(MetaBytes packed, DibColors colors) {

@@ -1,4 +1,4 @@
-#include "slideshow/titleeditor.h"
+#include "ui/titleeditor.h"
 
 #include "datalist/lesson.h"
 

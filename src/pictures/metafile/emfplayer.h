@@ -1,7 +1,7 @@
 #pragma once
 // Enhanced metafiles (EMF): the header record and playing the records into a
 // drawing state. EMF+ records, carried in comments, are left alone.
-#include "pictures/tmetafilebytes.h"
+#include "pictures/metafile/tmetafilebytes.h"
 
 #include <QRectF>
 #include <QSizeF>

@@ -1,7 +1,7 @@
-#include "pictures/wmfplayer.h"
+#include "pictures/metafile/wmfplayer.h"
 
-#include "pictures/tmetafiledc.h"
-#include "pictures/tmetafiledib.h"
+#include "pictures/metafile/tmetafiledc.h"
+#include "pictures/metafile/tmetafiledib.h"
 
 #include <QPainter>
 
@@ -70,7 +70,6 @@ struct Record {
     qint16 W(int word) const { return params.I16(2 * qint64(word)); }
     quint16 U(int word) const { return params.U16(2 * qint64(word)); }
     quint32 U32At(int word) const { return params.U32(2 * qint64(word)); }
-    bool HasWords(qint64 words) const { return params.Has(0, 2 * words); }
 };
 
 // Calls f for each record until the end record, a record size that cannot be

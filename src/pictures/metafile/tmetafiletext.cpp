@@ -1,6 +1,6 @@
 // Text output of the metafile drawing state, and the character sets text
 // records are written in.
-#include "pictures/tmetafiledc.h"
+#include "pictures/metafile/tmetafiledc.h"
 
 #include <QFont>
 #include <QFontMetricsF>

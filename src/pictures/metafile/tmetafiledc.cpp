@@ -1,4 +1,4 @@
-#include "pictures/tmetafiledc.h"
+#include "pictures/metafile/tmetafiledc.h"
 
 #include <QPaintEngine>
 #include <QPainter>

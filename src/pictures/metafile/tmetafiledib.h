@@ -1,6 +1,6 @@
 #pragma once
 // Device-independent bitmaps embedded in metafile records.
-#include "pictures/tmetafilebytes.h"
+#include "pictures/metafile/tmetafilebytes.h"
 
 #include <QImage>
 
@@ -18,8 +18,6 @@ QImage DecodeDib(MetaBytes info, MetaBytes bits, DibColors colors, bool keepAlph
 
 // Whether the header describes rows stored top-down (a negative height).
 bool DibTopDown(MetaBytes info);
-// The pixel height the header gives, whatever the row order (0 when unreadable).
-int DibHeight(MetaBytes info);
 
 // The same for a packed DIB: the BITMAPINFO immediately followed by the bits.
 QImage DecodePackedDib(MetaBytes packed, DibColors colors);

@@ -1,4 +1,4 @@
-#include "slideshow/panepicture.h"
+#include "ui/panepicture.h"
 
 #include "datalist/datalistfile.h"
 #include "pictures/fileformats.h"

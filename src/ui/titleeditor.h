@@ -19,9 +19,6 @@ public:
     // Watches both widgets and the lesson's titles; parent owns the editor.
     TitleEditor(Lesson& lesson, int slot, QLabel* label, QLineEdit* edit, QObject* parent);
 
-    QLabel* Label() const { return label_; }
-    QLineEdit* Edit() const { return edit_; }
-
     void Open();
     void Commit();
     void Cancel();

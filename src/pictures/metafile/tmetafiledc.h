@@ -107,7 +107,6 @@ public:
     MetafileDC& operator=(const MetafileDC&) = delete;
 
     MetaDCState& State() { return state_; }
-    const QRectF& Target() const { return target_; }
 
     // --- mapping
     void SetDeviceToOutput(const QTransform& t) { deviceToOutput_ = t; }

@@ -1,7 +1,7 @@
 #pragma once
 // Windows metafiles (WMF): the header, with or without the placeable header
 // in front, and playing the records into a drawing state.
-#include "pictures/tmetafilebytes.h"
+#include "pictures/metafile/tmetafilebytes.h"
 
 #include <QRectF>
 #include <optional>
