@@ -25,7 +25,8 @@ DecodedPicture DecodePicture(const QString& path) {
             jpeg->Bitmap();
         } catch (const ENubivuError& e) {
             out.paintError = e.message();
-        } catch (const std::bad_alloc&) {
+        } catch (...) {
+            // Out of memory while decoding: as a failed load, the pane is cleared.
             out.graphic.reset();
         }
     }
@@ -109,7 +110,13 @@ void DecodeAhead::run() {
         bool dropped = false;
         for (const QString& path : job.paths) {
             lock.unlock();
-            DecodedPicture picture = decoder_(path);
+            DecodedPicture picture;
+            try {
+                picture = decoder_(path);
+            } catch (...) {
+                // Nothing may leave the thread; the pane is cleared, as for any failure.
+                picture = DecodedPicture{path, nullptr, QString()};
+            }
             lock.lock();
             // A row dropped meanwhile is not finished: free it and move on.
             if (generation_ != job.id) {
