@@ -15,6 +15,8 @@ packages=(
   qt6-translations-l10n
   desktop-file-utils appstream shared-mime-info libxml2-utils
   strace
+  # A private session bus for the screensaver test.
+  dbus-daemon
   clang libclang-rt-14-dev clang-format ruby-mdl
   # Windows plug-ins: the 32-bit helper is built with mingw-w64. Wine itself is
   # optional at run time and not installed here.

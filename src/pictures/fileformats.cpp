@@ -8,6 +8,7 @@
 
 #include <QRegularExpression>
 #include <algorithm>
+#include <mutex>
 
 namespace nubivu {
 
@@ -25,16 +26,19 @@ TFileFormatsList& TFileFormatsList::Instance() {
 
 void TFileFormatsList::Add(const QString& extension, const QString& description,
                            const TGraphicClass& cls) {
+    const std::unique_lock lock(mutex_);
     entries_.push_back({extension.toLower(), description, &cls});
 }
 
 void TFileFormatsList::Remove(const TGraphicClass& cls) {
+    const std::unique_lock lock(mutex_);
     std::erase_if(entries_,
                   [&](const TFileFormat& f) { return f.graphicClass->InheritsFrom(cls); });
 }
 
 const TGraphicClass* TFileFormatsList::Find(const QString& extension) const {
     const QString key = extension.toLower();
+    const std::shared_lock lock(mutex_);
     for (auto it = entries_.rbegin(); it != entries_.rend(); ++it)
         if (it->extension == key) return it->graphicClass;
     return nullptr;
@@ -57,17 +61,21 @@ QString PictureExtension(const QString& fileName) {
     return fileName.mid(at + 1);
 }
 
-void LoadPicture(TPicture& picture, const QString& fileName) {
-    NamingFile(fileName, [&] {
+std::unique_ptr<TGraphic> LoadGraphic(const QString& fileName, const TProgressEvent& progress) {
+    return NamingFile(fileName, [&] {
         const QString extension = PictureExtension(fileName);
         const TGraphicClass* cls = FindPictureClass(extension);
         if (!cls || !cls->create)
             throw EInvalidGraphic(QString::fromUtf8(msg::UnknownExtension).arg(extension));
         std::unique_ptr<TGraphic> graphic = cls->create();
-        graphic->SetOnProgress(picture.OnProgress());
+        graphic->SetOnProgress(progress);
         graphic->LoadFile(fileName);
-        picture.SetGraphic(std::move(graphic), fileName);
+        return graphic;
     });
+}
+
+void LoadPicture(TPicture& picture, const QString& fileName) {
+    picture.SetGraphic(LoadGraphic(fileName, picture.OnProgress()), fileName);
 }
 
 } // namespace nubivu

@@ -3,6 +3,7 @@
 #include "pictures/tgraphic.h"
 
 #include <QString>
+#include <shared_mutex>
 #include <vector>
 
 namespace nubivu {
@@ -22,12 +23,15 @@ public:
 
     void Add(const QString& extension, const QString& description, const TGraphicClass& cls);
     void Remove(const TGraphicClass& cls);
+    // Safe from a worker thread while the GUI thread adds or removes.
     const TGraphicClass* Find(const QString& extension) const;
+    // For the GUI thread, which alone changes the list.
     const std::vector<TFileFormat>& Entries() const { return entries_; }
 
 private:
     TFileFormatsList();
     std::vector<TFileFormat> entries_;
+    mutable std::shared_mutex mutex_;
 };
 
 void RegisterPictureFormat(const QString& extension, const QString& description,
@@ -42,5 +46,8 @@ QString PictureExtension(const QString& fileName);
 
 // Replaces the picture's contents with the file, or raises and leaves them alone.
 void LoadPicture(TPicture& picture, const QString& fileName);
+// A new picture of the class the extension names, loaded from the file; raises
+// as LoadPicture does. Builds no window object, so it may run off the GUI thread.
+std::unique_ptr<TGraphic> LoadGraphic(const QString& fileName, const TProgressEvent& progress = {});
 
 } // namespace nubivu

@@ -46,6 +46,8 @@ QList<TSPI*> TInSPIAbleData::FindLoaders() const {
 }
 
 void TInSPIAbleData::Load() {
+    // The whole job, so that the manager's list stays as it is while it is read.
+    const auto lock = LockPluginCalls();
     const TSPIs* spis = TSPIs::ActiveSPIs();
     const bool macBinary = spis && spis->MacBinary;
     DoProgress(TProgressStage::psStarting, 0, QString::fromUtf8(msg::SpiLoadingGraphic));

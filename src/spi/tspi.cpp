@@ -95,8 +95,14 @@ void TSPI::CheckEntryPoints() {
     CheckRequired({{reinterpret_cast<const void*>(GetPluginInfo_), "GetPluginInfo"}});
 }
 
+std::unique_lock<std::recursive_mutex> LockPluginCalls() {
+    static std::recursive_mutex mutex;
+    return std::unique_lock(mutex);
+}
+
 int32_t TSPI::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPluginInfo_), "GetPluginInfo");
+    const auto lock = LockPluginCalls();
     return handle_->GetPluginInfo(infoNo, buffer, bufferLength);
 }
 
@@ -109,6 +115,7 @@ void TLoaderSPI::CheckEntryPoints() {
 
 int32_t TLoaderSPI::IsSupported(const char* name, intptr_t probe) {
     RequireEntryPoint(reinterpret_cast<const void*>(IsSupported_), "IsSupported");
+    const auto lock = LockPluginCalls();
     return Library().IsSupported(name, probe);
 }
 
@@ -120,18 +127,21 @@ void TInSPI::CheckEntryPoints() {
 int32_t TInSPI::GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
                                SpiPictureInfo* info) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPictureInfo_), "GetPictureInfo");
+    const auto lock = LockPluginCalls();
     return Library().GetPictureInfo(source, length, flag, info);
 }
 
 int32_t TInSPI::GetPicture(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                            HLOCAL* bits, SpiProgressCallback progress, intptr_t data) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPicture_), "GetPicture");
+    const auto lock = LockPluginCalls();
     return Library().GetPicture(source, length, flag, bitmapInfo, bits, progress, data);
 }
 
 int32_t TInSPI::GetPreview(const char* source, intptr_t length, uint32_t flag, HLOCAL* bitmapInfo,
                            HLOCAL* bits, SpiProgressCallback progress, intptr_t data) {
     RequireEntryPoint(reinterpret_cast<const void*>(GetPreview_), "GetPreview");
+    const auto lock = LockPluginCalls();
     return Library().GetPreview(source, length, flag, bitmapInfo, bits, progress, data);
 }
 

@@ -6,10 +6,16 @@
 #include <QString>
 #include <QStringList>
 #include <memory>
+#include <mutex>
 
 #include "susieplugin.h"
 
 namespace nubivu {
+
+// A plug-in may not be reentrant, and pictures are also decoded ahead on a
+// worker thread: every call into a plug-in, every decoding job and every
+// change to the manager's list holds this one process-wide lock.
+[[nodiscard]] std::unique_lock<std::recursive_mutex> LockPluginCalls();
 
 class TLibrary;
 class TSPI;

@@ -92,6 +92,7 @@ TSPIs::TSPIs(QObject* owner) : QObject(owner) {
 }
 
 TSPIs::~TSPIs() {
+    const auto lock = LockPluginCalls();
     if (activeSPIs == this) activeSPIs = nullptr;
     Clear();
 }
@@ -201,6 +202,7 @@ void TSPIs::SearchFolder(const QString& folder, const QString& mask) {
 void TSPIs::Add(std::unique_ptr<TSPI> spi) { Insert(Count(), std::move(spi)); }
 
 void TSPIs::Insert(int index, std::unique_ptr<TSPI> spi) {
+    const auto lock = LockPluginCalls();
     TSPI* raw = spi.get();
     list_.insert(list_.begin() + index, std::move(spi));
     auto* in = dynamic_cast<TInSPI*>(raw);
@@ -230,6 +232,7 @@ void TSPIs::Insert(int index, std::unique_ptr<TSPI> spi) {
 }
 
 void TSPIs::Delete(int index) {
+    const auto lock = LockPluginCalls();
     TSPI* raw = list_.at(size_t(index)).get();
     // The forced loader is not ours, but it must not outlive its library.
     if (GraphicForcedLoader == raw) GraphicForcedLoader = nullptr;

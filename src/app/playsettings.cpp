@@ -1,0 +1,79 @@
+#include "app/playsettings.h"
+
+#include <algorithm>
+
+namespace nubivu {
+
+namespace {
+
+const QString kSpeed = QStringLiteral("Play/RowsPerSecond");
+const QString kEndOfList = QStringLiteral("Play/EndOfList");
+const QString kHold = QStringLiteral("Play/HoldMilliseconds");
+const QString kKeepAspect = QStringLiteral("MainWindow/KeepAspectRatio");
+const QString kPosition = QStringLiteral("MainWindow/Position");
+
+struct ModeName {
+    EndOfList mode;
+    QLatin1StringView name;
+};
+constexpr ModeName kModes[] = {{EndOfList::Stop, QLatin1StringView("stop")},
+                               {EndOfList::Loop, QLatin1StringView("loop")},
+                               {EndOfList::Rock, QLatin1StringView("rock")}};
+
+} // namespace
+
+QSettings ProgramSettings() {
+    return QSettings(QStringLiteral("Nubivu"), QStringLiteral("Nubivu"));
+}
+
+PlaySettings ReadPlaySettings(const QSettings& settings) {
+    PlaySettings play;
+    bool ok = false;
+    const double rate = settings.value(kSpeed).toDouble(&ok);
+    if (ok) play.speed = PlaySpeed::FromRowsPerSecond(rate).value_or(PlaySpeed());
+
+    const QString mode = settings.value(kEndOfList).toString();
+    for (const ModeName& m : kModes)
+        if (mode == m.name) play.endOfList = m.mode;
+
+    const qlonglong hold = settings.value(kHold).toLongLong(&ok);
+    if (ok && std::ranges::find(PlayOrder::Holds, std::chrono::milliseconds(hold)) !=
+                  PlayOrder::Holds.end())
+        play.hold = std::chrono::milliseconds(hold);
+
+    play.keepAspect = settings.value(kKeepAspect, false).toBool();
+    const QVariant position = settings.value(kPosition);
+    if (position.typeId() == QMetaType::QPoint) play.windowPosition = position.toPoint();
+    return play;
+}
+
+void WritePlaySettings(QSettings& settings, const PlaySettings& play) {
+    settings.setValue(kSpeed, play.speed.RowsPerSecond());
+    for (const ModeName& m : kModes)
+        if (play.endOfList == m.mode) settings.setValue(kEndOfList, QString(m.name));
+    settings.setValue(kHold, qlonglong(play.hold.count()));
+    settings.setValue(kKeepAspect, play.keepAspect);
+    if (play.windowPosition)
+        settings.setValue(kPosition, *play.windowPosition);
+    else
+        settings.remove(kPosition);
+}
+
+PlaySettings ReadPlaySettings() { return ReadPlaySettings(ProgramSettings()); }
+
+void WritePlaySettings(const PlaySettings& play) {
+    QSettings settings = ProgramSettings();
+    WritePlaySettings(settings, play);
+}
+
+std::optional<QPoint> ReachablePosition(QPoint position, QSize frameSize,
+                                        const QList<QRect>& screens) {
+    // The title bar's strip, less a margin at each end, must meet a screen.
+    const int grab = std::min(frameSize.width(), 100);
+    const QRect titleBar(position.x() + (frameSize.width() - grab) / 2, position.y(), grab, 20);
+    for (const QRect& screen : screens)
+        if (screen.contains(titleBar)) return position;
+    return std::nullopt;
+}
+
+} // namespace nubivu

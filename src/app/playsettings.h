@@ -1,0 +1,45 @@
+#pragma once
+// What the user picked for playing, kept between runs in the program's own
+// settings file: the speed, what happens at the end of the list, the hold
+// on the last row, whether the panes keep the pictures' aspect ratio, and
+// where the main window was. The defaults are the program as designed. The
+// two fill-in options are not among them: every start begins with them off.
+#include "slideshow/playorder.h"
+#include "slideshow/playpacing.h"
+
+#include <QList>
+#include <QPoint>
+#include <QRect>
+#include <QSettings>
+#include <optional>
+
+namespace nubivu {
+
+struct PlaySettings {
+    PlaySpeed speed;
+    EndOfList endOfList = EndOfList::Stop;
+    std::chrono::milliseconds hold{0};
+    bool keepAspect = false; // "縦横比を保つ"
+    // Where the main window's frame was; none: centred as designed.
+    std::optional<QPoint> windowPosition;
+
+    bool operator==(const PlaySettings&) const = default;
+};
+
+// The program's own settings file (the one the recent files live in; not
+// the plug-in folder's).
+QSettings ProgramSettings();
+
+// A value that is missing or not one the program offers reads as its default.
+PlaySettings ReadPlaySettings(const QSettings& settings);
+void WritePlaySettings(QSettings& settings, const PlaySettings& play);
+PlaySettings ReadPlaySettings();
+void WritePlaySettings(const PlaySettings& play);
+
+// position when a window of frameSize placed there keeps the top of its
+// frame (where it is grabbed) on one of the screens; otherwise none, so a
+// position remembered from a screen since unplugged is not used.
+std::optional<QPoint> ReachablePosition(QPoint position, QSize frameSize,
+                                        const QList<QRect>& screens);
+
+} // namespace nubivu

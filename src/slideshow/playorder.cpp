@@ -1,0 +1,34 @@
+#include "slideshow/playorder.h"
+
+namespace nubivu {
+
+std::optional<PlayStep> NextPlayStep(int rowCount, int row, PlayDirection direction,
+                                     EndOfList mode) {
+    using enum PlayDirection;
+    // A row out of range (the list shrank under a running play) ends it.
+    if (rowCount < 2 || row < 1 || row > rowCount) return std::nullopt;
+    if (direction == Forward) {
+        if (row < rowCount) return PlayStep{row + 1, Forward, false};
+        switch (mode) {
+        case EndOfList::Stop: return std::nullopt;
+        case EndOfList::Loop: return PlayStep{1, Forward, true};
+        case EndOfList::Rock: return PlayStep{row - 1, Backward, true};
+        }
+        return std::nullopt;
+    }
+    if (row > 1) return PlayStep{row - 1, Backward, false};
+    switch (mode) {
+    case EndOfList::Stop: return std::nullopt;
+    case EndOfList::Loop: return PlayStep{rowCount, Backward, false};
+    case EndOfList::Rock: return PlayStep{2, Forward, false};
+    }
+    return std::nullopt;
+}
+
+std::optional<PlayStep> PlayOrder::Advance(int rowCount, int row) {
+    const std::optional<PlayStep> step = Peek(rowCount, row);
+    if (step) direction_ = step->direction;
+    return step;
+}
+
+} // namespace nubivu

@@ -1,0 +1,59 @@
+#pragma once
+// Which row a play shows next, and what it does at the end of the list: stop
+// there (as the program always did), loop to row 1, or rock back to row 1
+// and forward again, with an optional hold on the last row before turning.
+#include <array>
+#include <chrono>
+#include <optional>
+
+namespace nubivu {
+
+enum class EndOfList { Stop, Loop, Rock };
+enum class PlayDirection { Forward, Backward };
+
+struct PlayStep {
+    int row = 0;
+    PlayDirection direction = PlayDirection::Forward;
+    // The play turns away from the last row here: the hold applies before it.
+    bool leavesLastRow = false;
+    bool operator==(const PlayStep&) const = default;
+};
+
+// The row after row (1 ... rowCount) in that direction, or nothing when the
+// play ends there. A list of fewer than two rows has nothing to play.
+std::optional<PlayStep> NextPlayStep(int rowCount, int row, PlayDirection direction,
+                                     EndOfList mode);
+
+class PlayOrder {
+public:
+    // The holds a user can pick; the first is the default.
+    static constexpr std::array<std::chrono::milliseconds, 4> Holds{
+        std::chrono::milliseconds(0), std::chrono::milliseconds(500),
+        std::chrono::milliseconds(1000), std::chrono::milliseconds(2000)};
+
+    void SetMode(EndOfList mode) { mode_ = mode; }
+    EndOfList Mode() const { return mode_; }
+    void SetHold(std::chrono::milliseconds hold) { hold_ = hold; }
+    std::chrono::milliseconds Hold() const { return hold_; }
+    PlayDirection Direction() const { return direction_; }
+    // A play starts forward.
+    void Restart() { direction_ = PlayDirection::Forward; }
+
+    // What Advance would do, without doing it: for reading the next row ahead.
+    std::optional<PlayStep> Peek(int rowCount, int row) const {
+        return NextPlayStep(rowCount, row, direction_, mode_);
+    }
+    // The next step, taking on its direction.
+    std::optional<PlayStep> Advance(int rowCount, int row);
+    // The pause before showing step: the hold when it leaves the last row.
+    std::chrono::milliseconds PauseBefore(const PlayStep& step) const {
+        return step.leavesLastRow ? hold_ : std::chrono::milliseconds(0);
+    }
+
+private:
+    EndOfList mode_ = EndOfList::Stop;
+    std::chrono::milliseconds hold_{0};
+    PlayDirection direction_ = PlayDirection::Forward;
+};
+
+} // namespace nubivu

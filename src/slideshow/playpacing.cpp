@@ -1,0 +1,54 @@
+#include "slideshow/playpacing.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace nubivu {
+
+MonotonicClock SteadyClock() {
+    return [] {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    };
+}
+
+std::optional<PlaySpeed> PlaySpeed::FromRowsPerSecond(double rowsPerSecond) {
+    if (rowsPerSecond == 0.0) return AsFastAsLoaded();
+    for (size_t i = 0; i < Rates.size(); ++i)
+        if (std::abs(Rates[i] - rowsPerSecond) < 1e-9) return PlaySpeed(int(i));
+    return std::nullopt;
+}
+
+std::chrono::nanoseconds PlaySpeed::Slot() const {
+    if (!Paced()) return {};
+    return std::chrono::nanoseconds(std::llround(1e9 / RowsPerSecond()));
+}
+
+PlaySpeed PlaySpeed::Faster() const { return PlaySpeed(std::min(index_ + 1, int(Rates.size()))); }
+
+PlaySpeed PlaySpeed::Slower() const { return PlaySpeed(std::max(index_ - 1, 0)); }
+
+PlayPacer::PlayPacer(MonotonicClock clock) : clock_(std::move(clock)) {}
+
+void PlayPacer::RowShown() {
+    const std::chrono::nanoseconds now = clock_();
+    lateness_ =
+        due_ ? std::max(now - *due_, std::chrono::nanoseconds{}) : std::chrono::nanoseconds{};
+    due_.reset();
+    shownAt_ = now;
+}
+
+void PlayPacer::Reset() {
+    shownAt_.reset();
+    due_.reset();
+    lateness_ = {};
+}
+
+std::chrono::nanoseconds PlayPacer::ScheduleNext(std::chrono::nanoseconds hold) {
+    if (!shownAt_) return {};
+    // The speed in force now counts, so a change while playing acts on the row on show.
+    due_ = *shownAt_ + speed_.Slot() + hold;
+    return std::max(*due_ - clock_(), std::chrono::nanoseconds{});
+}
+
+} // namespace nubivu

@@ -1,0 +1,132 @@
+#include "ui/fullscreenview.h"
+
+#include "pictures/tbitmap.h"
+#include "pictures/tjpegimage.h"
+#include "ui/uifont.h"
+
+#include <QKeyEvent>
+#include <QPainter>
+#include <QScreen>
+
+namespace nubivu {
+
+QImage PictureImage(TGraphic* graphic) {
+    if (!graphic || graphic->Empty()) return QImage();
+    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) return jpeg->Bitmap().Image();
+    if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) return bitmap->Image();
+    // Drawn pictures have no pixels of their own; a metafile may claim any size.
+    const QSize size =
+        QSize(std::abs(graphic->Width()), std::abs(graphic->Height())).boundedTo(QSize(4096, 4096));
+    if (size.isEmpty()) return QImage();
+    QImage image(size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter painter(&image);
+    graphic->DrawInto(painter, image.rect());
+    return image;
+}
+
+FullScreenView::FullScreenView(QWidget* parent) : QWidget(parent, Qt::Window) {
+    setObjectName(QStringLiteral("fullScreenView"));
+    setWindowTitle(QStringLiteral("Nubivu"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setCursor(Qt::BlankCursor);
+    setFocusPolicy(Qt::StrongFocus);
+}
+
+void FullScreenView::ShowRow(const std::array<FullScreenPane, PaneCount>& panes, int row,
+                             int rowCount) {
+    panes_ = panes;
+    for (QImage& image : scaled_) image = QImage();
+    row_ = row;
+    rowCount_ = rowCount;
+    update();
+}
+
+void FullScreenView::ShowOn(QScreen* screen) {
+    if (screen) {
+        setScreen(screen);
+        setGeometry(screen->geometry());
+    }
+    showFullScreen();
+    raise();
+    activateWindow();
+}
+
+QString FullScreenView::CounterText() const {
+    if (rowCount_ <= 0) return QString();
+    return QStringLiteral("%1枚目(%2枚中)").arg(row_).arg(rowCount_);
+}
+
+std::vector<int> FullScreenView::shownPanes() const {
+    if (solePane_ >= 0) return {solePane_};
+    return {0, 1, 2};
+}
+
+int FullScreenView::lineHeight() const {
+    // Readable from the back of a classroom.
+    return std::max(16, height() / 36);
+}
+
+FullScreenRects FullScreenView::Rects() const {
+    std::vector<QSize> sizes;
+    for (int pane : shownPanes()) sizes.push_back(panes_[size_t(pane)].picture.size());
+    return LayOutFullScreen(size(), sizes, lineHeight());
+}
+
+const QImage& FullScreenView::scaled(int pane, QSize size) {
+    QImage& cached = scaled_[size_t(pane)];
+    const QImage& source = panes_[size_t(pane)].picture;
+    if (cached.size() != size && !source.isNull())
+        // Area-averaged on reduction, bilinear on enlargement: never blocky.
+        cached = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    return cached;
+}
+
+void FullScreenView::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_0: solePane_ = -1; break;
+    case Qt::Key_1:
+    case Qt::Key_2:
+    case Qt::Key_3: solePane_ = event->key() - Qt::Key_1; break;
+    case Qt::Key_B: blanked_ = !blanked_; break;
+    default:
+        if (const std::optional<PlayCommand> command = PlayCommandForKey(event->key())) {
+            Q_EMIT CommandRequested(*command);
+            return;
+        }
+        QWidget::keyPressEvent(event);
+        return;
+    }
+    update();
+}
+
+void FullScreenView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    update();
+}
+
+void FullScreenView::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::black);
+    if (blanked_) return;
+    const FullScreenRects rects = Rects();
+    QFont font = DesignFont(lineHeight() * 3 / 4);
+    painter.setFont(font);
+    painter.setPen(Qt::white);
+    const std::vector<int> shown = shownPanes();
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const int pane = shown[i];
+        const FullScreenPaneRects& r = rects.panes[i];
+        const QImage& picture = scaled(pane, r.picture.size());
+        if (!picture.isNull()) painter.drawImage(r.picture.topLeft(), picture);
+        const QFontMetrics metrics(font);
+        const FullScreenPane& p = panes_[size_t(pane)];
+        painter.drawText(r.title, Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(p.title, Qt::ElideRight, r.title.width()));
+        painter.drawText(r.fileName, Qt::AlignLeft | Qt::AlignVCenter,
+                         metrics.elidedText(p.fileName, Qt::ElideMiddle, r.fileName.width()));
+    }
+    painter.drawText(rects.counter, Qt::AlignRight | Qt::AlignVCenter, CounterText());
+}
+
+} // namespace nubivu

@@ -1,0 +1,24 @@
+#pragma once
+// The keys of classroom playback, as one table: what viewers and presentation
+// remotes send (Page Up/Down, F5, Esc, B) and the arrows, Home, End, + and -.
+// The main window and the full-screen view read the same table.
+#include <optional>
+
+namespace nubivu {
+
+enum class PlayCommand {
+    StepForward,
+    StepBack,
+    FirstRow,
+    LastRow,
+    PlayOrStop,
+    Faster,
+    Slower,
+    ToggleFullScreen,
+    LeaveFullScreen,
+};
+
+// The command a key stands for (a Qt::Key), or none.
+std::optional<PlayCommand> PlayCommandForKey(int key);
+
+} // namespace nubivu

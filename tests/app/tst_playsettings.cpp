@@ -1,0 +1,93 @@
+#include "app/playsettings.h"
+#include "testrunner.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace nubivu;
+using namespace std::chrono_literals;
+
+class TestPlaySettings : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir_;
+    QString file() const { return dir_.filePath(QStringLiteral("Nubivu.conf")); }
+
+private Q_SLOTS:
+    void init() { QFile::remove(file()); }
+
+    void defaultsAreTheDesignedBehaviour() {
+        const QSettings empty(file(), QSettings::IniFormat);
+        const PlaySettings play = ReadPlaySettings(empty);
+        QCOMPARE(play, PlaySettings());
+        QVERIFY(!play.speed.Paced());
+        QCOMPARE(play.endOfList, EndOfList::Stop);
+        QCOMPARE(play.hold, 0ms);
+        QVERIFY(!play.keepAspect);
+        QVERIFY(!play.windowPosition);
+    }
+
+    void roundTrip() {
+        PlaySettings play;
+        play.speed = *PlaySpeed::FromRowsPerSecond(0.5);
+        play.endOfList = EndOfList::Rock;
+        play.hold = 2000ms;
+        play.keepAspect = true;
+        play.windowPosition = QPoint(0, 0); // a corner is a real place
+        {
+            QSettings settings(file(), QSettings::IniFormat);
+            WritePlaySettings(settings, play);
+        }
+        QCOMPARE(ReadPlaySettings(QSettings(file(), QSettings::IniFormat)), play);
+        play.windowPosition.reset();
+        play.endOfList = EndOfList::Loop;
+        {
+            QSettings settings(file(), QSettings::IniFormat);
+            WritePlaySettings(settings, play);
+        }
+        QCOMPARE(ReadPlaySettings(QSettings(file(), QSettings::IniFormat)), play);
+    }
+
+    void valuesNotOfferedReadAsDefaults() {
+        {
+            QSettings settings(file(), QSettings::IniFormat);
+            settings.setValue(QStringLiteral("Play/RowsPerSecond"), 3);
+            settings.setValue(QStringLiteral("Play/EndOfList"), QStringLiteral("bounce"));
+            settings.setValue(QStringLiteral("Play/HoldMilliseconds"), QStringLiteral("forever"));
+            settings.setValue(QStringLiteral("MainWindow/Position"), QStringLiteral("left"));
+        }
+        QCOMPARE(ReadPlaySettings(QSettings(file(), QSettings::IniFormat)), PlaySettings());
+    }
+
+    void programFileIsTheRecentFilesOneNotThePluginOne() {
+        // The test runner points the user's configuration at a folder of its own.
+        PlaySettings play;
+        play.endOfList = EndOfList::Loop;
+        WritePlaySettings(play);
+        QCOMPARE(ReadPlaySettings().endOfList, EndOfList::Loop);
+        const QString path = ProgramSettings().fileName();
+        QVERIFY2(path.endsWith(QStringLiteral("/Nubivu/Nubivu.conf")), qPrintable(path));
+        QVERIFY(!QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie"))
+                     .contains(QStringLiteral("Play/EndOfList")));
+        QSettings(path, QSettings::IniFormat).clear();
+    }
+
+    void positionMustStayReachable_data() {
+        QTest::addColumn<QPoint>("position");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("on the first screen") << QPoint(100, 100) << true;
+        QTest::newRow("on the second screen") << QPoint(2000, 50) << true;
+        QTest::newRow("overlapping the edge, title bar on screen") << QPoint(-300, 0) << true;
+        QTest::newRow("above every screen") << QPoint(100, -30) << false;
+        QTest::newRow("on a screen since unplugged") << QPoint(4000, 100) << false;
+    }
+    void positionMustStayReachable() {
+        QFETCH(QPoint, position);
+        QFETCH(bool, kept);
+        const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+        QCOMPARE(ReachablePosition(position, QSize(1024, 501), screens).has_value(), kept);
+    }
+};
+
+NUBIVU_TEST(TestPlaySettings)
+#include "tst_playsettings.moc"

@@ -1,0 +1,212 @@
+#include "pictures/tbitmap.h"
+#include "pictures/tjpegimage.h"
+#include "slideshow/decodeahead.h"
+#include "testrunner.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QTemporaryDir>
+#include <QTest>
+#include <atomic>
+#include <condition_variable>
+#include <mutex>
+
+using namespace nubivu;
+
+namespace {
+
+// A picture that counts how many of its kind are alive.
+class CountedPicture : public TBitmap {
+public:
+    static inline std::atomic<int> alive{0};
+    static inline std::atomic<int> mostAlive{0};
+    CountedPicture() {
+        const int now = ++alive;
+        for (int most = mostAlive; now > most && !mostAlive.compare_exchange_weak(most, now);) {
+        }
+    }
+    ~CountedPicture() override { --alive; }
+};
+
+DecodedPicture countedDecode(const QString& path) {
+    DecodedPicture out;
+    out.path = path;
+    if (!path.isEmpty()) out.graphic = std::make_unique<CountedPicture>();
+    return out;
+}
+
+// Holds the worker inside its first decode until released.
+struct Gate {
+    std::mutex mutex;
+    std::condition_variable cv;
+    bool entered = false;
+    bool open = false;
+    DecodedPicture decode(const QString& path) {
+        std::unique_lock lock(mutex);
+        entered = true;
+        cv.notify_all();
+        cv.wait(lock, [&] { return open; });
+        return countedDecode(path);
+    }
+    void waitEntered() {
+        std::unique_lock lock(mutex);
+        cv.wait(lock, [&] { return entered; });
+    }
+    void release() {
+        const std::lock_guard lock(mutex);
+        open = true;
+        cv.notify_all();
+    }
+};
+
+QStringList rowPaths(int row) {
+    return {QStringLiteral("k%1.jpg").arg(row), QStringLiteral("n%1.jpg").arg(row),
+            QStringLiteral("a%1.jpg").arg(row)};
+}
+
+} // namespace
+
+class TestDecodeAhead : public QObject {
+    Q_OBJECT
+
+private Q_SLOTS:
+    void init() {
+        QCOMPARE(CountedPicture::alive.load(), 0);
+        CountedPicture::mostAlive = 0;
+    }
+
+    void givesTheRowAskedForOnce() {
+        DecodeAhead ahead(countedDecode);
+        const QStringList paths{QStringLiteral("a.bmp"), QString(), QStringLiteral("c.bmp")};
+        ahead.Request(4, paths);
+        std::optional<DecodedRow> row = ahead.Take(4, paths);
+        QVERIFY(row);
+        QCOMPARE(row->row, 4);
+        QCOMPARE(row->pictures.size(), size_t(3));
+        for (int slot = 0; slot < 3; ++slot) {
+            QCOMPARE(row->pictures[size_t(slot)].path, paths[slot]);
+            QCOMPARE(bool(row->pictures[size_t(slot)].graphic), !paths[slot].isEmpty());
+        }
+        QVERIFY(!ahead.Busy());
+        QVERIFY(!ahead.Take(4, paths));
+    }
+
+    void changesDropWhatWasDecoded_data() {
+        QTest::addColumn<QString>("change");
+        QTest::newRow("list or options changed") << "discard";
+        QTest::newRow("another row shown") << "other row";
+        QTest::newRow("fill-in gave other paths") << "other paths";
+        QTest::newRow("a newer row asked for") << "newer request";
+    }
+    void changesDropWhatWasDecoded() {
+        QFETCH(QString, change);
+        for (bool finished : {true, false}) {
+            Gate gate;
+            {
+                DecodeAhead ahead([&](const QString& p) { return gate.decode(p); });
+                if (finished) gate.release();
+                ahead.Request(2, rowPaths(2));
+                gate.waitEntered();
+                if (change == QLatin1String("discard")) {
+                    ahead.Discard();
+                } else if (change == QLatin1String("other row")) {
+                    QVERIFY(!ahead.Take(3, rowPaths(3)));
+                } else if (change == QLatin1String("other paths")) {
+                    QStringList filled = rowPaths(2);
+                    filled[1] = QStringLiteral("n1.jpg");
+                    QVERIFY(!ahead.Take(2, filled));
+                } else {
+                    ahead.Request(3, rowPaths(3));
+                }
+                gate.release();
+                // The newer row is the one held; any other row asked for drops it.
+                if (change == QLatin1String("newer request")) QVERIFY(ahead.Take(3, rowPaths(3)));
+                QVERIFY(!ahead.Take(2, rowPaths(2)));
+                QVERIFY(!ahead.Busy());
+            }
+            QCOMPARE(CountedPicture::alive.load(), 0);
+        }
+    }
+
+    void holdsAtMostOneRowAhead() {
+        // A play of 60 rows: the row on show in hand, the next one decoding.
+        DecodeAhead ahead(countedDecode);
+        std::optional<DecodedRow> shown;
+        ahead.Request(1, rowPaths(1));
+        for (int row = 1; row <= 60; ++row) {
+            shown = ahead.Take(row, rowPaths(row));
+            QVERIFY(shown);
+            ahead.Request(row + 1, rowPaths(row + 1));
+            QVERIFY(CountedPicture::alive <= 6);
+        }
+        QVERIFY(CountedPicture::mostAlive <= 6);
+        ahead.Discard();
+        QCOMPARE(CountedPicture::alive.load(), 3); // row 60's, in hand
+        // A request that replaces one in flight frees the first.
+        Gate gate;
+        DecodeAhead held([&](const QString& p) { return gate.decode(p); });
+        held.Request(1, rowPaths(1));
+        gate.waitEntered();
+        held.Request(2, rowPaths(2));
+        gate.release();
+        QVERIFY(held.Take(2, rowPaths(2)));
+        QCOMPARE(CountedPicture::alive.load(), 3);
+        shown.reset();
+        QCOMPARE(CountedPicture::alive.load(), 0);
+    }
+
+    void failuresStayWithTheirSlot() {
+        RegisterJpegFormat();
+        QTemporaryDir dir;
+        QImage pattern(64, 48, QImage::Format_RGB32);
+        for (int y = 0; y < 48; ++y)
+            for (int x = 0; x < 64; ++x) pattern.setPixel(x, y, qRgb(x * 4, y * 5, (x ^ y) * 3));
+        QByteArray sound;
+        QBuffer buffer(&sound);
+        buffer.open(QIODevice::WriteOnly);
+        QVERIFY(pattern.save(&buffer, "JPG"));
+        // A second frame header after the scan: the header reads, the data fails.
+        QByteArray broken = sound;
+        const qsizetype sof = sound.indexOf("\xFF\xC0");
+        QVERIFY(sof > 0);
+        const int length = uchar(sound[sof + 2]) << 8 | uchar(sound[sof + 3]);
+        broken.insert(broken.size() - 2, sound.mid(sof, 2 + length));
+        const auto write = [&](const char* name, const QByteArray& data) {
+            QFile f(dir.filePath(QString::fromLatin1(name)));
+            f.open(QIODevice::WriteOnly);
+            f.write(data);
+            return f.fileName();
+        };
+        const QString bmp = dir.filePath(QStringLiteral("good.bmp"));
+        QVERIFY(pattern.save(bmp, "BMP"));
+        const QStringList paths{write("good.jpg", sound),
+                                dir.filePath(QStringLiteral("missing.jpg")),
+                                write("broken.jpg", broken),
+                                QString(),
+                                write("garbage.bmp", "BM not a bitmap"),
+                                write("picture.xyz", sound),
+                                bmp};
+        DecodeAhead ahead;
+        ahead.Request(7, paths);
+        const std::optional<DecodedRow> row = ahead.Take(7, paths);
+        QVERIFY(row);
+        QStringList got;
+        for (const DecodedPicture& p : row->pictures)
+            got << QStringLiteral("%1:%2").arg(p.graphic ? "picture" : "cleared",
+                                               p.paintError.isEmpty() ? "-" : "error");
+        QCOMPARE(got, (QStringList{"picture:-", "cleared:-", "picture:error", "cleared:-",
+                                   "cleared:-", "cleared:-", "picture:-"}));
+        QVERIFY(row->pictures[2].paintError.startsWith(QStringLiteral("JPEG エラー #")));
+        // Decoded in full: drawing meets no error any more, and shows the rows decoded.
+        auto* jpeg = dynamic_cast<TJPEGImage*>(row->pictures[2].graphic.get());
+        QVERIFY(jpeg && !jpeg->Bitmap().Empty());
+        QImage pane(64, 48, QImage::Format_RGB32);
+        QPainter painter(&pane);
+        row->pictures[2].graphic->DrawInto(painter, pane.rect());
+        QCOMPARE(row->pictures[0].graphic->Width(), 64);
+        UnregisterJpegFormat();
+    }
+};
+
+NUBIVU_TEST(TestDecodeAhead)
+#include "tst_decodeahead.moc"
