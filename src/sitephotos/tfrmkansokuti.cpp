@@ -64,8 +64,8 @@ TfrmKansokuti::TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidge
     QWidget* order[] = {BitBtn1, edtNorthTitle, edtSouthTitle, edtWestTitle, edtEastTitle};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-    auto title = [&](ImageSlot slot, QLabel* label, QLineEdit* edit) {
-        return new TitleEditor(lesson_, slotIndex(slot), label, edit, this);
+    auto title = [&](ImageSlot slot, QLabel* titleLabel, QLineEdit* titleEdit) {
+        return new TitleEditor(lesson_, slotIndex(slot), titleLabel, titleEdit, this);
     };
     titleEditors_ = {title(ImageSlot::North, lblNorth, edtNorthTitle),
                      title(ImageSlot::South, lblSouth, edtSouthTitle),

@@ -66,7 +66,6 @@ private Q_SLOTS:
 
     void startsAtTheDriveRootWithTheBitmapMask() {
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {"b.bmp", "A.BMP", "c.jpg", "sub.bmp.d/"});
         QDir(dir_.path()).mkdir(QStringLiteral("folder.BMP"));
         chooser->SelectFolder(dir_.path());
@@ -91,7 +90,6 @@ private Q_SLOTS:
         QFETCH(int, type);
         QFETCH(QStringList, files);
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {"q.jpg", "p.JPG", "r.jpeg", "b.bmp", "noext"});
         chooser->FileListBox1->setCurrentRow(0);
         QVERIFY(chooser->BitBtnYES->isEnabled());
@@ -176,7 +174,6 @@ private Q_SLOTS:
 
     void previewFailureReachesTheCaller() {
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {"note.txt"});
         setType(*chooser, 2);
         chooser->FileListBox1->setCurrentRow(0);
@@ -191,7 +188,6 @@ private Q_SLOTS:
 
     void previewFollowsTheCheckBox() {
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {});
         QImage image(8, 6, QImage::Format_RGB32);
         image.fill(Qt::red);
@@ -211,7 +207,6 @@ private Q_SLOTS:
 
     void driveNotReadyFallsBack() {
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {"a.bmp"});
         const QString gone = dir_.filePath(QStringLiteral("ejected"));
         chooser->SetDrives({dir_.path(), gone});
@@ -231,7 +226,6 @@ private Q_SLOTS:
 
     void failingFallbackSettlesOnTheRoot() {
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {});
         QTemporaryDir usb;
         chooser->SetDrives({dir_.path(), usb.path(), dir_.filePath(QStringLiteral("gone"))});
@@ -250,7 +244,6 @@ private Q_SLOTS:
 
     void stateIsKeptBetweenUses() {
         Lesson lesson;
-        DataList& list = lesson.rows();
         auto chooser = make(lesson, {"a.jpg", "b.jpg"});
         setType(*chooser, 1);
         chooser->FileListBox1->setCurrentRow(1);
