@@ -1,6 +1,6 @@
 #pragma once
 // Lists written and read as short texts: one string per data row, slots
-// separated by "|", trailing empty slots left out ("a||c" = Kumo a, Ame c).
+// separated by "|", trailing empty slots left out ("a||c" = Cloud a, Rain c).
 #include "datalist/datalist.h"
 
 #include <QStringList>

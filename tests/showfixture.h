@@ -1,14 +1,14 @@
 #pragma once
 // The program's lesson and windows for one test case, and the list of rows
 // whose pictures the test makes.
+#include "app/aboutbox.h"
 #include "app/lessonwindows.h"
-#include "app/tfrmnubivuabort.h"
-#include "app/tfrmnubivumain.h"
-#include "editor/tfrmdataedit.h"
-#include "editor/tfrmfileselect.h"
-#include "sitephotos/tfrmkansokuti.h"
+#include "app/mainwindow.h"
+#include "editor/imagefilechooser.h"
+#include "editor/listeditorwindow.h"
+#include "sitephotos/skywindow.h"
+#include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
-#include "slideshow/tfrmoptiondlg.h"
 #include "testpictures.h"
 
 #include <QApplication>
@@ -36,12 +36,12 @@ inline void StartWindows(int screenWidth = 1024, QSize screenArea = {}) {
 }
 
 inline Lesson& TheLesson() { return Windows()->lesson(); }
-inline TfrmNubivuMain* MainForm() { return Windows() ? &Windows()->mainWindow() : nullptr; }
-inline TfrmFileSelect* ChooserForm() { return &Windows()->fileChooser(); }
-inline TfrmDataEdit* EditForm() { return &Windows()->editor(); }
-inline TfrmKansokuti* SkyForm() { return &Windows()->skyWindow(); }
-inline TfrmNubivuAbort* AboutForm() { return &Windows()->aboutBox(); }
-inline TfrmOptionDlg* OptionsForm() { return &Windows()->optionsDialog(); }
+inline MainWindow* MainForm() { return Windows() ? &Windows()->mainWindow() : nullptr; }
+inline ImageFileChooser* ChooserForm() { return &Windows()->fileChooser(); }
+inline ListEditorWindow* EditForm() { return &Windows()->editor(); }
+inline SkyWindow* SkyForm() { return &Windows()->skyWindow(); }
+inline AboutBox* AboutForm() { return &Windows()->aboutBox(); }
+inline OptionsDialog* OptionsForm() { return &Windows()->optionsDialog(); }
 inline SlideShow& Show() { return MainForm()->Slides(); }
 
 class ShowFixture {

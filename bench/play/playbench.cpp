@@ -7,7 +7,7 @@
 //   nubivu_playbench DIR [LABEL] [RUNS] [ROWS]  DIR holds row<nnn>_<k|n|a>.jpg;
 //                                               ROWS shown for the memory check
 #include "app/lessonwindows.h"
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "pictures/tjpegimage.h"
 #include "slideshow/slideshow.h"
 
@@ -105,11 +105,11 @@ double peakMegabytes() {
 }
 
 // Plays from row 1 to the last row; returns the milliseconds of the play.
-double playOnce(TfrmNubivuMain& window) {
-    window.BitBtnModoruClick(); // row 1, outside the timing
+double playOnce(MainWindow& window) {
+    window.returnToStart(); // row 1, outside the timing
     QElapsedTimer clock;
     clock.start();
-    window.BitBtnSaiseiClick();
+    window.play();
     while (window.Slides().Playing())
         QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     return double(clock.nsecsElapsed()) / 1e6;
@@ -142,7 +142,7 @@ int main(int argc, char** argv) {
 
     RegisterJpegFormat();
     auto windows = std::make_unique<LessonWindows>(ScreenMetrics::forWidth(1024));
-    TfrmNubivuMain& mainWindow = windows->mainWindow();
+    MainWindow& mainWindow = windows->mainWindow();
     DataList& list = windows->lesson().rows();
     for (int r = 0; r < rows; ++r) {
         list.AppendNumberedRow();
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
         }
     }
     mainWindow.show();
-    mainWindow.FormActivate();
+    mainWindow.onActivated();
 
     // The files the play shows: rows 2 .. N.
     QStringList played;

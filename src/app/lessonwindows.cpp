@@ -1,29 +1,29 @@
 #include "app/lessonwindows.h"
 
-#include "app/tfrmnubivuabort.h"
-#include "app/tfrmnubivumain.h"
-#include "editor/tfrmdataedit.h"
-#include "editor/tfrmfileselect.h"
-#include "sitephotos/tfrmkansokuti.h"
+#include "app/aboutbox.h"
+#include "app/mainwindow.h"
+#include "editor/imagefilechooser.h"
+#include "editor/listeditorwindow.h"
+#include "sitephotos/skywindow.h"
+#include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
-#include "slideshow/tfrmoptiondlg.h"
 
 namespace nubivu {
 
 LessonWindows::LessonWindows(const ScreenMetrics& screen) {
-    main_ = std::make_unique<TfrmNubivuMain>(lesson_, screen);
-    chooser_ = std::make_unique<TfrmFileSelect>(lesson_);
-    editor_ = std::make_unique<TfrmDataEdit>(lesson_, screen);
-    sky_ = std::make_unique<TfrmKansokuti>(lesson_, screen);
-    about_ = std::make_unique<TfrmNubivuAbort>();
-    options_ = std::make_unique<TfrmOptionDlg>(main_.get());
+    main_ = std::make_unique<MainWindow>(lesson_, screen);
+    chooser_ = std::make_unique<ImageFileChooser>(lesson_);
+    editor_ = std::make_unique<ListEditorWindow>(lesson_, screen);
+    sky_ = std::make_unique<SkyWindow>(lesson_, screen);
+    about_ = std::make_unique<AboutBox>();
+    options_ = std::make_unique<OptionsDialog>(main_.get());
 
     main_->setPeers({editor_.get(), sky_.get(), about_.get(), options_.get()});
     editor_->SetMainWindow(main_.get());
-    editor_->SetFileSelect(chooser_.get());
+    editor_->SetFileChooser(chooser_.get());
     SlideShow& show = main_->Slides();
     show.setFillOptions(options_->fillOptions());
-    QObject::connect(options_.get(), &TfrmOptionDlg::fillOptionsChanged, &show,
+    QObject::connect(options_.get(), &OptionsDialog::fillOptionsChanged, &show,
                      &SlideShow::setFillOptions);
 }
 

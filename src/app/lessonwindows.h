@@ -11,12 +11,12 @@
 
 namespace nubivu {
 
-class TfrmDataEdit;
-class TfrmFileSelect;
-class TfrmKansokuti;
-class TfrmNubivuAbort;
-class TfrmNubivuMain;
-class TfrmOptionDlg;
+class ListEditorWindow;
+class ImageFileChooser;
+class SkyWindow;
+class AboutBox;
+class MainWindow;
+class OptionsDialog;
 
 class LessonWindows {
 public:
@@ -28,21 +28,21 @@ public:
     LessonWindows& operator=(const LessonWindows&) = delete;
 
     Lesson& lesson() { return lesson_; }
-    TfrmNubivuMain& mainWindow() { return *main_; }
-    TfrmFileSelect& fileChooser() { return *chooser_; }
-    TfrmDataEdit& editor() { return *editor_; }
-    TfrmKansokuti& skyWindow() { return *sky_; }
-    TfrmNubivuAbort& aboutBox() { return *about_; }
-    TfrmOptionDlg& optionsDialog() { return *options_; }
+    MainWindow& mainWindow() { return *main_; }
+    ImageFileChooser& fileChooser() { return *chooser_; }
+    ListEditorWindow& editor() { return *editor_; }
+    SkyWindow& skyWindow() { return *sky_; }
+    AboutBox& aboutBox() { return *about_; }
+    OptionsDialog& optionsDialog() { return *options_; }
 
 private:
     Lesson lesson_;
-    std::unique_ptr<TfrmNubivuMain> main_;
-    std::unique_ptr<TfrmFileSelect> chooser_;
-    std::unique_ptr<TfrmDataEdit> editor_;
-    std::unique_ptr<TfrmKansokuti> sky_;
-    std::unique_ptr<TfrmNubivuAbort> about_;
-    std::unique_ptr<TfrmOptionDlg> options_;
+    std::unique_ptr<MainWindow> main_;
+    std::unique_ptr<ImageFileChooser> chooser_;
+    std::unique_ptr<ListEditorWindow> editor_;
+    std::unique_ptr<SkyWindow> sky_;
+    std::unique_ptr<AboutBox> about_;
+    std::unique_ptr<OptionsDialog> options_;
 };
 
 } // namespace nubivu

@@ -1,9 +1,9 @@
 #include "app/applicationsetup.h"
 #include "app/lessonwindows.h"
+#include "app/mainwindow.h"
 #include "app/nubivuapplication.h"
 #include "app/selfcheck.h"
 #include "app/terminationsignal.h"
-#include "app/tfrmnubivumain.h"
 #include "app/tsingleinstance.h"
 #include "core/errors.h"
 #include "pictures/tjpegimage.h"
@@ -66,11 +66,11 @@ int main(int argc, char** argv) {
         TSingleInstance::Finish();
         return 1;
     }
-    TfrmNubivuMain& mainWindow = windows->mainWindow();
+    MainWindow& mainWindow = windows->mainWindow();
     mainWindow.show();
     // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
     // a second copy hands it to the first one instead.
-    if (!startFile.isEmpty() && !mainWindow.SingleInstance1->IsDuplicate()) {
+    if (!startFile.isEmpty() && !mainWindow.IsDuplicateCopy()) {
         try {
             mainWindow.OpenDataListFile(startFile);
         } catch (const ENubivuError& e) {

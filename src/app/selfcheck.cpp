@@ -1,6 +1,6 @@
 #include "app/selfcheck.h"
 
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "core/installdirs.h"
 #include "spi/tspi.h"
 #include "spi/tspis.h"
@@ -34,7 +34,7 @@ int RunSelfCheck(int argc, char** argv) {
     print("help", help, pages);
 
     CheckedSPIs manager;
-    manager.SearchOptions = TfrmNubivuMain::PluginSearchOptions();
+    manager.SearchOptions = MainWindow::PluginSearchOptions();
     manager.SkipFaultyLibraries = true;
     manager.AfterLoad();
 

@@ -21,7 +21,7 @@ private:
 };
 } // namespace
 
-void NewStringGrid(Lesson& lesson) {
+void ClearList(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
     if (list.RowCount() > 2) {
@@ -32,7 +32,7 @@ void NewStringGrid(Lesson& lesson) {
     list.SetCurrent(1, 1);
 }
 
-void CellInsert(Lesson& lesson) {
+void InsertCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
     const int c = list.Col();
@@ -47,7 +47,7 @@ void CellInsert(Lesson& lesson) {
     lesson.markUnsaved();
 }
 
-void GyoInsert(Lesson& lesson) {
+void InsertRow(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
     const int c = list.Col();
@@ -61,7 +61,7 @@ void GyoInsert(Lesson& lesson) {
     lesson.markUnsaved();
 }
 
-void CellDelete(Lesson& lesson) {
+void DeleteCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
     const int c = list.Col();
@@ -71,20 +71,20 @@ void CellDelete(Lesson& lesson) {
     lesson.markUnsaved();
 }
 
-void CellClear(Lesson& lesson) {
+void ClearCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
     list.SetCell(list.Col(), list.Row(), QString());
-    BrankCheck(lesson);
+    DeleteRowIfBlank(lesson);
     lesson.markUnsaved();
 }
 
-void BrankCheck(Lesson& lesson) {
+void DeleteRowIfBlank(Lesson& lesson) {
     DataList& list = lesson.rows();
-    if (list.IsBlankRow(list.Row())) GyoDelete(lesson);
+    if (list.IsBlankRow(list.Row())) DeleteRow(lesson);
 }
 
-void GyoDelete(Lesson& lesson) {
+void DeleteRow(Lesson& lesson) {
     DataList& list = lesson.rows();
     const int n = list.RowCount();
     const int r = list.Row();
@@ -96,7 +96,7 @@ void GyoDelete(Lesson& lesson) {
     lesson.markUnsaved();
 }
 
-void BrankGyoDelete(Lesson& lesson) {
+void DeleteBlankRows(Lesson& lesson) {
     DataList& list = lesson.rows();
     if (list.RowCount() < 3) return;
     Batch batch(list);

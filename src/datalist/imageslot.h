@@ -7,10 +7,10 @@
 
 namespace nubivu {
 
-enum class ImageSlot : int { Kumo = 0, Nubivuzu, Ame, North, South, East, West };
+enum class ImageSlot : int { Cloud = 0, WeatherMap, Rain, North, South, East, West };
 
 inline constexpr int SlotCount = 7;
-inline constexpr int MainSlotCount = 3; // Kumo, Nubivuzu, Ame: the main window's panes
+inline constexpr int MainSlotCount = 3; // Cloud, WeatherMap, Rain: the main window's panes
 
 constexpr int slotIndex(ImageSlot s) { return static_cast<int>(s); }
 constexpr int slotColumn(ImageSlot s) { return static_cast<int>(s) + 1; }

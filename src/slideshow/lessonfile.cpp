@@ -10,7 +10,7 @@ namespace nubivu {
 
 void OpenLessonFile(Lesson& lesson, const QString& fileName) {
     DataListFileContent content = NamingFile(fileName, [&] { return LoadDataListFile(fileName); });
-    NewStringGrid(lesson);
+    ClearList(lesson);
     lesson.setFilePath(fileName);
     lesson.rows().AppendDataRows(std::move(content.rows));
     if (content.titles) lesson.setTitles(*content.titles);

@@ -3,7 +3,7 @@
 #include "datalist/lesson.h"
 #include "slideshow/rowloader.h"
 #include "ui/panepicture.h"
-#include "ui/timage.h"
+#include "ui/picturepane.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -42,7 +42,7 @@ void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) 
     lastPaths_ = last;
 }
 
-void SlideShow::GazoHyoji() {
+void SlideShow::showRow() {
     const int rows = rowCount();
     if (currentRow_ > 0 && currentRow_ < rows - 1) {
         const LoadedRow loaded = LoadRow(lesson_.rows(), currentRow_, lastPaths_, fillOptions_);
@@ -73,7 +73,7 @@ void SlideShow::GazoHyoji() {
     c_.skyPhotos->setEnabled(anySky);
 }
 
-void SlideShow::FormActivate() {
+void SlideShow::onActivated() {
     const bool hasRows = rowCount() > 2;
     for (QPushButton* b : {c_.stepForward, c_.stepBack, c_.back, c_.play}) b->setEnabled(hasRows);
     if (!hasRows) c_.stop->setEnabled(false);
@@ -95,7 +95,7 @@ void SlideShow::FormActivate() {
             c_.fileNames[size_t(i)]->clear();
         }
     }
-    GazoHyoji();
+    showRow();
 }
 
 void SlideShow::Play() {
@@ -114,7 +114,7 @@ void SlideShow::playStep() {
         return;
     }
     ++currentRow_;
-    GazoHyoji();
+    showRow();
     // The rest of the window (the buttons' states) on screen at once too. Only
     // what changed is painted: the panes and labels were painted just now.
     QCoreApplication::sendPostedEvents(c_.window, QEvent::UpdateRequest);
@@ -138,20 +138,20 @@ void SlideShow::Stop() { stopRequested_ = true; }
 void SlideShow::StepForward() {
     if (currentRow_ < rowCount() - 2) {
         ++currentRow_;
-        GazoHyoji();
+        showRow();
     }
 }
 
 void SlideShow::StepBack() {
     if (currentRow_ > 1) {
         --currentRow_;
-        GazoHyoji();
+        showRow();
     }
 }
 
 void SlideShow::Return() {
     currentRow_ = 1;
-    GazoHyoji();
+    showRow();
 }
 
 } // namespace nubivu

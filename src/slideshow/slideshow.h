@@ -19,11 +19,11 @@ class QWidget;
 namespace nubivu {
 
 class Lesson;
-class TImage;
+class PicturePane;
 
 struct SlideShowControls {
     QWidget* window = nullptr; // repainted whole after each played row
-    std::array<TImage*, MainSlotCount> panes{};
+    std::array<PicturePane*, MainSlotCount> panes{};
     std::array<QLabel*, MainSlotCount> fileNames{};
     QLabel* rowNumber = nullptr; // Label4
     QLabel* rowCount = nullptr;  // Label6
@@ -43,9 +43,9 @@ public:
     SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent = nullptr);
 
     // Shows the row on show (when it is a data row) and sets the buttons.
-    void GazoHyoji();
+    void showRow();
     // The main window became active: counters, row 1 unless kept, then the row.
-    void FormActivate();
+    void onActivated();
 
     // Plays from the row on show to the last row, one row per pass of the
     // event loop; a play already running ignores the call.

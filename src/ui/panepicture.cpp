@@ -2,11 +2,11 @@
 
 #include "datalist/datalistfile.h"
 #include "pictures/fileformats.h"
-#include "ui/timage.h"
+#include "ui/picturepane.h"
 
 namespace nubivu {
 
-void LoadPaneOrClear(TImage& pane, const QString& path, const QString& listFile) {
+void LoadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile) {
     if (path.isEmpty()) {
         pane.Picture().Clear();
         return;

@@ -6,11 +6,11 @@
 
 namespace nubivu {
 
-class TImage;
+class PicturePane;
 
 // Loads the file into the pane, a relative path from listFile's folder; any
 // failure leaves the pane empty, silently.
-void LoadPaneOrClear(TImage& pane, const QString& path, const QString& listFile);
+void LoadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile);
 
 // The name after the last folder separator; lists made on other systems
 // carry "\", so both it and "/" count.

@@ -1,13 +1,13 @@
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "datalist/datalistfile.h"
-#include "editor/tfrmdataedit.h"
+#include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
 #include "showfixture.h"
-#include "sitephotos/tfrmkansokuti.h"
+#include "sitephotos/skywindow.h"
 #include "testpictures.h"
 #include "testrunner.h"
-#include "ui/timage.h"
+#include "ui/picturepane.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -90,12 +90,12 @@ private Q_SLOTS:
         FakePrompter prompter;
         prompter.files = {path("a.NV2")};
         TheLesson().setSaved(true);
-        MainForm()->mnFileOpenClick();
+        MainForm()->openList();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの読み込み"));
         QCOMPARE(ListRows(list()), (QStringList{"k1|n1", ""}));
         QCOMPARE(titles(), (QStringList{"T1", "T2", "T3", "T4", "T5", "T6", "T7"}));
-        QCOMPARE(SkyForm()->lblWest->text(), QStringLiteral("T7"));
+        QCOMPARE(child<QLabel>(SkyForm(), "lblWest")->text(), QStringLiteral("T7"));
         QCOMPARE(MainForm()->windowTitle(),
                  QStringLiteral("Nubivu Ver.3.10  [ ") + path("a.NV2") + QStringLiteral(" ]"));
         QCOMPARE(TheLesson().filePath(), path("a.NV2"));
@@ -108,7 +108,7 @@ private Q_SLOTS:
         TheLesson().setSaved(true);
         FakePrompter prompter;
         prompter.files = {QString()};
-        MainForm()->mnFileOpenClick();
+        MainForm()->openList();
         QCOMPARE(ListRows(list()), (QStringList{"a", "b"}));
         QCOMPARE(MainForm()->windowTitle(), kNew);
         QVERIFY(TheLesson().filePath().isEmpty());
@@ -136,7 +136,7 @@ private Q_SLOTS:
         if (name.startsWith(u"folder")) QVERIFY(QDir(dir_.path()).mkpath(name));
         writeBytes(path("shown.NV2"), kTitleLine + "\"k1\"\r\n\"k2\",\"\",\"\",\"n2\"\r\n");
         MainForm()->OpenDataListFile(path("shown.NV2"));
-        MainForm()->BitBtnKomaOkuriClick();
+        MainForm()->stepForward();
         const QString caption = MainForm()->windowTitle();
         FakePrompter prompter;
         QString raised;
@@ -151,8 +151,8 @@ private Q_SLOTS:
         QCOMPARE(MainForm()->windowTitle(), caption);
         QCOMPARE(TheLesson().filePath(), path("shown.NV2"));
         QCOMPARE(Show().currentRow(), 2);
-        QCOMPARE(MainForm()->Label4->text(), QStringLiteral("2"));
-        QVERIFY(MainForm()->BitBtnKansokuti->isEnabled());
+        QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("2"));
+        QVERIFY(child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
         QVERIFY(TheLesson().isSaved());
         QVERIFY(MainForm()->SaveChangesQuery());
         QVERIFY(prompter.asked.empty());
@@ -187,9 +187,9 @@ private Q_SLOTS:
         prompter.answers = {answer};
         prompter.files = {answer == 0 ? QString() : path("c.NVD")};
         if (open)
-            MainForm()->mnFileOpenClick();
+            MainForm()->openList();
         else
-            MainForm()->mnNewFileClick();
+            MainForm()->newList();
         QCOMPARE(int(prompter.asked.size()), 1);
         QCOMPARE(prompter.asked[0].text,
                  QStringLiteral("データが保存されていません。\n保存しますか？"));
@@ -207,7 +207,7 @@ private Q_SLOTS:
         FillList(list(), {"a"});
         TheLesson().setSaved(true);
         FakePrompter prompter;
-        MainForm()->mnNewFileClick();
+        MainForm()->newList();
         QVERIFY(prompter.asked.empty());
         QCOMPARE(list().RowCount(), 2);
         QCOMPARE(TheLesson().filePath(), QStringLiteral("/d/may.NV2"));
@@ -222,11 +222,11 @@ private Q_SLOTS:
         TheLesson().setFilePath(QStringLiteral("C:\\data\\may.NV2"));
         FakePrompter prompter;
         prompter.files = {QString()};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの保存"));
         QVERIFY(
-            MainForm()->SaveDialog1.selectedFiles().value(0).endsWith(QStringLiteral("/may.NV2")));
+            MainForm()->saveDialog().selectedFiles().value(0).endsWith(QStringLiteral("/may.NV2")));
     }
 
     void fillInIsWrittenButNeverIntoRowOne() {
@@ -237,8 +237,8 @@ private Q_SLOTS:
         TheLesson().setTitles(RowOf("T"));
         FakePrompter prompter;
         for (const char* name : {"f.NV2", "f.NVD"}) prompter.files.push_back(path(name));
-        MainForm()->mnFileSaveClick();
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
+        MainForm()->saveList();
         Show().setFillOptions({});
         const QByteArray rows = "\"\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
                                 "\"k2\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
@@ -256,7 +256,7 @@ private Q_SLOTS:
         TheLesson().setTitles(RowOf("T"));
         FakePrompter prompter;
         prompter.files = {path("low.nv2")};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QCOMPARE(readBytes(path("low.nv2")), QByteArray("\"a\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
         TheLesson().setTitles(RowOf("kept"));
         MainForm()->OpenDataListFile(path("low.nv2"));
@@ -271,7 +271,7 @@ private Q_SLOTS:
         TheLesson().setSaved(false);
         FakePrompter prompter;
         prompter.files = {path("keep.NVD")};
-        QVERIFY_THROWS_EXCEPTION(EDataListValue, MainForm()->mnFileSaveClick());
+        QVERIFY_THROWS_EXCEPTION(EDataListValue, MainForm()->saveList());
         QCOMPARE(readBytes(path("keep.NVD")), QByteArray("old"));
         QVERIFY(!TheLesson().isSaved());
     }
@@ -308,7 +308,7 @@ private Q_SLOTS:
         writeBytes(path("readonly.NVD"), "old");
         QFile::setPermissions(path("readonly.NVD"),
                               QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        MainForm()->BitBtnKomaOkuriClick();
+        MainForm()->stepForward();
         TheLesson().setSaved(false);
         const QString caption = MainForm()->windowTitle();
         const SlotPaths shownPaths = Show().currentPaths();
@@ -316,7 +316,7 @@ private Q_SLOTS:
         prompter.files = {dir_.filePath(target)};
         QString raised;
         try {
-            MainForm()->mnFileSaveClick();
+            MainForm()->saveList();
         } catch (const ENubivuError& e) {
             raised = e.message();
         }
@@ -324,13 +324,13 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path("readonly.NVD")), QByteArray("old"));
         QCOMPARE(Show().currentRow(), 2);
         QCOMPARE(Show().currentPaths(), shownPaths);
-        QCOMPARE(MainForm()->Label4->text(), QStringLiteral("2"));
-        QCOMPARE(MainForm()->lblKUMO->text(), QStringLiteral("k2"));
+        QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("2"));
+        QCOMPARE(child<QLabel>(MainForm(), "lblKUMO")->text(), QStringLiteral("k2"));
         QCOMPARE(TheLesson().filePath(), path("shown.NVD"));
         QCOMPARE(MainForm()->windowTitle(), caption);
         QVERIFY(!TheLesson().isSaved());
         // The next step goes on from the row on show.
-        MainForm()->BitBtnKomaOkuriClick();
+        MainForm()->stepForward();
         QCOMPARE(Show().currentRow(), 3);
     }
 
@@ -347,24 +347,24 @@ private Q_SLOTS:
         writeBytes(path("a.NVD"), "\"ka\",\"\",\"\",\"na\"\r\n");
         writeBytes(path("b.NVD"), "\"\",\"wb\"\r\n\"\",\"wb2\"\r\n");
         MainForm()->OpenDataListFile(path("a.NVD"));
-        QVERIFY(MainForm()->BitBtnKansokuti->isEnabled());
+        QVERIFY(child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
         Show().setFillOptions({true, false});
         FakePrompter prompter;
         if (open) {
             MainForm()->OpenDataListFile(path("b.NVD"));
-            MainForm()->BitBtnKomaOkuriClick();
-            QCOMPARE(MainForm()->lblKUMO->text(), QString());
+            MainForm()->stepForward();
+            QCOMPARE(child<QLabel>(MainForm(), "lblKUMO")->text(), QString());
             prompter.files = {path("b2.NVD")};
-            MainForm()->mnFileSaveClick();
+            MainForm()->saveList();
             QVERIFY(readBytes(path("b2.NVD")).startsWith("\"\",\"wb\""));
             QVERIFY(!readBytes(path("b2.NVD")).contains("ka"));
         } else {
-            MainForm()->mnNewFileClick();
+            MainForm()->newList();
             EditForm()->hide();
-            QCOMPARE(MainForm()->Label4->text(), QStringLiteral("???"));
+            QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("???"));
         }
         Show().setFillOptions({});
-        QVERIFY(!MainForm()->BitBtnKansokuti->isEnabled());
+        QVERIFY(!child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
         QVERIFY(Show().lastPaths()[0].isEmpty());
         QVERIFY(Show().lastPaths()[3].isEmpty());
     }
@@ -394,19 +394,20 @@ private Q_SLOTS:
             if (step == u"open") MainForm()->OpenDataListFile(path("lists/a.NVD"));
             if (step == u"save") {
                 prompter.files = {path("elsewhere/b.NVD")};
-                MainForm()->mnFileSaveClick();
+                MainForm()->saveList();
             }
             if (step == u"new") {
-                MainForm()->mnNewFileClick();
+                MainForm()->newList();
                 EditForm()->hide();
             }
         }
         prompter.files = {QString()};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
         const QString expected = folder == u"~" ? documents : dir_.filePath(folder);
-        QCOMPARE(MainForm()->SaveDialog1.directory().absolutePath(), QDir(expected).absolutePath());
+        QCOMPARE(MainForm()->saveDialog().directory().absolutePath(),
+                 QDir(expected).absolutePath());
     }
 
     // Mend: Save As into another folder writes relative picture paths from the
@@ -420,19 +421,19 @@ private Q_SLOTS:
         WriteTestPicture(path("may/m.tpx"), 12);
         writeBytes(path("may/l.NVD"), "\"pics/k.tpx\",\"m.tpx\"\r\n");
         MainForm()->OpenDataListFile(path("may/l.NVD"));
-        QCOMPARE(MainForm()->ImgKumo->Picture().Width(), 11);
+        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->Picture().Width(), 11);
         FakePrompter prompter;
         prompter.files = {path("l2.NVD"), path("other/l3.NVD")};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QVERIFY(readBytes(path("l2.NVD")).startsWith("\"may/pics/k.tpx\",\"may/m.tpx\",\""));
-        QCOMPARE(MainForm()->ImgKumo->Picture().Width(), 11);
-        QCOMPARE(MainForm()->ImgNubivuzu->Picture().Width(), 12);
-        MainForm()->mnFileSaveClick();
+        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->Picture().Width(), 11);
+        QCOMPARE(child<PicturePane>(MainForm(), "ImgNubivuzu")->Picture().Width(), 12);
+        MainForm()->saveList();
         const QString absolute = "\"" + path("may/pics/k.tpx") + "\",\"" + path("may/m.tpx") + "\"";
         QVERIFY2(readBytes(path("other/l3.NVD")).startsWith(absolute.toUtf8()),
                  readBytes(path("other/l3.NVD")).constData());
-        QCOMPARE(MainForm()->ImgKumo->Picture().Width(), 11);
-        QCOMPARE(MainForm()->ImgNubivuzu->Picture().Width(), 12);
+        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->Picture().Width(), 11);
+        QCOMPARE(child<PicturePane>(MainForm(), "ImgNubivuzu")->Picture().Width(), 12);
         QVERIFY(TheLesson().isSaved());
     }
 
@@ -487,7 +488,7 @@ private Q_SLOTS:
                           QStringLiteral("|||n.jpg|s.jpg|e.jpg|w.jpg"), "a\"b"});
         FakePrompter prompter;
         prompter.files = {path("round.NV2"), path("again.NV2")};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         const QStringList rows = ListRows(list());
         const QStringList savedTitles = titles();
         StopWindows();
@@ -495,7 +496,7 @@ private Q_SLOTS:
         MainForm()->OpenDataListFile(path("round.NV2"));
         QCOMPARE(ListRows(list()), rows);
         QCOMPARE(titles(), savedTitles);
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QCOMPARE(readBytes(path("again.NV2")), readBytes(path("round.NV2")));
         // Every value fits CP932: the file is in the code page the program always wrote.
         QStringEncoder codePage("Shift-JIS");

@@ -1,15 +1,15 @@
 #include "app/applicationsetup.h"
 #include "app/helpwindow.h"
-#include "app/tfrmnubivumain.h"
-#include "editor/tfrmdataedit.h"
+#include "app/mainwindow.h"
+#include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
-#include "slideshow/tfrmoptiondlg.h"
+#include "slideshow/optionsdialog.h"
 #include "testrunner.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
+#include "ui/picturepane.h"
 #include "ui/scaling.h"
-#include "ui/timage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -66,11 +66,12 @@ private Q_SLOTS:
         QCOMPARE(ScreenMetrics::forWidth(screen).width, screen);
         QCOMPARE(ScreenMetrics::forWidth(screen).scaleFactor, double(screen) / 639);
         QCOMPARE(MainForm()->DesignedOuterSize(), outer);
-        QCOMPARE(MainForm()->ImgKumo->geometry(), pane);
-        QCOMPARE(MainForm()->lblKumotitle->geometry(), label);
+        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->geometry(), pane);
+        QCOMPARE(child<QLabel>(MainForm(), "lblKumotitle")->geometry(), label);
         // The bevel keeps its top and spans the client width; only its height scales.
-        QCOMPARE(MainForm()->Bevel1->height(), Scaled(209, ScaleFactorFor(screen)));
-        QCOMPARE(MainForm()->edtKumoTitle->height(), 20);
+        QCOMPARE(child<QFrame>(MainForm(), "Bevel1")->height(),
+                 Scaled(209, ScaleFactorFor(screen)));
+        QCOMPARE(child<QLineEdit>(MainForm(), "edtKumoTitle")->height(), 20);
     }
 
     void windowsAreCreatedOnceInOrder() {
@@ -91,7 +92,7 @@ private Q_SLOTS:
             QCOMPARE(forms[i]->windowTitle(), captions[i]);
             QVERIFY(!forms[i]->isVisible());
         }
-        QCOMPARE(TfrmNubivuMain::BaseCaption, QStringLiteral("Nubivu Ver.3.10"));
+        QCOMPARE(MainWindow::BaseCaption, QStringLiteral("Nubivu Ver.3.10"));
         QVERIFY(TheLesson().isSaved());
         QVERIFY(!Show().keepsRowOnActivation());
         QVERIFY(!Show().stopRequested());
@@ -105,9 +106,10 @@ private Q_SLOTS:
         QCOMPARE(play->toolTip(), QStringLiteral("はじめから連続で再生します。"));
         QVERIFY(!play->icon().isNull());
         QVERIFY(MainForm()->findChild<QAction*>("mnFileSave"));
-        QCOMPARE(MainForm()->Label5->text(), QStringLiteral("枚目("));
-        QVERIFY(MainForm()->edtKumoTitle->isHidden());
-        QCOMPARE(MainForm()->mnFileOpen->shortcut(), QKeySequence(QStringLiteral("Ctrl+O")));
+        QCOMPARE(child<QLabel>(MainForm(), "Label5")->text(), QStringLiteral("枚目("));
+        QVERIFY(child<QLineEdit>(MainForm(), "edtKumoTitle")->isHidden());
+        QCOMPARE(child<QAction>(MainForm(), "mnFileOpen")->shortcut(),
+                 QKeySequence(QStringLiteral("Ctrl+O")));
     }
 
     void closeQuery_data() {
@@ -148,12 +150,14 @@ private Q_SLOTS:
         createAt(1024);
         MainForm()->show();
         QVERIFY(!MainForm()->isActiveWindow());
-        for (QPushButton* b :
-             {MainForm()->BitBtnSaisei, MainForm()->BitBtnKomaOkuri, MainForm()->BitBtnTeisi,
-              MainForm()->BitBtnKomaModosi, MainForm()->BitBtnModoru})
+        for (QPushButton* b : {child<QPushButton>(MainForm(), "BitBtnSaisei"),
+                               child<QPushButton>(MainForm(), "BitBtnKomaOkuri"),
+                               child<QPushButton>(MainForm(), "BitBtnTeisi"),
+                               child<QPushButton>(MainForm(), "BitBtnKomaModosi"),
+                               child<QPushButton>(MainForm(), "BitBtnModoru")})
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(!MainForm()->Edit1->isEnabled());
-        QCOMPARE(MainForm()->Label4->text(), QStringLiteral("???"));
+        QVERIFY(!child<QAction>(MainForm(), "Edit1")->isEnabled());
+        QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("???"));
 
         // With rows, row 1 is on show.
         createAt(1024);
@@ -161,9 +165,9 @@ private Q_SLOTS:
         TheLesson().rows().AppendNumberedRow();
         MainForm()->show();
         QCOMPARE(Show().currentRow(), 1);
-        QCOMPARE(MainForm()->Label6->text(), QStringLiteral("2"));
-        QVERIFY(MainForm()->BitBtnKomaOkuri->isEnabled());
-        QVERIFY(MainForm()->Edit1->isEnabled());
+        QCOMPARE(child<QLabel>(MainForm(), "Label6")->text(), QStringLiteral("2"));
+        QVERIFY(child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->isEnabled());
+        QVERIFY(child<QAction>(MainForm(), "Edit1")->isEnabled());
     }
 
     // While the editor or the options dialog holds the main window disabled,
@@ -206,20 +210,22 @@ private Q_SLOTS:
     void counterFitsItsTexts() {
         QFETCH(int, screen);
         createAt(screen);
-        QLabel* labels[] = {MainForm()->Label4, MainForm()->Label5, MainForm()->Label6,
-                            MainForm()->Label7};
+        QLabel* labels[] = {
+            child<QLabel>(MainForm(), "Label4"), child<QLabel>(MainForm(), "Label5"),
+            child<QLabel>(MainForm(), "Label6"), child<QLabel>(MainForm(), "Label7")};
         for (const QString& text : {QStringLiteral("???"), QStringLiteral("99999")}) {
             for (QLabel* l : {labels[0], labels[2]}) l->setText(text);
             for (QLabel* l : labels) {
                 QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
                          qPrintable(l->objectName() + QStringLiteral(": ") + l->text()));
                 QVERIFY(l->x() >= 0);
-                QVERIFY(l->geometry().right() < MainForm()->Bevel1->width());
+                QVERIFY(l->geometry().right() < child<QFrame>(MainForm(), "Bevel1")->width());
             }
             for (int i = 0; i < 3; ++i) QVERIFY(labels[i]->geometry().right() < labels[i + 1]->x());
         }
         // Where the designed places are wide enough, nothing moves.
-        if (screen == 1920) QCOMPARE(MainForm()->Label7->x(), Scaled(584, ScaleFactorFor(screen)));
+        if (screen == 1920)
+            QCOMPARE(child<QLabel>(MainForm(), "Label7")->x(), Scaled(584, ScaleFactorFor(screen)));
     }
 
     // Titles and file names too long for their labels are cut with "…"; the
@@ -227,7 +233,8 @@ private Q_SLOTS:
     void longTitlesAndNamesAreElided() {
         createAt(640);
         MainForm()->show();
-        for (QLabel* label : {MainForm()->lblKumotitle, MainForm()->lblKUMO}) {
+        for (QLabel* label :
+             {child<QLabel>(MainForm(), "lblKumotitle"), child<QLabel>(MainForm(), "lblKUMO")}) {
             auto* l = qobject_cast<ElidedLabel*>(label);
             QVERIFY2(l, qPrintable(label->objectName()));
             const QString whole = QStringLiteral("2024年5月12日15時の可視画像_ひまわり9号.jpg");
@@ -254,14 +261,15 @@ private Q_SLOTS:
         for (int i = 0; i < 3; ++i) TheLesson().rows().AppendNumberedRow();
         MainForm()->show();
         QVERIFY(test::ShowFixture::Activate(MainForm()));
-        MainForm()->BitBtnKomaOkuri->setFocus();
-        QTest::keyClick(MainForm()->BitBtnKomaOkuri, Qt::Key_Return);
+        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->setFocus();
+        QTest::keyClick(child<QPushButton>(MainForm(), "BitBtnKomaOkuri"), Qt::Key_Return);
         QCOMPARE(Show().currentRow(), 2);
-        MainForm()->BitBtnKomaOkuri->setFocus();
-        QTest::keyClick(MainForm()->BitBtnKomaOkuri, Qt::Key_Enter, Qt::KeypadModifier);
+        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->setFocus();
+        QTest::keyClick(child<QPushButton>(MainForm(), "BitBtnKomaOkuri"), Qt::Key_Enter,
+                        Qt::KeypadModifier);
         QCOMPARE(Show().currentRow(), 3);
-        MainForm()->BitBtnModoru->setFocus();
-        QTest::keyClick(MainForm()->BitBtnModoru, Qt::Key_Return);
+        child<QPushButton>(MainForm(), "BitBtnModoru")->setFocus();
+        QTest::keyClick(child<QPushButton>(MainForm(), "BitBtnModoru"), Qt::Key_Return);
         QCOMPARE(Show().currentRow(), 1);
     }
 
@@ -297,11 +305,11 @@ private Q_SLOTS:
         MainForm()->show();
         QApplication::setActiveWindow(MainForm());
         QVERIFY(QTest::qWaitForWindowActive(MainForm()));
-        Q_EMIT MainForm()->K1->aboutToShow();
-        QVERIFY(!MainForm()->mnFileSave->isEnabled());
+        Q_EMIT child<QMenu>(MainForm(), "K1")->aboutToShow();
+        QVERIFY(!child<QAction>(MainForm(), "mnFileSave")->isEnabled());
         QTest::keyClick(MainForm(), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(prompter.fileDialogs.empty());
-        QVERIFY(!MainForm()->Edit1->isEnabled());
+        QVERIFY(!child<QAction>(MainForm(), "Edit1")->isEnabled());
 
         // With a data row, Ctrl+S reaches Save without the menu being opened first.
         TheLesson().rows().AppendNumberedRow();
@@ -315,8 +323,8 @@ private Q_SLOTS:
         test::FakePrompter prompter;
         prompter.files = {QString()};
         TheLesson().setFilePath(QStringLiteral("/data/may.NV2"));
-        MainForm()->mnFileSaveClick();
-        auto* name = MainForm()->SaveDialog1.findChild<QLineEdit*>("fileNameEdit");
+        MainForm()->saveList();
+        auto* name = MainForm()->saveDialog().findChild<QLineEdit*>("fileNameEdit");
         QVERIFY(name);
         QCOMPARE(name->text(), QStringLiteral("may"));
         QCOMPARE(TheLesson().filePath(), QStringLiteral("/data/may.NV2"));
@@ -325,7 +333,7 @@ private Q_SLOTS:
     void aboutBoxIsModal() {
         createAt(1024);
         test::FakePrompter prompter;
-        MainForm()->About1->trigger();
+        child<QAction>(MainForm(), "About1")->trigger();
         QCOMPARE(prompter.modals, 1);
     }
 

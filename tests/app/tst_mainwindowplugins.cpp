@@ -1,4 +1,4 @@
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "showfixture.h"
 #include "spi/tspis.h"
 #include "testrunner.h"
@@ -16,7 +16,7 @@ private Q_SLOTS:
 
     void managerCreatedWithTheWindow() {
         StartWindows(1024);
-        TSPIs* spis = MainForm()->SPIs1;
+        TSPIs* spis = child<TSPIs>(MainForm(), "SPIs1");
         QVERIFY(spis);
         QCOMPARE(spis->objectName(), QStringLiteral("SPIs1"));
         QCOMPARE(TSPIs::ActiveSPIs(), spis);

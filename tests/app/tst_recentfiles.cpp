@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "core/errors.h"
-#include "editor/tfrmdataedit.h"
+#include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
 #include "showfixture.h"
@@ -64,7 +64,7 @@ private Q_SLOTS:
 
     void designedFileItemsKeepTheirPlaces() {
         QStringList texts;
-        for (const QAction* item : MainForm()->K1->actions())
+        for (const QAction* item : child<QMenu>(MainForm(), "K1")->actions())
             texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
         QCOMPARE(texts, (QStringList{"新規作成(&N)", "開く   (&O)", "保存  (&S)",
                                      "最近使ったファイル(&R)", "-", "終了  (&C)"}));
@@ -80,11 +80,11 @@ private Q_SLOTS:
         // Saving puts its file first; a file already listed moves up, not in twice.
         FakePrompter prompter;
         prompter.files = {paths[2]};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QCOMPARE(offered(), (QStringList{paths[2], paths[5], paths[4], paths[3], paths[1]}));
         const QString saved = dir_.filePath(QStringLiteral("new.NVD"));
         prompter.files = {saved};
-        MainForm()->mnFileSaveClick();
+        MainForm()->saveList();
         QCOMPARE(offered(), (QStringList{saved, paths[2], paths[5], paths[4], paths[3]}));
         QVERIFY(recentMenu()->isEnabled());
         QCOMPARE(recentMenu()->actions().first()->text().left(3), QStringLiteral("&1 "));

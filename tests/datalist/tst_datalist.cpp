@@ -132,9 +132,9 @@ private Q_SLOTS:
     }
 
     void defaultTitlesInSlotOrder() {
-        QCOMPARE(defaultTitles()[slotIndex(ImageSlot::Kumo)], QStringLiteral("雲の写真"));
+        QCOMPARE(defaultTitles()[slotIndex(ImageSlot::Cloud)], QStringLiteral("雲の写真"));
         QCOMPARE(defaultTitles()[slotIndex(ImageSlot::West)], QStringLiteral("西の空"));
-        QCOMPARE(slotColumn(ImageSlot::Ame), 3);
+        QCOMPARE(slotColumn(ImageSlot::Rain), 3);
     }
 
     void lessonStartsEmptySavedWithTheDefaultTitles() {
@@ -151,8 +151,8 @@ private Q_SLOTS:
         QSignalSpy file(&lesson, &Lesson::filePathChanged);
         QSignalSpy saved(&lesson, &Lesson::savedChanged);
         QSignalSpy rows(&lesson, &Lesson::rowsChanged);
-        lesson.setTitle(slotIndex(ImageSlot::Ame), QStringLiteral("雨"));
-        lesson.setTitle(slotIndex(ImageSlot::Ame), QStringLiteral("雨"));
+        lesson.setTitle(slotIndex(ImageSlot::Rain), QStringLiteral("雨"));
+        lesson.setTitle(slotIndex(ImageSlot::Rain), QStringLiteral("雨"));
         QCOMPARE(lesson.titles()[2], QStringLiteral("雨"));
         lesson.setFilePath(QStringLiteral("/l/a.NV2"));
         lesson.markUnsaved();

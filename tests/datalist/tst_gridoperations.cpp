@@ -25,56 +25,56 @@ private Q_SLOTS:
 
         const QStringList three = {"a1|b1|c1", "a2|b2|c2", "a3|b3|c3"};
         QTest::newRow("cell insert at row 2 of three pushes the column down")
-            << three << 3 << 2 << &CellInsert
+            << three << 3 << 2 << &InsertCell
             << QStringList{"a1|b1|c1", "a2|b2", "a3|b3|c2", "||c3"} << QPoint(3, 2) << false;
         QTest::newRow("cell insert with the last cell empty keeps the row count")
-            << QStringList{"a1|b1", "a2|b2", "a3"} << 2 << 1 << &CellInsert
+            << QStringList{"a1|b1", "a2|b2", "a3"} << 2 << 1 << &InsertCell
             << QStringList{"a1", "a2|b1", "a3|b2"} << QPoint(2, 1) << false;
         QTest::newRow("cell insert on the trailing row moves nothing")
-            << three << 1 << 4 << &CellInsert << three << QPoint(1, 4) << false;
+            << three << 1 << 4 << &InsertCell << three << QPoint(1, 4) << false;
         QTest::newRow("insert on an empty list changes nothing but the flag")
-            << QStringList{} << 1 << 1 << &GyoInsert << QStringList{} << QPoint(1, 1) << false;
+            << QStringList{} << 1 << 1 << &InsertRow << QStringList{} << QPoint(1, 1) << false;
         QTest::newRow("row insert grows by one row, not one per column")
-            << three << 2 << 2 << &GyoInsert << QStringList{"a1|b1|c1", "", "a2|b2|c2", "a3|b3|c3"}
+            << three << 2 << 2 << &InsertRow << QStringList{"a1|b1|c1", "", "a2|b2|c2", "a3|b3|c3"}
             << QPoint(2, 2) << false;
         QTest::newRow("row insert with a blank last row drops it")
-            << QStringList{"a1", "a2", ""} << 1 << 1 << &GyoInsert << QStringList{"", "a1", "a2"}
+            << QStringList{"a1", "a2", ""} << 1 << 1 << &InsertRow << QStringList{"", "a1", "a2"}
             << QPoint(1, 1) << false;
         QTest::newRow("cell delete pulls the column up")
-            << three << 1 << 1 << &CellDelete << QStringList{"a2|b1|c1", "a3|b2|c2", "|b3|c3"}
+            << three << 1 << 1 << &DeleteCell << QStringList{"a2|b1|c1", "a3|b2|c2", "|b3|c3"}
             << QPoint(1, 1) << false;
         QTest::newRow("cell delete on the last data row keeps the row")
-            << QStringList{"a1", "a2"} << 1 << 2 << &CellDelete << QStringList{"a1", ""}
+            << QStringList{"a1", "a2"} << 1 << 2 << &DeleteCell << QStringList{"a1", ""}
             << QPoint(1, 2) << false;
         QTest::newRow("cell delete on the trailing row changes nothing visible")
-            << three << 2 << 4 << &CellDelete << three << QPoint(2, 4) << false;
+            << three << 2 << 4 << &DeleteCell << three << QPoint(2, 4) << false;
         QTest::newRow("clearing the only value removes the row")
-            << QStringList{"a1", "|b2", "a3"} << 2 << 2 << &CellClear << QStringList{"a1", "a3"}
+            << QStringList{"a1", "|b2", "a3"} << 2 << 2 << &ClearCell << QStringList{"a1", "a3"}
             << QPoint(2, 2) << false;
         QTest::newRow("clearing one of several values keeps the row")
-            << three << 2 << 2 << &CellClear << QStringList{"a1|b1|c1", "a2||c2", "a3|b3|c3"}
+            << three << 2 << 2 << &ClearCell << QStringList{"a1|b1|c1", "a2||c2", "a3|b3|c3"}
             << QPoint(2, 2) << false;
         QTest::newRow("row delete moves the rows below up")
-            << three << 3 << 1 << &GyoDelete << QStringList{"a2|b2|c2", "a3|b3|c3"} << QPoint(3, 1)
+            << three << 3 << 1 << &DeleteRow << QStringList{"a2|b2|c2", "a3|b3|c3"} << QPoint(3, 1)
             << false;
         QTest::newRow("row delete of the last data row leaves its index on the trailing row")
-            << three << 1 << 3 << &GyoDelete << QStringList{"a1|b1|c1", "a2|b2|c2"} << QPoint(1, 3)
+            << three << 1 << 3 << &DeleteRow << QStringList{"a1|b1|c1", "a2|b2|c2"} << QPoint(1, 3)
             << false;
         QTest::newRow("row delete of the trailing row does nothing")
-            << three << 1 << 4 << &GyoDelete << three << QPoint(1, 4) << true;
+            << three << 1 << 4 << &DeleteRow << three << QPoint(1, 4) << true;
         QTest::newRow("row delete of an empty list does nothing")
-            << QStringList{} << 1 << 1 << &GyoDelete << QStringList{} << QPoint(1, 1) << true;
+            << QStringList{} << 1 << 1 << &DeleteRow << QStringList{} << QPoint(1, 1) << true;
         QTest::newRow("blank rows at start, middle and end go in one pass")
-            << QStringList{"", "", "a", "", "", "b", "|c", "", ""} << 4 << 5 << &BrankGyoDelete
+            << QStringList{"", "", "a", "", "", "b", "|c", "", ""} << 4 << 5 << &DeleteBlankRows
             << QStringList{"a", "b", "|c"} << QPoint(1, 1) << false;
         QTest::newRow("no blank row: nothing removed, flag kept")
-            << three << 4 << 3 << &BrankGyoDelete << three << QPoint(1, 1) << true;
+            << three << 4 << 3 << &DeleteBlankRows << three << QPoint(1, 1) << true;
         QTest::newRow("blank removal on an empty list leaves the current cell")
-            << QStringList{} << 5 << 1 << &BrankGyoDelete << QStringList{} << QPoint(5, 1) << true;
+            << QStringList{} << 5 << 1 << &DeleteBlankRows << QStringList{} << QPoint(5, 1) << true;
         QTest::newRow("new grid empties the list")
-            << three << 4 << 3 << &NewStringGrid << QStringList{} << QPoint(1, 1) << false;
+            << three << 4 << 3 << &ClearList << QStringList{} << QPoint(1, 1) << false;
         QTest::newRow("new grid on an empty list keeps the flag")
-            << QStringList{} << 4 << 1 << &NewStringGrid << QStringList{} << QPoint(1, 1) << true;
+            << QStringList{} << 4 << 1 << &ClearList << QStringList{} << QPoint(1, 1) << true;
     }
     void operations() {
         QFETCH(QStringList, before);
@@ -103,7 +103,7 @@ private Q_SLOTS:
         FillList(list, {"||x1", "||x2", "||x3"});
         QCOMPARE(list.RowCount(), 5);
         list.SetCurrent(3, 2);
-        CellInsert(lesson);
+        InsertCell(lesson);
         QCOMPARE(list.RowCount(), 6);
         QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
         QCOMPARE(list.Cell(3, 3), QStringLiteral("x2"));
@@ -120,7 +120,7 @@ private Q_SLOTS:
         QSignalSpy cells(&list, &DataList::cellChanged);
         QSignalSpy resets(&list, &DataList::rowsReset);
         list.SetCurrent(1, 1);
-        BrankGyoDelete(lesson);
+        DeleteBlankRows(lesson);
         QCOMPARE(list.DataRowCount(), 666);
         QCOMPARE(cells.count(), 0);
         QCOMPARE(resets.count(), 1);

@@ -1,7 +1,7 @@
+#include "app/mainwindow.h"
 #include "app/systemsound.h"
-#include "app/tanimateform.h"
-#include "app/tfrmnubivumain.h"
 #include "app/tsingleinstance.h"
+#include "app/windowstatesounds.h"
 #include "fakeprompter.h"
 #include "nubivucopy.h"
 #include "showfixture.h"
@@ -111,7 +111,7 @@ private Q_SLOTS:
         QObject* const owners[] = {&plain, child, &window, MainForm()};
         QString raised;
         try {
-            delete new TAnimateForm(owners[int(owner)]);
+            delete new WindowStateSounds(owners[int(owner)]);
         } catch (const EAnimateFormError& e) {
             raised = e.message();
         }
@@ -121,7 +121,7 @@ private Q_SLOTS:
     void minimiseAndRestoreSounds() {
         RecordingSound sound;
         QWidget window;
-        auto* animate = new TAnimateForm(&window);
+        auto* animate = new WindowStateSounds(&window);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(sound.played.isEmpty());
@@ -199,7 +199,7 @@ private Q_SLOTS:
         QFETCH(QString, expected);
         RuntimeDir runtime;
         StartWindows(640);
-        QVERIFY(!MainForm()->SingleInstance1->IsDuplicate());
+        QVERIFY(!child<TSingleInstance>(MainForm(), "SingleInstance1")->IsDuplicate());
         MainForm()->show();
         QVERIFY(QTest::qWaitForWindowExposed(MainForm()));
         QDialog dialog(MainForm());
@@ -222,7 +222,8 @@ private Q_SLOTS:
 
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("授業.NV2"));
-        QSignalSpy handed(MainForm()->SingleInstance1, &TSingleInstance::FileHandedOver);
+        QSignalSpy handed(child<TSingleInstance>(MainForm(), "SingleInstance1"),
+                          &TSingleInstance::FileHandedOver);
         NubivuCopy second(runtime.Path());
         second.SetWorkingDirectory(files.path());
         // A relative name: the first copy runs elsewhere and needs it absolute.
@@ -233,7 +234,7 @@ private Q_SLOTS:
         QCOMPARE(handed.first().first().toString(), lesson);
         // Opened as Open does.
         QCOMPARE(TheLesson().filePath(), lesson);
-        QCOMPARE(MainForm()->lblKumotitle->text(), QStringLiteral("雲"));
+        QCOMPARE(child<QLabel>(MainForm(), "lblKumotitle")->text(), QStringLiteral("雲"));
         QVERIFY(MainForm()->windowTitle().contains(lesson));
         if (expected.isEmpty()) {
             QVERIFY(MainForm()->isMinimized());
@@ -267,7 +268,7 @@ private Q_SLOTS:
         if (answer < 0) MainForm()->setEnabled(false);
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("lesson.NV2"));
-        Q_EMIT MainForm()->SingleInstance1->FileHandedOver(lesson);
+        Q_EMIT child<TSingleInstance>(MainForm(), "SingleInstance1")->FileHandedOver(lesson);
         QCOMPARE(prompter.asked.size(), size_t(answer < 0 ? 0 : 1));
         if (answer < 0) QCOMPARE(prompter.beeps, 1);
         QCOMPARE(TheLesson().filePath() == lesson, opened);
@@ -289,7 +290,7 @@ private Q_SLOTS:
         QFETCH(bool, opened);
         RuntimeDir runtime;
         StartWindows(640);
-        QVERIFY(!MainForm()->SingleInstance1->IsDuplicate());
+        QVERIFY(!child<TSingleInstance>(MainForm(), "SingleInstance1")->IsDuplicate());
         QTemporaryDir files;
         const QString shown = writeLesson(files, QStringLiteral("shown.NV2"));
         const QString handed = writeLesson(files, QStringLiteral("handed.NV2"));

@@ -1,5 +1,5 @@
-#include "editor/tfrmdataedit.h"
-#include "editor/tfrmfileselect.h"
+#include "editor/imagefilechooser.h"
+#include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
 #include "testrunner.h"
@@ -18,9 +18,9 @@ class TestDataEdit : public QObject {
     Q_OBJECT
 
     // A fresh lesson and an editor on it, on a screen this wide.
-    std::unique_ptr<TfrmDataEdit> make(int screenWidth) {
+    std::unique_ptr<ListEditorWindow> make(int screenWidth) {
         lesson_ = std::make_unique<Lesson>();
-        return std::make_unique<TfrmDataEdit>(*lesson_, ScreenMetrics::forWidth(screenWidth));
+        return std::make_unique<ListEditorWindow>(*lesson_, ScreenMetrics::forWidth(screenWidth));
     }
     std::unique_ptr<Lesson> lesson_;
 
@@ -43,38 +43,45 @@ private Q_SLOTS:
         auto edit = make(screen);
         FillList(lesson_->rows(), QStringList(dataRows, QStringLiteral("a")));
         QCOMPARE(lesson_->rows().RowCount(), dataRows + 2);
-        for (int c = 0; c < 7; ++c) QCOMPARE(edit->StringGrid1->columnWidth(c), width);
-        QCOMPARE(edit->StringGrid1->verticalHeader()->width(), 17);
-        QCOMPARE(edit->StringGrid1->width(), screen - 24);
-        QCOMPARE(edit->BitBtn2->geometry().right() + 1, screen - 16);
-        QCOMPARE(edit->BitBtn1->geometry().right() + 1, screen - 128);
+        for (int c = 0; c < 7; ++c)
+            QCOMPARE(child<QTableView>(edit, "StringGrid1")->columnWidth(c), width);
+        QCOMPARE(child<QTableView>(edit, "StringGrid1")->verticalHeader()->width(), 17);
+        QCOMPARE(child<QTableView>(edit, "StringGrid1")->width(), screen - 24);
+        QCOMPARE(child<QPushButton>(edit, "BitBtn2")->geometry().right() + 1, screen - 16);
+        QCOMPARE(child<QPushButton>(edit, "BitBtn1")->geometry().right() + 1, screen - 128);
     }
 
     void activationWritesHeaderAndFirstNumber() {
         auto edit = make(1024);
         lesson_->setTitles(RowOf("t1|t2|t3|n|s|e|w"));
-        edit->FormActivate();
+        edit->onActivated();
         const DataList& list = lesson_->rows();
         QCOMPARE(list.Cell(0, 0), QStringLiteral("No"));
         QCOMPARE(list.Cell(0, 1), QStringLiteral("1"));
-        QCOMPARE(edit->StringGrid1->model()->headerData(6, Qt::Horizontal).toString(),
+        QCOMPARE(child<QTableView>(edit, "StringGrid1")
+                     ->model()
+                     ->headerData(6, Qt::Horizontal)
+                     .toString(),
                  QStringLiteral("w"));
-        QCOMPARE(edit->StringGrid1->model()->columnCount(), 7);
+        QCOMPARE(child<QTableView>(edit, "StringGrid1")->model()->columnCount(), 7);
         lesson_->setTitles(defaultTitles());
     }
 
     void menuFollowsTheRowCount() {
         auto edit = make(640);
-        QAction* rowItems[] = {edit->mnClear, edit->mnDelete, edit->mnGyoDelete,
-                               edit->mnBrankGyoDelete};
+        QAction* rowItems[] = {child<QAction>(edit, "mnClear"), child<QAction>(edit, "mnDelete"),
+                               child<QAction>(edit, "mnGyoDelete"),
+                               child<QAction>(edit, "mnBrankGyoDelete")};
         for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
-        QVERIFY(edit->mnInsert->isEnabled() && edit->mnGyoInsert->isEnabled());
-        QCOMPARE(edit->mnGyoInsert->text(), QStringLiteral("１行挿入"));
-        QCOMPARE(edit->mnClear->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_Delete));
+        QVERIFY(child<QAction>(edit, "mnInsert")->isEnabled() &&
+                child<QAction>(edit, "mnGyoInsert")->isEnabled());
+        QCOMPARE(child<QAction>(edit, "mnGyoInsert")->text(), QStringLiteral("１行挿入"));
+        QCOMPARE(child<QAction>(edit, "mnClear")->shortcut(),
+                 QKeySequence(Qt::CTRL | Qt::Key_Delete));
         FillList(lesson_->rows(), {"a"});
         for (QAction* a : rowItems) QVERIFY(a->isEnabled());
         lesson_->rows().SetCurrent(1, 1);
-        edit->CellClear(); // the only value: its row goes
+        edit->ClearCell(); // the only value: its row goes
         QCOMPARE(lesson_->rows().RowCount(), 2);
         for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
     }
@@ -85,19 +92,19 @@ private Q_SLOTS:
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
-        QTableView* grid = edit->StringGrid1;
+        QTableView* grid = child<QTableView>(edit, "StringGrid1");
         const QRect cell = grid->visualRect(grid->model()->index(1, 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
         QCOMPARE(QPoint(lesson_->rows().Col(), lesson_->rows().Row()), QPoint(2, 2));
-        QCOMPARE(edit->Label1->text(), QStringLiteral("b2"));
+        QCOMPARE(child<QLabel>(edit, "Label1")->text(), QStringLiteral("b2"));
         QTest::keyClick(grid, Qt::Key_Down);
         QCOMPARE(lesson_->rows().Row(), 3);
-        QTest::keyClick(grid, Qt::Key_Delete); // CellDelete
+        QTest::keyClick(grid, Qt::Key_Delete); // DeleteCell
         QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         QTest::keyClick(grid, Qt::Key_Up);
-        QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // GyoInsert
+        QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // InsertRow
         QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
-        QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // GyoDelete
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // DeleteRow
         QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         QVERIFY(!lesson_->isSaved());
         // No cell can be typed into.
@@ -110,21 +117,21 @@ private Q_SLOTS:
     // the default button, which opens the chooser.
     void enterPressesTheFocusedButton() {
         auto edit = make(640);
-        TfrmFileSelect chooser(*lesson_);
-        edit->SetFileSelect(&chooser);
+        ImageFileChooser chooser(*lesson_);
+        edit->SetFileChooser(&chooser);
         FakePrompter prompter;
         FillList(lesson_->rows(), {"a1"});
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
-        edit->StringGrid1->setFocus();
-        QTest::keyClick(edit->StringGrid1, Qt::Key_Return);
+        child<QTableView>(edit, "StringGrid1")->setFocus();
+        QTest::keyClick(child<QTableView>(edit, "StringGrid1"), Qt::Key_Return);
         QCOMPARE(prompter.modals, 1);
-        edit->BitBtn1->setFocus();
-        QTest::keyClick(edit->BitBtn1, Qt::Key_Return);
+        child<QPushButton>(edit, "BitBtn1")->setFocus();
+        QTest::keyClick(child<QPushButton>(edit, "BitBtn1"), Qt::Key_Return);
         QCOMPARE(prompter.modals, 2);
-        edit->BitBtn2->setFocus();
-        QTest::keyClick(edit->BitBtn2, Qt::Key_Return);
+        child<QPushButton>(edit, "BitBtn2")->setFocus();
+        QTest::keyClick(child<QPushButton>(edit, "BitBtn2"), Qt::Key_Return);
         QCOMPARE(prompter.modals, 2);
         QVERIFY(!edit->isVisible());
     }
@@ -146,14 +153,14 @@ private Q_SLOTS:
 
     void openButtonRunsTheChooserModally() {
         auto edit = make(640);
-        TfrmFileSelect chooser(*lesson_);
-        edit->SetFileSelect(&chooser);
+        ImageFileChooser chooser(*lesson_);
+        edit->SetFileChooser(&chooser);
         FakePrompter prompter;
         prompter.modal = [](QDialog& dialog) {
             return dialog.objectName() == QStringLiteral("frmFileSelect") ? 1 : 0;
         };
-        edit->BitBtn1->click();
-        edit->mnOpen->trigger();
+        child<QPushButton>(edit, "BitBtn1")->click();
+        child<QAction>(edit, "mnOpen")->trigger();
         QCOMPARE(prompter.modals, 2);
     }
 
@@ -165,10 +172,11 @@ private Q_SLOTS:
         for (int i = 0; i < 100000; ++i) rows << (i % 2 ? QStringLiteral("p") : QString());
         FillList(lesson_->rows(), rows);
         int resets = 0;
-        connect(edit->StringGrid1->model(), &QAbstractItemModel::modelReset, [&] { ++resets; });
+        connect(child<QTableView>(edit, "StringGrid1")->model(), &QAbstractItemModel::modelReset,
+                [&] { ++resets; });
         lesson_->rows().SetCurrent(1, 1);
-        edit->GyoInsert();
-        edit->BrankGyoDelete();
+        edit->InsertRow();
+        edit->DeleteBlankRows();
         QCOMPARE(lesson_->rows().DataRowCount(), 50000);
         QCOMPARE(resets, 2);
     }

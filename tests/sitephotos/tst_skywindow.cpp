@@ -1,12 +1,12 @@
-#include "app/tfrmnubivumain.h"
-#include "editor/tfrmdataedit.h"
+#include "app/mainwindow.h"
+#include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
-#include "sitephotos/tfrmkansokuti.h"
+#include "sitephotos/skywindow.h"
 #include "testpictures.h"
 #include "testrunner.h"
+#include "ui/picturepane.h"
 #include "ui/scaling.h"
-#include "ui/timage.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -28,8 +28,9 @@ class TestSkyWindow : public QObject {
     // Widths of the north, west, south and east panes (0: empty).
     static QList<int> shown() {
         QList<int> w;
-        for (TImage* i :
-             {SkyForm()->ImgNorth, SkyForm()->ImgWest, SkyForm()->ImgSouth, SkyForm()->ImgEast})
+        for (PicturePane* i :
+             {child<PicturePane>(SkyForm(), "ImgNorth"), child<PicturePane>(SkyForm(), "ImgWest"),
+              child<PicturePane>(SkyForm(), "ImgSouth"), child<PicturePane>(SkyForm(), "ImgEast")})
             w << i->Picture().Width();
         return w;
     }
@@ -74,8 +75,8 @@ private Q_SLOTS:
 
         test::ShowFixture::Fresh(screen, area);
         QCOMPARE(SkyForm()->DesignedOuterSize(), outer);
-        QCOMPARE(SkyForm()->ImgNorth->width(), Scaled(200, s.scaleFactor));
-        QCOMPARE(SkyForm()->edtNorthTitle->width(), 73);
+        QCOMPARE(child<PicturePane>(SkyForm(), "ImgNorth")->width(), Scaled(200, s.scaleFactor));
+        QCOMPARE(child<QLineEdit>(SkyForm(), "edtNorthTitle")->width(), 73);
     }
 
     void scaling_data() {
@@ -114,20 +115,22 @@ private Q_SLOTS:
         QFETCH(QPoint, northLabel);
         QFETCH(QSize, edit);
         test::ShowFixture::Fresh(screen);
-        TfrmKansokuti* w = SkyForm();
+        SkyWindow* w = SkyForm();
         QCOMPARE(w->DesignedOuterSize(), outer);
-        QCOMPARE(w->ImgNorth->geometry(), images[0]);
-        QCOMPARE(w->ImgWest->geometry(), images[1]);
-        QCOMPARE(w->ImgEast->geometry(), images[2]);
-        QCOMPARE(w->ImgSouth->geometry(), images[3]);
-        QCOMPARE(w->BitBtn1->geometry(), button);
-        QCOMPARE(w->lblNorth->pos(), northLabel);
-        for (QLineEdit* e : {w->edtNorthTitle, w->edtSouthTitle, w->edtWestTitle, w->edtEastTitle})
+        QCOMPARE(child<PicturePane>(w, "ImgNorth")->geometry(), images[0]);
+        QCOMPARE(child<PicturePane>(w, "ImgWest")->geometry(), images[1]);
+        QCOMPARE(child<PicturePane>(w, "ImgEast")->geometry(), images[2]);
+        QCOMPARE(child<PicturePane>(w, "ImgSouth")->geometry(), images[3]);
+        QCOMPARE(child<QPushButton>(w, "BitBtn1")->geometry(), button);
+        QCOMPARE(child<QLabel>(w, "lblNorth")->pos(), northLabel);
+        for (QLineEdit* e :
+             {child<QLineEdit>(w, "edtNorthTitle"), child<QLineEdit>(w, "edtSouthTitle"),
+              child<QLineEdit>(w, "edtWestTitle"), child<QLineEdit>(w, "edtEastTitle")})
             QCOMPARE(e->size(), edit);
-        QCOMPARE(w->edtSouthTitle->pos(), w->lblSouth->pos());
+        QCOMPARE(child<QLineEdit>(w, "edtSouthTitle")->pos(), child<QLabel>(w, "lblSouth")->pos());
         // Resizing moves nothing.
         w->resize(w->width() + 50, w->height() + 30);
-        QCOMPARE(w->ImgEast->geometry(), images[2]);
+        QCOMPARE(child<PicturePane>(w, "ImgEast")->geometry(), images[2]);
     }
 
     void opensOnTheRowsSkyPhotos() {
@@ -150,7 +153,7 @@ private Q_SLOTS:
         test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::Start({all, northEast, broken, none}));
 
-        MainForm()->BitBtnKansokuti->click();
+        child<QPushButton>(MainForm(), "BitBtnKansokuti")->click();
         QVERIFY(SkyForm()->isVisible());
         QVERIFY(QTest::qWaitForWindowActive(SkyForm()));
         QVERIFY(Show().keepsRowOnActivation());
@@ -160,30 +163,30 @@ private Q_SLOTS:
         QVERIFY(activate(MainForm()));
         QCOMPARE(Show().currentRow(), 1);
         QVERIFY(!Show().keepsRowOnActivation());
-        MainForm()->BitBtnKomaOkuri->click();
+        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->click();
         QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
 
         // North and east only: south and west empty, though they showed photos.
-        MainForm()->BitBtnKansokuti->click();
+        child<QPushButton>(MainForm(), "BitBtnKansokuti")->click();
         QCOMPARE(shown(), (QList<int>{41, 0, 0, 43}));
         QVERIFY(activate(MainForm()));
         QCOMPARE(Show().currentRow(), 2);
 
         // A missing and an undecodable file: their panes only go empty, silently.
-        MainForm()->BitBtnKomaOkuri->click();
-        MainForm()->BitBtnKansokuti->click();
+        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->click();
+        child<QPushButton>(MainForm(), "BitBtnKansokuti")->click();
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
         QVERIFY(prompter.asked.empty());
 
         // No sky photo in the row: the button is off, the window keeps its photos.
         QVERIFY(activate(MainForm()));
-        MainForm()->BitBtnKomaOkuri->click();
+        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->click();
         QCOMPARE(Show().currentRow(), 4);
-        QVERIFY(!MainForm()->BitBtnKansokuti->isEnabled());
+        QVERIFY(!child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
 
         // Closing only hides: the photos stay for the next showing.
-        QTest::mouseClick(SkyForm()->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(SkyForm(), "BitBtn1"), Qt::LeftButton);
         QVERIFY(!SkyForm()->isVisible());
         QVERIFY(MainForm()->isVisible());
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));

@@ -1,6 +1,6 @@
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "showfixture.h"
-#include "slideshow/tfrmoptiondlg.h"
+#include "slideshow/optionsdialog.h"
 #include "testrunner.h"
 
 #include <QCheckBox>
@@ -16,11 +16,11 @@ class TestOptionDlg : public QObject {
     static QString boxes() {
         // checked/enabled of both boxes and what the slide show will read
         auto bit = [](bool b) { return b ? QLatin1Char('1') : QLatin1Char('0'); };
-        const TfrmOptionDlg* d = OptionsForm();
-        return QString() + bit(d->chkbNulGazo->isChecked()) +
-               bit(d->chkbSaveGazoData->isChecked()) + bit(d->chkbSaveGazoData->isEnabled()) +
-               QLatin1Char('/') + bit(Show().fillOptions().fillEmpty) +
-               bit(Show().fillOptions().writeBack);
+        const OptionsDialog* d = OptionsForm();
+        return QString() + bit(child<QCheckBox>(d, "chkbNulGazo")->isChecked()) +
+               bit(child<QCheckBox>(d, "chkbSaveGazoData")->isChecked()) +
+               bit(child<QCheckBox>(d, "chkbSaveGazoData")->isEnabled()) + QLatin1Char('/') +
+               bit(Show().fillOptions().fillEmpty) + bit(Show().fillOptions().writeBack);
     }
 
 private Q_SLOTS:
@@ -28,36 +28,36 @@ private Q_SLOTS:
     void cleanup() { StopWindows(); }
 
     void layoutIsNotScaled() {
-        TfrmOptionDlg* d = OptionsForm();
+        OptionsDialog* d = OptionsForm();
         QCOMPARE(d->windowTitle(), QStringLiteral("オプション"));
         QCOMPARE(d->size(), QSize(304, 107));
-        QCOMPARE(d->chkbNulGazo->geometry(), QRect(16, 16, 265, 17));
-        QCOMPARE(d->chkbSaveGazoData->geometry(), QRect(16, 40, 265, 17));
-        QCOMPARE(d->bbtnOK->geometry(), QRect(112, 72, 75, 25));
-        QCOMPARE(d->chkbNulGazo->text(),
+        QCOMPARE(child<QCheckBox>(d, "chkbNulGazo")->geometry(), QRect(16, 16, 265, 17));
+        QCOMPARE(child<QCheckBox>(d, "chkbSaveGazoData")->geometry(), QRect(16, 40, 265, 17));
+        QCOMPARE(child<QPushButton>(d, "bbtnOK")->geometry(), QRect(112, 72, 75, 25));
+        QCOMPARE(child<QCheckBox>(d, "chkbNulGazo")->text(),
                  QStringLiteral("データがない場合は直前のデータを表示する。"));
-        QCOMPARE(d->chkbSaveGazoData->text(),
+        QCOMPARE(child<QCheckBox>(d, "chkbSaveGazoData")->text(),
                  QStringLiteral("補った画像データを編集画面に反映する。"));
-        QVERIFY(d->bbtnOK->isDefault());
+        QVERIFY(child<QPushButton>(d, "bbtnOK")->isDefault());
         QCOMPARE(d->font().pixelSize(), 12);
     }
 
     void boxesKeepTheirInvariant() {
         MainForm()->show();
-        MainForm()->N2Click();
+        MainForm()->openOptions();
         QVERIFY(OptionsForm()->isVisible());
         QVERIFY(!MainForm()->isEnabled());
         QCOMPARE(boxes(), QStringLiteral("000/00")); // write-back greyed on opening
 
-        OptionsForm()->chkbNulGazo->click();
+        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
         QCOMPARE(boxes(), QStringLiteral("101/10"));
-        OptionsForm()->chkbSaveGazoData->click();
+        child<QCheckBox>(OptionsForm(), "chkbSaveGazoData")->click();
         QCOMPARE(boxes(), QStringLiteral("111/11"));
         // Unchecking the fill-in unchecks and greys the write-back in one step.
-        OptionsForm()->chkbNulGazo->click();
+        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
         QCOMPARE(boxes(), QStringLiteral("000/00"));
-        OptionsForm()->chkbNulGazo->click();
-        OptionsForm()->chkbSaveGazoData->click();
+        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
+        child<QCheckBox>(OptionsForm(), "chkbSaveGazoData")->click();
 
         // Escape is no cancel; the close box keeps the boxes as they are.
         QTest::keyClick(OptionsForm(), Qt::Key_Escape);
@@ -67,7 +67,7 @@ private Q_SLOTS:
         QVERIFY(MainForm()->isEnabled());
         QCOMPARE(boxes(), QStringLiteral("111/11"));
 
-        MainForm()->N2->trigger();
+        child<QAction>(MainForm(), "N2")->trigger();
         QCOMPARE(boxes(), QStringLiteral("111/11"));
         QVERIFY(!MainForm()->isEnabled());
         QTest::keyClick(OptionsForm(), Qt::Key_Return); // the default button
@@ -76,7 +76,7 @@ private Q_SLOTS:
     }
 
     void everyStartHasBothOff() {
-        OptionsForm()->chkbNulGazo->click();
+        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
         QCOMPARE(boxes(), QStringLiteral("101/10"));
         StopWindows();
         StartWindows(1024);

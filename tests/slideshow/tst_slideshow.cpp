@@ -1,14 +1,14 @@
+#include "app/aboutbox.h"
 #include "app/helpwindow.h"
-#include "app/tfrmnubivuabort.h"
-#include "app/tfrmnubivumain.h"
-#include "editor/tfrmdataedit.h"
+#include "app/mainwindow.h"
+#include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "showfixture.h"
-#include "sitephotos/tfrmkansokuti.h"
+#include "sitephotos/skywindow.h"
+#include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
-#include "slideshow/tfrmoptiondlg.h"
 #include "testrunner.h"
-#include "ui/timage.h"
+#include "ui/picturepane.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,7 +24,7 @@ using namespace nubivu::test;
 
 namespace {
 
-TfrmNubivuMain* main() { return MainForm(); }
+MainWindow* main() { return MainForm(); }
 DataList& list() { return TheLesson().rows(); }
 
 SlotPaths rowOf(QString kumo, QString nubivuzu = {}, QString ame = {}) {
@@ -38,16 +38,20 @@ SlotPaths rowOf(QString kumo, QString nubivuzu = {}, QString ame = {}) {
 // The enabled state of play, step forward, step back, return, in this order.
 QString stepping() {
     QString s;
-    for (QPushButton* b : {main()->BitBtnSaisei, main()->BitBtnKomaOkuri, main()->BitBtnKomaModosi,
-                           main()->BitBtnModoru})
+    for (QPushButton* b :
+         {child<QPushButton>(main(), "BitBtnSaisei"), child<QPushButton>(main(), "BitBtnKomaOkuri"),
+          child<QPushButton>(main(), "BitBtnKomaModosi"),
+          child<QPushButton>(main(), "BitBtnModoru")})
         s += b->isEnabled() ? QLatin1Char('1') : QLatin1Char('0');
     return s;
 }
 
 bool allSevenVisible() {
-    for (QPushButton* b : {main()->BitBtnSaisei, main()->BitBtnKomaOkuri, main()->BitBtnTeisi,
-                           main()->BitBtnKomaModosi, main()->BitBtnModoru, main()->BitBtnKansokuti,
-                           main()->BitBtnSyuryo})
+    for (QPushButton* b :
+         {child<QPushButton>(main(), "BitBtnSaisei"), child<QPushButton>(main(), "BitBtnKomaOkuri"),
+          child<QPushButton>(main(), "BitBtnTeisi"), child<QPushButton>(main(), "BitBtnKomaModosi"),
+          child<QPushButton>(main(), "BitBtnModoru"), child<QPushButton>(main(), "BitBtnKansokuti"),
+          child<QPushButton>(main(), "BitBtnSyuryo")})
         if (b->isHidden()) return false;
     return true;
 }
@@ -75,62 +79,65 @@ private Q_SLOTS:
     void fiveRowsPlayToTheLastRow() {
         QVERIFY(test::ShowFixture::Start(numbered(5)));
         QCOMPARE(Show().currentRow(), 1);
-        QCOMPARE(main()->Label4->text(), QStringLiteral("1"));
-        QCOMPARE(main()->Label6->text(), QStringLiteral("5"));
-        QCOMPARE(main()->ImgKumo->Picture().Width(), 11);
-        QCOMPARE(main()->lblKUMO->text(), QStringLiteral("k1.tpx"));
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("1"));
+        QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("5"));
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 11);
+        QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("k1.tpx"));
         QCOMPARE(stepping(), QStringLiteral("1100"));
-        QVERIFY(!main()->BitBtnTeisi->isEnabled());
-        QVERIFY(main()->Edit1->isEnabled());
+        QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
+        QVERIFY(child<QAction>(main(), "Edit1")->isEnabled());
 
-        click(main()->BitBtnSaisei);
+        click(child<QPushButton>(main(), "BitBtnSaisei"));
         QVERIFY(main()->Slides().Playing());
         QCOMPARE(Show().currentRow(), 2); // the first row follows at once
-        for (QPushButton* b :
-             {main()->BitBtnKansokuti, main()->BitBtnKomaOkuri, main()->BitBtnKomaModosi,
-              main()->BitBtnModoru, main()->BitBtnSyuryo})
+        for (QPushButton* b : {child<QPushButton>(main(), "BitBtnKansokuti"),
+                               child<QPushButton>(main(), "BitBtnKomaOkuri"),
+                               child<QPushButton>(main(), "BitBtnKomaModosi"),
+                               child<QPushButton>(main(), "BitBtnModoru"),
+                               child<QPushButton>(main(), "BitBtnSyuryo")})
             QVERIFY2(b->isHidden(), qPrintable(b->objectName()));
-        QVERIFY(main()->BitBtnSaisei->isVisible());
-        QVERIFY(main()->BitBtnTeisi->isVisible() && main()->BitBtnTeisi->isEnabled());
+        QVERIFY(child<QPushButton>(main(), "BitBtnSaisei")->isVisible());
+        QVERIFY(child<QPushButton>(main(), "BitBtnTeisi")->isVisible() &&
+                child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
 
         // A second click while playing starts nothing and skips no row.
-        main()->BitBtnSaisei->click();
+        child<QPushButton>(main(), "BitBtnSaisei")->click();
         QCOMPARE(Show().currentRow(), 2);
 
         QTRY_VERIFY(!main()->Slides().Playing());
         QCOMPARE(Show().currentRow(), 5);
-        QCOMPARE(main()->Label4->text(), QStringLiteral("5"));
-        QCOMPARE(main()->ImgKumo->Picture().Width(), 15);
-        QCOMPARE(main()->lblKUMO->text(), QStringLiteral("k5.tpx"));
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("5"));
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 15);
+        QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("k5.tpx"));
         QCOMPARE(stepping(), QStringLiteral("0011"));
-        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
         QVERIFY(allSevenVisible());
 
         // Stepping past either end does nothing; return goes to row 1.
-        main()->BitBtnKomaOkuriClick();
+        main()->stepForward();
         QCOMPARE(Show().currentRow(), 5);
-        click(main()->BitBtnModoru);
+        click(child<QPushButton>(main(), "BitBtnModoru"));
         QCOMPARE(Show().currentRow(), 1);
-        QCOMPARE(main()->ImgKumo->Picture().Width(), 11);
-        main()->BitBtnKomaModosiClick();
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 11);
+        main()->stepBack();
         QCOMPARE(Show().currentRow(), 1);
-        click(main()->BitBtnKomaOkuri);
-        click(main()->BitBtnKomaOkuri);
-        QCOMPARE(main()->Label4->text(), QStringLiteral("3"));
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("3"));
         QCOMPARE(stepping(), QStringLiteral("1111"));
-        click(main()->BitBtnKomaModosi);
-        QCOMPARE(main()->Label4->text(), QStringLiteral("2"));
-        QCOMPARE(main()->Label6->text(), QStringLiteral("5"));
+        click(child<QPushButton>(main(), "BitBtnKomaModosi"));
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("2"));
+        QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("5"));
     }
 
     void oneRowDisablesTheSteppingButtons() {
         QVERIFY(test::ShowFixture::Start(numbered(1)));
-        QCOMPARE(main()->Label4->text(), QStringLiteral("1"));
-        QCOMPARE(main()->Label6->text(), QStringLiteral("1"));
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("1"));
+        QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("1"));
         QCOMPARE(stepping(), QStringLiteral("0000"));
-        QVERIFY(main()->BitBtnSyuryo->isEnabled());
-        main()->BitBtnKomaOkuriClick();
-        main()->BitBtnSaiseiClick();
+        QVERIFY(child<QPushButton>(main(), "BitBtnSyuryo")->isEnabled());
+        main()->stepForward();
+        main()->play();
         QCOMPARE(Show().currentRow(), 1);
         QVERIFY(allSevenVisible());
     }
@@ -139,20 +146,20 @@ private Q_SLOTS:
         SlotPaths withSky = rowOf(fx_.Pic("k.tpx", 20));
         withSky[3] = fx_.Pic("north.tpx", 21);
         QVERIFY(test::ShowFixture::Start({withSky}));
-        QVERIFY(main()->BitBtnKansokuti->isEnabled());
+        QVERIFY(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled());
 
         // The list emptied (New): counters unknown, panes and names cleared;
         // the sky button still reflects the row loaded last.
         list().SetRowCount(2);
-        main()->FormActivate();
-        QCOMPARE(main()->Label4->text(), QStringLiteral("???"));
-        QCOMPARE(main()->Label6->text(), QStringLiteral("???"));
-        QVERIFY(main()->ImgKumo->Picture().Empty());
-        QVERIFY(main()->lblKUMO->text().isEmpty());
+        main()->onActivated();
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("???"));
+        QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("???"));
+        QVERIFY(child<PicturePane>(main(), "ImgKumo")->Picture().Empty());
+        QVERIFY(child<QLabel>(main(), "lblKUMO")->text().isEmpty());
         QCOMPARE(stepping(), QStringLiteral("0000"));
-        QVERIFY(!main()->BitBtnTeisi->isEnabled());
-        QVERIFY(!main()->Edit1->isEnabled());
-        QVERIFY(main()->BitBtnKansokuti->isEnabled());
+        QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
+        QVERIFY(!child<QAction>(main(), "Edit1")->isEnabled());
+        QVERIFY(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled());
         QCOMPARE(Show().currentPaths()[3], withSky[3]);
     }
 
@@ -205,20 +212,20 @@ private Q_SLOTS:
         QVERIFY(test::ShowFixture::Start({r1, r2, r3}));
 
         // Set through the dialog's boxes, as the teacher does.
-        if (fill) OptionsForm()->chkbNulGazo->click();
-        if (writeBack) OptionsForm()->chkbSaveGazoData->click();
+        if (fill) child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
+        if (writeBack) child<QCheckBox>(OptionsForm(), "chkbSaveGazoData")->click();
         for (QChar step : steps) {
-            if (step == QLatin1Char('>')) main()->BitBtnKomaOkuri->click();
-            if (step == QLatin1Char('<')) main()->BitBtnKomaModosi->click();
-            if (step == QLatin1Char('r')) main()->BitBtnModoru->click();
+            if (step == QLatin1Char('>')) child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
+            if (step == QLatin1Char('<')) child<QPushButton>(main(), "BitBtnKomaModosi")->click();
+            if (step == QLatin1Char('r')) child<QPushButton>(main(), "BitBtnModoru")->click();
         }
         QCOMPARE(Show().currentRow(), row);
-        QCOMPARE(main()->lblKUMO->text(), kumo);
-        QCOMPARE(main()->ImgKumo->Picture().Width(), kumoWidth);
-        QCOMPARE(main()->lblNUBIVUZU->text(), nubivuzu);
-        QCOMPARE(main()->ImgNubivuzu->Picture().Empty(), nubivuzu.isEmpty());
+        QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), kumo);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), kumoWidth);
+        QCOMPARE(child<QLabel>(main(), "lblNUBIVUZU")->text(), nubivuzu);
+        QCOMPARE(child<PicturePane>(main(), "ImgNubivuzu")->Picture().Empty(), nubivuzu.isEmpty());
         QCOMPARE(list().Cell(1, 2), cell.isEmpty() ? QString() : fx_.Path(cell));
-        QCOMPARE(main()->BitBtnKansokuti->isEnabled(), sky);
+        QCOMPARE(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled(), sky);
         QVERIFY(TheLesson().isSaved()); // write-back is not an edit
         QVERIFY(list().Cell(4, 2).isEmpty());
     }
@@ -237,9 +244,9 @@ private Q_SLOTS:
         if (slot >= 0) r1[size_t(slot)] = QStringLiteral("/anywhere/sky.jpg");
         const SlotPaths r2 = rowOf(fx_.Pic("k.tpx", 20));
         QVERIFY(test::ShowFixture::Start({r1, r2}));
-        QCOMPARE(main()->BitBtnKansokuti->isEnabled(), slot >= 0);
-        main()->BitBtnKomaOkuri->click(); // no sky in row 2
-        QVERIFY(!main()->BitBtnKansokuti->isEnabled());
+        QCOMPARE(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled(), slot >= 0);
+        child<QPushButton>(main(), "BitBtnKomaOkuri")->click(); // no sky in row 2
+        QVERIFY(!child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled());
     }
 
     void badPicturesLeaveThePaneEmptyAndNamed() {
@@ -250,16 +257,18 @@ private Q_SLOTS:
                                     QStringLiteral("C:\\pictures\\winter.xyz"));
         test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::Start({good, bad, good}));
-        QVERIFY(!main()->ImgAme->Picture().Empty());
-        main()->BitBtnKomaOkuri->click();
-        for (TImage* pane : {main()->ImgKumo, main()->ImgNubivuzu, main()->ImgAme})
+        QVERIFY(!child<PicturePane>(main(), "ImgAme")->Picture().Empty());
+        child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
+        for (PicturePane* pane :
+             {child<PicturePane>(main(), "ImgKumo"), child<PicturePane>(main(), "ImgNubivuzu"),
+              child<PicturePane>(main(), "ImgAme")})
             QVERIFY2(pane->Picture().Empty(), qPrintable(pane->objectName()));
-        QCOMPARE(main()->lblKUMO->text(), QStringLiteral("gone.tpx"));
-        QCOMPARE(main()->lblNUBIVUZU->text(), QStringLiteral("bad.tpx"));
-        QCOMPARE(main()->lblAME->text(), QStringLiteral("winter.xyz"));
+        QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("gone.tpx"));
+        QCOMPARE(child<QLabel>(main(), "lblNUBIVUZU")->text(), QStringLiteral("bad.tpx"));
+        QCOMPARE(child<QLabel>(main(), "lblAME")->text(), QStringLiteral("winter.xyz"));
         QCOMPARE(stepping(), QStringLiteral("1111")); // the show goes on
-        main()->BitBtnKomaOkuri->click();
-        QCOMPARE(main()->ImgAme->Picture().Width(), 22);
+        child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
+        QCOMPARE(child<PicturePane>(main(), "ImgAme")->Picture().Width(), 22);
         QTest::qWait(1);
         QVERIFY(prompter.asked.empty());
     }
@@ -285,34 +294,34 @@ private Q_SLOTS:
         auto rows = numbered(4);
         rows[2][6] = fx_.Pic("west.tpx", 50);
         QVERIFY(test::ShowFixture::Start(rows));
-        main()->BitBtnKomaOkuri->click();
-        main()->BitBtnKomaOkuri->click();
+        child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
+        child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
         QCOMPARE(Show().currentRow(), 3);
 
         if (from == QLatin1String("options")) {
-            main()->N2->trigger();
+            child<QAction>(main(), "N2")->trigger();
             QVERIFY(OptionsForm()->isVisible());
             QVERIFY(!main()->isEnabled());
             QVERIFY(test::ShowFixture::Activate(OptionsForm()));
-            OptionsForm()->bbtnOK->click();
+            child<QPushButton>(OptionsForm(), "bbtnOK")->click();
             QVERIFY(!OptionsForm()->isVisible());
             QVERIFY(main()->isEnabled());
         } else if (from == QLatin1String("editor")) {
-            main()->Edit1->trigger();
+            child<QAction>(main(), "Edit1")->trigger();
             QVERIFY(test::ShowFixture::Activate(EditForm()));
             EditForm()->close();
         } else if (from == QLatin1String("about")) {
             AboutForm()->show();
             QVERIFY(test::ShowFixture::Activate(AboutForm()));
-            AboutForm()->OKButton->click();
+            child<QPushButton>(AboutForm(), "OKButton")->click();
         } else if (from == QLatin1String("help")) {
-            main()->Contents1->trigger();
+            child<QAction>(main(), "Contents1")->trigger();
             QVERIFY(test::ShowFixture::Activate(&HelpWindow::Instance()));
             HelpWindow::Instance().close();
         } else if (from == QLatin1String("file dialog")) {
-            main()->OpenDialog1.show();
-            QVERIFY(test::ShowFixture::Activate(&main()->OpenDialog1));
-            main()->OpenDialog1.reject();
+            main()->openDialog().show();
+            QVERIFY(test::ShowFixture::Activate((&main()->openDialog())));
+            main()->openDialog().reject();
         } else if (from == QLatin1String("question")) {
             QMessageBox question(QMessageBox::Warning, QStringLiteral("警告"), QStringLiteral("?"),
                                  QMessageBox::Cancel, main());
@@ -324,15 +333,15 @@ private Q_SLOTS:
             QApplication::setActiveWindow(nullptr);
             QVERIFY(!main()->isActiveWindow());
         } else {
-            main()->BitBtnKansokuti->click();
+            child<QPushButton>(main(), "BitBtnKansokuti")->click();
             QVERIFY(SkyForm()->isVisible());
             QVERIFY(Show().keepsRowOnActivation());
             QVERIFY(test::ShowFixture::Activate(SkyForm()));
         }
         QVERIFY(test::ShowFixture::Activate(main()));
         QCOMPARE(Show().currentRow(), row);
-        QCOMPARE(main()->Label4->text(), QString::number(row));
-        QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + row);
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(row));
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 10 + row);
         QVERIFY(!Show().keepsRowOnActivation());
 
         // Keeping the row is one-shot: the next return starts at row 1 again.
@@ -344,22 +353,24 @@ private Q_SLOTS:
 
     void stopLeavesTheRowOnShow() {
         QVERIFY(test::ShowFixture::Start(numbered(30)));
-        click(main()->BitBtnSaisei);
+        click(child<QPushButton>(main(), "BitBtnSaisei"));
         // Pressed from the event loop between two rows, as a person would.
-        QTimer::singleShot(0, main(),
-                           [] { QTest::mouseClick(main()->BitBtnTeisi, Qt::LeftButton); });
+        QTimer::singleShot(0, main(), [] {
+            QTest::mouseClick(child<QPushButton>(main(), "BitBtnTeisi"), Qt::LeftButton);
+        });
         QTRY_VERIFY(!main()->Slides().Playing());
         QVERIFY(Show().currentRow() > 1 && Show().currentRow() < 30);
         QVERIFY(!Show().stopRequested());
-        QCOMPARE(main()->Label4->text(), QString::number(Show().currentRow()));
-        QCOMPARE(main()->ImgKumo->Picture().Width(), 10 + Show().currentRow());
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(Show().currentRow()));
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(),
+                 10 + Show().currentRow());
         QCOMPARE(stepping(), QStringLiteral("1111"));
-        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
         QVERIFY(allSevenVisible());
 
         // Play goes on from the row on show, not from row 1.
         const int stoppedAt = Show().currentRow();
-        click(main()->BitBtnSaisei);
+        click(child<QPushButton>(main(), "BitBtnSaisei"));
         QCOMPARE(Show().currentRow(), stoppedAt + 1);
         QTRY_VERIFY(!main()->Slides().Playing());
         QCOMPARE(Show().currentRow(), 30);
@@ -380,18 +391,19 @@ private Q_SLOTS:
         QFETCH(bool, windowOpen);
         QVERIFY(test::ShowFixture::Start(numbered(20)));
         const auto opened = numbered(3);
-        click(main()->BitBtnSaisei);
+        click(child<QPushButton>(main(), "BitBtnSaisei"));
         QTimer::singleShot(0, main(), [&] {
             if (change == QLatin1String("open")) {
                 test::SetRows(list(), opened); // what Open does, then its activation
-                main()->FormActivate();
+                main()->onActivated();
             } else if (change == QLatin1String("new")) {
                 list().SetRowCount(2);
-                main()->FormActivate();
+                main()->onActivated();
             } else if (change == QLatin1String("options")) {
-                main()->N2->trigger();
+                child<QAction>(main(), "N2")->trigger();
                 QVERIFY(!main()->isEnabled());
-                QTimer::singleShot(0, OptionsForm(), [] { OptionsForm()->bbtnOK->click(); });
+                QTimer::singleShot(0, OptionsForm(),
+                                   [] { child<QPushButton>(OptionsForm(), "bbtnOK")->click(); });
             } else {
                 main()->close();
             }
@@ -401,7 +413,7 @@ private Q_SLOTS:
         if (lastRow > 0) QCOMPARE(Show().currentRow(), lastRow);
         QVERIFY(main()->isEnabled());
         QVERIFY(allSevenVisible());
-        QVERIFY(!main()->BitBtnTeisi->isEnabled());
+        QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
     }
 };
 

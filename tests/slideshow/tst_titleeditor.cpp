@@ -1,6 +1,6 @@
-#include "app/tfrmnubivumain.h"
+#include "app/mainwindow.h"
 #include "showfixture.h"
-#include "sitephotos/tfrmkansokuti.h"
+#include "sitephotos/skywindow.h"
 #include "testrunner.h"
 
 #include <QLabel>
@@ -145,7 +145,7 @@ private Q_SLOTS:
 
         // The close button takes the focus: the open edit ends unsaved.
         QTest::keyClicks(south.edit, QStringLiteral("def"));
-        QTest::mouseClick(SkyForm()->BitBtn1, Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(SkyForm(), "BitBtn1"), Qt::LeftButton);
         QVERIFY(!SkyForm()->isVisible());
         QCOMPARE(south.label->text(), QStringLiteral("南の空"));
         QVERIFY(south.edit->text().isEmpty());

@@ -11,8 +11,8 @@
 #include "spi/wine.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
+#include "ui/picturepane.h"
 #include "ui/skippedpluginsreport.h"
-#include "ui/timage.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -34,7 +34,7 @@ void verify24(const QImage& image, int width, int height, int seed) {
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
 }
 
-QImage paneImage(TImage& pane) {
+QImage paneImage(PicturePane& pane) {
     auto* bitmap = dynamic_cast<TBitmap*>(pane.Picture().Graphic());
     return bitmap ? bitmap->Image() : QImage();
 }
@@ -67,7 +67,7 @@ class TestHelperPlugin : public QObject {
     }
 
     // Loads the file into a pane as the slide show does; true when it shows a picture.
-    static bool loadIntoPane(TImage& pane, const QString& file) {
+    static bool loadIntoPane(PicturePane& pane, const QString& file) {
         try {
             LoadPicture(pane.Picture(), file);
             return true;
@@ -130,7 +130,7 @@ private Q_SLOTS:
         QVERIFY(helperOf(spi).HelperPid() > 0);
 
         const QByteArray bytes = NubiPicture(24, 13, 5, 3);
-        TImage pane;
+        PicturePane pane;
         QVERIFY(loadIntoPane(pane, picture(QStringLiteral("a.nbt"), bytes)));
         verify24(paneImage(pane), 13, 5, 3);
 
@@ -174,7 +174,7 @@ private Q_SLOTS:
         const auto spis = manager();
         THelperLibrary& helper = helperOf(*spis->Items(0));
         const pid_t first = helper.HelperPid();
-        TImage pane;
+        PicturePane pane;
         QVERIFY(
             loadIntoPane(pane, picture(QStringLiteral("before.nbt"), NubiPicture(24, 4, 4, 1))));
         const bool shown =
@@ -194,7 +194,7 @@ private Q_SLOTS:
         FakePrompter prompter;
         const auto spis = manager();
         THelperLibrary& helper = helperOf(*spis->Items(0));
-        TImage pane;
+        PicturePane pane;
         const QString crash =
             picture(QStringLiteral("crash.nbt"), NubiPicture(24, 3, 3, 0, NUBI_WILD_CRASH));
         const QString good = picture(QStringLiteral("good.nbt"), NubiPicture(24, 3, 3));
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QCOMPARE(spi.PluginInfo(), QStringLiteral("なびゅ試験プラグイン"));
         QCOMPARE(spi.Descriptions(), QStringList{QStringLiteral("テスト画像")});
 
-        TImage pane;
+        PicturePane pane;
         for (const char* folder : {"天気", "pluie é"}) {
             const QString file = picture(QString::fromUtf8(folder) + QStringLiteral("/w.nbt"),
                                          NubiPicture(24, 7, 3, 5));
@@ -306,7 +306,7 @@ private Q_SLOTS:
         const auto spis = manager();
         THelperLibrary& helper = helperOf(*spis->Items(0));
         ::kill(helper.HelperPid(), SIGKILL);
-        TImage pane;
+        PicturePane pane;
         const QString good = picture(QStringLiteral("k.nbt"), NubiPicture(24, 2, 2));
         QVERIFY(!loadIntoPane(pane, good));
         QVERIFY(loadIntoPane(pane, good));

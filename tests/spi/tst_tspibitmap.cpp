@@ -8,8 +8,8 @@
 #include "spi/tspis.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
+#include "ui/picturepane.h"
 #include "ui/skippedpluginsreport.h"
-#include "ui/timage.h"
 
 #include <QBuffer>
 #include <QTemporaryDir>
@@ -205,7 +205,7 @@ private Q_SLOTS:
     void showsInAPane() {
         TSPIs spis;
         spis.Search(CopyPlugin(QStringLiteral("nubitest"), dir_.path()));
-        TImage pane;
+        PicturePane pane;
         pane.resize(40, 20);
         LoadPicture(pane.Picture(), file(QStringLiteral("pane.nbt"), NubiPicture(24, 2, 1, 0x80)));
         QVERIFY(dynamic_cast<TSPIBitmap*>(pane.Picture().Graphic()));

@@ -13,12 +13,12 @@ namespace nubivu {
 
 NUBIVU_ERROR_CLASS(EAnimateFormError, ENubivuError)
 
-class TAnimateForm : public QObject {
+class WindowStateSounds : public QObject {
     Q_OBJECT
 public:
     // owner: the form it sits on, which must become the application's main window.
-    explicit TAnimateForm(QObject* owner);
-    ~TAnimateForm() override;
+    explicit WindowStateSounds(QObject* owner);
+    ~WindowStateSounds() override;
 
     static const char* const MinimizeSound;
     static const char* const RestoreSound;

@@ -17,55 +17,38 @@ class QTableView;
 namespace nubivu {
 
 class DataListModel;
-class TfrmFileSelect;
+class ImageFileChooser;
 
-class TfrmDataEdit : public QWidget {
+class ListEditorWindow : public QWidget {
     Q_OBJECT
 public:
     // Its width is the screen's.
-    TfrmDataEdit(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
-    ~TfrmDataEdit() override;
+    ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    ~ListEditorWindow() override;
 
     // Wired by the application: the window disabled while the editor is open,
     // and the chooser that fills the current cell.
     void SetMainWindow(QWidget* window) { mainWindow_ = window; }
-    void SetFileSelect(TfrmFileSelect* chooser) { chooser_ = chooser; }
+    void SetFileChooser(ImageFileChooser* chooser) { chooser_ = chooser; }
 
-    int DataColWidth() const { return dataColWidth_; }
-
-    QTableView* StringGrid1;
-    QGroupBox* GroupBox1;
-    QLabel* Label1;
-    QPushButton* BitBtn1;
-    QPushButton* BitBtn2;
-    QMenuBar* MainMenu1;
-    QMenu* File1;
-    QAction* mnOpen;
-    QAction* mnClose;
-    QMenu* Edit1;
-    QAction* mnInsert;
-    QAction* mnGyoInsert;
-    QAction* mnClear;
-    QAction* mnDelete;
-    QAction* mnGyoDelete;
-    QAction* mnBrankGyoDelete;
+    int NumberColumnWidth() const { return dataColWidth_; }
 
     // The operations on the current cell, each followed by the refresh step.
-    void NewStringGrid();
-    void CellInsert();
-    void GyoInsert();
-    void CellClear();
-    void CellDelete();
-    void GyoDelete();
-    void BrankGyoDelete();
+    void ClearList();
+    void InsertCell();
+    void InsertRow();
+    void ClearCell();
+    void DeleteCell();
+    void DeleteRow();
+    void DeleteBlankRows();
 
     // Header row from the pane titles, row 1's number, number column width.
-    void FormActivate();
+    void onActivated();
     // Label, column widths, menu enabling: run whenever the list or the current cell changes.
-    void FormPaint();
+    void refresh();
 
 public Q_SLOTS:
-    void BitBtn1Click();
+    void chooseImageFile();
 
 protected:
     bool event(QEvent* event) override;
@@ -74,7 +57,25 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void FormCreate(const ScreenMetrics& screen);
+    // The designed controls; each keeps its designed name as object name.
+    QTableView* grid_;
+    QGroupBox* fileNameBox_;
+    QLabel* fileNameLabel_;
+    QPushButton* chooseButton_;
+    QPushButton* closeButton_;
+    QMenuBar* menuBar_;
+    QMenu* fileMenu_;
+    QAction* chooseAction_;
+    QAction* closeAction_;
+    QMenu* editMenu_;
+    QAction* insertCellAction_;
+    QAction* insertRowAction_;
+    QAction* clearCellAction_;
+    QAction* deleteCellAction_;
+    QAction* deleteRowAction_;
+    QAction* deleteBlankRowsAction_;
+
+    void createControls(const ScreenMetrics& screen);
     void buildMenu();
     void showCurrentCell();
 
@@ -84,7 +85,7 @@ private:
     QWidget* client_;
     QLabel* corner_;
     QWidget* mainWindow_ = nullptr;
-    TfrmFileSelect* chooser_ = nullptr;
+    ImageFileChooser* chooser_ = nullptr;
     int dataColWidth_ = 0;
     bool syncing_ = false;
 };

@@ -16,28 +16,14 @@ class QPushButton;
 namespace nubivu {
 
 class Lesson;
-class TImage;
+class PicturePane;
 class TitleEditor;
 
-class TfrmKansokuti : public QWidget {
+class SkyWindow : public QWidget {
     Q_OBJECT
 public:
     // Shows the lesson's four sky titles; scaled once to the screen.
-    TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
-
-    TImage* ImgNorth;
-    TImage* ImgWest;
-    TImage* ImgEast;
-    TImage* ImgSouth;
-    QPushButton* BitBtn1;
-    QLabel* lblNorth;
-    QLabel* lblWest;
-    QLabel* lblSouth;
-    QLabel* lblEast;
-    QLineEdit* edtNorthTitle;
-    QLineEdit* edtSouthTitle;
-    QLineEdit* edtWestTitle;
-    QLineEdit* edtEastTitle;
+    SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
 
     // The outer size the scaling chose.
     QSize DesignedOuterSize() const { return outerSize_; }
@@ -52,7 +38,22 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void FormCreate(const ScreenMetrics& screen);
+    // The designed controls; each keeps its designed name as object name.
+    PicturePane* northPane_;
+    PicturePane* westPane_;
+    PicturePane* eastPane_;
+    PicturePane* southPane_;
+    QPushButton* closeButton_;
+    QLabel* northTitleLabel_;
+    QLabel* westTitleLabel_;
+    QLabel* southTitleLabel_;
+    QLabel* eastTitleLabel_;
+    QLineEdit* northTitleEdit_;
+    QLineEdit* southTitleEdit_;
+    QLineEdit* westTitleEdit_;
+    QLineEdit* eastTitleEdit_;
+
+    void createControls(const ScreenMetrics& screen);
     void fitLabels();
 
     Lesson& lesson_;

@@ -7,10 +7,10 @@
 
 namespace nubivu {
 
-class TImage : public QWidget {
+class PicturePane : public QWidget {
     Q_OBJECT
 public:
-    explicit TImage(QWidget* parent = nullptr);
+    explicit PicturePane(QWidget* parent = nullptr);
 
     TPicture& Picture() { return picture_; }
     const TPicture& Picture() const { return picture_; }

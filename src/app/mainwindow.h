@@ -21,96 +21,53 @@ namespace nubivu {
 class Lesson;
 class RecentFiles;
 class SlideShow;
-class TAnimateForm;
-class TImage;
+class WindowStateSounds;
+class PicturePane;
 class TSingleInstance;
 class OuterSizeKeeper;
-class TfrmDataEdit;
-class TfrmKansokuti;
-class TfrmNubivuAbort;
-class TfrmOptionDlg;
+class ListEditorWindow;
+class SkyWindow;
+class AboutBox;
+class OptionsDialog;
 
 // The windows the main window opens, created after it.
 struct MainWindowPeers {
-    TfrmDataEdit* editor = nullptr;
-    TfrmKansokuti* skyWindow = nullptr;
-    TfrmNubivuAbort* aboutBox = nullptr;
-    TfrmOptionDlg* options = nullptr;
+    ListEditorWindow* editor = nullptr;
+    SkyWindow* skyWindow = nullptr;
+    AboutBox* aboutBox = nullptr;
+    OptionsDialog* options = nullptr;
 };
 
-class TfrmNubivuMain : public QMainWindow {
+class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // The caption as designed, to which the file part is appended.
     static const QString BaseCaption;
 
     // Shows and edits the lesson; scaled once to the screen.
-    TfrmNubivuMain(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
 
     void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
 
-    // Panes
-    TImage* ImgKumo;
-    TImage* ImgNubivuzu;
-    TImage* ImgAme;
-    QFrame* Bevel1;
-    QLabel* lblKumotitle;
-    QLabel* lblNubivuzuTitle;
-    QLabel* lblAmeTitle;
-    QLabel* lblKUMO;
-    QLabel* lblNUBIVUZU;
-    QLabel* lblAME;
-    QLabel* Label4;
-    QLabel* Label5;
-    QLabel* Label6;
-    QLabel* Label7;
-    QPushButton* BitBtnSaisei;
-    QPushButton* BitBtnKomaOkuri;
-    QPushButton* BitBtnTeisi;
-    QPushButton* BitBtnKomaModosi;
-    QPushButton* BitBtnModoru;
-    QPushButton* BitBtnKansokuti;
-    QPushButton* BitBtnSyuryo;
-    QLineEdit* edtKumoTitle;
-    QLineEdit* edtNubivuzuTitle;
-    QLineEdit* edtAmetitle;
-
-    // Menu
-    QMenu* K1;
-    QAction* mnNewFile;
-    QAction* mnFileOpen;
-    QAction* mnFileSave;
-    QMenu* mnRecentFiles;
-    QAction* N1;
-    QAction* mnClose;
-    QAction* Edit1;
-    QAction* N2;
-    QMenu* Help1;
-    QAction* Contents1;
-    QAction* SearchforHelpOn1;
-    QAction* HowtoUseHelp1;
-    QAction* About1;
-
-    QFileDialog OpenDialog1;
-    QFileDialog SaveDialog1;
-    TAnimateForm* AnimateForm1;
-    TSingleInstance* SingleInstance1;
-
-    // The plug-in manager: searches the Susie folder and the program's folder at start.
-    TSPIs* SPIs1 = nullptr;
-    // Where SPIs1 looks for plug-ins.
+    // Where the plug-in manager looks for plug-ins: the Susie folder and the program's folder.
     static TSPISearchOptions PluginSearchOptions();
+
+    // The File menu's two dialogs (tests fill them in as a user would).
+    QFileDialog& openDialog() { return openDialog_; }
+    QFileDialog& saveDialog() { return saveDialog_; }
+    // Another copy of the program was already running when this one started.
+    bool IsDuplicateCopy() const;
 
     // The client area the controls are placed in (below the menu bar).
     QWidget* ClientArea() const { return client_; }
-    // The outer size FormSakusei chose.
+    // The outer size layOut chose.
     QSize DesignedOuterSize() const { return outerSize_; }
 
     // Activation: counters, row 1 (unless the sky window asked to keep the
     // row), then the row on show. Open and Save call it at their end too.
-    void FormActivate();
+    void onActivated();
     // Shows the row on show and sets the slide-show buttons.
-    void GazoHyoji();
+    void showRow();
     SlideShow& Slides() const { return *slideShow_; }
 
     // Open as it runs once its dialog is confirmed: the list, titles, caption
@@ -127,23 +84,23 @@ public:
     void OpenHandedFile(const QString& path);
 
 public Q_SLOTS:
-    void K1Click();
-    void mnNewFileClick();
-    void mnFileOpenClick();
-    void mnFileSaveClick();
-    void mnCloseClick();
-    void Edit1Click();
-    void N2Click();
-    void Contents1Click();
-    void SearchforHelpOn1Click();
-    void HowtoUseHelp1Click();
-    void About1Click();
-    void BitBtnSaiseiClick();
-    void BitBtnTeisiClick();
-    void BitBtnKomaOkuriClick();
-    void BitBtnKomaModosiClick();
-    void BitBtnModoruClick();
-    void BitBtnKansokutiClick();
+    void fileMenuAboutToShow();
+    void newList();
+    void openList();
+    void saveList();
+    void quit();
+    void openEditor();
+    void openOptions();
+    void showHelpContents();
+    void searchHelp();
+    void showHelpOnHelp();
+    void showAbout();
+    void play();
+    void stop();
+    void stepForward();
+    void stepBack();
+    void returnToStart();
+    void showSkyPhotos();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -151,13 +108,59 @@ protected:
     void dropEvent(QDropEvent* event) override;
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void FormCreate();
+    void createControls();
     void createPluginManager();
-    void FormSakusei();
+    void layOut();
     // True when the window may close.
-    bool FormCloseQuery();
+    bool mayClose();
 
 private:
+    // The designed controls; each keeps its designed name as object name.
+    PicturePane* cloudPane_;
+    PicturePane* weatherMapPane_;
+    PicturePane* rainPane_;
+    QFrame* paneFrame_;
+    QLabel* cloudTitleLabel_;
+    QLabel* weatherMapTitleLabel_;
+    QLabel* rainTitleLabel_;
+    QLabel* cloudFileLabel_;
+    QLabel* weatherMapFileLabel_;
+    QLabel* rainFileLabel_;
+    QLabel* rowNumberLabel_;
+    QLabel* rowNumberTextLabel_;
+    QLabel* rowCountLabel_;
+    QLabel* rowCountTextLabel_;
+    QPushButton* playButton_;
+    QPushButton* stepForwardButton_;
+    QPushButton* stopButton_;
+    QPushButton* stepBackButton_;
+    QPushButton* returnButton_;
+    QPushButton* skyPhotosButton_;
+    QPushButton* quitButton_;
+    QLineEdit* cloudTitleEdit_;
+    QLineEdit* weatherMapTitleEdit_;
+    QLineEdit* rainTitleEdit_;
+    QMenu* fileMenu_;
+    QAction* newAction_;
+    QAction* openAction_;
+    QAction* saveAction_;
+    QMenu* recentFilesMenu_;
+    QAction* quitSeparator_;
+    QAction* quitAction_;
+    QAction* editAction_;
+    QAction* optionsAction_;
+    QMenu* helpMenu_;
+    QAction* helpContentsAction_;
+    QAction* helpSearchAction_;
+    QAction* helpOnHelpAction_;
+    QAction* aboutAction_;
+    QFileDialog openDialog_;
+    QFileDialog saveDialog_;
+    WindowStateSounds* windowSounds_;
+    TSingleInstance* singleInstance_;
+    // The plug-in manager: searches its folders at start.
+    TSPIs* plugins_ = nullptr;
+
     template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
     void buildControls();
     void buildMenu();

@@ -10,16 +10,12 @@ class QPushButton;
 
 namespace nubivu {
 
-class TfrmOptionDlg : public QDialog {
+class OptionsDialog : public QDialog {
     Q_OBJECT
 public:
     // mainWindow: disabled while the dialog is open (not a parent: the
     // dialog is a window of its own).
-    explicit TfrmOptionDlg(QWidget* mainWindow = nullptr, QWidget* parent = nullptr);
-
-    QCheckBox* chkbNulGazo;
-    QCheckBox* chkbSaveGazoData;
-    QPushButton* bbtnOK;
+    explicit OptionsDialog(QWidget* mainWindow = nullptr, QWidget* parent = nullptr);
 
     // The settings as the boxes show them.
     FillOptions fillOptions() const;
@@ -29,8 +25,8 @@ Q_SIGNALS:
     void fillOptionsChanged(const FillOptions& options);
 
 public Q_SLOTS:
-    void chkbNulGazoClick();
-    void bbtnOKClick();
+    void fillEmptyClicked();
+    void okClicked();
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -39,9 +35,14 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
-    void FormShow();
-    void FormActivate();
-    void FormClose();
+    // The designed controls; each keeps its designed name as object name.
+    QCheckBox* fillEmptyCheck_;
+    QCheckBox* writeBackCheck_;
+    QPushButton* okButton_;
+
+    void onShown();
+    void onActivated();
+    void onClosed();
 
     QWidget* mainWindow_;
     bool placed_ = false;

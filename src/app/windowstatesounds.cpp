@@ -1,7 +1,7 @@
-#include "app/tanimateform.h"
+#include "app/windowstatesounds.h"
 
+#include "app/mainwindow.h"
 #include "app/systemsound.h"
-#include "app/tfrmnubivumain.h"
 
 #include <QApplication>
 #include <QEvent>
@@ -10,26 +10,26 @@
 
 namespace nubivu {
 
-const char* const TAnimateForm::MinimizeSound = "window-minimized";
-const char* const TAnimateForm::RestoreSound = "window-unminimized";
+const char* const WindowStateSounds::MinimizeSound = "window-minimized";
+const char* const WindowStateSounds::RestoreSound = "window-unminimized";
 
-TAnimateForm::TAnimateForm(QObject* owner) : QObject(owner) {
+WindowStateSounds::WindowStateSounds(QObject* owner) : QObject(owner) {
     auto* form = qobject_cast<QWidget*>(owner);
     if (!form || !form->isWindow()) throw EAnimateFormError(QStringLiteral("Owner must be a form"));
     // The first window created is the application's main window; once it
     // exists, no other window may carry this component.
     for (const QWidget* window : QApplication::topLevelWidgets())
-        if (window != form && qobject_cast<const TfrmNubivuMain*>(window))
+        if (window != form && qobject_cast<const MainWindow*>(window))
             throw EAnimateFormError(QStringLiteral("AnimateForm muse be placed in a main form"));
     form_ = form;
     form_->installEventFilter(this);
 }
 
-TAnimateForm::~TAnimateForm() {
+WindowStateSounds::~WindowStateSounds() {
     if (form_) form_->removeEventFilter(this);
 }
 
-bool TAnimateForm::eventFilter(QObject* watched, QEvent* event) {
+bool WindowStateSounds::eventFilter(QObject* watched, QEvent* event) {
     if (watched == form_ && event->type() == QEvent::WindowStateChange) {
         const auto* change = static_cast<QWindowStateChangeEvent*>(event);
         const bool wasMinimized = change->oldState() & Qt::WindowMinimized;

@@ -1,4 +1,4 @@
-#include "ui/timage.h"
+#include "ui/picturepane.h"
 
 #include "core/errors.h"
 #include "ui/errorreport.h"
@@ -7,11 +7,11 @@
 
 namespace nubivu {
 
-TImage::TImage(QWidget* parent) : QWidget(parent) {
+PicturePane::PicturePane(QWidget* parent) : QWidget(parent) {
     picture_.SetOnChange([this] { update(); });
 }
 
-void TImage::paintEvent(QPaintEvent*) {
+void PicturePane::paintEvent(QPaintEvent*) {
     TGraphic* graphic = picture_.Graphic();
     if (!graphic || graphic->Empty()) return;
     QPainter painter(this);

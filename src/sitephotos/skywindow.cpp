@@ -1,9 +1,9 @@
-#include "sitephotos/tfrmkansokuti.h"
+#include "sitephotos/skywindow.h"
 
 #include "datalist/lesson.h"
 #include "ui/panepicture.h"
+#include "ui/picturepane.h"
 #include "ui/scaling.h"
-#include "ui/timage.h"
 #include "ui/titleeditor.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
@@ -17,7 +17,7 @@
 
 namespace nubivu {
 
-TfrmKansokuti::TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       lesson_(lesson) {
@@ -29,19 +29,19 @@ TfrmKansokuti::TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidge
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto image = [&](const char* name, int left, int top) {
-        return layout_.Place(new TImage(this), name, {left, top, 200, 150}, ScaleKind::All);
+        return layout_.Place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
     };
-    ImgNorth = image("ImgNorth", 216, 32);
-    ImgWest = image("ImgWest", 8, 112);
-    ImgEast = image("ImgEast", 424, 112);
-    ImgSouth = image("ImgSouth", 216, 192);
+    northPane_ = image("ImgNorth", 216, 32);
+    westPane_ = image("ImgWest", 8, 112);
+    eastPane_ = image("ImgEast", 424, 112);
+    southPane_ = image("ImgSouth", 216, 192);
 
-    BitBtn1 = layout_.Place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
-                            {536, 24, 81, 33}, ScaleKind::All);
-    BitBtn1->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    closeButton_ = layout_.Place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
+                                 {536, 24, 81, 33}, ScaleKind::All);
+    closeButton_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     // Clicking it takes the focus, which ends an open title edit unsaved.
-    BitBtn1->setFocusPolicy(Qt::StrongFocus);
-    connect(BitBtn1, &QPushButton::clicked, this, &QWidget::close);
+    closeButton_->setFocusPolicy(Qt::StrongFocus);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
 
     auto label = [&](const char* name, int left, int top, const QString& text) {
         auto* l =
@@ -49,33 +49,34 @@ TfrmKansokuti::TfrmKansokuti(Lesson& lesson, const ScreenMetrics& screen, QWidge
         l->setTextFormat(Qt::PlainText);
         return l;
     };
-    lblNorth = label("lblNorth", 296, 8, QStringLiteral("北の空"));
-    lblWest = label("lblWest", 88, 272, QStringLiteral("西の空"));
-    lblSouth = label("lblSouth", 296, 352, QStringLiteral("南の空"));
-    lblEast = label("lblEast", 504, 272, QStringLiteral("東の空"));
+    northTitleLabel_ = label("lblNorth", 296, 8, QStringLiteral("北の空"));
+    westTitleLabel_ = label("lblWest", 88, 272, QStringLiteral("西の空"));
+    southTitleLabel_ = label("lblSouth", 296, 352, QStringLiteral("南の空"));
+    eastTitleLabel_ = label("lblEast", 504, 272, QStringLiteral("東の空"));
 
     auto edit = [&](const char* name, int left, int top) {
         return layout_.Place(new QLineEdit(this), name, {left, top, 73, 20}, ScaleKind::KeepWidth);
     };
-    edtNorthTitle = edit("edtNorthTitle", 296, 8);
-    edtSouthTitle = edit("edtSouthTitle", 296, 352);
-    edtWestTitle = edit("edtWestTitle", 88, 272);
-    edtEastTitle = edit("edtEastTitle", 504, 272);
-    QWidget* order[] = {BitBtn1, edtNorthTitle, edtSouthTitle, edtWestTitle, edtEastTitle};
+    northTitleEdit_ = edit("edtNorthTitle", 296, 8);
+    southTitleEdit_ = edit("edtSouthTitle", 296, 352);
+    westTitleEdit_ = edit("edtWestTitle", 88, 272);
+    eastTitleEdit_ = edit("edtEastTitle", 504, 272);
+    QWidget* order[] = {closeButton_, northTitleEdit_, southTitleEdit_, westTitleEdit_,
+                        eastTitleEdit_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
     auto title = [&](ImageSlot slot, QLabel* titleLabel, QLineEdit* titleEdit) {
         return new TitleEditor(lesson_, slotIndex(slot), titleLabel, titleEdit, this);
     };
-    titleEditors_ = {title(ImageSlot::North, lblNorth, edtNorthTitle),
-                     title(ImageSlot::South, lblSouth, edtSouthTitle),
-                     title(ImageSlot::West, lblWest, edtWestTitle),
-                     title(ImageSlot::East, lblEast, edtEastTitle)};
+    titleEditors_ = {title(ImageSlot::North, northTitleLabel_, northTitleEdit_),
+                     title(ImageSlot::South, southTitleLabel_, southTitleEdit_),
+                     title(ImageSlot::West, westTitleLabel_, westTitleEdit_),
+                     title(ImageSlot::East, eastTitleLabel_, eastTitleEdit_)};
 
-    FormCreate(screen);
+    createControls(screen);
 }
 
-void TfrmKansokuti::FormCreate(const ScreenMetrics& screen) {
+void SkyWindow::createControls(const ScreenMetrics& screen) {
     // Scaled whatever the screen: below 640 the controls shrink in a window
     // that keeps its designed size, where that fits the screen.
     const SkyWindowScaling scaling = SkyWindowScale(screen.width, screen.scaleFactor, screen.area);
@@ -85,20 +86,20 @@ void TfrmKansokuti::FormCreate(const ScreenMetrics& screen) {
     new OuterSizeKeeper(this, outerSize_, [this](QSize client) { resize(client); });
 }
 
-void TfrmKansokuti::closeEvent(QCloseEvent* event) {
+void SkyWindow::closeEvent(QCloseEvent* event) {
     // However the window is closed, a title edit still open is dropped, as
     // when the close button takes the focus.
     for (TitleEditor* title : titleEditors_) title->Cancel();
     QWidget::closeEvent(event);
 }
 
-void TfrmKansokuti::fitLabels() {
+void SkyWindow::fitLabels() {
     // A title label grows to its caption, as a renamed title may be longer.
-    for (QLabel* l : {lblNorth, lblWest, lblSouth, lblEast})
+    for (QLabel* l : {northTitleLabel_, westTitleLabel_, southTitleLabel_, eastTitleLabel_})
         l->resize(std::max(l->width(), l->sizeHint().width()), l->height());
 }
 
-bool TfrmKansokuti::event(QEvent* e) {
+bool SkyWindow::event(QEvent* e) {
     switch (e->type()) {
     case QEvent::LayoutRequest: fitLabels(); break; // a label's text changed
     default: break;
@@ -106,13 +107,13 @@ bool TfrmKansokuti::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void TfrmKansokuti::ShowSkyPhotos(const SlotPaths& rowPaths) {
+void SkyWindow::ShowSkyPhotos(const SlotPaths& rowPaths) {
     // Each load stands alone; the order is the one the window has always used.
     const QString& listFile = lesson_.filePath();
-    LoadPaneOrClear(*ImgNorth, rowPaths[slotIndex(ImageSlot::North)], listFile);
-    LoadPaneOrClear(*ImgWest, rowPaths[slotIndex(ImageSlot::West)], listFile);
-    LoadPaneOrClear(*ImgSouth, rowPaths[slotIndex(ImageSlot::South)], listFile);
-    LoadPaneOrClear(*ImgEast, rowPaths[slotIndex(ImageSlot::East)], listFile);
+    LoadPaneOrClear(*northPane_, rowPaths[slotIndex(ImageSlot::North)], listFile);
+    LoadPaneOrClear(*westPane_, rowPaths[slotIndex(ImageSlot::West)], listFile);
+    LoadPaneOrClear(*southPane_, rowPaths[slotIndex(ImageSlot::South)], listFile);
+    LoadPaneOrClear(*eastPane_, rowPaths[slotIndex(ImageSlot::East)], listFile);
     show();
     raise();
     activateWindow();

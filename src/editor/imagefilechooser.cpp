@@ -1,11 +1,11 @@
-#include "editor/tfrmfileselect.h"
+#include "editor/imagefilechooser.h"
 
 #include "datalist/datalist.h"
 #include "datalist/datalistfile.h"
 #include "datalist/lesson.h"
 #include "pictures/fileformats.h"
+#include "ui/picturepane.h"
 #include "ui/prompter.h"
-#include "ui/timage.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
 
@@ -54,7 +54,7 @@ QStringList mountedVolumes() {
 
 } // namespace
 
-TfrmFileSelect::TfrmFileSelect(Lesson& lesson, QWidget* parent)
+ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -70,35 +70,35 @@ TfrmFileSelect::TfrmFileSelect(Lesson& lesson, QWidget* parent)
         box->setGeometry(r);
         return box;
     };
-    GroupBox2 = frame("GroupBox2", "ドライブ", {8, 8, 225, 41});
-    GroupBox3 = frame("GroupBox3", "ディレクトリ", {8, 64, 225, 257});
-    GroupBox4 = frame("GroupBox4", "ファイルの種類", {240, 8, 225, 41});
-    GroupBox1 = frame("GroupBox1", "ファイルリスト", {240, 64, 225, 257});
+    driveBox_ = frame("GroupBox2", "ドライブ", {8, 8, 225, 41});
+    folderBox_ = frame("GroupBox3", "ディレクトリ", {8, 64, 225, 257});
+    typeBox_ = frame("GroupBox4", "ファイルの種類", {240, 8, 225, 41});
+    fileBox_ = frame("GroupBox1", "ファイルリスト", {240, 64, 225, 257});
 
-    DriveComboBox1 = new QComboBox(this);
-    DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
-    DriveComboBox1->setGeometry(16, 24, 209, 18);
+    driveCombo_ = new QComboBox(this);
+    driveCombo_->setObjectName(QStringLiteral("DriveComboBox1"));
+    driveCombo_->setGeometry(16, 24, 209, 18);
 
     folders_ = new QFileSystemModel(this);
     folders_->setFilter(QDir::AllDirs | QDir::NoDotAndDotDot);
-    DirectoryOutline1 = new QTreeView(this);
-    DirectoryOutline1->setObjectName(QStringLiteral("DirectoryOutline1"));
-    DirectoryOutline1->setGeometry(16, 88, 209, 225);
-    DirectoryOutline1->setModel(folders_);
-    DirectoryOutline1->setHeaderHidden(true);
-    for (int c = 1; c < folders_->columnCount(); ++c) DirectoryOutline1->hideColumn(c);
+    folderTree_ = new QTreeView(this);
+    folderTree_->setObjectName(QStringLiteral("DirectoryOutline1"));
+    folderTree_->setGeometry(16, 88, 209, 225);
+    folderTree_->setModel(folders_);
+    folderTree_->setHeaderHidden(true);
+    for (int c = 1; c < folders_->columnCount(); ++c) folderTree_->hideColumn(c);
 
-    FilterComboBox1 = new QComboBox(this);
-    FilterComboBox1->setObjectName(QStringLiteral("FilterComboBox1"));
-    FilterComboBox1->setGeometry(248, 24, 209, 20);
+    typeCombo_ = new QComboBox(this);
+    typeCombo_->setObjectName(QStringLiteral("FilterComboBox1"));
+    typeCombo_->setGeometry(248, 24, 209, 20);
     for (const FileType& type : kFileTypes)
-        FilterComboBox1->addItem(QString::fromUtf8(type.shown), QString::fromUtf8(type.mask));
+        typeCombo_->addItem(QString::fromUtf8(type.shown), QString::fromUtf8(type.mask));
     mask_ = QString::fromUtf8(kFileTypes[0].mask);
 
-    FileListBox1 = new QListWidget(this);
-    FileListBox1->setObjectName(QStringLiteral("FileListBox1"));
-    FileListBox1->setGeometry(248, 88, 209, 225);
-    FileListBox1->setSelectionMode(QAbstractItemView::SingleSelection);
+    fileList_ = new QListWidget(this);
+    fileList_->setObjectName(QStringLiteral("FileListBox1"));
+    fileList_->setGeometry(248, 88, 209, 225);
+    fileList_->setSelectionMode(QAbstractItemView::SingleSelection);
 
     auto button = [&](const char* name, const QString& text, const QString& hint, int top,
                       QStyle::StandardPixmap icon) {
@@ -110,86 +110,84 @@ TfrmFileSelect::TfrmFileSelect(Lesson& lesson, QWidget* parent)
         b->setIcon(style()->standardIcon(icon));
         return b;
     };
-    BitBtnYES =
+    chooseButton_ =
         button("BitBtnYES", QStringLiteral("はい(&Y)"),
                QStringLiteral("選択したファイルだけを選びます。"), 16, QStyle::SP_DialogOkButton);
-    BitBtnALL = button("BitBtnALL", QStringLiteral("すべて(&A)"),
-                       QStringLiteral("ファイルリストにあるファイルをすべて選択します。"), 64,
-                       QStyle::SP_DialogApplyButton);
-    BitBtnClose =
+    chooseAllButton_ = button("BitBtnALL", QStringLiteral("すべて(&A)"),
+                              QStringLiteral("ファイルリストにあるファイルをすべて選択します。"),
+                              64, QStyle::SP_DialogApplyButton);
+    closeButton_ =
         button("BitBtnClose", QStringLiteral("閉じる(&C)"),
                QStringLiteral("このウィンドウを閉じます。"), 112, QStyle::SP_DialogCloseButton);
-    BitBtnYES->setDefault(true);
-    BitBtnYES->setEnabled(false);
+    chooseButton_->setDefault(true);
+    chooseButton_->setEnabled(false);
 
-    CheckBox_View = new QCheckBox(QStringLiteral("画像を表示する"), this);
-    CheckBox_View->setObjectName(QStringLiteral("CheckBox_View"));
-    CheckBox_View->setGeometry(480, 160, 113, 17);
+    previewCheck_ = new QCheckBox(QStringLiteral("画像を表示する"), this);
+    previewCheck_->setObjectName(QStringLiteral("CheckBox_View"));
+    previewCheck_->setGeometry(480, 160, 113, 17);
 
-    ImgView = new TImage(this);
-    ImgView->setObjectName(QStringLiteral("ImgView"));
-    ImgView->setGeometry(472, 200, 153, 121);
+    previewPane_ = new PicturePane(this);
+    previewPane_->setObjectName(QStringLiteral("ImgView"));
+    previewPane_->setGeometry(472, 200, 153, 121);
 
-    QWidget* order[] = {DriveComboBox1, DirectoryOutline1, FilterComboBox1, FileListBox1,
-                        BitBtnYES,      BitBtnALL,         BitBtnClose,     CheckBox_View};
+    QWidget* order[] = {driveCombo_,   folderTree_,      typeCombo_,   fileList_,
+                        chooseButton_, chooseAllButton_, closeButton_, previewCheck_};
     for (size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
 
-    connect(DriveComboBox1, &QComboBox::activated, this, &TfrmFileSelect::DriveComboBox1Change);
-    connect(DirectoryOutline1, &QTreeView::clicked, this,
+    connect(driveCombo_, &QComboBox::activated, this, &ImageFileChooser::driveChanged);
+    connect(folderTree_, &QTreeView::clicked, this,
             [this](const QModelIndex& index) { SelectFolder(folders_->filePath(index)); });
-    connect(FilterComboBox1, &QComboBox::activated, this, &TfrmFileSelect::filterChanged);
-    connect(FileListBox1, &QListWidget::currentRowChanged, this,
-            &TfrmFileSelect::FileListBox1Change);
-    connect(CheckBox_View, &QCheckBox::clicked, this, &TfrmFileSelect::FileListBox1Change);
-    connect(FileListBox1, &QListWidget::itemDoubleClicked, this, [this] {
+    connect(typeCombo_, &QComboBox::activated, this, &ImageFileChooser::filterChanged);
+    connect(fileList_, &QListWidget::currentRowChanged, this, &ImageFileChooser::fileChanged);
+    connect(previewCheck_, &QCheckBox::clicked, this, &ImageFileChooser::fileChanged);
+    connect(fileList_, &QListWidget::itemDoubleClicked, this, [this] {
         // Without a selected file there is nothing to take.
-        if (FileListBox1->currentRow() >= 0) BitBtnYESClick();
+        if (fileList_->currentRow() >= 0) chooseFile();
     });
-    connect(BitBtnYES, &QPushButton::clicked, this, &TfrmFileSelect::BitBtnYESClick);
-    connect(BitBtnALL, &QPushButton::clicked, this, &TfrmFileSelect::BitBtnALLClick);
-    connect(BitBtnClose, &QPushButton::clicked, this, &QDialog::reject);
+    connect(chooseButton_, &QPushButton::clicked, this, &ImageFileChooser::chooseFile);
+    connect(chooseAllButton_, &QPushButton::clicked, this, &ImageFileChooser::chooseAllFiles);
+    connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void TfrmFileSelect::SetDrives(const QStringList& roots) {
-    const QSignalBlocker block(DriveComboBox1);
-    DriveComboBox1->clear();
-    for (const QString& root : roots) DriveComboBox1->addItem(root, root);
+void ImageFileChooser::SetDrives(const QStringList& roots) {
+    const QSignalBlocker block(driveCombo_);
+    driveCombo_->clear();
+    for (const QString& root : roots) driveCombo_->addItem(root, root);
 }
 
-void TfrmFileSelect::prepare() {
+void ImageFileChooser::prepare() {
     if (!started_) start();
 }
 
-void TfrmFileSelect::start() {
+void ImageFileChooser::start() {
     started_ = true;
-    if (DriveComboBox1->count() == 0) SetDrives(mountedVolumes());
+    if (driveCombo_->count() == 0) SetDrives(mountedVolumes());
     // The drive that holds the current folder (the deepest volume root above
     // it); its root becomes the folder.
     const QString current = QDir::currentPath();
     QString drive = QStorageInfo(current).rootPath();
-    for (int i = 0; i < DriveComboBox1->count(); ++i) {
-        const QString root = DriveComboBox1->itemData(i).toString();
+    for (int i = 0; i < driveCombo_->count(); ++i) {
+        const QString root = driveCombo_->itemData(i).toString();
         const bool holds =
             current == root || current.startsWith(root.endsWith(u'/') ? root : root + u'/');
-        if (holds && (root.size() > drive.size() || DriveComboBox1->findData(drive) < 0))
-            drive = root;
+        if (holds && (root.size() > drive.size() || driveCombo_->findData(drive) < 0)) drive = root;
     }
     showDriveInBox(drive);
-    DriveComboBox1Change();
+    driveChanged();
 }
 
-void TfrmFileSelect::showDriveInBox(const QString& root) {
-    const QSignalBlocker block(DriveComboBox1);
-    int i = DriveComboBox1->findData(root);
+void ImageFileChooser::showDriveInBox(const QString& root) {
+    const QSignalBlocker block(driveCombo_);
+    int i = driveCombo_->findData(root);
     if (i < 0) {
-        DriveComboBox1->addItem(root, root);
-        i = DriveComboBox1->count() - 1;
+        driveCombo_->addItem(root, root);
+        i = driveCombo_->count() - 1;
     }
-    DriveComboBox1->setCurrentIndex(i);
+    driveCombo_->setCurrentIndex(i);
 }
 
-void TfrmFileSelect::DriveComboBox1Change() {
-    const QString d = DriveComboBox1->currentData().toString();
+void ImageFileChooser::driveChanged() {
+    const QString d = driveCombo_->currentData().toString();
     const QString p = treeDrive_;
     if (d == p) return;
     const int error = switchTreeTo(d);
@@ -214,38 +212,38 @@ void TfrmFileSelect::DriveComboBox1Change() {
     showDriveInBox(QStringLiteral("/"));
 }
 
-int TfrmFileSelect::switchTreeTo(const QString& root) {
+int ImageFileChooser::switchTreeTo(const QString& root) {
     // The tree takes the drive before it touches the disk.
     treeDrive_ = root;
     const QStorageInfo volume(root);
     if (!QFileInfo(root).isDir() || !volume.isValid() || !volume.isReady()) return kNotReady;
     if (!QFileInfo(root).isReadable() || !QDir::setCurrent(root)) return EACCES;
     const QModelIndex top = folders_->setRootPath(root);
-    DirectoryOutline1->setRootIndex(top);
+    folderTree_->setRootIndex(top);
     SelectFolder(QDir::currentPath());
     return 0;
 }
 
-void TfrmFileSelect::SelectFolder(const QString& folder) {
+void ImageFileChooser::SelectFolder(const QString& folder) {
     if (!QDir::setCurrent(folder)) throw EInOutError(FileErrorMessage(EACCES));
     folder_ = QDir::currentPath();
-    DirectoryOutline1->setCurrentIndex(folders_->index(folder_));
-    DirectoryOutline1Change();
+    folderTree_->setCurrentIndex(folders_->index(folder_));
+    folderChanged();
 }
 
-void TfrmFileSelect::DirectoryOutline1Change() {
-    DirectoryOutline1->viewport()->update();
+void ImageFileChooser::folderChanged() {
+    folderTree_->viewport()->update();
     readFileList();
 }
 
-void TfrmFileSelect::filterChanged(int index) {
-    const QString mask = FilterComboBox1->itemData(index).toString();
+void ImageFileChooser::filterChanged(int index) {
+    const QString mask = typeCombo_->itemData(index).toString();
     if (mask == mask_) return;
     mask_ = mask;
     readFileList();
 }
 
-void TfrmFileSelect::readFileList() {
+void ImageFileChooser::readFileList() {
     const QFileInfo folder(folder_);
     if (!folder.isDir() || !folder.isReadable())
         throw EInOutError(FileErrorMessage(folder.exists() ? EACCES : ENOENT));
@@ -254,35 +252,35 @@ void TfrmFileSelect::readFileList() {
     const QStringList files =
         QDir(folder_).entryList({mask}, QDir::Files, QDir::Name | QDir::IgnoreCase);
     {
-        const QSignalBlocker block(FileListBox1);
-        FileListBox1->clear();
-        FileListBox1->addItems(files);
-        FileListBox1->setCurrentRow(-1);
+        const QSignalBlocker block(fileList_);
+        fileList_->clear();
+        fileList_->addItems(files);
+        fileList_->setCurrentRow(-1);
     }
-    FileListBox1Change();
+    fileChanged();
 }
 
-void TfrmFileSelect::FileListBox1Change() {
-    const int i = FileListBox1->currentRow();
-    BitBtnYES->setEnabled(i >= 0);
+void ImageFileChooser::fileChanged() {
+    const int i = fileList_->currentRow();
+    chooseButton_->setEnabled(i >= 0);
     if (!previewing_) return;
-    if (i >= 0 && CheckBox_View->isChecked()) {
+    if (i >= 0 && previewCheck_->isChecked()) {
         // A failure goes to the default error report; the preview keeps its picture.
-        LoadPicture(ImgView->Picture(), selectedPath());
+        LoadPicture(previewPane_->Picture(), selectedPath());
     } else {
-        ImgView->Picture().Clear();
+        previewPane_->Picture().Clear();
     }
-    ImgView->update();
+    previewPane_->update();
 }
 
-QString TfrmFileSelect::selectedPath() const {
-    const QListWidgetItem* item = FileListBox1->currentItem();
-    if (!item || FileListBox1->currentRow() < 0) return QString();
+QString ImageFileChooser::selectedPath() const {
+    const QListWidgetItem* item = fileList_->currentItem();
+    if (!item || fileList_->currentRow() < 0) return QString();
     const QString folder = folder_.endsWith(u'/') ? folder_ : folder_ + u'/';
     return folder + item->text();
 }
 
-void TfrmFileSelect::takeSelected() {
+void ImageFileChooser::takeSelected() {
     DataList& list = lesson_.rows();
     const int c = list.Col();
     const int r = list.Row();
@@ -291,17 +289,17 @@ void TfrmFileSelect::takeSelected() {
     lesson_.markUnsaved();
 }
 
-void TfrmFileSelect::BitBtnYESClick() {
+void ImageFileChooser::chooseFile() {
     takeSelected();
     accept();
 }
 
-void TfrmFileSelect::BitBtnALLClick() {
+void ImageFileChooser::chooseAllFiles() {
     DataList& list = lesson_.rows();
     previewing_ = false;
-    const int n = FileListBox1->count();
+    const int n = fileList_->count();
     for (int i = 0; i < n; ++i) {
-        FileListBox1->setCurrentRow(i);
+        fileList_->setCurrentRow(i);
         takeSelected();
         list.SetCurrent(list.Col(), list.Row() + 1);
     }

@@ -16,13 +16,13 @@ class QTreeView;
 namespace nubivu {
 
 class Lesson;
-class TImage;
+class PicturePane;
 
-class TfrmFileSelect : public QDialog {
+class ImageFileChooser : public QDialog {
     Q_OBJECT
 public:
     // Writes into the lesson's rows at their current cell.
-    explicit TfrmFileSelect(Lesson& lesson, QWidget* parent = nullptr);
+    explicit ImageFileChooser(Lesson& lesson, QWidget* parent = nullptr);
 
     // Before the chooser is shown: the first time, drive, tree and file list
     // come to the root of the current drive.
@@ -35,28 +35,29 @@ public:
     // Makes a folder the tree's current folder, as a click on it does.
     void SelectFolder(const QString& folder);
 
-    QGroupBox* GroupBox1;
-    QGroupBox* GroupBox2;
-    QGroupBox* GroupBox3;
-    QGroupBox* GroupBox4;
-    QComboBox* DriveComboBox1;
-    QTreeView* DirectoryOutline1;
-    QComboBox* FilterComboBox1;
-    QListWidget* FileListBox1;
-    QPushButton* BitBtnYES;
-    QPushButton* BitBtnALL;
-    QPushButton* BitBtnClose;
-    QCheckBox* CheckBox_View;
-    TImage* ImgView;
-
 public Q_SLOTS:
-    void DriveComboBox1Change();
-    void DirectoryOutline1Change();
-    void FileListBox1Change();
-    void BitBtnYESClick();
-    void BitBtnALLClick();
+    void driveChanged();
+    void folderChanged();
+    void fileChanged();
+    void chooseFile();
+    void chooseAllFiles();
 
 private:
+    // The designed controls; each keeps its designed name as object name.
+    QGroupBox* fileBox_;
+    QGroupBox* driveBox_;
+    QGroupBox* folderBox_;
+    QGroupBox* typeBox_;
+    QComboBox* driveCombo_;
+    QTreeView* folderTree_;
+    QComboBox* typeCombo_;
+    QListWidget* fileList_;
+    QPushButton* chooseButton_;
+    QPushButton* chooseAllButton_;
+    QPushButton* closeButton_;
+    QCheckBox* previewCheck_;
+    PicturePane* previewPane_;
+
     void start();
     // Points the tree at a drive's root; 0, or the error code of the failure
     // (21: the device is not ready).

@@ -1,0 +1,238 @@
+#include "editor/listeditorwindow.h"
+
+#include "datalist/gridoperations.h"
+#include "editor/datalistmodel.h"
+#include "editor/imagefilechooser.h"
+#include "ui/menuaction.h"
+#include "ui/prompter.h"
+#include "ui/uifont.h"
+#include "ui/windowframe.h"
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QStyle>
+#include <QTableView>
+#include <cmath>
+
+namespace nubivu {
+
+namespace {
+constexpr int kClientHeight = 348;
+constexpr int kNumberColumnWidth = 17;
+const QString kFixedStyle = QStringLiteral(
+    "QHeaderView::section { background-color: #008080; color: white; border: 0;"
+    " border-right: 1px solid #004040; border-bottom: 1px solid #004040; padding-left: 2px; }");
+} // namespace
+
+ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+    // A dialog-type window: one that the window manager keeps above the main
+    // window, which it disables while it is open.
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint),
+      lesson_(lesson), list_(lesson.rows()) {
+    setObjectName(QStringLiteral("frmDataEdit"));
+    setWindowTitle(QStringLiteral("編集"));
+    setFont(DesignFont());
+
+    menuBar_ = new QMenuBar(this);
+    menuBar_->setObjectName(QStringLiteral("MainMenu1"));
+    client_ = new QWidget(this);
+
+    model_ = new DataListModel(list_, this);
+    grid_ = new QTableView(client_);
+    grid_->setObjectName(QStringLiteral("StringGrid1"));
+    grid_->setModel(model_);
+    grid_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    grid_->setSelectionMode(QAbstractItemView::SingleSelection);
+    grid_->setSelectionBehavior(QAbstractItemView::SelectItems);
+    grid_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    grid_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    grid_->setTabKeyNavigation(false);
+    grid_->setWordWrap(false);
+    grid_->setCornerButtonEnabled(false);
+    grid_->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->horizontalHeader()->setSectionsClickable(false);
+    grid_->horizontalHeader()->setHighlightSections(false);
+    grid_->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    grid_->verticalHeader()->setSectionsClickable(false);
+    grid_->verticalHeader()->setHighlightSections(false);
+    grid_->verticalHeader()->setDefaultSectionSize(20);
+    grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
+    grid_->setStyleSheet(kFixedStyle);
+    grid_->setGeometry(8, 0, 616, 281);
+    // Cell (0, 0) of the grid sits in the corner between the two headers.
+    corner_ = new QLabel(grid_);
+    corner_->setAutoFillBackground(true);
+    corner_->setStyleSheet(QStringLiteral("background-color: #008080; color: white;"));
+
+    fileNameBox_ = new QGroupBox(QStringLiteral("\u3000ファイル名\u3000"), client_);
+    fileNameBox_->setObjectName(QStringLiteral("GroupBox1"));
+    fileNameBox_->setGeometry(16, 296, 377, 41);
+    fileNameLabel_ = new QLabel(fileNameBox_);
+    fileNameLabel_->setObjectName(QStringLiteral("Label1"));
+    fileNameLabel_->setTextFormat(Qt::PlainText);
+    fileNameLabel_->setGeometry(8, 16, 377 - 16, 14);
+
+    chooseButton_ = new QPushButton(QStringLiteral("読み込み(&O)"), client_);
+    chooseButton_->setObjectName(QStringLiteral("BitBtn1"));
+    chooseButton_->setToolTip(QStringLiteral("データファイルを指定します。"));
+    chooseButton_->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    closeButton_ = new QPushButton(QStringLiteral("閉じる(&C)"), client_);
+    closeButton_->setObjectName(QStringLiteral("BitBtn2"));
+    closeButton_->setToolTip(QStringLiteral("このウィンドウを閉じます。"));
+    closeButton_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
+    connect(chooseButton_, &QPushButton::clicked, this, &ListEditorWindow::chooseImageFile);
+    connect(closeButton_, &QPushButton::clicked, this, &QWidget::close);
+    // Enter presses the focused button; elsewhere it goes to chooseButton_, the
+    // window's default button (keyPressEvent).
+    chooseButton_->setAutoDefault(true);
+    closeButton_->setAutoDefault(true);
+    connect(grid_, &QAbstractItemView::doubleClicked, this, &ListEditorWindow::chooseImageFile);
+
+    buildMenu();
+
+    // The list's current cell and the view's follow each other.
+    connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (syncing_ || !current.isValid()) return;
+                list_.SetCurrent(current.column() + 1, current.row() + 1);
+            });
+    connect(&list_, &DataList::currentChanged, this, [this] { showCurrentCell(); });
+    connect(model_, &QAbstractItemModel::modelReset, this, [this] { showCurrentCell(); });
+    connect(&list_, &DataList::cellChanged, this, [this] { refresh(); });
+
+    createControls(screen);
+    refresh();
+}
+
+ListEditorWindow::~ListEditorWindow() {
+    // Hidden while the list still exists: hiding lays out the grid's
+    // headers, which read the list through the model.
+    hide();
+}
+
+void ListEditorWindow::buildMenu() {
+    auto item = [&](QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
+                    auto slot) { return WireAction(this, menu->addAction(text), name, key, slot); };
+    fileMenu_ = menuBar_->addMenu(QStringLiteral("ファイル(&F)"));
+    fileMenu_->setObjectName(QStringLiteral("File1"));
+    chooseAction_ = item(fileMenu_, "mnOpen", QStringLiteral("読み込み(&O)"),
+                         QKeySequence(Qt::CTRL | Qt::Key_O), &ListEditorWindow::chooseImageFile);
+    fileMenu_->addSeparator();
+    closeAction_ = item(fileMenu_, "mnClose", QStringLiteral("閉じる(&C)"), {}, &QWidget::close);
+
+    editMenu_ = menuBar_->addMenu(QStringLiteral("編集(&E)"));
+    editMenu_->setObjectName(QStringLiteral("Edit1"));
+    insertCellAction_ = item(editMenu_, "mnInsert", QStringLiteral("挿入"),
+                             QKeySequence(Qt::Key_Insert), &ListEditorWindow::InsertCell);
+    insertRowAction_ = item(editMenu_, "mnGyoInsert", QStringLiteral("１行挿入"),
+                            QKeySequence(Qt::SHIFT | Qt::Key_Insert), &ListEditorWindow::InsertRow);
+    editMenu_->addSeparator();
+    clearCellAction_ = item(editMenu_, "mnClear", QStringLiteral("消去"),
+                            QKeySequence(Qt::CTRL | Qt::Key_Delete), &ListEditorWindow::ClearCell);
+    deleteCellAction_ = item(editMenu_, "mnDelete", QStringLiteral("削除"),
+                             QKeySequence(Qt::Key_Delete), &ListEditorWindow::DeleteCell);
+    deleteRowAction_ = item(editMenu_, "mnGyoDelete", QStringLiteral("１行削除"),
+                            QKeySequence(Qt::SHIFT | Qt::Key_Delete), &ListEditorWindow::DeleteRow);
+    editMenu_->addSeparator();
+    deleteBlankRowsAction_ = item(editMenu_, "mnBrankGyoDelete", QStringLiteral("空行削除"), {},
+                                  &ListEditorWindow::DeleteBlankRows);
+}
+
+void ListEditorWindow::createControls(const ScreenMetrics& screen) {
+    const int width = screen.width > 0 ? screen.width : 640;
+    dataColWidth_ = static_cast<int>(std::trunc((width - 41) / 7.0));
+    const int menuHeight = menuBar_->sizeHint().height();
+    menuBar_->setGeometry(0, 0, width, menuHeight);
+    client_->setGeometry(0, menuHeight, width, kClientHeight);
+    grid_->setGeometry(8, 0, width - 24, 281);
+    chooseButton_->setGeometry(width - 128 - 97, 304, 97, 33);
+    closeButton_->setGeometry(width - 16 - 97, 304, 97, 33);
+    setFixedSize(width, menuHeight + kClientHeight);
+}
+
+void ListEditorWindow::ClearList() { nubivu::ClearList(lesson_); }
+void ListEditorWindow::InsertCell() { nubivu::InsertCell(lesson_); }
+void ListEditorWindow::InsertRow() { nubivu::InsertRow(lesson_); }
+void ListEditorWindow::ClearCell() { nubivu::ClearCell(lesson_); }
+void ListEditorWindow::DeleteCell() { nubivu::DeleteCell(lesson_); }
+void ListEditorWindow::DeleteRow() { nubivu::DeleteRow(lesson_); }
+void ListEditorWindow::DeleteBlankRows() { nubivu::DeleteBlankRows(lesson_); }
+
+void ListEditorWindow::showCurrentCell() {
+    syncing_ = true;
+    grid_->setCurrentIndex(model_->IndexOf(list_.Col(), list_.Row()));
+    syncing_ = false;
+    refresh();
+}
+
+void ListEditorWindow::onActivated() {
+    list_.SetCell(0, 0, QStringLiteral("No"));
+    const SlotPaths& titles = lesson_.titles();
+    for (int s = 0; s < SlotCount; ++s) list_.SetCell(s + 1, 0, titles[static_cast<size_t>(s)]);
+    list_.SetCell(0, 1, QStringLiteral("1"));
+    grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
+    refresh();
+}
+
+void ListEditorWindow::refresh() {
+    fileNameLabel_->setText(list_.Cell(list_.Col(), list_.Row()));
+    const int width = list_.RowCount() >= 12 ? dataColWidth_ - 3 : dataColWidth_;
+    QHeaderView* header = grid_->horizontalHeader();
+    header->setDefaultSectionSize(width);
+    for (int c = 0; c < header->count(); ++c) header->resizeSection(c, width);
+    const bool rows = list_.RowCount() >= 3;
+    for (QAction* a :
+         {clearCellAction_, deleteCellAction_, deleteRowAction_, deleteBlankRowsAction_})
+        a->setEnabled(rows);
+    grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
+    corner_->setText(list_.Cell(0, 0));
+    corner_->setGeometry(grid_->frameWidth(), grid_->frameWidth(), kNumberColumnWidth,
+                         grid_->horizontalHeader()->height());
+}
+
+void ListEditorWindow::chooseImageFile() {
+    if (!chooser_) return;
+    chooser_->prepare();
+    Prompter::Current().RunModal(*chooser_);
+    // Back from the modal chooser the editor is active again.
+    onActivated();
+}
+
+bool ListEditorWindow::event(QEvent* e) {
+    if (e->type() == QEvent::WindowActivate) onActivated();
+    return QWidget::event(e);
+}
+
+void ListEditorWindow::showEvent(QShowEvent* e) {
+    MakeTransientFor(*this, mainWindow_);
+    if (mainWindow_) mainWindow_->setEnabled(false);
+    onActivated();
+    QWidget::showEvent(e);
+    if (!e->spontaneous()) CentreOnScreen(*this);
+}
+
+void ListEditorWindow::closeEvent(QCloseEvent* e) {
+    // The main window never sees the blank rows made here.
+    DeleteBlankRows();
+    e->accept();
+    if (mainWindow_) mainWindow_->setEnabled(true);
+}
+
+void ListEditorWindow::keyPressEvent(QKeyEvent* e) {
+    // chooseButton_ is the window's default button.
+    if (e->key() == Qt::Key_Return || e->key() == Qt::Key_Enter) {
+        chooseImageFile();
+        return;
+    }
+    QWidget::keyPressEvent(e);
+}
+
+} // namespace nubivu
