@@ -27,13 +27,8 @@ LessonWindows::LessonWindows(const ScreenMetrics& screen) {
                      &SlideShow::setFillOptions);
 }
 
-LessonWindows::~LessonWindows() {
-    options_.reset();
-    about_.reset();
-    sky_.reset();
-    editor_.reset();
-    chooser_.reset();
-    main_.reset();
-}
+// Members go in reverse order of declaration: the windows last made first,
+// the main window last of them, the lesson after all.
+LessonWindows::~LessonWindows() = default;
 
 } // namespace nubivu

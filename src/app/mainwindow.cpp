@@ -51,11 +51,16 @@
 
 namespace nubivu {
 
+const QString MainWindow::BaseCaption = QStringLiteral("Nubivu Ver.3.10");
+
 namespace {
 const QString kNewFileSuffix = QStringLiteral("  [ 新しいファイルです ]");
-} // namespace
 
-const QString MainWindow::BaseCaption = QStringLiteral("Nubivu Ver.3.10");
+// The caption of a lesson that has a file: the base, then the file's full path.
+QString captionFor(const QString& fileName) {
+    return MainWindow::BaseCaption + QStringLiteral("  [ ") + fileName + QStringLiteral(" ]");
+}
+} // namespace
 
 MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -447,8 +452,7 @@ void MainWindow::OpenDataListFile(const QString& path) {
     listIsNew_ = false;
     forgetListPaths();
     recentFiles_->Add(path);
-    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + lesson_.filePath() +
-                   QStringLiteral(" ]"));
+    setWindowTitle(captionFor(lesson_.filePath()));
     onActivated();
     lesson_.setSaved(true);
 }
@@ -480,7 +484,7 @@ void MainWindow::saveList() {
     listIsNew_ = false;
     recentFiles_->Add(fileName);
     slideShow_->setLoadedPaths(saved.rebase(slideShow_->currentPaths()), saved.lastPaths);
-    setWindowTitle(BaseCaption + QStringLiteral("  [ ") + fileName + QStringLiteral(" ]"));
+    setWindowTitle(captionFor(fileName));
     onActivated();
     lesson_.setSaved(true);
 }

@@ -22,10 +22,6 @@ constexpr ModeName kModes[] = {{EndOfList::Stop, QLatin1StringView("stop")},
 
 } // namespace
 
-QSettings ProgramSettings() {
-    return QSettings(QStringLiteral("Nubivu"), QStringLiteral("Nubivu"));
-}
-
 PlaySettings ReadPlaySettings(const QSettings& settings) {
     PlaySettings play;
     bool ok = false;

@@ -4,6 +4,7 @@
 // on the last row, whether the panes keep the pictures' aspect ratio, and
 // where the main window was. The defaults are the program as designed. The
 // two fill-in options are not among them: every start begins with them off.
+#include "app/programsettings.h"
 #include "slideshow/playorder.h"
 #include "slideshow/playpacing.h"
 
@@ -25,10 +26,6 @@ struct PlaySettings {
 
     bool operator==(const PlaySettings&) const = default;
 };
-
-// The program's own settings file (the one the recent files live in; not
-// the plug-in folder's).
-QSettings ProgramSettings();
 
 // A value that is missing or not one the program offers reads as its default.
 PlaySettings ReadPlaySettings(const QSettings& settings);

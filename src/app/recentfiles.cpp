@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "app/recentfiles.h"
 
+#include "app/programsettings.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -13,12 +14,6 @@ namespace nubivu {
 
 namespace {
 const QString kKey = QStringLiteral("RecentFiles/Files");
-
-// The program's own settings (~/.config/Nubivu/Nubivu.conf), apart from the
-// Susie plug-in folder's file, which belongs to the plug-ins.
-QSettings programSettings() {
-    return QSettings(QStringLiteral("Nubivu"), QStringLiteral("Nubivu"));
-}
 
 QString shownPath(const QString& path) {
     const QString home = QDir::homePath();
@@ -35,7 +30,7 @@ QString shownPath(const QString& path) {
 RecentFiles::RecentFiles(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {
     menu_->setObjectName(QStringLiteral("mnRecentFiles"));
     menu_->setToolTipsVisible(true);
-    for (const QString& path : programSettings().value(kKey).toStringList()) {
+    for (const QString& path : ProgramSettings().value(kKey).toStringList()) {
         if (!path.isEmpty() && !files_.contains(path) && files_.size() < Capacity) files_ << path;
     }
     rebuild();
@@ -74,7 +69,7 @@ void RecentFiles::pick(const QString& path) {
 }
 
 void RecentFiles::save() const {
-    QSettings settings = programSettings();
+    QSettings settings = ProgramSettings();
     settings.setValue(kKey, files_);
 }
 
