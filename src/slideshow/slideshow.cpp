@@ -1,7 +1,10 @@
 #include "slideshow/slideshow.h"
 
+#include "datalist/datalistfile.h"
 #include "datalist/lesson.h"
+#include "slideshow/decodeahead.h"
 #include "slideshow/rowloader.h"
+#include "ui/errorreport.h"
 #include "ui/panepicture.h"
 #include "ui/picturepane.h"
 
@@ -31,8 +34,28 @@ SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject*
         }
         playStep();
     });
+    playTimer_.setTimerType(Qt::PreciseTimer);
     // Stop is for a running play only.
     c_.stop->setEnabled(false);
+    decodeAhead_ = std::make_unique<DecodeAhead>();
+    // What was decoded ahead stands for the list as it was.
+    connect(&lesson_, &Lesson::rowsChanged, this, [this] { decodeAhead_->Discard(); });
+    connect(&lesson_, &Lesson::filePathChanged, this, [this] { decodeAhead_->Discard(); });
+}
+
+SlideShow::~SlideShow() = default;
+
+void SlideShow::setFillOptions(const FillOptions& options) {
+    fillOptions_ = options;
+    decodeAhead_->Discard();
+}
+
+void SlideShow::setSpeed(PlaySpeed speed) {
+    if (speed == pacer_.Speed()) return;
+    pacer_.SetSpeed(speed);
+    // The row on show gets the new slot, counted from when it came on screen.
+    if (playing_ && playTimer_.isActive()) scheduleNextStep();
+    Q_EMIT speedChanged(speed);
 }
 
 int SlideShow::rowCount() const { return lesson_.rows().RowCount(); }
@@ -45,24 +68,15 @@ void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) 
 void SlideShow::showRow() {
     const int rows = rowCount();
     if (currentRow_ > 0 && currentRow_ < rows - 1) {
-        const LoadedRow loaded = LoadRow(lesson_.rows(), currentRow_, lastPaths_, fillOptions_);
-        currentPaths_ = loaded.paths;
-        lastPaths_ = loaded.lastPaths;
-        WriteBack(lesson_.rows(), currentRow_, loaded);
-        // Each pane is painted (and so decoded) right after its load: the
-        // memory of the picture it drops is then taken again at once, rather
-        // than three pictures' worth going back to the system and being
-        // faulted in anew on every row of a play.
-        for (int i = 0; i < MainSlotCount; ++i) {
-            LoadPaneOrClear(*c_.panes[size_t(i)], currentPaths_[size_t(i)], lesson_.filePath());
-            c_.panes[size_t(i)]->repaint();
-        }
+        loadPanes();
         c_.rowNumber->setText(QString::number(currentRow_));
         for (int i = 0; i < MainSlotCount; ++i)
             c_.fileNames[size_t(i)]->setText(FileNamePart(currentPaths_[size_t(i)]));
         // On screen before the handler returns: a played row must be seen.
         c_.rowNumber->repaint();
         for (int i = 0; i < MainSlotCount; ++i) c_.fileNames[size_t(i)]->repaint();
+        Q_EMIT rowShown();
+        decodeNextRow();
     }
     c_.stepBack->setEnabled(currentRow_ >= 2);
     c_.back->setEnabled(currentRow_ >= 2);
@@ -71,6 +85,61 @@ void SlideShow::showRow() {
     bool anySky = false;
     for (int i = MainSlotCount; i < SlotCount; ++i) anySky |= !currentPaths_[size_t(i)].isEmpty();
     c_.skyPhotos->setEnabled(anySky);
+}
+
+QStringList SlideShow::resolvedPanePaths(const SlotPaths& paths) const {
+    QStringList resolved;
+    for (int i = 0; i < MainSlotCount; ++i) {
+        const QString& path = paths[size_t(i)];
+        resolved << (path.isEmpty() ? QString() : ResolveListPath(path, lesson_.filePath()));
+    }
+    return resolved;
+}
+
+void SlideShow::loadPanes() {
+    const LoadedRow loaded = LoadRow(lesson_.rows(), currentRow_, lastPaths_, fillOptions_);
+    currentPaths_ = loaded.paths;
+    lastPaths_ = loaded.lastPaths;
+    // Taken before the write-back, which changes the list and so drops what
+    // was decoded ahead.
+    std::optional<DecodedRow> ahead =
+        decodeAhead_->Take(currentRow_, resolvedPanePaths(currentPaths_));
+    WriteBack(lesson_.rows(), currentRow_, loaded);
+    // Each pane is painted (and so decoded) right after its load: the
+    // memory of the picture it drops is then taken again at once, rather
+    // than three pictures' worth going back to the system and being
+    // faulted in anew on every row of a play.
+    for (int i = 0; i < MainSlotCount; ++i) {
+        PicturePane& pane = *c_.panes[size_t(i)];
+        if (ahead) {
+            DecodedPicture& picture = ahead->pictures[size_t(i)];
+            pane.Picture().SetGraphic(std::move(picture.graphic), picture.path);
+        } else {
+            LoadPaneOrClear(pane, currentPaths_[size_t(i)], lesson_.filePath());
+        }
+        pane.repaint();
+    }
+    // A data error met while decoding ahead is the one the pane's paint
+    // would have met: reported once the row is on screen.
+    if (ahead)
+        for (const DecodedPicture& picture : ahead->pictures)
+            if (!picture.paintError.isEmpty()) QueueErrorReport(picture.paintError, picture.path);
+}
+
+void SlideShow::decodeNextRow() {
+    // The row a play shows next, or the next one the way the show moved last.
+    int next = 0;
+    if (playing_) {
+        const std::optional<PlayStep> step = order_.Peek(dataRowCount(), currentRow_);
+        if (!step) return;
+        next = step->row;
+    } else {
+        next = currentRow_ + (lastMove_ == PlayDirection::Forward ? 1 : -1);
+        if (next < 1 || next > dataRowCount()) return;
+    }
+    // The fill-in as that row will get it when it follows this one.
+    const LoadedRow loaded = LoadRow(lesson_.rows(), next, lastPaths_, fillOptions_);
+    decodeAhead_->Request(next, resolvedPanePaths(loaded.paths));
 }
 
 void SlideShow::onActivated() {
@@ -101,31 +170,53 @@ void SlideShow::onActivated() {
 void SlideShow::Play() {
     if (playing_) return;
     playing_ = true;
+    order_.Restart();
+    // The row on show has its slot from now, as every row played after it.
+    pacer_.Reset();
+    pacer_.RowShown();
     setPlayLayout(true);
     c_.stop->setEnabled(true);
-    playStep();
+    Q_EMIT playingChanged(true);
+    if (pacer_.Speed().Paced())
+        scheduleNextStep();
+    else
+        playStep();
 }
 
 void SlideShow::playStep() {
     // The list and the row may have changed between two rows (a file opened,
     // the editor used): both are read afresh at every pass.
-    if (currentRow_ >= rowCount() - 2) {
+    const std::optional<PlayStep> step = order_.Advance(dataRowCount(), currentRow_);
+    if (!step) {
         endPlay();
         return;
     }
-    ++currentRow_;
+    currentRow_ = step->row;
+    lastMove_ = step->direction;
     showRow();
     // The rest of the window (the buttons' states) on screen at once too. Only
     // what changed is painted: the panes and labels were painted just now.
     QCoreApplication::sendPostedEvents(c_.window, QEvent::UpdateRequest);
-    playTimer_.start();
+    pacer_.RowShown();
+    scheduleNextStep();
+}
+
+void SlideShow::scheduleNextStep() {
+    // As fast as the pictures load, the next row follows at the next pass of
+    // the event loop; at a set speed, when the slot of the row on show is over.
+    const std::optional<PlayStep> next = order_.Peek(dataRowCount(), currentRow_);
+    const std::chrono::nanoseconds wait =
+        next ? pacer_.ScheduleNext(order_.PauseBefore(*next)) : std::chrono::nanoseconds{};
+    playTimer_.start(int(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
 }
 
 void SlideShow::endPlay() {
     playTimer_.stop();
     playing_ = false;
+    pacer_.Reset();
     setPlayLayout(false);
     c_.stop->setEnabled(false);
+    Q_EMIT playingChanged(false);
 }
 
 void SlideShow::setPlayLayout(bool playing) {
@@ -133,11 +224,16 @@ void SlideShow::setPlayLayout(bool playing) {
         b->setVisible(!playing);
 }
 
-void SlideShow::Stop() { stopRequested_ = true; }
+void SlideShow::Stop() {
+    stopRequested_ = true;
+    // A slow play does not sit out its slot: the request is met at the next pass.
+    if (playing_ && playTimer_.isActive()) playTimer_.start(0);
+}
 
 void SlideShow::StepForward() {
     if (currentRow_ < rowCount() - 2) {
         ++currentRow_;
+        lastMove_ = PlayDirection::Forward;
         showRow();
     }
 }
@@ -145,12 +241,21 @@ void SlideShow::StepForward() {
 void SlideShow::StepBack() {
     if (currentRow_ > 1) {
         --currentRow_;
+        lastMove_ = PlayDirection::Backward;
         showRow();
     }
 }
 
 void SlideShow::Return() {
     currentRow_ = 1;
+    lastMove_ = PlayDirection::Forward;
+    showRow();
+}
+
+void SlideShow::GoToLastRow() {
+    if (dataRowCount() < 1) return;
+    currentRow_ = dataRowCount();
+    lastMove_ = PlayDirection::Backward;
     showRow();
 }
 

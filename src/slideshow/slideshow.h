@@ -4,12 +4,19 @@
 // It works on the controls it is given, so the window itself stays thin, and
 // it owns the state of the show: the row on show, its paths, the paths
 // loaded last, the fill-in settings and the requests to stop and to keep the row.
+// A play goes as fast as the pictures load unless a speed is set, and stops
+// at the last row unless told to loop or rock; while a row is on screen the
+// next one is decoded ahead on a worker thread.
 #include "datalist/imageslot.h"
 #include "slideshow/filloptions.h"
+#include "slideshow/playorder.h"
+#include "slideshow/playpacing.h"
 
 #include <QObject>
+#include <QStringList>
 #include <QTimer>
 #include <array>
+#include <memory>
 
 class QAction;
 class QLabel;
@@ -18,6 +25,7 @@ class QWidget;
 
 namespace nubivu {
 
+class DecodeAhead;
 class Lesson;
 class PicturePane;
 
@@ -41,6 +49,9 @@ class SlideShow : public QObject {
     Q_OBJECT
 public:
     SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent = nullptr);
+    // Waits for a picture being decoded ahead: destroy the show before the
+    // plug-in manager.
+    ~SlideShow() override;
 
     // Shows the row on show (when it is a data row) and sets the buttons.
     void showRow();
@@ -54,8 +65,22 @@ public:
     void StepForward();
     void StepBack();
     void Return();
+    // The last row, as the End key asks.
+    void GoToLastRow();
 
     bool Playing() const { return playing_; }
+
+    // Rows a second, or as fast as the pictures load (the default). A change
+    // while playing acts on the row on show.
+    void setSpeed(PlaySpeed speed);
+    PlaySpeed speed() const { return pacer_.Speed(); }
+    // What a play does at the last row, and how long it holds there first.
+    void setEndOfList(EndOfList mode) { order_.SetMode(mode); }
+    EndOfList endOfList() const { return order_.Mode(); }
+    void setHold(std::chrono::milliseconds hold) { order_.SetHold(hold); }
+    std::chrono::milliseconds hold() const { return order_.Hold(); }
+    // How much later than its slot the last played row came on screen.
+    std::chrono::nanoseconds lastLateness() const { return pacer_.LastLateness(); }
 
     // 1-based number of the data row on show (0 before the first activation).
     int currentRow() const { return currentRow_; }
@@ -74,11 +99,22 @@ public:
 
     // Read afresh for every row loaded, so a toggle takes effect with the next row.
     const FillOptions& fillOptions() const { return fillOptions_; }
-    void setFillOptions(const FillOptions& options) { fillOptions_ = options; }
+    void setFillOptions(const FillOptions& options);
+
+Q_SIGNALS:
+    // A data row was loaded and painted.
+    void rowShown();
+    void playingChanged(bool playing);
+    void speedChanged(nubivu::PlaySpeed speed);
 
 private:
     int rowCount() const;
+    int dataRowCount() const { return rowCount() - 2; }
+    void loadPanes();
+    void decodeNextRow();
+    QStringList resolvedPanePaths(const SlotPaths& paths) const;
     void playStep();
+    void scheduleNextStep();
     void endPlay();
     void setPlayLayout(bool playing);
 
@@ -92,6 +128,11 @@ private:
     bool stopRequested_ = false;
     QTimer playTimer_;
     bool playing_ = false;
+    PlayPacer pacer_;
+    PlayOrder order_;
+    // The way the show moved last, which decides the row decoded ahead.
+    PlayDirection lastMove_ = PlayDirection::Forward;
+    std::unique_ptr<DecodeAhead> decodeAhead_;
 };
 
 } // namespace nubivu
