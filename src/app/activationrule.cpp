@@ -26,7 +26,7 @@ bool ActivationRule::CountsAsProgramWindow(const QWidget* window) {
 bool ActivationRule::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() != QEvent::WindowActivate || !watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
-    if (!widget->isWindow()) return false;
+    if (!widget->isWindow() || views_.contains(widget)) return false;
     const QPointer<QWidget> before = lastActive_;
     lastActive_ = widget;
     // Back from another application, or brought forward by a later copy: the

@@ -6,6 +6,7 @@
 // message box or a file dialog, nor when a later copy of the program brings
 // the window forward. The first showing is the caller's to handle, since a
 // desktop without a window manager activates no window at all.
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <functional>
@@ -24,6 +25,9 @@ public:
 
     // Whether coming back from this window counts as a return to the main window.
     static bool CountsAsProgramWindow(const QWidget* window);
+    // Another view of the main window (full screen): going there and back
+    // is no change of window.
+    void TreatAsMainWindow(QWidget* view) { views_.append(view); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -33,6 +37,7 @@ private:
     std::function<void()> onActivate_;
     // The program's window active last, kept while another application is in front.
     QPointer<QWidget> lastActive_;
+    QList<QPointer<QWidget>> views_;
 };
 
 } // namespace nubivu

@@ -3,6 +3,8 @@
 #include "app/aboutbox.h"
 #include "app/activationrule.h"
 #include "app/helpwindow.h"
+#include "app/playback.h"
+#include "app/playsettings.h"
 #include "app/recentfiles.h"
 #include "app/tsingleinstance.h"
 #include "app/windowstatesounds.h"
@@ -19,6 +21,7 @@
 #include "spi/wine.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
+#include "ui/fullscreenview.h"
 #include "ui/glyphs.h"
 #include "ui/menuaction.h"
 #include "ui/picturepane.h"
@@ -92,8 +95,11 @@ MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* par
     controls.skyPhotos = skyPhotosButton_;
     controls.quit = quitButton_;
     controls.edit = editAction_;
+    // Made before the plug-in manager, so destroyed before it: the show's
+    // decoding ahead may be calling a plug-in.
     slideShow_ = new SlideShow(controls, lesson_, this);
-    new ActivationRule(this, [this] { onActivated(); });
+    activationRule_ = new ActivationRule(this, [this] { onActivated(); });
+    buildPlayback();
     createControls();
 }
 
@@ -183,6 +189,10 @@ void MainWindow::buildControls() {
     weatherMapTitleEdit_ = edit("edtNubivuzuTitle", 224);
     rainTitleEdit_ = edit("edtAmetitle", 432);
 
+    // Above the panes, left of the counter, where the design leaves room.
+    speedNote_ = label("speedNote", {16, 8, 200, 12}, QString());
+    speedNote_->hide();
+
     QWidget* order[] = {playButton_,          stepForwardButton_, stopButton_, stepBackButton_,
                         returnButton_,        skyPhotosButton_,   quitButton_, cloudTitleEdit_,
                         weatherMapTitleEdit_, rainTitleEdit_};
@@ -241,6 +251,20 @@ void MainWindow::buildMenu() {
     // that Save is judged on the list as it is now, not as it was at the last
     // opening of the menu.
     qApp->installEventFilter(this);
+}
+
+void MainWindow::buildPlayback() {
+    PlaybackParts parts;
+    parts.window = this;
+    parts.lesson = &lesson_;
+    parts.slides = slideShow_;
+    parts.panes = {cloudPane_, weatherMapPane_, rainPane_};
+    parts.fileNames = {cloudFileLabel_, weatherMapFileLabel_, rainFileLabel_};
+    parts.speedNote = speedNote_;
+    parts.menuBar = menuBar();
+    parts.menuBefore = helpMenu_->menuAction();
+    playback_ = new Playback(parts, ReadPlaySettings(), this);
+    activationRule_->TreatAsMainWindow(&playback_->FullScreen());
 }
 
 void MainWindow::buildDialogs() {
@@ -364,6 +388,21 @@ void MainWindow::layOut() {
         // The bevel is aligned to the top: it spans the client width.
         paneFrame_->setGeometry(0, 0, clientSize_.width(), paneFrame_->height());
     });
+    outerSizeKeeper_->SetPlacement([this] { placeOnScreen(); });
+}
+
+void MainWindow::placeOnScreen() {
+    if (const std::optional<QPoint> left = playback_->Settings().windowPosition) {
+        QList<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens << screen->availableGeometry();
+        const QSize frame = size().grownBy(FrameMargins(*this));
+        if (const std::optional<QPoint> reachable = ReachablePosition(*left, frame, screens)) {
+            move(*reachable);
+            return;
+        }
+    }
+    CentreOnScreen(*this);
 }
 
 void MainWindow::fitCounter() {
@@ -560,6 +599,8 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     }
     if (mayClose()) {
         event->accept();
+        playback_->LeaveFullScreen();
+        playback_->RememberWindowPosition(pos());
         QApplication::quit();
     } else {
         event->ignore();

@@ -29,6 +29,8 @@ class ListEditorWindow;
 class SkyWindow;
 class AboutBox;
 class OptionsDialog;
+class Playback;
+class ActivationRule;
 
 // The windows the main window opens, created after it.
 struct MainWindowPeers {
@@ -69,6 +71,8 @@ public:
     // Shows the row on show and sets the slide-show buttons.
     void showRow();
     SlideShow& Slides() const { return *slideShow_; }
+    // The play menu, keys, full screen and the choices kept for playing.
+    Playback& Play() const { return *playback_; }
 
     // Open as it runs once its dialog is confirmed: the list, titles, caption
     // and saved flag from the file (also for a file named on the command line).
@@ -140,6 +144,8 @@ private:
     QLineEdit* cloudTitleEdit_;
     QLineEdit* weatherMapTitleEdit_;
     QLineEdit* rainTitleEdit_;
+    // Not designed: the play speed, shown for a moment after it changes.
+    QLabel* speedNote_;
     QMenu* fileMenu_;
     QAction* newAction_;
     QAction* openAction_;
@@ -168,12 +174,18 @@ private:
     void buildComponents();
     void forgetListPaths();
     void fitCounter();
+    void buildPlayback();
+    // Where the window goes when first shown: where it was left, if that is
+    // still on a screen, else the centre of the screen.
+    void placeOnScreen();
 
     Lesson& lesson_;
     const ScreenMetrics screen_;
     MainWindowPeers peers_;
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;
+    Playback* playback_ = nullptr;
+    ActivationRule* activationRule_ = nullptr;
     RecentFiles* recentFiles_ = nullptr;
     DesignedLayout layout_;
     QSize outerSize_;

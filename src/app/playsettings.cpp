@@ -67,8 +67,16 @@ std::optional<QPoint> ReachablePosition(QPoint position, QSize frameSize,
     // The title bar's strip, less a margin at each end, must meet a screen.
     const int grab = std::min(frameSize.width(), 100);
     const QRect titleBar(position.x() + (frameSize.width() - grab) / 2, position.y(), grab, 20);
-    for (const QRect& screen : screens)
-        if (screen.contains(titleBar)) return position;
+    for (const QRect& screen : screens) {
+        if (!screen.contains(titleBar)) continue;
+        // Then the whole frame is brought onto that screen, as far as it fits:
+        // the window may be larger now than when it was left there.
+        const int x =
+            std::max(screen.left(), std::min(position.x(), screen.right() + 1 - frameSize.width()));
+        const int y = std::max(screen.top(),
+                               std::min(position.y(), screen.bottom() + 1 - frameSize.height()));
+        return QPoint(x, y);
+    }
     return std::nullopt;
 }
 

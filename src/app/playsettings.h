@@ -33,9 +33,10 @@ void WritePlaySettings(QSettings& settings, const PlaySettings& play);
 PlaySettings ReadPlaySettings();
 void WritePlaySettings(const PlaySettings& play);
 
-// position when a window of frameSize placed there keeps the top of its
-// frame (where it is grabbed) on one of the screens; otherwise none, so a
-// position remembered from a screen since unplugged is not used.
+// Where a window of frameSize left at position goes: when the top of its
+// frame (where it is grabbed) is on one of the screens, position moved as
+// little as needed to bring the whole frame onto that screen; otherwise
+// none, so a position remembered from a screen since unplugged is not used.
 std::optional<QPoint> ReachablePosition(QPoint position, QSize frameSize,
                                         const QList<QRect>& screens);
 

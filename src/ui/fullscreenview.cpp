@@ -31,6 +31,18 @@ FullScreenView::FullScreenView(QWidget* parent) : QWidget(parent, Qt::Window) {
     setAttribute(Qt::WA_OpaquePaintEvent);
     setCursor(Qt::BlankCursor);
     setFocusPolicy(Qt::StrongFocus);
+    noteTimer_.setSingleShot(true);
+    noteTimer_.setInterval(1500);
+    connect(&noteTimer_, &QTimer::timeout, this, [this] {
+        note_.clear();
+        update();
+    });
+}
+
+void FullScreenView::ShowNote(const QString& text) {
+    note_ = text;
+    noteTimer_.start();
+    update();
 }
 
 void FullScreenView::ShowRow(const std::array<FullScreenPane, PaneCount>& panes, int row,
@@ -127,6 +139,11 @@ void FullScreenView::paintEvent(QPaintEvent*) {
                          metrics.elidedText(p.fileName, Qt::ElideMiddle, r.fileName.width()));
     }
     painter.drawText(rects.counter, Qt::AlignRight | Qt::AlignVCenter, CounterText());
+    if (!note_.isEmpty()) {
+        QRect note = rects.counter;
+        note.setWidth(note.width() / 2);
+        painter.drawText(note, Qt::AlignLeft | Qt::AlignVCenter, note_);
+    }
 }
 
 } // namespace nubivu

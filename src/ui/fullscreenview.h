@@ -8,6 +8,7 @@
 #include "ui/playkeys.h"
 
 #include <QImage>
+#include <QTimer>
 #include <QWidget>
 #include <array>
 
@@ -37,6 +38,9 @@ public:
     void ShowRow(const std::array<FullScreenPane, PaneCount>& panes, int row, int rowCount);
     // Full screen on that screen (the main window's).
     void ShowOn(QScreen* screen);
+    // A short note at the top left (the speed just picked) for a moment.
+    void ShowNote(const QString& text);
+    QString Note() const { return note_; }
 
     // The pane shown alone (0 ... 2), or -1 for all three.
     int SolePane() const { return solePane_; }
@@ -67,6 +71,8 @@ private:
     int rowCount_ = 0;
     int solePane_ = -1;
     bool blanked_ = false;
+    QString note_;
+    QTimer noteTimer_;
 };
 
 } // namespace nubivu

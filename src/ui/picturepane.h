@@ -1,6 +1,8 @@
 #pragma once
 // A picture pane: owns a TPicture and draws it into its whole rectangle
-// (stretched, or at its own size for icons); empty, it shows the background.
+// (stretched, or at its own size for icons), smoothly; empty, it shows the
+// background. Asked to, it keeps the picture's aspect ratio instead of
+// stretching it.
 #include "pictures/tpicture.h"
 
 #include <QWidget>
@@ -15,11 +17,19 @@ public:
     TPicture& Picture() { return picture_; }
     const TPicture& Picture() const { return picture_; }
 
+    // Off by default: the picture fills the pane, as designed.
+    void setKeepAspect(bool keep);
+    bool keepsAspect() const { return keepAspect_; }
+    // Where the picture is drawn: the whole pane, or the largest part of it
+    // with the picture's aspect ratio, centred.
+    QRect pictureRect() const;
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
     TPicture picture_;
+    bool keepAspect_ = false;
 };
 
 } // namespace nubivu

@@ -29,6 +29,13 @@ constexpr KeyBinding kBindings[] = {
 
 } // namespace
 
+QList<int> KeysForPlayCommand(PlayCommand command) {
+    QList<int> keys;
+    for (const KeyBinding& b : kBindings)
+        if (b.command == command) keys << b.key;
+    return keys;
+}
+
 std::optional<PlayCommand> PlayCommandForKey(int key) {
     for (const KeyBinding& b : kBindings)
         if (b.key == key) return b.command;

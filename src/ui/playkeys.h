@@ -2,6 +2,7 @@
 // The keys of classroom playback, as one table: what viewers and presentation
 // remotes send (Page Up/Down, F5, Esc, B) and the arrows, Home, End, + and -.
 // The main window and the full-screen view read the same table.
+#include <QList>
 #include <optional>
 
 namespace nubivu {
@@ -20,5 +21,7 @@ enum class PlayCommand {
 
 // The command a key stands for (a Qt::Key), or none.
 std::optional<PlayCommand> PlayCommandForKey(int key);
+// The keys (Qt::Key) that stand for command, first the one a menu names.
+QList<int> KeysForPlayCommand(PlayCommand command);
 
 } // namespace nubivu

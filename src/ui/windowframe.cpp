@@ -42,8 +42,8 @@ void MakeTransientFor(QWidget& window, const QWidget* owner) {
 
 OuterSizeKeeper::OuterSizeKeeper(QWidget* window, QSize outer,
                                  std::function<void(QSize)> applyClientSize)
-    : QObject(window), window_(window), outer_(outer),
-      applyClientSize_(std::move(applyClientSize)) {
+    : QObject(window), window_(window), outer_(outer), applyClientSize_(std::move(applyClientSize)),
+      place_([window] { CentreOnScreen(*window); }) {
     window->installEventFilter(this);
     Apply();
 }
@@ -56,7 +56,7 @@ void OuterSizeKeeper::Apply() {
 void OuterSizeKeeper::frameMayHaveChanged() {
     if (FrameMargins(*window_) == applied_) return;
     Apply();
-    if (centring_) CentreOnScreen(*window_);
+    if (centring_) place_();
     // Framed now: from here on the window stays where it is put.
     if (!applied_.isNull()) centring_ = false;
 }
@@ -71,7 +71,7 @@ bool OuterSizeKeeper::eventFilter(QObject* watched, QEvent* event) {
             // The window is mapped once the show has been handled.
             QTimer::singleShot(0, this, [this] {
                 Apply();
-                CentreOnScreen(*window_);
+                place_();
                 if (!applied_.isNull()) centring_ = false;
             });
         }

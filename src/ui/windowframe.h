@@ -41,6 +41,9 @@ public:
     QSize Outer() const { return outer_; }
     // Applies the client size for the frame known now.
     void Apply();
+    // How the window is placed when first shown and once its frame is known;
+    // centred on its screen unless told otherwise.
+    void SetPlacement(std::function<void()> place) { place_ = std::move(place); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -51,6 +54,7 @@ private:
     QWidget* window_;
     QSize outer_;
     std::function<void(QSize)> applyClientSize_;
+    std::function<void()> place_;
     QMargins applied_;
     bool shown_ = false;
     bool centring_ = false;

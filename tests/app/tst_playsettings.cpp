@@ -74,18 +74,25 @@ private Q_SLOTS:
 
     void positionMustStayReachable_data() {
         QTest::addColumn<QPoint>("position");
-        QTest::addColumn<bool>("kept");
-        QTest::newRow("on the first screen") << QPoint(100, 100) << true;
-        QTest::newRow("on the second screen") << QPoint(2000, 50) << true;
-        QTest::newRow("overlapping the edge, title bar on screen") << QPoint(-300, 0) << true;
-        QTest::newRow("above every screen") << QPoint(100, -30) << false;
-        QTest::newRow("on a screen since unplugged") << QPoint(4000, 100) << false;
+        QTest::addColumn<QSize>("frame");
+        QTest::addColumn<QPoint>("placed"); // (-1, -1): not used
+        const QSize small(1024, 501);
+        QTest::newRow("on the first screen") << QPoint(100, 100) << small << QPoint(100, 100);
+        QTest::newRow("on the second screen") << QPoint(2000, 50) << small << QPoint(2000, 50);
+        QTest::newRow("over the left edge, title bar on screen")
+            << QPoint(-300, 0) << small << QPoint(0, 0);
+        QTest::newRow("grown wider than room right of it")
+            << QPoint(800, 300) << QSize(1366, 600) << QPoint(554, 300);
+        QTest::newRow("above every screen") << QPoint(100, -30) << small << QPoint(-1, -1);
+        QTest::newRow("on a screen since unplugged")
+            << QPoint(4000, 100) << small << QPoint(-1, -1);
     }
     void positionMustStayReachable() {
         QFETCH(QPoint, position);
-        QFETCH(bool, kept);
+        QFETCH(QSize, frame);
+        QFETCH(QPoint, placed);
         const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-        QCOMPARE(ReachablePosition(position, QSize(1024, 501), screens).has_value(), kept);
+        QCOMPARE(ReachablePosition(position, frame, screens).value_or(QPoint(-1, -1)), placed);
     }
 };
 

@@ -1,0 +1,178 @@
+#include "app/playback.h"
+
+#include "app/playmenu.h"
+#include "app/screensaverinhibitor.h"
+#include "datalist/lesson.h"
+#include "slideshow/slideshow.h"
+#include "ui/fullscreenview.h"
+#include "ui/picturepane.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+
+namespace nubivu {
+
+Playback::Playback(const PlaybackParts& parts, const PlaySettings& settings, QObject* parent)
+    : QObject(parent), p_(parts), settings_(settings) {
+    menu_ = new PlayMenu(p_.menuBar, p_.menuBefore, p_.window);
+    menu_->showSettings(settings_);
+    connect(menu_, &PlayMenu::commandRequested, this, &Playback::Command);
+    connect(menu_, &PlayMenu::speedPicked, this, &Playback::SetSpeed);
+    connect(menu_, &PlayMenu::endOfListPicked, this, &Playback::SetEndOfList);
+    connect(menu_, &PlayMenu::holdPicked, this, &Playback::SetHold);
+    connect(menu_, &PlayMenu::keepAspectToggled, this, &Playback::SetKeepAspect);
+
+    p_.slides->setSpeed(settings_.speed);
+    p_.slides->setEndOfList(settings_.endOfList);
+    p_.slides->setHold(settings_.hold);
+    for (PicturePane* pane : p_.panes) pane->setKeepAspect(settings_.keepAspect);
+
+    // A window of its own, parented so that it goes with the main window.
+    fullScreen_ = new FullScreenView(p_.window);
+    fullScreen_->setWindowFlag(Qt::Window);
+    connect(fullScreen_, &FullScreenView::CommandRequested, this, &Playback::Command);
+    connect(p_.slides, &SlideShow::rowShown, this, [this] {
+        if (IsFullScreen()) showRowFullScreen();
+    });
+
+    inhibitor_ = new ScreenSaverInhibitor(QDBusConnection::sessionBus(), this);
+    connect(p_.slides, &SlideShow::playingChanged, this, [this](bool playing) {
+        if (playing)
+            inhibitor_->Inhibit();
+        else
+            inhibitor_->Release();
+    });
+
+    noteTimer_ = new QTimer(this);
+    noteTimer_->setSingleShot(true);
+    noteTimer_->setInterval(1500);
+    connect(noteTimer_, &QTimer::timeout, p_.speedNote, &QWidget::hide);
+}
+
+Playback::~Playback() = default;
+
+bool Playback::mayAct() const {
+    // A dialog or the editor holds the window; a title is being typed.
+    if (QApplication::activeModalWidget() || !p_.window->isEnabled()) return false;
+    return !qobject_cast<QLineEdit*>(QApplication::focusWidget());
+}
+
+void Playback::Command(PlayCommand command) {
+    if (!mayAct()) return;
+    SlideShow& slides = *p_.slides;
+    // While a play runs the step buttons are away, and so are their keys.
+    const bool idle = !slides.Playing();
+    switch (command) {
+    case PlayCommand::StepForward:
+        if (idle) slides.StepForward();
+        break;
+    case PlayCommand::StepBack:
+        if (idle) slides.StepBack();
+        break;
+    case PlayCommand::FirstRow:
+        if (idle && slides.currentRow() > 0) slides.Return();
+        break;
+    case PlayCommand::LastRow:
+        if (idle) slides.GoToLastRow();
+        break;
+    case PlayCommand::PlayOrStop:
+        if (!idle)
+            slides.Stop();
+        else if (p_.window->findChild<QPushButton*>(QStringLiteral("BitBtnSaisei"))->isEnabled())
+            slides.Play();
+        break;
+    case PlayCommand::Faster: SetSpeed(slides.speed().Faster()); break;
+    case PlayCommand::Slower: SetSpeed(slides.speed().Slower()); break;
+    case PlayCommand::ToggleFullScreen:
+        if (IsFullScreen())
+            LeaveFullScreen();
+        else
+            EnterFullScreen();
+        break;
+    case PlayCommand::LeaveFullScreen: LeaveFullScreen(); break;
+    }
+}
+
+void Playback::SetSpeed(PlaySpeed speed) {
+    settings_.speed = speed;
+    p_.slides->setSpeed(speed);
+    menu_->showSpeed(speed);
+    noteSpeed();
+    save();
+}
+
+void Playback::noteSpeed() {
+    const QString text = QStringLiteral("速さ: ") + SpeedText(settings_.speed);
+    p_.speedNote->setText(text);
+    p_.speedNote->adjustSize();
+    p_.speedNote->show();
+    p_.speedNote->raise();
+    noteTimer_->start();
+    if (IsFullScreen()) fullScreen_->ShowNote(text);
+}
+
+void Playback::SetEndOfList(EndOfList mode) {
+    settings_.endOfList = mode;
+    p_.slides->setEndOfList(mode);
+    save();
+}
+
+void Playback::SetHold(std::chrono::milliseconds hold) {
+    settings_.hold = hold;
+    p_.slides->setHold(hold);
+    save();
+}
+
+void Playback::SetKeepAspect(bool keep) {
+    settings_.keepAspect = keep;
+    for (PicturePane* pane : p_.panes) pane->setKeepAspect(keep);
+    save();
+}
+
+void Playback::RememberWindowPosition(QPoint position) {
+    settings_.windowPosition = position;
+    save();
+}
+
+void Playback::save() { WritePlaySettings(settings_); }
+
+bool Playback::IsFullScreen() const { return fullScreen_->isVisible(); }
+
+void Playback::EnterFullScreen() {
+    if (IsFullScreen()) return;
+    showRowFullScreen();
+    fullScreen_->ShowOn(p_.window->screen());
+    menu_->showFullScreen(true);
+}
+
+void Playback::LeaveFullScreen() {
+    if (!IsFullScreen()) return;
+    fullScreen_->hide();
+    menu_->showFullScreen(false);
+    // Back to the designed window on the same row.
+    p_.window->raise();
+    p_.window->activateWindow();
+}
+
+void Playback::showRowFullScreen() {
+    std::array<FullScreenPane, FullScreenView::PaneCount> panes;
+    for (int i = 0; i < MainSlotCount; ++i) {
+        FullScreenPane& pane = panes[size_t(i)];
+        try {
+            pane.picture = PictureImage(p_.panes[size_t(i)]->Picture().Graphic());
+        } catch (...) {
+            // The designed pane reports a bad picture; here it stays black.
+        }
+        pane.title = p_.lesson->titles()[size_t(i)];
+        pane.fileName = p_.fileNames[size_t(i)]->text();
+    }
+    const int rows = p_.lesson->rows().RowCount() - 2;
+    fullScreen_->ShowRow(panes, rows > 0 ? p_.slides->currentRow() : 0, std::max(rows, 0));
+    // On screen before the row's slot starts, as the designed panes are.
+    if (IsFullScreen()) fullScreen_->repaint();
+}
+
+} // namespace nubivu
