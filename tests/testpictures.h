@@ -8,6 +8,7 @@
 #include "pictures/graphicerrors.h"
 #include "pictures/tbitmap.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QIODevice>
 #include <QImage>
@@ -53,6 +54,31 @@ inline QString WriteTestPicture(const QString& path, int width, QRgb colour = 0x
 inline QString WriteGarbage(const QString& path) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write("not a picture at all");
+    return path;
+}
+
+// A 64 x 48 JPEG whose header reads and whose data fails after the scan (a
+// second frame header follows it); its sound twin when broken is false.
+inline QByteArray JpegBytes(bool broken) {
+    QImage pattern(64, 48, QImage::Format_RGB32);
+    for (int y = 0; y < 48; ++y)
+        for (int x = 0; x < 64; ++x) pattern.setPixel(x, y, qRgb(x * 4, y * 5, (x ^ y) * 3));
+    QByteArray sound;
+    QBuffer buffer(&sound);
+    buffer.open(QIODevice::WriteOnly);
+    pattern.save(&buffer, "JPG");
+    if (!broken) return sound;
+    QByteArray bytes = sound;
+    const qsizetype sof = sound.indexOf("\xFF\xC0");
+    if (sof < 0) return {};
+    const int length = uchar(sound[sof + 2]) << 8 | uchar(sound[sof + 3]);
+    bytes.insert(bytes.size() - 2, sound.mid(sof, 2 + length));
+    return bytes;
+}
+
+inline QString WriteJpegWithDataError(const QString& path) {
+    QFile file(path);
+    if (file.open(QIODevice::WriteOnly)) file.write(JpegBytes(true));
     return path;
 }
 

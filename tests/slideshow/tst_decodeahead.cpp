@@ -1,6 +1,7 @@
 #include "pictures/tbitmap.h"
 #include "pictures/tjpegimage.h"
 #include "slideshow/decodeahead.h"
+#include "testpictures.h"
 #include "testrunner.h"
 
 #include <QBuffer>
@@ -12,6 +13,7 @@
 #include <mutex>
 
 using namespace nubivu;
+using nubivu::test::JpegBytes;
 
 namespace {
 
@@ -158,19 +160,11 @@ private Q_SLOTS:
     void failuresStayWithTheirSlot() {
         RegisterJpegFormat();
         QTemporaryDir dir;
-        QImage pattern(64, 48, QImage::Format_RGB32);
-        for (int y = 0; y < 48; ++y)
-            for (int x = 0; x < 64; ++x) pattern.setPixel(x, y, qRgb(x * 4, y * 5, (x ^ y) * 3));
-        QByteArray sound;
-        QBuffer buffer(&sound);
-        buffer.open(QIODevice::WriteOnly);
-        QVERIFY(pattern.save(&buffer, "JPG"));
-        // A second frame header after the scan: the header reads, the data fails.
-        QByteArray broken = sound;
-        const qsizetype sof = sound.indexOf("\xFF\xC0");
-        QVERIFY(sof > 0);
-        const int length = uchar(sound[sof + 2]) << 8 | uchar(sound[sof + 3]);
-        broken.insert(broken.size() - 2, sound.mid(sof, 2 + length));
+        const QByteArray sound = JpegBytes(false);
+        const QByteArray broken = JpegBytes(true);
+        QVERIFY(!sound.isEmpty() && !broken.isEmpty());
+        QImage pattern;
+        QVERIFY(pattern.loadFromData(sound));
         const auto write = [&](const char* name, const QByteArray& data) {
             QFile f(dir.filePath(QString::fromLatin1(name)));
             f.open(QIODevice::WriteOnly);

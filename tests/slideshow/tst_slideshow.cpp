@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
+#include "pictures/tjpegimage.h"
 #include "showfixture.h"
 #include "sitephotos/skywindow.h"
 #include "slideshow/optionsdialog.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
@@ -374,6 +376,65 @@ private Q_SLOTS:
         QCOMPARE(Show().currentRow(), stoppedAt + 1);
         QTRY_VERIFY(!main()->Slides().Playing());
         QCOMPARE(Show().currentRow(), 30);
+    }
+
+    void playAtTheEndOfTheList_data() {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<QList<int>>("rows");
+        QTest::newRow("loop") << int(EndOfList::Loop) << QList<int>{2, 3, 1, 2, 3, 1, 2};
+        QTest::newRow("rock") << int(EndOfList::Rock) << QList<int>{2, 3, 2, 1, 2, 3, 2};
+    }
+    void playAtTheEndOfTheList() {
+        QFETCH(int, mode);
+        QFETCH(QList<int>, rows);
+        QVERIFY(test::ShowFixture::Start(numbered(3)));
+        Show().setEndOfList(EndOfList(mode));
+        QList<int> shown;
+        connect(&Show(), &SlideShow::rowShown, this, [&] {
+            shown << Show().currentRow();
+            if (shown.size() == rows.size()) Show().Stop();
+        });
+        click(child<QPushButton>(main(), "BitBtnSaisei"));
+        QTRY_VERIFY(!Show().Playing());
+        QCOMPARE(shown, rows);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 10 + rows.last());
+        QVERIFY(allSevenVisible());
+    }
+
+    void rowDecodedAheadFollowsTheList() {
+        QVERIFY(test::ShowFixture::Start(numbered(3)));
+        // Row 2 is being decoded ahead; then its cell changes.
+        list().SetCell(1, 2, fx_.Pic(QStringLiteral("new.tpx"), 40));
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 40);
+        QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("new.tpx"));
+        // Once the list changed, the row is read afresh: a picture gone since
+        // is cleared and still named.
+        QTest::qWait(100); // row 3 decoded ahead from the file
+        QFile::remove(fx_.Path(QStringLiteral("k3.tpx")));
+        list().SetCell(4, 3, QStringLiteral("sky.tpx")); // not a pane of its own
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        QVERIFY(child<PicturePane>(main(), "ImgKumo")->Picture().Empty());
+        QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("k3.tpx"));
+    }
+
+    void jpegDataErrorIsReportedOnceWhenItsRowIsShown() {
+        RegisterJpegFormat();
+        test::FakePrompter prompter;
+        const QString broken = test::WriteJpegWithDataError(fx_.Path(QStringLiteral("b.jpg")));
+        QVERIFY(test::ShowFixture::Start(
+            {rowOf(fx_.Pic("k1.tpx", 11)), rowOf(broken), rowOf(fx_.Pic("k3.tpx", 13))}));
+        QTest::qWait(20); // row 2 decoded ahead meanwhile
+        QVERIFY(prompter.asked.empty());
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        // The rows decoded before the error are shown.
+        QVERIFY(!child<PicturePane>(main(), "ImgKumo")->Picture().Empty());
+        QTRY_COMPARE(prompter.asked.size(), size_t(1));
+        QVERIFY(prompter.asked[0].text.contains(QStringLiteral("JPEG")));
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        QTest::qWait(20);
+        QCOMPARE(prompter.asked.size(), size_t(1));
+        UnregisterJpegFormat();
     }
 
     void changesDuringPlay_data() {
