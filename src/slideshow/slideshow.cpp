@@ -76,7 +76,6 @@ void SlideShow::showRow() {
         c_.rowNumber->repaint();
         for (int i = 0; i < MainSlotCount; ++i) c_.fileNames[size_t(i)]->repaint();
         Q_EMIT rowShown();
-        decodeNextRow();
     }
     c_.stepBack->setEnabled(currentRow_ >= 2);
     c_.back->setEnabled(currentRow_ >= 2);
@@ -105,19 +104,24 @@ void SlideShow::loadPanes() {
     std::optional<DecodedRow> ahead =
         decodeAhead_->Take(currentRow_, resolvedPanePaths(currentPaths_));
     WriteBack(lesson_.rows(), currentRow_, loaded);
-    // Each pane is painted (and so decoded) right after its load: the
-    // memory of the picture it drops is then taken again at once, rather
-    // than three pictures' worth going back to the system and being
-    // faulted in anew on every row of a play.
-    for (int i = 0; i < MainSlotCount; ++i) {
-        PicturePane& pane = *c_.panes[size_t(i)];
-        if (ahead) {
+    if (ahead) {
+        for (int i = 0; i < MainSlotCount; ++i) {
             DecodedPicture& picture = ahead->pictures[size_t(i)];
-            pane.Picture().SetGraphic(std::move(picture.graphic), picture.path);
-        } else {
-            LoadPaneOrClear(pane, currentPaths_[size_t(i)], lesson_.filePath());
+            c_.panes[size_t(i)]->Picture().SetGraphic(std::move(picture.graphic), picture.path);
         }
-        pane.repaint();
+        // The next row is read on the other core while this one is painted.
+        decodeNextRow();
+        for (PicturePane* pane : c_.panes) pane->repaint();
+    } else {
+        decodeNextRow();
+        // Each pane is painted (and so decoded) right after its load: the
+        // memory of the picture it drops is then taken again at once, rather
+        // than three pictures' worth going back to the system and being
+        // faulted in anew on every row of a play.
+        for (int i = 0; i < MainSlotCount; ++i) {
+            LoadPaneOrClear(*c_.panes[size_t(i)], currentPaths_[size_t(i)], lesson_.filePath());
+            c_.panes[size_t(i)]->repaint();
+        }
     }
     // A data error met while decoding ahead is the one the pane's paint
     // would have met: reported once the row is on screen.
