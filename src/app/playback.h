@@ -72,7 +72,7 @@ private:
     PlaySettings settings_;
     PlayMenu* menu_;
     FullScreenView* fullScreen_;
-    ScreenSaverInhibitor* inhibitor_;
+    ScreenSaverInhibitor* inhibitor_ = nullptr;
     QTimer* noteTimer_;
 };
 
