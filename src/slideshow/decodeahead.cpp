@@ -4,6 +4,8 @@
 #include "pictures/fileformats.h"
 #include "pictures/tjpegimage.h"
 
+#include <algorithm>
+
 namespace nubivu {
 
 DecodedPicture DecodePicture(const QString& path) {
@@ -39,45 +41,50 @@ DecodeAhead::~DecodeAhead() {
     {
         const std::lock_guard lock(mutex_);
         quit_ = true;
-        ++generation_;
     }
     changed_.notify_all();
     if (worker_.joinable()) worker_.join();
 }
 
 void DecodeAhead::Request(int row, const QStringList& paths) {
-    std::optional<DecodedRow> dropped;
+    std::optional<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
         dropped = dropLocked();
-        pending_ = Job{generation_, row, paths};
+        Job job;
+        job.id = generation_;
+        job.row = DecodedRow{row, paths, std::vector<DecodedPicture>(size_t(paths.size()))};
+        job.states.assign(size_t(paths.size()), State::Waiting);
+        job_ = std::move(job);
         if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
     }
     changed_.notify_all();
 }
 
 std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths) {
-    std::optional<DecodedRow> result;
+    std::optional<Job> dropped;
     {
         std::unique_lock lock(mutex_);
-        // The row asked for is on its way: waiting for it costs no more than
-        // loading it here, and less once part of it is done.
-        changed_.wait(lock, [&] {
-            return !(pending_ && pending_->Is(row, paths)) &&
-                   !(running_ && running_->id == generation_ && running_->Is(row, paths));
-        });
-        if (ready_ && ready_->row == row && ready_->paths == paths) {
-            result = std::move(ready_);
-            ready_.reset();
-            return result;
+        if (job_ && job_->Is(row, paths)) {
+            // Help with what the worker has not started, then wait for the rest.
+            while (decodeOne(lock)) {
+            }
+            changed_.wait(lock, [&] {
+                return (!job_ || job_->Finished() || !job_->Is(row, paths)) && noneStaleLocked();
+            });
+            if (job_ && job_->Is(row, paths) && job_->Finished()) {
+                std::optional<DecodedRow> taken = std::move(job_->row);
+                job_.reset();
+                return taken;
+            }
         }
-        result = dropLocked();
+        dropped = dropLocked();
     }
-    return std::nullopt; // result, another row's, is freed outside the lock
+    return std::nullopt; // another row's pictures are freed here, outside the lock
 }
 
 void DecodeAhead::Discard() {
-    std::optional<DecodedRow> dropped;
+    std::optional<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
         dropped = dropLocked();
@@ -87,53 +94,62 @@ void DecodeAhead::Discard() {
 
 bool DecodeAhead::Busy() const {
     const std::lock_guard lock(mutex_);
-    return ready_ || pending_ || (running_ && running_->id == generation_);
+    return job_.has_value();
 }
 
-std::optional<DecodedRow> DecodeAhead::dropLocked() {
+std::optional<DecodeAhead::Job> DecodeAhead::dropLocked() {
     ++generation_;
-    pending_.reset();
-    std::optional<DecodedRow> dropped = std::move(ready_);
-    ready_.reset();
+    std::optional<Job> dropped = std::move(job_);
+    job_.reset();
     return dropped;
+}
+
+bool DecodeAhead::noneStaleLocked() const {
+    return std::ranges::all_of(inFlight_, [&](quint64 id) { return job_ && id == job_->id; });
+}
+
+bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock) {
+    if (!job_) return false;
+    const auto waiting = std::ranges::find(job_->states, State::Waiting);
+    if (waiting == job_->states.end()) return false;
+    *waiting = State::Decoding;
+    const size_t index = size_t(waiting - job_->states.begin());
+    const quint64 id = job_->id;
+    const QString path = job_->row.paths[qsizetype(index)];
+    inFlight_.push_back(id);
+    lock.unlock();
+    DecodedPicture picture;
+    try {
+        picture = decoder_(path);
+    } catch (...) {
+        // Nothing may leave the thread; the pane is cleared, as for any failure.
+        picture = DecodedPicture{path, nullptr, QString()};
+    }
+    lock.lock();
+    if (job_ && job_->id == id) {
+        job_->row.pictures[index] = std::move(picture);
+        job_->states[index] = State::Done;
+        ++job_->done;
+    } else {
+        // The row was dropped meanwhile: free its picture without the lock.
+        lock.unlock();
+        picture = {};
+        lock.lock();
+    }
+    inFlight_.erase(std::ranges::find(inFlight_, id));
+    changed_.notify_all();
+    return true;
 }
 
 void DecodeAhead::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return quit_ || pending_; });
+        changed_.wait(lock, [&] {
+            return quit_ ||
+                   (job_ && std::ranges::find(job_->states, State::Waiting) != job_->states.end());
+        });
         if (quit_) return;
-        running_ = std::move(pending_);
-        pending_.reset();
-        const Job job = *running_;
-        DecodedRow row{job.row, job.paths, {}};
-        bool dropped = false;
-        for (const QString& path : job.paths) {
-            lock.unlock();
-            DecodedPicture picture;
-            try {
-                picture = decoder_(path);
-            } catch (...) {
-                // Nothing may leave the thread; the pane is cleared, as for any failure.
-                picture = DecodedPicture{path, nullptr, QString()};
-            }
-            lock.lock();
-            // A row dropped meanwhile is not finished: free it and move on.
-            if (generation_ != job.id) {
-                dropped = true;
-                break;
-            }
-            row.pictures.push_back(std::move(picture));
-        }
-        running_.reset();
-        if (!dropped) ready_ = std::move(row);
-        changed_.notify_all();
-        if (dropped) {
-            // The abandoned pictures are freed without holding the lock.
-            lock.unlock();
-            row = {};
-            lock.lock();
-        }
+        decodeOne(lock);
     }
 }
 

@@ -57,9 +57,10 @@ public:
     // Starts decoding row with paths (the fill-in already applied), dropping
     // whatever was decoded or asked for before.
     void Request(int row, const QStringList& paths);
-    // The decoded row when it is this row with these paths, waiting for it if
-    // it is still being decoded; otherwise nothing, and what was held is
-    // dropped. A row is taken once.
+    // The decoded row when it is this row with these paths; otherwise
+    // nothing, and what was held is dropped. A row still being decoded is
+    // finished first, the calling thread decoding the pictures the worker
+    // has not started, so that both cores work on it. A row is taken once.
     std::optional<DecodedRow> Take(int row, const QStringList& paths);
     // Drops what was decoded or asked for: the list, the options or the row
     // changed.
@@ -68,23 +69,32 @@ public:
     bool Busy() const;
 
 private:
+    enum class State : char { Waiting, Decoding, Done };
     struct Job {
         quint64 id = 0;
-        int row = 0;
-        QStringList paths;
-        bool Is(int r, const QStringList& p) const { return row == r && paths == p; }
+        DecodedRow row;
+        std::vector<State> states;
+        size_t done = 0;
+        bool Is(int r, const QStringList& p) const { return row.row == r && row.paths == p; }
+        bool Finished() const { return done == states.size(); }
     };
     void run();
-    // Under the lock; the dropped row is freed by the caller, after unlocking.
-    std::optional<DecodedRow> dropLocked();
+    // Decodes one picture of the job not yet started, unlocking meanwhile;
+    // false when none is left to start.
+    bool decodeOne(std::unique_lock<std::mutex>& lock);
+    // Under the lock; the dropped job is freed by the caller, after unlocking.
+    std::optional<Job> dropLocked();
 
     Decoder decoder_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     quint64 generation_ = 0;
-    std::optional<Job> pending_;
-    std::optional<Job> running_;
-    std::optional<DecodedRow> ready_;
+    std::optional<Job> job_;
+    // The jobs of the pictures being decoded now, one entry a picture. A row
+    // is handed out only once no picture of a dropped job is left in hand,
+    // so that no more than one row ahead is ever held.
+    std::vector<quint64> inFlight_;
+    bool noneStaleLocked() const;
     bool quit_ = false;
     std::thread worker_;
 };

@@ -11,6 +11,7 @@
 #include <atomic>
 #include <condition_variable>
 #include <mutex>
+#include <thread>
 
 using namespace nubivu;
 using nubivu::test::JpegBytes;
@@ -91,6 +92,31 @@ private Q_SLOTS:
         }
         QVERIFY(!ahead.Busy());
         QVERIFY(!ahead.Take(4, paths));
+    }
+
+    void takingHelpsWithTheRowOnItsWay() {
+        // The worker is held in the first picture: the other two can only be
+        // decoded by the thread that takes the row.
+        Gate gate;
+        std::mutex mutex;
+        std::vector<std::thread::id> decodedBy;
+        DecodeAhead ahead([&](const QString& p) {
+            if (p == rowPaths(5)[0]) return gate.decode(p);
+            {
+                const std::lock_guard lock(mutex);
+                decodedBy.push_back(std::this_thread::get_id());
+                if (decodedBy.size() == 2) gate.release();
+            }
+            return countedDecode(p);
+        });
+        ahead.Request(5, rowPaths(5));
+        gate.waitEntered();
+        const std::optional<DecodedRow> row = ahead.Take(5, rowPaths(5));
+        QVERIFY(row);
+        QCOMPARE(row->pictures.size(), size_t(3));
+        for (const DecodedPicture& picture : row->pictures) QVERIFY(picture.graphic);
+        const std::vector<std::thread::id> caller(2, std::this_thread::get_id());
+        QCOMPARE(decodedBy, caller);
     }
 
     void changesDropWhatWasDecoded_data() {
