@@ -123,7 +123,7 @@ void measurePaced(const std::vector<RowFiles>& rows, const Options& o, const Cor
                                     [&](double ms) { return ms > paced.slotMs; });
     std::printf("lateness median %.2f ms p99 %.2f ms slot %.2f ms %s screen %d, %zu rows at %g "
                 "rows/s on two cores, %td later than one slot\n",
-                Median(paced.latenessMs), Quantile(paced.latenessMs, 0.99), paced.slotMs,
+                Median(paced.latenessMs), Percentile(paced.latenessMs, 0.99), paced.slotMs,
                 qPrintable(o.label), kPacedScreen, paced.latenessMs.size(), kPacedSpeed, late);
     if (paced.residentMb.size() == 2)
         std::printf("memory rss after %d rows %.1f MB, after %d rows %.1f MB (peak %.1f MB, "

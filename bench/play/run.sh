@@ -9,7 +9,7 @@ set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=${1:-$here/../../build}
 rows=${2:-60}
-runs=${3:-5}
+runs=${3:-3}
 paced_rows=${4:-2000}
 cmake --build "$build" --target nubivu_playbench >/dev/null
 bench="$build/bin/nubivu_playbench"

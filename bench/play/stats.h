@@ -6,17 +6,21 @@
 
 namespace playbench {
 
-// The value below which a share q (0 ... 1) of the samples lie (nearest rank);
-// q = 0.5 is the median, averaged between the two middle values of an even count.
-inline double Quantile(std::vector<double> v, double q) {
+// The middle value; for an even count, the mean of the two middle ones.
+inline double Median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
-    if (q == 0.5) return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-    const size_t rank = size_t(std::ceil(q * double(n)));
-    return v[std::clamp<size_t>(rank, 1, n) - 1];
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
 }
 
-inline double Median(const std::vector<double>& v) { return Quantile(v, 0.5); }
+// The smallest sample with at least a share q (0 ... 1) of the samples at or
+// below it (nearest rank): q = 0.99 gives the 99th percentile.
+inline double Percentile(std::vector<double> v, double q) {
+    if (v.empty()) return 0;
+    std::sort(v.begin(), v.end());
+    const size_t rank = size_t(std::ceil(q * double(v.size())));
+    return v[std::clamp<size_t>(rank, 1, v.size()) - 1];
+}
 
 } // namespace playbench
