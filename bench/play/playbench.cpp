@@ -1,206 +1,203 @@
-// Play throughput: the slide show played headless from row 1 to the last row
-// through the real path (file read, JPEG header, decode on first paint,
-// stretch into the pane, paint), against a floor measured in the same run:
-// bare libjpeg decoding of the same files with the reader's settings.
+// Play bench: the slide show played headless through the program's windows
+// (file read, JPEG header, decode ahead on the worker thread, stretch into
+// the panes, paint), against bare libjpeg decoding of the same files measured
+// in the same run. All figures are medians over paired runs; it only prints.
 //
-//   nubivu_playbench --make-ppm OUT.ppm INDEX   a synthetic 1920 x 1080 picture
-//   nubivu_playbench DIR [LABEL] [RUNS] [ROWS]  DIR holds row<nnn>_<k|n|a>.jpg;
-//                                               ROWS shown for the memory check
-#include "app/lessonwindows.h"
-#include "app/mainwindow.h"
+//   nubivu_playbench --make-ppm OUT.ppm INDEX
+//       a synthetic 1920 x 1080 picture
+//   nubivu_playbench DIR LABEL RUNS [--two-core] [--paced ROWS] [--fullscreen]
+//       DIR holds row<nnn>_<k|n|a>.jpg. Always: one-core ratios for the panes
+//       of a 1024 and of a 1920 screen. --two-core: the speed-up on two cores.
+//       --paced: ROWS played at 30 rows a second on two cores (lateness,
+//       memory). --fullscreen: the cost of painting rows full screen.
+#include "decodefloor.h"
+#include "fullscreencost.h"
+#include "lessonplayer.h"
+#include "pacedplay.h"
 #include "pictures/tjpegimage.h"
-#include "slideshow/slideshow.h"
+#include "processprobe.h"
+#include "stats.h"
+#include "syntheticpicture.h"
 
 #include <QApplication>
 #include <QDir>
-#include <QElapsedTimer>
-#include <QFile>
 #include <algorithm>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <jpeglib.h>
-#include <memory>
-#include <vector>
+#include <cstring>
 
-using namespace nubivu;
+using namespace playbench;
 
 namespace {
 
-constexpr int kWidth = 1920;
-constexpr int kHeight = 1080;
+struct Options {
+    QString dir;
+    QString label;
+    int runs = 5;
+    bool twoCore = false;
+    int pacedRows = 0;
+    bool fullScreen = false;
+};
 
-// Cloud-like texture: a few octaves of smooth waves plus fine noise, so that
-// the JPEG files are about as large as real satellite pictures.
-int makePpm(const char* path, int index) {
-    std::FILE* out = std::fopen(path, "wb");
-    if (!out) return 1;
-    std::fprintf(out, "P6\n%d %d\n255\n", kWidth, kHeight);
-    std::vector<unsigned char> line(size_t(kWidth) * 3);
-    unsigned seed = 2463534242u + unsigned(index) * 7919u;
-    const double phase = index * 0.7;
-    for (int y = 0; y < kHeight; ++y) {
-        for (int x = 0; x < kWidth; ++x) {
-            double v = 0;
-            double scale = 1;
-            for (int octave = 0; octave < 4; ++octave) {
-                const double f = 0.004 * (1 << octave);
-                v += scale * std::sin(x * f + phase * (octave + 1)) * std::cos(y * f * 1.3 - phase);
-                scale *= 0.5;
-            }
-            seed ^= seed << 13;
-            seed ^= seed >> 17;
-            seed ^= seed << 5;
-            const int noise = int(seed % 24) - 12;
-            const int g = std::clamp(int(128 + 90 * v) + noise, 0, 255);
-            unsigned char* p = &line[size_t(x) * 3];
-            p[0] = static_cast<unsigned char>(std::clamp(g - 20 + index % 40, 0, 255));
-            p[1] = static_cast<unsigned char>(g);
-            p[2] = static_cast<unsigned char>(std::clamp(g + 30, 0, 255));
+constexpr double kPacedSpeed = 30; // rows a second
+constexpr int kPacedScreen = 1920;
+
+// Rows of the files in dir, each in pane order: cloud (k), weather map (n),
+// rain (a).
+std::vector<RowFiles> readRows(const QString& dirPath) {
+    const QDir dir(dirPath);
+    const QStringList files =
+        dir.entryList({QStringLiteral("row*_?.jpg")}, QDir::Files, QDir::Name);
+    std::vector<RowFiles> rows(size_t(files.size() / 3));
+    // Sorted by name each row comes as _a, _k, _n.
+    static const int order[3] = {1, 2, 0};
+    for (size_t r = 0; r < rows.size(); ++r)
+        for (size_t s = 0; s < 3; ++s)
+            rows[r][s] = dir.filePath(files[qsizetype(r * 3) + order[s]]);
+    return rows;
+}
+
+void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& o,
+                   const Cores& cores) {
+    LessonPlayer player(width);
+    player.SetRows(rows, int(rows.size()));
+    // A play shows rows 2 .. N: the floor decodes the same files.
+    QStringList played;
+    for (size_t r = 1; r < rows.size(); ++r)
+        for (const QString& f : rows[r]) played << f;
+    const double perRow = 1.0 / double(rows.size() - 1);
+
+    DecodeFloor floor;
+    floor.AllocatingMs(played); // both paths warm before the paired runs
+    player.PlayToEnd();
+    std::vector<double> allocating, reusing, oneCore, twoCores;
+    std::vector<double> ratio, reusingRatio, speedup, pipeline;
+    for (int i = 0; i < o.runs; ++i) {
+        const double fa = floor.AllocatingMs(played);
+        const double fr = floor.ReusingMs(played);
+        const double p1 = player.PlayToEnd();
+        allocating.push_back(fa * perRow);
+        reusing.push_back(fr * perRow);
+        oneCore.push_back(p1 * perRow);
+        ratio.push_back(fa / p1);
+        reusingRatio.push_back(fr / p1);
+        if (o.twoCore) {
+            cores.Use(2);
+            const double p2 = player.PlayToEnd();
+            cores.Use(1);
+            twoCores.push_back(p2 * perRow);
+            speedup.push_back(p1 / p2);
+            // Decoding the next row on one core while the other does all
+            // the rest: the most two cores can give over one.
+            pipeline.push_back(p1 / std::max(fa, p1 - fa));
         }
-        std::fwrite(line.data(), 1, line.size(), out);
     }
-    return std::fclose(out) == 0 ? 0 : 1;
+
+    const QSize pane = player.PaneSize();
+    std::printf("  screen %d, panes %dx%d:\n", width, pane.width(), pane.height());
+    std::printf("    play  %.2f ms per row on one core", Median(oneCore));
+    if (o.twoCore) std::printf(", %.2f on two cores", Median(twoCores));
+    std::printf("\n    floor %.2f ms per row allocating each picture, %.2f reusing one buffer\n",
+                Median(allocating), Median(reusing));
+    // The ratio is against the allocating floor: the reader takes fresh
+    // memory for every picture, and a reused buffer would hide what its
+    // page faults cost.
+    std::printf("ratio %.3f floor/ours %s screen %d (allocating floor; reusing floor %.3f)\n",
+                Median(ratio), qPrintable(o.label), width, Median(reusingRatio));
+    if (o.twoCore)
+        std::printf("two-core speedup %.2f %s screen %d (perfect pipeline of decode-next and "
+                    "paint-this: %.2f)\n",
+                    Median(speedup), qPrintable(o.label), width, Median(pipeline));
 }
 
-// The floor: what decoding the file costs at the least, with the settings of
-// the program's reader (full size, float DCT, 32-bit BGRX output).
-void decodeBare(const QString& path, std::vector<unsigned char>& pixels) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) std::abort();
-    const QByteArray data = file.readAll();
-    jpeg_decompress_struct cinfo{};
-    jpeg_error_mgr err{};
-    cinfo.err = jpeg_std_error(&err);
-    jpeg_create_decompress(&cinfo);
-    jpeg_mem_src(&cinfo, reinterpret_cast<const unsigned char*>(data.constData()),
-                 static_cast<unsigned long>(data.size()));
-    jpeg_read_header(&cinfo, TRUE);
-    cinfo.dct_method = JDCT_FLOAT;
-    cinfo.out_color_space = JCS_EXT_BGRX;
-    jpeg_start_decompress(&cinfo);
-    const size_t stride = size_t(cinfo.output_width) * 4;
-    pixels.resize(stride * cinfo.output_height);
-    while (cinfo.output_scanline < cinfo.output_height) {
-        JSAMPROW row = &pixels[stride * cinfo.output_scanline];
-        jpeg_read_scanlines(&cinfo, &row, 1);
+void measurePaced(const std::vector<RowFiles>& rows, const Options& o, const Cores& cores) {
+    // Warm from the screen runs before: a list as long as the play, the
+    // generated rows over and over.
+    LessonPlayer player(kPacedScreen);
+    player.SetRows(rows, o.pacedRows);
+    const int early = std::min(200, o.pacedRows);
+    cores.Use(2);
+    const PacedPlayResult paced = PlayPaced(player, kPacedSpeed, o.pacedRows, {early, o.pacedRows});
+    cores.Use(1);
+    const auto late = std::count_if(paced.latenessMs.begin(), paced.latenessMs.end(),
+                                    [&](double ms) { return ms > paced.slotMs; });
+    std::printf("lateness median %.2f ms p99 %.2f ms slot %.2f ms %s screen %d, %zu rows at %g "
+                "rows/s on two cores, %td later than one slot\n",
+                Median(paced.latenessMs), Percentile(paced.latenessMs, 0.99), paced.slotMs,
+                qPrintable(o.label), kPacedScreen, paced.latenessMs.size(), kPacedSpeed, late);
+    if (paced.residentMb.size() == 2)
+        std::printf("memory rss after %d rows %.1f MB, after %d rows %.1f MB (peak %.1f MB, "
+                    "%.1f MB) %s, decode-ahead on\n",
+                    early, paced.residentMb[0], o.pacedRows, paced.residentMb[1], paced.peakMb[0],
+                    paced.peakMb[1], qPrintable(o.label));
+}
+
+void measureFullScreen(const std::vector<RowFiles>& rows, const Options& o) {
+    FullScreenCost cost;
+    cost.DecodeAndPaintMs(rows); // warm
+    std::vector<double> decode, paint, ratio;
+    for (int i = 0; i < o.runs; ++i) {
+        const double d = cost.DecodeMs(rows);
+        const double dp = cost.DecodeAndPaintMs(rows);
+        decode.push_back(d / double(rows.size()));
+        paint.push_back(dp / double(rows.size()));
+        ratio.push_back(dp / d);
     }
-    jpeg_finish_decompress(&cinfo);
-    jpeg_destroy_decompress(&cinfo);
+    std::printf("fullscreen paint cost %.3f %s at 1920x1080 on one core (decode %.2f ms, decode "
+                "and paint %.2f ms per row)\n",
+                Median(ratio), qPrintable(o.label), Median(decode), Median(paint));
 }
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
-
-double peakMegabytes() {
-    QFile status(QStringLiteral("/proc/self/status"));
-    if (!status.open(QIODevice::ReadOnly)) return -1;
-    for (const QByteArray& line : status.readAll().split('\n'))
-        if (line.startsWith("VmHWM:"))
-            return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
-    return -1;
-}
-
-// Plays from row 1 to the last row; returns the milliseconds of the play.
-double playOnce(MainWindow& window) {
-    window.returnToStart(); // row 1, outside the timing
-    QElapsedTimer clock;
-    clock.start();
-    window.play();
-    while (window.Slides().Playing())
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    return double(clock.nsecsElapsed()) / 1e6;
+int usage(const char* program) {
+    std::fprintf(stderr,
+                 "usage: %s DIR LABEL RUNS [--two-core] [--paced ROWS] [--fullscreen]\n"
+                 "       %s --make-ppm OUT.ppm INDEX\n",
+                 program, program);
+    return 2;
 }
 
 } // namespace
 
 int main(int argc, char** argv) {
-    if (argc == 4 && std::string(argv[1]) == "--make-ppm")
-        return makePpm(argv[2], std::atoi(argv[3]));
-    if (argc < 2) {
-        std::fprintf(stderr, "usage: %s DIR [LABEL] [RUNS] [ROWS] | --make-ppm OUT INDEX\n",
-                     argv[0]);
-        return 2;
+    if (argc == 4 && std::strcmp(argv[1], "--make-ppm") == 0)
+        return WriteSyntheticPpm(argv[2], std::atoi(argv[3]));
+    if (argc < 4) return usage(argv[0]);
+    Options o;
+    o.dir = QString::fromLocal8Bit(argv[1]);
+    o.label = QString::fromLocal8Bit(argv[2]);
+    o.runs = std::max(1, std::atoi(argv[3]));
+    for (int i = 4; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--two-core") == 0)
+            o.twoCore = true;
+        else if (std::strcmp(argv[i], "--fullscreen") == 0)
+            o.fullScreen = true;
+        else if (std::strcmp(argv[i], "--paced") == 0 && i + 1 < argc)
+            o.pacedRows = std::max(0, std::atoi(argv[++i]));
+        else
+            return usage(argv[0]);
     }
-    QApplication app(argc, argv);
-    const QString dirPath = QString::fromLocal8Bit(argv[1]);
-    const QString label = argc > 2 ? QString::fromLocal8Bit(argv[2]) : QStringLiteral("jpeg");
-    const int runs = argc > 3 ? std::max(1, std::atoi(argv[3])) : 7;
-    const int memoryRows = argc > 4 ? std::max(0, std::atoi(argv[4])) : 2000;
 
-    const QDir dir(dirPath);
-    const QStringList files =
-        dir.entryList({QStringLiteral("row*_?.jpg")}, QDir::Files, QDir::Name);
-    const int rows = int(files.size()) / 3;
-    if (rows < 2) {
+    QApplication app(argc, argv);
+    const std::vector<RowFiles> rows = readRows(o.dir);
+    if (rows.size() < 2) {
         std::fprintf(stderr, "%s: no rows of row<nnn>_<k|n|a>.jpg\n", argv[1]);
         return 2;
     }
-
-    RegisterJpegFormat();
-    auto windows = std::make_unique<LessonWindows>(ScreenMetrics::forWidth(1024));
-    MainWindow& mainWindow = windows->mainWindow();
-    DataList& list = windows->lesson().rows();
-    for (int r = 0; r < rows; ++r) {
-        list.AppendNumberedRow();
-        for (int s = 0; s < 3; ++s) {
-            // entryList sorts row<nnn>_a, _k, _n: put them in pane order k, n, a
-            static const int order[3] = {1, 2, 0};
-            list.SetCell(s + 1, r + 1, dir.filePath(files[r * 3 + order[s]]));
-        }
+    const Cores cores;
+    if (cores.Available() < 2 && (o.twoCore || o.pacedRows > 0)) {
+        std::printf("only one core: no two-core figures\n");
+        o.twoCore = false;
+        o.pacedRows = 0;
     }
-    mainWindow.show();
-    mainWindow.onActivated();
+    // Everything on one core unless said otherwise.
+    cores.Use(1);
+    nubivu::RegisterJpegFormat();
 
-    // The files the play shows: rows 2 .. N.
-    QStringList played;
-    for (int i = 3; i < rows * 3; ++i) played << dir.filePath(files[i]);
-    std::vector<unsigned char> pixels;
-    auto floorOnce = [&] {
-        QElapsedTimer clock;
-        clock.start();
-        for (const QString& f : played) decodeBare(f, pixels);
-        return double(clock.nsecsElapsed()) / 1e6;
-    };
-
-    // Memory first: the peak must not move between 200 and 2,000 rows shown.
-    int shown = 0;
-    double peak200 = 0;
-    while (shown < memoryRows) {
-        playOnce(mainWindow);
-        shown += rows; // row 1 by return, then rows 2 .. N by play
-        if (peak200 == 0 && shown >= 200) peak200 = peakMegabytes();
-    }
-    const double peak2000 = peakMegabytes();
-
-    floorOnce(); // warm both paths before the paired runs
-    playOnce(mainWindow);
-    std::vector<double> ours, floor, ratio;
-    for (int i = 0; i < runs; ++i) {
-        const double f = floorOnce();
-        const double o = playOnce(mainWindow);
-        floor.push_back(f / (rows - 1));
-        ours.push_back(o / (rows - 1));
-        ratio.push_back(f / o);
-    }
-    if (mainWindow.Slides().currentRow() != rows) {
-        std::fprintf(stderr, "play ended on row %d of %d\n", mainWindow.Slides().currentRow(),
-                     rows);
-        return 1;
-    }
-
-    std::printf("%s: %d rows of three %dx%d JPEG files, %d paired runs\n", qPrintable(label), rows,
-                kWidth, kHeight, runs);
-    std::printf("  play  %.2f ms per row (median)\n", median(ours));
-    std::printf("  floor %.2f ms per row (bare libjpeg decode, same settings, median)\n",
-                median(floor));
-    std::printf("ratio %.3f floor/ours %s\n", median(ratio), qPrintable(label));
-    std::printf("  peak memory after 200 rows %.1f MB, after %d rows %.1f MB\n", peak200, shown,
-                peak2000);
-    windows.reset();
-    UnregisterJpegFormat();
+    std::printf("%s: %zu rows of three %dx%d JPEG files, %d paired runs, medians\n",
+                qPrintable(o.label), rows.size(), PictureWidth, PictureHeight, o.runs);
+    for (int width : {1024, 1920}) measureScreen(width, rows, o, cores);
+    if (o.pacedRows > 0) measurePaced(rows, o, cores);
+    if (o.fullScreen) measureFullScreen(rows, o);
+    nubivu::UnregisterJpegFormat();
     return 0;
 }

@@ -1,0 +1,26 @@
+#pragma once
+// The floor a play is measured against: bare libjpeg decoding of the same
+// files with the program's reader's settings (whole file read into memory,
+// full size, float DCT, block smoothing, 24-bit RGB rows).
+#include <QStringList>
+#include <vector>
+
+namespace playbench {
+
+class DecodeFloor {
+public:
+    // What the reader does: a new picture for every file, freed before the next.
+    void DecodeAllocating(const QString& path);
+    // One buffer kept for every file: cheaper by the page faults of fresh
+    // memory, which the program may or may not pay.
+    void DecodeReusing(const QString& path);
+
+    // Milliseconds to decode all files the one way or the other.
+    double AllocatingMs(const QStringList& files);
+    double ReusingMs(const QStringList& files);
+
+private:
+    std::vector<unsigned char> buffer_;
+};
+
+} // namespace playbench

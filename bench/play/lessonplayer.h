@@ -1,0 +1,45 @@
+#pragma once
+// The program's windows for a screen of a given width, holding a list of
+// rows of three picture files, played through the main window as a user
+// plays them.
+#include <QSize>
+#include <QStringList>
+#include <array>
+#include <memory>
+#include <vector>
+
+namespace nubivu {
+class LessonWindows;
+class MainWindow;
+class SlideShow;
+} // namespace nubivu
+
+namespace playbench {
+
+// The cloud photo, weather map and rain map of one row.
+using RowFiles = std::array<QString, 3>;
+
+class LessonPlayer {
+public:
+    explicit LessonPlayer(int screenWidth);
+    ~LessonPlayer();
+
+    // A list of count rows taken from files in turn, starting again at the
+    // first after the last; row 1 is then on show.
+    void SetRows(const std::vector<RowFiles>& files, int count);
+    int RowCount() const;
+    // The size a main pane shows its picture at.
+    QSize PaneSize() const;
+
+    // From row 1 to the last row as fast as the pictures load; the
+    // milliseconds from the press of play to its end.
+    double PlayToEnd();
+
+    nubivu::MainWindow& Window() const;
+    nubivu::SlideShow& Show() const;
+
+private:
+    std::unique_ptr<nubivu::LessonWindows> windows_;
+};
+
+} // namespace playbench

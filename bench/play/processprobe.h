@@ -1,0 +1,24 @@
+#pragma once
+// What the bench reads of and does to its own process: memory in use and
+// the cores its threads may run on.
+#include <vector>
+
+namespace playbench {
+
+// Resident memory now (/proc/self/statm) and at its peak (VmHWM), in MB.
+double ResidentMegabytes();
+double PeakResidentMegabytes();
+
+// The cores the process was allowed at start; Use(n) confines every thread
+// of the process, present and future (they inherit it), to the first n.
+class Cores {
+public:
+    Cores();
+    int Available() const { return int(allowed_.size()); }
+    void Use(int count) const;
+
+private:
+    std::vector<int> allowed_;
+};
+
+} // namespace playbench
