@@ -10,6 +10,7 @@
 //       of a 1024 and of a 1920 screen. --two-core: the speed-up on two cores.
 //       --paced: ROWS played at 30 rows a second on two cores (lateness,
 //       memory). --fullscreen: the cost of painting rows full screen.
+#include "app/applicationsetup.h"
 #include "decodefloor.h"
 #include "fullscreencost.h"
 #include "lessonplayer.h"
@@ -177,6 +178,7 @@ int main(int argc, char** argv) {
             return usage(argv[0]);
     }
 
+    nubivu::KeepPictureMemory(); // as the program does at start
     QApplication app(argc, argv);
     const std::vector<RowFiles> rows = readRows(o.dir);
     if (rows.size() < 2) {

@@ -5,7 +5,14 @@
 #include <QTranslator>
 #include <cstring>
 
+#include <malloc.h>
+
 namespace nubivu {
+
+void KeepPictureMemory() {
+    mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+    mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
+}
 
 QLocale ProgramLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
 

@@ -9,6 +9,12 @@ class QCoreApplication;
 
 namespace nubivu {
 
+// Keeps the memory of pictures once freed for the next ones: a play frees
+// and takes a row of multi-megabyte pictures many times a second, and giving
+// it back to the system each time costs a page fault for every page of the
+// next row. Pictures beyond 32 MB are still mapped and given back singly.
+void KeepPictureMemory();
+
 // The program speaks Japanese, whatever the desktop's language.
 QLocale ProgramLocale();
 

@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
                      "nubivu: no display available (set DISPLAY, or run it under xvfb-run)\n");
         return 2;
     }
+    KeepPictureMemory();
     NubivuApplication app(argc, argv);
     // Plug-in formats load as bitmaps from before the first window on, until exit.
     TSPIBitmapRegistration spiBitmapRegistration;

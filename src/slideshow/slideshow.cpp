@@ -75,6 +75,8 @@ void SlideShow::showRow() {
         // On screen before the handler returns: a played row must be seen.
         c_.rowNumber->repaint();
         for (int i = 0; i < MainSlotCount; ++i) c_.fileNames[size_t(i)]->repaint();
+        // A played row's slot starts now; what watches the show sees it counted.
+        if (playing_) pacer_.RowShown();
         Q_EMIT rowShown();
     }
     c_.stepBack->setEnabled(currentRow_ >= 2);
@@ -201,7 +203,6 @@ void SlideShow::playStep() {
     // The rest of the window (the buttons' states) on screen at once too. Only
     // what changed is painted: the panes and labels were painted just now.
     QCoreApplication::sendPostedEvents(c_.window, QEvent::UpdateRequest);
-    pacer_.RowShown();
     scheduleNextStep();
 }
 
