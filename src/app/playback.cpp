@@ -40,8 +40,7 @@ Playback::Playback(const PlaybackParts& parts, const PlaySettings& settings, QOb
 
     connect(p_.slides, &SlideShow::playingChanged, this, [this](bool playing) {
         // The session bus is reached for the first play, not at every start.
-        if (!inhibitor_)
-            inhibitor_ = new ScreenSaverInhibitor(QDBusConnection::sessionBus(), this);
+        if (!inhibitor_) inhibitor_ = new ScreenSaverInhibitor(QDBusConnection::sessionBus(), this);
         if (playing)
             inhibitor_->Inhibit();
         else
