@@ -14,7 +14,7 @@ namespace {
 
 // Decodes path into the rows rowAt gives once the size is known. The bench's
 // own files are sound: libjpeg's default error handling (exit) is enough.
-template <typename RowAt> void decodeFile(const QString& path, RowAt rowAt) {
+template <typename RowAt> void decodeFile(const QString& path, J_COLOR_SPACE space, RowAt rowAt) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         std::fprintf(stderr, "cannot read %s\n", qPrintable(path));
@@ -30,7 +30,7 @@ template <typename RowAt> void decodeFile(const QString& path, RowAt rowAt) {
     jpeg_read_header(&cinfo, TRUE);
     cinfo.dct_method = JDCT_FLOAT;
     cinfo.do_block_smoothing = TRUE;
-    cinfo.out_color_space = JCS_RGB;
+    cinfo.out_color_space = space;
     jpeg_start_decompress(&cinfo);
     auto row = rowAt(int(cinfo.output_width), int(cinfo.output_height));
     // As many rows a call as libjpeg hands out at once, as the reader asks.
@@ -55,24 +55,25 @@ template <typename Decode> double timeAll(const QStringList& files, Decode decod
 
 } // namespace
 
-void DecodeFloor::DecodeAllocating(const QString& path) {
+void DecodeFloor::DecodeAllocating(const QString& path, Rows rows) {
     QImage image;
-    decodeFile(path, [&image](int width, int height) {
-        image = QImage(width, height, QImage::Format_RGB888);
+    const bool rgb24 = rows == Rows::Rgb24;
+    decodeFile(path, rgb24 ? JCS_RGB : JCS_EXT_BGRA, [&image, rgb24](int width, int height) {
+        image = QImage(width, height, rgb24 ? QImage::Format_RGB888 : QImage::Format_RGB32);
         return [&image](int y) { return image.scanLine(y); };
     });
 }
 
 void DecodeFloor::DecodeReusing(const QString& path) {
-    decodeFile(path, [this](int width, int height) {
-        const size_t stride = size_t(width) * 3;
+    decodeFile(path, JCS_EXT_BGRA, [this](int width, int height) {
+        const size_t stride = size_t(width) * 4;
         buffer_.resize(stride * size_t(height));
         return [this, stride](int y) { return &buffer_[stride * size_t(y)]; };
     });
 }
 
-double DecodeFloor::AllocatingMs(const QStringList& files) {
-    return timeAll(files, [this](const QString& f) { DecodeAllocating(f); });
+double DecodeFloor::AllocatingMs(const QStringList& files, Rows rows) {
+    return timeAll(files, [this, rows](const QString& f) { DecodeAllocating(f, rows); });
 }
 
 double DecodeFloor::ReusingMs(const QStringList& files) {

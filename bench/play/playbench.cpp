@@ -71,17 +71,20 @@ void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& 
     DecodeFloor floor;
     floor.AllocatingMs(played); // both paths warm before the paired runs
     player.PlayToEnd();
-    std::vector<double> allocating, reusing, oneCore, twoCores;
-    std::vector<double> ratio, reusingRatio, speedup, pipeline;
+    std::vector<double> allocating, reusing, packed, oneCore, twoCores;
+    std::vector<double> ratio, reusingRatio, packedRatio, speedup, pipeline;
     for (int i = 0; i < o.runs; ++i) {
         const double fa = floor.AllocatingMs(played);
         const double fr = floor.ReusingMs(played);
+        const double f24 = floor.AllocatingMs(played, DecodeFloor::Rows::Rgb24);
         const double p1 = player.PlayToEnd();
         allocating.push_back(fa * perRow);
         reusing.push_back(fr * perRow);
+        packed.push_back(f24 * perRow);
         oneCore.push_back(p1 * perRow);
         ratio.push_back(fa / p1);
         reusingRatio.push_back(fr / p1);
+        packedRatio.push_back(f24 / p1);
         if (o.twoCore) {
             cores.Use(2);
             const double p2 = player.PlayToEnd();
@@ -98,13 +101,16 @@ void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& 
     std::printf("  screen %d, panes %dx%d:\n", width, pane.width(), pane.height());
     std::printf("    play  %.2f ms per row on one core", Median(oneCore));
     if (o.twoCore) std::printf(", %.2f on two cores", Median(twoCores));
-    std::printf("\n    floor %.2f ms per row allocating each picture, %.2f reusing one buffer\n",
-                Median(allocating), Median(reusing));
+    std::printf("\n    floor %.2f ms per row allocating each picture, %.2f reusing one buffer, "
+                "%.2f into packed 24-bit rows\n",
+                Median(allocating), Median(reusing), Median(packed));
     // The ratio is against the allocating floor: the reader takes fresh
     // memory for every picture, and a reused buffer would hide what its
     // page faults cost.
-    std::printf("ratio %.3f floor/ours %s screen %d (allocating floor; reusing floor %.3f)\n",
-                Median(ratio), qPrintable(o.label), width, Median(reusingRatio));
+    std::printf("ratio %.3f floor/ours %s screen %d (allocating floor; reusing floor %.3f; packed "
+                "24-bit floor %.3f)\n",
+                Median(ratio), qPrintable(o.label), width, Median(reusingRatio),
+                Median(packedRatio));
     if (o.twoCore)
         std::printf("two-core speedup %.2f %s screen %d (perfect pipeline of decode-next and "
                     "paint-this: %.2f)\n",

@@ -22,6 +22,14 @@ namespace {
 
 bool lowColourDisplay = false;
 
+// True colour is decoded into the byte order of Format_RGB32, opaque: the
+// form Qt scales and draws without converting the picture first.
+#if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_BGRA;
+#else
+constexpr J_COLOR_SPACE kRgb32Space = JCS_EXT_ARGB;
+#endif
+
 [[noreturn]] void raise(int code) { throw EJPEG(QString::fromUtf8(msg::JpegError).arg(code)); }
 
 // libjpeg reports errors through a callback that must not return: jump back
@@ -156,7 +164,8 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
     } else if (gray) {
         cinfo.out_color_space = JCS_GRAYSCALE;
     } else {
-        cinfo.out_color_space = JCS_RGB;
+        // The quantiser's colour map is built from plain RGB.
+        cinfo.out_color_space = indexed ? JCS_RGB : kRgb32Space;
     }
     if (indexed) {
         cinfo.quantize_colors = TRUE;
@@ -167,13 +176,10 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
     jpeg_start_decompress(&cinfo);
     const int width = int(cinfo.output_width);
     const int height = int(cinfo.output_height);
-    // libjpeg writes straight into the picture's rows: three bytes a pixel as
-    // it hands them out, one index with a palette, or four CMYK bytes that are
-    // turned into 32-bit RGB in place.
-    out.image = QImage(width, height,
-                       indexed ? QImage::Format_Indexed8
-                       : cmyk  ? QImage::Format_RGB32
-                               : QImage::Format_RGB888);
+    // libjpeg writes straight into the picture's rows: one index with a
+    // palette, four CMYK bytes that are turned into 32-bit RGB in place, or
+    // 32-bit RGB itself.
+    out.image = QImage(width, height, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (out.image.isNull()) ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
     if (indexed) {
         const int n = cinfo.actual_number_of_colors;
@@ -246,9 +252,6 @@ void TJPEGImage::decode() {
             switch (out.image.format()) {
             case QImage::Format_Indexed8:
                 std::memset(row, int(blank), size_t(out.image.width()));
-                break;
-            case QImage::Format_RGB888:
-                std::memset(row, 0xFF, size_t(out.image.width()) * 3);
                 break;
             default:
                 std::fill_n(reinterpret_cast<QRgb*>(row), out.image.width(), QRgb(blank));

@@ -28,8 +28,8 @@ public:
     bool Grayscale() const { return grayscale_; }
     bool ProgressiveEncoding() const { return progressive_; }
 
-    // The decoded picture: 24 bits (Format_RGB888; Format_RGB32 for CMYK
-    // files), or 8 bits (Format_Indexed8) with a 236-colour palette for
+    // The decoded picture: 24 bits of colour (held as Format_RGB32, the form
+    // that draws fastest), or 8 bits (Format_Indexed8) with a 236-colour palette for
     // grayscale files and on a display of 8 bits or fewer. Decodes on the
     // first call (raising EJPEG once on a data error, keeping what was
     // decoded); later calls return what that decode produced.

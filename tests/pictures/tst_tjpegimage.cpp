@@ -108,8 +108,7 @@ private Q_SLOTS:
         QCOMPARE(image.ProgressiveEncoding(), encode.contains(QStringLiteral("-progressive")));
         const TBitmap& bitmap = image.Bitmap();
         QCOMPARE(bitmap.BitsPerPixel(), indexed ? 8 : 24);
-        QCOMPARE(bitmap.Image().format(),
-                 indexed ? QImage::Format_Indexed8 : QImage::Format_RGB888);
+        QCOMPARE(bitmap.Image().format(), indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
         if (indexed) {
             // djpeg pads its colour table to 256 entries with black.
             const QVector<QRgb> palette = bitmap.Palette();
