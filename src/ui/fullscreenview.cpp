@@ -1,5 +1,6 @@
 #include "ui/fullscreenview.h"
 
+#include "pictures/areashrink.h"
 #include "pictures/tbitmap.h"
 #include "pictures/tjpegimage.h"
 #include "ui/uifont.h"
@@ -90,7 +91,7 @@ const QImage& FullScreenView::scaled(int pane, QSize size) {
     const QImage& source = panes_[size_t(pane)].picture;
     if (cached.size() != size && !source.isNull())
         // Area-averaged on reduction, bilinear on enlargement: never blocky.
-        cached = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        cached = ShrinkByArea(source, size);
     return cached;
 }
 
