@@ -84,7 +84,8 @@ std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
     if (path.isEmpty()) return nullptr;
     const TPlace place = PlaceOf(path);
     if (place == TPlace::WineHelper) {
-        THelperCommand command{WineProgram(), WindowsHelperProgram()};
+        TWine& wine = TWine::Current();
+        THelperCommand command{wine.Program(), wine.WindowsHelper()};
         if (command.program.isEmpty()) {
             lastError_ = QString::fromUtf8(msg::SpiWineMissing);
             return nullptr;
@@ -94,7 +95,7 @@ std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
             return nullptr;
         }
         QString why;
-        if (!WineRuns(&why)) {
+        if (!wine.Runs(&why)) {
             lastError_ = QString::fromUtf8(msg::SpiWineDoesNotRun).arg(why);
             return nullptr;
         }
