@@ -18,15 +18,19 @@
 namespace nubivu {
 
 namespace {
-QString helpFolder;
 const QString kContents = QStringLiteral("contents.html");
 const QString kHowTo = QStringLiteral("howto.html");
 // The keyword index: lines "keyword<TAB>page#anchor".
 const QString kIndex = QStringLiteral("keywords.txt");
 } // namespace
 
-void HelpWindow::SetHelpFolder(const QString& folder) { helpFolder = folder; }
-QString HelpWindow::HelpFolder() { return helpFolder; }
+QString& HelpWindow::folderSlot() {
+    static QString folder;
+    return folder;
+}
+
+void HelpWindow::SetHelpFolder(const QString& folder) { folderSlot() = folder; }
+QString HelpWindow::HelpFolder() { return folderSlot(); }
 
 HelpWindow& HelpWindow::Instance() {
     static HelpWindow* window = new HelpWindow;
@@ -82,7 +86,7 @@ bool HelpWindow::showPage(const QString& page) {
     if (index_->count() == 0) loadIndex();
     placeOnScreen();
     const QString file = page.section(QLatin1Char('#'), 0, 0);
-    const QString path = QDir(helpFolder).filePath(file);
+    const QString path = QDir(folderSlot()).filePath(file);
     if (!QFileInfo::exists(path)) {
         browser_->setHtml(QStringLiteral("<h2>ヘルプが見つかりません</h2><p>ヘルプ ファイル %1 "
                                          "が見つかりません。プログラムと同じフォルダに help "
@@ -92,7 +96,7 @@ bool HelpWindow::showPage(const QString& page) {
         raise();
         return false;
     }
-    browser_->setSearchPaths({helpFolder});
+    browser_->setSearchPaths({folderSlot()});
     browser_->setSource(QUrl::fromLocalFile(path));
     const QString anchor = page.section(QLatin1Char('#'), 1);
     if (!anchor.isEmpty()) browser_->scrollToAnchor(anchor);
@@ -104,7 +108,7 @@ bool HelpWindow::showPage(const QString& page) {
 
 void HelpWindow::loadIndex() {
     index_->clear();
-    QFile file(QDir(helpFolder).filePath(kIndex));
+    QFile file(QDir(folderSlot()).filePath(kIndex));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     for (const QString& line : lines) {

@@ -25,6 +25,9 @@ public:
     QListWidget* IndexList() const { return index_; }
 
 private:
+    // Set at start, before the window is first wanted; one for the program.
+    static QString& folderSlot();
+
     HelpWindow();
     bool showPage(const QString& page);
     void placeOnScreen();

@@ -10,23 +10,31 @@
 namespace nubivu {
 
 namespace {
-int signalPipe[2] = {-1, -1};
+// The two ends of the pipe from the handler (it writes to the first) to the
+// event loop. A signal handler reaches nothing but process-wide state, so the
+// process keeps this one pair; constant-initialised, so the handler's use of
+// it runs no initialisation guard.
+int* signalPipe() {
+    static constinit int ends[2] = {-1, -1};
+    return ends;
+}
 
 // Only async-signal-safe work here: the GUI thread does the rest.
 void onSignal(int) {
     const char byte = 1;
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[0], &byte, 1);
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe()[0], &byte, 1);
 }
 } // namespace
 
 void CloseOnTerminationSignal(std::function<QWidget*()> mainWindow) {
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
-        return;
-    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, qApp);
+    int* ends = signalPipe();
+    if (ends[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
+    const int readEnd = ends[1];
+    auto* notifier = new QSocketNotifier(readEnd, QSocketNotifier::Read, qApp);
     QObject::connect(notifier, &QSocketNotifier::activated, qApp,
-                     [mainWindow = std::move(mainWindow)] {
+                     [readEnd, mainWindow = std::move(mainWindow)] {
                          char byte;
-                         [[maybe_unused]] const ssize_t got = ::read(signalPipe[1], &byte, 1);
+                         [[maybe_unused]] const ssize_t got = ::read(readEnd, &byte, 1);
                          if (QWidget* window = mainWindow())
                              window->close();
                          else

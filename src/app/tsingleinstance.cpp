@@ -29,14 +29,24 @@ constexpr int kConnectMs = 1000;
 constexpr int kFarewellMs = 2000;
 constexpr int kLockMs = 5000;
 
-int liveGuards = 0;
-QString startFile;
-bool endRequested = false;
-// A second copy's line to the first copy, kept open until this copy ends.
-QLocalSocket* toFirstCopy = nullptr;
+// This copy of the program's standing towards the others. It outlives any
+// guard (the farewell to the first copy is said once the main window is
+// gone), so the process keeps one.
+struct ThisCopy {
+    int liveGuards = 0;
+    QString startFile;
+    bool endRequested = false;
+    // A second copy's line to the first copy, kept open until this copy ends.
+    QLocalSocket* toFirstCopy = nullptr;
+};
+
+ThisCopy& thisCopy() {
+    static ThisCopy copy;
+    return copy;
+}
 
 void requestEnd() {
-    endRequested = true;
+    thisCopy().endRequested = true;
     QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
@@ -197,16 +207,17 @@ private:
 
 TSingleInstance::TSingleInstance(QObject* owner)
     : QObject(owner), ErrorMessage(QStringLiteral("すでに起動されています")) {
-    ++liveGuards;
-    if (liveGuards > 1) {
-        --liveGuards; // the destructor does not run for a constructor that throws
+    int& live = thisCopy().liveGuards;
+    ++live;
+    if (live > 1) {
+        --live; // the destructor does not run for a constructor that throws
         throw EMultiSingleInstance(QStringLiteral("Only single component allowed"));
     }
 }
 
-TSingleInstance::~TSingleInstance() { --liveGuards; }
+TSingleInstance::~TSingleInstance() { --thisCopy().liveGuards; }
 
-int TSingleInstance::LiveCount() { return liveGuards; }
+int TSingleInstance::LiveCount() { return thisCopy().liveGuards; }
 
 QString TSingleInstance::ServerName(const QString& uniqueName) {
     const QString name = uniqueName + QString::number(::getuid());
@@ -215,10 +226,10 @@ QString TSingleInstance::ServerName(const QString& uniqueName) {
 }
 
 void TSingleInstance::SetStartFile(const QString& path) {
-    startFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
+    thisCopy().startFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
 }
 
-bool TSingleInstance::EndRequested() { return endRequested; }
+bool TSingleInstance::EndRequested() { return thisCopy().endRequested; }
 
 void TSingleInstance::Loaded() {
     if (UniqueName.isEmpty()) return;
@@ -235,8 +246,8 @@ void TSingleInstance::Loaded() {
             if (OnDuplicate) OnDuplicate(this);
             switch (DupInstAction) {
             case diActivateFirst:
-                delete toFirstCopy;
-                toFirstCopy = probe.release();
+                delete thisCopy().toFirstCopy;
+                thisCopy().toFirstCopy = probe.release();
                 requestEnd();
                 break;
             case diException: throw EMultiAppInstance(ErrorMessage);
@@ -265,9 +276,11 @@ void TSingleInstance::activateFirst() {
 }
 
 void TSingleInstance::Finish() {
+    ThisCopy& copy = thisCopy();
+    QLocalSocket*& toFirstCopy = copy.toFirstCopy;
     if (!toFirstCopy) return;
     InstanceMessage message;
-    if (!startFile.isEmpty()) message = {InstanceMessage::Kind::Open, startFile};
+    if (!copy.startFile.isEmpty()) message = {InstanceMessage::Kind::Open, copy.startFile};
     toFirstCopy->write(message.Encode());
     toFirstCopy->waitForBytesWritten(kFarewellMs);
     toFirstCopy->disconnectFromServer();

@@ -20,8 +20,6 @@ NUBIVU_GRAPHIC_DEFINE(TJPEGImage, TGraphic)
 
 namespace {
 
-bool lowColourDisplay = false;
-
 // True colour is decoded into the byte order of Format_RGB32, opaque: the
 // form Qt scales and draws without converting the picture first.
 #if Q_BYTE_ORDER == Q_LITTLE_ENDIAN
@@ -208,8 +206,13 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
 
 } // namespace
 
-void TJPEGImage::SetLowColourDisplay(bool low) { lowColourDisplay = low; }
-bool TJPEGImage::LowColourDisplay() { return lowColourDisplay; }
+bool& TJPEGImage::lowColourDisplay() {
+    static bool low = false;
+    return low;
+}
+
+void TJPEGImage::SetLowColourDisplay(bool low) { lowColourDisplay() = low; }
+bool TJPEGImage::LowColourDisplay() { return lowColourDisplay(); }
 
 void TJPEGImage::LoadStream(QIODevice& stream) {
     QByteArray data = stream.readAll();
@@ -235,7 +238,7 @@ void TJPEGImage::decode() {
     int code = 0;
     {
         Decompressor d(data_);
-        code = decodeInto(d, lowColourDisplay, out);
+        code = decodeInto(d, LowColourDisplay(), out);
     }
     // After an error the lines decoded so far are kept, the rest left blank;
     // before the first line, nothing. (Rows are only filled here, so that a

@@ -41,6 +41,9 @@ public:
     static bool LowColourDisplay();
 
 private:
+    // The process's one display, so one flag for every picture.
+    static bool& lowColourDisplay();
+
     void decode();
 
     QByteArray data_;

@@ -60,7 +60,7 @@ std::vector<std::string> wineEnvironment() {
             continue;
         env.emplace_back(v);
     }
-    env.push_back("WINEPREFIX=" + QFile::encodeName(WinePrefix()).toStdString());
+    env.push_back("WINEPREFIX=" + QFile::encodeName(TWine::Prefix()).toStdString());
     env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d");
     env.push_back("WINEDEBUG=-all");
     env.push_back("LANG=ja_JP.UTF-8");

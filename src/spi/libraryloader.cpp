@@ -4,10 +4,7 @@
 
 namespace nubivu {
 
-TLibraryLoader& TLibraryLoader::Real() {
-    static TPluginLoader system;
-    return system;
-}
+TLibraryLoader& TLibraryLoader::Real() { return TPluginLoader::System(); }
 
 int32_t TLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {
     return entry<SpiGetPluginInfoFn>("GetPluginInfo")(infoNo, buffer, bufferLength);

@@ -16,9 +16,6 @@ namespace nubivu {
 
 namespace {
 
-std::optional<bool> inProcessOverride;
-QString helperOverride;
-
 QByteArray headOf(const QString& path) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) return {};
@@ -50,24 +47,31 @@ bool TPluginLoader::IsShipped(const QString& path) {
     return false;
 }
 
+TPluginLoader& TPluginLoader::System() {
+    static TPluginLoader system;
+    return system;
+}
+
 bool TPluginLoader::ThirdPartyInProcess() {
-    if (inProcessOverride) return *inProcessOverride;
+    if (const std::optional<bool> chosen = System().inProcessOverride_) return *chosen;
     const QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
     return settings.value(QStringLiteral("Plug-in/InProcess"), false).toBool();
 }
 
 void TPluginLoader::OverrideThirdPartyInProcess(std::optional<bool> inProcess) {
-    inProcessOverride = inProcess;
+    System().inProcessOverride_ = inProcess;
 }
 
 QString TPluginLoader::HelperProgram() {
-    if (!helperOverride.isEmpty()) return helperOverride;
+    if (const QString& chosen = System().helperOverride_; !chosen.isEmpty()) return chosen;
     const QString beside =
         QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost");
     return QFileInfo(beside).isExecutable() ? beside : QString();
 }
 
-void TPluginLoader::OverrideHelperProgram(const QString& program) { helperOverride = program; }
+void TPluginLoader::OverrideHelperProgram(const QString& program) {
+    System().helperOverride_ = program;
+}
 
 TPluginLoader::TPlace TPluginLoader::PlaceOf(const QString& path) {
     if (headOf(path).startsWith("MZ")) return TPlace::WineHelper;
@@ -80,7 +84,8 @@ std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
     if (path.isEmpty()) return nullptr;
     const TPlace place = PlaceOf(path);
     if (place == TPlace::WineHelper) {
-        THelperCommand command{WineProgram(), WindowsHelperProgram()};
+        TWine& wine = TWine::Current();
+        THelperCommand command{wine.Program(), wine.WindowsHelper()};
         if (command.program.isEmpty()) {
             lastError_ = QString::fromUtf8(msg::SpiWineMissing);
             return nullptr;
@@ -90,7 +95,7 @@ std::unique_ptr<TLibrary> TPluginLoader::Load(const QString& path) {
             return nullptr;
         }
         QString why;
-        if (!WineRuns(&why)) {
+        if (!wine.Runs(&why)) {
             lastError_ = QString::fromUtf8(msg::SpiWineDoesNotRun).arg(why);
             return nullptr;
         }

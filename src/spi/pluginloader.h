@@ -30,8 +30,17 @@ public:
     static QString HelperProgram();
     static void OverrideHelperProgram(const QString& program);
 
+    // The process's loader, the one the wrappers use unless another is
+    // installed; the overrides above are its settings.
+    static TPluginLoader& System();
+
 private:
+    TPluginLoader() = default;
+
     QString lastError_;
+    // Set by tests and the bench for the whole process.
+    std::optional<bool> inProcessOverride_;
+    QString helperOverride_;
 };
 
 } // namespace nubivu

@@ -16,9 +16,6 @@ namespace nubivu {
 
 namespace {
 
-TSPIs* activeSPIs = nullptr;
-const TGraphicClass* spiGraphicClass = nullptr;
-
 qsizetype lastSeparator(const QString& path) {
     return std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
 }
@@ -86,19 +83,29 @@ bool sameFile(const QString& a, const QString& b) {
 
 } // namespace
 
+TSPIs*& TSPIs::activeSlot() {
+    static TSPIs* active = nullptr;
+    return active;
+}
+
+const TGraphicClass*& TSPIs::graphicClassSlot() {
+    static const TGraphicClass* graphicClass = nullptr;
+    return graphicClass;
+}
+
 TSPIs::TSPIs(QObject* owner) : QObject(owner) {
-    if (activeSPIs) throw ESPIDupCreateSPIs(QString::fromUtf8(msg::SpiDupManager));
-    activeSPIs = this;
+    if (activeSlot()) throw ESPIDupCreateSPIs(QString::fromUtf8(msg::SpiDupManager));
+    activeSlot() = this;
 }
 
 TSPIs::~TSPIs() {
     const auto lock = LockPluginCalls();
-    if (activeSPIs == this) activeSPIs = nullptr;
+    if (activeSlot() == this) activeSlot() = nullptr;
     Clear();
 }
 
-TSPIs* TSPIs::ActiveSPIs() { return activeSPIs; }
-void TSPIs::SetGraphicClass(const TGraphicClass* cls) { spiGraphicClass = cls; }
+TSPIs* TSPIs::ActiveSPIs() { return activeSlot(); }
+void TSPIs::SetGraphicClass(const TGraphicClass* cls) { graphicClassSlot() = cls; }
 
 void TSPIs::AfterLoad() {
     if (AutoSearch) Search(QStringLiteral("*.spi"));
@@ -208,7 +215,7 @@ void TSPIs::Insert(int index, std::unique_ptr<TSPI> spi) {
     auto* in = dynamic_cast<TInSPI*>(raw);
     if (!in) return;
     for (qsizetype i = 0; i < in->Extensions().size(); ++i) {
-        const TGraphicClass* cls = spiGraphicClass;
+        const TGraphicClass* cls = graphicClassSlot();
         const QString& description = in->Descriptions().at(i);
         QString rest = in->Extensions().at(i);
         // Pieces from the last to the first, so that the registry, which

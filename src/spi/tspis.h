@@ -101,6 +101,11 @@ protected:
     virtual QStringList OptionFolders(TSPISearchOption option) const;
 
 private:
+    // Both are the process's: pictures reach the one manager from anywhere,
+    // and the class is named at start, before any manager exists.
+    static TSPIs*& activeSlot();
+    static const TGraphicClass*& graphicClassSlot();
+
     std::vector<std::unique_ptr<TSPI>> list_;
     std::vector<TSkippedPlugin> skipped_;
 };

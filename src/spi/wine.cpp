@@ -10,13 +10,9 @@ namespace nubivu {
 
 namespace {
 
-std::optional<QString> wineOverride;
-std::optional<QString> helperOverride;
-std::optional<std::pair<bool, QString>> runs; // asked once
-
 QProcessEnvironment wineEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WINEPREFIX"), WinePrefix());
+    env.insert(QStringLiteral("WINEPREFIX"), TWine::Prefix());
     env.insert(QStringLiteral("WINEDLLOVERRIDES"),
                QStringLiteral("mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"));
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
@@ -28,28 +24,34 @@ QProcessEnvironment wineEnvironment() {
 
 } // namespace
 
-QString WineProgram() {
-    if (wineOverride) return *wineOverride;
+TWine& TWine::Real() {
+    // The machine's Wine is asked once a session, so the process keeps one.
+    static TWine system;
+    return system;
+}
+
+QString TWine::Program() const {
+    if (program_) return *program_;
     return QStandardPaths::findExecutable(QStringLiteral("wine"));
 }
 
-QString WindowsHelperProgram() {
-    if (helperOverride) return *helperOverride;
+QString TWine::WindowsHelper() const {
+    if (windowsHelper_) return *windowsHelper_;
     const QString beside =
         QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost32.exe");
     return QFileInfo::exists(beside) ? beside : QString();
 }
 
-QString WinePrefix() {
+QString TWine::Prefix() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            QStringLiteral("/nubivu/wine");
 }
 
-bool WineRuns(QString* reason) {
-    if (!runs) {
+bool TWine::Runs(QString* reason) {
+    if (!runs_) {
         QProcess wine;
         wine.setProcessEnvironment(wineEnvironment());
-        wine.start(WineProgram(), {QStringLiteral("--version")});
+        wine.start(Program(), {QStringLiteral("--version")});
         const bool finished = wine.waitForFinished(20000);
         const bool ok =
             finished && wine.exitStatus() == QProcess::NormalExit && wine.exitCode() == 0;
@@ -61,17 +63,16 @@ bool WineRuns(QString* reason) {
                       .section(QLatin1Char('\n'), -1);
             if (why.isEmpty()) why = wine.errorString();
         }
-        runs = {ok, why};
+        runs_ = {ok, why};
     }
-    if (reason) *reason = runs->second;
-    return runs->first;
+    if (reason) *reason = runs_->second;
+    return runs_->first;
 }
 
-void PrepareWineInBackground() {
-    const QString wine = WineProgram();
-    if (wine.isEmpty() || WindowsHelperProgram().isEmpty() || QFileInfo::exists(WinePrefix()))
-        return;
-    QDir().mkpath(QFileInfo(WinePrefix()).absolutePath());
+void TWine::PrepareInBackground() const {
+    const QString wine = Program();
+    if (wine.isEmpty() || WindowsHelper().isEmpty() || QFileInfo::exists(Prefix())) return;
+    QDir().mkpath(QFileInfo(Prefix()).absolutePath());
     QProcess boot;
     boot.setProgram(wine);
     boot.setArguments({QStringLiteral("wineboot"), QStringLiteral("--init")});
@@ -81,10 +82,6 @@ void PrepareWineInBackground() {
     boot.startDetached();
 }
 
-void OverrideWine(std::optional<QString> wine, std::optional<QString> windowsHelper) {
-    wineOverride = std::move(wine);
-    helperOverride = std::move(windowsHelper);
-    runs.reset();
-}
+void PrepareWineInBackground() { TWine::Current().PrepareInBackground(); }
 
 } // namespace nubivu

@@ -1,25 +1,47 @@
 #pragma once
 // Wine, which runs the helper for 32-bit Windows plug-ins. Optional: without
 // it a Windows plug-in is passed over and named with the reason.
+#include "core/replaceable.h"
+
 #include <QString>
 #include <optional>
+#include <utility>
 
 namespace nubivu {
 
-// The wine program on the search path; empty when Wine is not installed.
-QString WineProgram();
-// The helper Wine runs, beside the program; empty when missing.
-QString WindowsHelperProgram();
-// Wine's prefix of our own, in the user's cache folder.
-QString WinePrefix();
-// Whether the installed Wine runs at all (it needs the system to run 32-bit
-// programs); asked once per session. reason: why not.
-bool WineRuns(QString* reason = nullptr);
-// Starts making the prefix in the background, when it is not there yet, so
-// that the first Windows plug-in does not wait for it.
-void PrepareWineInBackground();
+// Current() is the Wine that Windows plug-ins run under; tests install one of
+// their own to stand for a machine with or without it.
+class TWine : public Replaceable<TWine> {
+public:
+    // program: the wine program (empty: not installed); windowsHelper: the
+    // helper it runs. Either, when unset, is looked for as the program does.
+    explicit TWine(std::optional<QString> program = std::nullopt,
+                   std::optional<QString> windowsHelper = std::nullopt)
+        : program_(std::move(program)), windowsHelper_(std::move(windowsHelper)) {}
 
-// For tests: a wine program (an empty one: not installed) and a helper to use.
-void OverrideWine(std::optional<QString> wine, std::optional<QString> windowsHelper = std::nullopt);
+    // The wine program on the search path; empty when Wine is not installed.
+    QString Program() const;
+    // The helper Wine runs, beside the program; empty when missing.
+    QString WindowsHelper() const;
+    // Wine's prefix of our own, in the user's cache folder.
+    static QString Prefix();
+    // Whether this Wine runs at all (it needs the system to run 32-bit
+    // programs); asked once. reason: why not.
+    bool Runs(QString* reason = nullptr);
+    // Starts making the prefix in the background, when it is not there yet, so
+    // that the first Windows plug-in does not wait for it.
+    void PrepareInBackground() const;
+
+private:
+    friend class Replaceable<TWine>;
+    static TWine& Real();
+
+    std::optional<QString> program_;
+    std::optional<QString> windowsHelper_;
+    std::optional<std::pair<bool, QString>> runs_;
+};
+
+// The current Wine's PrepareInBackground(), as the main window calls it at start.
+void PrepareWineInBackground();
 
 } // namespace nubivu

@@ -15,6 +15,7 @@
 #include "ui/skippedpluginsreport.h"
 
 #include <QBuffer>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -256,10 +257,12 @@ private Q_SLOTS:
 #ifndef NUBIVU_HAVE_WINDOWS_TEST_PLUGIN
         QSKIP("no mingw-w64 i686 compiler, so no Windows test plug-in");
 #else
-        OverrideWine(std::nullopt, QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost32.exe"));
+        TWine wine{std::nullopt, QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost32.exe")};
+        TWine::Install(&wine);
+        const auto restore = qScopeGuard([] { TWine::Install(nullptr); });
         QString why;
-        if (WineProgram().isEmpty()) QSKIP("Wine is not installed");
-        if (!WineRuns(&why)) QSKIP(qPrintable(QStringLiteral("Wine does not run here: ") + why));
+        if (wine.Program().isEmpty()) QSKIP("Wine is not installed");
+        if (!wine.Runs(&why)) QSKIP(qPrintable(QStringLiteral("Wine does not run here: ") + why));
         QDir(dir_.path()).mkpath(QStringLiteral("天気"));
         QDir(dir_.path()).mkpath(QStringLiteral("pluie é"));
         TSPIs spis;
@@ -296,7 +299,6 @@ private Q_SLOTS:
             pane, picture(QStringLiteral("c.nbt"), NubiPicture(24, 2, 2, 0, NUBI_WILD_CRASH))));
         QVERIFY(loadIntoPane(pane, picture(QStringLiteral("d.nbt"), NubiPicture(24, 2, 2))));
         QCOMPARE(helperOf(spi).Failures(), 1);
-        OverrideWine(std::nullopt);
 #endif
     }
 

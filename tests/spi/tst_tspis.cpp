@@ -278,9 +278,10 @@ private Q_SLOTS:
         QVERIFY(QFile::link(dir.path(), link));
         SetSusiePath(dir.path());
         spis.folders[Option::spsAppDir] = link;
-        OverrideWine(QString()); // a machine without Wine
+        TWine noWine{QString()}; // a machine without Wine
+        TWine::Install(&noWine);
         spis.AfterLoad();
-        OverrideWine(std::nullopt);
+        TWine::Install(nullptr);
         QCOMPARE(fileNames(spis), (QStringList{a, e}));
         QStringList skipped;
         for (const TSkippedPlugin& s : spis.SkippedPlugins())
