@@ -156,37 +156,49 @@ qsizetype decodeValidUtf8(std::string_view bytes, char16_t* out) {
     return n;
 }
 
+// Lines in the text, the last one unended included: memchr finds a line end
+// many bytes at a time, where a loop over every byte would not.
+size_t lineCount(std::string_view all) {
+    size_t lines = 1;
+    for (const char* p = all.data();
+         const void* lf = std::memchr(p, '\n', size_t(all.data() + all.size() - p)); ++lines)
+        p = static_cast<const char*>(lf) + 1;
+    return lines;
+}
+
 // The rows of the text before its end (byte 1A), in the one encoding given.
 std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
-    // Lines are split on their bytes and each value decoded on its own into
-    // the row's one buffer: no copy of the whole text is made on the way.
+    // Lines are split on their bytes and each run of a value decoded straight
+    // into the row's one buffer: no copy of the text is made on the way.
     std::vector<PackedRow> rows;
-    rows.reserve(size_t(std::count(all.begin(), all.end(), '\n') + 1));
-    std::string fields[SlotCount];
+    rows.reserve(lineCount(all));
     std::u16string text;
     RowBlocks blocks;
     size_t start = 0;
     while (start < all.size()) {
-        size_t lf = all.find('\n', start);
-        if (lf == std::string_view::npos) lf = all.size();
-        std::string_view line = all.substr(start, lf - start);
+        const void* lf = std::memchr(all.data() + start, '\n', all.size() - start);
+        const size_t end = lf ? size_t(static_cast<const char*>(lf) - all.data()) : all.size();
+        std::string_view line = all.substr(start, end - start);
         if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
-        start = lf + 1;
+        start = end + 1;
         if (line.empty()) continue;
-        SplitQuotedLine(line, fields, SlotCount - 1);
         // Decoded text is never longer than its bytes.
         if (text.size() < line.size()) text.resize(line.size());
         PackedRow::Ends ends;
         ends[0] = 0; // column 0, the row number, is the list's to write
         qsizetype at = 0;
-        for (size_t s = 0; s < SlotCount; ++s) {
-            const std::string_view value(fields[s]);
-            if (!value.empty())
-                at += utf8 ? decodeValidUtf8(value, text.data() + at)
-                           : DecodeCodePage(QByteArrayView(value.data(), qsizetype(value.size())),
-                                            text.data() + at);
-            ends[s + 1] = std::uint32_t(at);
-        }
+        size_t done = 0; // slots whose end is set
+        auto closeSlotsBefore = [&](size_t slot) {
+            for (; done < slot; ++done) ends[done + 1] = std::uint32_t(at);
+        };
+        SplitQuotedRuns(line.data(), qsizetype(line.size()), int(SlotCount) - 1,
+                        [&](int slot, const char* run, qsizetype length) {
+                            closeSlotsBefore(size_t(slot));
+                            char16_t* out = text.data() + at;
+                            at += utf8 ? decodeValidUtf8(std::string_view(run, size_t(length)), out)
+                                       : DecodeCodePage(QByteArrayView(run, length), out);
+                        });
+        closeSlotsBefore(SlotCount);
         rows.push_back(blocks.Pack(QStringView(text.data(), at), ends));
     }
     return rows;
@@ -195,8 +207,9 @@ std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
 } // namespace
 
 std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
-    const qsizetype stop = bytes.indexOf('\x1A');
-    std::string_view all(bytes.constData(), size_t(stop < 0 ? bytes.size() : stop));
+    std::string_view all(bytes.constData(), size_t(bytes.size()));
+    if (const void* stop = std::memchr(all.data(), '\x1A', all.size()))
+        all = all.substr(0, size_t(static_cast<const char*>(stop) - all.data()));
     const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
     if (utf8 && all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
     return readRows(all, utf8);
@@ -238,8 +251,10 @@ DataListFileContent LoadDataListFile(const QString& fileName) {
     file.close();
     // A list is text: a NUL byte before its end is a picture or some other
     // binary file chosen by mistake.
-    const qsizetype stop = bytes.indexOf('\x1A');
-    if (std::memchr(bytes.constData(), 0, size_t(stop < 0 ? bytes.size() : stop)))
+    const void* stop = std::memchr(bytes.constData(), '\x1A', size_t(bytes.size()));
+    const size_t textBytes =
+        stop ? size_t(static_cast<const char*>(stop) - bytes.constData()) : size_t(bytes.size());
+    if (std::memchr(bytes.constData(), 0, textBytes))
         throw EDataListFormat(QStringLiteral("%1\n%2").arg(kNotADataList, fileName));
 
     DataListFileContent content;

@@ -2,6 +2,7 @@
 // One line of a data list file: quoted fields separated by commas.
 #include <QString>
 #include <QStringView>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -16,6 +17,60 @@ int SplitQuotedLine(QStringView line, QString* fields, int highestIndex);
 // The same on the bytes of a line, before decoding: the two delimiters are
 // ASCII and never part of a multi-byte character in UTF-8 or CP932.
 int SplitQuotedLine(std::string_view line, std::string* fields, int highestIndex);
+
+// What both splits do: hands each run of field text to append(field,
+// begin, length), fields in order, runs of one field one after another. A
+// field that is empty gets no call.
+template <class Char, class Append>
+int SplitQuotedRuns(const Char* line, qsizetype n, int highestIndex, Append&& append) {
+    const Char quote('"');
+    const Char comma(',');
+    int field = 0;
+    bool atStart = true;
+    bool quoted = false;
+    // Runs of plain text are appended in one piece: most of a line is path text.
+    qsizetype runStart = 0;
+    auto flush = [&](qsizetype end) {
+        if (end > runStart && field <= highestIndex) append(field, line + runStart, end - runStart);
+    };
+    for (qsizetype i = 0; i < n; ++i) {
+        const Char ch = line[i];
+        if (quoted) {
+            if constexpr (sizeof(Char) == 1) {
+                // Bytes: jump to the closing quote, as most of a line is quoted path text.
+                const void* next = std::memchr(line + i, '"', size_t(n - i));
+                if (!next) break;
+                i = static_cast<const Char*>(next) - line;
+            } else if (ch != quote) {
+                continue;
+            }
+            flush(i);
+            if (i + 1 < n && line[i + 1] == quote) {
+                runStart = i + 1; // the second quote starts the next run: one literal quote
+                ++i;
+            } else {
+                quoted = false;
+                runStart = i + 1;
+            }
+            continue;
+        }
+        if (ch == comma) {
+            flush(i);
+            ++field;
+            atStart = true;
+            runStart = i + 1;
+            continue;
+        }
+        if (ch == quote) {
+            flush(i);
+            quoted = atStart;
+            runStart = i + 1;
+        }
+        atStart = false;
+    }
+    flush(n);
+    return field + 1;
+}
 
 // Joins fields[0 .. highestIndex], each in double quotes, a double quote inside
 // a value written twice, separated by commas.
