@@ -1,6 +1,5 @@
 #include "ui/fullscreenview.h"
 
-#include "pictures/areashrink.h"
 #include "pictures/tbitmap.h"
 #include "pictures/tjpegimage.h"
 #include "ui/uifont.h"
@@ -91,7 +90,7 @@ const QImage& FullScreenView::scaled(int pane, QSize size) {
     const QImage& source = panes_[size_t(pane)].picture;
     if (cached.size() != size && !source.isNull())
         // Area-averaged on reduction, bilinear on enlargement: never blocky.
-        cached = ShrinkByArea(source, size);
+        cached = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return cached;
 }
 
