@@ -34,6 +34,11 @@ void LessonPlayer::SetRows(const std::vector<RowFiles>& files, int count) {
     list.AppendDataRows(std::move(rows));
     // As after opening a list: row 1 on show.
     Window().onActivated();
+    // On screen and painted before anything is timed, as a user sees the
+    // window before pressing play: the first paint of a new window is not a
+    // row's cost.
+    QCoreApplication::processEvents();
+    Window().repaint();
 }
 
 int LessonPlayer::RowCount() const { return windows_->lesson().rows().DataRowCount(); }
