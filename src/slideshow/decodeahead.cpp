@@ -5,6 +5,7 @@
 #include "pictures/tjpegimage.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace nubivu {
 
@@ -46,45 +47,68 @@ DecodeAhead::~DecodeAhead() {
     if (worker_.joinable()) worker_.join();
 }
 
-void DecodeAhead::Request(int row, const QStringList& paths) {
-    std::optional<Job> dropped;
+bool DecodeAhead::Job::HasWaiting() const {
+    return std::ranges::find(states, State::Waiting) != states.end();
+}
+
+void DecodeAhead::Request(const std::vector<RowRequest>& rows) {
+    std::vector<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
-        dropped = dropLocked();
-        Job job;
-        job.id = generation_;
-        job.row = DecodedRow{row, paths, std::vector<DecodedPicture>(size_t(paths.size()))};
-        job.states.assign(size_t(paths.size()), State::Waiting);
-        job_ = std::move(job);
-        if (!worker_.joinable()) worker_ = std::thread([this] { run(); });
+        std::vector<Job> asked;
+        for (const RowRequest& r : rows) {
+            if (asked.size() == MaxRowsAhead) break;
+            const auto held =
+                std::ranges::find_if(jobs_, [&](const Job& j) { return j.Is(r.row, r.paths); });
+            if (held != jobs_.end()) {
+                asked.push_back(std::move(*held));
+                jobs_.erase(held);
+                continue;
+            }
+            Job job;
+            job.id = nextId_++;
+            job.row =
+                DecodedRow{r.row, r.paths, std::vector<DecodedPicture>(size_t(r.paths.size()))};
+            job.states.assign(size_t(r.paths.size()), State::Waiting);
+            asked.push_back(std::move(job));
+        }
+        dropped = std::exchange(jobs_, std::move(asked));
+        if (!worker_.joinable() && !jobs_.empty()) worker_ = std::thread([this] { run(); });
     }
     changed_.notify_all();
 }
 
 std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths) {
-    std::optional<Job> dropped;
+    std::vector<Job> dropped;
     {
         std::unique_lock lock(mutex_);
-        if (job_ && job_->Is(row, paths)) {
+        const auto wanted =
+            std::ranges::find_if(jobs_, [&](const Job& j) { return j.Is(row, paths); });
+        if (wanted != jobs_.end()) {
+            // Rows asked for before it are passed over.
+            for (auto j = jobs_.begin(); j != wanted; ++j) dropped.push_back(std::move(*j));
+            jobs_.erase(jobs_.begin(), wanted);
+            const quint64 id = jobs_.front().id;
             // Help with what the worker has not started, then wait for the rest.
-            while (decodeOne(lock)) {
+            while (decodeOne(lock, id)) {
             }
             changed_.wait(lock, [&] {
-                return (!job_ || job_->Finished() || !job_->Is(row, paths)) && noneStaleLocked();
+                const Job* job = jobWithId(id);
+                return (!job || job->Finished()) && noneStaleLocked();
             });
-            if (job_ && job_->Is(row, paths) && job_->Finished()) {
-                std::optional<DecodedRow> taken = std::move(job_->row);
-                job_.reset();
-                return taken;
+            if (!jobs_.empty() && jobs_.front().id == id) {
+                std::optional<DecodedRow> taken = std::move(jobs_.front().row);
+                jobs_.erase(jobs_.begin());
+                return taken; // rows passed over are freed here, outside the lock
             }
         }
-        dropped = dropLocked();
+        for (Job& j : dropLocked()) dropped.push_back(std::move(j));
     }
-    return std::nullopt; // another row's pictures are freed here, outside the lock
+    return std::nullopt; // other rows' pictures are freed here, outside the lock
 }
 
 void DecodeAhead::Discard() {
-    std::optional<Job> dropped;
+    std::vector<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
         dropped = dropLocked();
@@ -94,28 +118,37 @@ void DecodeAhead::Discard() {
 
 bool DecodeAhead::Busy() const {
     const std::lock_guard lock(mutex_);
-    return job_.has_value();
+    return !jobs_.empty();
 }
 
-std::optional<DecodeAhead::Job> DecodeAhead::dropLocked() {
-    ++generation_;
-    std::optional<Job> dropped = std::move(job_);
-    job_.reset();
-    return dropped;
+std::vector<DecodeAhead::Job> DecodeAhead::dropLocked() { return std::exchange(jobs_, {}); }
+
+DecodeAhead::Job* DecodeAhead::jobWithId(quint64 id) {
+    const auto job = std::ranges::find_if(jobs_, [&](const Job& j) { return j.id == id; });
+    return job == jobs_.end() ? nullptr : &*job;
 }
 
 bool DecodeAhead::noneStaleLocked() const {
-    return std::ranges::all_of(inFlight_, [&](quint64 id) { return job_ && id == job_->id; });
+    return std::ranges::all_of(inFlight_, [&](quint64 id) {
+        return std::ranges::any_of(jobs_, [&](const Job& j) { return j.id == id; });
+    });
 }
 
-bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock) {
-    if (!job_) return false;
-    const auto waiting = std::ranges::find(job_->states, State::Waiting);
-    if (waiting == job_->states.end()) return false;
+bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<quint64> only) {
+    Job* job = nullptr;
+    if (only) {
+        job = jobWithId(*only);
+        if (job && !job->HasWaiting()) job = nullptr;
+    } else {
+        const auto first = std::ranges::find_if(jobs_, &Job::HasWaiting);
+        if (first != jobs_.end()) job = &*first;
+    }
+    if (!job) return false;
+    const auto waiting = std::ranges::find(job->states, State::Waiting);
     *waiting = State::Decoding;
-    const size_t index = size_t(waiting - job_->states.begin());
-    const quint64 id = job_->id;
-    const QString path = job_->row.paths[qsizetype(index)];
+    const size_t index = size_t(waiting - job->states.begin());
+    const quint64 id = job->id;
+    const QString path = job->row.paths[qsizetype(index)];
     inFlight_.push_back(id);
     lock.unlock();
     DecodedPicture picture;
@@ -126,10 +159,11 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock) {
         picture = DecodedPicture{path, nullptr, QString()};
     }
     lock.lock();
-    if (job_ && job_->id == id) {
-        job_->row.pictures[index] = std::move(picture);
-        job_->states[index] = State::Done;
-        ++job_->done;
+    // The jobs may have moved meanwhile: find this one again.
+    if (Job* same = jobWithId(id)) {
+        same->row.pictures[index] = std::move(picture);
+        same->states[index] = State::Done;
+        ++same->done;
     } else {
         // The row was dropped meanwhile: free its picture without the lock.
         lock.unlock();
@@ -144,10 +178,7 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock) {
 void DecodeAhead::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] {
-            return quit_ ||
-                   (job_ && std::ranges::find(job_->states, State::Waiting) != job_->states.end());
-        });
+        changed_.wait(lock, [&] { return quit_ || std::ranges::any_of(jobs_, &Job::HasWaiting); });
         if (quit_) return;
         decodeOne(lock);
     }

@@ -1,9 +1,11 @@
 #pragma once
-// Reads and decodes the next row's pictures on one worker thread while the
+// Reads and decodes the next rows' pictures on one worker thread while the
 // row on show is on screen, so that on two cores showing the next row costs
-// little more than painting it. At most one row ahead is held. What a row
-// shows does not depend on whether it was decoded ahead: the same pictures,
-// and the same failures, kept with the slot they belong to.
+// little more than painting it. At most two rows ahead are held: a play asks
+// for the row after next too, so the worker never waits while the row it
+// finished is being shown. What a row shows does not depend on whether it
+// was decoded ahead: the same pictures, and the same failures, kept with the
+// slot they belong to.
 //
 // The owner must destroy it before the plug-in manager, since a job may be
 // calling a plug-in.
@@ -54,13 +56,21 @@ public:
     DecodeAhead(const DecodeAhead&) = delete;
     DecodeAhead& operator=(const DecodeAhead&) = delete;
 
-    // Starts decoding row with paths (the fill-in already applied), dropping
-    // whatever was decoded or asked for before.
-    void Request(int row, const QStringList& paths);
+    struct RowRequest {
+        int row = 0;
+        QStringList paths; // the fill-in already applied
+    };
+    static constexpr size_t MaxRowsAhead = 2;
+
+    // Decodes these rows, in this order (at most MaxRowsAhead), keeping what
+    // was done for any of them already and dropping every other row.
+    void Request(const std::vector<RowRequest>& rows);
+    void Request(int row, const QStringList& paths) { Request({RowRequest{row, paths}}); }
     // The decoded row when it is this row with these paths; otherwise
-    // nothing, and what was held is dropped. A row still being decoded is
-    // finished first, the calling thread decoding the pictures the worker
-    // has not started, so that both cores work on it. A row is taken once.
+    // nothing, and what was held is dropped. Rows asked for before it are
+    // dropped, rows after it kept. A row still being decoded is finished
+    // first, the calling thread decoding the pictures of it the worker has
+    // not started, so that both cores work on it. A row is taken once.
     std::optional<DecodedRow> Take(int row, const QStringList& paths);
     // Drops what was decoded or asked for: the list, the options or the row
     // changed.
@@ -76,23 +86,26 @@ private:
         std::vector<State> states;
         size_t done = 0;
         bool Is(int r, const QStringList& p) const { return row.row == r && row.paths == p; }
+        bool HasWaiting() const;
         bool Finished() const { return done == states.size(); }
     };
     void run();
-    // Decodes one picture of the job not yet started, unlocking meanwhile;
-    // false when none is left to start.
-    bool decodeOne(std::unique_lock<std::mutex>& lock);
-    // Under the lock; the dropped job is freed by the caller, after unlocking.
-    std::optional<Job> dropLocked();
+    // Decodes one picture not yet started, of the job with that id or else
+    // of the first job that has one, unlocking meanwhile; false when none is
+    // left to start.
+    bool decodeOne(std::unique_lock<std::mutex>& lock, std::optional<quint64> only = {});
+    Job* jobWithId(quint64 id);
+    // Under the lock; the dropped jobs are freed by the caller, after unlocking.
+    std::vector<Job> dropLocked();
 
     Decoder decoder_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
-    quint64 generation_ = 0;
-    std::optional<Job> job_;
+    quint64 nextId_ = 0;
+    std::vector<Job> jobs_; // the first is the one to be taken next
     // The jobs of the pictures being decoded now, one entry a picture. A row
     // is handed out only once no picture of a dropped job is left in hand,
-    // so that no more than one row ahead is ever held.
+    // so that no more than the rows asked for are ever held.
     std::vector<quint64> inFlight_;
     bool noneStaleLocked() const;
     bool quit_ = false;

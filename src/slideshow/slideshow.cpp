@@ -133,19 +133,29 @@ void SlideShow::loadPanes() {
 }
 
 void SlideShow::decodeNextRow() {
-    // The row a play shows next, or the next one the way the show moved last.
-    int next = 0;
+    // The rows a play shows next (this one's follower and the one after), or
+    // the next one the way the show moved last.
+    std::vector<int> next;
     if (playing_) {
-        const std::optional<PlayStep> step = order_.Peek(dataRowCount(), currentRow_);
-        if (!step) return;
-        next = step->row;
+        std::optional<PlayStep> step = order_.Peek(dataRowCount(), currentRow_);
+        while (step && next.size() < DecodeAhead::MaxRowsAhead) {
+            next.push_back(step->row);
+            step = NextPlayStep(dataRowCount(), step->row, step->direction, order_.Mode());
+        }
     } else {
-        next = currentRow_ + (lastMove_ == PlayDirection::Forward ? 1 : -1);
-        if (next < 1 || next > dataRowCount()) return;
+        const int row = currentRow_ + (lastMove_ == PlayDirection::Forward ? 1 : -1);
+        if (row >= 1 && row <= dataRowCount()) next.push_back(row);
     }
-    // The fill-in as that row will get it when it follows this one.
-    const LoadedRow loaded = LoadRow(lesson_.rows(), next, lastPaths_, fillOptions_);
-    decodeAhead_->Request(next, resolvedPanePaths(loaded.paths));
+    if (next.empty()) return;
+    // The fill-in as each row will get it when it follows the one before.
+    std::vector<DecodeAhead::RowRequest> rows;
+    SlotPaths last = lastPaths_;
+    for (int row : next) {
+        const LoadedRow loaded = LoadRow(lesson_.rows(), row, last, fillOptions_);
+        rows.push_back({row, resolvedPanePaths(loaded.paths)});
+        last = loaded.lastPaths;
+    }
+    decodeAhead_->Request(rows);
 }
 
 void SlideShow::onActivated() {

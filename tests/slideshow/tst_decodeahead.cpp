@@ -184,6 +184,40 @@ private Q_SLOTS:
         QCOMPARE(CountedPicture::alive.load(), 0);
     }
 
+    // A play asks for the row after next too: what was decoded for it is kept
+    // when it is asked for again, each picture is decoded once, and no more
+    // than the row on show and two rows ahead are ever alive.
+    void keepsTheRowAfterNextAsked() {
+        std::atomic<int> decodes{0};
+        DecodeAhead ahead([&](const QString& p) {
+            ++decodes;
+            return countedDecode(p);
+        });
+        std::optional<DecodedRow> shown;
+        ahead.Request({{1, rowPaths(1)}, {2, rowPaths(2)}});
+        for (int row = 1; row <= 40; ++row) {
+            shown = ahead.Take(row, rowPaths(row));
+            QVERIFY(shown);
+            QCOMPARE(shown->row, row);
+            ahead.Request({{row + 1, rowPaths(row + 1)}, {row + 2, rowPaths(row + 2)}});
+            QVERIFY(CountedPicture::alive <= 9);
+        }
+        QVERIFY(CountedPicture::mostAlive <= 9);
+        ahead.Discard();
+        QTRY_COMPARE(CountedPicture::alive.load(), 3);
+        // Rows 1 to 40 and whatever of 41 and 42 the worker reached, none twice.
+        QVERIFY(decodes >= 120 && decodes <= 126);
+
+        // Taking the second row asked for passes over the first.
+        DecodeAhead skipping(countedDecode);
+        skipping.Request({{5, rowPaths(5)}, {6, rowPaths(6)}});
+        const std::optional<DecodedRow> six = skipping.Take(6, rowPaths(6));
+        QVERIFY(six && six->row == 6 && six->pictures[0].graphic);
+        QVERIFY(!skipping.Busy());
+        QVERIFY(!skipping.Take(5, rowPaths(5)));
+        shown.reset();
+    }
+
     void failuresStayWithTheirSlot() {
         RegisterJpegFormat();
         QTemporaryDir dir;
