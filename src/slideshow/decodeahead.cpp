@@ -5,6 +5,7 @@
 #include "pictures/tjpegimage.h"
 
 #include <algorithm>
+#include <sched.h>
 #include <utility>
 
 namespace nubivu {
@@ -36,7 +37,15 @@ DecodedPicture DecodePicture(const QString& path) {
     return out;
 }
 
-DecodeAhead::DecodeAhead(Decoder decoder) : decoder_(std::move(decoder)) {}
+int DecodeAhead::AvailableCores() {
+    cpu_set_t set;
+    CPU_ZERO(&set);
+    if (sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set);
+    return int(std::max(1u, std::thread::hardware_concurrency()));
+}
+
+DecodeAhead::DecodeAhead(Decoder decoder, CoreCount cores)
+    : decoder_(std::move(decoder)), cores_(std::move(cores)) {}
 
 DecodeAhead::~DecodeAhead() {
     {
@@ -51,11 +60,15 @@ bool DecodeAhead::Job::HasWaiting() const {
     return std::ranges::find(states, State::Waiting) != states.end();
 }
 
-void DecodeAhead::Request(const std::vector<RowRequest>& rows) {
+void DecodeAhead::Request(std::vector<RowRequest> rows) {
     std::vector<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
         std::vector<Job> asked;
+        // With one core there is nobody to decode ahead: the row is loaded
+        // when it is shown, each pane painted while its picture is fresh in
+        // the cache.
+        if (cores_() < 2) rows.clear();
         for (const RowRequest& r : rows) {
             if (asked.size() == MaxRowsAhead) break;
             const auto held =
@@ -89,8 +102,14 @@ std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths) {
             for (auto j = jobs_.begin(); j != wanted; ++j) dropped.push_back(std::move(*j));
             jobs_.erase(jobs_.begin(), wanted);
             const quint64 id = jobs_.front().id;
-            // Help with what the worker has not started, then wait for the rest.
-            while (decodeOne(lock, id)) {
+            // Help with what the worker has not started, then wait for the rest;
+            // rather than wait idle for the worker's last picture of this row,
+            // start one of the row after.
+            for (;;) {
+                while (decodeOne(lock, id)) {
+                }
+                const Job* job = jobWithId(id);
+                if (!job || job->Finished() || !decodeOne(lock)) break;
             }
             changed_.wait(lock, [&] {
                 const Job* job = jobWithId(id);

@@ -3,7 +3,9 @@
 // row on show is on screen, so that on two cores showing the next row costs
 // little more than painting it. At most two rows ahead are held: a play asks
 // for the row after next too, so the worker never waits while the row it
-// finished is being shown. What a row shows does not depend on whether it
+// finished is being shown. With one core nothing is decoded ahead: the row
+// is loaded when shown, each pane painted while its picture is fresh in the
+// cache, which costs less there. What a row shows does not depend on whether it
 // was decoded ahead: the same pictures, and the same failures, kept with the
 // slot they belong to.
 //
@@ -49,8 +51,12 @@ struct DecodedRow {
 class DecodeAhead {
 public:
     using Decoder = std::function<DecodedPicture(const QString& path)>;
+    using CoreCount = std::function<int()>;
+    // The cores this process may run on now.
+    static int AvailableCores();
 
-    explicit DecodeAhead(Decoder decoder = DecodePicture);
+    // With one core (cores() below 2 at a request) nothing is decoded ahead.
+    explicit DecodeAhead(Decoder decoder = DecodePicture, CoreCount cores = AvailableCores);
     // Waits for a picture being decoded to finish.
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;
@@ -64,7 +70,7 @@ public:
 
     // Decodes these rows, in this order (at most MaxRowsAhead), keeping what
     // was done for any of them already and dropping every other row.
-    void Request(const std::vector<RowRequest>& rows);
+    void Request(std::vector<RowRequest> rows);
     void Request(int row, const QStringList& paths) { Request({RowRequest{row, paths}}); }
     // The decoded row when it is this row with these paths; otherwise
     // nothing, and what was held is dropped. Rows asked for before it are
@@ -99,6 +105,7 @@ private:
     std::vector<Job> dropLocked();
 
     Decoder decoder_;
+    CoreCount cores_;
     mutable std::mutex mutex_;
     std::condition_variable changed_;
     quint64 nextId_ = 0;
