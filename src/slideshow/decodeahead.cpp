@@ -91,7 +91,7 @@ void DecodeAhead::Request(std::vector<RowRequest> rows) {
     changed_.notify_all();
 }
 
-std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths) {
+std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths, Help help) {
     std::vector<Job> dropped;
     {
         std::unique_lock lock(mutex_);
@@ -102,14 +102,13 @@ std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths) {
             for (auto j = jobs_.begin(); j != wanted; ++j) dropped.push_back(std::move(*j));
             jobs_.erase(jobs_.begin(), wanted);
             const quint64 id = jobs_.front().id;
-            // Help with what the worker has not started, then wait for the rest;
-            // rather than wait idle for the worker's last picture of this row,
-            // start one of the row after.
+            // Help with what the worker has not started, then wait for the rest,
+            // or start one of the row after rather than wait idle.
             for (;;) {
                 while (decodeOne(lock, id)) {
                 }
                 const Job* job = jobWithId(id);
-                if (!job || job->Finished() || !decodeOne(lock)) break;
+                if (help == Help::ThisRow || !job || job->Finished() || !decodeOne(lock)) break;
             }
             changed_.wait(lock, [&] {
                 const Job* job = jobWithId(id);

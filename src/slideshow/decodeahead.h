@@ -72,12 +72,18 @@ public:
     // was done for any of them already and dropping every other row.
     void Request(std::vector<RowRequest> rows);
     void Request(int row, const QStringList& paths) { Request({RowRequest{row, paths}}); }
+    // How much the taking thread decodes while it waits for a row: only that
+    // row's pictures the worker has not started (a paced play, where the row
+    // should come on screen as soon as it can), or also one of the row after
+    // rather than wait idle for the worker (as fast as the pictures load).
+    enum class Help { ThisRow, RowsAfterToo };
+
     // The decoded row when it is this row with these paths; otherwise
     // nothing, and what was held is dropped. Rows asked for before it are
     // dropped, rows after it kept. A row still being decoded is finished
-    // first, the calling thread decoding the pictures of it the worker has
-    // not started, so that both cores work on it. A row is taken once.
-    std::optional<DecodedRow> Take(int row, const QStringList& paths);
+    // first, the calling thread helping as said, so that both cores work on
+    // it. A row is taken once.
+    std::optional<DecodedRow> Take(int row, const QStringList& paths, Help help = Help::ThisRow);
     // Drops what was decoded or asked for: the list, the options or the row
     // changed.
     void Discard();

@@ -104,7 +104,9 @@ void SlideShow::loadPanes() {
     // Taken before the write-back, which changes the list and so drops what
     // was decoded ahead.
     std::optional<DecodedRow> ahead =
-        decodeAhead_->Take(currentRow_, resolvedPanePaths(currentPaths_));
+        decodeAhead_->Take(currentRow_, resolvedPanePaths(currentPaths_),
+                           playing_ && !pacer_.Speed().Paced() ? DecodeAhead::Help::RowsAfterToo
+                                                               : DecodeAhead::Help::ThisRow);
     WriteBack(lesson_.rows(), currentRow_, loaded);
     if (ahead) {
         for (int i = 0; i < MainSlotCount; ++i) {

@@ -10,6 +10,7 @@
 #include <QTest>
 #include <atomic>
 #include <condition_variable>
+#include <future>
 #include <mutex>
 #include <thread>
 
@@ -72,6 +73,8 @@ QStringList rowPaths(int row) {
 
 } // namespace
 
+Q_DECLARE_METATYPE(nubivu::DecodeAhead::Help)
+
 class TestDecodeAhead : public QObject {
     Q_OBJECT
 
@@ -97,31 +100,53 @@ private Q_SLOTS:
         QVERIFY(!ahead.Take(4, paths));
     }
 
+    void takingHelpsWithTheRowOnItsWay_data() {
+        QTest::addColumn<DecodeAhead::Help>("help");
+        QTest::addColumn<QStringList>("decodedByCaller");
+        const QStringList five = rowPaths(5), six = rowPaths(6);
+        QTest::newRow("this row") << DecodeAhead::Help::ThisRow << QStringList{five[1], five[2]};
+        QTest::newRow("rows after too")
+            << DecodeAhead::Help::RowsAfterToo << QStringList{five[1], five[2], six[0]};
+    }
     void takingHelpsWithTheRowOnItsWay() {
         // The worker is held in the first picture: the other two can only be
-        // decoded by the thread that takes the row.
+        // decoded by the thread that takes the row, which may then start the
+        // row after rather than wait.
+        QFETCH(DecodeAhead::Help, help);
+        QFETCH(QStringList, decodedByCaller);
         Gate gate;
         std::mutex mutex;
-        std::vector<std::thread::id> decodedBy;
+        QStringList byCaller;
+        const std::thread::id caller = std::this_thread::get_id();
         DecodeAhead ahead(
             [&](const QString& p) {
                 if (p == rowPaths(5)[0]) return gate.decode(p);
-                {
+                if (std::this_thread::get_id() == caller) {
                     const std::lock_guard lock(mutex);
-                    decodedBy.push_back(std::this_thread::get_id());
-                    if (decodedBy.size() == 2) gate.release();
+                    byCaller << p;
+                    if (byCaller.size() == decodedByCaller.size()) gate.release();
                 }
                 return countedDecode(p);
             },
             twoCores);
-        ahead.Request(5, rowPaths(5));
+        // Should the caller not help as it must, it would wait for the held
+        // worker for ever: let the worker go after a while, and fail below.
+        std::promise<void> finished;
+        std::thread watchdog([&gate, done = finished.get_future()] {
+            done.wait_for(std::chrono::seconds(5));
+            gate.release();
+        });
+        ahead.Request({{5, rowPaths(5)}, {6, rowPaths(6)}});
         gate.waitEntered();
-        const std::optional<DecodedRow> row = ahead.Take(5, rowPaths(5));
+        const std::optional<DecodedRow> row = ahead.Take(5, rowPaths(5), help);
+        finished.set_value();
+        watchdog.join();
         QVERIFY(row);
         QCOMPARE(row->pictures.size(), size_t(3));
         for (const DecodedPicture& picture : row->pictures) QVERIFY(picture.graphic);
-        const std::vector<std::thread::id> caller(2, std::this_thread::get_id());
-        QCOMPARE(decodedBy, caller);
+        const std::lock_guard lock(mutex);
+        QCOMPARE(byCaller.mid(0, decodedByCaller.size()), decodedByCaller);
+        if (help == DecodeAhead::Help::ThisRow) QCOMPARE(byCaller.size(), 2);
     }
 
     void changesDropWhatWasDecoded_data() {
@@ -202,7 +227,9 @@ private Q_SLOTS:
         std::optional<DecodedRow> shown;
         ahead.Request({{1, rowPaths(1)}, {2, rowPaths(2)}});
         for (int row = 1; row <= 40; ++row) {
-            shown = ahead.Take(row, rowPaths(row));
+            shown =
+                ahead.Take(row, rowPaths(row),
+                           row % 2 ? DecodeAhead::Help::ThisRow : DecodeAhead::Help::RowsAfterToo);
             QVERIFY(shown);
             QCOMPARE(shown->row, row);
             ahead.Request({{row + 1, rowPaths(row + 1)}, {row + 2, rowPaths(row + 2)}});
