@@ -195,6 +195,9 @@ void SlideShow::Play() {
     setPlayLayout(true);
     c_.stop->setEnabled(true);
     Q_EMIT playingChanged(true);
+    // The play's next rows, read from now on: the row on show may have been
+    // reached going back (Return, a step back), with nothing read ahead.
+    decodeNextRow();
     if (pacer_.Speed().Paced())
         scheduleNextStep();
     else
