@@ -206,13 +206,13 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
 
 } // namespace
 
-bool& TJPEGImage::lowColourDisplay() {
+bool& TJPEGImage::lowColourSlot() {
     static bool low = false;
     return low;
 }
 
-void TJPEGImage::SetLowColourDisplay(bool low) { lowColourDisplay() = low; }
-bool TJPEGImage::LowColourDisplay() { return lowColourDisplay(); }
+void TJPEGImage::SetLowColourDisplay(bool low) { lowColourSlot() = low; }
+bool TJPEGImage::LowColourDisplay() { return lowColourSlot(); }
 
 void TJPEGImage::LoadStream(QIODevice& stream) {
     QByteArray data = stream.readAll();

@@ -42,7 +42,7 @@ public:
 
 private:
     // The process's one display, so one flag for every picture.
-    static bool& lowColourDisplay();
+    static bool& lowColourSlot();
 
     void decode();
 
