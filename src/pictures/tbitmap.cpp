@@ -2,6 +2,7 @@
 
 #include "pictures/dib.h"
 #include "pictures/graphicerrors.h"
+#include "pictures/smoothscale.h"
 
 #include <QIODevice>
 #include <QPainter>
@@ -50,6 +51,7 @@ void TBitmap::LoadStream(QIODevice& stream) {
         dib->image =
             dib->image.convertToFormat(QImage::Format_RGB32); // an alpha mask never filled in
     image_ = std::move(dib->image);
+    stretched_ = QImage();
     palette_ = std::move(dib->palette);
     bitsPerPixel_ = dib->bitsPerPixel;
     Changed();
@@ -115,7 +117,13 @@ void TBitmap::SaveStream(QIODevice& stream) const {
     }
 }
 
-void TBitmap::DrawInto(QPainter& p, const QRect& r) { p.drawImage(r, image_); }
+void TBitmap::DrawInto(QPainter& p, const QRect& r) { DrawStretched(p, r, image_, &stretched_); }
+
+void TBitmap::PrepareDraw(QSize size) {
+    if (CanScaleSmoothly(image_) && !size.isEmpty() && size != image_.size() &&
+        stretched_.size() != size)
+        stretched_ = ScaledBilinear(image_, size);
+}
 
 void TBitmap::CopyFrom(const TGraphic& source) {
     const auto* other = dynamic_cast<const TBitmap*>(&source);
@@ -124,6 +132,7 @@ void TBitmap::CopyFrom(const TGraphic& source) {
         return;
     }
     image_ = other->image_;
+    stretched_ = QImage();
     palette_ = other->palette_;
     bitsPerPixel_ = other->bitsPerPixel_;
     Changed();
@@ -131,6 +140,7 @@ void TBitmap::CopyFrom(const TGraphic& source) {
 
 void TBitmap::SetImage(QImage image, QVector<QRgb> palette) {
     image_ = std::move(image);
+    stretched_ = QImage();
     palette_ = std::move(palette);
     bitsPerPixel_ = image_.isNull() ? 0 : image_.format() == QImage::Format_Indexed8 ? 8 : 24;
     Changed();

@@ -12,6 +12,7 @@ public:
     void LoadStream(QIODevice& stream) override;
     void SaveStream(QIODevice& stream) const override;
     void DrawInto(QPainter& painter, const QRect& rect) override;
+    void PrepareDraw(QSize size) override;
     void CopyFrom(const TGraphic& source) override;
 
     int Width() const override { return image_.width(); }
@@ -31,6 +32,10 @@ protected:
     QImage image_;
     QVector<QRgb> palette_;
     int bitsPerPixel_ = 0;
+
+private:
+    // The picture as last stretched, drawn again while the pixels stay.
+    QImage stretched_;
 };
 
 } // namespace nubivu

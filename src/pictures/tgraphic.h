@@ -49,6 +49,10 @@ public:
     virtual void LoadStream(QIODevice& stream) = 0;
     virtual void SaveStream(QIODevice& stream) const = 0;
     virtual void DrawInto(QPainter& painter, const QRect& rect) = 0;
+    // Readies drawing into a rectangle of this size (a picture scaled to
+    // it), so that the paint itself costs little more than a copy. May run
+    // on another thread while nothing else uses the picture.
+    virtual void PrepareDraw(QSize) {}
     // Takes over a copy of another picture; raises EInvalidGraphic when it cannot.
     virtual void CopyFrom(const TGraphic& source);
 

@@ -278,11 +278,11 @@ void TJPEGImage::DrawInto(QPainter& painter, const QRect& rect) {
         try {
             decode();
         } catch (...) {
-            if (!bitmap_.Empty()) painter.drawImage(rect, bitmap_.Image());
+            if (!bitmap_.Empty()) bitmap_.DrawInto(painter, rect);
             throw;
         }
     }
-    if (!bitmap_.Empty()) painter.drawImage(rect, bitmap_.Image());
+    if (!bitmap_.Empty()) bitmap_.DrawInto(painter, rect);
 }
 
 void TJPEGImage::CopyFrom(const TGraphic& source) {

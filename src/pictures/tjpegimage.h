@@ -18,6 +18,10 @@ public:
     // Stretches the decoded picture to the rectangle. Decoding happens on the
     // first call; an error in the image data is raised from that call only.
     void DrawInto(QPainter& painter, const QRect& rect) override;
+    // Scales the pixels once they are decoded; never decodes.
+    void PrepareDraw(QSize size) override {
+        if (decoded_) bitmap_.PrepareDraw(size);
+    }
     void CopyFrom(const TGraphic& source) override;
 
     int Width() const override { return width_; }

@@ -83,6 +83,7 @@ void DecodeAhead::Request(std::vector<RowRequest> rows) {
             job.row =
                 DecodedRow{r.row, r.paths, std::vector<DecodedPicture>(size_t(r.paths.size()))};
             job.states.assign(size_t(r.paths.size()), State::Waiting);
+            job.drawSizes = r.drawSizes;
             asked.push_back(std::move(job));
         }
         dropped = std::exchange(jobs_, std::move(asked));
@@ -167,6 +168,7 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
     const size_t index = size_t(waiting - job->states.begin());
     const quint64 id = job->id;
     const QString path = job->row.paths[qsizetype(index)];
+    const QSize drawSize = index < job->drawSizes.size() ? job->drawSizes[index] : QSize();
     inFlight_.push_back(id);
     lock.unlock();
     DecodedPicture picture;
@@ -175,6 +177,13 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
     } catch (...) {
         // Nothing may leave the thread; the pane is cleared, as for any failure.
         picture = DecodedPicture{path, nullptr, QString()};
+    }
+    if (picture.graphic && !drawSize.isEmpty()) {
+        try {
+            picture.graphic->PrepareDraw(drawSize);
+        } catch (...) {
+            // No memory for the scaled copy: the paint scales it.
+        }
     }
     lock.lock();
     // The jobs may have moved meanwhile: find this one again.

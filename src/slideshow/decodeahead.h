@@ -65,6 +65,10 @@ public:
     struct RowRequest {
         int row = 0;
         QStringList paths; // the fill-in already applied
+        // The size each picture will be drawn at, where it is known
+        // beforehand: the picture is scaled to it once decoded, while it is
+        // fresh in the cache. Missing or empty sizes: none.
+        std::vector<QSize> drawSizes = {};
     };
     static constexpr size_t MaxRowsAhead = 2;
 
@@ -96,6 +100,7 @@ private:
         quint64 id = 0;
         DecodedRow row;
         std::vector<State> states;
+        std::vector<QSize> drawSizes;
         size_t done = 0;
         bool Is(int r, const QStringList& p) const { return row.row == r && row.paths == p; }
         bool HasWaiting() const;

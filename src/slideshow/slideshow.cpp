@@ -152,9 +152,11 @@ void SlideShow::decodeNextRow() {
     // The fill-in as each row will get it when it follows the one before.
     std::vector<DecodeAhead::RowRequest> rows;
     SlotPaths last = lastPaths_;
+    std::vector<QSize> drawSizes;
+    for (const PicturePane* pane : c_.panes) drawSizes.push_back(pane->drawSizeAhead());
     for (int row : next) {
         const LoadedRow loaded = LoadRow(lesson_.rows(), row, last, fillOptions_);
-        rows.push_back({row, resolvedPanePaths(loaded.paths)});
+        rows.push_back({row, resolvedPanePaths(loaded.paths), drawSizes});
         last = loaded.lastPaths;
     }
     decodeAhead_->Request(rows);

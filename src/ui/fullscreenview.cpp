@@ -1,5 +1,6 @@
 #include "ui/fullscreenview.h"
 
+#include "pictures/smoothscale.h"
 #include "pictures/tbitmap.h"
 #include "pictures/tjpegimage.h"
 #include "ui/uifont.h"
@@ -90,7 +91,9 @@ const QImage& FullScreenView::scaled(int pane, QSize size) {
     const QImage& source = panes_[size_t(pane)].picture;
     if (cached.size() != size && !source.isNull())
         // Area-averaged on reduction, bilinear on enlargement: never blocky.
-        cached = source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        cached = CanScaleSmoothly(source)
+                     ? ScaledSmoothly(source, size)
+                     : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return cached;
 }
 
@@ -119,13 +122,19 @@ void FullScreenView::resizeEvent(QResizeEvent* event) {
 
 void FullScreenView::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), Qt::black);
-    if (blanked_) return;
+    if (blanked_) {
+        painter.fillRect(rect(), Qt::black);
+        return;
+    }
     const FullScreenRects rects = Rects();
+    const std::vector<int> shown = shownPanes();
+    // Scaled before the screen is filled, and the last-decoded picture
+    // first: a new row's pictures are then read while still in the cache.
+    for (size_t i = shown.size(); i-- > 0;) scaled(shown[i], rects.panes[i].picture.size());
+    painter.fillRect(rect(), Qt::black);
     QFont font = DesignFont(lineHeight() * 3 / 4);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    const std::vector<int> shown = shownPanes();
     for (size_t i = 0; i < shown.size(); ++i) {
         const int pane = shown[i];
         const FullScreenPaneRects& r = rects.panes[i];

@@ -25,6 +25,8 @@ QRect PicturePane::pictureRect() const {
     return FitKeepingAspect(QSize(std::abs(picture_.Width()), std::abs(picture_.Height())), rect());
 }
 
+QSize PicturePane::drawSizeAhead() const { return keepAspect_ || !isVisible() ? QSize() : size(); }
+
 void PicturePane::paintEvent(QPaintEvent*) {
     TGraphic* graphic = picture_.Graphic();
     if (!graphic || graphic->Empty()) return;

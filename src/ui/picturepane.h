@@ -23,6 +23,10 @@ public:
     // Where the picture is drawn: the whole pane, or the largest part of it
     // with the picture's aspect ratio, centred.
     QRect pictureRect() const;
+    // The size the next picture will be drawn at, known before it is
+    // loaded: the pane's own while it stretches its picture; empty when
+    // the aspect is kept (then it depends on the picture) or when hidden.
+    QSize drawSizeAhead() const;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -30,6 +30,8 @@ public:
         }
     }
     ~CountedPicture() override { --alive; }
+    void PrepareDraw(QSize size) override { preparedFor = size; }
+    QSize preparedFor;
 };
 
 DecodedPicture countedDecode(const QString& path) {
@@ -98,6 +100,20 @@ private Q_SLOTS:
         }
         QVERIFY(!ahead.Busy());
         QVERIFY(!ahead.Take(4, paths));
+    }
+
+    void picturesAreScaledForTheirPanes() {
+        // Where a pane's size is known, the picture is readied for it as soon
+        // as it is decoded; where not, it is left as decoded.
+        DecodeAhead ahead(countedDecode, twoCores);
+        const QStringList paths = rowPaths(2);
+        ahead.Request({{2, paths, {QSize(600, 450), QSize(), QSize(320, 240)}}});
+        std::optional<DecodedRow> row = ahead.Take(2, paths);
+        QVERIFY(row);
+        const QSize expected[] = {QSize(600, 450), QSize(), QSize(320, 240)};
+        for (size_t slot = 0; slot < 3; ++slot)
+            QCOMPARE(static_cast<CountedPicture*>(row->pictures[slot].graphic.get())->preparedFor,
+                     expected[slot]);
     }
 
     void takingHelpsWithTheRowOnItsWay_data() {
