@@ -1,5 +1,7 @@
 #include "pictures/smoothscale.h"
 
+#include "pictures/picturememory.h"
+
 #include <QPainter>
 #include <algorithm>
 #include <cstdint>
@@ -102,7 +104,7 @@ void bilinearRow(const uint32_t* upper, const uint32_t* lower, int lowerWeight,
 // a 2x2 block. An odd last column or row is left out.
 QImage halved(const QImage& source) {
     const int width = source.width() / 2, height = source.height() / 2;
-    QImage out(width, height, source.format());
+    QImage out = PictureMemory::NewImage(QSize(width, height), source.format());
     if (out.isNull()) return out;
     for (int y = 0; y < height; ++y) {
         const uint8_t* a = source.constScanLine(2 * y);
@@ -143,7 +145,7 @@ bool CanScaleSmoothly(const QImage& source) {
 
 QImage ScaledBilinear(const QImage& source, QSize size) {
     if (size == source.size()) return source;
-    QImage out(size, source.format());
+    QImage out = PictureMemory::NewImage(size, source.format());
     if (out.isNull()) return out;
     const std::vector<Tap> across = taps(source.width(), size.width());
     const std::vector<Tap> down = taps(source.height(), size.height());

@@ -3,6 +3,7 @@
 #include "pictures/dib.h"
 #include "pictures/fileformats.h"
 #include "pictures/graphicerrors.h"
+#include "pictures/picturememory.h"
 
 #include <QIODevice>
 #include <QPainter>
@@ -177,7 +178,8 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
     // libjpeg writes straight into the picture's rows: one index with a
     // palette, four CMYK bytes that are turned into 32-bit RGB in place, or
     // 32-bit RGB itself.
-    out.image = QImage(width, height, indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
+    out.image = PictureMemory::NewImage(QSize(width, height),
+                                        indexed ? QImage::Format_Indexed8 : QImage::Format_RGB32);
     if (out.image.isNull()) ERREXIT(&cinfo, JERR_OUT_OF_MEMORY);
     if (indexed) {
         const int n = cinfo.actual_number_of_colors;
