@@ -161,6 +161,18 @@ QImage ScaledBilinear(const QImage& source, QSize size) {
 #endif
     for (int y = 0; y < size.height(); ++y) {
         const Tap& t = down[size_t(y)];
+#if defined(__SSE2__)
+        // The next row's two source rows are asked for now, so that they are
+        // read from memory while this one is worked out.
+        if (y + 1 < size.height()) {
+            const int next = down[size_t(y) + 1].index;
+            for (int r = std::max(next, t.index + 2); r <= next + 1; ++r) {
+                const char* line = reinterpret_cast<const char*>(source.constScanLine(r));
+                for (qsizetype at = 0; at < source.bytesPerLine(); at += 64)
+                    _mm_prefetch(line + at, _MM_HINT_T0);
+            }
+        }
+#endif
         bilinearRow(reinterpret_cast<const uint32_t*>(source.constScanLine(t.index)),
                     reinterpret_cast<const uint32_t*>(source.constScanLine(t.index + 1)), t.weight,
                     across, weights, reinterpret_cast<uint32_t*>(out.scanLine(y)));
