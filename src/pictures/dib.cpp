@@ -1,5 +1,7 @@
 #include "pictures/dib.h"
 
+#include "pictures/picturememory.h"
+
 #include <bit>
 #include <cstring>
 
@@ -238,7 +240,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     const int height = int(h.height);
 
     if (rle) {
-        dib.image = QImage(width, height, QImage::Format_Indexed8);
+        dib.image = PictureMemory::NewImage(QSize(width, height), QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         dib.image.fill(0);
         if (!readRle(src, avail, h, dib.image)) return std::nullopt;
@@ -253,7 +255,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     auto row = [&](int y) { return src + stride * (h.topDown ? y : height - 1 - y); };
 
     if (indexed) {
-        dib.image = QImage(width, height, QImage::Format_Indexed8);
+        dib.image = PictureMemory::NewImage(QSize(width, height), QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         const uint mask = (1u << bpp) - 1;
         for (int y = 0; y < height; ++y) {
@@ -295,7 +297,8 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     // reads the fourth byte as alpha (icons); a plain 32-bit picture is opaque
     // whatever its fourth byte holds.
     const bool alpha = a.mask && (options.keepAlpha || h.hasMasks);
-    dib.image = QImage(width, height, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    dib.image = PictureMemory::NewImage(QSize(width, height),
+                                        alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (dib.image.isNull()) return std::nullopt;
     const bool plain32 = bpp == 32 && r.mask == 0xFF0000 && g.mask == 0xFF00 && b.mask == 0xFF;
     for (int y = 0; y < height; ++y) {
