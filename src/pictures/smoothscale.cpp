@@ -37,6 +37,16 @@ std::vector<Tap> taps(int sourceLength, int length) {
 
 #if defined(__SSE2__)
 
+// Asks for the rows first .. last of source to be read into the cache, so
+// that they come from memory while the rows before are worked out.
+void prefetchRows(const QImage& source, int first, int last) {
+    for (int r = first; r <= last; ++r) {
+        const char* line = reinterpret_cast<const char*>(source.constScanLine(r));
+        for (qsizetype at = 0; at < source.bytesPerLine(); at += 64)
+            _mm_prefetch(line + at, _MM_HINT_T0);
+    }
+}
+
 // A tap's two weights in 1/32768ths (a whole one still fits 16 bits), each
 // for the four channels of its pixel.
 struct alignas(16) TapWeights {
@@ -112,6 +122,7 @@ QImage halved(const QImage& source) {
         uint8_t* o = out.scanLine(y);
         int x = 0;
 #if defined(__SSE2__)
+        if (y + 1 < height) prefetchRows(source, 2 * y + 2, 2 * y + 3);
         const __m128i zero = _mm_setzero_si128(), two = _mm_set1_epi16(2);
         for (; x + 1 < width; x += 2) {
             const __m128i upper = _mm_loadu_si128(reinterpret_cast<const __m128i*>(a + 8 * x));
@@ -162,15 +173,9 @@ QImage ScaledBilinear(const QImage& source, QSize size) {
     for (int y = 0; y < size.height(); ++y) {
         const Tap& t = down[size_t(y)];
 #if defined(__SSE2__)
-        // The next row's two source rows are asked for now, so that they are
-        // read from memory while this one is worked out.
         if (y + 1 < size.height()) {
             const int next = down[size_t(y) + 1].index;
-            for (int r = std::max(next, t.index + 2); r <= next + 1; ++r) {
-                const char* line = reinterpret_cast<const char*>(source.constScanLine(r));
-                for (qsizetype at = 0; at < source.bytesPerLine(); at += 64)
-                    _mm_prefetch(line + at, _MM_HINT_T0);
-            }
+            prefetchRows(source, std::max(next, t.index + 2), next + 1);
         }
 #endif
         bilinearRow(reinterpret_cast<const uint32_t*>(source.constScanLine(t.index)),
