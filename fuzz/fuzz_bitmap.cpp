@@ -1,5 +1,6 @@
 // BMP files from memory: loading must fail cleanly or give a picture that
 // saves and loads back to the same pixels.
+#include "freshpicturememory.h"
 #include "loadfrommemory.h"
 #include "pictures/tbitmap.h"
 
@@ -9,6 +10,7 @@
 using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const FreshPictureMemory fresh;
     TBitmap bitmap;
     if (!LoadFromMemory(bitmap, data, size)) return 0;
     QBuffer out;

@@ -1,4 +1,5 @@
 // Icon files from memory: loading fails cleanly or gives a drawable picture.
+#include "freshpicturememory.h"
 #include "loadfrommemory.h"
 #include "pictures/ticon.h"
 
@@ -7,6 +8,7 @@
 using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const FreshPictureMemory fresh;
     TIcon icon;
     if (!LoadFromMemory(icon, data, size)) return 0;
     QImage pane(64, 64, QImage::Format_RGB32);

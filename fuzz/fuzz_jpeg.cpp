@@ -1,12 +1,14 @@
 // JPEG files from memory: the header at load, then the decode a first drawing
 // does. Both may only fail with the program's own error.
 #include "core/errors.h"
+#include "freshpicturememory.h"
 #include "loadfrommemory.h"
 #include "pictures/tjpegimage.h"
 
 using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const FreshPictureMemory fresh;
     TJPEGImage image;
     if (!LoadFromMemory(image, data, size)) return 0;
     // Huge frames are sound but only cost time here.

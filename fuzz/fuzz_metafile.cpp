@@ -1,4 +1,5 @@
 // Metafiles (WMF and EMF) from memory: load, then draw into a small image.
+#include "freshpicturememory.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/metafile/tmetafile.h"
 
@@ -15,6 +16,7 @@ extern "C" int LLVMFuzzerInitialize(int* argc, char*** argv) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const FreshPictureMemory fresh;
     QBuffer buffer;
     buffer.setData(reinterpret_cast<const char*>(data), qsizetype(size));
     buffer.open(QIODevice::ReadOnly);

@@ -6,6 +6,7 @@
 // runs stay fast; the header's own sizes are not limited), then the bytes of
 // the info block, then those of the pixel block (zero-padded).
 #include "core/errors.h"
+#include "freshpicturememory.h"
 #include "spi/libraryloader.h"
 #include "spi/tspibitmap.h"
 #include "spi/tspis.h"
@@ -95,6 +96,7 @@ TSPIs& manager() {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const FreshPictureMemory fresh;
     manager();
     input = data;
     inputSize = size;

@@ -92,6 +92,17 @@ QImage PictureMemory::NewImage(QSize size, QImage::Format format) {
     return image;
 }
 
+void PictureMemory::ReleaseKept() {
+    std::vector<Block> kept;
+    {
+        Store& s = store();
+        const std::lock_guard lock(s.mutex);
+        kept.swap(s.free);
+        s.freeBytes = 0;
+    }
+    for (const Block& block : kept) std::free(block.data);
+}
+
 qsizetype PictureMemory::KeptBytes() {
     Store& s = store();
     const std::lock_guard lock(s.mutex);

@@ -22,6 +22,8 @@ public:
 
     // Kept now, free for the next picture.
     static qsizetype KeptBytes();
+    // Gives every kept block back to the system.
+    static void ReleaseKept();
 };
 
 } // namespace nubivu

@@ -1,5 +1,6 @@
 // Pixel memory kept for the next picture: reused once the last copy of a
-// picture is gone, never while one lives, and never more than the limit kept.
+// picture is gone, never while one lives, never more than the limit kept,
+// and all given back when asked.
 #include "pictures/picturememory.h"
 #include "testrunner.h"
 
@@ -48,6 +49,8 @@ private Q_SLOTS:
         pictures.clear();
         QVERIFY(PictureMemory::KeptBytes() <= PictureMemory::MostKept);
         QVERIFY(PictureMemory::KeptBytes() > 0);
+        PictureMemory::ReleaseKept();
+        QCOMPARE(PictureMemory::KeptBytes(), qsizetype(0));
     }
 };
 
