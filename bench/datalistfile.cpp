@@ -72,7 +72,7 @@ QByteArray readFile(const QString& path) {
 // piece, cut at line ends and commas.
 size_t openFloor(const QString& path, bool utf8) {
     const QByteArray bytes = readFile(path);
-    const QString text = utf8 ? QString::fromUtf8(bytes) : DecodeCodePage(bytes);
+    const QString text = utf8 ? QString::fromUtf8(bytes) : decodeCodePage(bytes);
     size_t fields = 0;
     for (const QChar c : text)
         if (c == u',' || c == u'\n') ++fields;
@@ -123,11 +123,11 @@ const FillOptions kSaveOptions{true, true};
 
 void writeList(const QString& path, int rows, bool utf8Only) {
     DataList list;
-    list.AppendDataRows(lessonRows(rows, utf8Only));
+    list.appendDataRows(lessonRows(rows, utf8Only));
     const SlotPaths titles = defaultTitles();
-    SaveDataListFile(
-        path, EncodeDataList(
-                  list.DataRowCount(), [&](int r) { return list.Paths(r); }, titles, titles));
+    saveDataListFile(
+        path, encodeDataList(
+                  list.dataRowCount(), [&](int r) { return list.paths(r); }, titles, titles));
 }
 
 } // namespace
@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
         const qint64 size = QFileInfo(big).size();
         const long before = rssKiB();
         Lesson lesson;
-        OpenLessonFile(lesson, big);
+        openLessonFile(lesson, big);
         const long after = rssKiB();
         const double held = double(after - before) * 1024.0;
         std::printf("memory, %d rows, file %.1f MB: RSS %.1f MB after opening, %.1f MB held, %.2fx "
@@ -178,17 +178,17 @@ int main(int argc, char** argv) {
         // run opens the gaps again for the fill-in to close and write back.
         const QString out = dir.filePath(QStringLiteral("saved.NV2"));
         Lesson lesson;
-        OpenLessonFile(lesson, path);
-        SaveLessonFile(lesson, out, {}, kSaveOptions);
+        openLessonFile(lesson, path);
+        saveLessonFile(lesson, out, {}, kSaveOptions);
         const QByteArray saved = readFile(out);
         std::vector<double> openBase, open, saveBase, save;
         for (int i = 0; i < runs; ++i) {
             openBase.push_back(timed([&] { sink += openFloor(path, utf8); }));
             // Replacing the list on show, as a second Open does.
-            open.push_back(timed([&] { OpenLessonFile(lesson, path); }));
-            sink += size_t(lesson.rows().RowCount());
+            open.push_back(timed([&] { openLessonFile(lesson, path); }));
+            sink += size_t(lesson.rows().rowCount());
             saveBase.push_back(timed([&] { saveFloor(out, saved); }));
-            save.push_back(timed([&] { SaveLessonFile(lesson, out, {}, kSaveOptions); }));
+            save.push_back(timed([&] { saveLessonFile(lesson, out, {}, kSaveOptions); }));
         }
         const double fo = median(openBase), o = median(open), fs = median(saveBase),
                      s = median(save);

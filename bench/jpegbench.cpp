@@ -3,7 +3,7 @@
 //
 // jpegbench FILE [REPEATS]    ->  prints "median_seconds peak_rss_kb"
 // jpegbench --pattern W H OUT ->  writes a W x H test picture as PPM for cjpeg
-#include "pictures/tjpegimage.h"
+#include "pictures/jpegimage.h"
 
 #include <QFile>
 #include <QRandomGenerator>
@@ -53,9 +53,9 @@ int main(int argc, char** argv) {
     unsigned sum = 0;
     for (int i = 0; i < repeats; ++i) {
         const auto start = std::chrono::steady_clock::now();
-        TJPEGImage image;
-        image.LoadFile(path);
-        const QImage& pixels = image.Bitmap().Image();
+        JpegImage image;
+        image.loadFile(path);
+        const QImage& pixels = image.bitmap().image();
         times.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
         for (qsizetype k = 0; k < pixels.sizeInBytes(); k += 4096) sum += pixels.constBits()[k];

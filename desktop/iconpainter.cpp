@@ -12,7 +12,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     const int size = QByteArray(argv[1]).toInt();
-    return nubivu::ProgramIcon().pixmap(size, size).toImage().save(QString::fromLocal8Bit(argv[2]))
+    return nubivu::programIcon().pixmap(size, size).toImage().save(QString::fromLocal8Bit(argv[2]))
                ? 0
                : 1;
 }

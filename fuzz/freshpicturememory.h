@@ -8,5 +8,5 @@ struct FreshPictureMemory {
     FreshPictureMemory() = default;
     FreshPictureMemory(const FreshPictureMemory&) = delete;
     FreshPictureMemory& operator=(const FreshPictureMemory&) = delete;
-    ~FreshPictureMemory() { nubivu::PictureMemory::ReleaseKept(); }
+    ~FreshPictureMemory() { nubivu::PictureMemory::releaseKept(); }
 };

@@ -2,7 +2,7 @@
 // saves and loads back to the same pixels.
 #include "freshpicturememory.h"
 #include "loadfrommemory.h"
-#include "pictures/tbitmap.h"
+#include "pictures/bitmap.h"
 
 #include <QBuffer>
 #include <cstdlib>
@@ -11,17 +11,17 @@ using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FreshPictureMemory fresh;
-    TBitmap bitmap;
-    if (!LoadFromMemory(bitmap, data, size)) return 0;
+    Bitmap bitmap;
+    if (!loadFromMemory(bitmap, data, size)) return 0;
     QBuffer out;
     out.open(QIODevice::WriteOnly);
-    bitmap.SaveStream(out);
+    bitmap.saveStream(out);
     out.close();
     out.open(QIODevice::ReadOnly);
-    TBitmap again;
-    again.LoadStream(out); // a file we wrote must read back
-    if (again.Image().convertToFormat(QImage::Format_RGB32) !=
-        bitmap.Image().convertToFormat(QImage::Format_RGB32))
+    Bitmap again;
+    again.loadStream(out); // a file we wrote must read back
+    if (again.image().convertToFormat(QImage::Format_RGB32) !=
+        bitmap.image().convertToFormat(QImage::Format_RGB32))
         std::abort();
     return 0;
 }

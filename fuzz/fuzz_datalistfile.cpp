@@ -11,18 +11,18 @@ using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray bytes(reinterpret_cast<const char*>(data), static_cast<qsizetype>(size));
-    const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
+    const std::vector<SlotPaths> rows = readDataListLines(bytes);
     // Nothing read can hold a value the writer refuses (a line break): every
     // list that opens can be saved again, bytes that start no character included.
     QByteArray written;
     try {
-        written = EncodeDataList(
+        written = encodeDataList(
             static_cast<int>(rows.size()), [&](int r) { return rows[size_t(r - 1)]; }, std::nullopt,
             defaultTitles());
     } catch (const EDataListValue&) {
         std::abort();
     }
-    const std::vector<SlotPaths> again = ReadDataListLines(written);
+    const std::vector<SlotPaths> again = readDataListLines(written);
     // An all-empty line cannot come from a row, but a blank row writes a full line: same count.
     if (again.size() != rows.size()) std::abort();
     for (size_t i = 0; i < rows.size(); ++i)

@@ -36,7 +36,7 @@ void writeSome(int fd, const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     static const bool limits = [] {
-        THelperLimits& l = THelperLibrary::Limits();
+        HelperTimeouts& l = HelperLibrary::limits();
         l.loadMs = l.pictureMs = 50; // every answer is there before the first call
         l.pictureMsPerMiB = 0;
         return true;
@@ -57,8 +57,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeSome(pair[1], data + 2 + shared, size - 2 - shared);
     shutdown(pair[1], SHUT_WR);
 
-    if (auto library = THelperLibrary::Open(THelperProcess::Adopt(pair[0], memory),
-                                            QStringLiteral("/fuzz/plugin.spi"))) {
+    if (auto library = HelperLibrary::open(HelperProcess::adopt(pair[0], memory),
+                                           QStringLiteral("/fuzz/plugin.spi"))) {
         char text[256] = {};
         library->GetPluginInfo(1, text, 255);
         if (text[255] != 0) __builtin_trap();
@@ -73,7 +73,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (library->GetPicture(probe, sizeof probe, SPI_SOURCE_MEMORY, &bitmapInfo, &bits,
                                 &progress, 0) == 0 &&
             bitmapInfo)
-            CheckPluginOutput(bitmapInfo, bits);
+            checkPluginOutput(bitmapInfo, bits);
         LocalFree(bitmapInfo);
         LocalFree(bits);
     }

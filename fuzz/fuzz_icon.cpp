@@ -1,7 +1,7 @@
 // Icon files from memory: loading fails cleanly or gives a drawable picture.
 #include "freshpicturememory.h"
 #include "loadfrommemory.h"
-#include "pictures/ticon.h"
+#include "pictures/icon.h"
 
 #include <QPainter>
 
@@ -9,10 +9,10 @@ using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FreshPictureMemory fresh;
-    TIcon icon;
-    if (!LoadFromMemory(icon, data, size)) return 0;
+    Icon icon;
+    if (!loadFromMemory(icon, data, size)) return 0;
     QImage pane(64, 64, QImage::Format_RGB32);
     QPainter painter(&pane);
-    icon.DrawInto(painter, pane.rect());
+    icon.drawInto(painter, pane.rect());
     return 0;
 }

@@ -7,10 +7,10 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QByteArray line =
         QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
-    if (const auto message = nubivu::InstanceMessage::Decode(line)) {
+    if (const auto message = nubivu::InstanceMessage::decode(line)) {
         // A decoded message survives encoding again unchanged.
-        const QByteArray again = message->Encode();
-        const auto back = nubivu::InstanceMessage::Decode(again.chopped(1));
+        const QByteArray again = message->encode();
+        const auto back = nubivu::InstanceMessage::decode(again.chopped(1));
         if (!back || back->kind != message->kind || back->path != message->path) __builtin_trap();
     }
     return 0;

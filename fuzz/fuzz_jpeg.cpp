@@ -3,22 +3,22 @@
 #include "core/errors.h"
 #include "freshpicturememory.h"
 #include "loadfrommemory.h"
-#include "pictures/tjpegimage.h"
+#include "pictures/jpegimage.h"
 
 using namespace nubivu;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FreshPictureMemory fresh;
-    TJPEGImage image;
-    if (!LoadFromMemory(image, data, size)) return 0;
+    JpegImage image;
+    if (!loadFromMemory(image, data, size)) return 0;
     // Huge frames are sound but only cost time here.
-    if (qint64(image.Width()) * image.Height() > 4000000) return 0;
+    if (qint64(image.width()) * image.height() > 4000000) return 0;
     // Every other input also takes the 8-bit path with its quantiser.
-    TJPEGImage::SetLowColourDisplay(size % 2);
+    JpegImage::setLowColourDisplay(size % 2);
     try {
-        image.Bitmap();
+        image.bitmap();
     } catch (const ENubivuError&) {
     }
-    image.Bitmap(); // never raises twice
+    image.bitmap(); // never raises twice
     return 0;
 }

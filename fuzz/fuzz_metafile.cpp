@@ -1,7 +1,7 @@
 // Metafiles (WMF and EMF) from memory: load, then draw into a small image.
 #include "freshpicturememory.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/metafile/tmetafile.h"
+#include "pictures/metafile/metafile.h"
 
 #include <QBuffer>
 #include <QGuiApplication>
@@ -20,15 +20,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QBuffer buffer;
     buffer.setData(reinterpret_cast<const char*>(data), qsizetype(size));
     buffer.open(QIODevice::ReadOnly);
-    nubivu::TMetafile picture;
+    nubivu::Metafile picture;
     try {
-        picture.LoadStream(buffer);
+        picture.loadStream(buffer);
     } catch (const nubivu::EInvalidGraphic&) {
         return 0;
     }
     QImage image(64, 48, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    picture.DrawInto(painter, image.rect());
+    picture.drawInto(painter, image.rect());
     return 0;
 }

@@ -8,8 +8,8 @@
 #include "core/errors.h"
 #include "freshpicturememory.h"
 #include "spi/libraryloader.h"
-#include "spi/tspibitmap.h"
-#include "spi/tspis.h"
+#include "spi/pluginbitmap.h"
+#include "spi/pluginmanager.h"
 
 #include <QBuffer>
 #include <cstring>
@@ -59,35 +59,35 @@ int32_t getPicture(const char*, intptr_t, uint32_t, HLOCAL* info, HLOCAL* bits,
     return 0;
 }
 
-class InProcessLibrary : public TLibrary {
+class InProcessLibrary : public PluginLibrary {
 public:
-    void* Resolve(const char* name) const override {
+    void* resolve(const char* name) const override {
         if (!std::strcmp(name, "GetPluginInfo")) return reinterpret_cast<void*>(&getPluginInfo);
         if (!std::strcmp(name, "IsSupported")) return reinterpret_cast<void*>(&isSupported);
         if (!std::strcmp(name, "GetPictureInfo")) return reinterpret_cast<void*>(&getPictureInfo);
         if (!std::strcmp(name, "GetPicture")) return reinterpret_cast<void*>(&getPicture);
         return nullptr;
     }
-    QString ModulePath() const override { return QStringLiteral("fuzz.spi"); }
+    QString modulePath() const override { return QStringLiteral("fuzz.spi"); }
 };
 
-class InProcessLoader : public TLibraryLoader {
+class InProcessLoader : public LibraryLoader {
 public:
-    std::unique_ptr<TLibrary> Load(const QString&) override {
+    std::unique_ptr<PluginLibrary> load(const QString&) override {
         return std::make_unique<InProcessLibrary>();
     }
 };
 
-TSPIs& manager() {
+PluginManager& manager() {
     static InProcessLoader loader;
     // Never destroyed: the format registry it would clean up may be gone by then.
-    static auto* registration = new TSPIBitmapRegistration;
+    static auto* registration = new PluginBitmapRegistration;
     (void)registration;
-    static TSPIs* spis = [] {
-        TLibraryLoader::Install(&loader);
-        auto* s = new TSPIs;
-        s->MacBinary = false;
-        s->Add(CreateSPI(QStringLiteral("fuzz.spi")));
+    static PluginManager* spis = [] {
+        LibraryLoader::install(&loader);
+        auto* s = new PluginManager;
+        s->macBinary = false;
+        s->add(createSPI(QStringLiteral("fuzz.spi")));
         return s;
     }();
     return *spis;
@@ -103,11 +103,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QBuffer stream;
     stream.setData(QByteArray("not a BMP"));
     stream.open(QIODevice::ReadOnly);
-    TSPIBitmap bitmap;
+    PluginBitmap bitmap;
     try {
-        bitmap.LoadFromStreamWithName(stream, QStringLiteral("picture.fz"));
+        bitmap.loadFromStreamWithName(stream, QStringLiteral("picture.fz"));
         // A picture that loaded is a consistent bitmap.
-        if (bitmap.Image().width() != bitmap.Width() || bitmap.Width() <= 0) __builtin_trap();
+        if (bitmap.image().width() != bitmap.width() || bitmap.width() <= 0) __builtin_trap();
     } catch (const ENubivuError&) {
     }
     return 0;

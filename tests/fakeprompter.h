@@ -12,8 +12,8 @@ namespace nubivu::test {
 
 class FakePrompter : public Prompter {
 public:
-    FakePrompter() { previous_ = Prompter::Install(this); }
-    ~FakePrompter() override { Prompter::Install(previous_); }
+    FakePrompter() { previous_ = Prompter::install(this); }
+    ~FakePrompter() override { Prompter::install(previous_); }
 
     std::deque<int> answers;            // button indices for Ask
     std::deque<QString> files;          // chosen files; an empty string cancels
@@ -23,7 +23,7 @@ public:
     int beeps = 0;
     int modals = 0;
 
-    int Ask(const MessageRequest& request) override {
+    int ask(const MessageRequest& request) override {
         asked.push_back(request);
         if (answers.empty())
             return request.escapeButton >= 0 ? request.escapeButton
@@ -32,7 +32,7 @@ public:
         answers.pop_front();
         return a;
     }
-    bool RunFileDialog(QFileDialog& dialog) override {
+    bool runFileDialog(QFileDialog& dialog) override {
         fileDialogs.push_back(dialog.windowTitle());
         if (files.empty() || files.front().isEmpty()) {
             if (!files.empty()) files.pop_front();
@@ -42,11 +42,11 @@ public:
         files.pop_front();
         return true;
     }
-    int RunModal(QDialog& dialog) override {
+    int runModal(QDialog& dialog) override {
         ++modals;
         return modal ? modal(dialog) : int(QDialog::Rejected);
     }
-    void Beep() override { ++beeps; }
+    void beep() override { ++beeps; }
 
 private:
     Prompter* previous_;

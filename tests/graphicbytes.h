@@ -1,7 +1,7 @@
 #pragma once
 // A picture class read from and written to memory through its own stream
 // functions, as the reader tests and the plug-in host tests need it.
-#include "pictures/tgraphic.h"
+#include "pictures/graphic.h"
 
 #include <QBuffer>
 #include <QByteArray>
@@ -9,17 +9,17 @@
 namespace nubivu::test {
 
 // Raises whatever the class's reader raises for these bytes.
-inline void LoadFromBytes(TGraphic& graphic, const QByteArray& bytes) {
+inline void loadFromBytes(Graphic& graphic, const QByteArray& bytes) {
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);
-    graphic.LoadStream(buffer);
+    graphic.loadStream(buffer);
 }
 
-inline QByteArray SaveToBytes(const TGraphic& graphic) {
+inline QByteArray saveToBytes(const Graphic& graphic) {
     QBuffer buffer;
     buffer.open(QIODevice::WriteOnly);
-    graphic.SaveStream(buffer);
+    graphic.saveStream(buffer);
     return buffer.data();
 }
 

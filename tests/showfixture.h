@@ -20,54 +20,54 @@ namespace nubivu::test {
 // The application object of the case running now (cases run one at a time).
 // Left to the end of the process when a case does not stop it, never
 // destroyed after the QApplication.
-inline LessonWindows*& Windows() {
+inline LessonWindows*& windows() {
     static LessonWindows* windows = nullptr;
     return windows;
 }
-inline void StopWindows() {
-    delete Windows();
-    Windows() = nullptr;
+inline void stopWindows() {
+    delete windows();
+    windows() = nullptr;
 }
 // The windows as at program start, on a screen this wide (and, when given,
 // with this much room for windows).
-inline void StartWindows(int screenWidth = 1024, QSize screenArea = {}) {
-    StopWindows();
-    Windows() = new LessonWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
+inline void startWindows(int screenWidth = 1024, QSize screenArea = {}) {
+    stopWindows();
+    windows() = new LessonWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
 }
 
-inline Lesson& TheLesson() { return Windows()->lesson(); }
-inline MainWindow* MainForm() { return Windows() ? &Windows()->mainWindow() : nullptr; }
-inline ImageFileChooser* ChooserForm() { return &Windows()->fileChooser(); }
-inline ListEditorWindow* EditForm() { return &Windows()->editor(); }
-inline SkyWindow* SkyForm() { return &Windows()->skyWindow(); }
-inline AboutBox* AboutForm() { return &Windows()->aboutBox(); }
-inline OptionsDialog* OptionsForm() { return &Windows()->optionsDialog(); }
-inline SlideShow& Show() { return MainForm()->Slides(); }
+inline Lesson& theLesson() { return windows()->lesson(); }
+inline MainWindow* mainForm() { return windows() ? &windows()->mainWindow() : nullptr; }
+inline ImageFileChooser* chooserForm() { return &windows()->fileChooser(); }
+inline ListEditorWindow* editForm() { return &windows()->editor(); }
+inline SkyWindow* skyForm() { return &windows()->skyWindow(); }
+inline AboutBox* aboutForm() { return &windows()->aboutBox(); }
+inline OptionsDialog* optionsForm() { return &windows()->optionsDialog(); }
+inline SlideShow& show() { return mainForm()->slides(); }
 
 class ShowFixture {
 public:
     // A picture file in the fixture folder; its width tells it apart.
-    QString Pic(const QString& name, int width) {
-        return WriteTestPicture(dir_.filePath(name), width);
+    QString pic(const QString& name, int width) {
+        return writeTestPicture(dir_.filePath(name), width);
     }
-    QString Path(const QString& name) const { return dir_.filePath(name); }
+    QString path(const QString& name) const { return dir_.filePath(name); }
 
     // Fresh windows on a 1024-pixel screen, the rows in the list, the main
     // window shown and active (so its activation has shown row 1).
-    static bool Start(const std::vector<SlotPaths>& rows) {
-        Fresh();
-        SetRows(TheLesson().rows(), rows);
-        MainForm()->show();
-        return Activate(MainForm());
+    static bool start(const std::vector<SlotPaths>& rows) {
+        fresh();
+        setRows(theLesson().rows(), rows);
+        mainForm()->show();
+        return activate(mainForm());
     }
 
     // The windows as at program start, on a screen this wide (and, when
     // given, with this much room for windows).
-    static void Fresh(int screenWidth = 1024, QSize screenArea = {}) {
-        StartWindows(screenWidth, screenArea);
+    static void fresh(int screenWidth = 1024, QSize screenArea = {}) {
+        startWindows(screenWidth, screenArea);
     }
 
-    static bool Activate(QWidget* window) {
+    static bool activate(QWidget* window) {
         window->activateWindow();
         QApplication::setActiveWindow(window);
         return QTest::qWaitForWindowActive(window);

@@ -9,7 +9,7 @@ namespace nubivu::test {
 
 // The file's bytes, or "<missing>" when it cannot be read (so a comparison
 // names the problem instead of matching an empty file).
-inline QByteArray ReadFileBytes(const QString& path) {
+inline QByteArray readFileBytes(const QString& path) {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
 }

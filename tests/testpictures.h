@@ -4,9 +4,9 @@
 // through the real registry whatever readers the program has. Each picture
 // gets its own width, which tells in a test which file a pane shows.
 #include "datalist/datalist.h"
-#include "pictures/fileformats.h"
+#include "pictures/bitmap.h"
+#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/tbitmap.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -16,34 +16,34 @@
 
 namespace nubivu::test {
 
-class TestPicture : public TBitmap {
+class TestPicture : public Bitmap {
 public:
-    static const TGraphicClass& StaticClass() {
-        static const TGraphicClass cls{
-            "TestPicture", &TBitmap::StaticClass(),
-            []() -> std::unique_ptr<TGraphic> { return std::make_unique<TestPicture>(); }};
+    static const GraphicClass& staticClass() {
+        static const GraphicClass cls{
+            "TestPicture", &Bitmap::staticClass(),
+            []() -> std::unique_ptr<Graphic> { return std::make_unique<TestPicture>(); }};
         return cls;
     }
-    const TGraphicClass& ClassType() const override { return StaticClass(); }
-    void LoadStream(QIODevice& stream) override {
+    const GraphicClass& classType() const override { return staticClass(); }
+    void loadStream(QIODevice& stream) override {
         QImage image;
         if (!image.loadFromData(stream.readAll(), "PNG"))
             throw EInvalidGraphic(QStringLiteral("not a test picture"));
-        SetImage(image.convertToFormat(QImage::Format_RGB32));
+        setImage(image.convertToFormat(QImage::Format_RGB32));
     }
 };
 
 // Registered for as long as it lives.
 struct TestPictureFormat {
     TestPictureFormat() {
-        RegisterPictureFormat(QStringLiteral("tpx"), QStringLiteral("test picture"),
-                              TestPicture::StaticClass());
+        registerPictureFormat(QStringLiteral("tpx"), QStringLiteral("test picture"),
+                              TestPicture::staticClass());
     }
-    ~TestPictureFormat() { UnregisterPictureClass(TestPicture::StaticClass()); }
+    ~TestPictureFormat() { unregisterPictureClass(TestPicture::staticClass()); }
 };
 
 // A width x 8 picture of one colour at path; returns the path.
-inline QString WriteTestPicture(const QString& path, int width, QRgb colour = 0xff3366cc) {
+inline QString writeTestPicture(const QString& path, int width, QRgb colour = 0xff3366cc) {
     QImage image(width, 8, QImage::Format_RGB32);
     image.fill(colour);
     image.save(path, "PNG");
@@ -51,7 +51,7 @@ inline QString WriteTestPicture(const QString& path, int width, QRgb colour = 0x
 }
 
 // Bytes that no picture class accepts.
-inline QString WriteGarbage(const QString& path) {
+inline QString writeGarbage(const QString& path) {
     QFile file(path);
     if (file.open(QIODevice::WriteOnly)) file.write("not a picture at all");
     return path;
@@ -59,7 +59,7 @@ inline QString WriteGarbage(const QString& path) {
 
 // A 64 x 48 JPEG whose header reads and whose data fails after the scan (a
 // second frame header follows it); its sound twin when broken is false.
-inline QByteArray JpegBytes(bool broken) {
+inline QByteArray jpegBytes(bool broken) {
     QImage pattern(64, 48, QImage::Format_RGB32);
     for (int y = 0; y < 48; ++y)
         for (int x = 0; x < 64; ++x) pattern.setPixel(x, y, qRgb(x * 4, y * 5, (x ^ y) * 3));
@@ -76,18 +76,18 @@ inline QByteArray JpegBytes(bool broken) {
     return bytes;
 }
 
-inline QString WriteJpegWithDataError(const QString& path) {
+inline QString writeJpegWithDataError(const QString& path) {
     QFile file(path);
-    if (file.open(QIODevice::WriteOnly)) file.write(JpegBytes(true));
+    if (file.open(QIODevice::WriteOnly)) file.write(jpegBytes(true));
     return path;
 }
 
 // Replaces the list's rows by these, numbered as the editor numbers them.
-inline void SetRows(DataList& list, const std::vector<SlotPaths>& rows) {
-    list.SetRowCount(2);
+inline void setRows(DataList& list, const std::vector<SlotPaths>& rows) {
+    list.setRowCount(2);
     for (const SlotPaths& row : rows) {
-        list.AppendNumberedRow();
-        list.SetPaths(list.RowCount() - 2, row);
+        list.appendNumberedRow();
+        list.setPaths(list.rowCount() - 2, row);
     }
 }
 

@@ -10,12 +10,12 @@
 
 namespace nubivu::test {
 
-std::vector<TestClass>& Registry() {
+std::vector<TestClass>& registry() {
     static std::vector<TestClass> registry;
     return registry;
 }
 
-QString CorpusDir() {
+QString corpusDir() {
     const QString dir = QString::fromUtf8(qgetenv("NUBIVU_CORPUS"));
     const QString path = dir.isEmpty() ? QStringLiteral(NUBIVU_CORPUS_DIR) : dir;
     return QFileInfo(path + QStringLiteral("/FILES.tsv")).exists() ? QDir(path).absolutePath()
@@ -43,7 +43,7 @@ int main(int argc, char** argv) {
     }
     int failures = 0;
     int ran = 0;
-    for (const auto& entry : nubivu::test::Registry()) {
+    for (const auto& entry : nubivu::test::registry()) {
         if (only && std::strcmp(only, entry.name) != 0) continue;
         std::unique_ptr<QObject> object(entry.create());
         failures += QTest::qExec(object.get(), int(args.size()), args.data());

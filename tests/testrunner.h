@@ -14,16 +14,16 @@ struct TestClass {
     std::function<QObject*()> create;
 };
 
-std::vector<TestClass>& Registry();
+std::vector<TestClass>& registry();
 
 struct Register {
     Register(const char* name, std::function<QObject*()> create) {
-        Registry().push_back({name, std::move(create)});
+        registry().push_back({name, std::move(create)});
     }
 };
 
 // The third-party picture corpus, or an empty string when it is not beside the checkout.
-QString CorpusDir();
+QString corpusDir();
 
 } // namespace nubivu::test
 

@@ -7,9 +7,9 @@
 // - a warm start of the helper: start, load the plug-in, read its texts.
 // Usage: bench_helper [rounds]
 #include "spi/helperlibrary.h"
-#include "spi/pluginloader.h"
-#include "spi/tspibitmap.h"
-#include "spi/tspis.h"
+#include "spi/pluginbitmap.h"
+#include "spi/pluginlibraryloader.h"
+#include "spi/pluginmanager.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -36,21 +36,21 @@ double median(std::vector<double> v) {
 }
 
 // One manager holding the plug-in, in process or in the helper.
-std::unique_ptr<TSPIs> managerFor(const QString& plugin, bool inProcess) {
-    TPluginLoader::OverrideThirdPartyInProcess(inProcess);
-    auto spis = std::make_unique<TSPIs>();
-    spis->MacBinary = false;
-    spis->Search(plugin);
-    TPluginLoader::OverrideThirdPartyInProcess(std::nullopt);
+std::unique_ptr<PluginManager> managerFor(const QString& plugin, bool inProcess) {
+    PluginLibraryLoader::overrideThirdPartyInProcess(inProcess);
+    auto spis = std::make_unique<PluginManager>();
+    spis->macBinary = false;
+    spis->search(plugin);
+    PluginLibraryLoader::overrideThirdPartyInProcess(std::nullopt);
     return spis;
 }
 
 double decodeMs(const QString& file) {
     QElapsedTimer timer;
     timer.start();
-    TSPIBitmap bitmap;
-    bitmap.LoadFile(file);
-    if (bitmap.Width() != 1920) std::fprintf(stderr, "decode failed\n");
+    PluginBitmap bitmap;
+    bitmap.loadFile(file);
+    if (bitmap.width() != 1920) std::fprintf(stderr, "decode failed\n");
     return double(timer.nsecsElapsed()) / 1e6;
 }
 
@@ -59,14 +59,15 @@ double decodeMs(const QString& file) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
-    TPluginLoader::OverrideHelperProgram(QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
+    PluginLibraryLoader::overrideHelperProgram(
+        QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
     QTemporaryDir dir;
     // A copy away from the program's folder counts as a third-party plug-in.
     const QString plugin = dir.filePath(QStringLiteral("ifpng.spi"));
     QFile::copy(QStringLiteral(NUBIVU_RUNTIME_DIR "/ifpng.spi"), plugin);
     const QString picture = dir.filePath(QStringLiteral("map.png"));
     weatherMap(1920, 1080).save(picture, "PNG");
-    TSPIBitmapRegistration registration;
+    PluginBitmapRegistration registration;
 
     std::vector<double> inProcess, helper, tripIn, tripHelper, starts;
     char probe[2048] = {};
@@ -79,7 +80,7 @@ int main(int argc, char** argv) {
     for (int block = 0; block < 3; ++block) {
         for (const bool local : {true, false}) {
             const auto spis = managerFor(plugin, local);
-            auto& spi = static_cast<TInSPI&>(*spis->Items(0));
+            auto& spi = static_cast<ImportPlugin&>(*spis->items(0));
             decodeMs(picture);
             for (int r = 0; r < (rounds + 2) / 3; ++r) {
                 (local ? inProcess : helper).push_back(decodeMs(picture));
@@ -96,7 +97,7 @@ int main(int argc, char** argv) {
         QElapsedTimer timer;
         timer.start();
         const auto started =
-            THelperLibrary::Open(THelperCommand{TPluginLoader::HelperProgram(), {}}, plugin);
+            HelperLibrary::open(HelperCommand{PluginLibraryLoader::helperProgram(), {}}, plugin);
         char text[256] = {};
         if (!started || started->GetPluginInfo(1, text, 255) <= 0)
             std::fprintf(stderr, "helper start failed\n");

@@ -46,7 +46,7 @@ template <typename RowAt> void decodeFile(const QString& path, J_COLOR_SPACE spa
     jpeg_destroy_decompress(&cinfo);
 }
 
-template <typename Decode> double timeAll(const QStringList& files, Decode decode) {
+template <typename Decoder> double timeAll(const QStringList& files, Decoder decode) {
     QElapsedTimer clock;
     clock.start();
     for (const QString& f : files) decode(f);
@@ -55,7 +55,7 @@ template <typename Decode> double timeAll(const QStringList& files, Decode decod
 
 } // namespace
 
-void DecodeFloor::DecodeAllocating(const QString& path, Rows rows) {
+void DecodeFloor::decodeAllocating(const QString& path, Rows rows) {
     QImage image;
     const bool rgb24 = rows == Rows::Rgb24;
     decodeFile(path, rgb24 ? JCS_RGB : JCS_EXT_BGRA, [&image, rgb24](int width, int height) {
@@ -64,7 +64,7 @@ void DecodeFloor::DecodeAllocating(const QString& path, Rows rows) {
     });
 }
 
-void DecodeFloor::DecodeReusing(const QString& path) {
+void DecodeFloor::decodeReusing(const QString& path) {
     decodeFile(path, JCS_EXT_BGRA, [this](int width, int height) {
         const size_t stride = size_t(width) * 4;
         buffer_.resize(stride * size_t(height));
@@ -72,12 +72,12 @@ void DecodeFloor::DecodeReusing(const QString& path) {
     });
 }
 
-double DecodeFloor::AllocatingMs(const QStringList& files, Rows rows) {
-    return timeAll(files, [this, rows](const QString& f) { DecodeAllocating(f, rows); });
+double DecodeFloor::allocatingMs(const QStringList& files, Rows rows) {
+    return timeAll(files, [this, rows](const QString& f) { decodeAllocating(f, rows); });
 }
 
-double DecodeFloor::ReusingMs(const QStringList& files) {
-    return timeAll(files, [this](const QString& f) { DecodeReusing(f); });
+double DecodeFloor::reusingMs(const QStringList& files) {
+    return timeAll(files, [this](const QString& f) { decodeReusing(f); });
 }
 
 } // namespace playbench

@@ -14,14 +14,14 @@ public:
     enum class Rows { Rgb32, Rgb24 };
 
     // What the reader does: a new picture for every file, freed before the next.
-    void DecodeAllocating(const QString& path, Rows rows = Rows::Rgb32);
+    void decodeAllocating(const QString& path, Rows rows = Rows::Rgb32);
     // One buffer kept for every file: cheaper by the page faults of fresh
     // memory, which the program may or may not pay.
-    void DecodeReusing(const QString& path);
+    void decodeReusing(const QString& path);
 
     // Milliseconds to decode all files the one way or the other.
-    double AllocatingMs(const QStringList& files, Rows rows = Rows::Rgb32);
-    double ReusingMs(const QStringList& files);
+    double allocatingMs(const QStringList& files, Rows rows = Rows::Rgb32);
+    double reusingMs(const QStringList& files);
 
 private:
     std::vector<unsigned char> buffer_;

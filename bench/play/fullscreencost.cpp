@@ -16,7 +16,7 @@ namespace {
 constexpr QSize kScreen(1920, 1080);
 
 std::array<DecodedPicture, 3> decodeRow(const RowFiles& row) {
-    return {DecodePicture(row[0]), DecodePicture(row[1]), DecodePicture(row[2])};
+    return {decodePicture(row[0]), decodePicture(row[1]), decodePicture(row[2])};
 }
 
 template <typename Work> double timeRows(const std::vector<RowFiles>& rows, Work work) {
@@ -38,19 +38,19 @@ struct FullScreenCost::View {
 FullScreenCost::FullScreenCost() : view_(std::make_unique<View>()) {}
 FullScreenCost::~FullScreenCost() = default;
 
-double FullScreenCost::DecodeMs(const std::vector<RowFiles>& rows) {
+double FullScreenCost::decodeMs(const std::vector<RowFiles>& rows) {
     return timeRows(rows, [](int, const RowFiles& row) { decodeRow(row); });
 }
 
-double FullScreenCost::DecodeAndPaintMs(const std::vector<RowFiles>& rows) {
+double FullScreenCost::decodeAndPaintMs(const std::vector<RowFiles>& rows) {
     const int count = int(rows.size());
     return timeRows(rows, [this, count](int number, const RowFiles& row) {
         std::array<DecodedPicture, 3> decoded = decodeRow(row);
         std::array<FullScreenPane, FullScreenView::PaneCount> panes;
         for (size_t i = 0; i < panes.size(); ++i)
-            panes[i] = {PictureImage(decoded[i].graphic.get()), defaultTitles()[i],
+            panes[i] = {pictureImage(decoded[i].graphic.get()), defaultTitles()[i],
                         QFileInfo(decoded[i].path).fileName()};
-        view_->view.ShowRow(panes, number, count);
+        view_->view.showRow(panes, number, count);
         view_->view.render(&view_->target);
     });
 }

@@ -15,8 +15,8 @@ public:
     ~FullScreenCost();
 
     // Milliseconds to decode every row's pictures, the one way or the other.
-    double DecodeMs(const std::vector<RowFiles>& rows);
-    double DecodeAndPaintMs(const std::vector<RowFiles>& rows);
+    double decodeMs(const std::vector<RowFiles>& rows);
+    double decodeAndPaintMs(const std::vector<RowFiles>& rows);
 
 private:
     struct View;

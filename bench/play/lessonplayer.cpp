@@ -16,49 +16,49 @@ namespace playbench {
 
 LessonPlayer::LessonPlayer(int screenWidth)
     : windows_(std::make_unique<LessonWindows>(ScreenMetrics::forWidth(screenWidth))) {
-    Window().show();
+    window().show();
 }
 
 LessonPlayer::~LessonPlayer() = default;
 
-MainWindow& LessonPlayer::Window() const { return windows_->mainWindow(); }
-SlideShow& LessonPlayer::Show() const { return Window().Slides(); }
+MainWindow& LessonPlayer::window() const { return windows_->mainWindow(); }
+SlideShow& LessonPlayer::show() const { return window().slides(); }
 
-void LessonPlayer::SetRows(const std::vector<RowFiles>& files, int count) {
+void LessonPlayer::setRows(const std::vector<RowFiles>& files, int count) {
     DataList& list = windows_->lesson().rows();
-    list.SetRowCount(2);
+    list.setRowCount(2);
     std::vector<SlotPaths> rows(static_cast<size_t>(count));
     for (int r = 0; r < count; ++r)
         for (int s = 0; s < 3; ++s)
             rows[size_t(r)][size_t(s)] = files[size_t(r) % files.size()][size_t(s)];
-    list.AppendDataRows(std::move(rows));
+    list.appendDataRows(std::move(rows));
     // As after opening a list: row 1 on show.
-    Window().onActivated();
+    window().onActivated();
     // On screen and painted before anything is timed, as a user sees the
     // window before pressing play: the first paint of a new window is not a
     // row's cost.
     QCoreApplication::processEvents();
-    Window().repaint();
+    window().repaint();
 }
 
-int LessonPlayer::RowCount() const { return windows_->lesson().rows().DataRowCount(); }
+int LessonPlayer::rowCount() const { return windows_->lesson().rows().dataRowCount(); }
 
-QSize LessonPlayer::PaneSize() const {
-    const auto* pane = Window().findChild<QWidget*>(QStringLiteral("ImgKumo"));
+QSize LessonPlayer::paneSize() const {
+    const auto* pane = window().findChild<QWidget*>(QStringLiteral("ImgKumo"));
     return pane ? pane->size() : QSize();
 }
 
-double LessonPlayer::PlayToEnd() {
-    Show().setSpeed(PlaySpeed::AsFastAsLoaded());
-    Show().setEndOfList(EndOfList::Stop);
-    Window().returnToStart(); // row 1, outside the timing
+double LessonPlayer::playToEnd() {
+    show().setSpeed(PlaySpeed::asFastAsLoaded());
+    show().setEndOfList(EndOfList::Stop);
+    window().returnToStart(); // row 1, outside the timing
     QElapsedTimer clock;
     clock.start();
-    Window().play();
-    while (Show().Playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    window().play();
+    while (show().playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    if (Show().currentRow() != RowCount()) {
-        std::fprintf(stderr, "play ended on row %d of %d\n", Show().currentRow(), RowCount());
+    if (show().currentRow() != rowCount()) {
+        std::fprintf(stderr, "play ended on row %d of %d\n", show().currentRow(), rowCount());
         std::exit(1);
     }
     return ms;

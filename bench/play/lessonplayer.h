@@ -26,17 +26,17 @@ public:
 
     // A list of count rows taken from files in turn, starting again at the
     // first after the last; row 1 is then on show.
-    void SetRows(const std::vector<RowFiles>& files, int count);
-    int RowCount() const;
+    void setRows(const std::vector<RowFiles>& files, int count);
+    int rowCount() const;
     // The size a main pane shows its picture at.
-    QSize PaneSize() const;
+    QSize paneSize() const;
 
     // From row 1 to the last row as fast as the pictures load; the
     // milliseconds from the press of play to its end.
-    double PlayToEnd();
+    double playToEnd();
 
-    nubivu::MainWindow& Window() const;
-    nubivu::SlideShow& Show() const;
+    nubivu::MainWindow& window() const;
+    nubivu::SlideShow& show() const;
 
 private:
     std::unique_ptr<nubivu::LessonWindows> windows_;

@@ -15,10 +15,10 @@ using namespace nubivu;
 
 namespace playbench {
 
-PacedPlayResult PlayPaced(LessonPlayer& player, double rowsPerSecond, int playedRows,
+PacedPlayResult playPaced(LessonPlayer& player, double rowsPerSecond, int playedRows,
                           const std::vector<int>& samplePoints) {
-    SlideShow& show = player.Show();
-    const std::optional<PlaySpeed> speed = PlaySpeed::FromRowsPerSecond(rowsPerSecond);
+    SlideShow& show = player.show();
+    const std::optional<PlaySpeed> speed = PlaySpeed::fromRowsPerSecond(rowsPerSecond);
     if (!speed) {
         std::fprintf(stderr, "%g rows a second is not a speed the program offers\n", rowsPerSecond);
         std::exit(2);
@@ -33,11 +33,11 @@ PacedPlayResult PlayPaced(LessonPlayer& player, double rowsPerSecond, int played
     int shown = 0;
     QObject context;
     QObject::connect(&show, &SlideShow::rowShown, &context, [&] {
-        if (!show.Playing()) return;
+        if (!show.playing()) return;
         ++shown;
         if (std::find(samplePoints.begin(), samplePoints.end(), shown) != samplePoints.end()) {
-            result.residentMb.push_back(ResidentMegabytes());
-            result.peakMb.push_back(PeakResidentMegabytes());
+            result.residentMb.push_back(residentMegabytes());
+            result.peakMb.push_back(peakResidentMegabytes());
         }
         // The show takes the row's time once it is painted in full, after
         // this signal: read it at the next pass of the event loop, which
@@ -46,16 +46,16 @@ PacedPlayResult PlayPaced(LessonPlayer& player, double rowsPerSecond, int played
             &context,
             [&] {
                 result.latenessMs.push_back(double(show.lastLateness().count()) / 1e6);
-                if (int(result.latenessMs.size()) == playedRows) show.Stop();
+                if (int(result.latenessMs.size()) == playedRows) show.stop();
             },
             Qt::QueuedConnection);
     });
 
-    player.Window().returnToStart();
-    player.Window().play();
-    while (show.Playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    player.window().returnToStart();
+    player.window().play();
+    while (show.playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     QCoreApplication::processEvents(); // a reading still queued
-    show.setSpeed(PlaySpeed::AsFastAsLoaded());
+    show.setSpeed(PlaySpeed::asFastAsLoaded());
     show.setEndOfList(EndOfList::Stop);
     return result;
 }

@@ -20,7 +20,7 @@ struct PacedPlayResult {
 // Plays rowsPerSecond from row 1 for playedRows rows, going on at row 1
 // after the last row. Memory is sampled when the played row count reaches
 // each of samplePoints.
-PacedPlayResult PlayPaced(LessonPlayer& player, double rowsPerSecond, int playedRows,
+PacedPlayResult playPaced(LessonPlayer& player, double rowsPerSecond, int playedRows,
                           const std::vector<int>& samplePoints);
 
 } // namespace playbench

@@ -15,7 +15,7 @@
 #include "fullscreencost.h"
 #include "lessonplayer.h"
 #include "pacedplay.h"
-#include "pictures/tjpegimage.h"
+#include "pictures/jpegimage.h"
 #include "processprobe.h"
 #include "stats.h"
 #include "syntheticpicture.h"
@@ -61,7 +61,7 @@ std::vector<RowFiles> readRows(const QString& dirPath) {
 void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& o,
                    const Cores& cores) {
     LessonPlayer player(width);
-    player.SetRows(rows, int(rows.size()));
+    player.setRows(rows, int(rows.size()));
     // A play shows rows 2 .. N: the floor decodes the same files.
     QStringList played;
     for (size_t r = 1; r < rows.size(); ++r)
@@ -69,15 +69,15 @@ void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& 
     const double perRow = 1.0 / double(rows.size() - 1);
 
     DecodeFloor floor;
-    floor.AllocatingMs(played); // both paths warm before the paired runs
-    player.PlayToEnd();
+    floor.allocatingMs(played); // both paths warm before the paired runs
+    player.playToEnd();
     std::vector<double> allocating, reusing, packed, oneCore, twoCores;
     std::vector<double> ratio, reusingRatio, packedRatio, speedup, pipeline;
     for (int i = 0; i < o.runs; ++i) {
-        const double fa = floor.AllocatingMs(played);
-        const double fr = floor.ReusingMs(played);
-        const double f24 = floor.AllocatingMs(played, DecodeFloor::Rows::Rgb24);
-        const double p1 = player.PlayToEnd();
+        const double fa = floor.allocatingMs(played);
+        const double fr = floor.reusingMs(played);
+        const double f24 = floor.allocatingMs(played, DecodeFloor::Rows::Rgb24);
+        const double p1 = player.playToEnd();
         allocating.push_back(fa * perRow);
         reusing.push_back(fr * perRow);
         packed.push_back(f24 * perRow);
@@ -86,9 +86,9 @@ void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& 
         reusingRatio.push_back(fr / p1);
         packedRatio.push_back(f24 / p1);
         if (o.twoCore) {
-            cores.Use(2);
-            const double p2 = player.PlayToEnd();
-            cores.Use(1);
+            cores.use(2);
+            const double p2 = player.playToEnd();
+            cores.use(1);
             twoCores.push_back(p2 * perRow);
             speedup.push_back(p1 / p2);
             // Decoding the next row on one core while the other does all
@@ -97,40 +97,40 @@ void measureScreen(int width, const std::vector<RowFiles>& rows, const Options& 
         }
     }
 
-    const QSize pane = player.PaneSize();
+    const QSize pane = player.paneSize();
     std::printf("  screen %d, panes %dx%d:\n", width, pane.width(), pane.height());
-    std::printf("    play  %.2f ms per row on one core", Median(oneCore));
-    if (o.twoCore) std::printf(", %.2f on two cores", Median(twoCores));
+    std::printf("    play  %.2f ms per row on one core", median(oneCore));
+    if (o.twoCore) std::printf(", %.2f on two cores", median(twoCores));
     std::printf("\n    floor %.2f ms per row allocating each picture, %.2f reusing one buffer, "
                 "%.2f into packed 24-bit rows\n",
-                Median(allocating), Median(reusing), Median(packed));
+                median(allocating), median(reusing), median(packed));
     // The ratio is against the allocating floor: the reader takes fresh
     // memory for every picture, and a reused buffer would hide what its
     // page faults cost.
     std::printf("ratio %.3f floor/ours %s screen %d (allocating floor; reusing floor %.3f; packed "
                 "24-bit floor %.3f)\n",
-                Median(ratio), qPrintable(o.label), width, Median(reusingRatio),
-                Median(packedRatio));
+                median(ratio), qPrintable(o.label), width, median(reusingRatio),
+                median(packedRatio));
     if (o.twoCore)
         std::printf("two-core speedup %.2f %s screen %d (perfect pipeline of decode-next and "
                     "paint-this: %.2f)\n",
-                    Median(speedup), qPrintable(o.label), width, Median(pipeline));
+                    median(speedup), qPrintable(o.label), width, median(pipeline));
 }
 
 void measurePaced(const std::vector<RowFiles>& rows, const Options& o, const Cores& cores) {
     // Warm from the screen runs before: a list as long as the play, the
     // generated rows over and over.
     LessonPlayer player(kPacedScreen);
-    player.SetRows(rows, o.pacedRows);
+    player.setRows(rows, o.pacedRows);
     const int early = std::min(200, o.pacedRows);
-    cores.Use(2);
-    const PacedPlayResult paced = PlayPaced(player, kPacedSpeed, o.pacedRows, {early, o.pacedRows});
-    cores.Use(1);
+    cores.use(2);
+    const PacedPlayResult paced = playPaced(player, kPacedSpeed, o.pacedRows, {early, o.pacedRows});
+    cores.use(1);
     const auto late = std::count_if(paced.latenessMs.begin(), paced.latenessMs.end(),
                                     [&](double ms) { return ms > paced.slotMs; });
     std::printf("lateness median %.2f ms p99 %.2f ms slot %.2f ms %s screen %d, %zu rows at %g "
                 "rows/s on two cores, %td later than one slot\n",
-                Median(paced.latenessMs), Percentile(paced.latenessMs, 0.99), paced.slotMs,
+                median(paced.latenessMs), percentile(paced.latenessMs, 0.99), paced.slotMs,
                 qPrintable(o.label), kPacedScreen, paced.latenessMs.size(), kPacedSpeed, late);
     if (paced.residentMb.size() == 2)
         std::printf("memory rss after %d rows %.1f MB, after %d rows %.1f MB (peak %.1f MB, "
@@ -141,18 +141,18 @@ void measurePaced(const std::vector<RowFiles>& rows, const Options& o, const Cor
 
 void measureFullScreen(const std::vector<RowFiles>& rows, const Options& o) {
     FullScreenCost cost;
-    cost.DecodeAndPaintMs(rows); // warm
+    cost.decodeAndPaintMs(rows); // warm
     std::vector<double> decode, paint, ratio;
     for (int i = 0; i < o.runs; ++i) {
-        const double d = cost.DecodeMs(rows);
-        const double dp = cost.DecodeAndPaintMs(rows);
+        const double d = cost.decodeMs(rows);
+        const double dp = cost.decodeAndPaintMs(rows);
         decode.push_back(d / double(rows.size()));
         paint.push_back(dp / double(rows.size()));
         ratio.push_back(dp / d);
     }
     std::printf("fullscreen paint cost %.3f %s at 1920x1080 on one core (decode %.2f ms, decode "
                 "and paint %.2f ms per row)\n",
-                Median(ratio), qPrintable(o.label), Median(decode), Median(paint));
+                median(ratio), qPrintable(o.label), median(decode), median(paint));
 }
 
 int usage(const char* program) {
@@ -167,7 +167,7 @@ int usage(const char* program) {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--make-ppm") == 0)
-        return WriteSyntheticPpm(argv[2], std::atoi(argv[3]));
+        return writeSyntheticPpm(argv[2], std::atoi(argv[3]));
     if (argc < 4) return usage(argv[0]);
     Options o;
     o.dir = QString::fromLocal8Bit(argv[1]);
@@ -184,7 +184,7 @@ int main(int argc, char** argv) {
             return usage(argv[0]);
     }
 
-    nubivu::KeepPictureMemory(); // as the program does at start
+    nubivu::keepPictureMemory(); // as the program does at start
     QApplication app(argc, argv);
     const std::vector<RowFiles> rows = readRows(o.dir);
     if (rows.size() < 2) {
@@ -192,20 +192,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     const Cores cores;
-    if (cores.Available() < 2 && (o.twoCore || o.pacedRows > 0)) {
+    if (cores.available() < 2 && (o.twoCore || o.pacedRows > 0)) {
         std::printf("only one core: no two-core figures\n");
         o.twoCore = false;
         o.pacedRows = 0;
     }
     // Everything on one core unless said otherwise.
-    cores.Use(1);
-    nubivu::RegisterJpegFormat();
+    cores.use(1);
+    nubivu::registerJpegFormat();
 
     std::printf("%s: %zu rows of three %dx%d JPEG files, %d paired runs, medians\n",
                 qPrintable(o.label), rows.size(), PictureWidth, PictureHeight, o.runs);
     for (int width : {1024, 1920}) measureScreen(width, rows, o, cores);
     if (o.pacedRows > 0) measurePaced(rows, o, cores);
     if (o.fullScreen) measureFullScreen(rows, o);
-    nubivu::UnregisterJpegFormat();
+    nubivu::unregisterJpegFormat();
     return 0;
 }

@@ -15,14 +15,14 @@ QByteArray readProcFile(const char* path) {
 }
 } // namespace
 
-double ResidentMegabytes() {
+double residentMegabytes() {
     // statm: size resident shared ... in pages.
     const QList<QByteArray> fields = readProcFile("/proc/self/statm").split(' ');
     if (fields.size() < 2) return -1;
     return fields[1].toDouble() * double(sysconf(_SC_PAGESIZE)) / (1024.0 * 1024.0);
 }
 
-double PeakResidentMegabytes() {
+double peakResidentMegabytes() {
     for (const QByteArray& line : readProcFile("/proc/self/status").split('\n'))
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').first().toDouble() / 1024;
@@ -37,10 +37,10 @@ Cores::Cores() {
         if (CPU_ISSET(cpu, &set)) allowed_.push_back(cpu);
 }
 
-void Cores::Use(int count) const {
+void Cores::use(int count) const {
     cpu_set_t set;
     CPU_ZERO(&set);
-    for (int i = 0; i < count && i < Available(); ++i) CPU_SET(allowed_[size_t(i)], &set);
+    for (int i = 0; i < count && i < available(); ++i) CPU_SET(allowed_[size_t(i)], &set);
     // Affinity belongs to each thread: set it on all of them. A thread that
     // ended meanwhile is no matter.
     const QStringList tasks =

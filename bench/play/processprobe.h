@@ -6,16 +6,16 @@
 namespace playbench {
 
 // Resident memory now (/proc/self/statm) and at its peak (VmHWM), in MB.
-double ResidentMegabytes();
-double PeakResidentMegabytes();
+double residentMegabytes();
+double peakResidentMegabytes();
 
-// The cores the process was allowed at start; Use(n) confines every thread
+// The cores the process was allowed at start; use(n) confines every thread
 // of the process, present and future (they inherit it), to the first n.
 class Cores {
 public:
     Cores();
-    int Available() const { return int(allowed_.size()); }
-    void Use(int count) const;
+    int available() const { return int(allowed_.size()); }
+    void use(int count) const;
 
 private:
     std::vector<int> allowed_;

@@ -7,7 +7,7 @@
 namespace playbench {
 
 // The middle value; for an even count, the mean of the two middle ones.
-inline double Median(std::vector<double> v) {
+inline double median(std::vector<double> v) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const size_t n = v.size();
@@ -16,7 +16,7 @@ inline double Median(std::vector<double> v) {
 
 // The smallest sample with at least a share q (0 ... 1) of the samples at or
 // below it (nearest rank): q = 0.99 gives the 99th percentile.
-inline double Percentile(std::vector<double> v, double q) {
+inline double percentile(std::vector<double> v, double q) {
     if (v.empty()) return 0;
     std::sort(v.begin(), v.end());
     const size_t rank = size_t(std::ceil(q * double(v.size())));

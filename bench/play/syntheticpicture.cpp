@@ -14,7 +14,7 @@ constexpr int kOctaves = 4;
 // A few octaves of smooth waves plus fine noise. Each wave is a product of a
 // function of x and one of y, so both are tabulated once and the picture
 // costs a multiply-add per octave and pixel.
-int WriteSyntheticPpm(const char* path, int index) {
+int writeSyntheticPpm(const char* path, int index) {
     std::FILE* out = std::fopen(path, "wb");
     if (!out) return 1;
     std::fprintf(out, "P6\n%d %d\n255\n", PictureWidth, PictureHeight);

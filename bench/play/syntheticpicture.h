@@ -8,6 +8,6 @@ constexpr int PictureHeight = 1080;
 
 // A PictureWidth x PictureHeight picture; each index gives a different one.
 // Returns 0, or 1 when the file cannot be written.
-int WriteSyntheticPpm(const char* path, int index);
+int writeSyntheticPpm(const char* path, int index);
 
 } // namespace playbench

@@ -57,24 +57,24 @@ void readAll(char *p, size_t size)
     }
 }
 
-TMessage readFrame(std::string &payload)
+Message readFrame(std::string &payload)
 {
     unsigned char head[kFrameHeaderSize];
     readAll(reinterpret_cast<char *>(head), sizeof head);
-    const TFrameHeader h = ParseFrameHeader(head);
+    const FrameHeader h = parseFrameHeader(head);
     if (h.length > kMaxPayload)
         quit();
     payload.resize(h.length);
     readAll(payload.data(), payload.size());
-    return TMessage(h.type);
+    return Message(h.type);
 }
 
-void send(TWireWriter &w)
+void send(WireWriter &w)
 {
     writeAll(w.frame());
 }
 
-template <class Fn> Fn entry(TEntry e)
+template <class Fn> Fn entry(Entry e)
 {
     return reinterpret_cast<Fn>(entries[uint32_t(e)]);
 }
@@ -91,11 +91,11 @@ std::string modulePath(void *handle)
     return realpath(info.dli_fname, resolved) ? resolved : info.dli_fname;
 }
 
-void load(TWireReader &r)
+void load(WireReader &r)
 {
     const std::string path(r.bytes());
     void *handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    TWireWriter w(TMessage::Loaded);
+    WireWriter w(Message::Loaded);
     if (!handle) {
         const char *why = dlerror();
         w.u8(0).u32(0).bytes(why ? why : "");
@@ -114,32 +114,32 @@ void load(TWireReader &r)
 
 void result(int32_t value)
 {
-    TWireWriter w(TMessage::Result);
+    WireWriter w(Message::Result);
     w.i32(value);
     send(w);
 }
 
-void getPluginInfo(TWireReader &r)
+void getPluginInfo(WireReader &r)
 {
     const int32_t number = r.i32();
     const int32_t length = r.i32();
-    auto fn = entry<SpiGetPluginInfoFn>(TEntry::GetPluginInfo);
+    auto fn = entry<SpiGetPluginInfoFn>(Entry::GetPluginInfo);
     if (!fn || length < 0 || length > 4096)
         return result(0);
     // Room for a plug-in that writes one byte past the length it was given.
     std::vector<char> buffer(size_t(length) + 2, 0);
     const int32_t answer = fn(number, buffer.data(), length);
-    TWireWriter w(TMessage::Result);
+    WireWriter w(Message::Result);
     w.i32(answer).bytes(
         std::string_view(buffer.data(), strnlen(buffer.data(), size_t(length) + 1)));
     send(w);
 }
 
-void isSupported(TWireReader &r)
+void isSupported(WireReader &r)
 {
     const std::string name(r.bytes());
     std::string probe(r.bytes());
-    auto fn = entry<SpiIsSupportedFn>(TEntry::IsSupported);
+    auto fn = entry<SpiIsSupportedFn>(Entry::IsSupported);
     if (!fn)
         return result(0);
     probe.resize(std::max<size_t>(probe.size(), kProbeSize), '\0');
@@ -147,7 +147,7 @@ void isSupported(TWireReader &r)
 }
 
 // The source as the plug-in takes it: a NUL-ended name, or the bytes.
-struct TCallSource {
+struct CallSource {
     std::string bytes;
     const char *pointer() const
     {
@@ -157,20 +157,20 @@ struct TCallSource {
     uint32_t flag = 0;
 };
 
-TCallSource callSource(TWireReader &r)
+CallSource callSource(WireReader &r)
 {
-    const TSource s = GetSource(r);
-    TCallSource c;
+    const PictureSource s = getSource(r);
+    CallSource c;
     c.bytes.assign(s.data);
     c.flag = s.flag;
     c.length = s.flag == SPI_SOURCE_MEMORY ? intptr_t(c.bytes.size()) : intptr_t(s.offset);
     return c;
 }
 
-void getPictureInfo(TWireReader &r)
+void getPictureInfo(WireReader &r)
 {
-    const TCallSource source = callSource(r);
-    auto fn = entry<SpiGetPictureInfoFn>(TEntry::GetPictureInfo);
+    const CallSource source = callSource(r);
+    auto fn = entry<SpiGetPictureInfoFn>(Entry::GetPictureInfo);
     SpiPictureInfo info{};
     const int32_t answer =
         fn ? fn(source.pointer(), source.length, source.flag, &info) : SPI_NO_FUNCTION;
@@ -178,7 +178,7 @@ void getPictureInfo(TWireReader &r)
     std::string_view textBytes;
     if (const size_t size = LocalSize(text); size > 0 && size <= kMaxTextInfo)
         textBytes = std::string_view(static_cast<const char *>(LocalLock(text)), size);
-    TWireWriter w(TMessage::PictureInfo);
+    WireWriter w(Message::PictureInfo);
     w.i32(answer).i32(info.left).i32(info.top).i32(info.width).i32(info.height);
     w.u16(info.x_density).u16(info.y_density).u16(uint16_t(info.color_depth)).bytes(textBytes);
     send(w);
@@ -189,13 +189,13 @@ void getPictureInfo(TWireReader &r)
 
 int32_t relayProgress(int32_t done, int32_t total, intptr_t)
 {
-    TWireWriter w(TMessage::Progress);
+    WireWriter w(Message::Progress);
     w.i32(done).i32(total);
     send(w);
     std::string payload;
-    if (readFrame(payload) != TMessage::ProgressAnswer)
+    if (readFrame(payload) != Message::ProgressAnswer)
         quit();
-    TWireReader r(payload);
+    WireReader r(payload);
     const int32_t answer = r.i32();
     return r.ok() ? answer : 1;
 }
@@ -216,12 +216,12 @@ bool writeShared(const void *p, size_t size, uint64_t at)
     return true;
 }
 
-void getPicture(TWireReader &r)
+void getPicture(WireReader &r)
 {
     const bool preview = r.u8() != 0;
     const bool withProgress = r.u8() != 0;
-    const TCallSource source = callSource(r);
-    auto fn = entry<SpiGetPictureFn>(preview ? TEntry::GetPreview : TEntry::GetPicture);
+    const CallSource source = callSource(r);
+    auto fn = entry<SpiGetPictureFn>(preview ? Entry::GetPreview : Entry::GetPicture);
     HLOCAL info = nullptr;
     HLOCAL bits = nullptr;
     const int32_t answer = fn ? fn(source.pointer(), source.length, source.flag, &info, &bits,
@@ -234,7 +234,7 @@ void getPicture(TWireReader &r)
         // the program refuses the picture as it would in process.
         infoBytes = LocalSize(info);
         bitsBytes = LocalSize(bits);
-        const uint64_t pixelsAt = PixelOffset(infoBytes);
+        const uint64_t pixelsAt = pixelOffset(infoBytes);
         bool ok = infoBytes > 0 && bitsBytes > 0 &&
                   ftruncate(sharedMemory, off_t(pixelsAt + bitsBytes)) == 0;
         if (ok) {
@@ -248,7 +248,7 @@ void getPicture(TWireReader &r)
         LocalFree(info);
         LocalFree(bits);
     }
-    TWireWriter w(TMessage::Picture);
+    WireWriter w(Message::Picture);
     w.i32(answer).u64(infoBytes).u64(bitsBytes);
     send(w);
 }
@@ -272,22 +272,22 @@ int main()
 
     std::string payload;
     for (;;) {
-        const TMessage type = readFrame(payload);
-        TWireReader r(payload);
+        const Message type = readFrame(payload);
+        WireReader r(payload);
         switch (type) {
-        case TMessage::Load:
+        case Message::Load:
             load(r);
             break;
-        case TMessage::GetPluginInfo:
+        case Message::GetPluginInfo:
             getPluginInfo(r);
             break;
-        case TMessage::IsSupported:
+        case Message::IsSupported:
             isSupported(r);
             break;
-        case TMessage::GetPictureInfo:
+        case Message::GetPictureInfo:
             getPictureInfo(r);
             break;
-        case TMessage::GetPicture:
+        case Message::GetPicture:
             getPicture(r);
             break;
         default:

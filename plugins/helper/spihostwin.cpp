@@ -81,25 +81,25 @@ void readAll(char *p, size_t size)
     }
 }
 
-TMessage readFrame(std::string &payload)
+Message readFrame(std::string &payload)
 {
     unsigned char head[kFrameHeaderSize];
     readAll(reinterpret_cast<char *>(head), sizeof head);
-    const TFrameHeader h = ParseFrameHeader(head);
+    const FrameHeader h = parseFrameHeader(head);
     if (h.length > kMaxPayload)
         quit();
     payload.resize(h.length);
     if (!payload.empty())
         readAll(&payload[0], payload.size());
-    return TMessage(h.type);
+    return Message(h.type);
 }
 
-void send(TWireWriter &w)
+void send(WireWriter &w)
 {
     writeAll(w.frame());
 }
 
-template <class Fn> Fn entry(TEntry e)
+template <class Fn> Fn entry(Entry e)
 {
     return reinterpret_cast<Fn>(reinterpret_cast<void *>(entries[uint32_t(e)]));
 }
@@ -150,12 +150,12 @@ std::wstring winePath(std::string_view posix)
     return w;
 }
 
-void load(TWireReader &r)
+void load(WireReader &r)
 {
     const std::wstring path = winePath(r.bytes());
     // The plug-in's own console output must not reach the channel.
     HMODULE module = LoadLibraryW(path.c_str());
-    TWireWriter w(TMessage::Loaded);
+    WireWriter w(Message::Loaded);
     if (!module) {
         char why[64];
         std::snprintf(why, sizeof why, "LoadLibrary failed with error %lu", GetLastError());
@@ -176,22 +176,22 @@ void load(TWireReader &r)
 
 void result(int32_t value)
 {
-    TWireWriter w(TMessage::Result);
+    WireWriter w(Message::Result);
     w.i32(value);
     send(w);
 }
 
-void getPluginInfo(TWireReader &r)
+void getPluginInfo(WireReader &r)
 {
     const int32_t number = r.i32();
     const int32_t length = r.i32();
-    auto fn = entry<GetPluginInfoFn>(TEntry::GetPluginInfo);
+    auto fn = entry<GetPluginInfoFn>(Entry::GetPluginInfo);
     if (!fn || length < 0 || length > 4096)
         return result(0);
     std::vector<char> buffer(size_t(length) + 2, 0);
     const int answer = fn(number, buffer.data(), length);
     buffer[size_t(length)] = '\0';
-    TWireWriter w(TMessage::Result);
+    WireWriter w(Message::Result);
     w.i32(answer).bytes(toProgram(buffer.data()));
     send(w);
 }
@@ -205,9 +205,9 @@ struct CallSource {
     bool ok = true;
 };
 
-CallSource callSource(TWireReader &r)
+CallSource callSource(WireReader &r)
 {
-    const TSource s = GetSource(r);
+    const PictureSource s = getSource(r);
     CallSource c;
     c.flag = s.flag;
     if (s.flag == 1) {
@@ -245,22 +245,22 @@ CallSource callSource(TWireReader &r)
     return c;
 }
 
-void isSupported(TWireReader &r)
+void isSupported(WireReader &r)
 {
     bool lossy = false;
     const std::string name = narrow(winePath(r.bytes()), kCodePage, &lossy);
     std::string probe(r.bytes());
-    auto fn = entry<IsSupportedFn>(TEntry::IsSupported);
+    auto fn = entry<IsSupportedFn>(Entry::IsSupported);
     if (!fn)
         return result(0);
     probe.resize(std::max<size_t>(probe.size(), kProbeSize), '\0');
     result(fn(name.c_str(), DWORD(reinterpret_cast<uintptr_t>(probe.data()))));
 }
 
-void getPictureInfo(TWireReader &r)
+void getPictureInfo(WireReader &r)
 {
     const CallSource source = callSource(r);
-    auto fn = entry<GetPictureInfoFn>(TEntry::GetPictureInfo);
+    auto fn = entry<GetPictureInfoFn>(Entry::GetPictureInfo);
     WinPictureInfo info{};
     const int answer = !fn          ? kNoFunction
                        : !source.ok ? kOtherError
@@ -271,7 +271,7 @@ void getPictureInfo(TWireReader &r)
         textBytes.assign(static_cast<const char *>(LocalLock(text)), size);
         LocalUnlock(text);
     }
-    TWireWriter w(TMessage::PictureInfo);
+    WireWriter w(Message::PictureInfo);
     w.i32(answer).i32(info.left).i32(info.top).i32(info.width).i32(info.height);
     w.u16(info.xDensity).u16(info.yDensity).u16(uint16_t(info.colorDepth)).bytes(textBytes);
     send(w);
@@ -281,13 +281,13 @@ void getPictureInfo(TWireReader &r)
 
 int __stdcall relayProgress(int done, int total, LONG)
 {
-    TWireWriter w(TMessage::Progress);
+    WireWriter w(Message::Progress);
     w.i32(done).i32(total);
     send(w);
     std::string payload;
-    if (readFrame(payload) != TMessage::ProgressAnswer)
+    if (readFrame(payload) != Message::ProgressAnswer)
         quit();
-    TWireReader r(payload);
+    WireReader r(payload);
     const int32_t answer = r.i32();
     return r.ok() ? answer : 1;
 }
@@ -316,12 +316,12 @@ bool sizeShared(uint64_t size)
     return SetFilePointerEx(sharedFile, position, nullptr, FILE_BEGIN) && SetEndOfFile(sharedFile);
 }
 
-void getPicture(TWireReader &r)
+void getPicture(WireReader &r)
 {
     const bool preview = r.u8() != 0;
     const bool withProgress = r.u8() != 0;
     const CallSource source = callSource(r);
-    auto fn = entry<GetPictureFn>(preview ? TEntry::GetPreview : TEntry::GetPicture);
+    auto fn = entry<GetPictureFn>(preview ? Entry::GetPreview : Entry::GetPicture);
     HLOCAL info = nullptr;
     HLOCAL bits = nullptr;
     const int answer = !fn          ? kNoFunction
@@ -333,7 +333,7 @@ void getPicture(TWireReader &r)
     if (answer == 0) {
         infoBytes = info ? LocalSize(info) : 0;
         bitsBytes = bits ? LocalSize(bits) : 0;
-        const uint64_t pixelsAt = PixelOffset(infoBytes);
+        const uint64_t pixelsAt = pixelOffset(infoBytes);
         bool ok = infoBytes > 0 && bitsBytes > 0 && sizeShared(pixelsAt + bitsBytes);
         if (ok) {
             ok = writeShared(LocalLock(info), SIZE_T(infoBytes), 0) &&
@@ -348,7 +348,7 @@ void getPicture(TWireReader &r)
         if (bits)
             LocalFree(bits);
     }
-    TWireWriter w(TMessage::Picture);
+    WireWriter w(Message::Picture);
     w.i32(answer).u64(infoBytes).u64(bitsBytes);
     send(w);
 }
@@ -381,22 +381,22 @@ int main(int argc, char **argv)
 
     std::string payload;
     for (;;) {
-        const TMessage type = readFrame(payload);
-        TWireReader r(payload);
+        const Message type = readFrame(payload);
+        WireReader r(payload);
         switch (type) {
-        case TMessage::Load:
+        case Message::Load:
             load(r);
             break;
-        case TMessage::GetPluginInfo:
+        case Message::GetPluginInfo:
             getPluginInfo(r);
             break;
-        case TMessage::IsSupported:
+        case Message::IsSupported:
             isSupported(r);
             break;
-        case TMessage::GetPictureInfo:
+        case Message::GetPictureInfo:
             getPictureInfo(r);
             break;
-        case TMessage::GetPicture:
+        case Message::GetPicture:
             getPicture(r);
             break;
         default:

@@ -13,18 +13,18 @@ AboutBox::AboutBox(QWidget* parent)
                           Qt::WindowCloseButtonHint) {
     setObjectName(QStringLiteral("frmNubivuAbort"));
     setWindowTitle(QStringLiteral("バージョン情報"));
-    setFont(DesignFont());
+    setFont(designFont());
     setFixedSize(409, 205);
-    setWindowIcon(nubivu::ProgramIcon());
+    setWindowIcon(nubivu::programIcon());
 
     iconLabel_ = new QLabel(this);
     iconLabel_->setObjectName(QStringLiteral("ProgramIcon"));
-    iconLabel_->setPixmap(nubivu::ProgramIcon().pixmap(32, 32));
+    iconLabel_->setPixmap(nubivu::programIcon().pixmap(32, 32));
     iconLabel_->setGeometry(24, 24, 32, 32);
 
     productNameLabel_ = new QLabel(QStringLiteral("Nubivu Ver.3.10"), this);
     productNameLabel_->setObjectName(QStringLiteral("ProductName"));
-    productNameLabel_->setFont(DesignFont(29, true));
+    productNameLabel_->setFont(designFont(29, true));
     productNameLabel_->setGeometry(80, 20, 310, 40);
 
     commentsLabel_ = new QLabel(QStringLiteral("気象の授業のための画像ビューア"), this);

@@ -15,7 +15,7 @@ ActivationRule::ActivationRule(QWidget* window, std::function<void()> onActivate
 
 ActivationRule::~ActivationRule() { qApp->removeEventFilter(this); }
 
-bool ActivationRule::CountsAsProgramWindow(const QWidget* window) {
+bool ActivationRule::countsAsProgramWindow(const QWidget* window) {
     // Message boxes and file dialogs stand for the platform's own boxes,
     // which are no windows of the program: after a cancelled question or
     // dialog the show goes on where it was.
@@ -31,7 +31,7 @@ bool ActivationRule::eventFilter(QObject* watched, QEvent* event) {
     lastActive_ = widget;
     // Back from another application, or brought forward by a later copy: the
     // main window was the program's last active window, and nothing runs.
-    if (widget == window_ && before && before != window_ && CountsAsProgramWindow(before))
+    if (widget == window_ && before && before != window_ && countsAsProgramWindow(before))
         onActivate_();
     return false;
 }

@@ -24,10 +24,10 @@ public:
     ~ActivationRule() override;
 
     // Whether coming back from this window counts as a return to the main window.
-    static bool CountsAsProgramWindow(const QWidget* window);
+    static bool countsAsProgramWindow(const QWidget* window);
     // Another view of the main window (full screen): going there and back
     // is no change of window.
-    void TreatAsMainWindow(QWidget* view) { views_.append(view); }
+    void treatAsMainWindow(QWidget* view) { views_.append(view); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -9,16 +9,16 @@
 
 namespace nubivu {
 
-void KeepPictureMemory() {
+void keepPictureMemory() {
     mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
     mallopt(M_TRIM_THRESHOLD, 1024 * 1024 * 1024);
 }
 
-QLocale ProgramLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
+QLocale programLocale() { return QLocale(QLocale::Japanese, QLocale::Japan); }
 
-void SetApplicationIdentity() { QCoreApplication::setApplicationName(QStringLiteral("Nubivu")); }
+void setApplicationIdentity() { QCoreApplication::setApplicationName(QStringLiteral("Nubivu")); }
 
-bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale, const QString& folder) {
+bool loadQtTranslations(QCoreApplication& app, const QLocale& locale, const QString& folder) {
     auto* translator = new QTranslator(&app);
     // "qt" gathers the translations of every Qt module installed.
     if (!translator->load(locale, QStringLiteral("qt"), QStringLiteral("_"), folder) ||
@@ -29,11 +29,11 @@ bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale, const QStr
     return true;
 }
 
-bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale) {
-    return LoadQtTranslations(app, locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
+bool loadQtTranslations(QCoreApplication& app, const QLocale& locale) {
+    return loadQtTranslations(app, locale, QLibraryInfo::path(QLibraryInfo::TranslationsPath));
 }
 
-std::optional<QString> InfoOptionText(int argc, const char* const* argv) {
+std::optional<QString> infoOptionText(int argc, const char* const* argv) {
     for (int i = 1; i < argc; ++i) {
         const char* a = argv[i];
         if (std::strcmp(a, "--version") == 0) return QStringLiteral("Nubivu " NUBIVU_VERSION "\n");

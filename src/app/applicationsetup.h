@@ -13,23 +13,23 @@ namespace nubivu {
 // and takes a row of multi-megabyte pictures many times a second, and giving
 // it back to the system each time costs a page fault for every page of the
 // next row. Pictures beyond 32 MB are still mapped and given back singly.
-void KeepPictureMemory();
+void keepPictureMemory();
 
 // The program speaks Japanese, whatever the desktop's language.
-QLocale ProgramLocale();
+QLocale programLocale();
 
 // The application's name (the caption of its error reports). No display
 // name is set: Qt would append it to every window's caption on X11.
-void SetApplicationIdentity();
+void setApplicationIdentity();
 
 // Loads Qt's own translations (file dialogs, standard buttons) for locale
 // from folder; false when there are none, which is no error.
-bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale, const QString& folder);
+bool loadQtTranslations(QCoreApplication& app, const QLocale& locale, const QString& folder);
 // The same from the folder Qt was installed with.
-bool LoadQtTranslations(QCoreApplication& app, const QLocale& locale);
+bool loadQtTranslations(QCoreApplication& app, const QLocale& locale);
 
 // "--help" or "--version" among the arguments: the text to print on
 // standard output, after which the program ends with status 0.
-std::optional<QString> InfoOptionText(int argc, const char* const* argv);
+std::optional<QString> infoOptionText(int argc, const char* const* argv);
 
 } // namespace nubivu

@@ -29,10 +29,10 @@ QString& HelpWindow::folderSlot() {
     return folder;
 }
 
-void HelpWindow::SetHelpFolder(const QString& folder) { folderSlot() = folder; }
-QString HelpWindow::HelpFolder() { return folderSlot(); }
+void HelpWindow::setHelpFolder(const QString& folder) { folderSlot() = folder; }
+QString HelpWindow::helpFolder() { return folderSlot(); }
 
-HelpWindow& HelpWindow::Instance() {
+HelpWindow& HelpWindow::instance() {
     static HelpWindow* window = new HelpWindow;
     return *window;
 }
@@ -40,8 +40,8 @@ HelpWindow& HelpWindow::Instance() {
 HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Nubivu ヘルプ"));
-    setWindowIcon(ProgramIcon());
-    setFont(DesignFont(14));
+    setWindowIcon(programIcon());
+    setFont(designFont(14));
 
     search_ = new QLineEdit(this);
     search_->setObjectName(QStringLiteral("HelpSearch"));
@@ -132,15 +132,15 @@ void HelpWindow::filterIndex(const QString& key) {
     }
 }
 
-void HelpWindow::ShowContents() { showPage(kContents); }
+void HelpWindow::showContents() { showPage(kContents); }
 
-void HelpWindow::ShowIndex(const QString& key) {
+void HelpWindow::showIndex(const QString& key) {
     loadIndex();
     search_->setText(key);
     filterIndex(key);
     if (showPage(kContents)) search_->setFocus();
 }
 
-void HelpWindow::ShowHelpOnHelp() { showPage(kHowTo); }
+void HelpWindow::showHelpOnHelp() { showPage(kHowTo); }
 
 } // namespace nubivu

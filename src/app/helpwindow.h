@@ -12,17 +12,17 @@ namespace nubivu {
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    static HelpWindow& Instance();
-    static void SetHelpFolder(const QString& folder);
-    static QString HelpFolder();
+    static HelpWindow& instance();
+    static void setHelpFolder(const QString& folder);
+    static QString helpFolder();
 
-    void ShowContents();
+    void showContents();
     // The index of topics, filtered by key (empty: all of them).
-    void ShowIndex(const QString& key);
-    void ShowHelpOnHelp();
+    void showIndex(const QString& key);
+    void showHelpOnHelp();
 
-    QTextBrowser* Browser() const { return browser_; }
-    QListWidget* IndexList() const { return index_; }
+    QTextBrowser* browser() const { return browser_; }
+    QListWidget* indexList() const { return index_; }
 
 private:
     // Set at start, before the window is first wanted; one for the program.

@@ -9,12 +9,12 @@ const QByteArray kActivate = QByteArrayLiteral("activate");
 const QByteArray kOpen = QByteArrayLiteral("open\t");
 } // namespace
 
-QByteArray InstanceMessage::Encode() const {
+QByteArray InstanceMessage::encode() const {
     if (kind == Kind::Activate) return kActivate + '\n';
     return kOpen + path.toUtf8() + '\n';
 }
 
-std::optional<InstanceMessage> InstanceMessage::Decode(const QByteArray& line) {
+std::optional<InstanceMessage> InstanceMessage::decode(const QByteArray& line) {
     if (line.size() > MaxLine) return std::nullopt;
     if (line == kActivate) return InstanceMessage{};
     if (!line.startsWith(kOpen)) return std::nullopt;

@@ -12,9 +12,9 @@ struct InstanceMessage {
     Kind kind = Kind::Activate;
     QString path; // Open only
 
-    QByteArray Encode() const;
+    QByteArray encode() const;
     // One line without its line feed; nothing for anything malformed.
-    static std::optional<InstanceMessage> Decode(const QByteArray& line);
+    static std::optional<InstanceMessage> decode(const QByteArray& line);
 
     // A longer line is not a message of ours; the reader drops the peer.
     static constexpr qsizetype MaxLine = 64 * 1024;

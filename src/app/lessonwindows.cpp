@@ -19,9 +19,9 @@ LessonWindows::LessonWindows(const ScreenMetrics& screen) {
     options_ = std::make_unique<OptionsDialog>(main_.get());
 
     main_->setPeers({editor_.get(), sky_.get(), about_.get(), options_.get()});
-    editor_->SetMainWindow(main_.get());
-    editor_->SetFileChooser(chooser_.get());
-    SlideShow& show = main_->Slides();
+    editor_->setMainWindow(main_.get());
+    editor_->setFileChooser(chooser_.get());
+    SlideShow& show = main_->slides();
     show.setFillOptions(options_->fillOptions());
     QObject::connect(options_.get(), &OptionsDialog::fillOptionsChanged, &show,
                      &SlideShow::setFillOptions);

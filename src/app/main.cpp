@@ -3,11 +3,11 @@
 #include "app/mainwindow.h"
 #include "app/nubivuapplication.h"
 #include "app/selfcheck.h"
+#include "app/singleinstance.h"
 #include "app/terminationsignal.h"
-#include "app/tsingleinstance.h"
 #include "core/errors.h"
-#include "pictures/tjpegimage.h"
-#include "spi/tspibitmap.h"
+#include "pictures/jpegimage.h"
+#include "spi/pluginbitmap.h"
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
@@ -20,13 +20,13 @@ using namespace nubivu;
 
 int main(int argc, char** argv) {
     // nubivu [--self-check | --help | --version] [Qt options] [LIST.NV2]
-    if (const auto text = InfoOptionText(argc, argv)) {
+    if (const auto text = infoOptionText(argc, argv)) {
         std::fputs(text->toLocal8Bit().constData(), stdout);
         return 0;
     }
     bool platformGiven = false;
     for (int i = 1; i < argc; ++i) {
-        if (std::strcmp(argv[i], "--self-check") == 0) return RunSelfCheck(argc, argv);
+        if (std::strcmp(argv[i], "--self-check") == 0) return runSelfCheck(argc, argv);
         platformGiven = platformGiven || std::strcmp(argv[i], "-platform") == 0;
     }
     // Without a display Qt would abort with a long story; say it in one line.
@@ -36,14 +36,14 @@ int main(int argc, char** argv) {
                      "nubivu: no display available (set DISPLAY, or run it under xvfb-run)\n");
         return 2;
     }
-    KeepPictureMemory();
+    keepPictureMemory();
     NubivuApplication app(argc, argv);
     // Plug-in formats load as bitmaps from before the first window on, until exit.
-    TSPIBitmapRegistration spiBitmapRegistration;
-    SetApplicationIdentity();
+    PluginBitmapRegistration spiBitmapRegistration;
+    setApplicationIdentity();
     // The file dialogs and Qt's other texts in the program's language, where installed.
-    QLocale::setDefault(ProgramLocale());
-    LoadQtTranslations(app, ProgramLocale());
+    QLocale::setDefault(programLocale());
+    loadQtTranslations(app, programLocale());
     // The list to open: the first argument that is no option (Qt has taken its own by now).
     QString startFile;
     for (const QString& argument : QApplication::arguments().mid(1)) {
@@ -52,35 +52,35 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    TSingleInstance::SetStartFile(startFile);
+    SingleInstance::setStartFile(startFile);
     std::unique_ptr<LessonWindows> windows;
-    CloseOnTerminationSignal(
+    closeOnTerminationSignal(
         [&windows] { return windows ? static_cast<QWidget*>(&windows->mainWindow()) : nullptr; });
     // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        TJPEGImage::SetLowColourDisplay(screen->depth() <= 8);
-    RegisterJpegFormat();
+        JpegImage::setLowColourDisplay(screen->depth() <= 8);
+    registerJpegFormat();
     try {
         windows = std::make_unique<LessonWindows>(ScreenMetrics::ofPrimaryScreen());
     } catch (const ENubivuError& e) {
-        ShowErrorReport(e.message());
-        TSingleInstance::Finish();
+        showErrorReport(e.message());
+        SingleInstance::finish();
         return 1;
     }
     MainWindow& mainWindow = windows->mainWindow();
     mainWindow.show();
     // "nubivu FILE" opens the list as Open does once its dialog is confirmed;
     // a second copy hands it to the first one instead.
-    if (!startFile.isEmpty() && !mainWindow.IsDuplicateCopy()) {
+    if (!startFile.isEmpty() && !mainWindow.isDuplicateCopy()) {
         try {
-            mainWindow.OpenDataListFile(startFile);
+            mainWindow.openDataListFile(startFile);
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message(), e.fileName());
+            showErrorReport(e.message(), e.fileName());
         }
     }
     const int result = QApplication::exec();
     windows.reset();
-    UnregisterJpegFormat();
-    TSingleInstance::Finish();
+    unregisterJpegFormat();
+    SingleInstance::finish();
     return result;
 }

@@ -6,7 +6,7 @@
 #include "app/playback.h"
 #include "app/playsettings.h"
 #include "app/recentfiles.h"
-#include "app/tsingleinstance.h"
+#include "app/singleinstance.h"
 #include "app/windowstatesounds.h"
 #include "core/installdirs.h"
 #include "datalist/datalistfile.h"
@@ -17,7 +17,7 @@
 #include "slideshow/lessonfile.h"
 #include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
-#include "spi/tspis.h"
+#include "spi/pluginmanager.h"
 #include "spi/wine.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
@@ -72,8 +72,8 @@ MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* par
       lesson_(lesson), screen_(screen) {
     setObjectName(QStringLiteral("frmNubivuMain"));
     setWindowTitle(BaseCaption);
-    setFont(DesignFont());
-    setWindowIcon(ProgramIcon());
+    setFont(designFont());
+    setWindowIcon(programIcon());
     client_ = new QWidget(this);
     client_->setObjectName(QStringLiteral("ClientArea"));
     setCentralWidget(client_);
@@ -105,7 +105,7 @@ MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* par
 
 template <class W>
 W* MainWindow::place(W* widget, const char* name, QRect designed, ScaleKind kind) {
-    return layout_.Place(widget, name, designed, kind);
+    return layout_.place(widget, name, designed, kind);
 }
 
 void MainWindow::buildControls() {
@@ -167,11 +167,11 @@ void MainWindow::buildControls() {
                               QStringLiteral("観察した雲の様子を表示します。"));
     quitButton_ = button("BitBtnSyuryo", 544, 75, QStringLiteral("終了(&C)"),
                          QStringLiteral("プログラムを終了します。"));
-    playButton_->setIcon(ButtonGlyph(Glyph::Play));
-    stepForwardButton_->setIcon(ButtonGlyph(Glyph::StepForward));
-    stopButton_->setIcon(ButtonGlyph(Glyph::Stop));
-    stepBackButton_->setIcon(ButtonGlyph(Glyph::StepBack));
-    returnButton_->setIcon(ButtonGlyph(Glyph::Return));
+    playButton_->setIcon(buttonGlyph(Glyph::Play));
+    stepForwardButton_->setIcon(buttonGlyph(Glyph::StepForward));
+    stopButton_->setIcon(buttonGlyph(Glyph::Stop));
+    stepBackButton_->setIcon(buttonGlyph(Glyph::StepBack));
+    returnButton_->setIcon(buttonGlyph(Glyph::Return));
     connect(quitButton_, &QPushButton::clicked, this, &MainWindow::quit);
     connect(playButton_, &QPushButton::clicked, this, &MainWindow::play);
     connect(stopButton_, &QPushButton::clicked, this, &MainWindow::stop);
@@ -208,7 +208,7 @@ void MainWindow::buildMenu() {
     QMenuBar* bar = menuBar();
     bar->setObjectName(QStringLiteral("MainMenu1"));
     auto action = [&](QAction* a, const char* name, const QKeySequence& key, auto slot) {
-        return WireAction(this, a, name, key, slot);
+        return wireAction(this, a, name, key, slot);
     };
 
     fileMenu_ = bar->addMenu(QStringLiteral("ファイル(&F)"));
@@ -223,8 +223,8 @@ void MainWindow::buildMenu() {
     // The last lessons come after the designed items that open and save them.
     recentFilesMenu_ = fileMenu_->addMenu(QStringLiteral("最近使ったファイル(&R)"));
     recentFiles_ = new RecentFiles(recentFilesMenu_, this);
-    connect(recentFiles_, &RecentFiles::Picked, this, [this](const QString& path) {
-        if (SaveChangesQuery()) OpenDataListFile(path);
+    connect(recentFiles_, &RecentFiles::picked, this, [this](const QString& path) {
+        if (saveChangesQuery()) openDataListFile(path);
     });
     quitSeparator_ = fileMenu_->addSeparator();
     quitSeparator_->setObjectName(QStringLiteral("N1"));
@@ -263,8 +263,8 @@ void MainWindow::buildPlayback() {
     parts.speedNote = speedNote_;
     parts.menuBar = menuBar();
     parts.menuBefore = helpMenu_->menuAction();
-    playback_ = new Playback(parts, ReadPlaySettings(), this);
-    activationRule_->TreatAsMainWindow(&playback_->FullScreen());
+    playback_ = new Playback(parts, readPlaySettings(), this);
+    activationRule_->treatAsMainWindow(&playback_->fullScreen());
 }
 
 void MainWindow::buildDialogs() {
@@ -298,25 +298,25 @@ void MainWindow::buildDialogs() {
 void MainWindow::buildComponents() {
     windowSounds_ = new WindowStateSounds(this);
     windowSounds_->setObjectName(QStringLiteral("AnimateForm1"));
-    singleInstance_ = new TSingleInstance(this);
+    singleInstance_ = new SingleInstance(this);
     singleInstance_->setObjectName(QStringLiteral("SingleInstance1"));
-    singleInstance_->DupInstAction = diActivateFirst;
-    singleInstance_->ErrorMessage = QStringLiteral("すでに起動されています");
-    singleInstance_->UniqueName = QStringLiteral("Ident6490");
-    singleInstance_->Loaded();
-    connect(singleInstance_, &TSingleInstance::FileHandedOver, this, &MainWindow::OpenHandedFile);
+    singleInstance_->dupInstAction = ActivateFirst;
+    singleInstance_->errorMessage = QStringLiteral("すでに起動されています");
+    singleInstance_->uniqueName = QStringLiteral("Ident6490");
+    singleInstance_->loaded();
+    connect(singleInstance_, &SingleInstance::fileHandedOver, this, &MainWindow::openHandedFile);
     setAcceptDrops(true);
 }
 
-void MainWindow::OpenHandedFile(const QString& path) {
+void MainWindow::openHandedFile(const QString& path) {
     // While the editor or the options dialog holds the main window disabled,
     // or a modal window is up, Open is out of reach: the list is not swapped
     // under them.
     if (!isEnabled() || QApplication::activeModalWidget()) {
-        Prompter::Current().Beep();
+        Prompter::current().beep();
         return;
     }
-    if (SaveChangesQuery()) OpenDataListFile(path);
+    if (saveChangesQuery()) openDataListFile(path);
 }
 
 namespace {
@@ -328,7 +328,7 @@ QString droppedDataList(const QMimeData* data) {
     for (const QUrl& url : data->urls()) {
         if (!url.isLocalFile()) continue;
         const QString path = url.toLocalFile();
-        if (IsDataListFileName(path) && QFileInfo(path).isFile()) return path;
+        if (isDataListFileName(path) && QFileInfo(path).isFile()) return path;
     }
     return {};
 }
@@ -342,42 +342,42 @@ void MainWindow::dropEvent(QDropEvent* event) {
     const QString path = droppedDataList(event->mimeData());
     if (path.isEmpty()) return;
     event->acceptProposedAction();
-    OpenHandedFile(path);
+    openHandedFile(path);
 }
 
 void MainWindow::createControls() {
     layOut();
     setWindowTitle(BaseCaption + kNewFileSuffix);
-    HelpWindow::SetHelpFolder(FindHelpFolder());
+    HelpWindow::setHelpFolder(findHelpFolder());
     createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
 
-bool MainWindow::IsDuplicateCopy() const { return singleInstance_->IsDuplicate(); }
+bool MainWindow::isDuplicateCopy() const { return singleInstance_->isDuplicate(); }
 
-TSPISearchOptions MainWindow::PluginSearchOptions() {
+PluginFolders MainWindow::pluginSearchOptions() {
     // The Susie folder and the program's folder, as designed; the program's
     // folder of an installed copy takes in <prefix>/lib/nubivu/plugins.
-    return {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
+    return {PluginFolder::SusieFolder, PluginFolder::ProgramFolder};
 }
 
 void MainWindow::createPluginManager() {
     // Wine makes its prefix while the rest starts, not when the first Windows plug-in loads.
-    PrepareWineInBackground();
-    plugins_ = new TSPIs(this);
+    prepareWineInBackground();
+    plugins_ = new PluginManager(this);
     plugins_->setObjectName(QStringLiteral("SPIs1"));
-    plugins_->GraphicPreview = false;
-    plugins_->SearchOptions = PluginSearchOptions();
+    plugins_->graphicPreview = false;
+    plugins_->searchOptions = pluginSearchOptions();
     // A broken library is passed over and named once the window is up.
-    plugins_->SkipFaultyLibraries = true;
-    plugins_->AfterLoad();
-    ReportSkippedPluginsWhenShown(*this, *plugins_);
-    ReportSetAsidePlugins();
+    plugins_->skipFaultyLibraries = true;
+    plugins_->afterLoad();
+    reportSkippedPluginsWhenShown(*this, *plugins_);
+    reportSetAsidePlugins();
 }
 
 void MainWindow::layOut() {
-    outerSize_ = MainWindowOuterSize(screen_.width, screen_.scaleFactor);
-    layout_.Apply(screen_.scaleFactor);
+    outerSize_ = mainWindowOuterSize(screen_.width, screen_.scaleFactor);
+    layout_.apply(screen_.scaleFactor);
     fitCounter();
     // The outer size is the frame's; the window manager's frame, once known,
     // comes off it, and the menu bar lives inside what is left.
@@ -388,21 +388,21 @@ void MainWindow::layOut() {
         // The bevel is aligned to the top: it spans the client width.
         paneFrame_->setGeometry(0, 0, clientSize_.width(), paneFrame_->height());
     });
-    outerSizeKeeper_->SetPlacement([this] { placeOnScreen(); });
+    outerSizeKeeper_->setPlacement([this] { placeOnScreen(); });
 }
 
 void MainWindow::placeOnScreen() {
-    if (const std::optional<QPoint> left = playback_->Settings().windowPosition) {
+    if (const std::optional<QPoint> left = playback_->settings().windowPosition) {
         QList<QRect> screens;
         for (const QScreen* screen : QGuiApplication::screens())
             screens << screen->availableGeometry();
-        const QSize frame = size().grownBy(FrameMargins(*this));
-        if (const std::optional<QPoint> reachable = ReachablePosition(*left, frame, screens)) {
+        const QSize frame = size().grownBy(frameMargins(*this));
+        if (const std::optional<QPoint> reachable = reachablePosition(*left, frame, screens)) {
             move(*reachable);
             return;
         }
     }
-    CentreOnScreen(*this);
+    centreOnScreen(*this);
 }
 
 void MainWindow::fitCounter() {
@@ -455,12 +455,12 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void MainWindow::fileMenuAboutToShow() { saveAction_->setEnabled(lesson_.rows().RowCount() >= 3); }
+void MainWindow::fileMenuAboutToShow() { saveAction_->setEnabled(lesson_.rows().rowCount() >= 3); }
 
 void MainWindow::newList() {
-    if (!SaveChangesQuery()) return;
+    if (!saveChangesQuery()) return;
     setWindowTitle(BaseCaption + kNewFileSuffix);
-    ClearList(lesson_);
+    clearList(lesson_);
     forgetListPaths();
     listIsNew_ = true;
     // The empty list on show at once: no pictures, counters or sky photos of the list before.
@@ -475,28 +475,28 @@ void MainWindow::forgetListPaths() {
 }
 
 void MainWindow::openList() {
-    if (!SaveChangesQuery()) return;
-    if (!Prompter::Current().RunFileDialog(openDialog_)) return;
+    if (!saveChangesQuery()) return;
+    if (!Prompter::current().runFileDialog(openDialog_)) return;
     const QStringList chosen = openDialog_.selectedFiles();
     if (chosen.isEmpty()) return;
     lastFolder_ = QFileInfo(chosen.first()).absolutePath();
-    OpenDataListFile(chosen.first());
+    openDataListFile(chosen.first());
 }
 
-void MainWindow::OpenDataListFile(const QString& path) {
+void MainWindow::openDataListFile(const QString& path) {
     // A file that cannot be read leaves the lesson on show, its file name and
     // saved flag as they were.
-    OpenLessonFile(lesson_, path);
+    openLessonFile(lesson_, path);
     lastFolder_ = QFileInfo(path).absolutePath();
     listIsNew_ = false;
     forgetListPaths();
-    recentFiles_->Add(path);
+    recentFiles_->add(path);
     setWindowTitle(captionFor(lesson_.filePath()));
     onActivated();
     lesson_.setSaved(true);
 }
 
-QString MainWindow::SaveDialogFolder() const {
+QString MainWindow::saveDialogFolder() const {
     auto usable = [](const QString& folder) {
         return !folder.isEmpty() && QFileInfo(folder).isDir();
     };
@@ -510,18 +510,18 @@ QString MainWindow::SaveDialogFolder() const {
 }
 
 void MainWindow::saveList() {
-    saveDialog_.setDirectory(SaveDialogFolder());
-    saveDialog_.selectFile(DataListBaseName(lesson_.filePath()));
-    if (!Prompter::Current().RunFileDialog(saveDialog_)) return;
+    saveDialog_.setDirectory(saveDialogFolder());
+    saveDialog_.selectFile(dataListBaseName(lesson_.filePath()));
+    if (!Prompter::current().runFileDialog(saveDialog_)) return;
     const QStringList chosen = saveDialog_.selectedFiles();
     if (chosen.isEmpty()) return;
     const QString fileName = chosen.first();
     lastFolder_ = QFileInfo(fileName).absolutePath();
     // The row on show stays where it is, whether the save succeeds or not.
     const SavedLesson saved =
-        SaveLessonFile(lesson_, fileName, slideShow_->lastPaths(), slideShow_->fillOptions());
+        saveLessonFile(lesson_, fileName, slideShow_->lastPaths(), slideShow_->fillOptions());
     listIsNew_ = false;
-    recentFiles_->Add(fileName);
+    recentFiles_->add(fileName);
     slideShow_->setLoadedPaths(saved.rebase(slideShow_->currentPaths()), saved.lastPaths);
     setWindowTitle(captionFor(fileName));
     onActivated();
@@ -540,32 +540,32 @@ void MainWindow::openOptions() {
 
 void MainWindow::onActivated() { slideShow_->onActivated(); }
 void MainWindow::showRow() { slideShow_->showRow(); }
-void MainWindow::play() { slideShow_->Play(); }
-void MainWindow::stop() { slideShow_->Stop(); }
-void MainWindow::stepForward() { slideShow_->StepForward(); }
-void MainWindow::stepBack() { slideShow_->StepBack(); }
-void MainWindow::returnToStart() { slideShow_->Return(); }
+void MainWindow::play() { slideShow_->play(); }
+void MainWindow::stop() { slideShow_->stop(); }
+void MainWindow::stepForward() { slideShow_->stepForward(); }
+void MainWindow::stepBack() { slideShow_->stepBack(); }
+void MainWindow::returnToStart() { slideShow_->returnToStart(); }
 
 void MainWindow::showSkyPhotos() {
     if (!peers_.skyWindow) return;
-    peers_.skyWindow->ShowSkyPhotos(slideShow_->currentPaths());
+    peers_.skyWindow->showSkyPhotos(slideShow_->currentPaths());
     slideShow_->keepRowOnNextActivation();
 }
 
-void MainWindow::showHelpContents() { HelpWindow::Instance().ShowContents(); }
-void MainWindow::searchHelp() { HelpWindow::Instance().ShowIndex(QString()); }
-void MainWindow::showHelpOnHelp() { HelpWindow::Instance().ShowHelpOnHelp(); }
+void MainWindow::showHelpContents() { HelpWindow::instance().showContents(); }
+void MainWindow::searchHelp() { HelpWindow::instance().showIndex(QString()); }
+void MainWindow::showHelpOnHelp() { HelpWindow::instance().showHelpOnHelp(); }
 
 void MainWindow::showAbout() {
-    if (peers_.aboutBox) Prompter::Current().RunModal(*peers_.aboutBox);
+    if (peers_.aboutBox) Prompter::current().runModal(*peers_.aboutBox);
 }
 
-bool MainWindow::mayClose() { return SaveChangesQuery(); }
+bool MainWindow::mayClose() { return saveChangesQuery(); }
 
-bool MainWindow::SaveChangesQuery() {
+bool MainWindow::saveChangesQuery() {
     if (lesson_.isSaved()) return true;
-    Prompter& prompter = Prompter::Current();
-    prompter.Beep();
+    Prompter& prompter = Prompter::current();
+    prompter.beep();
     MessageRequest request;
     request.caption = QStringLiteral("警告");
     request.text = QStringLiteral("データが保存されていません。\n保存しますか？");
@@ -573,13 +573,13 @@ bool MainWindow::SaveChangesQuery() {
     request.buttons = {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
                        QStringLiteral("キャンセル")};
     request.escapeButton = 2;
-    switch (prompter.Ask(request)) {
+    switch (prompter.ask(request)) {
     case 0:
         // A save that fails must not let the caller drop the list after all.
         try {
             saveList();
         } catch (const ENubivuError& e) {
-            ShowErrorReport(e.message(), e.fileName());
+            showErrorReport(e.message(), e.fileName());
             return false;
         }
         return lesson_.isSaved();
@@ -594,13 +594,13 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // asked for by the program itself, as on a termination signal, still goes.)
     if (!isEnabled() && event->spontaneous()) {
         event->ignore();
-        Prompter::Current().Beep();
+        Prompter::current().beep();
         return;
     }
     if (mayClose()) {
         event->accept();
-        playback_->LeaveFullScreen();
-        playback_->RememberWindowPosition(pos());
+        playback_->leaveFullScreen();
+        playback_->rememberWindowPosition(pos());
         QApplication::quit();
     } else {
         event->ignore();

@@ -1,7 +1,7 @@
 #pragma once
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
-#include "spi/tspis.h"
+#include "spi/pluginmanager.h"
 #include "ui/designedlayout.h"
 #include "ui/scaling.h"
 
@@ -23,7 +23,7 @@ class RecentFiles;
 class SlideShow;
 class WindowStateSounds;
 class PicturePane;
-class TSingleInstance;
+class SingleInstance;
 class OuterSizeKeeper;
 class ListEditorWindow;
 class SkyWindow;
@@ -52,40 +52,40 @@ public:
     void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
 
     // Where the plug-in manager looks for plug-ins: the Susie folder and the program's folder.
-    static TSPISearchOptions PluginSearchOptions();
+    static PluginFolders pluginSearchOptions();
 
     // The File menu's two dialogs (tests fill them in as a user would).
     QFileDialog& openDialog() { return openDialog_; }
     QFileDialog& saveDialog() { return saveDialog_; }
     // Another copy of the program was already running when this one started.
-    bool IsDuplicateCopy() const;
+    bool isDuplicateCopy() const;
 
     // The client area the controls are placed in (below the menu bar).
-    QWidget* ClientArea() const { return client_; }
+    QWidget* clientArea() const { return client_; }
     // The outer size layOut chose.
-    QSize DesignedOuterSize() const { return outerSize_; }
+    QSize designedOuterSize() const { return outerSize_; }
 
     // Activation: counters, row 1 (unless the sky window asked to keep the
     // row), then the row on show. Open and Save call it at their end too.
     void onActivated();
     // Shows the row on show and sets the slide-show buttons.
     void showRow();
-    SlideShow& Slides() const { return *slideShow_; }
+    SlideShow& slides() const { return *slideShow_; }
     // The play menu, keys, full screen and the choices kept for playing.
-    Playback& Play() const { return *playback_; }
+    Playback& playback() const { return *playback_; }
 
     // Open as it runs once its dialog is confirmed: the list, titles, caption
     // and saved flag from the file (also for a file named on the command line).
-    void OpenDataListFile(const QString& path);
+    void openDataListFile(const QString& path);
     // The save question of closing: true when the caller may go on (nothing
     // unsaved, saved now, or the user chose not to save).
-    bool SaveChangesQuery();
+    bool saveChangesQuery();
     // The folder the save dialog starts in: the open list's, for a new list
     // the folder last used, else the user's documents folder.
-    QString SaveDialogFolder() const;
+    QString saveDialogFolder() const;
     // A list handed over by a later copy of the program or dropped on the
     // window: the save question first, then Open.
-    void OpenHandedFile(const QString& path);
+    void openHandedFile(const QString& path);
 
 public Q_SLOTS:
     void fileMenuAboutToShow();
@@ -163,9 +163,9 @@ private:
     QFileDialog openDialog_;
     QFileDialog saveDialog_;
     WindowStateSounds* windowSounds_;
-    TSingleInstance* singleInstance_;
+    SingleInstance* singleInstance_;
     // The plug-in manager: searches its folders at start.
-    TSPIs* plugins_ = nullptr;
+    PluginManager* plugins_ = nullptr;
 
     template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
     void buildControls();

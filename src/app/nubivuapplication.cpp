@@ -12,9 +12,9 @@ bool NubivuApplication::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const EAbort&) {
     } catch (const ENubivuError& e) {
-        ShowErrorReport(e.message(), e.fileName());
+        showErrorReport(e.message(), e.fileName());
     } catch (const std::exception& e) {
-        ShowErrorReport(QString::fromLocal8Bit(e.what()));
+        showErrorReport(QString::fromLocal8Bit(e.what()));
     }
     return false;
 }

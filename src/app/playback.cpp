@@ -19,11 +19,11 @@ Playback::Playback(const PlaybackParts& parts, const PlaySettings& settings, QOb
     : QObject(parent), p_(parts), settings_(settings) {
     menu_ = new PlayMenu(p_.menuBar, p_.menuBefore, p_.window);
     menu_->showSettings(settings_);
-    connect(menu_, &PlayMenu::commandRequested, this, &Playback::Command);
-    connect(menu_, &PlayMenu::speedPicked, this, &Playback::SetSpeed);
-    connect(menu_, &PlayMenu::endOfListPicked, this, &Playback::SetEndOfList);
-    connect(menu_, &PlayMenu::holdPicked, this, &Playback::SetHold);
-    connect(menu_, &PlayMenu::keepAspectToggled, this, &Playback::SetKeepAspect);
+    connect(menu_, &PlayMenu::commandRequested, this, &Playback::command);
+    connect(menu_, &PlayMenu::speedPicked, this, &Playback::setSpeed);
+    connect(menu_, &PlayMenu::endOfListPicked, this, &Playback::setEndOfList);
+    connect(menu_, &PlayMenu::holdPicked, this, &Playback::setHold);
+    connect(menu_, &PlayMenu::keepAspectToggled, this, &Playback::setKeepAspect);
 
     p_.slides->setSpeed(settings_.speed);
     p_.slides->setEndOfList(settings_.endOfList);
@@ -33,18 +33,18 @@ Playback::Playback(const PlaybackParts& parts, const PlaySettings& settings, QOb
     // A window of its own, parented so that it goes with the main window.
     fullScreen_ = new FullScreenView(p_.window);
     fullScreen_->setWindowFlag(Qt::Window);
-    connect(fullScreen_, &FullScreenView::CommandRequested, this, &Playback::Command);
+    connect(fullScreen_, &FullScreenView::commandRequested, this, &Playback::command);
     connect(p_.slides, &SlideShow::rowShown, this, [this] {
-        if (IsFullScreen()) showRowFullScreen();
+        if (isFullScreen()) showRowFullScreen();
     });
 
     connect(p_.slides, &SlideShow::playingChanged, this, [this](bool playing) {
         // The session bus is reached for the first play, not at every start.
         if (!inhibitor_) inhibitor_ = new ScreenSaverInhibitor(QDBusConnection::sessionBus(), this);
         if (playing)
-            inhibitor_->Inhibit();
+            inhibitor_->inhibit();
         else
-            inhibitor_->Release();
+            inhibitor_->release();
     });
 
     noteTimer_ = new QTimer(this);
@@ -61,43 +61,43 @@ bool Playback::mayAct() const {
     return !qobject_cast<QLineEdit*>(QApplication::focusWidget());
 }
 
-void Playback::Command(PlayCommand command) {
+void Playback::command(PlayCommand command) {
     if (!mayAct()) return;
     SlideShow& slides = *p_.slides;
     // While a play runs the step buttons are away, and so are their keys.
-    const bool idle = !slides.Playing();
+    const bool idle = !slides.playing();
     switch (command) {
     case PlayCommand::StepForward:
-        if (idle) slides.StepForward();
+        if (idle) slides.stepForward();
         break;
     case PlayCommand::StepBack:
-        if (idle) slides.StepBack();
+        if (idle) slides.stepBack();
         break;
     case PlayCommand::FirstRow:
-        if (idle && slides.currentRow() > 0) slides.Return();
+        if (idle && slides.currentRow() > 0) slides.returnToStart();
         break;
     case PlayCommand::LastRow:
-        if (idle) slides.GoToLastRow();
+        if (idle) slides.goToLastRow();
         break;
     case PlayCommand::PlayOrStop:
         if (!idle)
-            slides.Stop();
+            slides.stop();
         else if (p_.window->findChild<QPushButton*>(QStringLiteral("BitBtnSaisei"))->isEnabled())
-            slides.Play();
+            slides.play();
         break;
-    case PlayCommand::Faster: SetSpeed(slides.speed().Faster()); break;
-    case PlayCommand::Slower: SetSpeed(slides.speed().Slower()); break;
+    case PlayCommand::Faster: setSpeed(slides.speed().faster()); break;
+    case PlayCommand::Slower: setSpeed(slides.speed().slower()); break;
     case PlayCommand::ToggleFullScreen:
-        if (IsFullScreen())
-            LeaveFullScreen();
+        if (isFullScreen())
+            leaveFullScreen();
         else
-            EnterFullScreen();
+            enterFullScreen();
         break;
-    case PlayCommand::LeaveFullScreen: LeaveFullScreen(); break;
+    case PlayCommand::LeaveFullScreen: leaveFullScreen(); break;
     }
 }
 
-void Playback::SetSpeed(PlaySpeed speed) {
+void Playback::setSpeed(PlaySpeed speed) {
     settings_.speed = speed;
     p_.slides->setSpeed(speed);
     menu_->showSpeed(speed);
@@ -106,51 +106,51 @@ void Playback::SetSpeed(PlaySpeed speed) {
 }
 
 void Playback::noteSpeed() {
-    const QString text = QStringLiteral("速さ: ") + SpeedText(settings_.speed);
+    const QString text = QStringLiteral("速さ: ") + speedText(settings_.speed);
     p_.speedNote->setText(text);
     p_.speedNote->adjustSize();
     p_.speedNote->show();
     p_.speedNote->raise();
     noteTimer_->start();
-    if (IsFullScreen()) fullScreen_->ShowNote(text);
+    if (isFullScreen()) fullScreen_->showNote(text);
 }
 
-void Playback::SetEndOfList(EndOfList mode) {
+void Playback::setEndOfList(EndOfList mode) {
     settings_.endOfList = mode;
     p_.slides->setEndOfList(mode);
     save();
 }
 
-void Playback::SetHold(std::chrono::milliseconds hold) {
+void Playback::setHold(std::chrono::milliseconds hold) {
     settings_.hold = hold;
     p_.slides->setHold(hold);
     save();
 }
 
-void Playback::SetKeepAspect(bool keep) {
+void Playback::setKeepAspect(bool keep) {
     settings_.keepAspect = keep;
     for (PicturePane* pane : p_.panes) pane->setKeepAspect(keep);
     save();
 }
 
-void Playback::RememberWindowPosition(QPoint position) {
+void Playback::rememberWindowPosition(QPoint position) {
     settings_.windowPosition = position;
     save();
 }
 
-void Playback::save() { WritePlaySettings(settings_); }
+void Playback::save() { writePlaySettings(settings_); }
 
-bool Playback::IsFullScreen() const { return fullScreen_->isVisible(); }
+bool Playback::isFullScreen() const { return fullScreen_->isVisible(); }
 
-void Playback::EnterFullScreen() {
-    if (IsFullScreen()) return;
+void Playback::enterFullScreen() {
+    if (isFullScreen()) return;
     showRowFullScreen();
-    fullScreen_->ShowOn(p_.window->screen());
+    fullScreen_->showOn(p_.window->screen());
     menu_->showFullScreen(true);
 }
 
-void Playback::LeaveFullScreen() {
-    if (!IsFullScreen()) return;
+void Playback::leaveFullScreen() {
+    if (!isFullScreen()) return;
     fullScreen_->hide();
     menu_->showFullScreen(false);
     // Back to the designed window on the same row.
@@ -163,17 +163,17 @@ void Playback::showRowFullScreen() {
     for (int i = 0; i < MainSlotCount; ++i) {
         FullScreenPane& pane = panes[size_t(i)];
         try {
-            pane.picture = PictureImage(p_.panes[size_t(i)]->Picture().Graphic());
+            pane.picture = pictureImage(p_.panes[size_t(i)]->picture().graphic());
         } catch (...) {
             // The designed pane reports a bad picture; here it stays black.
         }
         pane.title = p_.lesson->titles()[size_t(i)];
         pane.fileName = p_.fileNames[size_t(i)]->text();
     }
-    const int rows = p_.lesson->rows().RowCount() - 2;
-    fullScreen_->ShowRow(panes, rows > 0 ? p_.slides->currentRow() : 0, std::max(rows, 0));
+    const int rows = p_.lesson->rows().rowCount() - 2;
+    fullScreen_->showRow(panes, rows > 0 ? p_.slides->currentRow() : 0, std::max(rows, 0));
     // On screen before the row's slot starts, as the designed panes are.
-    if (IsFullScreen()) fullScreen_->repaint();
+    if (isFullScreen()) fullScreen_->repaint();
 }
 
 } // namespace nubivu

@@ -45,22 +45,22 @@ public:
 
     // What a key or menu item asks; ignored while a title is being edited or
     // another window of the program holds the main window.
-    void Command(PlayCommand command);
+    void command(PlayCommand command);
 
-    const PlaySettings& Settings() const { return settings_; }
+    const PlaySettings& settings() const { return settings_; }
     // Kept in the settings file at once.
-    void SetSpeed(PlaySpeed speed);
-    void SetEndOfList(EndOfList mode);
-    void SetHold(std::chrono::milliseconds hold);
-    void SetKeepAspect(bool keep);
+    void setSpeed(PlaySpeed speed);
+    void setEndOfList(EndOfList mode);
+    void setHold(std::chrono::milliseconds hold);
+    void setKeepAspect(bool keep);
     // Where the main window's frame is, kept for the next start.
-    void RememberWindowPosition(QPoint position);
+    void rememberWindowPosition(QPoint position);
 
-    void EnterFullScreen();
-    void LeaveFullScreen();
-    bool IsFullScreen() const;
-    FullScreenView& FullScreen() const { return *fullScreen_; }
-    PlayMenu& Menu() const { return *menu_; }
+    void enterFullScreen();
+    void leaveFullScreen();
+    bool isFullScreen() const;
+    FullScreenView& fullScreen() const { return *fullScreen_; }
+    PlayMenu& menu() const { return *menu_; }
 
 private:
     bool mayAct() const;

@@ -31,9 +31,9 @@ void checkChoice(QActionGroup* group, const QVariant& value) {
 
 } // namespace
 
-QString SpeedText(PlaySpeed speed) {
-    if (!speed.Paced()) return QStringLiteral("読み込みの速さ");
-    return QStringLiteral("%1 枚/秒").arg(speed.RowsPerSecond());
+QString speedText(PlaySpeed speed) {
+    if (!speed.paced()) return QStringLiteral("読み込みの速さ");
+    return QStringLiteral("%1 枚/秒").arg(speed.rowsPerSecond());
 }
 
 PlayMenu::PlayMenu(QMenuBar* bar, QAction* before, QWidget* window)
@@ -48,11 +48,11 @@ PlayMenu::PlayMenu(QMenuBar* bar, QAction* before, QWidget* window)
     QMenu* speedMenu = menu_->addMenu(QStringLiteral("速さ"));
     speedMenu->setObjectName(QStringLiteral("speedMenu"));
     speeds_ = choices(speedMenu);
-    std::vector<PlaySpeed> speeds{PlaySpeed::AsFastAsLoaded()};
-    for (double rate : PlaySpeed::Rates) speeds.push_back(*PlaySpeed::FromRowsPerSecond(rate));
+    std::vector<PlaySpeed> speeds{PlaySpeed::asFastAsLoaded()};
+    for (double rate : PlaySpeed::Rates) speeds.push_back(*PlaySpeed::fromRowsPerSecond(rate));
     for (const PlaySpeed& speed : speeds) {
-        QAction* item = speedMenu->addAction(SpeedText(speed));
-        item->setProperty(kChoice, speed.RowsPerSecond());
+        QAction* item = speedMenu->addAction(speedText(speed));
+        item->setProperty(kChoice, speed.rowsPerSecond());
         speeds_->addAction(item)->setCheckable(true);
         connect(item, &QAction::triggered, this, [this, speed] { Q_EMIT speedPicked(speed); });
     }
@@ -110,7 +110,7 @@ QAction* PlayMenu::commandItem(const QString& text, const char* name, PlayComman
 }
 
 void PlayMenu::addHiddenKeys(PlayCommand command, QAction* item) {
-    QList<int> keys = KeysForPlayCommand(command);
+    QList<int> keys = keysForPlayCommand(command);
     if (item && !keys.isEmpty()) {
         // The menu names the first key; it works while the menu is closed too.
         item->setShortcut(QKeySequence(keys.takeFirst()));
@@ -135,7 +135,7 @@ void PlayMenu::showSettings(const PlaySettings& settings) {
     keepAspect_->setChecked(settings.keepAspect);
 }
 
-void PlayMenu::showSpeed(PlaySpeed speed) { checkChoice(speeds_, speed.RowsPerSecond()); }
+void PlayMenu::showSpeed(PlaySpeed speed) { checkChoice(speeds_, speed.rowsPerSecond()); }
 
 void PlayMenu::showFullScreen(bool on) { fullScreen_->setChecked(on); }
 

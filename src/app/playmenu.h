@@ -19,7 +19,7 @@ class QWidget;
 namespace nubivu {
 
 // "4 枚/秒", or "読み込みの速さ" for as fast as the pictures load.
-QString SpeedText(PlaySpeed speed);
+QString speedText(PlaySpeed speed);
 
 class PlayMenu : public QObject {
     Q_OBJECT

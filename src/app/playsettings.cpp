@@ -22,11 +22,11 @@ constexpr ModeName kModes[] = {{EndOfList::Stop, QLatin1StringView("stop")},
 
 } // namespace
 
-PlaySettings ReadPlaySettings(const QSettings& settings) {
+PlaySettings readPlaySettings(const QSettings& settings) {
     PlaySettings play;
     bool ok = false;
     const double rate = settings.value(kSpeed).toDouble(&ok);
-    if (ok) play.speed = PlaySpeed::FromRowsPerSecond(rate).value_or(PlaySpeed());
+    if (ok) play.speed = PlaySpeed::fromRowsPerSecond(rate).value_or(PlaySpeed());
 
     const QString mode = settings.value(kEndOfList).toString();
     for (const ModeName& m : kModes)
@@ -43,8 +43,8 @@ PlaySettings ReadPlaySettings(const QSettings& settings) {
     return play;
 }
 
-void WritePlaySettings(QSettings& settings, const PlaySettings& play) {
-    settings.setValue(kSpeed, play.speed.RowsPerSecond());
+void writePlaySettings(QSettings& settings, const PlaySettings& play) {
+    settings.setValue(kSpeed, play.speed.rowsPerSecond());
     for (const ModeName& m : kModes)
         if (play.endOfList == m.mode) settings.setValue(kEndOfList, QString(m.name));
     settings.setValue(kHold, qlonglong(play.hold.count()));
@@ -55,14 +55,14 @@ void WritePlaySettings(QSettings& settings, const PlaySettings& play) {
         settings.remove(kPosition);
 }
 
-PlaySettings ReadPlaySettings() { return ReadPlaySettings(ProgramSettings()); }
+PlaySettings readPlaySettings() { return readPlaySettings(programSettings()); }
 
-void WritePlaySettings(const PlaySettings& play) {
-    QSettings settings = ProgramSettings();
-    WritePlaySettings(settings, play);
+void writePlaySettings(const PlaySettings& play) {
+    QSettings settings = programSettings();
+    writePlaySettings(settings, play);
 }
 
-std::optional<QPoint> ReachablePosition(QPoint position, QSize frameSize,
+std::optional<QPoint> reachablePosition(QPoint position, QSize frameSize,
                                         const QList<QRect>& screens) {
     // The title bar's strip, less a margin at each end, must meet a screen.
     const int grab = std::min(frameSize.width(), 100);

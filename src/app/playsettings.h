@@ -28,16 +28,16 @@ struct PlaySettings {
 };
 
 // A value that is missing or not one the program offers reads as its default.
-PlaySettings ReadPlaySettings(const QSettings& settings);
-void WritePlaySettings(QSettings& settings, const PlaySettings& play);
-PlaySettings ReadPlaySettings();
-void WritePlaySettings(const PlaySettings& play);
+PlaySettings readPlaySettings(const QSettings& settings);
+void writePlaySettings(QSettings& settings, const PlaySettings& play);
+PlaySettings readPlaySettings();
+void writePlaySettings(const PlaySettings& play);
 
 // Where a window of frameSize left at position goes: when the top of its
 // frame (where it is grabbed) is on one of the screens, position moved as
 // little as needed to bring the whole frame onto that screen; otherwise
 // none, so a position remembered from a screen since unplugged is not used.
-std::optional<QPoint> ReachablePosition(QPoint position, QSize frameSize,
+std::optional<QPoint> reachablePosition(QPoint position, QSize frameSize,
                                         const QList<QRect>& screens);
 
 } // namespace nubivu

@@ -3,7 +3,7 @@
 
 namespace nubivu {
 
-QSettings ProgramSettings() {
+QSettings programSettings() {
     return QSettings(QStringLiteral("Nubivu"), QStringLiteral("Nubivu"));
 }
 

@@ -7,6 +7,6 @@
 
 namespace nubivu {
 
-QSettings ProgramSettings();
+QSettings programSettings();
 
 } // namespace nubivu

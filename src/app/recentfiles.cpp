@@ -30,13 +30,13 @@ QString shownPath(const QString& path) {
 RecentFiles::RecentFiles(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {
     menu_->setObjectName(QStringLiteral("mnRecentFiles"));
     menu_->setToolTipsVisible(true);
-    for (const QString& path : ProgramSettings().value(kKey).toStringList()) {
+    for (const QString& path : programSettings().value(kKey).toStringList()) {
         if (!path.isEmpty() && !files_.contains(path) && files_.size() < Capacity) files_ << path;
     }
     rebuild();
 }
 
-void RecentFiles::Add(const QString& path) {
+void RecentFiles::add(const QString& path) {
     if (path.isEmpty()) return;
     const QString absolute = QFileInfo(path).absoluteFilePath();
     files_.removeAll(absolute);
@@ -46,7 +46,7 @@ void RecentFiles::Add(const QString& path) {
     rebuild();
 }
 
-void RecentFiles::Remove(const QString& path) {
+void RecentFiles::remove(const QString& path) {
     if (files_.removeAll(path) == 0) return;
     save();
     rebuild();
@@ -54,10 +54,10 @@ void RecentFiles::Remove(const QString& path) {
 
 void RecentFiles::pick(const QString& path) {
     if (QFileInfo(path).isFile()) {
-        Q_EMIT Picked(path);
+        Q_EMIT picked(path);
         return;
     }
-    Remove(path);
+    remove(path);
     MessageRequest request;
     request.caption = QApplication::applicationName();
     request.text =
@@ -65,11 +65,11 @@ void RecentFiles::pick(const QString& path) {
     request.detail = path;
     request.icon = MessageIcon::Warning;
     request.buttons = {QStringLiteral("OK")};
-    Prompter::Current().Ask(request);
+    Prompter::current().ask(request);
 }
 
 void RecentFiles::save() const {
-    QSettings settings = ProgramSettings();
+    QSettings settings = programSettings();
     settings.setValue(kKey, files_);
 }
 

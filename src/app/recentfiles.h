@@ -17,14 +17,14 @@ public:
     // Fills menu (a submenu of its own) with the remembered files.
     RecentFiles(QMenu* menu, QObject* parent);
 
-    QStringList Files() const { return files_; }
+    QStringList files() const { return files_; }
     // Puts path first, dropping an older entry for it and the oldest beyond Capacity.
-    void Add(const QString& path);
-    void Remove(const QString& path);
+    void add(const QString& path);
+    void remove(const QString& path);
 
 Q_SIGNALS:
     // A remembered file that still exists was picked.
-    void Picked(const QString& path);
+    void picked(const QString& path);
 
 private:
     void pick(const QString& path);

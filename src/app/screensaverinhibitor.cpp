@@ -23,7 +23,7 @@ ScreenSaverInhibitor::~ScreenSaverInhibitor() {
     if (cookie_) unInhibit(*cookie_);
 }
 
-void ScreenSaverInhibitor::Inhibit() {
+void ScreenSaverInhibitor::inhibit() {
     wanted_ = true;
     if (cookie_ || asking_ || !bus_.isConnected()) return;
     QDBusMessage call =
@@ -42,11 +42,11 @@ void ScreenSaverInhibitor::Inhibit() {
             else
                 unInhibit(reply.value()); // the play ended meanwhile
         }
-        Q_EMIT Answered();
+        Q_EMIT answered();
     });
 }
 
-void ScreenSaverInhibitor::Release() {
+void ScreenSaverInhibitor::release() {
     wanted_ = false;
     if (!cookie_) return;
     unInhibit(*cookie_);

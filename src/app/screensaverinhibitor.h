@@ -19,15 +19,15 @@ public:
     ~ScreenSaverInhibitor() override;
 
     // Asks the service to hold the screensaver off; once while held.
-    void Inhibit();
+    void inhibit();
     // Lets it run again; a reply still on its way is given back when it comes.
-    void Release();
+    void release();
     // The service granted the inhibition and it is still held.
-    bool Held() const { return cookie_.has_value(); }
+    bool held() const { return cookie_.has_value(); }
 
 Q_SIGNALS:
     // The service's answer came (granted or not); for tests.
-    void Answered();
+    void answered();
 
 private:
     void unInhibit(uint cookie);

@@ -2,8 +2,8 @@
 
 #include "app/mainwindow.h"
 #include "core/installdirs.h"
-#include "spi/tspi.h"
-#include "spi/tspis.h"
+#include "spi/plugin.h"
+#include "spi/pluginmanager.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -20,31 +20,31 @@ void print(const char* label, const QString& folder, const QStringList& found) {
 }
 
 // The main window's manager, with the folders behind each search option in view.
-class CheckedSPIs : public TSPIs {
+class CheckedSPIs : public PluginManager {
 public:
-    using TSPIs::OptionFolders;
+    using PluginManager::optionFolders;
 };
 } // namespace
 
-int RunSelfCheck(int argc, char** argv) {
+int runSelfCheck(int argc, char** argv) {
     QCoreApplication app(argc, argv);
-    const QString help = FindHelpFolder();
+    const QString help = findHelpFolder();
     const QStringList pages =
         QDir(help).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     print("help", help, pages);
 
     CheckedSPIs manager;
-    manager.SearchOptions = MainWindow::PluginSearchOptions();
-    manager.SkipFaultyLibraries = true;
-    manager.AfterLoad();
+    manager.searchOptions = MainWindow::pluginSearchOptions();
+    manager.skipFaultyLibraries = true;
+    manager.afterLoad();
 
     // Every folder searched, in the order of the search, with the plug-ins it gave.
-    for (TSPISearchOption option : {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir,
-                                    TSPISearchOption::spsCurrentDir, TSPISearchOption::spsSystemDir,
-                                    TSPISearchOption::spsWindowsDir}) {
-        if (!manager.SearchOptions.Contains(option)) continue;
-        const QStringList folders = manager.OptionFolders(option);
-        if (option == TSPISearchOption::spsSusieDir && folders.isEmpty()) {
+    for (PluginFolder option :
+         {PluginFolder::SusieFolder, PluginFolder::ProgramFolder, PluginFolder::CurrentFolder,
+          PluginFolder::SystemFolder, PluginFolder::WindowsFolder}) {
+        if (!manager.searchOptions.contains(option)) continue;
+        const QStringList folders = manager.optionFolders(option);
+        if (option == PluginFolder::SusieFolder && folders.isEmpty()) {
             std::printf(
                 "plug-ins: no Susie plug-in folder set (Plug-in/Path in %s)\n",
                 qPrintable(
@@ -52,8 +52,8 @@ int RunSelfCheck(int argc, char** argv) {
         }
         for (const QString& folder : folders) {
             QStringList loaded;
-            for (int i = 0; i < manager.Count(); ++i) {
-                const QFileInfo file(manager.Items(i)->FileName());
+            for (int i = 0; i < manager.count(); ++i) {
+                const QFileInfo file(manager.items(i)->fileName());
                 if (QDir::cleanPath(file.absolutePath()) == QDir::cleanPath(folder))
                     loaded << file.fileName();
             }
@@ -62,15 +62,15 @@ int RunSelfCheck(int argc, char** argv) {
     }
 
     // What each plug-in reads, so that a user can tell why a format does not open.
-    for (int i = 0; i < manager.Count(); ++i) {
-        const TSPI& spi = *manager.Items(i);
-        std::printf("plug-in: %s [%s] %s\n", qPrintable(spi.FileName()),
-                    qPrintable(spi.APIVersion()), qPrintable(spi.PluginInfo()));
-        for (qsizetype f = 0; f < spi.Extensions().size(); ++f)
-            std::printf("  %s  %s\n", qPrintable(spi.Extensions()[f]),
-                        qPrintable(spi.Descriptions().value(f)));
+    for (int i = 0; i < manager.count(); ++i) {
+        const Plugin& spi = *manager.items(i);
+        std::printf("plug-in: %s [%s] %s\n", qPrintable(spi.fileName()),
+                    qPrintable(spi.apiVersion()), qPrintable(spi.pluginInfo()));
+        for (qsizetype f = 0; f < spi.extensions().size(); ++f)
+            std::printf("  %s  %s\n", qPrintable(spi.extensions()[f]),
+                        qPrintable(spi.descriptions().value(f)));
     }
-    for (const TSkippedPlugin& skipped : manager.SkippedPlugins()) {
+    for (const SkippedPlugin& skipped : manager.skippedPlugins()) {
         // Most messages name the file already.
         if (skipped.message.contains(skipped.fileName))
             std::printf("skipped: %s\n", qPrintable(skipped.message));

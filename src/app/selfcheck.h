@@ -5,6 +5,6 @@
 // ends; needs no display. Exit code 0 when the help pages are found.
 namespace nubivu {
 
-int RunSelfCheck(int argc, char** argv);
+int runSelfCheck(int argc, char** argv);
 
 } // namespace nubivu

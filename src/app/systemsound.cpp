@@ -13,7 +13,7 @@ public:
     ~CanberraSound() override {
         if (context_) ca_context_destroy(context_);
     }
-    void Play(const QString& eventId) override {
+    void play(const QString& eventId) override {
         if (!open()) return;
         const QByteArray id = eventId.toUtf8();
         ca_context_play(context_, 0, CA_PROP_EVENT_ID, id.constData(), nullptr);
@@ -39,7 +39,7 @@ private:
 
 } // namespace
 
-SystemSound& SystemSound::Real() {
+SystemSound& SystemSound::real() {
     static CanberraSound real;
     return real;
 }

@@ -11,11 +11,11 @@ namespace nubivu {
 class SystemSound : public Replaceable<SystemSound> {
 public:
     virtual ~SystemSound() = default;
-    virtual void Play(const QString& eventId) = 0;
+    virtual void play(const QString& eventId) = 0;
 
 private:
     friend class Replaceable<SystemSound>;
-    static SystemSound& Real();
+    static SystemSound& real();
 };
 
 } // namespace nubivu

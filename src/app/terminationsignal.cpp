@@ -26,7 +26,7 @@ void onSignal(int) {
 }
 } // namespace
 
-void CloseOnTerminationSignal(std::function<QWidget*()> mainWindow) {
+void closeOnTerminationSignal(std::function<QWidget*()> mainWindow) {
     int* ends = signalPipe();
     if (ends[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, ends) != 0) return;
     const int readEnd = ends[1];

@@ -10,6 +10,6 @@ namespace nubivu {
 
 // Installed before the windows exist; mainWindow() is asked when the signal
 // is handled, from the event loop.
-void CloseOnTerminationSignal(std::function<QWidget*()> mainWindow);
+void closeOnTerminationSignal(std::function<QWidget*()> mainWindow);
 
 } // namespace nubivu

@@ -35,9 +35,9 @@ bool WindowStateSounds::eventFilter(QObject* watched, QEvent* event) {
         const bool wasMinimized = change->oldState() & Qt::WindowMinimized;
         const bool isMinimized = form_->windowState() & Qt::WindowMinimized;
         if (isMinimized && !wasMinimized)
-            SystemSound::Current().Play(QLatin1String(MinimizeSound));
+            SystemSound::current().play(QLatin1String(MinimizeSound));
         else if (wasMinimized && !isMinimized)
-            SystemSound::Current().Play(QLatin1String(RestoreSound));
+            SystemSound::current().play(QLatin1String(RestoreSound));
     }
     return QObject::eventFilter(watched, event);
 }

@@ -31,7 +31,7 @@ private:
 
 // Runs work() and names fileName in any failure of the program's own that
 // escapes it (unless a more precise name is there already).
-template <class Work> decltype(auto) NamingFile(const QString& fileName, Work&& work) {
+template <class Work> decltype(auto) namingFile(const QString& fileName, Work&& work) {
     try {
         return work();
     } catch (ENubivuError& e) {

@@ -13,13 +13,13 @@ QString besideProgram(const char* relative) {
 }
 } // namespace
 
-QString FindHelpFolder() {
+QString findHelpFolder() {
     const QString beside = besideProgram("help");
     const QString installed = besideProgram(NUBIVU_HELP_RELDIR);
     const QString folder = QFileInfo(beside).isDir() ? beside : installed;
     return folder + QLatin1Char('/');
 }
 
-QString InstalledPluginFolder() { return besideProgram(NUBIVU_PLUGIN_RELDIR); }
+QString installedPluginFolder() { return besideProgram(NUBIVU_PLUGIN_RELDIR); }
 
 } // namespace nubivu

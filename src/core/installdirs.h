@@ -10,8 +10,8 @@ namespace nubivu {
 
 // The help folder (with a trailing slash): "help" beside the program if it
 // is there, else <prefix>/share/nubivu/help; the latter also when neither exists.
-QString FindHelpFolder();
+QString findHelpFolder();
 // <prefix>/lib/nubivu/plugins of the installed program.
-QString InstalledPluginFolder();
+QString installedPluginFolder();
 
 } // namespace nubivu

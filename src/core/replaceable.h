@@ -1,19 +1,19 @@
 #pragma once
-// A process-wide service that tests replace with their own: Current() is the
-// installed one, or the real one (T::Real()) while none is installed. T
-// derives from Replaceable<T>, so callers say Prompter::Current() and so on.
+// A process-wide service that tests replace with their own: current() is the
+// installed one, or the real one (T::real()) while none is installed. T
+// derives from Replaceable<T>, so callers say Prompter::current() and so on.
 #include <utility>
 
 namespace nubivu {
 
 template <class T> class Replaceable {
 public:
-    static T& Current() {
+    static T& current() {
         T* installed = slot();
-        return installed ? *installed : T::Real();
+        return installed ? *installed : T::real();
     }
     // Installs a replacement (null restores the real one); returns the previous one.
-    static T* Install(T* replacement) { return std::exchange(slot(), replacement); }
+    static T* install(T* replacement) { return std::exchange(slot(), replacement); }
 
 private:
     static T*& slot() {

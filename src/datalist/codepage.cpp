@@ -27,7 +27,7 @@ char16_t oneChar(const QString& s) {
     // no character for; a 1A read from a list would end it, so neither counts.
     if (s.size() != 1 || s[0] == QChar::ReplacementCharacter || s[0].unicode() == 0x1A)
         return kNone;
-    return IsByteEscape(s[0]) ? kNone : s[0].unicode();
+    return isByteEscape(s[0]) ? kNone : s[0].unicode();
 }
 
 const Tables& tables() {
@@ -76,11 +76,11 @@ const Tables& tables() {
 
 } // namespace
 
-bool IsByteEscape(QChar ch) {
+bool isByteEscape(QChar ch) {
     return ch.unicode() >= kByteEscapeBase + 0x80 && ch.unicode() <= kByteEscapeBase + 0xFF;
 }
 
-bool IsValidUtf8(const QByteArray& bytes) {
+bool isValidUtf8(const QByteArray& bytes) {
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.constData());
     const auto* end = p + bytes.size();
     while (p < end) {
@@ -125,13 +125,13 @@ bool IsValidUtf8(const QByteArray& bytes) {
     return true;
 }
 
-QString DecodeCodePage(QByteArrayView bytes) {
+QString decodeCodePage(QByteArrayView bytes) {
     QString text(bytes.size(), Qt::Uninitialized);
-    text.truncate(DecodeCodePage(bytes, reinterpret_cast<char16_t*>(text.data())));
+    text.truncate(decodeCodePage(bytes, reinterpret_cast<char16_t*>(text.data())));
     return text;
 }
 
-qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out) {
+qsizetype decodeCodePage(QByteArrayView bytes, char16_t* out) {
     const Tables& t = tables();
     const auto* p = reinterpret_cast<const unsigned char*>(bytes.data());
     const auto* end = p + bytes.size();
@@ -156,7 +156,7 @@ qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out) {
     return n;
 }
 
-bool AppendCodePage(QByteArray& out, QStringView text) {
+bool appendCodePage(QByteArray& out, QStringView text) {
     const Tables& t = tables();
     const qsizetype start = out.size();
     out.resize(start + text.size() * 2);
@@ -176,6 +176,6 @@ bool AppendCodePage(QByteArray& out, QStringView text) {
     return true;
 }
 
-const std::uint16_t* CodePageEncodeTable() { return tables().encode.data(); }
+const std::uint16_t* codePageEncodeTable() { return tables().encode.data(); }
 
 } // namespace nubivu

@@ -14,21 +14,21 @@ namespace nubivu {
 
 // U+F780 .. U+F7FF: no character of the code page maps there.
 constexpr char16_t kByteEscapeBase = 0xF700;
-bool IsByteEscape(QChar ch);
+bool isByteEscape(QChar ch);
 
-bool IsValidUtf8(const QByteArray& bytes);
+bool isValidUtf8(const QByteArray& bytes);
 
-QString DecodeCodePage(QByteArrayView bytes);
+QString decodeCodePage(QByteArrayView bytes);
 // The same into out, which has room for bytes.size() characters; returns how
 // many were written.
-qsizetype DecodeCodePage(QByteArrayView bytes, char16_t* out);
+qsizetype decodeCodePage(QByteArrayView bytes, char16_t* out);
 
 // Appends the text's bytes to out; false (out then holds a part) when a
 // character has no code.
-bool AppendCodePage(QByteArray& out, QStringView text);
+bool appendCodePage(QByteArray& out, QStringView text);
 // For writers that encode character by character: the bytes of each UTF-16
 // unit (one byte below 0x100, else lead << 8 | trail), 0 where it has none;
 // U+0000 is the one character whose code is 0. 65,536 entries.
-const std::uint16_t* CodePageEncodeTable();
+const std::uint16_t* codePageEncodeTable();
 
 } // namespace nubivu

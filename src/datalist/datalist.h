@@ -1,6 +1,6 @@
 #pragma once
 // The data list: a grid of strings with a header row, a number column, the
-// data rows 1 .. RowCount-2 and one trailing empty row. It holds no widget; the
+// data rows 1 .. rowCount-2 and one trailing empty row. It holds no widget; the
 // editor window shows it through a model. Each row is packed into one
 // piece of memory and the row numbers are kept as numbers: a list of a million
 // rows stays a few times the size of its file.
@@ -20,49 +20,49 @@ public:
 
     explicit DataList(QObject* parent = nullptr);
 
-    int RowCount() const { return static_cast<int>(rows_.size()); }
+    int rowCount() const { return static_cast<int>(rows_.size()); }
     // Growing adds empty rows, shrinking drops rows at the end. Never below 2.
-    void SetRowCount(int count);
-    int DataRowCount() const { return RowCount() - 2; }
+    void setRowCount(int count);
+    int dataRowCount() const { return rowCount() - 2; }
 
     // Out-of-range cells read as empty and ignore writes, as a grid does.
     // A cell is made into a string as it is read.
     QString Cell(int col, int row) const;
-    void SetCell(int col, int row, const QString& text);
+    void setCell(int col, int row, const QString& text);
 
     // The current cell (grid's Row and Col).
-    int Row() const { return row_; }
-    int Col() const { return col_; }
-    void SetCurrent(int col, int row);
+    int row() const { return row_; }
+    int col() const { return col_; }
+    void setCurrent(int col, int row);
 
-    // Appends one row and numbers it RowCount-1: how every new row comes into being.
-    void AppendNumberedRow();
+    // Appends one row and numbers it rowCount-1: how every new row comes into being.
+    void appendNumberedRow();
 
     // Whole-row moves for the editor: one shift, not one per column.
-    void RemoveRows(const std::vector<int>& sortedRows);
-    // Writes 1 .. RowCount-1 into column 0.
-    void Renumber(int fromRow = 1);
+    void removeRows(const std::vector<int>& sortedRows);
+    // Writes 1 .. rowCount-1 into column 0.
+    void renumber(int fromRow = 1);
 
     // Editing moves for the grid operations, each one pass over the rows with
     // one rowsReset; column 0 (the numbers) never moves.
-    // Column col, rows from .. RowCount-2 move down one; (col, from) empties.
-    void ShiftColumnDown(int col, int from);
-    // Column col, rows from+1 .. RowCount-1 move up one; the trailing cell empties.
-    void ShiftColumnUp(int col, int from);
-    // Columns 1-7 of rows at .. RowCount-2 move down one into at+1 .. RowCount-1; row at empties.
-    void ShiftRowsDown(int at);
+    // Column col, rows from .. rowCount-2 move down one; (col, from) empties.
+    void shiftColumnDown(int col, int from);
+    // Column col, rows from+1 .. rowCount-1 move up one; the trailing cell empties.
+    void shiftColumnUp(int col, int from);
+    // Columns 1-7 of rows at .. rowCount-2 move down one into at+1 .. rowCount-1; row at empties.
+    void shiftRowsDown(int at);
     // Removes data row at: the rows below move up and the last row is dropped.
-    void RemoveDataRow(int at);
+    void removeDataRow(int at);
     // Appends numbered rows holding the given paths, before the trailing row.
-    void AppendDataRows(std::vector<SlotPaths> rows);
+    void appendDataRows(std::vector<SlotPaths> rows);
     // The same for rows as the file reader packs them, slot s in cell s + 1
     // and cell 0 empty.
-    void AppendDataRows(std::vector<PackedRow> rows);
-    bool IsBlankRow(int row) const;
+    void appendDataRows(std::vector<PackedRow> rows);
+    bool isBlankRow(int row) const;
 
-    // Data row r's seven paths (r in 1 .. RowCount-2 meaningful; others empty).
-    SlotPaths Paths(int row) const;
-    void SetPaths(int row, const SlotPaths& paths);
+    // Data row r's seven paths (r in 1 .. rowCount-2 meaningful; others empty).
+    SlotPaths paths(int row) const;
+    void setPaths(int row, const SlotPaths& paths);
 
 Q_SIGNALS:
     // One cell's text changed.

@@ -39,7 +39,7 @@ bool isAscii(const QByteArray& bytes) {
 
 } // namespace
 
-QString FileErrorMessage(int error) {
+QString fileErrorMessage(int error) {
     switch (error) {
     case ENOENT:
     case ENOTDIR: return QStringLiteral("ファイルが見つかりません");
@@ -58,7 +58,7 @@ QString FileErrorMessage(int error) {
     }
 }
 
-DataListVersion DataListVersionOf(const QString& fileName) {
+DataListVersion dataListVersionOf(const QString& fileName) {
     const QStringView name = QStringView(fileName).mid(nameStart(fileName));
     const qsizetype dot = name.lastIndexOf(u'.');
     if (dot < 0) return DataListVersion::Other;
@@ -68,24 +68,24 @@ DataListVersion DataListVersionOf(const QString& fileName) {
     return DataListVersion::Other;
 }
 
-bool IsDataListFileName(const QString& fileName) {
+bool isDataListFileName(const QString& fileName) {
     const QStringView name = QStringView(fileName).mid(nameStart(fileName));
     return name.endsWith(u".NV2", Qt::CaseInsensitive) ||
            name.endsWith(u".NVD", Qt::CaseInsensitive);
 }
 
-QString DataListBaseName(const QString& fileName) {
+QString dataListBaseName(const QString& fileName) {
     const QString name = fileName.mid(nameStart(fileName));
     const qsizetype dot = name.lastIndexOf(u'.');
     return dot < 0 ? name : name.left(dot);
 }
 
-QString ResolveListPath(const QString& path, const QString& listFile) {
+QString resolveListPath(const QString& path, const QString& listFile) {
     if (path.isEmpty() || listFile.isEmpty() || QFileInfo(path).isAbsolute()) return path;
     return QDir::cleanPath(QFileInfo(listFile).absoluteDir().filePath(path));
 }
 
-QString RebaseListPath(const QString& path, const QString& fromList, const QString& toList) {
+QString rebaseListPath(const QString& path, const QString& fromList, const QString& toList) {
     return ListPathRebaser(fromList, toList)(path);
 }
 
@@ -191,63 +191,63 @@ std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
         auto closeSlotsBefore = [&](size_t slot) {
             for (; done < slot; ++done) ends[done + 1] = std::uint32_t(at);
         };
-        SplitQuotedRuns(line.data(), qsizetype(line.size()), int(SlotCount) - 1,
+        splitQuotedRuns(line.data(), qsizetype(line.size()), int(SlotCount) - 1,
                         [&](int slot, const char* run, qsizetype length) {
                             closeSlotsBefore(size_t(slot));
                             char16_t* out = text.data() + at;
                             at += utf8 ? decodeValidUtf8(std::string_view(run, size_t(length)), out)
-                                       : DecodeCodePage(QByteArrayView(run, length), out);
+                                       : decodeCodePage(QByteArrayView(run, length), out);
                         });
         closeSlotsBefore(SlotCount);
-        rows.push_back(blocks.Pack(QStringView(text.data(), at), ends));
+        rows.push_back(blocks.pack(QStringView(text.data(), at), ends));
     }
     return rows;
 }
 
 } // namespace
 
-std::vector<PackedRow> ReadDataListRows(const QByteArray& bytes) {
+std::vector<PackedRow> readDataListRows(const QByteArray& bytes) {
     std::string_view all(bytes.constData(), size_t(bytes.size()));
     if (const void* stop = std::memchr(all.data(), '\x1A', all.size()))
         all = all.substr(0, size_t(static_cast<const char*>(stop) - all.data()));
-    const bool utf8 = IsValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
+    const bool utf8 = isValidUtf8(QByteArray::fromRawData(all.data(), qsizetype(all.size())));
     if (utf8 && all.substr(0, 3) == "\xEF\xBB\xBF") all.remove_prefix(3);
     return readRows(all, utf8);
 }
 
-SlotPaths PathsOf(const PackedRow& row) {
+SlotPaths pathsOf(const PackedRow& row) {
     SlotPaths paths;
     for (int s = 0; s < SlotCount; ++s) paths[size_t(s)] = row.Cell(s + 1).toString();
     return paths;
 }
 
-std::vector<SlotPaths> ReadDataListLines(const QByteArray& bytes) {
-    const std::vector<PackedRow> packed = ReadDataListRows(bytes);
+std::vector<SlotPaths> readDataListLines(const QByteArray& bytes) {
+    const std::vector<PackedRow> packed = readDataListRows(bytes);
     std::vector<SlotPaths> rows;
     rows.reserve(packed.size());
-    for (const PackedRow& row : packed) rows.push_back(PathsOf(row));
+    for (const PackedRow& row : packed) rows.push_back(pathsOf(row));
     return rows;
 }
 
-DataListFileContent LoadDataListFile(const QString& fileName) {
+DataListFileContent loadDataListFile(const QString& fileName) {
     // The file is named in every message: Open may have been reached without
     // a dialog (a drop, the command line, a second copy).
     auto failWith = [&](const QString& text) -> DataListFileContent {
         throw EInOutError(QStringLiteral("%1\n%2").arg(text, fileName));
     };
-    if (fileName.isEmpty()) return failWith(FileErrorMessage(ENOENT));
+    if (fileName.isEmpty()) return failWith(fileErrorMessage(ENOENT));
     QFile file(fileName);
     errno = 0;
-    if (!file.open(QIODevice::ReadOnly)) return failWith(FileErrorMessage(errno ? errno : EACCES));
+    if (!file.open(QIODevice::ReadOnly)) return failWith(fileErrorMessage(errno ? errno : EACCES));
     errno = 0;
     QByteArray bytes;
     try {
         bytes = file.readAll();
     } catch (const std::bad_alloc&) {
-        return failWith(FileErrorMessage(ENOMEM));
+        return failWith(fileErrorMessage(ENOMEM));
     }
     if (file.error() != QFileDevice::NoError)
-        return failWith(FileErrorMessage(errno ? errno : EIO));
+        return failWith(fileErrorMessage(errno ? errno : EIO));
     file.close();
     // A list is text: a NUL byte before its end is a picture or some other
     // binary file chosen by mistake.
@@ -258,11 +258,11 @@ DataListFileContent LoadDataListFile(const QString& fileName) {
         throw EDataListFormat(QStringLiteral("%1\n%2").arg(kNotADataList, fileName));
 
     DataListFileContent content;
-    content.rows = ReadDataListRows(bytes);
-    switch (DataListVersionOf(fileName)) {
+    content.rows = readDataListRows(bytes);
+    switch (dataListVersionOf(fileName)) {
     case DataListVersion::V2:
         // The first line is the titles; an empty file gives seven empty ones.
-        content.titles = content.rows.empty() ? SlotPaths{} : PathsOf(content.rows.front());
+        content.titles = content.rows.empty() ? SlotPaths{} : pathsOf(content.rows.front());
         if (!content.rows.empty()) content.rows.erase(content.rows.begin());
         break;
     case DataListVersion::V1: content.titles = defaultTitles(); break;
@@ -271,9 +271,9 @@ DataListFileContent LoadDataListFile(const QString& fileName) {
     return content;
 }
 
-std::optional<SlotPaths> ReadDataListFile(DataList& list, const QString& fileName) {
-    DataListFileContent content = LoadDataListFile(fileName);
-    list.AppendDataRows(std::move(content.rows));
+std::optional<SlotPaths> readDataListFile(DataList& list, const QString& fileName) {
+    DataListFileContent content = loadDataListFile(fileName);
+    list.appendDataRows(std::move(content.rows));
     return content.titles;
 }
 
@@ -297,7 +297,7 @@ constexpr bool isLineBreak(char16_t ch) { return ch == u'\n' || ch == 0x1A; }
 class ListEncoder {
 public:
     explicit ListEncoder(const SlotPaths& slotNames)
-        : slotNames_(slotNames), code_(CodePageEncodeTable()) {}
+        : slotNames_(slotNames), code_(codePageEncodeTable()) {}
 
     template <class RowName> void add(const SlotPaths& fields, RowName&& rowName) {
         if (fits_) {
@@ -319,7 +319,7 @@ public:
             // Bytes that would read back as UTF-8 are written as UTF-8 (plain
             // ASCII reads the same either way), and so are byte escapes that
             // pair up with the character after them.
-            if ((isAscii(bytes_) || !IsValidUtf8(bytes_)) && escapesReadBack()) return bytes_;
+            if ((isAscii(bytes_) || !isValidUtf8(bytes_)) && escapesReadBack()) return bytes_;
             startText();
         }
         text_.truncate(textUsed_);
@@ -398,11 +398,11 @@ private:
         text.reserve(used_ + used_ / 4);
         qsizetype at = 0;
         auto decode = [&](qsizetype to) {
-            text.append(DecodeCodePage(QByteArrayView(bytes_.constData() + at, to - at)));
+            text.append(decodeCodePage(QByteArrayView(bytes_.constData() + at, to - at)));
         };
         for (const EscapedLine& line : escaped_) {
             decode(line.from);
-            PutQuotedLine(line.fields.data(), SlotCount - 1,
+            putQuotedLine(line.fields.data(), SlotCount - 1,
                           [&](QStringView piece) { text.append(piece); });
             text.append(QStringView(u"\r\n"));
             at = line.to;
@@ -419,7 +419,7 @@ private:
             const std::vector<PackedRow> back = readRows(
                 std::string_view(bytes_.constData() + line.from, size_t(line.to - line.from)),
                 false);
-            if (back.size() != 1 || PathsOf(back.front()) != line.fields) return false;
+            if (back.size() != 1 || pathsOf(back.front()) != line.fields) return false;
         }
         return true;
     }
@@ -436,7 +436,7 @@ private:
 
 } // namespace
 
-QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
+QByteArray encodeDataList(int dataRows, const DataRowLoader& loadRow,
                           const std::optional<SlotPaths>& titles, const SlotPaths& slotNames) {
     // Every row is loaded once, in order, before anything is written.
     ListEncoder encoder(slotNames);
@@ -446,13 +446,13 @@ QByteArray EncodeDataList(int dataRows, const DataRowLoader& loadRow,
     return encoder.finish();
 }
 
-void SaveDataListFile(const QString& fileName, const QByteArray& bytes) {
+void saveDataListFile(const QString& fileName, const QByteArray& bytes) {
     // Written by hand rather than through QSaveFile: it reports success for a
     // flush that was cut short (a full disk, a file size limit), follows no
     // symbolic link and leaves a named temporary file when the program dies.
     ReplacingFileWriter writer(fileName);
-    writer.Write(bytes);
-    writer.Commit();
+    writer.write(bytes);
+    writer.commit();
 }
 
 } // namespace nubivu

@@ -12,7 +12,7 @@ public:
     ~Batch() {
         blocker_.unblock();
         Q_EMIT list_.rowsReset();
-        Q_EMIT list_.currentChanged(list_.Col(), list_.Row());
+        Q_EMIT list_.currentChanged(list_.col(), list_.row());
     }
 
 private:
@@ -21,94 +21,94 @@ private:
 };
 } // namespace
 
-void ClearList(Lesson& lesson) {
+void clearList(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    if (list.RowCount() > 2) {
-        list.SetRowCount(2);
-        for (int x = 1; x < DataList::ColCount; ++x) list.SetCell(x, 1, QString());
+    if (list.rowCount() > 2) {
+        list.setRowCount(2);
+        for (int x = 1; x < DataList::ColCount; ++x) list.setCell(x, 1, QString());
         lesson.markUnsaved();
     }
-    list.SetCurrent(1, 1);
+    list.setCurrent(1, 1);
 }
 
-void InsertCell(Lesson& lesson) {
+void insertCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    const int c = list.Col();
-    const int r = list.Row();
-    const int n = list.RowCount();
+    const int c = list.col();
+    const int r = list.row();
+    const int n = list.rowCount();
     if (r < n - 1) {
-        list.ShiftColumnDown(c, r);
+        list.shiftColumnDown(c, r);
         // The last data row's value moved into the trailing row: it is a row now.
-        if (!list.Cell(c, n - 1).isEmpty()) list.AppendNumberedRow();
+        if (!list.Cell(c, n - 1).isEmpty()) list.appendNumberedRow();
     }
-    list.SetCurrent(c, r);
+    list.setCurrent(c, r);
     lesson.markUnsaved();
 }
 
-void InsertRow(Lesson& lesson) {
+void insertRow(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    const int c = list.Col();
-    const int r = list.Row();
-    const int n = list.RowCount();
+    const int c = list.col();
+    const int r = list.row();
+    const int n = list.rowCount();
     if (r < n - 1) {
-        list.ShiftRowsDown(r);
-        if (!list.IsBlankRow(n - 1)) list.AppendNumberedRow();
+        list.shiftRowsDown(r);
+        if (!list.isBlankRow(n - 1)) list.appendNumberedRow();
     }
-    list.SetCurrent(c, r);
+    list.setCurrent(c, r);
     lesson.markUnsaved();
 }
 
-void DeleteCell(Lesson& lesson) {
+void deleteCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    const int c = list.Col();
-    const int r = list.Row();
-    list.ShiftColumnUp(c, r);
-    list.SetCurrent(c, r);
+    const int c = list.col();
+    const int r = list.row();
+    list.shiftColumnUp(c, r);
+    list.setCurrent(c, r);
     lesson.markUnsaved();
 }
 
-void ClearCell(Lesson& lesson) {
+void clearCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    list.SetCell(list.Col(), list.Row(), QString());
-    DeleteRowIfBlank(lesson);
+    list.setCell(list.col(), list.row(), QString());
+    deleteRowIfBlank(lesson);
     lesson.markUnsaved();
 }
 
-void DeleteRowIfBlank(Lesson& lesson) {
+void deleteRowIfBlank(Lesson& lesson) {
     DataList& list = lesson.rows();
-    if (list.IsBlankRow(list.Row())) DeleteRow(lesson);
+    if (list.isBlankRow(list.row())) deleteRow(lesson);
 }
 
-void DeleteRow(Lesson& lesson) {
+void deleteRow(Lesson& lesson) {
     DataList& list = lesson.rows();
-    const int n = list.RowCount();
-    const int r = list.Row();
+    const int n = list.rowCount();
+    const int r = list.row();
     if (n < 3 || r == n - 1) return;
     Batch batch(list);
-    const int c = list.Col();
-    list.RemoveDataRow(r);
-    list.SetCurrent(c, r);
+    const int c = list.col();
+    list.removeDataRow(r);
+    list.setCurrent(c, r);
     lesson.markUnsaved();
 }
 
-void DeleteBlankRows(Lesson& lesson) {
+void deleteBlankRows(Lesson& lesson) {
     DataList& list = lesson.rows();
-    if (list.RowCount() < 3) return;
+    if (list.rowCount() < 3) return;
     Batch batch(list);
     std::vector<int> blank;
-    for (int y = 1; y < list.RowCount() - 1; ++y)
-        if (list.IsBlankRow(y)) blank.push_back(y);
+    for (int y = 1; y < list.rowCount() - 1; ++y)
+        if (list.isBlankRow(y)) blank.push_back(y);
     if (!blank.empty()) {
-        list.RemoveRows(blank);
-        list.Renumber(blank.front());
+        list.removeRows(blank);
+        list.renumber(blank.front());
         lesson.markUnsaved();
     }
-    list.SetCurrent(1, 1);
+    list.setCurrent(1, 1);
 }
 
 } // namespace nubivu

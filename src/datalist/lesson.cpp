@@ -34,6 +34,6 @@ void Lesson::setSaved(bool saved) {
     Q_EMIT savedChanged(saved_);
 }
 
-QString Lesson::resolvePath(const QString& path) const { return ResolveListPath(path, filePath_); }
+QString Lesson::resolvePath(const QString& path) const { return resolveListPath(path, filePath_); }
 
 } // namespace nubivu

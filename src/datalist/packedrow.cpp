@@ -77,7 +77,7 @@ void PackedRow::release() {
     block_ = nullptr;
 }
 
-void PackedRow::SetCell(int i, QStringView value) {
+void PackedRow::setCell(int i, QStringView value) {
     if (Cell(i) == value) return;
     std::array<QStringView, CellCount> cells;
     for (int c = 0; c < CellCount; ++c) cells[size_t(c)] = c == i ? value : Cell(c);
@@ -86,7 +86,7 @@ void PackedRow::SetCell(int i, QStringView value) {
     data_ = data;
 }
 
-void PackedRow::SetCellsFrom(int first, const PackedRow& other) {
+void PackedRow::setCellsFrom(int first, const PackedRow& other) {
     std::array<QStringView, CellCount> cells;
     for (int c = 0; c < CellCount; ++c) cells[size_t(c)] = c < first ? Cell(c) : other.Cell(c);
     std::byte* data = packedCells(cells);
@@ -98,7 +98,7 @@ RowBlocks::~RowBlocks() {
     if (block_ && --block_->rows == 0) ::operator delete(block_);
 }
 
-PackedRow RowBlocks::Pack(QStringView text, const PackedRow::Ends& ends) {
+PackedRow RowBlocks::pack(QStringView text, const PackedRow::Ends& ends) {
     PackedRow row;
     if (text.isEmpty()) return row;
     const std::size_t bytes = (bytesFor(size_t(text.size())) + 7) & ~std::size_t(7);

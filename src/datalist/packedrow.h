@@ -54,13 +54,13 @@ public:
         const std::uint32_t from = i == 0 ? 0 : e[size_t(i - 1)];
         return QStringView(text() + from, qsizetype(e[size_t(i)] - from));
     }
-    bool IsCellEmpty(int i) const { return Cell(i).isEmpty(); }
+    bool isCellEmpty(int i) const { return Cell(i).isEmpty(); }
     // True when every cell is empty.
-    bool IsEmpty() const { return !data_; }
+    bool isEmpty() const { return !data_; }
     // Replaces one cell's text: the row is packed anew around it.
-    void SetCell(int i, QStringView value);
+    void setCell(int i, QStringView value);
     // Cells first .. CellCount-1 taken from other, the cells before first kept.
-    void SetCellsFrom(int first, const PackedRow& other);
+    void setCellsFrom(int first, const PackedRow& other);
 
 private:
     friend class RowBlocks;
@@ -89,7 +89,7 @@ public:
     RowBlocks(const RowBlocks&) = delete;
     RowBlocks& operator=(const RowBlocks&) = delete;
 
-    PackedRow Pack(QStringView text, const PackedRow::Ends& ends);
+    PackedRow pack(QStringView text, const PackedRow::Ends& ends);
 
 private:
     PackedRow::Block* block_ = nullptr;

@@ -13,16 +13,16 @@ namespace nubivu {
 // it; inside, two double quotes are one literal quote and a single one closes
 // it, and a comma is text. Outside quotes a double quote is dropped and a comma
 // ends the field. An empty line gives 0 and leaves the fields as they were.
-int SplitQuotedLine(QStringView line, QString* fields, int highestIndex);
+int splitQuotedLine(QStringView line, QString* fields, int highestIndex);
 // The same on the bytes of a line, before decoding: the two delimiters are
 // ASCII and never part of a multi-byte character in UTF-8 or CP932.
-int SplitQuotedLine(std::string_view line, std::string* fields, int highestIndex);
+int splitQuotedLine(std::string_view line, std::string* fields, int highestIndex);
 
 // What both splits do: hands each run of field text to append(field,
 // begin, length), fields in order, runs of one field one after another. A
 // field that is empty gets no call.
 template <class Char, class Append>
-int SplitQuotedRuns(const Char* line, qsizetype n, int highestIndex, Append&& append) {
+int splitQuotedRuns(const Char* line, qsizetype n, int highestIndex, Append&& append) {
     const Char quote('"');
     const Char comma(',');
     int field = 0;
@@ -74,10 +74,10 @@ int SplitQuotedRuns(const Char* line, qsizetype n, int highestIndex, Append&& ap
 
 // Joins fields[0 .. highestIndex], each in double quotes, a double quote inside
 // a value written twice, separated by commas.
-QString JoinQuotedLine(const QString* fields, int highestIndex);
-// Hands the line's text to put(QStringView) piece by piece: what JoinQuotedLine
+QString joinQuotedLine(const QString* fields, int highestIndex);
+// Hands the line's text to put(QStringView) piece by piece: what joinQuotedLine
 // joins, for writers that encode as they go.
-template <class Put> void PutQuotedLine(const QString* fields, int highestIndex, Put&& put) {
+template <class Put> void putQuotedLine(const QString* fields, int highestIndex, Put&& put) {
     for (int i = 0; i <= highestIndex; ++i) {
         put(i == 0 ? QStringView(u"\"") : QStringView(u"\",\""));
         const QStringView value(fields[i]);

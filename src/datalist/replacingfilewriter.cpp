@@ -15,7 +15,7 @@ namespace nubivu {
 
 namespace {
 
-[[noreturn]] void raiseFileError(int error) { throw EInOutError(FileErrorMessage(error)); }
+[[noreturn]] void raiseFileError(int error) { throw EInOutError(fileErrorMessage(error)); }
 
 mode_t currentUmask() {
     const mode_t mask = ::umask(0);
@@ -126,7 +126,7 @@ void ReplacingFileWriter::fail(int error) {
     raiseFileError(error);
 }
 
-void ReplacingFileWriter::Write(QByteArrayView bytes) {
+void ReplacingFileWriter::write(QByteArrayView bytes) {
     if (fd_ < 0) raiseFileError(EBADF);
     const char* data = bytes.data();
     qsizetype left = bytes.size();
@@ -165,7 +165,7 @@ void ReplacingFileWriter::linkInPlace() {
     tempName_.clear();
 }
 
-void ReplacingFileWriter::Commit() {
+void ReplacingFileWriter::commit() {
     if (fd_ < 0) raiseFileError(EBADF);
     if (::fsync(fd_) != 0) fail(errno);
     if (unnamed_) {

@@ -21,10 +21,10 @@ public:
     ReplacingFileWriter(const ReplacingFileWriter&) = delete;
     ReplacingFileWriter& operator=(const ReplacingFileWriter&) = delete;
 
-    void Write(QByteArrayView bytes);
+    void write(QByteArrayView bytes);
     // Flushes the new file to disk and puts it in place of the target, with
     // the old file's permission bits.
-    void Commit();
+    void commit();
 
 private:
     [[noreturn]] void fail(int error);

@@ -15,12 +15,12 @@ DataListModel::DataListModel(DataList& list, QObject* parent)
         else if (col == 0 && row > 0)
             Q_EMIT headerDataChanged(Qt::Vertical, row - 1, row - 1);
         else if (row > 0)
-            Q_EMIT dataChanged(IndexOf(col, row), IndexOf(col, row));
+            Q_EMIT dataChanged(indexOf(col, row), indexOf(col, row));
     });
 }
 
 int DataListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : list_.RowCount() - 1;
+    return parent.isValid() ? 0 : list_.rowCount() - 1;
 }
 
 int DataListModel::columnCount(const QModelIndex& parent) const {

@@ -20,7 +20,7 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
     // Grid cell (col, row) <-> table index.
-    QModelIndex IndexOf(int col, int row) const { return index(row - 1, col - 1); }
+    QModelIndex indexOf(int col, int row) const { return index(row - 1, col - 1); }
 
 private:
     DataList& list_;

@@ -3,7 +3,7 @@
 #include "datalist/datalist.h"
 #include "datalist/datalistfile.h"
 #include "datalist/lesson.h"
-#include "pictures/fileformats.h"
+#include "pictures/formatregistry.h"
 #include "ui/picturepane.h"
 #include "ui/prompter.h"
 #include "ui/uifont.h"
@@ -61,7 +61,7 @@ ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
       lesson_(lesson) {
     setObjectName(QStringLiteral("frmFileSelect"));
     setWindowTitle(QStringLiteral("データファイルの選択"));
-    setFont(DesignFont());
+    setFont(designFont());
     setFixedSize(632, 333);
 
     auto frame = [&](const char* name, const char* caption, QRect r) {
@@ -136,7 +136,7 @@ ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
 
     connect(driveCombo_, &QComboBox::activated, this, &ImageFileChooser::driveChanged);
     connect(folderTree_, &QTreeView::clicked, this,
-            [this](const QModelIndex& index) { SelectFolder(folders_->filePath(index)); });
+            [this](const QModelIndex& index) { selectFolder(folders_->filePath(index)); });
     connect(typeCombo_, &QComboBox::activated, this, &ImageFileChooser::filterChanged);
     connect(fileList_, &QListWidget::currentRowChanged, this, &ImageFileChooser::fileChanged);
     connect(previewCheck_, &QCheckBox::clicked, this, &ImageFileChooser::fileChanged);
@@ -149,7 +149,7 @@ ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
     connect(closeButton_, &QPushButton::clicked, this, &QDialog::reject);
 }
 
-void ImageFileChooser::SetDrives(const QStringList& roots) {
+void ImageFileChooser::setDrives(const QStringList& roots) {
     const QSignalBlocker block(driveCombo_);
     driveCombo_->clear();
     for (const QString& root : roots) driveCombo_->addItem(root, root);
@@ -161,7 +161,7 @@ void ImageFileChooser::prepare() {
 
 void ImageFileChooser::start() {
     started_ = true;
-    if (driveCombo_->count() == 0) SetDrives(mountedVolumes());
+    if (driveCombo_->count() == 0) setDrives(mountedVolumes());
     // The drive that holds the current folder (the deepest volume root above
     // it); its root becomes the folder.
     const QString current = QDir::currentPath();
@@ -199,7 +199,7 @@ void ImageFileChooser::driveChanged() {
             d + QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。");
         request.icon = MessageIcon::Information;
         request.buttons = {QStringLiteral("OK")};
-        Prompter::Current().Ask(request);
+        Prompter::current().ask(request);
     }
     // Back to the previous drive; when that has gone too, settle on the root
     // folder rather than alternate between two failing drives.
@@ -220,12 +220,12 @@ int ImageFileChooser::switchTreeTo(const QString& root) {
     if (!QFileInfo(root).isReadable() || !QDir::setCurrent(root)) return EACCES;
     const QModelIndex top = folders_->setRootPath(root);
     folderTree_->setRootIndex(top);
-    SelectFolder(QDir::currentPath());
+    selectFolder(QDir::currentPath());
     return 0;
 }
 
-void ImageFileChooser::SelectFolder(const QString& folder) {
-    if (!QDir::setCurrent(folder)) throw EInOutError(FileErrorMessage(EACCES));
+void ImageFileChooser::selectFolder(const QString& folder) {
+    if (!QDir::setCurrent(folder)) throw EInOutError(fileErrorMessage(EACCES));
     folder_ = QDir::currentPath();
     folderTree_->setCurrentIndex(folders_->index(folder_));
     folderChanged();
@@ -246,7 +246,7 @@ void ImageFileChooser::filterChanged(int index) {
 void ImageFileChooser::readFileList() {
     const QFileInfo folder(folder_);
     if (!folder.isDir() || !folder.isReadable())
-        throw EInOutError(FileErrorMessage(folder.exists() ? EACCES : ENOENT));
+        throw EInOutError(fileErrorMessage(folder.exists() ? EACCES : ENOENT));
     // "*.*" is every file, as on the system the masks come from, dotless names included.
     const QString mask = mask_ == QStringLiteral("*.*") ? QStringLiteral("*") : mask_;
     const QStringList files =
@@ -266,9 +266,9 @@ void ImageFileChooser::fileChanged() {
     if (!previewing_) return;
     if (i >= 0 && previewCheck_->isChecked()) {
         // A failure goes to the default error report; the preview keeps its picture.
-        LoadPicture(previewPane_->Picture(), selectedPath());
+        loadPicture(previewPane_->picture(), selectedPath());
     } else {
-        previewPane_->Picture().Clear();
+        previewPane_->picture().clear();
     }
     previewPane_->update();
 }
@@ -282,10 +282,10 @@ QString ImageFileChooser::selectedPath() const {
 
 void ImageFileChooser::takeSelected() {
     DataList& list = lesson_.rows();
-    const int c = list.Col();
-    const int r = list.Row();
-    list.SetCell(c, r, selectedPath());
-    if (r == list.RowCount() - 1) list.AppendNumberedRow();
+    const int c = list.col();
+    const int r = list.row();
+    list.setCell(c, r, selectedPath());
+    if (r == list.rowCount() - 1) list.appendNumberedRow();
     lesson_.markUnsaved();
 }
 
@@ -301,10 +301,10 @@ void ImageFileChooser::chooseAllFiles() {
     for (int i = 0; i < n; ++i) {
         fileList_->setCurrentRow(i);
         takeSelected();
-        list.SetCurrent(list.Col(), list.Row() + 1);
+        list.setCurrent(list.col(), list.row() + 1);
     }
     previewing_ = true;
-    list.SetCurrent(list.Col(), 1);
+    list.setCurrent(list.col(), 1);
     accept();
 }
 

@@ -28,12 +28,12 @@ public:
     // come to the root of the current drive.
     void prepare();
     // The volumes offered as drives (tests); by default the mounted volumes.
-    void SetDrives(const QStringList& roots);
+    void setDrives(const QStringList& roots);
 
-    QString TreeDrive() const { return treeDrive_; }
-    QString Folder() const { return folder_; }
+    QString treeDrive() const { return treeDrive_; }
+    QString folder() const { return folder_; }
     // Makes a folder the tree's current folder, as a click on it does.
-    void SelectFolder(const QString& folder);
+    void selectFolder(const QString& folder);
 
 public Q_SLOTS:
     void driveChanged();

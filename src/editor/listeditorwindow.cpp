@@ -39,7 +39,7 @@ ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, 
       lesson_(lesson), list_(lesson.rows()) {
     setObjectName(QStringLiteral("frmDataEdit"));
     setWindowTitle(QStringLiteral("編集"));
-    setFont(DesignFont());
+    setFont(designFont());
 
     menuBar_ = new QMenuBar(this);
     menuBar_->setObjectName(QStringLiteral("MainMenu1"));
@@ -102,7 +102,7 @@ ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, 
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (syncing_ || !current.isValid()) return;
-                list_.SetCurrent(current.column() + 1, current.row() + 1);
+                list_.setCurrent(current.column() + 1, current.row() + 1);
             });
     connect(&list_, &DataList::currentChanged, this, [this] { showCurrentCell(); });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { showCurrentCell(); });
@@ -120,7 +120,7 @@ ListEditorWindow::~ListEditorWindow() {
 
 void ListEditorWindow::buildMenu() {
     auto item = [&](QMenu* menu, const char* name, const QString& text, const QKeySequence& key,
-                    auto slot) { return WireAction(this, menu->addAction(text), name, key, slot); };
+                    auto slot) { return wireAction(this, menu->addAction(text), name, key, slot); };
     fileMenu_ = menuBar_->addMenu(QStringLiteral("ファイル(&F)"));
     fileMenu_->setObjectName(QStringLiteral("File1"));
     chooseAction_ = item(fileMenu_, "mnOpen", QStringLiteral("読み込み(&O)"),
@@ -131,19 +131,19 @@ void ListEditorWindow::buildMenu() {
     editMenu_ = menuBar_->addMenu(QStringLiteral("編集(&E)"));
     editMenu_->setObjectName(QStringLiteral("Edit1"));
     insertCellAction_ = item(editMenu_, "mnInsert", QStringLiteral("挿入"),
-                             QKeySequence(Qt::Key_Insert), &ListEditorWindow::InsertCell);
+                             QKeySequence(Qt::Key_Insert), &ListEditorWindow::insertCell);
     insertRowAction_ = item(editMenu_, "mnGyoInsert", QStringLiteral("１行挿入"),
-                            QKeySequence(Qt::SHIFT | Qt::Key_Insert), &ListEditorWindow::InsertRow);
+                            QKeySequence(Qt::SHIFT | Qt::Key_Insert), &ListEditorWindow::insertRow);
     editMenu_->addSeparator();
     clearCellAction_ = item(editMenu_, "mnClear", QStringLiteral("消去"),
-                            QKeySequence(Qt::CTRL | Qt::Key_Delete), &ListEditorWindow::ClearCell);
+                            QKeySequence(Qt::CTRL | Qt::Key_Delete), &ListEditorWindow::clearCell);
     deleteCellAction_ = item(editMenu_, "mnDelete", QStringLiteral("削除"),
-                             QKeySequence(Qt::Key_Delete), &ListEditorWindow::DeleteCell);
+                             QKeySequence(Qt::Key_Delete), &ListEditorWindow::deleteCell);
     deleteRowAction_ = item(editMenu_, "mnGyoDelete", QStringLiteral("１行削除"),
-                            QKeySequence(Qt::SHIFT | Qt::Key_Delete), &ListEditorWindow::DeleteRow);
+                            QKeySequence(Qt::SHIFT | Qt::Key_Delete), &ListEditorWindow::deleteRow);
     editMenu_->addSeparator();
     deleteBlankRowsAction_ = item(editMenu_, "mnBrankGyoDelete", QStringLiteral("空行削除"), {},
-                                  &ListEditorWindow::DeleteBlankRows);
+                                  &ListEditorWindow::deleteBlankRows);
 }
 
 void ListEditorWindow::createControls(const ScreenMetrics& screen) {
@@ -158,37 +158,37 @@ void ListEditorWindow::createControls(const ScreenMetrics& screen) {
     setFixedSize(width, menuHeight + kClientHeight);
 }
 
-void ListEditorWindow::ClearList() { nubivu::ClearList(lesson_); }
-void ListEditorWindow::InsertCell() { nubivu::InsertCell(lesson_); }
-void ListEditorWindow::InsertRow() { nubivu::InsertRow(lesson_); }
-void ListEditorWindow::ClearCell() { nubivu::ClearCell(lesson_); }
-void ListEditorWindow::DeleteCell() { nubivu::DeleteCell(lesson_); }
-void ListEditorWindow::DeleteRow() { nubivu::DeleteRow(lesson_); }
-void ListEditorWindow::DeleteBlankRows() { nubivu::DeleteBlankRows(lesson_); }
+void ListEditorWindow::clearList() { nubivu::clearList(lesson_); }
+void ListEditorWindow::insertCell() { nubivu::insertCell(lesson_); }
+void ListEditorWindow::insertRow() { nubivu::insertRow(lesson_); }
+void ListEditorWindow::clearCell() { nubivu::clearCell(lesson_); }
+void ListEditorWindow::deleteCell() { nubivu::deleteCell(lesson_); }
+void ListEditorWindow::deleteRow() { nubivu::deleteRow(lesson_); }
+void ListEditorWindow::deleteBlankRows() { nubivu::deleteBlankRows(lesson_); }
 
 void ListEditorWindow::showCurrentCell() {
     syncing_ = true;
-    grid_->setCurrentIndex(model_->IndexOf(list_.Col(), list_.Row()));
+    grid_->setCurrentIndex(model_->indexOf(list_.col(), list_.row()));
     syncing_ = false;
     refresh();
 }
 
 void ListEditorWindow::onActivated() {
-    list_.SetCell(0, 0, QStringLiteral("No"));
+    list_.setCell(0, 0, QStringLiteral("No"));
     const SlotPaths& titles = lesson_.titles();
-    for (int s = 0; s < SlotCount; ++s) list_.SetCell(s + 1, 0, titles[static_cast<size_t>(s)]);
-    list_.SetCell(0, 1, QStringLiteral("1"));
+    for (int s = 0; s < SlotCount; ++s) list_.setCell(s + 1, 0, titles[static_cast<size_t>(s)]);
+    list_.setCell(0, 1, QStringLiteral("1"));
     grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
     refresh();
 }
 
 void ListEditorWindow::refresh() {
-    fileNameLabel_->setText(list_.Cell(list_.Col(), list_.Row()));
-    const int width = list_.RowCount() >= 12 ? dataColWidth_ - 3 : dataColWidth_;
+    fileNameLabel_->setText(list_.Cell(list_.col(), list_.row()));
+    const int width = list_.rowCount() >= 12 ? dataColWidth_ - 3 : dataColWidth_;
     QHeaderView* header = grid_->horizontalHeader();
     header->setDefaultSectionSize(width);
     for (int c = 0; c < header->count(); ++c) header->resizeSection(c, width);
-    const bool rows = list_.RowCount() >= 3;
+    const bool rows = list_.rowCount() >= 3;
     for (QAction* a :
          {clearCellAction_, deleteCellAction_, deleteRowAction_, deleteBlankRowsAction_})
         a->setEnabled(rows);
@@ -201,7 +201,7 @@ void ListEditorWindow::refresh() {
 void ListEditorWindow::chooseImageFile() {
     if (!chooser_) return;
     chooser_->prepare();
-    Prompter::Current().RunModal(*chooser_);
+    Prompter::current().runModal(*chooser_);
     // Back from the modal chooser the editor is active again.
     onActivated();
 }
@@ -212,16 +212,16 @@ bool ListEditorWindow::event(QEvent* e) {
 }
 
 void ListEditorWindow::showEvent(QShowEvent* e) {
-    MakeTransientFor(*this, mainWindow_);
+    makeTransientFor(*this, mainWindow_);
     if (mainWindow_) mainWindow_->setEnabled(false);
     onActivated();
     QWidget::showEvent(e);
-    if (!e->spontaneous()) CentreOnScreen(*this);
+    if (!e->spontaneous()) centreOnScreen(*this);
 }
 
 void ListEditorWindow::closeEvent(QCloseEvent* e) {
     // The main window never sees the blank rows made here.
-    DeleteBlankRows();
+    deleteBlankRows();
     e->accept();
     if (mainWindow_) mainWindow_->setEnabled(true);
 }

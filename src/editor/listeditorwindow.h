@@ -28,19 +28,19 @@ public:
 
     // Wired by the application: the window disabled while the editor is open,
     // and the chooser that fills the current cell.
-    void SetMainWindow(QWidget* window) { mainWindow_ = window; }
-    void SetFileChooser(ImageFileChooser* chooser) { chooser_ = chooser; }
+    void setMainWindow(QWidget* window) { mainWindow_ = window; }
+    void setFileChooser(ImageFileChooser* chooser) { chooser_ = chooser; }
 
-    int NumberColumnWidth() const { return dataColWidth_; }
+    int numberColumnWidth() const { return dataColWidth_; }
 
     // The operations on the current cell, each followed by the refresh step.
-    void ClearList();
-    void InsertCell();
-    void InsertRow();
-    void ClearCell();
-    void DeleteCell();
-    void DeleteRow();
-    void DeleteBlankRows();
+    void clearList();
+    void insertCell();
+    void insertRow();
+    void clearCell();
+    void deleteCell();
+    void deleteRow();
+    void deleteBlankRows();
 
     // Header row from the pane titles, row 1's number, number column width.
     void onActivated();

@@ -169,7 +169,7 @@ bool readRle(const uchar* p, qsizetype len, const Header& h, QImage& image) {
 
 } // namespace
 
-std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
+std::optional<Dib> readDib(QByteArrayView data, const DibOptions& options) {
     const auto* p = reinterpret_cast<const uchar*>(data.data());
     const qsizetype len = data.size();
     Header h;
@@ -240,7 +240,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     const int height = int(h.height);
 
     if (rle) {
-        dib.image = PictureMemory::NewImage(QSize(width, height), QImage::Format_Indexed8);
+        dib.image = PictureMemory::newImage(QSize(width, height), QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         dib.image.fill(0);
         if (!readRle(src, avail, h, dib.image)) return std::nullopt;
@@ -255,7 +255,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     auto row = [&](int y) { return src + stride * (h.topDown ? y : height - 1 - y); };
 
     if (indexed) {
-        dib.image = PictureMemory::NewImage(QSize(width, height), QImage::Format_Indexed8);
+        dib.image = PictureMemory::newImage(QSize(width, height), QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         const uint mask = (1u << bpp) - 1;
         for (int y = 0; y < height; ++y) {
@@ -297,7 +297,7 @@ std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options) {
     // reads the fourth byte as alpha (icons); a plain 32-bit picture is opaque
     // whatever its fourth byte holds.
     const bool alpha = a.mask && (options.keepAlpha || h.hasMasks);
-    dib.image = PictureMemory::NewImage(QSize(width, height),
+    dib.image = PictureMemory::newImage(QSize(width, height),
                                         alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (dib.image.isNull()) return std::nullopt;
     const bool plain32 = bpp == 32 && r.mask == 0xFF0000 && g.mask == 0xFF00 && b.mask == 0xFF;

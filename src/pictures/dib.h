@@ -21,7 +21,7 @@ struct Dib {
     QImage image;
     QVector<QRgb> palette;
     int bitsPerPixel = 0;
-    // Offset just past the pixel rows within the data given to ReadDib.
+    // Offset just past the pixel rows within the data given to readDib.
     qsizetype end = 0;
 };
 
@@ -41,6 +41,6 @@ struct DibOptions {
 
 // Reads the DIB that starts at the beginning of data (its info header).
 // Returns nothing when the data is damaged, truncated or of a kind not supported.
-std::optional<Dib> ReadDib(QByteArrayView data, const DibOptions& options = {});
+std::optional<Dib> readDib(QByteArrayView data, const DibOptions& options = {});
 
 } // namespace nubivu

@@ -72,7 +72,7 @@ void giveBack(void* info) {
 
 } // namespace
 
-QImage PictureMemory::NewImage(QSize size, QImage::Format format) {
+QImage PictureMemory::newImage(QSize size, QImage::Format format) {
     const int depth = QImage::toPixelFormat(format).bitsPerPixel();
     if (size.isEmpty() || depth <= 0) return QImage();
     // Rows padded to 32 bits, as QImage pads its own.
@@ -92,7 +92,7 @@ QImage PictureMemory::NewImage(QSize size, QImage::Format format) {
     return image;
 }
 
-void PictureMemory::ReleaseKept() {
+void PictureMemory::releaseKept() {
     std::vector<Block> kept;
     {
         Store& s = store();
@@ -103,7 +103,7 @@ void PictureMemory::ReleaseKept() {
     for (const Block& block : kept) std::free(block.data);
 }
 
-qsizetype PictureMemory::KeptBytes() {
+qsizetype PictureMemory::keptBytes() {
     Store& s = store();
     const std::lock_guard lock(s.mutex);
     return s.freeBytes;

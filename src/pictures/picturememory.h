@@ -18,12 +18,12 @@ public:
 
     // An uninitialised picture, as QImage(size, format) but for where its
     // pixels come from. Null when the size is empty or memory runs out.
-    static QImage NewImage(QSize size, QImage::Format format);
+    static QImage newImage(QSize size, QImage::Format format);
 
     // Kept now, free for the next picture.
-    static qsizetype KeptBytes();
+    static qsizetype keptBytes();
     // Gives every kept block back to the system.
-    static void ReleaseKept();
+    static void releaseKept();
 };
 
 } // namespace nubivu

@@ -114,7 +114,7 @@ void bilinearRow(const uint32_t* upper, const uint32_t* lower, int lowerWeight,
 // a 2x2 block. An odd last column or row is left out.
 QImage halved(const QImage& source) {
     const int width = source.width() / 2, height = source.height() / 2;
-    QImage out = PictureMemory::NewImage(QSize(width, height), source.format());
+    QImage out = PictureMemory::newImage(QSize(width, height), source.format());
     if (out.isNull()) return out;
     for (int y = 0; y < height; ++y) {
         const uint8_t* a = source.constScanLine(2 * y);
@@ -148,15 +148,15 @@ QImage halved(const QImage& source) {
 
 } // namespace
 
-bool CanScaleSmoothly(const QImage& source) {
+bool canScaleSmoothly(const QImage& source) {
     const QImage::Format format = source.format();
     return (format == QImage::Format_RGB32 || format == QImage::Format_ARGB32_Premultiplied) &&
            source.width() >= 2 && source.height() >= 2;
 }
 
-QImage ScaledBilinear(const QImage& source, QSize size) {
+QImage scaledBilinear(const QImage& source, QSize size) {
     if (size == source.size()) return source;
-    QImage out = PictureMemory::NewImage(size, source.format());
+    QImage out = PictureMemory::newImage(size, source.format());
     if (out.isNull()) return out;
     const std::vector<Tap> across = taps(source.width(), size.width());
     const std::vector<Tap> down = taps(source.height(), size.height());
@@ -185,20 +185,20 @@ QImage ScaledBilinear(const QImage& source, QSize size) {
     return out;
 }
 
-QImage ScaledSmoothly(const QImage& source, QSize size) {
+QImage scaledSmoothly(const QImage& source, QSize size) {
     QImage reduced = source;
     while (reduced.width() / 2 >= std::max(size.width(), 2) &&
            reduced.height() / 2 >= std::max(size.height(), 2)) {
         reduced = halved(reduced);
         if (reduced.isNull()) return reduced;
     }
-    return ScaledBilinear(reduced, size);
+    return scaledBilinear(reduced, size);
 }
 
-void DrawStretched(QPainter& painter, const QRect& target, const QImage& image, QImage* cache) {
+void drawStretched(QPainter& painter, const QRect& target, const QImage& image, QImage* cache) {
     const bool ownScaling = painter.testRenderHint(QPainter::SmoothPixmapTransform) &&
                             painter.deviceTransform().type() <= QTransform::TxTranslate &&
-                            target.width() > 0 && target.height() > 0 && CanScaleSmoothly(image);
+                            target.width() > 0 && target.height() > 0 && canScaleSmoothly(image);
     if (!ownScaling) {
         painter.drawImage(target, image);
         return;
@@ -207,7 +207,7 @@ void DrawStretched(QPainter& painter, const QRect& target, const QImage& image, 
         painter.drawImage(target.topLeft(), *cache);
         return;
     }
-    const QImage scaled = ScaledBilinear(image, target.size());
+    const QImage scaled = scaledBilinear(image, target.size());
     if (cache) *cache = scaled;
     if (scaled.isNull())
         painter.drawImage(target, image); // no memory for a copy

@@ -10,24 +10,24 @@ namespace nubivu {
 
 // True for the pixel forms the scalers below take: four independent 8-bit
 // channels (opaque, or alpha with premultiplied colour), at least 2x2.
-bool CanScaleSmoothly(const QImage& source);
+bool canScaleSmoothly(const QImage& source);
 
 // Bilinear: each pixel of the result is weighed from the four source pixels
 // around its centre, as the painter does with smooth pixmap transforms.
-// The source must pass CanScaleSmoothly and size must not be empty.
-QImage ScaledBilinear(const QImage& source, QSize size);
+// The source must pass canScaleSmoothly and size must not be empty.
+QImage scaledBilinear(const QImage& source, QSize size);
 
-// As ScaledBilinear, but a reduction by half or more first averages the
+// As scaledBilinear, but a reduction by half or more first averages the
 // source over 2x2 blocks until less than half is left, so that thin lines
 // and fine detail are averaged in rather than dropped.
-QImage ScaledSmoothly(const QImage& source, QSize size);
+QImage scaledSmoothly(const QImage& source, QSize size);
 
 // Draws image stretched into target. A painter asked for smooth transforms,
 // with no scaling or rotation of its own, gets a bilinear picture from
-// ScaledBilinear; any other case is the painter's own drawImage. With a
+// scaledBilinear; any other case is the painter's own drawImage. With a
 // cache, a stretched picture of target's size found there is drawn as it
 // is, and one made is kept there: the caller empties it when image changes.
-void DrawStretched(QPainter& painter, const QRect& target, const QImage& image,
+void drawStretched(QPainter& painter, const QRect& target, const QImage& image,
                    QImage* cache = nullptr);
 
 } // namespace nubivu

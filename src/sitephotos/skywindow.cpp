@@ -23,20 +23,20 @@ SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* paren
       lesson_(lesson) {
     setObjectName(QStringLiteral("frmKansokuti"));
     setWindowTitle(QStringLiteral("私たちの地域の様子"));
-    setFont(DesignFont());
+    setFont(designFont());
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto image = [&](const char* name, int left, int top) {
-        return layout_.Place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
+        return layout_.place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
     };
     northPane_ = image("ImgNorth", 216, 32);
     westPane_ = image("ImgWest", 8, 112);
     eastPane_ = image("ImgEast", 424, 112);
     southPane_ = image("ImgSouth", 216, 192);
 
-    closeButton_ = layout_.Place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
+    closeButton_ = layout_.place(new QPushButton(QStringLiteral("閉じる(&C)"), this), "BitBtn1",
                                  {536, 24, 81, 33}, ScaleKind::All);
     closeButton_->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     // Clicking it takes the focus, which ends an open title edit unsaved.
@@ -45,7 +45,7 @@ SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* paren
 
     auto label = [&](const char* name, int left, int top, const QString& text) {
         auto* l =
-            layout_.Place(new QLabel(text, this), name, {left, top, 36, 12}, ScaleKind::KeepHeight);
+            layout_.place(new QLabel(text, this), name, {left, top, 36, 12}, ScaleKind::KeepHeight);
         l->setTextFormat(Qt::PlainText);
         return l;
     };
@@ -55,7 +55,7 @@ SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* paren
     eastTitleLabel_ = label("lblEast", 504, 272, QStringLiteral("東の空"));
 
     auto edit = [&](const char* name, int left, int top) {
-        return layout_.Place(new QLineEdit(this), name, {left, top, 73, 20}, ScaleKind::KeepWidth);
+        return layout_.place(new QLineEdit(this), name, {left, top, 73, 20}, ScaleKind::KeepWidth);
     };
     northTitleEdit_ = edit("edtNorthTitle", 296, 8);
     southTitleEdit_ = edit("edtSouthTitle", 296, 352);
@@ -79,9 +79,9 @@ SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* paren
 void SkyWindow::createControls(const ScreenMetrics& screen) {
     // Scaled whatever the screen: below 640 the controls shrink in a window
     // that keeps its designed size, where that fits the screen.
-    const SkyWindowScaling scaling = SkyWindowScale(screen.width, screen.scaleFactor, screen.area);
+    const SkyWindowScaling scaling = skyWindowScale(screen.width, screen.scaleFactor, screen.area);
     outerSize_ = scaling.outer;
-    layout_.Apply(scaling.scaleFactor);
+    layout_.apply(scaling.scaleFactor);
     // Centred at the first showing; later it reopens where it was left.
     new OuterSizeKeeper(this, outerSize_, [this](QSize client) { resize(client); });
 }
@@ -89,7 +89,7 @@ void SkyWindow::createControls(const ScreenMetrics& screen) {
 void SkyWindow::closeEvent(QCloseEvent* event) {
     // However the window is closed, a title edit still open is dropped, as
     // when the close button takes the focus.
-    for (TitleEditor* title : titleEditors_) title->Cancel();
+    for (TitleEditor* title : titleEditors_) title->cancel();
     QWidget::closeEvent(event);
 }
 
@@ -107,13 +107,13 @@ bool SkyWindow::event(QEvent* e) {
     return QWidget::event(e);
 }
 
-void SkyWindow::ShowSkyPhotos(const SlotPaths& rowPaths) {
+void SkyWindow::showSkyPhotos(const SlotPaths& rowPaths) {
     // Each load stands alone; the order is the one the window has always used.
     const QString& listFile = lesson_.filePath();
-    LoadPaneOrClear(*northPane_, rowPaths[slotIndex(ImageSlot::North)], listFile);
-    LoadPaneOrClear(*westPane_, rowPaths[slotIndex(ImageSlot::West)], listFile);
-    LoadPaneOrClear(*southPane_, rowPaths[slotIndex(ImageSlot::South)], listFile);
-    LoadPaneOrClear(*eastPane_, rowPaths[slotIndex(ImageSlot::East)], listFile);
+    loadPaneOrClear(*northPane_, rowPaths[slotIndex(ImageSlot::North)], listFile);
+    loadPaneOrClear(*westPane_, rowPaths[slotIndex(ImageSlot::West)], listFile);
+    loadPaneOrClear(*southPane_, rowPaths[slotIndex(ImageSlot::South)], listFile);
+    loadPaneOrClear(*eastPane_, rowPaths[slotIndex(ImageSlot::East)], listFile);
     show();
     raise();
     activateWindow();

@@ -26,12 +26,12 @@ public:
     SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
 
     // The outer size the scaling chose.
-    QSize DesignedOuterSize() const { return outerSize_; }
+    QSize designedOuterSize() const { return outerSize_; }
 
     // The main window's sky-photo button: loads the four sky paths of the
     // row on show (each failure empties only its pane) and shows the window
     // in front.
-    void ShowSkyPhotos(const SlotPaths& rowPaths);
+    void showSkyPhotos(const SlotPaths& rowPaths);
 
 protected:
     bool event(QEvent* event) override;

@@ -1,8 +1,8 @@
 #include "slideshow/decodeahead.h"
 
 #include "core/errors.h"
-#include "pictures/fileformats.h"
-#include "pictures/tjpegimage.h"
+#include "pictures/formatregistry.h"
+#include "pictures/jpegimage.h"
 
 #include <algorithm>
 #include <sched.h>
@@ -10,12 +10,12 @@
 
 namespace nubivu {
 
-DecodedPicture DecodePicture(const QString& path) {
+DecodedPicture decodePicture(const QString& path) {
     DecodedPicture out;
     out.path = path;
     if (path.isEmpty()) return out;
     try {
-        out.graphic = LoadGraphic(path);
+        out.graphic = loadGraphic(path);
     } catch (...) {
         // Missing file, no decoder, bad header, out of memory: the pane is
         // cleared without a message, exactly as when it loads the file itself.
@@ -24,9 +24,9 @@ DecodedPicture DecodePicture(const QString& path) {
     // A JPEG keeps its pixels undecoded until first drawn; decode them here,
     // where the time is free. An error in the data would have been raised by
     // the draw: keep it for the caller to report after its paint.
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(out.graphic.get())) {
+    if (auto* jpeg = dynamic_cast<JpegImage*>(out.graphic.get())) {
         try {
-            jpeg->Bitmap();
+            jpeg->bitmap();
         } catch (const ENubivuError& e) {
             out.paintError = e.message();
         } catch (...) {
@@ -37,7 +37,7 @@ DecodedPicture DecodePicture(const QString& path) {
     return out;
 }
 
-int DecodeAhead::AvailableCores() {
+int DecodeAhead::availableCores() {
     cpu_set_t set;
     CPU_ZERO(&set);
     if (sched_getaffinity(0, sizeof set, &set) == 0) return CPU_COUNT(&set);
@@ -56,11 +56,11 @@ DecodeAhead::~DecodeAhead() {
     if (worker_.joinable()) worker_.join();
 }
 
-bool DecodeAhead::Job::HasWaiting() const {
+bool DecodeAhead::Job::hasWaiting() const {
     return std::ranges::find(states, State::Waiting) != states.end();
 }
 
-void DecodeAhead::Request(std::vector<RowRequest> rows) {
+void DecodeAhead::request(std::vector<RowRequest> rows) {
     std::vector<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
@@ -72,7 +72,7 @@ void DecodeAhead::Request(std::vector<RowRequest> rows) {
         for (const RowRequest& r : rows) {
             if (asked.size() == MaxRowsAhead) break;
             const auto held =
-                std::ranges::find_if(jobs_, [&](const Job& j) { return j.Is(r.row, r.paths); });
+                std::ranges::find_if(jobs_, [&](const Job& j) { return j.is(r.row, r.paths); });
             if (held != jobs_.end()) {
                 asked.push_back(std::move(*held));
                 jobs_.erase(held);
@@ -92,12 +92,12 @@ void DecodeAhead::Request(std::vector<RowRequest> rows) {
     changed_.notify_all();
 }
 
-std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths, Help help) {
+std::optional<DecodedRow> DecodeAhead::take(int row, const QStringList& paths, Help help) {
     std::vector<Job> dropped;
     {
         std::unique_lock lock(mutex_);
         const auto wanted =
-            std::ranges::find_if(jobs_, [&](const Job& j) { return j.Is(row, paths); });
+            std::ranges::find_if(jobs_, [&](const Job& j) { return j.is(row, paths); });
         if (wanted != jobs_.end()) {
             // Rows asked for before it are passed over.
             for (auto j = jobs_.begin(); j != wanted; ++j) dropped.push_back(std::move(*j));
@@ -109,11 +109,11 @@ std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths, H
                 while (decodeOne(lock, id)) {
                 }
                 const Job* job = jobWithId(id);
-                if (help == Help::ThisRow || !job || job->Finished() || !decodeOne(lock)) break;
+                if (help == Help::ThisRow || !job || job->finished() || !decodeOne(lock)) break;
             }
             changed_.wait(lock, [&] {
                 const Job* job = jobWithId(id);
-                return (!job || job->Finished()) && noneStaleLocked();
+                return (!job || job->finished()) && noneStaleLocked();
             });
             if (!jobs_.empty() && jobs_.front().id == id) {
                 std::optional<DecodedRow> taken = std::move(jobs_.front().row);
@@ -126,7 +126,7 @@ std::optional<DecodedRow> DecodeAhead::Take(int row, const QStringList& paths, H
     return std::nullopt; // other rows' pictures are freed here, outside the lock
 }
 
-void DecodeAhead::Discard() {
+void DecodeAhead::discard() {
     std::vector<Job> dropped;
     {
         const std::lock_guard lock(mutex_);
@@ -135,7 +135,7 @@ void DecodeAhead::Discard() {
     changed_.notify_all();
 }
 
-bool DecodeAhead::Busy() const {
+bool DecodeAhead::busy() const {
     const std::lock_guard lock(mutex_);
     return !jobs_.empty();
 }
@@ -157,9 +157,9 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
     Job* job = nullptr;
     if (only) {
         job = jobWithId(*only);
-        if (job && !job->HasWaiting()) job = nullptr;
+        if (job && !job->hasWaiting()) job = nullptr;
     } else {
-        const auto first = std::ranges::find_if(jobs_, &Job::HasWaiting);
+        const auto first = std::ranges::find_if(jobs_, &Job::hasWaiting);
         if (first != jobs_.end()) job = &*first;
     }
     if (!job) return false;
@@ -180,7 +180,7 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
     }
     if (picture.graphic && !drawSize.isEmpty()) {
         try {
-            picture.graphic->PrepareDraw(drawSize);
+            picture.graphic->prepareDraw(drawSize);
         } catch (...) {
             // No memory for the scaled copy: the paint scales it.
         }
@@ -205,7 +205,7 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
 void DecodeAhead::run() {
     std::unique_lock lock(mutex_);
     for (;;) {
-        changed_.wait(lock, [&] { return quit_ || std::ranges::any_of(jobs_, &Job::HasWaiting); });
+        changed_.wait(lock, [&] { return quit_ || std::ranges::any_of(jobs_, &Job::hasWaiting); });
         if (quit_) return;
         decodeOne(lock);
     }

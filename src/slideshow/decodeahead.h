@@ -11,7 +11,7 @@
 //
 // The owner must destroy it before the plug-in manager, since a job may be
 // calling a plug-in.
-#include "pictures/tgraphic.h"
+#include "pictures/graphic.h"
 
 #include <QStringList>
 #include <condition_variable>
@@ -29,7 +29,7 @@ struct DecodedPicture {
     QString path;
     // Null when the pane is to be cleared: no path, a missing or unreadable
     // file, a format without decoder, bad data.
-    std::unique_ptr<TGraphic> graphic;
+    std::unique_ptr<Graphic> graphic;
     // An error met while decoding the pixels of a picture whose header was
     // sound (a JPEG data error): a pane would have met it while painting, so
     // it is reported after the row is painted, once; graphic keeps the rows
@@ -40,7 +40,7 @@ struct DecodedPicture {
 // Loads path (as the pane loads it: a resolved path, or empty) by its
 // extension through the picture format registry and decodes it in full.
 // Never raises; failures are in the result. Safe off the GUI thread.
-DecodedPicture DecodePicture(const QString& path);
+DecodedPicture decodePicture(const QString& path);
 
 struct DecodedRow {
     int row = 0;
@@ -53,10 +53,10 @@ public:
     using Decoder = std::function<DecodedPicture(const QString& path)>;
     using CoreCount = std::function<int()>;
     // The cores this process may run on now.
-    static int AvailableCores();
+    static int availableCores();
 
     // With one core (cores() below 2 at a request) nothing is decoded ahead.
-    explicit DecodeAhead(Decoder decoder = DecodePicture, CoreCount cores = AvailableCores);
+    explicit DecodeAhead(Decoder decoder = decodePicture, CoreCount cores = availableCores);
     // Waits for a picture being decoded to finish.
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;
@@ -74,8 +74,8 @@ public:
 
     // Decodes these rows, in this order (at most MaxRowsAhead), keeping what
     // was done for any of them already and dropping every other row.
-    void Request(std::vector<RowRequest> rows);
-    void Request(int row, const QStringList& paths) { Request({RowRequest{row, paths}}); }
+    void request(std::vector<RowRequest> rows);
+    void request(int row, const QStringList& paths) { request({RowRequest{row, paths}}); }
     // How much the taking thread decodes while it waits for a row: only that
     // row's pictures the worker has not started (a paced play, where the row
     // should come on screen as soon as it can), or also one of the row after
@@ -87,12 +87,12 @@ public:
     // dropped, rows after it kept. A row still being decoded is finished
     // first, the calling thread helping as said, so that both cores work on
     // it. A row is taken once.
-    std::optional<DecodedRow> Take(int row, const QStringList& paths, Help help = Help::ThisRow);
+    std::optional<DecodedRow> take(int row, const QStringList& paths, Help help = Help::ThisRow);
     // Drops what was decoded or asked for: the list, the options or the row
     // changed.
-    void Discard();
+    void discard();
     // A row held, or asked for and on its way.
-    bool Busy() const;
+    bool busy() const;
 
 private:
     enum class State : char { Waiting, Decoding, Done };
@@ -102,9 +102,9 @@ private:
         std::vector<State> states;
         std::vector<QSize> drawSizes;
         size_t done = 0;
-        bool Is(int r, const QStringList& p) const { return row.row == r && row.paths == p; }
-        bool HasWaiting() const;
-        bool Finished() const { return done == states.size(); }
+        bool is(int r, const QStringList& p) const { return row.row == r && row.paths == p; }
+        bool hasWaiting() const;
+        bool finished() const { return done == states.size(); }
     };
     void run();
     // Decodes one picture not yet started, of the job with that id or else

@@ -8,11 +8,11 @@
 
 namespace nubivu {
 
-void OpenLessonFile(Lesson& lesson, const QString& fileName) {
-    DataListFileContent content = NamingFile(fileName, [&] { return LoadDataListFile(fileName); });
-    ClearList(lesson);
+void openLessonFile(Lesson& lesson, const QString& fileName) {
+    DataListFileContent content = namingFile(fileName, [&] { return loadDataListFile(fileName); });
+    clearList(lesson);
     lesson.setFilePath(fileName);
-    lesson.rows().AppendDataRows(std::move(content.rows));
+    lesson.rows().appendDataRows(std::move(content.rows));
     if (content.titles) lesson.setTitles(*content.titles);
 }
 
@@ -35,33 +35,33 @@ private:
 };
 } // namespace
 
-SavedLesson SaveLessonFile(Lesson& lesson, const QString& fileName, const SlotPaths& lastPaths,
+SavedLesson saveLessonFile(Lesson& lesson, const QString& fileName, const SlotPaths& lastPaths,
                            const FillOptions& options) {
     DataList& list = lesson.rows();
     const SlotPaths titles = lesson.titles();
     // Relative picture paths are taken from the list's folder: saved into
     // another folder they are written to name the same pictures from there.
     const ListPathRebaser rebase(lesson.filePath(), fileName);
-    const QuietList quiet(list, (options.fillEmpty && options.writeBack) || rebase.Moves());
+    const QuietList quiet(list, (options.fillEmpty && options.writeBack) || rebase.moves());
     SlotPaths last = lastPaths;
     // Each row is written as it is shown: through row loading, fill-in included.
-    const QByteArray bytes = EncodeDataList(
-        list.DataRowCount(),
+    const QByteArray bytes = encodeDataList(
+        list.dataRowCount(),
         [&](int row) {
-            LoadedRow loaded = LoadRow(list, row, last, options);
-            WriteBack(list, row, loaded);
+            LoadedRow loaded = loadRow(list, row, last, options);
+            writeBack(list, row, loaded);
             last = std::move(loaded.lastPaths);
             return rebase(std::move(loaded.paths));
         },
-        DataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
+        dataListVersionOf(fileName) == DataListVersion::V2 ? std::optional(titles) : std::nullopt,
         titles);
-    NamingFile(fileName, [&] { SaveDataListFile(fileName, bytes); });
+    namingFile(fileName, [&] { saveDataListFile(fileName, bytes); });
     lesson.setFilePath(fileName);
-    if (rebase.Moves())
-        for (int row = 1; row <= list.DataRowCount(); ++row) {
-            const SlotPaths paths = list.Paths(row);
+    if (rebase.moves())
+        for (int row = 1; row <= list.dataRowCount(); ++row) {
+            const SlotPaths paths = list.paths(row);
             const SlotPaths moved = rebase(paths);
-            if (moved != paths) list.SetPaths(row, moved);
+            if (moved != paths) list.setPaths(row, moved);
         }
     return {rebase(last), rebase};
 }

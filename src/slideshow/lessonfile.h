@@ -11,7 +11,7 @@ class Lesson;
 // Reads the whole file before anything changes (a file that cannot be read
 // leaves the lesson as it was), then replaces the rows, names the file and
 // takes the titles the file sets. Raises EInOutError or EDataListFormat.
-void OpenLessonFile(Lesson& lesson, const QString& fileName);
+void openLessonFile(Lesson& lesson, const QString& fileName);
 
 struct SavedLesson {
     // The paths loaded last once every row was loaded, moved to the new folder.
@@ -25,7 +25,7 @@ struct SavedLesson {
 // new file's folder; then names the file and rebases the rows' own paths.
 // The row on show is not touched. Raises EInOutError or EDataListValue, and
 // the lesson keeps its file then.
-SavedLesson SaveLessonFile(Lesson& lesson, const QString& fileName, const SlotPaths& lastPaths,
+SavedLesson saveLessonFile(Lesson& lesson, const QString& fileName, const SlotPaths& lastPaths,
                            const FillOptions& options);
 
 } // namespace nubivu

@@ -17,7 +17,7 @@ OptionsDialog::OptionsDialog(QWidget* mainWindow, QWidget* parent)
       mainWindow_(mainWindow) {
     setObjectName(QStringLiteral("frmOptionDlg"));
     setWindowTitle(QStringLiteral("オプション"));
-    setFont(DesignFont());
+    setFont(designFont());
     setModal(false);
     setFixedSize(304, 107); // not scaled to the screen
     setBackgroundRole(QPalette::Button);
@@ -75,11 +75,11 @@ void OptionsDialog::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
     if (event->spontaneous()) return;
     // Kept above the main window, which it disables while it is open.
-    MakeTransientFor(*this, mainWindow_);
+    makeTransientFor(*this, mainWindow_);
     if (!placed_) {
         // Centred the first time; afterwards it reopens where it was left.
         placed_ = true;
-        CentreOnScreen(*this);
+        centreOnScreen(*this);
     }
     onShown();
     onActivated(); // also where the window manager does not activate it

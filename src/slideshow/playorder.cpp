@@ -2,7 +2,7 @@
 
 namespace nubivu {
 
-std::optional<PlayStep> NextPlayStep(int rowCount, int row, PlayDirection direction,
+std::optional<PlayStep> nextPlayStep(int rowCount, int row, PlayDirection direction,
                                      EndOfList mode) {
     using enum PlayDirection;
     // A row out of range (the list shrank under a running play) ends it.
@@ -25,8 +25,8 @@ std::optional<PlayStep> NextPlayStep(int rowCount, int row, PlayDirection direct
     return std::nullopt;
 }
 
-std::optional<PlayStep> PlayOrder::Advance(int rowCount, int row) {
-    const std::optional<PlayStep> step = Peek(rowCount, row);
+std::optional<PlayStep> PlayOrder::advance(int rowCount, int row) {
+    const std::optional<PlayStep> step = peek(rowCount, row);
     if (step) direction_ = step->direction;
     return step;
 }

@@ -21,7 +21,7 @@ struct PlayStep {
 
 // The row after row (1 ... rowCount) in that direction, or nothing when the
 // play ends there. A list of fewer than two rows has nothing to play.
-std::optional<PlayStep> NextPlayStep(int rowCount, int row, PlayDirection direction,
+std::optional<PlayStep> nextPlayStep(int rowCount, int row, PlayDirection direction,
                                      EndOfList mode);
 
 class PlayOrder {
@@ -31,22 +31,22 @@ public:
         std::chrono::milliseconds(0), std::chrono::milliseconds(500),
         std::chrono::milliseconds(1000), std::chrono::milliseconds(2000)};
 
-    void SetMode(EndOfList mode) { mode_ = mode; }
-    EndOfList Mode() const { return mode_; }
-    void SetHold(std::chrono::milliseconds hold) { hold_ = hold; }
-    std::chrono::milliseconds Hold() const { return hold_; }
-    PlayDirection Direction() const { return direction_; }
+    void setMode(EndOfList mode) { mode_ = mode; }
+    EndOfList mode() const { return mode_; }
+    void setHold(std::chrono::milliseconds hold) { hold_ = hold; }
+    std::chrono::milliseconds hold() const { return hold_; }
+    PlayDirection direction() const { return direction_; }
     // A play starts forward.
-    void Restart() { direction_ = PlayDirection::Forward; }
+    void restart() { direction_ = PlayDirection::Forward; }
 
     // What Advance would do, without doing it: for reading the next row ahead.
-    std::optional<PlayStep> Peek(int rowCount, int row) const {
-        return NextPlayStep(rowCount, row, direction_, mode_);
+    std::optional<PlayStep> peek(int rowCount, int row) const {
+        return nextPlayStep(rowCount, row, direction_, mode_);
     }
     // The next step, taking on its direction.
-    std::optional<PlayStep> Advance(int rowCount, int row);
+    std::optional<PlayStep> advance(int rowCount, int row);
     // The pause before showing step: the hold when it leaves the last row.
-    std::chrono::milliseconds PauseBefore(const PlayStep& step) const {
+    std::chrono::milliseconds pauseBefore(const PlayStep& step) const {
         return step.leavesLastRow ? hold_ : std::chrono::milliseconds(0);
     }
 

@@ -5,32 +5,32 @@
 
 namespace nubivu {
 
-MonotonicClock SteadyClock() {
+MonotonicClock steadyClock() {
     return [] {
         return std::chrono::duration_cast<std::chrono::nanoseconds>(
             std::chrono::steady_clock::now().time_since_epoch());
     };
 }
 
-std::optional<PlaySpeed> PlaySpeed::FromRowsPerSecond(double rowsPerSecond) {
-    if (rowsPerSecond == 0.0) return AsFastAsLoaded();
+std::optional<PlaySpeed> PlaySpeed::fromRowsPerSecond(double rowsPerSecond) {
+    if (rowsPerSecond == 0.0) return asFastAsLoaded();
     for (size_t i = 0; i < Rates.size(); ++i)
         if (std::abs(Rates[i] - rowsPerSecond) < 1e-9) return PlaySpeed(int(i));
     return std::nullopt;
 }
 
 std::chrono::nanoseconds PlaySpeed::Slot() const {
-    if (!Paced()) return {};
-    return std::chrono::nanoseconds(std::llround(1e9 / RowsPerSecond()));
+    if (!paced()) return {};
+    return std::chrono::nanoseconds(std::llround(1e9 / rowsPerSecond()));
 }
 
-PlaySpeed PlaySpeed::Faster() const { return PlaySpeed(std::min(index_ + 1, int(Rates.size()))); }
+PlaySpeed PlaySpeed::faster() const { return PlaySpeed(std::min(index_ + 1, int(Rates.size()))); }
 
-PlaySpeed PlaySpeed::Slower() const { return PlaySpeed(std::max(index_ - 1, 0)); }
+PlaySpeed PlaySpeed::slower() const { return PlaySpeed(std::max(index_ - 1, 0)); }
 
 PlayPacer::PlayPacer(MonotonicClock clock) : clock_(std::move(clock)) {}
 
-void PlayPacer::RowShown() {
+void PlayPacer::rowShown() {
     const std::chrono::nanoseconds now = clock_();
     lateness_ =
         due_ ? std::max(now - *due_, std::chrono::nanoseconds{}) : std::chrono::nanoseconds{};
@@ -38,13 +38,13 @@ void PlayPacer::RowShown() {
     shownAt_ = now;
 }
 
-void PlayPacer::Reset() {
+void PlayPacer::reset() {
     shownAt_.reset();
     due_.reset();
     lateness_ = {};
 }
 
-std::chrono::nanoseconds PlayPacer::ScheduleNext(std::chrono::nanoseconds hold) {
+std::chrono::nanoseconds PlayPacer::scheduleNext(std::chrono::nanoseconds hold) {
     if (!shownAt_) return {};
     // The speed in force now counts, so a change while playing acts on the row on show.
     due_ = *shownAt_ + speed_.Slot() + hold;

@@ -12,7 +12,7 @@ namespace nubivu {
 
 // A monotonic time; tests hand in a fake one.
 using MonotonicClock = std::function<std::chrono::nanoseconds()>;
-MonotonicClock SteadyClock();
+MonotonicClock steadyClock();
 
 class PlaySpeed {
 public:
@@ -21,21 +21,21 @@ public:
 
     // As fast as the pictures load: the default, as the program always played.
     PlaySpeed() = default;
-    static PlaySpeed AsFastAsLoaded() { return PlaySpeed(); }
+    static PlaySpeed asFastAsLoaded() { return PlaySpeed(); }
     // Only a listed rate gives a speed; anything else (an edited settings
     // file, say) gives nothing.
-    static std::optional<PlaySpeed> FromRowsPerSecond(double rowsPerSecond);
+    static std::optional<PlaySpeed> fromRowsPerSecond(double rowsPerSecond);
 
-    bool Paced() const { return index_ < int(Rates.size()); }
+    bool paced() const { return index_ < int(Rates.size()); }
     // 0 when not paced.
-    double RowsPerSecond() const { return Paced() ? Rates[size_t(index_)] : 0.0; }
+    double rowsPerSecond() const { return paced() ? Rates[size_t(index_)] : 0.0; }
     // How long a row stays at least; zero when not paced.
     std::chrono::nanoseconds Slot() const;
 
     // The next rate up or down the list; faster than 30 is as fast as the
     // pictures load, and each end of the list stays where it is.
-    PlaySpeed Faster() const;
-    PlaySpeed Slower() const;
+    PlaySpeed faster() const;
+    PlaySpeed slower() const;
 
     bool operator==(const PlaySpeed&) const = default;
 
@@ -46,25 +46,25 @@ private:
 
 class PlayPacer {
 public:
-    explicit PlayPacer(MonotonicClock clock = SteadyClock());
+    explicit PlayPacer(MonotonicClock clock = steadyClock());
 
-    void SetSpeed(PlaySpeed speed) { speed_ = speed; }
-    PlaySpeed Speed() const { return speed_; }
+    void setSpeed(PlaySpeed speed) { speed_ = speed; }
+    PlaySpeed speed() const { return speed_; }
 
     // Call the moment a row is on screen (painted).
-    void RowShown();
+    void rowShown();
     // Forgets the last row, as when a play starts or stops.
-    void Reset();
+    void reset();
 
     // How long to wait now before showing the next row: what is left of the
     // shown row's slot at the speed in force now, plus hold (the pause on the
     // last row before a loop or rock turns). Zero when nothing is left or no
-    // row was shown yet. The time it names is what the next RowShown is
+    // row was shown yet. The time it names is what the next rowShown is
     // measured against.
-    std::chrono::nanoseconds ScheduleNext(std::chrono::nanoseconds hold = {});
+    std::chrono::nanoseconds scheduleNext(std::chrono::nanoseconds hold = {});
     // How much later than scheduled the last row came on screen; zero for the
     // first row of a play and whenever it was on time.
-    std::chrono::nanoseconds LastLateness() const { return lateness_; }
+    std::chrono::nanoseconds lastLateness() const { return lateness_; }
 
 private:
     MonotonicClock clock_;

@@ -4,7 +4,7 @@
 
 namespace nubivu {
 
-LoadedRow LoadRow(const DataList& list, int row, const SlotPaths& lastPaths,
+LoadedRow loadRow(const DataList& list, int row, const SlotPaths& lastPaths,
                   const FillOptions& options) {
     LoadedRow loaded{{}, lastPaths, {}};
     for (int i = 0; i < SlotCount; ++i) {
@@ -21,8 +21,8 @@ LoadedRow LoadRow(const DataList& list, int row, const SlotPaths& lastPaths,
     return loaded;
 }
 
-void WriteBack(DataList& list, int row, const LoadedRow& loaded) {
-    for (const LoadedRow::Cell& cell : loaded.writeBack) list.SetCell(cell.col, row, cell.text);
+void writeBack(DataList& list, int row, const LoadedRow& loaded) {
+    for (const LoadedRow::Cell& cell : loaded.writeBack) list.setCell(cell.col, row, cell.text);
 }
 
 } // namespace nubivu

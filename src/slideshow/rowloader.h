@@ -25,11 +25,11 @@ struct LoadedRow {
     std::vector<Cell> writeBack;
 };
 
-LoadedRow LoadRow(const DataList& list, int row, const SlotPaths& lastPaths,
+LoadedRow loadRow(const DataList& list, int row, const SlotPaths& lastPaths,
                   const FillOptions& options);
 
 // Puts a loaded row's write-back cells into the list. Bookkeeping, not an
 // edit: the lesson stays saved.
-void WriteBack(DataList& list, int row, const LoadedRow& loaded);
+void writeBack(DataList& list, int row, const LoadedRow& loaded);
 
 } // namespace nubivu

@@ -39,26 +39,26 @@ SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject*
     c_.stop->setEnabled(false);
     decodeAhead_ = std::make_unique<DecodeAhead>();
     // What was decoded ahead stands for the list as it was.
-    connect(&lesson_, &Lesson::rowsChanged, this, [this] { decodeAhead_->Discard(); });
-    connect(&lesson_, &Lesson::filePathChanged, this, [this] { decodeAhead_->Discard(); });
+    connect(&lesson_, &Lesson::rowsChanged, this, [this] { decodeAhead_->discard(); });
+    connect(&lesson_, &Lesson::filePathChanged, this, [this] { decodeAhead_->discard(); });
 }
 
 SlideShow::~SlideShow() = default;
 
 void SlideShow::setFillOptions(const FillOptions& options) {
     fillOptions_ = options;
-    decodeAhead_->Discard();
+    decodeAhead_->discard();
 }
 
 void SlideShow::setSpeed(PlaySpeed speed) {
-    if (speed == pacer_.Speed()) return;
-    pacer_.SetSpeed(speed);
+    if (speed == pacer_.speed()) return;
+    pacer_.setSpeed(speed);
     // The row on show gets the new slot, counted from when it came on screen.
     if (playing_ && playTimer_.isActive()) scheduleNextStep();
     Q_EMIT speedChanged(speed);
 }
 
-int SlideShow::rowCount() const { return lesson_.rows().RowCount(); }
+int SlideShow::rowCount() const { return lesson_.rows().rowCount(); }
 
 void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) {
     currentPaths_ = current;
@@ -71,12 +71,12 @@ void SlideShow::showRow() {
         loadPanes();
         c_.rowNumber->setText(QString::number(currentRow_));
         for (int i = 0; i < MainSlotCount; ++i)
-            c_.fileNames[size_t(i)]->setText(FileNamePart(currentPaths_[size_t(i)]));
+            c_.fileNames[size_t(i)]->setText(fileNamePart(currentPaths_[size_t(i)]));
         // On screen before the handler returns: a played row must be seen.
         c_.rowNumber->repaint();
         for (int i = 0; i < MainSlotCount; ++i) c_.fileNames[size_t(i)]->repaint();
         // A played row's slot starts now; what watches the show sees it counted.
-        if (playing_) pacer_.RowShown();
+        if (playing_) pacer_.rowShown();
         Q_EMIT rowShown();
     }
     c_.stepBack->setEnabled(currentRow_ >= 2);
@@ -92,26 +92,26 @@ QStringList SlideShow::resolvedPanePaths(const SlotPaths& paths) const {
     QStringList resolved;
     for (int i = 0; i < MainSlotCount; ++i) {
         const QString& path = paths[size_t(i)];
-        resolved << (path.isEmpty() ? QString() : ResolveListPath(path, lesson_.filePath()));
+        resolved << (path.isEmpty() ? QString() : resolveListPath(path, lesson_.filePath()));
     }
     return resolved;
 }
 
 void SlideShow::loadPanes() {
-    const LoadedRow loaded = LoadRow(lesson_.rows(), currentRow_, lastPaths_, fillOptions_);
+    const LoadedRow loaded = loadRow(lesson_.rows(), currentRow_, lastPaths_, fillOptions_);
     currentPaths_ = loaded.paths;
     lastPaths_ = loaded.lastPaths;
     // Taken before the write-back, which changes the list and so drops what
     // was decoded ahead.
     std::optional<DecodedRow> ahead =
-        decodeAhead_->Take(currentRow_, resolvedPanePaths(currentPaths_),
-                           playing_ && !pacer_.Speed().Paced() ? DecodeAhead::Help::RowsAfterToo
+        decodeAhead_->take(currentRow_, resolvedPanePaths(currentPaths_),
+                           playing_ && !pacer_.speed().paced() ? DecodeAhead::Help::RowsAfterToo
                                                                : DecodeAhead::Help::ThisRow);
-    WriteBack(lesson_.rows(), currentRow_, loaded);
+    writeBack(lesson_.rows(), currentRow_, loaded);
     if (ahead) {
         for (int i = 0; i < MainSlotCount; ++i) {
             DecodedPicture& picture = ahead->pictures[size_t(i)];
-            c_.panes[size_t(i)]->Picture().SetGraphic(std::move(picture.graphic), picture.path);
+            c_.panes[size_t(i)]->picture().setGraphic(std::move(picture.graphic), picture.path);
         }
         // The next row is read on the other core while this one is painted.
         decodeNextRow();
@@ -123,7 +123,7 @@ void SlideShow::loadPanes() {
         // than three pictures' worth going back to the system and being
         // faulted in anew on every row of a play.
         for (int i = 0; i < MainSlotCount; ++i) {
-            LoadPaneOrClear(*c_.panes[size_t(i)], currentPaths_[size_t(i)], lesson_.filePath());
+            loadPaneOrClear(*c_.panes[size_t(i)], currentPaths_[size_t(i)], lesson_.filePath());
             c_.panes[size_t(i)]->repaint();
         }
     }
@@ -131,7 +131,7 @@ void SlideShow::loadPanes() {
     // would have met: reported once the row is on screen.
     if (ahead)
         for (const DecodedPicture& picture : ahead->pictures)
-            if (!picture.paintError.isEmpty()) QueueErrorReport(picture.paintError, picture.path);
+            if (!picture.paintError.isEmpty()) queueErrorReport(picture.paintError, picture.path);
 }
 
 void SlideShow::decodeNextRow() {
@@ -139,10 +139,10 @@ void SlideShow::decodeNextRow() {
     // the next one the way the show moved last.
     std::vector<int> next;
     if (playing_) {
-        std::optional<PlayStep> step = order_.Peek(dataRowCount(), currentRow_);
+        std::optional<PlayStep> step = order_.peek(dataRowCount(), currentRow_);
         while (step && next.size() < DecodeAhead::MaxRowsAhead) {
             next.push_back(step->row);
-            step = NextPlayStep(dataRowCount(), step->row, step->direction, order_.Mode());
+            step = nextPlayStep(dataRowCount(), step->row, step->direction, order_.mode());
         }
     } else {
         const int row = currentRow_ + (lastMove_ == PlayDirection::Forward ? 1 : -1);
@@ -155,11 +155,11 @@ void SlideShow::decodeNextRow() {
     std::vector<QSize> drawSizes;
     for (const PicturePane* pane : c_.panes) drawSizes.push_back(pane->drawSizeAhead());
     for (int row : next) {
-        const LoadedRow loaded = LoadRow(lesson_.rows(), row, last, fillOptions_);
+        const LoadedRow loaded = loadRow(lesson_.rows(), row, last, fillOptions_);
         rows.push_back({row, resolvedPanePaths(loaded.paths), drawSizes});
         last = loaded.lastPaths;
     }
-    decodeAhead_->Request(rows);
+    decodeAhead_->request(rows);
 }
 
 void SlideShow::onActivated() {
@@ -180,27 +180,27 @@ void SlideShow::onActivated() {
         c_.rowNumber->setText(kNoCount);
         c_.rowCount->setText(kNoCount);
         for (int i = 0; i < MainSlotCount; ++i) {
-            c_.panes[size_t(i)]->Picture().Clear();
+            c_.panes[size_t(i)]->picture().clear();
             c_.fileNames[size_t(i)]->clear();
         }
     }
     showRow();
 }
 
-void SlideShow::Play() {
+void SlideShow::play() {
     if (playing_) return;
     playing_ = true;
-    order_.Restart();
+    order_.restart();
     // The row on show has its slot from now, as every row played after it.
-    pacer_.Reset();
-    pacer_.RowShown();
+    pacer_.reset();
+    pacer_.rowShown();
     setPlayLayout(true);
     c_.stop->setEnabled(true);
     Q_EMIT playingChanged(true);
     // The play's next rows, read from now on: the row on show may have been
     // reached going back (Return, a step back), with nothing read ahead.
     decodeNextRow();
-    if (pacer_.Speed().Paced())
+    if (pacer_.speed().paced())
         scheduleNextStep();
     else
         playStep();
@@ -209,7 +209,7 @@ void SlideShow::Play() {
 void SlideShow::playStep() {
     // The list and the row may have changed between two rows (a file opened,
     // the editor used): both are read afresh at every pass.
-    const std::optional<PlayStep> step = order_.Advance(dataRowCount(), currentRow_);
+    const std::optional<PlayStep> step = order_.advance(dataRowCount(), currentRow_);
     if (!step) {
         endPlay();
         return;
@@ -226,16 +226,16 @@ void SlideShow::playStep() {
 void SlideShow::scheduleNextStep() {
     // As fast as the pictures load, the next row follows at the next pass of
     // the event loop; at a set speed, when the slot of the row on show is over.
-    const std::optional<PlayStep> next = order_.Peek(dataRowCount(), currentRow_);
+    const std::optional<PlayStep> next = order_.peek(dataRowCount(), currentRow_);
     const std::chrono::nanoseconds wait =
-        next ? pacer_.ScheduleNext(order_.PauseBefore(*next)) : std::chrono::nanoseconds{};
+        next ? pacer_.scheduleNext(order_.pauseBefore(*next)) : std::chrono::nanoseconds{};
     playTimer_.start(int(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
 }
 
 void SlideShow::endPlay() {
     playTimer_.stop();
     playing_ = false;
-    pacer_.Reset();
+    pacer_.reset();
     setPlayLayout(false);
     c_.stop->setEnabled(false);
     Q_EMIT playingChanged(false);
@@ -246,13 +246,13 @@ void SlideShow::setPlayLayout(bool playing) {
         b->setVisible(!playing);
 }
 
-void SlideShow::Stop() {
+void SlideShow::stop() {
     stopRequested_ = true;
     // A slow play does not sit out its slot: the request is met at the next pass.
     if (playing_ && playTimer_.isActive()) playTimer_.start(0);
 }
 
-void SlideShow::StepForward() {
+void SlideShow::stepForward() {
     if (currentRow_ < rowCount() - 2) {
         ++currentRow_;
         lastMove_ = PlayDirection::Forward;
@@ -260,7 +260,7 @@ void SlideShow::StepForward() {
     }
 }
 
-void SlideShow::StepBack() {
+void SlideShow::stepBack() {
     if (currentRow_ > 1) {
         --currentRow_;
         lastMove_ = PlayDirection::Backward;
@@ -268,13 +268,13 @@ void SlideShow::StepBack() {
     }
 }
 
-void SlideShow::Return() {
+void SlideShow::returnToStart() {
     currentRow_ = 1;
     lastMove_ = PlayDirection::Forward;
     showRow();
 }
 
-void SlideShow::GoToLastRow() {
+void SlideShow::goToLastRow() {
     if (dataRowCount() < 1) return;
     currentRow_ = dataRowCount();
     lastMove_ = PlayDirection::Backward;

@@ -60,27 +60,27 @@ public:
 
     // Plays from the row on show to the last row, one row per pass of the
     // event loop; a play already running ignores the call.
-    void Play();
-    void Stop();
-    void StepForward();
-    void StepBack();
-    void Return();
+    void play();
+    void stop();
+    void stepForward();
+    void stepBack();
+    void returnToStart();
     // The last row, as the End key asks.
-    void GoToLastRow();
+    void goToLastRow();
 
-    bool Playing() const { return playing_; }
+    bool playing() const { return playing_; }
 
     // Rows a second, or as fast as the pictures load (the default). A change
     // while playing acts on the row on show.
     void setSpeed(PlaySpeed speed);
-    PlaySpeed speed() const { return pacer_.Speed(); }
+    PlaySpeed speed() const { return pacer_.speed(); }
     // What a play does at the last row, and how long it holds there first.
-    void setEndOfList(EndOfList mode) { order_.SetMode(mode); }
-    EndOfList endOfList() const { return order_.Mode(); }
-    void setHold(std::chrono::milliseconds hold) { order_.SetHold(hold); }
-    std::chrono::milliseconds hold() const { return order_.Hold(); }
+    void setEndOfList(EndOfList mode) { order_.setMode(mode); }
+    EndOfList endOfList() const { return order_.mode(); }
+    void setHold(std::chrono::milliseconds hold) { order_.setHold(hold); }
+    std::chrono::milliseconds hold() const { return order_.hold(); }
     // How much later than its slot the last played row came on screen.
-    std::chrono::nanoseconds lastLateness() const { return pacer_.LastLateness(); }
+    std::chrono::nanoseconds lastLateness() const { return pacer_.lastLateness(); }
 
     // 1-based number of the data row on show (0 before the first activation).
     int currentRow() const { return currentRow_; }

@@ -10,14 +10,14 @@ namespace nubivu {
 
 namespace {
 
-class TDlopenLibrary : public TLibrary {
+class DlopenLibrary : public PluginLibrary {
 public:
-    explicit TDlopenLibrary(void* handle) : handle_(handle) {}
-    ~TDlopenLibrary() override { dlclose(handle_); }
+    explicit DlopenLibrary(void* handle) : handle_(handle) {}
+    ~DlopenLibrary() override { dlclose(handle_); }
 
-    void* Resolve(const char* name) const override { return dlsym(handle_, name); }
+    void* resolve(const char* name) const override { return dlsym(handle_, name); }
 
-    QString ModulePath() const override {
+    QString modulePath() const override {
         // The module's dynamic section lies inside it, so dladdr names the
         // file that was really mapped (the first one, if it was loaded before).
         link_map* map = nullptr;
@@ -33,7 +33,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<TLibrary> TDlopenLoader::Load(const QString& path) {
+std::unique_ptr<PluginLibrary> DlopenLoader::load(const QString& path) {
     lastError_.clear();
     if (path.isEmpty()) return nullptr;
     // RTLD_NOW: a library with unresolved symbols fails here, not in mid-decode.
@@ -43,7 +43,7 @@ std::unique_ptr<TLibrary> TDlopenLoader::Load(const QString& path) {
         lastError_ = error ? QString::fromLocal8Bit(error) : QString();
         return nullptr;
     }
-    return std::make_unique<TDlopenLibrary>(handle);
+    return std::make_unique<DlopenLibrary>(handle);
 }
 
 } // namespace nubivu

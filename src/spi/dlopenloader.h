@@ -4,10 +4,10 @@
 
 namespace nubivu {
 
-class TDlopenLoader : public TLibraryLoader {
+class DlopenLoader : public LibraryLoader {
 public:
-    std::unique_ptr<TLibrary> Load(const QString& path) override;
-    QString LastError() const override { return lastError_; }
+    std::unique_ptr<PluginLibrary> load(const QString& path) override;
+    QString lastError() const override { return lastError_; }
 
 private:
     QString lastError_;

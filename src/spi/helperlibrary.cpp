@@ -43,7 +43,7 @@ void closeFd(int& fd) {
 
 } // namespace
 
-// --- THelperProcess -------------------------------------------------------
+// --- HelperProcess -------------------------------------------------------
 
 namespace {
 
@@ -60,7 +60,7 @@ std::vector<std::string> wineEnvironment() {
             continue;
         env.emplace_back(v);
     }
-    env.push_back("WINEPREFIX=" + QFile::encodeName(TWine::Prefix()).toStdString());
+    env.push_back("WINEPREFIX=" + QFile::encodeName(Wine::prefix()).toStdString());
     env.push_back("WINEDLLOVERRIDES=mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d");
     env.push_back("WINEDEBUG=-all");
     env.push_back("LANG=ja_JP.UTF-8");
@@ -90,12 +90,12 @@ std::string windowsPath(const std::string& posix) {
 
 } // namespace
 
-std::unique_ptr<THelperProcess> THelperProcess::Start(const THelperCommand& command) {
+std::unique_ptr<HelperProcess> HelperProcess::start(const HelperCommand& command) {
     int pair[2];
     if (socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, pair) != 0) return nullptr;
-    std::unique_ptr<THelperProcess> process(new THelperProcess);
+    std::unique_ptr<HelperProcess> process(new HelperProcess);
     process->channel_ = pair[0];
-    process->sharedMemory_ = command.Windows() ? sharedFile(process->sharedPath_)
+    process->sharedMemory_ = command.windows() ? sharedFile(process->sharedPath_)
                                                : memfd_create("nubivu-spihost", MFD_CLOEXEC);
     // Out of the way of the numbers they are given in the helper.
     const int childChannel = fcntl(pair[1], F_DUPFD_CLOEXEC, 10);
@@ -107,7 +107,7 @@ std::unique_ptr<THelperProcess> THelperProcess::Start(const THelperCommand& comm
     const QByteArray program = QFile::encodeName(command.program);
     std::vector<std::string> args{program.toStdString()};
     std::vector<std::string> env;
-    if (command.Windows()) {
+    if (command.windows()) {
         // Wine's helper talks over its standard input and output.
         posix_spawn_file_actions_adddup2(&actions, childChannel, 0);
         posix_spawn_file_actions_adddup2(&actions, childChannel, 1);
@@ -127,7 +127,7 @@ std::unique_ptr<THelperProcess> THelperProcess::Start(const THelperCommand& comm
     pid_t pid = -1;
     const int failed = process->sharedMemory_ < 0 || childChannel < 0 || childMemory < 0 ||
                        posix_spawn(&pid, program.constData(), &actions, nullptr, argv.data(),
-                                   command.Windows() ? envp.data() : environ);
+                                   command.windows() ? envp.data() : environ);
     posix_spawn_file_actions_destroy(&actions);
     if (childChannel >= 0) ::close(childChannel);
     if (childMemory >= 0) ::close(childMemory);
@@ -136,14 +136,14 @@ std::unique_ptr<THelperProcess> THelperProcess::Start(const THelperCommand& comm
     return process;
 }
 
-std::unique_ptr<THelperProcess> THelperProcess::Adopt(int channel, int sharedMemory) {
-    std::unique_ptr<THelperProcess> process(new THelperProcess);
+std::unique_ptr<HelperProcess> HelperProcess::adopt(int channel, int sharedMemory) {
+    std::unique_ptr<HelperProcess> process(new HelperProcess);
     process->channel_ = channel;
     process->sharedMemory_ = sharedMemory;
     return process;
 }
 
-THelperProcess::~THelperProcess() {
+HelperProcess::~HelperProcess() {
     closeFd(channel_);
     closeFd(sharedMemory_);
     if (!sharedPath_.empty()) ::unlink(sharedPath_.c_str());
@@ -155,7 +155,7 @@ THelperProcess::~THelperProcess() {
     }
 }
 
-bool THelperProcess::Send(const std::string& frame, qint64 deadlineMs) {
+bool HelperProcess::send(const std::string& frame, qint64 deadlineMs) {
     size_t done = 0;
     while (done < frame.size()) {
         // A big memory source fills the socket: wait for the helper to read, not forever.
@@ -176,7 +176,7 @@ bool THelperProcess::Send(const std::string& frame, qint64 deadlineMs) {
     return true;
 }
 
-bool THelperProcess::ReadExact(char* p, size_t size, qint64 deadlineMs) {
+bool HelperProcess::readExact(char* p, size_t size, qint64 deadlineMs) {
     while (size > 0) {
         const qint64 left = deadlineMs - nowMs();
         if (left <= 0) return false;
@@ -193,26 +193,26 @@ bool THelperProcess::ReadExact(char* p, size_t size, qint64 deadlineMs) {
     return true;
 }
 
-std::optional<THelperProcess::TReply> THelperProcess::Receive(qint64 deadlineMs) {
+std::optional<HelperProcess::Reply> HelperProcess::receive(qint64 deadlineMs) {
     unsigned char head[kFrameHeaderSize];
-    if (!ReadExact(reinterpret_cast<char*>(head), sizeof head, deadlineMs)) return std::nullopt;
-    const TFrameHeader h = ParseFrameHeader(head);
+    if (!readExact(reinterpret_cast<char*>(head), sizeof head, deadlineMs)) return std::nullopt;
+    const FrameHeader h = parseFrameHeader(head);
     if (h.length > kMaxPayload) return std::nullopt;
-    TReply reply;
+    Reply reply;
     reply.type = h.type;
     reply.payload.resize(h.length);
-    if (!ReadExact(reply.payload.data(), reply.payload.size(), deadlineMs)) return std::nullopt;
+    if (!readExact(reply.payload.data(), reply.payload.size(), deadlineMs)) return std::nullopt;
     return reply;
 }
 
 // --- the bitmap in shared memory ---------------------------------------------
 
-bool TakeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, HLOCAL* bitmapInfo,
+bool takeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, HLOCAL* bitmapInfo,
                       HLOCAL* bits) {
     if (infoBytes == 0 || bitsBytes == 0 || infoBytes > kMaxInfoBytes) return false;
     struct stat st {};
     if (fstat(sharedMemory, &st) != 0 || st.st_size < 0) return false;
-    const uint64_t pixelsAt = PixelOffset(infoBytes);
+    const uint64_t pixelsAt = pixelOffset(infoBytes);
     const uint64_t total = uint64_t(st.st_size);
     if (pixelsAt > total || bitsBytes > total - pixelsAt) return false;
     void* mapped =
@@ -238,61 +238,61 @@ bool TakeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, 
     return ok;
 }
 
-// --- THelperLibrary ---------------------------------------------------------
+// --- HelperLibrary ---------------------------------------------------------
 
-THelperLimits& THelperLibrary::Limits() {
-    static THelperLimits limits;
+HelperTimeouts& HelperLibrary::limits() {
+    static HelperTimeouts limits;
     return limits;
 }
 
-std::function<void(const QString&)>& THelperLibrary::OnSetAside() {
+std::function<void(const QString&)>& HelperLibrary::onSetAside() {
     static std::function<void(const QString&)> hook;
     return hook;
 }
 
-THelperLibrary::~THelperLibrary() = default;
+HelperLibrary::~HelperLibrary() = default;
 
-std::unique_ptr<THelperLibrary> THelperLibrary::Open(const THelperCommand& command,
-                                                     const QString& path, QString* reason) {
-    std::unique_ptr<THelperLibrary> library(new THelperLibrary(command, path));
-    if (!library->Ready(reason)) return nullptr;
+std::unique_ptr<HelperLibrary> HelperLibrary::open(const HelperCommand& command,
+                                                   const QString& path, QString* reason) {
+    std::unique_ptr<HelperLibrary> library(new HelperLibrary(command, path));
+    if (!library->ready(reason)) return nullptr;
     return library;
 }
 
-std::unique_ptr<THelperLibrary> THelperLibrary::Open(std::unique_ptr<THelperProcess> process,
-                                                     const QString& path, QString* reason) {
-    std::unique_ptr<THelperLibrary> library(new THelperLibrary(THelperCommand{}, path));
+std::unique_ptr<HelperLibrary> HelperLibrary::open(std::unique_ptr<HelperProcess> process,
+                                                   const QString& path, QString* reason) {
+    std::unique_ptr<HelperLibrary> library(new HelperLibrary(HelperCommand{}, path));
     library->process_ = std::move(process);
-    if (!library->LoadInHelper(reason)) return nullptr;
+    if (!library->loadInHelper(reason)) return nullptr;
     return library;
 }
 
-bool THelperLibrary::Ready(QString* reason) {
+bool HelperLibrary::ready(QString* reason) {
     if (setAside_) return false;
     if (process_) return true;
     if (command_.program.isEmpty()) return false;
-    process_ = THelperProcess::Start(command_);
+    process_ = HelperProcess::start(command_);
     if (!process_) {
         if (reason) *reason = QStringLiteral("the plug-in helper cannot be started");
         return false;
     }
-    return LoadInHelper(reason);
+    return loadInHelper(reason);
 }
 
-bool THelperLibrary::LoadInHelper(QString* reason) {
-    TWireWriter w(TMessage::Load);
+bool HelperLibrary::loadInHelper(QString* reason) {
+    WireWriter w(Message::Load);
     w.bytes(QFile::encodeName(path_).toStdString());
-    const std::optional<THelperProcess::TReply> reply =
-        Call(w.frame(), command_.Windows() ? Limits().wineLoadMs : Limits().loadMs);
+    const std::optional<HelperProcess::Reply> reply =
+        call(w.frame(), command_.windows() ? limits().wineLoadMs : limits().loadMs);
     if (!reply) {
         if (reason) *reason = QStringLiteral("the plug-in ended its helper while loading");
         return false;
     }
-    TWireReader r(reply->payload);
+    WireReader r(reply->payload);
     const bool ok = r.u8() != 0;
     const uint32_t mask = r.u32();
     const std::string_view text = r.bytes();
-    if (reply->type != uint32_t(TMessage::Loaded) || !r.atEnd() || !ok) {
+    if (reply->type != uint32_t(Message::Loaded) || !r.atEnd() || !ok) {
         if (reason) *reason = QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
         process_.reset();
         return false;
@@ -305,45 +305,44 @@ bool THelperLibrary::LoadInHelper(QString* reason) {
     return true;
 }
 
-void THelperLibrary::Fail() {
+void HelperLibrary::fail() {
     process_.reset();
     ++failures_;
-    if (!setAside_ && failures_ >= Limits().failuresToSetAside) {
+    if (!setAside_ && failures_ >= limits().failuresToSetAside) {
         setAside_ = true;
-        if (const auto& hook = OnSetAside()) hook(modulePath_.isEmpty() ? path_ : modulePath_);
+        if (const auto& hook = onSetAside()) hook(modulePath_.isEmpty() ? path_ : modulePath_);
     }
 }
 
-std::optional<THelperProcess::TReply> THelperLibrary::Call(const std::string& frame,
-                                                           qint64 limitMs) {
+std::optional<HelperProcess::Reply> HelperLibrary::call(const std::string& frame, qint64 limitMs) {
     const qint64 deadline = nowMs() + limitMs;
-    if (!process_->Send(frame, deadline)) {
-        Fail();
+    if (!process_->send(frame, deadline)) {
+        fail();
         return std::nullopt;
     }
-    std::optional<THelperProcess::TReply> reply = process_->Receive(deadline);
-    if (!reply) Fail();
+    std::optional<HelperProcess::Reply> reply = process_->receive(deadline);
+    if (!reply) fail();
     return reply;
 }
 
-void* THelperLibrary::Resolve(const char* name) const {
+void* HelperLibrary::resolve(const char* name) const {
     for (int i = 0; i < kEntryCount; ++i)
         if (std::strcmp(name, kEntryNames[i]) == 0 && (entryMask_ & (1u << i)))
-            return const_cast<THelperLibrary*>(this);
+            return const_cast<HelperLibrary*>(this);
     return nullptr;
 }
 
-int32_t THelperLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {
-    if (!Ready() || bufferLength < 0) return 0;
-    TWireWriter w(TMessage::GetPluginInfo);
+int32_t HelperLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {
+    if (!ready() || bufferLength < 0) return 0;
+    WireWriter w(Message::GetPluginInfo);
     w.i32(infoNo).i32(bufferLength);
-    const auto reply = Call(w.frame(), Limits().loadMs);
+    const auto reply = call(w.frame(), limits().loadMs);
     if (!reply) return 0;
-    TWireReader r(reply->payload);
+    WireReader r(reply->payload);
     const int32_t answer = r.i32();
     const std::string_view text = r.bytes();
-    if (reply->type != uint32_t(TMessage::Result) || !r.atEnd()) {
-        Fail();
+    if (reply->type != uint32_t(Message::Result) || !r.atEnd()) {
+        fail();
         return 0;
     }
     // The buffer has room for bufferLength characters and the NUL.
@@ -353,17 +352,17 @@ int32_t THelperLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t buff
     return answer;
 }
 
-int32_t THelperLibrary::IsSupported(const char* name, intptr_t probe) {
-    if (!Ready()) return 0;
-    TWireWriter w(TMessage::IsSupported);
+int32_t HelperLibrary::IsSupported(const char* name, intptr_t probe) {
+    if (!ready()) return 0;
+    WireWriter w(Message::IsSupported);
     w.bytes(name ? name : "")
         .bytes(std::string_view(reinterpret_cast<const char*>(probe), kProbeSize));
-    const auto reply = Call(w.frame(), Limits().loadMs);
+    const auto reply = call(w.frame(), limits().loadMs);
     if (!reply) return 0;
-    TWireReader r(reply->payload);
+    WireReader r(reply->payload);
     const int32_t answer = r.i32();
-    if (reply->type != uint32_t(TMessage::Result) || !r.atEnd()) {
-        Fail();
+    if (reply->type != uint32_t(Message::Result) || !r.atEnd()) {
+        fail();
         return 0;
     }
     return answer;
@@ -371,8 +370,8 @@ int32_t THelperLibrary::IsSupported(const char* name, intptr_t probe) {
 
 namespace {
 
-TSource sourceOf(const char* source, intptr_t length, uint32_t flag) {
-    TSource s;
+PictureSource sourceOf(const char* source, intptr_t length, uint32_t flag) {
+    PictureSource s;
     s.flag = flag;
     if (flag == SPI_SOURCE_MEMORY) {
         s.data = std::string_view(source, size_t(std::max<intptr_t>(length, 0)));
@@ -392,15 +391,15 @@ qint64 sourceSize(const char* source, intptr_t length, uint32_t flag) {
 
 } // namespace
 
-int32_t THelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
-                                       SpiPictureInfo* info) {
-    if (!Ready()) return SPI_OTHER_ERROR;
+int32_t HelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint32_t flag,
+                                      SpiPictureInfo* info) {
+    if (!ready()) return SPI_OTHER_ERROR;
     if (flag == SPI_SOURCE_MEMORY && uint64_t(length) > kMaxPayload / 2) return SPI_NO_MEMORY;
-    TWireWriter w(TMessage::GetPictureInfo);
-    PutSource(w, sourceOf(source, length, flag));
-    const auto reply = Call(w.frame(), Limits().loadMs);
+    WireWriter w(Message::GetPictureInfo);
+    putSource(w, sourceOf(source, length, flag));
+    const auto reply = call(w.frame(), limits().loadMs);
     if (!reply) return SPI_OTHER_ERROR;
-    TWireReader r(reply->payload);
+    WireReader r(reply->payload);
     SpiPictureInfo got{};
     const int32_t answer = r.i32();
     got.left = r.i32();
@@ -411,9 +410,8 @@ int32_t THelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint
     got.y_density = r.u16();
     got.color_depth = r.i16();
     const std::string_view text = r.bytes();
-    if (reply->type != uint32_t(TMessage::PictureInfo) || !r.atEnd() ||
-        text.size() > kMaxTextInfo) {
-        Fail();
+    if (reply->type != uint32_t(Message::PictureInfo) || !r.atEnd() || text.size() > kMaxTextInfo) {
+        fail();
         return SPI_OTHER_ERROR;
     }
     if (!text.empty()) {
@@ -427,40 +425,40 @@ int32_t THelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint
     return answer;
 }
 
-int32_t THelperLibrary::GetPicture(const char* source, intptr_t length, uint32_t flag,
-                                   HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
-                                   intptr_t data) {
-    return PictureCall(false, source, length, flag, bitmapInfo, bits, progress, data);
+int32_t HelperLibrary::GetPicture(const char* source, intptr_t length, uint32_t flag,
+                                  HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                                  intptr_t data) {
+    return pictureCall(false, source, length, flag, bitmapInfo, bits, progress, data);
 }
 
-int32_t THelperLibrary::GetPreview(const char* source, intptr_t length, uint32_t flag,
-                                   HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
-                                   intptr_t data) {
-    return PictureCall(true, source, length, flag, bitmapInfo, bits, progress, data);
+int32_t HelperLibrary::GetPreview(const char* source, intptr_t length, uint32_t flag,
+                                  HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                                  intptr_t data) {
+    return pictureCall(true, source, length, flag, bitmapInfo, bits, progress, data);
 }
 
-int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t length,
-                                    uint32_t flag, HLOCAL* bitmapInfo, HLOCAL* bits,
-                                    SpiProgressCallback progress, intptr_t data) {
-    if (!Ready()) return SPI_OTHER_ERROR;
+int32_t HelperLibrary::pictureCall(bool preview, const char* source, intptr_t length, uint32_t flag,
+                                   HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
+                                   intptr_t data) {
+    if (!ready()) return SPI_OTHER_ERROR;
     if (flag == SPI_SOURCE_MEMORY && uint64_t(length) > kMaxPayload / 2) return SPI_NO_MEMORY;
-    TWireWriter w(TMessage::GetPicture);
+    WireWriter w(Message::GetPicture);
     w.u8(preview ? 1 : 0).u8(progress ? 1 : 0);
-    PutSource(w, sourceOf(source, length, flag));
+    putSource(w, sourceOf(source, length, flag));
     const qint64 mib = sourceSize(source, length, flag) >> 20;
-    qint64 deadline = nowMs() + Limits().pictureMs + mib * Limits().pictureMsPerMiB;
-    if (!process_->Send(w.frame(), deadline)) {
-        Fail();
+    qint64 deadline = nowMs() + limits().pictureMs + mib * limits().pictureMsPerMiB;
+    if (!process_->send(w.frame(), deadline)) {
+        fail();
         return SPI_OTHER_ERROR;
     }
     for (;;) {
-        std::optional<THelperProcess::TReply> reply = process_->Receive(deadline);
+        std::optional<HelperProcess::Reply> reply = process_->receive(deadline);
         if (!reply) {
-            Fail();
+            fail();
             return SPI_OTHER_ERROR;
         }
-        TWireReader r(reply->payload);
-        if (reply->type == uint32_t(TMessage::Progress) && progress) {
+        WireReader r(reply->payload);
+        if (reply->type == uint32_t(Message::Progress) && progress) {
             const int32_t done = r.i32();
             const int32_t total = r.i32();
             if (!r.atEnd()) break;
@@ -468,26 +466,26 @@ int32_t THelperLibrary::PictureCall(bool preview, const char* source, intptr_t l
             const qint64 before = nowMs();
             const int32_t answer = progress(done, total, data);
             deadline += nowMs() - before;
-            TWireWriter a(TMessage::ProgressAnswer);
+            WireWriter a(Message::ProgressAnswer);
             a.i32(answer);
-            if (!process_->Send(a.frame(), deadline)) break;
+            if (!process_->send(a.frame(), deadline)) break;
             continue;
         }
-        if (reply->type != uint32_t(TMessage::Picture)) break;
+        if (reply->type != uint32_t(Message::Picture)) break;
         const int32_t answer = r.i32();
         const uint64_t infoBytes = r.u64();
         const uint64_t bitsBytes = r.u64();
         if (!r.atEnd()) break;
         if (answer != SPI_ALL_RIGHT) return answer;
         // Success without handles we can take: refused like foreign handles in process.
-        if (!TakeSharedBitmap(process_->SharedMemory(), infoBytes, bitsBytes, bitmapInfo, bits)) {
+        if (!takeSharedBitmap(process_->sharedMemory(), infoBytes, bitsBytes, bitmapInfo, bits)) {
             *bitmapInfo = *bits = nullptr;
         }
         // The shared memory keeps its pages for the next picture, which is
         // most often of the same size: the helper sizes it to each picture.
         return answer;
     }
-    Fail();
+    fail();
     return SPI_OTHER_ERROR;
 }
 

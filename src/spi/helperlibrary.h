@@ -15,7 +15,7 @@
 
 namespace nubivu {
 
-struct THelperLimits {
+struct HelperTimeouts {
     int loadMs = 5000;          // start, load and the short calls
     int wineLoadMs = 120000;    // start and load under Wine, which may first make its prefix
     int pictureMs = 15000;      // GetPicture/GetPreview, plus:
@@ -25,55 +25,55 @@ struct THelperLimits {
 
 // How a helper is started: the native helper program, or Wine with the
 // helper for Windows plug-ins.
-struct THelperCommand {
+struct HelperCommand {
     QString program;       // the native helper, or wine
     QString windowsHelper; // the helper Wine runs; empty for the native one
-    bool Windows() const { return !windowsHelper.isEmpty(); }
+    bool windows() const { return !windowsHelper.isEmpty(); }
 };
 
 // One running helper: the process, its channel and its shared memory.
-class THelperProcess {
+class HelperProcess {
 public:
-    ~THelperProcess();
+    ~HelperProcess();
     // Starts the helper; null when it cannot be started.
-    static std::unique_ptr<THelperProcess> Start(const THelperCommand& command);
+    static std::unique_ptr<HelperProcess> start(const HelperCommand& command);
     // A helper at the other end of channel that was started some other way
     // (by a test or a fuzz target); takes both descriptors.
-    static std::unique_ptr<THelperProcess> Adopt(int channel, int sharedMemory);
+    static std::unique_ptr<HelperProcess> adopt(int channel, int sharedMemory);
 
     // False when the helper is gone or takes nothing in before the deadline.
-    bool Send(const std::string& frame, qint64 deadlineMs);
-    struct TReply {
+    bool send(const std::string& frame, qint64 deadlineMs);
+    struct Reply {
         uint32_t type = 0;
         std::string payload;
     };
     // The next frame, or nothing when the deadline passes or the helper is gone.
-    std::optional<TReply> Receive(qint64 deadlineMs);
-    int SharedMemory() const { return sharedMemory_; }
-    pid_t Pid() const { return pid_; }
+    std::optional<Reply> receive(qint64 deadlineMs);
+    int sharedMemory() const { return sharedMemory_; }
+    pid_t pid() const { return pid_; }
 
 private:
-    THelperProcess() = default;
-    bool ReadExact(char* p, size_t size, qint64 deadlineMs);
+    HelperProcess() = default;
+    bool readExact(char* p, size_t size, qint64 deadlineMs);
     pid_t pid_ = -1;
     int channel_ = -1;
     int sharedMemory_ = -1;
     std::string sharedPath_; // the file Wine's helper writes into; removed at the end
 };
 
-class THelperLibrary : public TLibrary {
+class HelperLibrary : public PluginLibrary {
 public:
-    ~THelperLibrary() override;
+    ~HelperLibrary() override;
 
     // The plug-in at path loaded in a new helper, or null (reason says why).
-    static std::unique_ptr<THelperLibrary> Open(const THelperCommand& command, const QString& path,
-                                                QString* reason = nullptr);
+    static std::unique_ptr<HelperLibrary> open(const HelperCommand& command, const QString& path,
+                                               QString* reason = nullptr);
     // The same on a helper already running; after a failure nothing is restarted.
-    static std::unique_ptr<THelperLibrary> Open(std::unique_ptr<THelperProcess> process,
-                                                const QString& path, QString* reason = nullptr);
+    static std::unique_ptr<HelperLibrary> open(std::unique_ptr<HelperProcess> process,
+                                               const QString& path, QString* reason = nullptr);
 
-    void* Resolve(const char* name) const override;
-    QString ModulePath() const override { return modulePath_; }
+    void* resolve(const char* name) const override;
+    QString modulePath() const override { return modulePath_; }
 
     int32_t GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) override;
     int32_t IsSupported(const char* name, intptr_t probe) override;
@@ -96,35 +96,35 @@ public:
     }
     int32_t ConfigurationDlg(void*, int32_t) override { return SPI_NO_FUNCTION; }
 
-    int Failures() const { return failures_; }
-    bool SetAside() const { return setAside_; }
+    int failures() const { return failures_; }
+    bool setAside() const { return setAside_; }
     // The helper's process id, or -1 while none runs (for tests).
-    pid_t HelperPid() const { return process_ ? process_->Pid() : -1; }
+    pid_t helperPid() const { return process_ ? process_->pid() : -1; }
 
-    static THelperLimits& Limits();
+    static HelperTimeouts& limits();
     // Told once for each plug-in that is set aside (its path).
-    static std::function<void(const QString& fileName)>& OnSetAside();
+    static std::function<void(const QString& fileName)>& onSetAside();
 
 private:
-    THelperLibrary(THelperCommand command, QString path)
+    HelperLibrary(HelperCommand command, QString path)
         : command_(std::move(command)), path_(std::move(path)) {}
     // A running, loaded helper; starts one when needed. False when the
     // plug-in is set aside or the helper cannot be had.
-    bool Ready(QString* reason = nullptr);
+    bool ready(QString* reason = nullptr);
     // Asks the running helper to load the plug-in.
-    bool LoadInHelper(QString* reason);
+    bool loadInHelper(QString* reason);
     // Ends the helper after a time-out, a death or a broken answer.
-    void Fail();
-    std::optional<THelperProcess::TReply> Call(const std::string& frame, qint64 limitMs);
-    int32_t PictureCall(bool preview, const char* source, intptr_t length, uint32_t flag,
+    void fail();
+    std::optional<HelperProcess::Reply> call(const std::string& frame, qint64 limitMs);
+    int32_t pictureCall(bool preview, const char* source, intptr_t length, uint32_t flag,
                         HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,
                         intptr_t data);
 
-    THelperCommand command_;
+    HelperCommand command_;
     QString path_;
     QString modulePath_;
     uint32_t entryMask_ = 0;
-    std::unique_ptr<THelperProcess> process_;
+    std::unique_ptr<HelperProcess> process_;
     int failures_ = 0;
     bool setAside_ = false;
 };
@@ -132,7 +132,7 @@ private:
 // Takes a decoded bitmap from the helper's shared memory into two local
 // memory handles; false (nothing allocated) when the sizes the helper named
 // do not fit what the shared memory holds. Separate so that it can be fuzzed.
-bool TakeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, HLOCAL* bitmapInfo,
+bool takeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, HLOCAL* bitmapInfo,
                       HLOCAL* bits);
 
 } // namespace nubivu

@@ -10,7 +10,7 @@
 // the program handed it at start, and the answer says where they lie.
 //
 // Everything the helper sends is outside input to the program: read it only
-// through TWireReader, which never reads past what arrived.
+// through WireReader, which never reads past what arrived.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -31,13 +31,13 @@ inline constexpr uint32_t kMaxTextInfo = 64u << 10;
 // Bytes of the data's head handed to IsSupported.
 inline constexpr uint32_t kProbeSize = 2048;
 
-enum class TMessage : uint32_t {
+enum class Message : uint32_t {
     // program -> helper
     Load = 1,           // path
     GetPluginInfo = 2,  // i32 number, i32 buffer length
     IsSupported = 3,    // name, probe bytes
-    GetPictureInfo = 4, // TSource
-    GetPicture = 5,     // u8 preview, u8 with progress, TSource
+    GetPictureInfo = 4, // PictureSource
+    GetPicture = 5,     // u8 preview, u8 with progress, PictureSource
     ProgressAnswer = 6, // i32 answer
     // helper -> program
     Loaded = 101,      // u8 ok, u32 entry mask, module path (or the reason when not ok)
@@ -48,7 +48,7 @@ enum class TMessage : uint32_t {
 };
 
 // The nine entry points, bit n of the entry mask in this order.
-enum class TEntry : uint32_t {
+enum class Entry : uint32_t {
     GetPluginInfo,
     ConfigurationDlg,
     IsSupported,
@@ -65,30 +65,30 @@ inline constexpr const char* kEntryNames[] = {"GetPluginInfo",  "ConfigurationDl
 inline constexpr int kEntryCount = 9;
 
 // Where the pixel block starts in shared memory: after the info block, aligned.
-inline constexpr uint64_t PixelOffset(uint64_t infoBytes) { return (infoBytes + 63) / 64 * 64; }
+inline constexpr uint64_t pixelOffset(uint64_t infoBytes) { return (infoBytes + 63) / 64 * 64; }
 
-struct TFrameHeader {
+struct FrameHeader {
     uint32_t type = 0;
     uint32_t length = 0;
 };
 inline constexpr size_t kFrameHeaderSize = 8;
 
-class TWireWriter {
+class WireWriter {
 public:
-    explicit TWireWriter(TMessage type) {
+    explicit WireWriter(Message type) {
         bytes_.resize(kFrameHeaderSize);
         put32(0, uint32_t(type));
     }
-    TWireWriter& u8(uint8_t v) {
+    WireWriter& u8(uint8_t v) {
         bytes_.push_back(char(v));
         return *this;
     }
-    TWireWriter& u16(uint16_t v) { return raw(v); }
-    TWireWriter& i32(int32_t v) { return raw(uint32_t(v)); }
-    TWireWriter& u32(uint32_t v) { return raw(v); }
-    TWireWriter& u64(uint64_t v) { return raw(v); }
+    WireWriter& u16(uint16_t v) { return raw(v); }
+    WireWriter& i32(int32_t v) { return raw(uint32_t(v)); }
+    WireWriter& u32(uint32_t v) { return raw(v); }
+    WireWriter& u64(uint64_t v) { return raw(v); }
     // A length-prefixed run of bytes.
-    TWireWriter& bytes(std::string_view v) {
+    WireWriter& bytes(std::string_view v) {
         u32(uint32_t(v.size()));
         bytes_.append(v.data(), v.size());
         return *this;
@@ -100,7 +100,7 @@ public:
     }
 
 private:
-    template <class T> TWireWriter& raw(T v) {
+    template <class T> WireWriter& raw(T v) {
         for (size_t i = 0; i < sizeof v; ++i)
             bytes_.push_back(char((uint64_t(v) >> (8 * i)) & 0xFF));
         return *this;
@@ -111,7 +111,7 @@ private:
     std::string bytes_;
 };
 
-inline TFrameHeader ParseFrameHeader(const unsigned char* p) {
+inline FrameHeader parseFrameHeader(const unsigned char* p) {
     auto get = [p](size_t at) {
         return uint32_t(p[at]) | uint32_t(p[at + 1]) << 8 | uint32_t(p[at + 2]) << 16 |
                uint32_t(p[at + 3]) << 24;
@@ -120,10 +120,10 @@ inline TFrameHeader ParseFrameHeader(const unsigned char* p) {
 }
 
 // Reads a payload front to back; any read past its end fails and sticks.
-class TWireReader {
+class WireReader {
 public:
-    TWireReader(const char* data, size_t size) : p_(data), left_(size) {}
-    explicit TWireReader(std::string_view v) : TWireReader(v.data(), v.size()) {}
+    WireReader(const char* data, size_t size) : p_(data), left_(size) {}
+    explicit WireReader(std::string_view v) : WireReader(v.data(), v.size()) {}
     bool ok() const { return ok_; }
     bool atEnd() const { return ok_ && left_ == 0; }
     uint8_t u8() { return uint8_t(raw<1>()); }
@@ -165,18 +165,18 @@ private:
 
 // A picture's source as it travels: a file name with the offset, or the
 // data itself.
-struct TSource {
+struct PictureSource {
     uint32_t flag = 0;
     int64_t offset = 0;    // file sources
     std::string_view data; // the file name, or the bytes of a memory source
 };
 
-inline void PutSource(TWireWriter& w, const TSource& s) {
+inline void putSource(WireWriter& w, const PictureSource& s) {
     w.u32(s.flag).u64(uint64_t(s.offset)).bytes(s.data);
 }
 
-inline TSource GetSource(TWireReader& r) {
-    TSource s;
+inline PictureSource getSource(WireReader& r) {
+    PictureSource s;
     s.flag = r.u32();
     s.offset = int64_t(r.u64());
     s.data = r.bytes();

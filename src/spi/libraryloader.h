@@ -13,14 +13,14 @@ namespace nubivu {
 // A loaded library; destroying it unloads it. The wrappers call its entry
 // points through the typed calls, so a library whose code runs elsewhere (in
 // a helper process) answers them the same way.
-class TLibrary {
+class PluginLibrary {
 public:
-    virtual ~TLibrary() = default;
+    virtual ~PluginLibrary() = default;
     // Non-null when the library exports the entry point: its address for a
     // library in this process, only a token for one that runs elsewhere.
-    virtual void* Resolve(const char* name) const = 0;
+    virtual void* resolve(const char* name) const = 0;
     // The full path of the module as the system knows it; empty when unknown.
-    virtual QString ModulePath() const = 0;
+    virtual QString modulePath() const = 0;
 
     // The nine entry points; the defaults call the resolved address in this
     // process. Called only when Resolve answered non-null for the name.
@@ -44,23 +44,23 @@ public:
 
 private:
     template <class Fn> Fn entry(const char* name) const {
-        return reinterpret_cast<Fn>(Resolve(name));
+        return reinterpret_cast<Fn>(resolve(name));
     }
 };
 
-// Current() is the loader the wrappers use: the system's dynamic loader
+// current() is the loader the wrappers use: the system's dynamic loader
 // unless one was installed.
-class TLibraryLoader : public Replaceable<TLibraryLoader> {
+class LibraryLoader : public Replaceable<LibraryLoader> {
 public:
-    virtual ~TLibraryLoader() = default;
+    virtual ~LibraryLoader() = default;
     // The library at exactly this path, or null when it cannot be loaded.
-    virtual std::unique_ptr<TLibrary> Load(const QString& path) = 0;
+    virtual std::unique_ptr<PluginLibrary> load(const QString& path) = 0;
     // Why the last Load failed, in the system's words; empty when unknown.
-    virtual QString LastError() const { return {}; }
+    virtual QString lastError() const { return {}; }
 
 private:
-    friend class Replaceable<TLibraryLoader>;
-    static TLibraryLoader& Real();
+    friend class Replaceable<LibraryLoader>;
+    static LibraryLoader& real();
 };
 
 } // namespace nubivu

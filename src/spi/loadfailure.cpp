@@ -31,7 +31,7 @@ constexpr quint16 kOwnMachine = EM_NONE; // unknown: not compared
 
 } // namespace
 
-QString DescribeLoadFailure(const QString& path, const QString& loaderError) {
+QString describeLoadFailure(const QString& path, const QString& loaderError) {
     QFile file(path);
     QByteArray head;
     if (file.open(QIODevice::ReadOnly)) head = file.read(64);

@@ -7,6 +7,6 @@
 namespace nubivu {
 
 // path: the file; loaderError: the system loader's own message for it.
-QString DescribeLoadFailure(const QString& path, const QString& loaderError);
+QString describeLoadFailure(const QString& path, const QString& loaderError);
 
 } // namespace nubivu

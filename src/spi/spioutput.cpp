@@ -34,7 +34,7 @@ bool masksUsable(const quint32 (&masks)[4], int bits) {
 
 } // namespace
 
-std::optional<TDibLayout> DibLayoutOf(const uchar* info, size_t available) {
+std::optional<DibLayout> dibLayoutOf(const uchar* info, size_t available) {
     if (!info || available < 40) return std::nullopt;
     const quint32 size = qFromLittleEndian<quint32>(info);
     if (size != 40 && size != 108 && size != 124) return std::nullopt;
@@ -54,7 +54,7 @@ std::optional<TDibLayout> DibLayoutOf(const uchar* info, size_t available) {
     const quint32 maxColors = bits <= 8 ? 1u << bits : 256u;
     if (used > maxColors) return std::nullopt;
 
-    TDibLayout layout;
+    DibLayout layout;
     layout.width = width;
     layout.height = height;
     layout.bitsPerPixel = bits;
@@ -79,14 +79,14 @@ std::optional<TDibLayout> DibLayoutOf(const uchar* info, size_t available) {
     return layout;
 }
 
-std::optional<TDibLayout> CheckPluginOutput(HLOCAL bitmapInfo, HLOCAL bits) {
+std::optional<DibLayout> checkPluginOutput(HLOCAL bitmapInfo, HLOCAL bits) {
     // LocalSize is 0 for a handle that is null, freed or not ours.
     const size_t infoBytes = LocalSize(bitmapInfo);
     const size_t bitsBytes = LocalSize(bits);
     if (infoBytes < 40 || bitsBytes == 0) return std::nullopt;
     const auto* header = static_cast<const uchar*>(LocalLock(bitmapInfo));
     if (!header) return std::nullopt;
-    std::optional<TDibLayout> layout = DibLayoutOf(header, infoBytes);
+    std::optional<DibLayout> layout = dibLayoutOf(header, infoBytes);
     LocalUnlock(bitmapInfo);
     if (!layout || quint64(layout->imageSize) > bitsBytes) return std::nullopt;
     return layout;

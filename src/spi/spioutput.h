@@ -11,7 +11,7 @@
 namespace nubivu {
 
 // The derived values of a decoded device-independent bitmap.
-struct TDibLayout {
+struct DibLayout {
     qint32 width = 0;
     qint32 height = 0; // as stored: negative for top-down rows
     int bitsPerPixel = 0;
@@ -31,11 +31,11 @@ inline constexpr qint32 kMaxDibSide = 1 << 20;
 // The layout a BITMAPINFO block of `available` bytes describes (a 40-, 108-
 // or 124-byte header, BI_RGB or BI_BITFIELDS), or nothing when it is not one
 // we can take (size, depth, compression, masks, colour count, extent).
-std::optional<TDibLayout> DibLayoutOf(const uchar* info, size_t available);
+std::optional<DibLayout> dibLayoutOf(const uchar* info, size_t available);
 
 // The layout of a plug-in's output when both handles are ours, the info
 // handle holds the header, its masks and its colour table, and the pixel
 // handle holds every row the header implies.
-std::optional<TDibLayout> CheckPluginOutput(HLOCAL bitmapInfo, HLOCAL bits);
+std::optional<DibLayout> checkPluginOutput(HLOCAL bitmapInfo, HLOCAL bits);
 
 } // namespace nubivu

@@ -12,7 +12,7 @@ namespace {
 
 QProcessEnvironment wineEnvironment() {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("WINEPREFIX"), TWine::Prefix());
+    env.insert(QStringLiteral("WINEPREFIX"), Wine::prefix());
     env.insert(QStringLiteral("WINEDLLOVERRIDES"),
                QStringLiteral("mscoree,mshtml=;winedbg.exe,winemenubuilder.exe=d"));
     env.insert(QStringLiteral("WINEDEBUG"), QStringLiteral("-all"));
@@ -24,34 +24,34 @@ QProcessEnvironment wineEnvironment() {
 
 } // namespace
 
-TWine& TWine::Real() {
+Wine& Wine::real() {
     // The machine's Wine is asked once a session, so the process keeps one.
-    static TWine system;
+    static Wine system;
     return system;
 }
 
-QString TWine::Program() const {
+QString Wine::program() const {
     if (program_) return *program_;
     return QStandardPaths::findExecutable(QStringLiteral("wine"));
 }
 
-QString TWine::WindowsHelper() const {
+QString Wine::windowsHelper() const {
     if (windowsHelper_) return *windowsHelper_;
     const QString beside =
         QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost32.exe");
     return QFileInfo::exists(beside) ? beside : QString();
 }
 
-QString TWine::Prefix() {
+QString Wine::prefix() {
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
            QStringLiteral("/nubivu/wine");
 }
 
-bool TWine::Runs(QString* reason) {
+bool Wine::runs(QString* reason) {
     if (!runs_) {
         QProcess wine;
         wine.setProcessEnvironment(wineEnvironment());
-        wine.start(Program(), {QStringLiteral("--version")});
+        wine.start(program(), {QStringLiteral("--version")});
         const bool finished = wine.waitForFinished(20000);
         const bool ok =
             finished && wine.exitStatus() == QProcess::NormalExit && wine.exitCode() == 0;
@@ -69,10 +69,10 @@ bool TWine::Runs(QString* reason) {
     return runs_->first;
 }
 
-void TWine::PrepareInBackground() const {
-    const QString wine = Program();
-    if (wine.isEmpty() || WindowsHelper().isEmpty() || QFileInfo::exists(Prefix())) return;
-    QDir().mkpath(QFileInfo(Prefix()).absolutePath());
+void Wine::prepareInBackground() const {
+    const QString wine = program();
+    if (wine.isEmpty() || windowsHelper().isEmpty() || QFileInfo::exists(prefix())) return;
+    QDir().mkpath(QFileInfo(prefix()).absolutePath());
     QProcess boot;
     boot.setProgram(wine);
     boot.setArguments({QStringLiteral("wineboot"), QStringLiteral("--init")});
@@ -82,6 +82,6 @@ void TWine::PrepareInBackground() const {
     boot.startDetached();
 }
 
-void PrepareWineInBackground() { TWine::Current().PrepareInBackground(); }
+void prepareWineInBackground() { Wine::current().prepareInBackground(); }
 
 } // namespace nubivu

@@ -12,7 +12,7 @@ namespace nubivu {
 class DesignedLayout {
 public:
     // Names the widget, puts it at its designed place and remembers it.
-    template <class W> W* Place(W* widget, const char* name, QRect designed, ScaleKind kind) {
+    template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind) {
         widget->setObjectName(QLatin1String(name));
         widget->setGeometry(designed);
         placed_.push_back({widget, designed, kind});
@@ -20,9 +20,9 @@ public:
     }
 
     // Every control from its designed geometry, the last placed first.
-    void Apply(double scaleFactor) const {
+    void apply(double scaleFactor) const {
         for (auto it = placed_.rbegin(); it != placed_.rend(); ++it)
-            it->widget->setGeometry(ScaledGeometry(it->designed, it->kind, scaleFactor));
+            it->widget->setGeometry(scaledGeometry(it->designed, it->kind, scaleFactor));
     }
 
 private:

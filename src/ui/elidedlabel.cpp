@@ -11,20 +11,20 @@ ElidedLabel::ElidedLabel(const QString& text, QWidget* parent) : QLabel(text, pa
     setTextFormat(Qt::PlainText);
 }
 
-QString ElidedLabel::ShownText() const {
+QString ElidedLabel::shownText() const {
     return fontMetrics().elidedText(text(), Qt::ElideRight, contentsRect().width());
 }
 
 void ElidedLabel::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     style()->drawItemText(&painter, contentsRect(), int(alignment()), palette(), isEnabled(),
-                          ShownText(), foregroundRole());
+                          shownText(), foregroundRole());
 }
 
 bool ElidedLabel::event(QEvent* e) {
     if (e->type() == QEvent::ToolTip && toolTip().isEmpty()) {
         const auto* help = static_cast<QHelpEvent*>(e);
-        if (IsElided())
+        if (isElided())
             QToolTip::showText(help->globalPos(), text(), this);
         else
             QToolTip::hideText();

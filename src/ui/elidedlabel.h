@@ -12,8 +12,8 @@ public:
     explicit ElidedLabel(const QString& text, QWidget* parent = nullptr);
 
     // The text as it fits the label now.
-    QString ShownText() const;
-    bool IsElided() const { return ShownText() != text(); }
+    QString shownText() const;
+    bool isElided() const { return shownText() != text(); }
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -7,7 +7,7 @@
 
 namespace nubivu {
 
-void ShowErrorReport(const QString& message, const QString& fileName) {
+void showErrorReport(const QString& message, const QString& fileName) {
     MessageRequest request;
     request.caption = QApplication::applicationName();
     request.text = message;
@@ -15,11 +15,11 @@ void ShowErrorReport(const QString& message, const QString& fileName) {
     request.detail = message.contains(fileName) ? QString() : fileName;
     request.icon = MessageIcon::Stop;
     request.buttons = {QStringLiteral("OK")};
-    Prompter::Current().Ask(request);
+    Prompter::current().ask(request);
 }
 
-void QueueErrorReport(const QString& message, const QString& fileName) {
-    QTimer::singleShot(0, qApp, [message, fileName] { ShowErrorReport(message, fileName); });
+void queueErrorReport(const QString& message, const QString& fileName) {
+    QTimer::singleShot(0, qApp, [message, fileName] { showErrorReport(message, fileName); });
 }
 
 } // namespace nubivu

@@ -6,9 +6,9 @@
 namespace nubivu {
 
 // fileName, when given, goes on a line of its own below the message.
-void ShowErrorReport(const QString& message, const QString& fileName = QString());
+void showErrorReport(const QString& message, const QString& fileName = QString());
 // For failures met where a modal box must not open (inside a paint event):
 // the report is shown from the event loop once the current event is done.
-void QueueErrorReport(const QString& message, const QString& fileName = QString());
+void queueErrorReport(const QString& message, const QString& fileName = QString());
 
 } // namespace nubivu

@@ -4,7 +4,7 @@
 
 namespace nubivu {
 
-QRect FitKeepingAspect(QSize picture, const QRect& box) {
+QRect fitKeepingAspect(QSize picture, const QRect& box) {
     if (picture.isEmpty() || box.isEmpty()) return box;
     const qint64 pw = picture.width(), ph = picture.height();
     const qint64 bw = box.width(), bh = box.height();
@@ -17,7 +17,7 @@ QRect FitKeepingAspect(QSize picture, const QRect& box) {
     return QRect(box.x() + int((bw - w) / 2), box.y() + int((bh - h) / 2), int(w), int(h));
 }
 
-FullScreenRects LayOutFullScreen(QSize screen, const std::vector<QSize>& pictures, int lineHeight) {
+FullScreenRects layOutFullScreen(QSize screen, const std::vector<QSize>& pictures, int lineHeight) {
     FullScreenRects out;
     const int count = std::max<int>(1, int(pictures.size()));
     const int margin = std::max(8, screen.width() / 160);
@@ -32,7 +32,7 @@ FullScreenRects LayOutFullScreen(QSize screen, const std::vector<QSize>& picture
         const QSize size = i < int(pictures.size()) && !pictures[size_t(i)].isEmpty()
                                ? pictures[size_t(i)]
                                : QSize(4, 3);
-        fitted.push_back(FitKeepingAspect(size, QRect(0, 0, columnWidth, boxHeight)));
+        fitted.push_back(fitKeepingAspect(size, QRect(0, 0, columnWidth, boxHeight)));
         tallest = std::max(tallest, fitted.back().height());
     }
     // The row of pictures, with its captions, sits in the middle of the screen.

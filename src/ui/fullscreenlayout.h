@@ -11,7 +11,7 @@ namespace nubivu {
 
 // The largest rectangle of picture's aspect ratio inside box, centred in it.
 // An empty picture size gives the box itself.
-QRect FitKeepingAspect(QSize picture, const QRect& box);
+QRect fitKeepingAspect(QSize picture, const QRect& box);
 
 struct FullScreenPaneRects {
     QRect picture;
@@ -26,6 +26,6 @@ struct FullScreenRects {
 
 // pictures: one size per pane shown side by side (1 or 3); an empty size
 // (a pane without a picture) is laid out as the designed 4:3 pane.
-FullScreenRects LayOutFullScreen(QSize screen, const std::vector<QSize>& pictures, int lineHeight);
+FullScreenRects layOutFullScreen(QSize screen, const std::vector<QSize>& pictures, int lineHeight);
 
 } // namespace nubivu

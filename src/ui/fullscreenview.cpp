@@ -1,8 +1,8 @@
 #include "ui/fullscreenview.h"
 
+#include "pictures/bitmap.h"
+#include "pictures/jpegimage.h"
 #include "pictures/smoothscale.h"
-#include "pictures/tbitmap.h"
-#include "pictures/tjpegimage.h"
 #include "ui/uifont.h"
 
 #include <QKeyEvent>
@@ -11,18 +11,18 @@
 
 namespace nubivu {
 
-QImage PictureImage(TGraphic* graphic) {
-    if (!graphic || graphic->Empty()) return QImage();
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(graphic)) return jpeg->Bitmap().Image();
-    if (auto* bitmap = dynamic_cast<TBitmap*>(graphic)) return bitmap->Image();
+QImage pictureImage(Graphic* graphic) {
+    if (!graphic || graphic->empty()) return QImage();
+    if (auto* jpeg = dynamic_cast<JpegImage*>(graphic)) return jpeg->bitmap().image();
+    if (auto* bitmap = dynamic_cast<Bitmap*>(graphic)) return bitmap->image();
     // Drawn pictures have no pixels of their own; a metafile may claim any size.
     const QSize size =
-        QSize(std::abs(graphic->Width()), std::abs(graphic->Height())).boundedTo(QSize(4096, 4096));
+        QSize(std::abs(graphic->width()), std::abs(graphic->height())).boundedTo(QSize(4096, 4096));
     if (size.isEmpty()) return QImage();
     QImage image(size, QImage::Format_ARGB32_Premultiplied);
     image.fill(Qt::transparent);
     QPainter painter(&image);
-    graphic->DrawInto(painter, image.rect());
+    graphic->drawInto(painter, image.rect());
     return image;
 }
 
@@ -40,13 +40,13 @@ FullScreenView::FullScreenView(QWidget* parent) : QWidget(parent, Qt::Window) {
     });
 }
 
-void FullScreenView::ShowNote(const QString& text) {
+void FullScreenView::showNote(const QString& text) {
     note_ = text;
     noteTimer_.start();
     update();
 }
 
-void FullScreenView::ShowRow(const std::array<FullScreenPane, PaneCount>& panes, int row,
+void FullScreenView::showRow(const std::array<FullScreenPane, PaneCount>& panes, int row,
                              int rowCount) {
     panes_ = panes;
     for (QImage& image : scaled_) image = QImage();
@@ -55,7 +55,7 @@ void FullScreenView::ShowRow(const std::array<FullScreenPane, PaneCount>& panes,
     update();
 }
 
-void FullScreenView::ShowOn(QScreen* screen) {
+void FullScreenView::showOn(QScreen* screen) {
     if (screen) {
         setScreen(screen);
         setGeometry(screen->geometry());
@@ -65,7 +65,7 @@ void FullScreenView::ShowOn(QScreen* screen) {
     activateWindow();
 }
 
-QString FullScreenView::CounterText() const {
+QString FullScreenView::counterText() const {
     if (rowCount_ <= 0) return QString();
     return QStringLiteral("%1枚目(%2枚中)").arg(row_).arg(rowCount_);
 }
@@ -80,10 +80,10 @@ int FullScreenView::lineHeight() const {
     return std::max(16, height() / 36);
 }
 
-FullScreenRects FullScreenView::Rects() const {
+FullScreenRects FullScreenView::rects() const {
     std::vector<QSize> sizes;
     for (int pane : shownPanes()) sizes.push_back(panes_[size_t(pane)].picture.size());
-    return LayOutFullScreen(size(), sizes, lineHeight());
+    return layOutFullScreen(size(), sizes, lineHeight());
 }
 
 const QImage& FullScreenView::scaled(int pane, QSize size) {
@@ -91,8 +91,8 @@ const QImage& FullScreenView::scaled(int pane, QSize size) {
     const QImage& source = panes_[size_t(pane)].picture;
     if (cached.size() != size && !source.isNull())
         // Area-averaged on reduction, bilinear on enlargement: never blocky.
-        cached = CanScaleSmoothly(source)
-                     ? ScaledSmoothly(source, size)
+        cached = canScaleSmoothly(source)
+                     ? scaledSmoothly(source, size)
                      : source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     return cached;
 }
@@ -105,8 +105,8 @@ void FullScreenView::keyPressEvent(QKeyEvent* event) {
     case Qt::Key_3: solePane_ = event->key() - Qt::Key_1; break;
     case Qt::Key_B: blanked_ = !blanked_; break;
     default:
-        if (const std::optional<PlayCommand> command = PlayCommandForKey(event->key())) {
-            Q_EMIT CommandRequested(*command);
+        if (const std::optional<PlayCommand> command = playCommandForKey(event->key())) {
+            Q_EMIT commandRequested(*command);
             return;
         }
         QWidget::keyPressEvent(event);
@@ -126,18 +126,18 @@ void FullScreenView::paintEvent(QPaintEvent*) {
         painter.fillRect(rect(), Qt::black);
         return;
     }
-    const FullScreenRects rects = Rects();
+    const FullScreenRects layout = rects();
     const std::vector<int> shown = shownPanes();
     // Scaled before the screen is filled, and the last-decoded picture
     // first: a new row's pictures are then read while still in the cache.
-    for (size_t i = shown.size(); i-- > 0;) scaled(shown[i], rects.panes[i].picture.size());
+    for (size_t i = shown.size(); i-- > 0;) scaled(shown[i], layout.panes[i].picture.size());
     painter.fillRect(rect(), Qt::black);
-    QFont font = DesignFont(lineHeight() * 3 / 4);
+    QFont font = designFont(lineHeight() * 3 / 4);
     painter.setFont(font);
     painter.setPen(Qt::white);
     for (size_t i = 0; i < shown.size(); ++i) {
         const int pane = shown[i];
-        const FullScreenPaneRects& r = rects.panes[i];
+        const FullScreenPaneRects& r = layout.panes[i];
         const QImage& picture = scaled(pane, r.picture.size());
         if (!picture.isNull()) painter.drawImage(r.picture.topLeft(), picture);
         const QFontMetrics metrics(font);
@@ -147,9 +147,9 @@ void FullScreenView::paintEvent(QPaintEvent*) {
         painter.drawText(r.fileName, Qt::AlignLeft | Qt::AlignVCenter,
                          metrics.elidedText(p.fileName, Qt::ElideMiddle, r.fileName.width()));
     }
-    painter.drawText(rects.counter, Qt::AlignRight | Qt::AlignVCenter, CounterText());
+    painter.drawText(layout.counter, Qt::AlignRight | Qt::AlignVCenter, counterText());
     if (!note_.isEmpty()) {
-        QRect note = rects.counter;
+        QRect note = layout.counter;
         note.setWidth(note.width() / 2);
         painter.drawText(note, Qt::AlignLeft | Qt::AlignVCenter, note_);
     }

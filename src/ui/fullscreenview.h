@@ -14,13 +14,13 @@
 
 namespace nubivu {
 
-class TGraphic;
+class Graphic;
 
 // A pane's picture as pixels for the full-screen view: the decoded pixels of
 // a bitmap or JPEG as they stand, or the picture drawn at its own size
 // (metafiles, icons). Null for no picture. Raises as drawing it would (a
 // JPEG data error met on first decode).
-QImage PictureImage(TGraphic* graphic);
+QImage pictureImage(Graphic* graphic);
 
 struct FullScreenPane {
     QImage picture; // null: the pane stays black
@@ -35,24 +35,24 @@ public:
 
     explicit FullScreenView(QWidget* parent = nullptr);
 
-    void ShowRow(const std::array<FullScreenPane, PaneCount>& panes, int row, int rowCount);
+    void showRow(const std::array<FullScreenPane, PaneCount>& panes, int row, int rowCount);
     // Full screen on that screen (the main window's).
-    void ShowOn(QScreen* screen);
+    void showOn(QScreen* screen);
     // A short note at the top left (the speed just picked) for a moment.
-    void ShowNote(const QString& text);
-    QString Note() const { return note_; }
+    void showNote(const QString& text);
+    QString note() const { return note_; }
 
     // The pane shown alone (0 ... 2), or -1 for all three.
-    int SolePane() const { return solePane_; }
-    bool Blanked() const { return blanked_; }
+    int solePane() const { return solePane_; }
+    bool blanked() const { return blanked_; }
     // The counter as the main window shows it: "5枚目(24枚中)".
-    QString CounterText() const;
+    QString counterText() const;
     // Where things are painted now.
-    FullScreenRects Rects() const;
+    FullScreenRects rects() const;
 
 Q_SIGNALS:
     // A key of the play table that the view does not act on itself.
-    void CommandRequested(nubivu::PlayCommand command);
+    void commandRequested(nubivu::PlayCommand command);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

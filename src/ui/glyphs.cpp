@@ -66,14 +66,14 @@ QPixmap drawProgramIcon(int size) {
 
 } // namespace
 
-QIcon ButtonGlyph(Glyph glyph) {
+QIcon buttonGlyph(Glyph glyph) {
     QIcon icon;
     icon.addPixmap(drawGlyph(glyph, QColor(0x00, 0x60, 0x00)), QIcon::Normal);
     icon.addPixmap(drawGlyph(glyph, QColor(0xa0, 0xa0, 0xa0)), QIcon::Disabled);
     return icon;
 }
 
-QIcon ProgramIcon() {
+QIcon programIcon() {
     QIcon icon;
     for (int size : {16, 32, 48, 64}) icon.addPixmap(drawProgramIcon(size));
     return icon;

@@ -7,8 +7,8 @@ namespace nubivu {
 enum class Glyph { Play, StepForward, Stop, StepBack, Return };
 
 // A 16 x 16 button glyph with a greyed image for the disabled state.
-QIcon ButtonGlyph(Glyph glyph);
+QIcon buttonGlyph(Glyph glyph);
 // The program's icon: a cloud before the sun, 32 x 32 and larger.
-QIcon ProgramIcon();
+QIcon programIcon();
 
 } // namespace nubivu

@@ -8,7 +8,7 @@
 namespace nubivu {
 
 template <class Owner, class Slot>
-QAction* WireAction(Owner* owner, QAction* action, const char* name, const QKeySequence& key,
+QAction* wireAction(Owner* owner, QAction* action, const char* name, const QKeySequence& key,
                     Slot slot) {
     action->setObjectName(QLatin1String(name));
     if (!key.isEmpty()) action->setShortcut(key);

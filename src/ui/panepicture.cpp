@@ -1,26 +1,26 @@
 #include "ui/panepicture.h"
 
 #include "datalist/datalistfile.h"
-#include "pictures/fileformats.h"
+#include "pictures/formatregistry.h"
 #include "ui/picturepane.h"
 
 namespace nubivu {
 
-void LoadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile) {
+void loadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile) {
     if (path.isEmpty()) {
-        pane.Picture().Clear();
+        pane.picture().clear();
         return;
     }
     try {
-        LoadPicture(pane.Picture(), ResolveListPath(path, listFile));
+        loadPicture(pane.picture(), resolveListPath(path, listFile));
     } catch (...) {
         // Missing file, no decoder, bad data, out of memory: the pane goes
         // empty and the next one loads as usual.
-        pane.Picture().Clear();
+        pane.picture().clear();
     }
 }
 
-QString FileNamePart(const QString& path) {
+QString fileNamePart(const QString& path) {
     const qsizetype slash =
         std::max(path.lastIndexOf(QLatin1Char('/')), path.lastIndexOf(QLatin1Char('\\')));
     return path.mid(slash + 1);

@@ -10,10 +10,10 @@ class PicturePane;
 
 // Loads the file into the pane, a relative path from listFile's folder; any
 // failure leaves the pane empty, silently.
-void LoadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile);
+void loadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile);
 
 // The name after the last folder separator; lists made on other systems
 // carry "\", so both it and "/" count.
-QString FileNamePart(const QString& path);
+QString fileNamePart(const QString& path);
 
 } // namespace nubivu

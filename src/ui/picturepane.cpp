@@ -10,7 +10,7 @@
 namespace nubivu {
 
 PicturePane::PicturePane(QWidget* parent) : QWidget(parent) {
-    picture_.SetOnChange([this] { update(); });
+    picture_.setOnChange([this] { update(); });
 }
 
 void PicturePane::setKeepAspect(bool keep) {
@@ -22,23 +22,23 @@ void PicturePane::setKeepAspect(bool keep) {
 QRect PicturePane::pictureRect() const {
     if (!keepAspect_) return rect();
     // A metafile may give its size with a sign.
-    return FitKeepingAspect(QSize(std::abs(picture_.Width()), std::abs(picture_.Height())), rect());
+    return fitKeepingAspect(QSize(std::abs(picture_.width()), std::abs(picture_.height())), rect());
 }
 
 QSize PicturePane::drawSizeAhead() const { return keepAspect_ || !isVisible() ? QSize() : size(); }
 
 void PicturePane::paintEvent(QPaintEvent*) {
-    TGraphic* graphic = picture_.Graphic();
-    if (!graphic || graphic->Empty()) return;
+    Graphic* graphic = picture_.graphic();
+    if (!graphic || graphic->empty()) return;
     QPainter painter(this);
     // Bilinear: an enlarged picture shows no blocks, and a reduced one costs
     // no more than the pane's own pixels.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, true);
     try {
-        graphic->DrawInto(painter, pictureRect());
+        graphic->drawInto(painter, pictureRect());
     } catch (const ENubivuError& e) {
         // Never a modal box from inside a paint: report once the paint is over.
-        QueueErrorReport(e.message(), picture_.FileName());
+        queueErrorReport(e.message(), picture_.fileName());
     }
 }
 

@@ -1,9 +1,9 @@
 #pragma once
-// A picture pane: owns a TPicture and draws it into its whole rectangle
+// A picture pane: owns a Picture and draws it into its whole rectangle
 // (stretched, or at its own size for icons), smoothly; empty, it shows the
 // background. Asked to, it keeps the picture's aspect ratio instead of
 // stretching it.
-#include "pictures/tpicture.h"
+#include "pictures/picture.h"
 
 #include <QWidget>
 
@@ -14,8 +14,8 @@ class PicturePane : public QWidget {
 public:
     explicit PicturePane(QWidget* parent = nullptr);
 
-    TPicture& Picture() { return picture_; }
-    const TPicture& Picture() const { return picture_; }
+    Picture& picture() { return picture_; }
+    const Picture& picture() const { return picture_; }
 
     // Off by default: the picture fills the pane, as designed.
     void setKeepAspect(bool keep);
@@ -32,7 +32,7 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 
 private:
-    TPicture picture_;
+    Picture picture_;
     bool keepAspect_ = false;
 };
 

@@ -29,14 +29,14 @@ constexpr KeyBinding kBindings[] = {
 
 } // namespace
 
-QList<int> KeysForPlayCommand(PlayCommand command) {
+QList<int> keysForPlayCommand(PlayCommand command) {
     QList<int> keys;
     for (const KeyBinding& b : kBindings)
         if (b.command == command) keys << b.key;
     return keys;
 }
 
-std::optional<PlayCommand> PlayCommandForKey(int key) {
+std::optional<PlayCommand> playCommandForKey(int key) {
     for (const KeyBinding& b : kBindings)
         if (b.key == key) return b.command;
     return std::nullopt;

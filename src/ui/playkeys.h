@@ -20,8 +20,8 @@ enum class PlayCommand {
 };
 
 // The command a key stands for (a Qt::Key), or none.
-std::optional<PlayCommand> PlayCommandForKey(int key);
+std::optional<PlayCommand> playCommandForKey(int key);
 // The keys (Qt::Key) that stand for command, first the one a menu names.
-QList<int> KeysForPlayCommand(PlayCommand command);
+QList<int> keysForPlayCommand(PlayCommand command);
 
 } // namespace nubivu

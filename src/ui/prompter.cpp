@@ -20,12 +20,12 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 }
 } // namespace
 
-Prompter& Prompter::Real() {
+Prompter& Prompter::real() {
     static WidgetPrompter real;
     return real;
 }
 
-int WidgetPrompter::Ask(const MessageRequest& request) {
+int WidgetPrompter::ask(const MessageRequest& request) {
     QMessageBox box(boxIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());
     box.setInformativeText(request.detail);
@@ -41,12 +41,12 @@ int WidgetPrompter::Ask(const MessageRequest& request) {
     return chosen >= 0 ? chosen : escape;
 }
 
-bool WidgetPrompter::RunFileDialog(QFileDialog& dialog) {
+bool WidgetPrompter::runFileDialog(QFileDialog& dialog) {
     return dialog.exec() == QDialog::Accepted;
 }
 
-int WidgetPrompter::RunModal(QDialog& dialog) { return dialog.exec(); }
+int WidgetPrompter::runModal(QDialog& dialog) { return dialog.exec(); }
 
-void WidgetPrompter::Beep() { QApplication::beep(); }
+void WidgetPrompter::beep() { QApplication::beep(); }
 
 } // namespace nubivu

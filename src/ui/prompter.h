@@ -29,25 +29,25 @@ public:
     virtual ~Prompter() = default;
 
     // The index of the chosen button.
-    virtual int Ask(const MessageRequest& request) = 0;
+    virtual int ask(const MessageRequest& request) = 0;
     // Runs a prepared file dialog; true when the user confirmed it.
-    virtual bool RunFileDialog(QFileDialog& dialog) = 0;
+    virtual bool runFileDialog(QFileDialog& dialog) = 0;
     // Runs a window modally; its result code.
-    virtual int RunModal(QDialog& dialog) = 0;
-    virtual void Beep() = 0;
+    virtual int runModal(QDialog& dialog) = 0;
+    virtual void beep() = 0;
 
 private:
     friend class Replaceable<Prompter>;
-    static Prompter& Real();
+    static Prompter& real();
 };
 
 // The real one: Qt's boxes and dialogs.
 class WidgetPrompter : public Prompter {
 public:
-    int Ask(const MessageRequest& request) override;
-    bool RunFileDialog(QFileDialog& dialog) override;
-    int RunModal(QDialog& dialog) override;
-    void Beep() override;
+    int ask(const MessageRequest& request) override;
+    bool runFileDialog(QFileDialog& dialog) override;
+    int runModal(QDialog& dialog) override;
+    void beep() override;
 };
 
 } // namespace nubivu

@@ -7,11 +7,11 @@
 
 namespace nubivu {
 
-double ScaleFactorFor(int screenWidth) { return double(screenWidth) / DesignWidth; }
+double scaleFactorFor(int screenWidth) { return double(screenWidth) / DesignWidth; }
 
 ScreenMetrics ScreenMetrics::forWidth(int width, QSize area) {
     if (!area.isValid()) area = QSize(width, width * 3 / 4);
-    return {width, ScaleFactorFor(width), area};
+    return {width, scaleFactorFor(width), area};
 }
 
 ScreenMetrics ScreenMetrics::ofPrimaryScreen() {
@@ -20,22 +20,22 @@ ScreenMetrics ScreenMetrics::ofPrimaryScreen() {
     return forWidth(screen->geometry().width(), screen->availableGeometry().size());
 }
 
-int Scaled(int value, double scaleFactor) {
+int scaled(int value, double scaleFactor) {
     return static_cast<int>(
         std::trunc(static_cast<long double>(value) * static_cast<long double>(scaleFactor)));
 }
 
-QSize MainWindowOuterSize(int screenWidth, double scaleFactor) {
+QSize mainWindowOuterSize(int screenWidth, double scaleFactor) {
     if (screenWidth >= ThresholdWidth)
-        return {Scaled(DesignWidth, scaleFactor), Scaled(DesignHeight, scaleFactor)};
+        return {scaled(DesignWidth, scaleFactor), scaled(DesignHeight, scaleFactor)};
     return {DesignWidth, DesignHeight};
 }
 
-SkyWindowScaling SkyWindowScale(int screenWidth, double scaleFactor, QSize area) {
+SkyWindowScaling skyWindowScale(int screenWidth, double scaleFactor, QSize area) {
     constexpr QSize designed(640, 405);
     auto outerAt = [&](double f) {
         return screenWidth >= ThresholdWidth || f < scaleFactor
-                   ? QSize(Scaled(designed.width(), f), Scaled(designed.height(), f))
+                   ? QSize(scaled(designed.width(), f), scaled(designed.height(), f))
                    : designed;
     };
     if (!area.isValid()) return {scaleFactor, outerAt(scaleFactor)};
@@ -47,16 +47,16 @@ SkyWindowScaling SkyWindowScale(int screenWidth, double scaleFactor, QSize area)
     return {fit, outerAt(fit)};
 }
 
-QRect ScaledGeometry(const QRect& d, ScaleKind kind, double f) {
+QRect scaledGeometry(const QRect& d, ScaleKind kind, double f) {
     switch (kind) {
     case ScaleKind::All:
-        return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f),
-                Scaled(d.height(), f)};
+        return {scaled(d.left(), f), scaled(d.top(), f), scaled(d.width(), f),
+                scaled(d.height(), f)};
     case ScaleKind::KeepHeight:
-        return {Scaled(d.left(), f), Scaled(d.top(), f), Scaled(d.width(), f), d.height()};
+        return {scaled(d.left(), f), scaled(d.top(), f), scaled(d.width(), f), d.height()};
     case ScaleKind::KeepWidth:
-        return {Scaled(d.left(), f), Scaled(d.top(), f), d.width(), Scaled(d.height(), f)};
-    case ScaleKind::HeightOnly: return {d.left(), d.top(), d.width(), Scaled(d.height(), f)};
+        return {scaled(d.left(), f), scaled(d.top(), f), d.width(), scaled(d.height(), f)};
+    case ScaleKind::HeightOnly: return {d.left(), d.top(), d.width(), scaled(d.height(), f)};
     case ScaleKind::None: break;
     }
     return d;

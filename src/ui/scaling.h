@@ -11,7 +11,7 @@ inline constexpr int DesignWidth = 639;
 inline constexpr int DesignHeight = 313;
 inline constexpr int ThresholdWidth = 640;
 
-double ScaleFactorFor(int screenWidth);
+double scaleFactorFor(int screenWidth);
 
 // The screen the windows lay themselves out on, read once at start-up.
 struct ScreenMetrics {
@@ -24,9 +24,9 @@ struct ScreenMetrics {
     // The primary screen (1024 wide where there is none).
     static ScreenMetrics ofPrimaryScreen();
 };
-int Scaled(int value, double scaleFactor);
+int scaled(int value, double scaleFactor);
 // The main window's outer size.
-QSize MainWindowOuterSize(int screenWidth, double scaleFactor);
+QSize mainWindowOuterSize(int screenWidth, double scaleFactor);
 
 // The sky window: designed at 640 x 405 outer, scaled as the main window
 // when the screen is 640 or more wide. Where that would not fit the screen's
@@ -36,12 +36,12 @@ struct SkyWindowScaling {
     double scaleFactor; // for the controls
     QSize outer;
 };
-SkyWindowScaling SkyWindowScale(int screenWidth, double scaleFactor, QSize screenArea);
+SkyWindowScaling skyWindowScale(int screenWidth, double scaleFactor, QSize screenArea);
 
 // How a control of each kind scales: buttons and images all four values,
 // labels and edit boxes all but the height, a top-aligned bevel its height only;
 // the sky window's edit boxes all but the width.
 enum class ScaleKind { All, KeepHeight, KeepWidth, HeightOnly, None };
-QRect ScaledGeometry(const QRect& designed, ScaleKind kind, double scaleFactor);
+QRect scaledGeometry(const QRect& designed, ScaleKind kind, double scaleFactor);
 
 } // namespace nubivu

@@ -1,8 +1,8 @@
 #include "ui/skippedpluginsreport.h"
 
 #include "spi/helperlibrary.h"
+#include "spi/pluginmanager.h"
 #include "spi/spimessages.h"
-#include "spi/tspis.h"
 #include "ui/errorreport.h"
 
 #include <QCoreApplication>
@@ -13,10 +13,10 @@
 
 namespace nubivu {
 
-QString SkippedPluginsText(const std::vector<TSkippedPlugin>& skipped) {
+QString skippedPluginsText(const std::vector<SkippedPlugin>& skipped) {
     if (skipped.empty()) return {};
     QString text = QString::fromUtf8(msg::SpiSkippedIntro);
-    for (const TSkippedPlugin& s : skipped)
+    for (const SkippedPlugin& s : skipped)
         text += QStringLiteral("\n\n") + s.fileName + QStringLiteral("\n") + s.message;
     return text;
 }
@@ -34,7 +34,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, watched, [text = text_] { ShowErrorReport(text); });
+            QTimer::singleShot(0, watched, [text = text_] { showErrorReport(text); });
             deleteLater();
         }
         return false;
@@ -46,16 +46,16 @@ private:
 
 } // namespace
 
-void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis) {
-    const QString text = SkippedPluginsText(spis.SkippedPlugins());
+void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis) {
+    const QString text = skippedPluginsText(spis.skippedPlugins());
     if (!text.isEmpty()) new ShowWatcher(window, text);
 }
 
-void ReportSetAsidePlugins() {
-    THelperLibrary::OnSetAside() = [](const QString& fileName) {
+void reportSetAsidePlugins() {
+    HelperLibrary::onSetAside() = [](const QString& fileName) {
         const QString text =
             QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") + fileName;
-        QTimer::singleShot(0, QCoreApplication::instance(), [text] { ShowErrorReport(text); });
+        QTimer::singleShot(0, QCoreApplication::instance(), [text] { showErrorReport(text); });
     };
 }
 

@@ -7,18 +7,18 @@ class QWidget;
 
 namespace nubivu {
 
-struct TSkippedPlugin;
-class TSPIs;
+struct SkippedPlugin;
+class PluginManager;
 
 // The report's text: one line per skipped file with the reason; empty when none.
-QString SkippedPluginsText(const std::vector<TSkippedPlugin>& skipped);
+QString skippedPluginsText(const std::vector<SkippedPlugin>& skipped);
 
 // Shows the report as the default error report right after window is first
 // shown (from the event loop, so that the window is on screen behind it).
-void ReportSkippedPluginsWhenShown(QWidget& window, const TSPIs& spis);
+void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis);
 
 // From now on names each plug-in that the helper sets aside, once, in the
 // default error report (from the event loop, not inside the failed call).
-void ReportSetAsidePlugins();
+void reportSetAsidePlugins();
 
 } // namespace nubivu

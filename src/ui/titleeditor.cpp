@@ -30,7 +30,7 @@ TitleEditor::TitleEditor(Lesson& lesson, int slot, QLabel* label, QLineEdit* edi
 
 void TitleEditor::showTitle() { label_->setText(lesson_.titles()[size_t(slot_)]); }
 
-void TitleEditor::Open() {
+void TitleEditor::open() {
     edit_->setText(lesson_.titles()[size_t(slot_)]);
     edit_->show();
     edit_->raise();
@@ -39,14 +39,14 @@ void TitleEditor::Open() {
     edit_->selectAll();
 }
 
-void TitleEditor::Commit() {
+void TitleEditor::commit() {
     const QString title = edit_->text();
     leave();
     lesson_.setTitle(slot_, title);
     lesson_.markUnsaved(); // also when the text is unchanged
 }
 
-void TitleEditor::Cancel() { leave(); }
+void TitleEditor::cancel() { leave(); }
 
 void TitleEditor::leave() {
     edit_->clear();
@@ -55,7 +55,7 @@ void TitleEditor::leave() {
 
 bool TitleEditor::eventFilter(QObject* watched, QEvent* event) {
     if (watched == label_ && event->type() == QEvent::MouseButtonDblClick) {
-        Open();
+        open();
         return true;
     }
     if (watched != edit_) return false;
@@ -63,11 +63,11 @@ bool TitleEditor::eventFilter(QObject* watched, QEvent* event) {
     case QEvent::KeyPress: {
         const int key = static_cast<QKeyEvent*>(event)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-            Commit();
+            commit();
             return true; // consumed: no default button, no beep
         }
         if (key == Qt::Key_Escape) {
-            Cancel();
+            cancel();
             return true;
         }
         break;

@@ -19,9 +19,9 @@ public:
     // Watches both widgets and the lesson's titles; parent owns the editor.
     TitleEditor(Lesson& lesson, int slot, QLabel* label, QLineEdit* edit, QObject* parent);
 
-    void Open();
-    void Commit();
-    void Cancel();
+    void open();
+    void commit();
+    void cancel();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -4,7 +4,7 @@
 
 namespace nubivu {
 
-QFont DesignFont(int pixelSize, bool bold) {
+QFont designFont(int pixelSize, bool bold) {
     QFont font;
     font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("IPAPGothic"),
                       QStringLiteral("IPAGothic"), QStringLiteral("Noto Sans CJK JP")});

@@ -9,7 +9,7 @@
 
 namespace nubivu {
 
-QMargins FrameMargins(const QWidget& window) {
+QMargins frameMargins(const QWidget& window) {
     // The platform window's own value: the widget's copy is refreshed only
     // by the next move or resize, which a late frame need not bring.
     if (const QWindow* handle = window.windowHandle(); handle && handle->handle())
@@ -20,22 +20,22 @@ QMargins FrameMargins(const QWidget& window) {
             frame.right() - client.right(), frame.bottom() - client.bottom()};
 }
 
-QSize ClientSizeWithin(const QWidget& window, const QSize& outer) {
-    const QMargins margins = FrameMargins(window);
+QSize clientSizeWithin(const QWidget& window, const QSize& outer) {
+    const QMargins margins = frameMargins(window);
     if (margins.left() < 0 || margins.top() < 0 || margins.right() < 0 || margins.bottom() < 0)
         return outer;
     return outer.shrunkBy(margins);
 }
 
-void CentreOnScreen(QWidget& window) {
+void centreOnScreen(QWidget& window) {
     const QScreen* screen = window.screen() ? window.screen() : QGuiApplication::primaryScreen();
     if (!screen) return;
-    QRect frame(window.pos(), window.size().grownBy(FrameMargins(window)));
+    QRect frame(window.pos(), window.size().grownBy(frameMargins(window)));
     frame.moveCenter(screen->availableGeometry().center());
     window.move(frame.topLeft());
 }
 
-void MakeTransientFor(QWidget& window, const QWidget* owner) {
+void makeTransientFor(QWidget& window, const QWidget* owner) {
     if (!owner || !window.windowHandle() || !owner->windowHandle()) return;
     window.windowHandle()->setTransientParent(owner->windowHandle());
 }
@@ -43,19 +43,19 @@ void MakeTransientFor(QWidget& window, const QWidget* owner) {
 OuterSizeKeeper::OuterSizeKeeper(QWidget* window, QSize outer,
                                  std::function<void(QSize)> applyClientSize)
     : QObject(window), window_(window), outer_(outer), applyClientSize_(std::move(applyClientSize)),
-      place_([window] { CentreOnScreen(*window); }) {
+      place_([window] { centreOnScreen(*window); }) {
     window->installEventFilter(this);
-    Apply();
+    apply();
 }
 
-void OuterSizeKeeper::Apply() {
-    applied_ = FrameMargins(*window_);
-    applyClientSize_(ClientSizeWithin(*window_, outer_));
+void OuterSizeKeeper::apply() {
+    applied_ = frameMargins(*window_);
+    applyClientSize_(clientSizeWithin(*window_, outer_));
 }
 
 void OuterSizeKeeper::frameMayHaveChanged() {
-    if (FrameMargins(*window_) == applied_) return;
-    Apply();
+    if (frameMargins(*window_) == applied_) return;
+    apply();
     if (centring_) place_();
     // Framed now: from here on the window stays where it is put.
     if (!applied_.isNull()) centring_ = false;
@@ -70,7 +70,7 @@ bool OuterSizeKeeper::eventFilter(QObject* watched, QEvent* event) {
             centring_ = true;
             // The window is mapped once the show has been handled.
             QTimer::singleShot(0, this, [this] {
-                Apply();
+                apply();
                 place_();
                 if (!applied_.isNull()) centring_ = false;
             });

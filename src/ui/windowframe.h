@@ -14,19 +14,19 @@ namespace nubivu {
 
 // The frame the window manager reports now (none before the first showing,
 // none without a window manager).
-QMargins FrameMargins(const QWidget& window);
+QMargins frameMargins(const QWidget& window);
 
 // The client size that gives the window the outer size, with the frame the
 // window manager reports now.
-QSize ClientSizeWithin(const QWidget& window, const QSize& outer);
+QSize clientSizeWithin(const QWidget& window, const QSize& outer);
 
 // Centres the window's frame on its screen's available area.
-void CentreOnScreen(QWidget& window);
+void centreOnScreen(QWidget& window);
 
 // Makes window a transient of owner, so that the window manager keeps it
 // above owner: call it before the window is mapped (from its show event).
 // Only dialog-type windows are marked as transient on X11.
-void MakeTransientFor(QWidget& window, const QWidget* owner);
+void makeTransientFor(QWidget& window, const QWidget* owner);
 
 // Keeps a window at its outer size: whenever the reported frame changes, the
 // client size is set anew through applyClientSize. The first showing centres
@@ -38,12 +38,12 @@ class OuterSizeKeeper : public QObject {
 public:
     OuterSizeKeeper(QWidget* window, QSize outer, std::function<void(QSize)> applyClientSize);
 
-    QSize Outer() const { return outer_; }
+    QSize outer() const { return outer_; }
     // Applies the client size for the frame known now.
-    void Apply();
+    void apply();
     // How the window is placed when first shown and once its frame is known;
     // centred on its screen unless told otherwise.
-    void SetPlacement(std::function<void()> place) { place_ = std::move(place); }
+    void setPlacement(std::function<void()> place) { place_ = std::move(place); }
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -41,11 +41,11 @@ void writeBytes(const QString& path, const QByteArray& bytes) {
 }
 
 QStringList titles() {
-    const SlotPaths t = TheLesson().titles();
+    const SlotPaths t = theLesson().titles();
     return QStringList(t.begin(), t.end());
 }
 
-DataList& list() { return TheLesson().rows(); }
+DataList& list() { return theLesson().rows(); }
 
 // Whether the desktop's file type takes the name: its glob patterns, which
 // match in any case unless marked case-sensitive.
@@ -79,39 +79,39 @@ class TestDataListCommands : public QObject {
 
 private Q_SLOTS:
     void init() {
-        StopWindows();
-        StartWindows(1024);
+        stopWindows();
+        startWindows(1024);
     }
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     void openVersion2SetsListTitlesAndCaption() {
         writeBytes(path("a.NV2"),
                    kTitleLine + "\"k1\",\"n1\"\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
         FakePrompter prompter;
         prompter.files = {path("a.NV2")};
-        TheLesson().setSaved(true);
-        MainForm()->openList();
+        theLesson().setSaved(true);
+        mainForm()->openList();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの読み込み"));
-        QCOMPARE(ListRows(list()), (QStringList{"k1|n1", ""}));
+        QCOMPARE(listRows(list()), (QStringList{"k1|n1", ""}));
         QCOMPARE(titles(), (QStringList{"T1", "T2", "T3", "T4", "T5", "T6", "T7"}));
-        QCOMPARE(child<QLabel>(SkyForm(), "lblWest")->text(), QStringLiteral("T7"));
-        QCOMPARE(MainForm()->windowTitle(),
+        QCOMPARE(child<QLabel>(skyForm(), "lblWest")->text(), QStringLiteral("T7"));
+        QCOMPARE(mainForm()->windowTitle(),
                  QStringLiteral("Nubivu Ver.3.10  [ ") + path("a.NV2") + QStringLiteral(" ]"));
-        QCOMPARE(TheLesson().filePath(), path("a.NV2"));
-        QCOMPARE(Show().currentRow(), 1);
-        QVERIFY(TheLesson().isSaved());
+        QCOMPARE(theLesson().filePath(), path("a.NV2"));
+        QCOMPARE(show().currentRow(), 1);
+        QVERIFY(theLesson().isSaved());
     }
 
     void cancelledOpenChangesNothing() {
-        FillList(list(), {"a", "b"});
-        TheLesson().setSaved(true);
+        fillList(list(), {"a", "b"});
+        theLesson().setSaved(true);
         FakePrompter prompter;
         prompter.files = {QString()};
-        MainForm()->openList();
-        QCOMPARE(ListRows(list()), (QStringList{"a", "b"}));
-        QCOMPARE(MainForm()->windowTitle(), kNew);
-        QVERIFY(TheLesson().filePath().isEmpty());
+        mainForm()->openList();
+        QCOMPARE(listRows(list()), (QStringList{"a", "b"}));
+        QCOMPARE(mainForm()->windowTitle(), kNew);
+        QVERIFY(theLesson().filePath().isEmpty());
     }
 
     // Mend: a failed Open leaves the lesson on show as it was and names the
@@ -135,33 +135,33 @@ private Q_SLOTS:
         if (!bytes.isEmpty()) writeBytes(file, bytes);
         if (name.startsWith(u"folder")) QVERIFY(QDir(dir_.path()).mkpath(name));
         writeBytes(path("shown.NV2"), kTitleLine + "\"k1\"\r\n\"k2\",\"\",\"\",\"n2\"\r\n");
-        MainForm()->OpenDataListFile(path("shown.NV2"));
-        MainForm()->stepForward();
-        const QString caption = MainForm()->windowTitle();
+        mainForm()->openDataListFile(path("shown.NV2"));
+        mainForm()->stepForward();
+        const QString caption = mainForm()->windowTitle();
         FakePrompter prompter;
         QString raised;
         try {
-            MainForm()->OpenDataListFile(file);
+            mainForm()->openDataListFile(file);
         } catch (const ENubivuError& e) {
             raised = e.message();
         }
         QCOMPARE(raised, message + u'\n' + file);
-        QCOMPARE(ListRows(list()), (QStringList{"k1", "k2|||n2"}));
+        QCOMPARE(listRows(list()), (QStringList{"k1", "k2|||n2"}));
         QCOMPARE(titles().first(), QStringLiteral("T1"));
-        QCOMPARE(MainForm()->windowTitle(), caption);
-        QCOMPARE(TheLesson().filePath(), path("shown.NV2"));
-        QCOMPARE(Show().currentRow(), 2);
-        QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("2"));
-        QVERIFY(child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
-        QVERIFY(TheLesson().isSaved());
-        QVERIFY(MainForm()->SaveChangesQuery());
+        QCOMPARE(mainForm()->windowTitle(), caption);
+        QCOMPARE(theLesson().filePath(), path("shown.NV2"));
+        QCOMPARE(show().currentRow(), 2);
+        QCOMPARE(child<QLabel>(mainForm(), "Label4")->text(), QStringLiteral("2"));
+        QVERIFY(child<QPushButton>(mainForm(), "BitBtnKansokuti")->isEnabled());
+        QVERIFY(theLesson().isSaved());
+        QVERIFY(mainForm()->saveChangesQuery());
         QVERIFY(prompter.asked.empty());
     }
 
     void version1ResetsTheTitles() {
         writeBytes(path("b.NVD"), "\"a\"\r\n");
-        TheLesson().setTitles(RowOf("x|y|z"));
-        MainForm()->OpenDataListFile(path("b.NVD"));
+        theLesson().setTitles(rowOf("x|y|z"));
+        mainForm()->openDataListFile(path("b.NVD"));
         QCOMPARE(titles(), QStringList(defaultTitles().begin(), defaultTitles().end()));
     }
 
@@ -181,65 +181,65 @@ private Q_SLOTS:
         QFETCH(int, answer);
         QFETCH(bool, proceeds);
         writeBytes(path("c.NVD"), "\"new\"\r\n");
-        FillList(list(), {"unsaved"});
-        TheLesson().setSaved(false);
+        fillList(list(), {"unsaved"});
+        theLesson().setSaved(false);
         FakePrompter prompter;
         prompter.answers = {answer};
         prompter.files = {answer == 0 ? QString() : path("c.NVD")};
         if (open)
-            MainForm()->openList();
+            mainForm()->openList();
         else
-            MainForm()->newList();
+            mainForm()->newList();
         QCOMPARE(int(prompter.asked.size()), 1);
         QCOMPARE(prompter.asked[0].text,
                  QStringLiteral("データが保存されていません。\n保存しますか？"));
         const QStringList expected = !proceeds ? QStringList{"unsaved"}
                                      : open    ? QStringList{"new"}
                                                : QStringList{};
-        QCOMPARE(ListRows(list()), expected);
-        QCOMPARE(EditForm()->isVisible(), proceeds && !open);
-        EditForm()->hide();
+        QCOMPARE(listRows(list()), expected);
+        QCOMPARE(editForm()->isVisible(), proceeds && !open);
+        editForm()->hide();
     }
 
     void newKeepsFileNameAndTitles() {
-        TheLesson().setFilePath(QStringLiteral("/d/may.NV2"));
-        TheLesson().setTitles(RowOf("x"));
-        FillList(list(), {"a"});
-        TheLesson().setSaved(true);
+        theLesson().setFilePath(QStringLiteral("/d/may.NV2"));
+        theLesson().setTitles(rowOf("x"));
+        fillList(list(), {"a"});
+        theLesson().setSaved(true);
         FakePrompter prompter;
-        MainForm()->newList();
+        mainForm()->newList();
         QVERIFY(prompter.asked.empty());
-        QCOMPARE(list().RowCount(), 2);
-        QCOMPARE(TheLesson().filePath(), QStringLiteral("/d/may.NV2"));
+        QCOMPARE(list().rowCount(), 2);
+        QCOMPARE(theLesson().filePath(), QStringLiteral("/d/may.NV2"));
         QCOMPARE(titles().first(), QStringLiteral("x"));
-        QCOMPARE(MainForm()->windowTitle(), kNew);
-        QVERIFY(!TheLesson().isSaved());
-        QVERIFY(EditForm()->isVisible());
-        EditForm()->close();
+        QCOMPARE(mainForm()->windowTitle(), kNew);
+        QVERIFY(!theLesson().isSaved());
+        QVERIFY(editForm()->isVisible());
+        editForm()->close();
     }
 
     void saveDialogPresetsTheName() {
-        TheLesson().setFilePath(QStringLiteral("C:\\data\\may.NV2"));
+        theLesson().setFilePath(QStringLiteral("C:\\data\\may.NV2"));
         FakePrompter prompter;
         prompter.files = {QString()};
-        MainForm()->saveList();
+        mainForm()->saveList();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
         QCOMPARE(prompter.fileDialogs[0], QStringLiteral("データリストファイルの保存"));
         QVERIFY(
-            MainForm()->saveDialog().selectedFiles().value(0).endsWith(QStringLiteral("/may.NV2")));
+            mainForm()->saveDialog().selectedFiles().value(0).endsWith(QStringLiteral("/may.NV2")));
     }
 
     void fillInIsWrittenButNeverIntoRowOne() {
-        FillList(list(), {"|w1", "k2", "", "|w4"});
-        Show().setFillOptions({true, false});
+        fillList(list(), {"|w1", "k2", "", "|w4"});
+        show().setFillOptions({true, false});
         // from a row shown earlier
-        Show().setLoadedPaths(Show().currentPaths(), RowOf(QStringLiteral("old-kumo")));
-        TheLesson().setTitles(RowOf("T"));
+        show().setLoadedPaths(show().currentPaths(), rowOf(QStringLiteral("old-kumo")));
+        theLesson().setTitles(rowOf("T"));
         FakePrompter prompter;
         for (const char* name : {"f.NV2", "f.NVD"}) prompter.files.push_back(path(name));
-        MainForm()->saveList();
-        MainForm()->saveList();
-        Show().setFillOptions({});
+        mainForm()->saveList();
+        mainForm()->saveList();
+        show().setFillOptions({});
         const QByteArray rows = "\"\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
                                 "\"k2\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
                                 "\"k2\",\"w1\",\"\",\"\",\"\",\"\",\"\"\r\n"
@@ -247,44 +247,44 @@ private Q_SLOTS:
         QCOMPARE(readBytes(path("f.NVD")), rows);
         QCOMPARE(readBytes(path("f.NV2")), "\"T\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n" + rows);
         // Without write-back the list keeps its empty cells.
-        QCOMPARE(ListRows(list()), (QStringList{"|w1", "k2", "", "|w4"}));
-        QVERIFY(TheLesson().isSaved());
+        QCOMPARE(listRows(list()), (QStringList{"|w1", "k2", "", "|w4"}));
+        QVERIFY(theLesson().isSaved());
     }
 
     void lowerCaseNv2IsSavedAsVersion1() {
-        FillList(list(), {"a"});
-        TheLesson().setTitles(RowOf("T"));
+        fillList(list(), {"a"});
+        theLesson().setTitles(rowOf("T"));
         FakePrompter prompter;
         prompter.files = {path("low.nv2")};
-        MainForm()->saveList();
+        mainForm()->saveList();
         QCOMPARE(readBytes(path("low.nv2")), QByteArray("\"a\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
-        TheLesson().setTitles(RowOf("kept"));
-        MainForm()->OpenDataListFile(path("low.nv2"));
-        QCOMPARE(ListRows(list()), QStringList{"a"});
+        theLesson().setTitles(rowOf("kept"));
+        mainForm()->openDataListFile(path("low.nv2"));
+        QCOMPARE(listRows(list()), QStringList{"a"});
         QCOMPARE(titles().first(), QStringLiteral("kept"));
     }
 
     // Mend: a line break in a value stops Save before any file is touched.
     void lineBreakStopsSaveBeforeTheFile() {
         writeBytes(path("keep.NVD"), "old");
-        FillList(list(), {"a", "|b\nc"});
-        TheLesson().setSaved(false);
+        fillList(list(), {"a", "|b\nc"});
+        theLesson().setSaved(false);
         FakePrompter prompter;
         prompter.files = {path("keep.NVD")};
-        QVERIFY_THROWS_EXCEPTION(EDataListValue, MainForm()->saveList());
+        QVERIFY_THROWS_EXCEPTION(EDataListValue, mainForm()->saveList());
         QCOMPARE(readBytes(path("keep.NVD")), QByteArray("old"));
-        QVERIFY(!TheLesson().isSaved());
+        QVERIFY(!theLesson().isSaved());
     }
 
     void failedSaveOnClosingKeepsTheWindowOpen() {
-        FillList(list(), {"a"});
-        TheLesson().setSaved(false);
+        fillList(list(), {"a"});
+        theLesson().setSaved(false);
         FakePrompter prompter;
         prompter.answers = {0};
         prompter.files = {path("no/such/folder/x.NVD")};
         // The error report is a modal box; here it only has to be shown, not answered.
-        QVERIFY(!MainForm()->SaveChangesQuery());
-        QVERIFY(!TheLesson().isSaved());
+        QVERIFY(!mainForm()->saveChangesQuery());
+        QVERIFY(!theLesson().isSaved());
     }
 
     // Mend: a save that is refused or fails changes nothing the user sees:
@@ -303,35 +303,35 @@ private Q_SLOTS:
         QFETCH(QString, target);
         QFETCH(QString, message);
         writeBytes(path("shown.NVD"), "\"k1\"\r\n\"k2\",\"\",\"\",\"n2\"\r\n\"k3\"\r\n");
-        MainForm()->OpenDataListFile(path("shown.NVD"));
-        if (target == u"fine.NVD") list().SetCell(1, 3, QStringLiteral("k\n3"));
+        mainForm()->openDataListFile(path("shown.NVD"));
+        if (target == u"fine.NVD") list().setCell(1, 3, QStringLiteral("k\n3"));
         writeBytes(path("readonly.NVD"), "old");
         QFile::setPermissions(path("readonly.NVD"),
                               QFileDevice::ReadOwner | QFileDevice::ReadGroup);
-        MainForm()->stepForward();
-        TheLesson().setSaved(false);
-        const QString caption = MainForm()->windowTitle();
-        const SlotPaths shownPaths = Show().currentPaths();
+        mainForm()->stepForward();
+        theLesson().setSaved(false);
+        const QString caption = mainForm()->windowTitle();
+        const SlotPaths shownPaths = show().currentPaths();
         FakePrompter prompter;
         prompter.files = {dir_.filePath(target)};
         QString raised;
         try {
-            MainForm()->saveList();
+            mainForm()->saveList();
         } catch (const ENubivuError& e) {
             raised = e.message();
         }
         QVERIFY2(raised.startsWith(message), qPrintable(raised));
         QCOMPARE(readBytes(path("readonly.NVD")), QByteArray("old"));
-        QCOMPARE(Show().currentRow(), 2);
-        QCOMPARE(Show().currentPaths(), shownPaths);
-        QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("2"));
-        QCOMPARE(child<QLabel>(MainForm(), "lblKUMO")->text(), QStringLiteral("k2"));
-        QCOMPARE(TheLesson().filePath(), path("shown.NVD"));
-        QCOMPARE(MainForm()->windowTitle(), caption);
-        QVERIFY(!TheLesson().isSaved());
+        QCOMPARE(show().currentRow(), 2);
+        QCOMPARE(show().currentPaths(), shownPaths);
+        QCOMPARE(child<QLabel>(mainForm(), "Label4")->text(), QStringLiteral("2"));
+        QCOMPARE(child<QLabel>(mainForm(), "lblKUMO")->text(), QStringLiteral("k2"));
+        QCOMPARE(theLesson().filePath(), path("shown.NVD"));
+        QCOMPARE(mainForm()->windowTitle(), caption);
+        QVERIFY(!theLesson().isSaved());
         // The next step goes on from the row on show.
-        MainForm()->stepForward();
-        QCOMPARE(Show().currentRow(), 3);
+        mainForm()->stepForward();
+        QCOMPARE(show().currentRow(), 3);
     }
 
     // Mend: a new or another list starts without the paths of the list before:
@@ -346,27 +346,27 @@ private Q_SLOTS:
         QFETCH(bool, open);
         writeBytes(path("a.NVD"), "\"ka\",\"\",\"\",\"na\"\r\n");
         writeBytes(path("b.NVD"), "\"\",\"wb\"\r\n\"\",\"wb2\"\r\n");
-        MainForm()->OpenDataListFile(path("a.NVD"));
-        QVERIFY(child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
-        Show().setFillOptions({true, false});
+        mainForm()->openDataListFile(path("a.NVD"));
+        QVERIFY(child<QPushButton>(mainForm(), "BitBtnKansokuti")->isEnabled());
+        show().setFillOptions({true, false});
         FakePrompter prompter;
         if (open) {
-            MainForm()->OpenDataListFile(path("b.NVD"));
-            MainForm()->stepForward();
-            QCOMPARE(child<QLabel>(MainForm(), "lblKUMO")->text(), QString());
+            mainForm()->openDataListFile(path("b.NVD"));
+            mainForm()->stepForward();
+            QCOMPARE(child<QLabel>(mainForm(), "lblKUMO")->text(), QString());
             prompter.files = {path("b2.NVD")};
-            MainForm()->saveList();
+            mainForm()->saveList();
             QVERIFY(readBytes(path("b2.NVD")).startsWith("\"\",\"wb\""));
             QVERIFY(!readBytes(path("b2.NVD")).contains("ka"));
         } else {
-            MainForm()->newList();
-            EditForm()->hide();
-            QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("???"));
+            mainForm()->newList();
+            editForm()->hide();
+            QCOMPARE(child<QLabel>(mainForm(), "Label4")->text(), QStringLiteral("???"));
         }
-        Show().setFillOptions({});
-        QVERIFY(!child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
-        QVERIFY(Show().lastPaths()[0].isEmpty());
-        QVERIFY(Show().lastPaths()[3].isEmpty());
+        show().setFillOptions({});
+        QVERIFY(!child<QPushButton>(mainForm(), "BitBtnKansokuti")->isEnabled());
+        QVERIFY(show().lastPaths()[0].isEmpty());
+        QVERIFY(show().lastPaths()[3].isEmpty());
     }
 
     // Mend: the save dialog starts in the open list's folder; for a new list
@@ -391,22 +391,22 @@ private Q_SLOTS:
         writeBytes(path("lists/a.NVD"), "\"ka\"\r\n");
         FakePrompter prompter;
         for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
-            if (step == u"open") MainForm()->OpenDataListFile(path("lists/a.NVD"));
+            if (step == u"open") mainForm()->openDataListFile(path("lists/a.NVD"));
             if (step == u"save") {
                 prompter.files = {path("elsewhere/b.NVD")};
-                MainForm()->saveList();
+                mainForm()->saveList();
             }
             if (step == u"new") {
-                MainForm()->newList();
-                EditForm()->hide();
+                mainForm()->newList();
+                editForm()->hide();
             }
         }
         prompter.files = {QString()};
-        MainForm()->saveList();
+        mainForm()->saveList();
         QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
         if (!QFileInfo(documents).isDir()) documents = QDir::homePath();
         const QString expected = folder == u"~" ? documents : dir_.filePath(folder);
-        QCOMPARE(MainForm()->saveDialog().directory().absolutePath(),
+        QCOMPARE(mainForm()->saveDialog().directory().absolutePath(),
                  QDir(expected).absolutePath());
     }
 
@@ -417,24 +417,24 @@ private Q_SLOTS:
         TestPictureFormat format;
         QDir(dir_.path()).mkpath(QStringLiteral("may/pics"));
         QDir(dir_.path()).mkpath(QStringLiteral("other"));
-        WriteTestPicture(path("may/pics/k.tpx"), 11);
-        WriteTestPicture(path("may/m.tpx"), 12);
+        writeTestPicture(path("may/pics/k.tpx"), 11);
+        writeTestPicture(path("may/m.tpx"), 12);
         writeBytes(path("may/l.NVD"), "\"pics/k.tpx\",\"m.tpx\"\r\n");
-        MainForm()->OpenDataListFile(path("may/l.NVD"));
-        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->Picture().Width(), 11);
+        mainForm()->openDataListFile(path("may/l.NVD"));
+        QCOMPARE(child<PicturePane>(mainForm(), "ImgKumo")->picture().width(), 11);
         FakePrompter prompter;
         prompter.files = {path("l2.NVD"), path("other/l3.NVD")};
-        MainForm()->saveList();
+        mainForm()->saveList();
         QVERIFY(readBytes(path("l2.NVD")).startsWith("\"may/pics/k.tpx\",\"may/m.tpx\",\""));
-        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->Picture().Width(), 11);
-        QCOMPARE(child<PicturePane>(MainForm(), "ImgNubivuzu")->Picture().Width(), 12);
-        MainForm()->saveList();
+        QCOMPARE(child<PicturePane>(mainForm(), "ImgKumo")->picture().width(), 11);
+        QCOMPARE(child<PicturePane>(mainForm(), "ImgNubivuzu")->picture().width(), 12);
+        mainForm()->saveList();
         const QString absolute = "\"" + path("may/pics/k.tpx") + "\",\"" + path("may/m.tpx") + "\"";
         QVERIFY2(readBytes(path("other/l3.NVD")).startsWith(absolute.toUtf8()),
                  readBytes(path("other/l3.NVD")).constData());
-        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->Picture().Width(), 11);
-        QCOMPARE(child<PicturePane>(MainForm(), "ImgNubivuzu")->Picture().Width(), 12);
-        QVERIFY(TheLesson().isSaved());
+        QCOMPARE(child<PicturePane>(mainForm(), "ImgKumo")->picture().width(), 11);
+        QCOMPARE(child<PicturePane>(mainForm(), "ImgNubivuzu")->picture().width(), 12);
+        QVERIFY(theLesson().isSaved());
     }
 
     // Mend: a list dropped on the window is read as Open reads it, in every
@@ -456,47 +456,47 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, taken);
         QFETCH(QString, title);
-        QCOMPARE(IsDataListFileName(name), taken);
+        QCOMPARE(isDataListFileName(name), taken);
         QCOMPARE(mimeGlobsMatch(QFileInfo(name).fileName()), taken);
 
         QDir(dir_.path()).mkpath(QFileInfo(dir_.filePath(name)).path());
         writeBytes(dir_.filePath(name), kTitleLine + "\"k1\"\r\n");
-        FillList(list(), {"before"});
-        TheLesson().setTitles(RowOf("kept"));
-        TheLesson().setSaved(true);
+        fillList(list(), {"before"});
+        theLesson().setTitles(rowOf("kept"));
+        theLesson().setSaved(true);
         QMimeData data;
         data.setUrls({QUrl::fromLocalFile(dir_.filePath(name))});
-        const QPoint at = MainForm()->rect().center();
+        const QPoint at = mainForm()->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(MainForm(), &enter);
+        QApplication::sendEvent(mainForm(), &enter);
         QCOMPARE(enter.isAccepted(), taken);
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QApplication::sendEvent(MainForm(), &drop);
+        QApplication::sendEvent(mainForm(), &drop);
         const bool titleLine = title == u"T1";
         const QStringList rows = !taken      ? QStringList{"before"}
                                  : titleLine ? QStringList{"k1"}
                                              : QStringList{"T1|T2|T3|T4|T5|T6|T7", "k1"};
-        QCOMPARE(ListRows(list()), rows);
+        QCOMPARE(listRows(list()), rows);
         QCOMPARE(titles().first(), title);
     }
 
     void roundTripIsByteForByte() {
-        TheLesson().setTitles(SlotPaths{QStringLiteral("雲の写真"), QStringLiteral("天気図 ①"),
+        theLesson().setTitles(SlotPaths{QStringLiteral("雲の写真"), QStringLiteral("天気図 ①"),
                                         QStringLiteral("雨,分布"), QStringLiteral("北の\"空\""),
                                         QString(), QStringLiteral("東"), QStringLiteral("西")});
-        FillList(list(), {QStringLiteral("pics/雲 01.jpg|maps/m01.bmp|rain/r,01.bmp"), "",
+        fillList(list(), {QStringLiteral("pics/雲 01.jpg|maps/m01.bmp|rain/r,01.bmp"), "",
                           QStringLiteral("|||n.jpg|s.jpg|e.jpg|w.jpg"), "a\"b"});
         FakePrompter prompter;
         prompter.files = {path("round.NV2"), path("again.NV2")};
-        MainForm()->saveList();
-        const QStringList rows = ListRows(list());
+        mainForm()->saveList();
+        const QStringList rows = listRows(list());
         const QStringList savedTitles = titles();
-        StopWindows();
-        StartWindows(1024);
-        MainForm()->OpenDataListFile(path("round.NV2"));
-        QCOMPARE(ListRows(list()), rows);
+        stopWindows();
+        startWindows(1024);
+        mainForm()->openDataListFile(path("round.NV2"));
+        QCOMPARE(listRows(list()), rows);
         QCOMPARE(titles(), savedTitles);
-        MainForm()->saveList();
+        mainForm()->saveList();
         QCOMPARE(readBytes(path("again.NV2")), readBytes(path("round.NV2")));
         // Every value fits CP932: the file is in the code page the program always wrote.
         QStringEncoder codePage("Shift-JIS");

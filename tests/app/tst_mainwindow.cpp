@@ -35,12 +35,12 @@ class TestMainWindow : public QObject {
     Q_OBJECT
 
     void createAt(int screenWidth) {
-        StopWindows();
-        StartWindows(screenWidth);
+        stopWindows();
+        startWindows(screenWidth);
     }
 
 private Q_SLOTS:
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     void scalingTable_data() {
         QTest::addColumn<int>("screen");
@@ -61,17 +61,17 @@ private Q_SLOTS:
         QFETCH(QSize, outer);
         QFETCH(QRect, pane);
         QFETCH(QRect, label);
-        QCOMPARE(MainWindowOuterSize(screen, ScaleFactorFor(screen)), outer);
+        QCOMPARE(mainWindowOuterSize(screen, scaleFactorFor(screen)), outer);
         createAt(screen);
         QCOMPARE(ScreenMetrics::forWidth(screen).width, screen);
         QCOMPARE(ScreenMetrics::forWidth(screen).scaleFactor, double(screen) / 639);
-        QCOMPARE(MainForm()->DesignedOuterSize(), outer);
-        QCOMPARE(child<PicturePane>(MainForm(), "ImgKumo")->geometry(), pane);
-        QCOMPARE(child<QLabel>(MainForm(), "lblKumotitle")->geometry(), label);
+        QCOMPARE(mainForm()->designedOuterSize(), outer);
+        QCOMPARE(child<PicturePane>(mainForm(), "ImgKumo")->geometry(), pane);
+        QCOMPARE(child<QLabel>(mainForm(), "lblKumotitle")->geometry(), label);
         // The bevel keeps its top and spans the client width; only its height scales.
-        QCOMPARE(child<QFrame>(MainForm(), "Bevel1")->height(),
-                 Scaled(209, ScaleFactorFor(screen)));
-        QCOMPARE(child<QLineEdit>(MainForm(), "edtKumoTitle")->height(), 20);
+        QCOMPARE(child<QFrame>(mainForm(), "Bevel1")->height(),
+                 scaled(209, scaleFactorFor(screen)));
+        QCOMPARE(child<QLineEdit>(mainForm(), "edtKumoTitle")->height(), 20);
     }
 
     void windowsAreCreatedOnceInOrder() {
@@ -85,30 +85,30 @@ private Q_SLOTS:
                                       "私たちの地域の様子",
                                       "バージョン情報",
                                       "オプション"};
-        QWidget* forms[] = {(QWidget*)MainForm(), (QWidget*)ChooserForm(), (QWidget*)EditForm(),
-                            (QWidget*)SkyForm(),  (QWidget*)AboutForm(),   (QWidget*)OptionsForm()};
+        QWidget* forms[] = {(QWidget*)mainForm(), (QWidget*)chooserForm(), (QWidget*)editForm(),
+                            (QWidget*)skyForm(),  (QWidget*)aboutForm(),   (QWidget*)optionsForm()};
         for (int i = 0; i < 6; ++i) {
             QCOMPARE(forms[i]->objectName(), names[i]);
             QCOMPARE(forms[i]->windowTitle(), captions[i]);
             QVERIFY(!forms[i]->isVisible());
         }
         QCOMPARE(MainWindow::BaseCaption, QStringLiteral("Nubivu Ver.3.10"));
-        QVERIFY(TheLesson().isSaved());
-        QVERIFY(!Show().keepsRowOnActivation());
-        QVERIFY(!Show().stopRequested());
+        QVERIFY(theLesson().isSaved());
+        QVERIFY(!show().keepsRowOnActivation());
+        QVERIFY(!show().stopRequested());
     }
 
     void controlsCarryTheirTextsAndHints() {
         createAt(1024);
-        auto* play = MainForm()->findChild<QPushButton*>("BitBtnSaisei");
+        auto* play = mainForm()->findChild<QPushButton*>("BitBtnSaisei");
         QVERIFY(play);
         QCOMPARE(play->text(), QStringLiteral("再生"));
         QCOMPARE(play->toolTip(), QStringLiteral("はじめから連続で再生します。"));
         QVERIFY(!play->icon().isNull());
-        QVERIFY(MainForm()->findChild<QAction*>("mnFileSave"));
-        QCOMPARE(child<QLabel>(MainForm(), "Label5")->text(), QStringLiteral("枚目("));
-        QVERIFY(child<QLineEdit>(MainForm(), "edtKumoTitle")->isHidden());
-        QCOMPARE(child<QAction>(MainForm(), "mnFileOpen")->shortcut(),
+        QVERIFY(mainForm()->findChild<QAction*>("mnFileSave"));
+        QCOMPARE(child<QLabel>(mainForm(), "Label5")->text(), QStringLiteral("枚目("));
+        QVERIFY(child<QLineEdit>(mainForm(), "edtKumoTitle")->isHidden());
+        QCOMPARE(child<QAction>(mainForm(), "mnFileOpen")->shortcut(),
                  QKeySequence(QStringLiteral("Ctrl+O")));
     }
 
@@ -131,9 +131,9 @@ private Q_SLOTS:
         test::FakePrompter prompter;
         prompter.answers.assign(answers.begin(), answers.end());
         prompter.files = {QString()}; // the save dialog, if it comes, is cancelled
-        MainForm()->show();
-        TheLesson().setSaved(saved);
-        QCOMPARE(MainForm()->close(), closes);
+        mainForm()->show();
+        theLesson().setSaved(saved);
+        QCOMPARE(mainForm()->close(), closes);
         QCOMPARE(int(prompter.asked.size()), prompts);
         QCOMPARE(prompter.beeps, prompts);
         if (prompts) {
@@ -148,26 +148,26 @@ private Q_SLOTS:
     // showing sets the start state all the same.
     void firstShowingSetsTheStartState() {
         createAt(1024);
-        MainForm()->show();
-        QVERIFY(!MainForm()->isActiveWindow());
-        for (QPushButton* b : {child<QPushButton>(MainForm(), "BitBtnSaisei"),
-                               child<QPushButton>(MainForm(), "BitBtnKomaOkuri"),
-                               child<QPushButton>(MainForm(), "BitBtnTeisi"),
-                               child<QPushButton>(MainForm(), "BitBtnKomaModosi"),
-                               child<QPushButton>(MainForm(), "BitBtnModoru")})
+        mainForm()->show();
+        QVERIFY(!mainForm()->isActiveWindow());
+        for (QPushButton* b : {child<QPushButton>(mainForm(), "BitBtnSaisei"),
+                               child<QPushButton>(mainForm(), "BitBtnKomaOkuri"),
+                               child<QPushButton>(mainForm(), "BitBtnTeisi"),
+                               child<QPushButton>(mainForm(), "BitBtnKomaModosi"),
+                               child<QPushButton>(mainForm(), "BitBtnModoru")})
             QVERIFY2(!b->isEnabled(), qPrintable(b->objectName()));
-        QVERIFY(!child<QAction>(MainForm(), "Edit1")->isEnabled());
-        QCOMPARE(child<QLabel>(MainForm(), "Label4")->text(), QStringLiteral("???"));
+        QVERIFY(!child<QAction>(mainForm(), "Edit1")->isEnabled());
+        QCOMPARE(child<QLabel>(mainForm(), "Label4")->text(), QStringLiteral("???"));
 
         // With rows, row 1 is on show.
         createAt(1024);
-        TheLesson().rows().AppendNumberedRow();
-        TheLesson().rows().AppendNumberedRow();
-        MainForm()->show();
-        QCOMPARE(Show().currentRow(), 1);
-        QCOMPARE(child<QLabel>(MainForm(), "Label6")->text(), QStringLiteral("2"));
-        QVERIFY(child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->isEnabled());
-        QVERIFY(child<QAction>(MainForm(), "Edit1")->isEnabled());
+        theLesson().rows().appendNumberedRow();
+        theLesson().rows().appendNumberedRow();
+        mainForm()->show();
+        QCOMPARE(show().currentRow(), 1);
+        QCOMPARE(child<QLabel>(mainForm(), "Label6")->text(), QStringLiteral("2"));
+        QVERIFY(child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->isEnabled());
+        QVERIFY(child<QAction>(mainForm(), "Edit1")->isEnabled());
     }
 
     // While the editor or the options dialog holds the main window disabled,
@@ -183,21 +183,21 @@ private Q_SLOTS:
         QFETCH(QString, window);
         createAt(1024);
         test::FakePrompter prompter;
-        MainForm()->show();
-        QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(EditForm())
-                                                                : OptionsForm();
+        mainForm()->show();
+        QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(editForm())
+                                                                : optionsForm();
         other->show();
-        QVERIFY(!MainForm()->isEnabled());
-        QCOMPARE(other->windowHandle()->transientParent(), MainForm()->windowHandle());
+        QVERIFY(!mainForm()->isEnabled());
+        QCOMPARE(other->windowHandle()->transientParent(), mainForm()->windowHandle());
         QVERIFY(other->windowHandle()->isTopLevel());
 
         // The close box's request comes from the window system: ignored, with a beep.
         QCloseEvent closeBox;
-        QVERIFY(QApplication::sendEvent(MainForm(), &closeBox)); // delivered, not spontaneous
+        QVERIFY(QApplication::sendEvent(mainForm(), &closeBox)); // delivered, not spontaneous
         QVERIFY(closeBox.isAccepted()); // the program's own close (termination) still goes
 
         other->close();
-        QVERIFY(MainForm()->isEnabled());
+        QVERIFY(mainForm()->isEnabled());
     }
 
     // The counter shows "???" and numbers up to 99999 whole, its four labels
@@ -211,37 +211,37 @@ private Q_SLOTS:
         QFETCH(int, screen);
         createAt(screen);
         QLabel* labels[] = {
-            child<QLabel>(MainForm(), "Label4"), child<QLabel>(MainForm(), "Label5"),
-            child<QLabel>(MainForm(), "Label6"), child<QLabel>(MainForm(), "Label7")};
+            child<QLabel>(mainForm(), "Label4"), child<QLabel>(mainForm(), "Label5"),
+            child<QLabel>(mainForm(), "Label6"), child<QLabel>(mainForm(), "Label7")};
         for (const QString& text : {QStringLiteral("???"), QStringLiteral("99999")}) {
             for (QLabel* l : {labels[0], labels[2]}) l->setText(text);
             for (QLabel* l : labels) {
                 QVERIFY2(l->fontMetrics().horizontalAdvance(l->text()) <= l->contentsRect().width(),
                          qPrintable(l->objectName() + QStringLiteral(": ") + l->text()));
                 QVERIFY(l->x() >= 0);
-                QVERIFY(l->geometry().right() < child<QFrame>(MainForm(), "Bevel1")->width());
+                QVERIFY(l->geometry().right() < child<QFrame>(mainForm(), "Bevel1")->width());
             }
             for (int i = 0; i < 3; ++i) QVERIFY(labels[i]->geometry().right() < labels[i + 1]->x());
         }
         // Where the designed places are wide enough, nothing moves.
         if (screen == 1920)
-            QCOMPARE(child<QLabel>(MainForm(), "Label7")->x(), Scaled(584, ScaleFactorFor(screen)));
+            QCOMPARE(child<QLabel>(mainForm(), "Label7")->x(), scaled(584, scaleFactorFor(screen)));
     }
 
     // Titles and file names too long for their labels are cut with "…"; the
     // whole text stays the label's and shows as its tooltip.
     void longTitlesAndNamesAreElided() {
         createAt(640);
-        MainForm()->show();
+        mainForm()->show();
         for (QLabel* label :
-             {child<QLabel>(MainForm(), "lblKumotitle"), child<QLabel>(MainForm(), "lblKUMO")}) {
+             {child<QLabel>(mainForm(), "lblKumotitle"), child<QLabel>(mainForm(), "lblKUMO")}) {
             auto* l = qobject_cast<ElidedLabel*>(label);
             QVERIFY2(l, qPrintable(label->objectName()));
             const QString whole = QStringLiteral("2024年5月12日15時の可視画像_ひまわり9号.jpg");
             l->setText(whole);
-            QVERIFY(l->IsElided());
-            QVERIFY(l->ShownText().endsWith(QChar(0x2026)));
-            QVERIFY(l->fontMetrics().horizontalAdvance(l->ShownText()) <=
+            QVERIFY(l->isElided());
+            QVERIFY(l->shownText().endsWith(QChar(0x2026)));
+            QVERIFY(l->fontMetrics().horizontalAdvance(l->shownText()) <=
                     l->contentsRect().width());
             QCOMPARE(l->text(), whole);
             QHelpEvent tip(QEvent::ToolTip, QPoint(2, 2), l->mapToGlobal(QPoint(2, 2)));
@@ -250,34 +250,34 @@ private Q_SLOTS:
             QToolTip::hideText();
 
             l->setText(QStringLiteral("a.jpg"));
-            QVERIFY(!l->IsElided());
-            QCOMPARE(l->ShownText(), QStringLiteral("a.jpg"));
+            QVERIFY(!l->isElided());
+            QCOMPARE(l->shownText(), QStringLiteral("a.jpg"));
         }
     }
 
     // Enter on a focused button presses it.
     void enterPressesTheFocusedButton() {
         createAt(1024);
-        for (int i = 0; i < 3; ++i) TheLesson().rows().AppendNumberedRow();
-        MainForm()->show();
-        QVERIFY(test::ShowFixture::Activate(MainForm()));
-        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->setFocus();
-        QTest::keyClick(child<QPushButton>(MainForm(), "BitBtnKomaOkuri"), Qt::Key_Return);
-        QCOMPARE(Show().currentRow(), 2);
-        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->setFocus();
-        QTest::keyClick(child<QPushButton>(MainForm(), "BitBtnKomaOkuri"), Qt::Key_Enter,
+        for (int i = 0; i < 3; ++i) theLesson().rows().appendNumberedRow();
+        mainForm()->show();
+        QVERIFY(test::ShowFixture::activate(mainForm()));
+        child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->setFocus();
+        QTest::keyClick(child<QPushButton>(mainForm(), "BitBtnKomaOkuri"), Qt::Key_Return);
+        QCOMPARE(show().currentRow(), 2);
+        child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->setFocus();
+        QTest::keyClick(child<QPushButton>(mainForm(), "BitBtnKomaOkuri"), Qt::Key_Enter,
                         Qt::KeypadModifier);
-        QCOMPARE(Show().currentRow(), 3);
-        child<QPushButton>(MainForm(), "BitBtnModoru")->setFocus();
-        QTest::keyClick(child<QPushButton>(MainForm(), "BitBtnModoru"), Qt::Key_Return);
-        QCOMPARE(Show().currentRow(), 1);
+        QCOMPARE(show().currentRow(), 3);
+        child<QPushButton>(mainForm(), "BitBtnModoru")->setFocus();
+        QTest::keyClick(child<QPushButton>(mainForm(), "BitBtnModoru"), Qt::Key_Return);
+        QCOMPARE(show().currentRow(), 1);
     }
 
     // Captions stay as designed: no application display name for Qt to
     // append to them on X11.
     void applicationHasNoDisplayName() {
         const QString name = QApplication::applicationName();
-        SetApplicationIdentity();
+        setApplicationIdentity();
         QCOMPARE(QApplication::applicationName(), QStringLiteral("Nubivu"));
         QApplication::setApplicationName(QStringLiteral("probe"));
         QCOMPARE(QApplication::applicationDisplayName(), QStringLiteral("probe"));
@@ -287,8 +287,8 @@ private Q_SLOTS:
     // Qt's own texts in Japanese where the translations are installed; none
     // installed is no error.
     void qtTextsSpeakJapanese() {
-        QVERIFY(!LoadQtTranslations(*qApp, ProgramLocale(), QStringLiteral("/nonexistent")));
-        if (!LoadQtTranslations(*qApp, ProgramLocale()))
+        QVERIFY(!loadQtTranslations(*qApp, programLocale(), QStringLiteral("/nonexistent")));
+        if (!loadQtTranslations(*qApp, programLocale()))
             QSKIP("Qt's Japanese translations are not installed");
         QFileDialog dialog;
         dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -302,18 +302,18 @@ private Q_SLOTS:
     void saveIsGreyedAndInertOnAnEmptyList() {
         createAt(1024);
         test::FakePrompter prompter;
-        MainForm()->show();
-        QApplication::setActiveWindow(MainForm());
-        QVERIFY(QTest::qWaitForWindowActive(MainForm()));
-        Q_EMIT child<QMenu>(MainForm(), "K1")->aboutToShow();
-        QVERIFY(!child<QAction>(MainForm(), "mnFileSave")->isEnabled());
-        QTest::keyClick(MainForm(), Qt::Key_S, Qt::ControlModifier);
+        mainForm()->show();
+        QApplication::setActiveWindow(mainForm());
+        QVERIFY(QTest::qWaitForWindowActive(mainForm()));
+        Q_EMIT child<QMenu>(mainForm(), "K1")->aboutToShow();
+        QVERIFY(!child<QAction>(mainForm(), "mnFileSave")->isEnabled());
+        QTest::keyClick(mainForm(), Qt::Key_S, Qt::ControlModifier);
         QVERIFY(prompter.fileDialogs.empty());
-        QVERIFY(!child<QAction>(MainForm(), "Edit1")->isEnabled());
+        QVERIFY(!child<QAction>(mainForm(), "Edit1")->isEnabled());
 
         // With a data row, Ctrl+S reaches Save without the menu being opened first.
-        TheLesson().rows().AppendNumberedRow();
-        QTest::keyClick(MainForm(), Qt::Key_S, Qt::ControlModifier);
+        theLesson().rows().appendNumberedRow();
+        QTest::keyClick(mainForm(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(int(prompter.fileDialogs.size()), 1);
         QCOMPARE(prompter.fileDialogs.front(), QStringLiteral("データリストファイルの保存"));
     }
@@ -322,53 +322,53 @@ private Q_SLOTS:
         createAt(1024);
         test::FakePrompter prompter;
         prompter.files = {QString()};
-        TheLesson().setFilePath(QStringLiteral("/data/may.NV2"));
-        MainForm()->saveList();
-        auto* name = MainForm()->saveDialog().findChild<QLineEdit*>("fileNameEdit");
+        theLesson().setFilePath(QStringLiteral("/data/may.NV2"));
+        mainForm()->saveList();
+        auto* name = mainForm()->saveDialog().findChild<QLineEdit*>("fileNameEdit");
         QVERIFY(name);
         QCOMPARE(name->text(), QStringLiteral("may"));
-        QCOMPARE(TheLesson().filePath(), QStringLiteral("/data/may.NV2"));
+        QCOMPARE(theLesson().filePath(), QStringLiteral("/data/may.NV2"));
     }
 
     void aboutBoxIsModal() {
         createAt(1024);
         test::FakePrompter prompter;
-        child<QAction>(MainForm(), "About1")->trigger();
+        child<QAction>(mainForm(), "About1")->trigger();
         QCOMPARE(prompter.modals, 1);
     }
 
     void helpAnswersItsThreeCommands() {
-        HelpWindow::SetHelpFolder(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
-        HelpWindow& help = HelpWindow::Instance();
-        help.ShowContents();
-        QVERIFY(help.Browser()->source().toString().endsWith("contents.html"));
+        HelpWindow::setHelpFolder(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
+        HelpWindow& help = HelpWindow::instance();
+        help.showContents();
+        QVERIFY(help.browser()->source().toString().endsWith("contents.html"));
         // The keyword list works whichever command opened the window.
-        QVERIFY(help.IndexList()->count() > 3);
+        QVERIFY(help.indexList()->count() > 3);
         const QRect screen = help.screen()->availableGeometry();
         QVERIFY2(screen.contains(help.frameGeometry()), qPrintable(QStringLiteral("%1,%2 %3x%4")
                                                                        .arg(help.x())
                                                                        .arg(help.y())
                                                                        .arg(help.width())
                                                                        .arg(help.height())));
-        help.ShowIndex(QString());
-        QVERIFY(help.IndexList()->count() > 3);
-        help.ShowHelpOnHelp();
-        QVERIFY(help.Browser()->source().toString().endsWith("howto.html"));
-        HelpWindow::SetHelpFolder(QStringLiteral("/nonexistent/help/"));
-        help.ShowContents();
-        QVERIFY(help.Browser()->toPlainText().contains("ヘルプが見つかりません"));
+        help.showIndex(QString());
+        QVERIFY(help.indexList()->count() > 3);
+        help.showHelpOnHelp();
+        QVERIFY(help.browser()->source().toString().endsWith("howto.html"));
+        HelpWindow::setHelpFolder(QStringLiteral("/nonexistent/help/"));
+        help.showContents();
+        QVERIFY(help.browser()->toPlainText().contains("ヘルプが見つかりません"));
         help.hide();
     }
 
     void errorReportNamesTheFileBelowTheMessage() {
         test::FakePrompter prompter;
         const QString file = QStringLiteral("/lessons/may/kumo01.bmp");
-        ShowErrorReport(QStringLiteral("ビットマップイメージが不正です"), file);
+        showErrorReport(QStringLiteral("ビットマップイメージが不正です"), file);
         QCOMPARE(prompter.asked.back().text, QStringLiteral("ビットマップイメージが不正です"));
         QCOMPARE(prompter.asked.back().detail, file);
         QCOMPARE(prompter.asked.back().caption, QApplication::applicationName());
         // A message that names the file already is not given it twice.
-        ShowErrorReport(QStringLiteral("ファイル %1 は開けません").arg(file), file);
+        showErrorReport(QStringLiteral("ファイル %1 は開けません").arg(file), file);
         QCOMPARE(prompter.asked.back().detail, QString());
     }
 };

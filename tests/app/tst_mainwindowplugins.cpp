@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
 #include "showfixture.h"
-#include "spi/tspis.h"
+#include "spi/pluginmanager.h"
 #include "testrunner.h"
 
 #include <QTest>
@@ -12,20 +12,20 @@ class TestMainWindowPlugins : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     void managerCreatedWithTheWindow() {
-        StartWindows(1024);
-        TSPIs* spis = child<TSPIs>(MainForm(), "SPIs1");
+        startWindows(1024);
+        PluginManager* spis = child<PluginManager>(mainForm(), "SPIs1");
         QVERIFY(spis);
         QCOMPARE(spis->objectName(), QStringLiteral("SPIs1"));
-        QCOMPARE(TSPIs::ActiveSPIs(), spis);
-        QVERIFY(spis->SearchOptions ==
-                (TSPISearchOptions{TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir}));
-        QVERIFY(!spis->GraphicPreview);
-        QVERIFY(spis->MacBinary && spis->AutoSearch && spis->SkipFaultyLibraries);
-        StopWindows();
-        QVERIFY(!TSPIs::ActiveSPIs()); // gone with the window
+        QCOMPARE(PluginManager::activeSPIs(), spis);
+        QVERIFY(spis->searchOptions ==
+                (PluginFolders{PluginFolder::SusieFolder, PluginFolder::ProgramFolder}));
+        QVERIFY(!spis->graphicPreview);
+        QVERIFY(spis->macBinary && spis->autoSearch && spis->skipFaultyLibraries);
+        stopWindows();
+        QVERIFY(!PluginManager::activeSPIs()); // gone with the window
     }
 };
 

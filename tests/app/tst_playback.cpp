@@ -21,7 +21,7 @@ using namespace nubivu::test;
 
 namespace {
 
-MainWindow* main() { return MainForm(); }
+MainWindow* main() { return mainForm(); }
 
 } // namespace
 
@@ -34,18 +34,18 @@ class TestPlayback : public QObject {
     bool startAtRow3() {
         std::vector<SlotPaths> rows(5);
         for (int i = 0; i < 5; ++i)
-            rows[size_t(i)][0] = fx_.Pic(QStringLiteral("k%1.tpx").arg(i + 1), 11 + i);
-        if (!ShowFixture::Start(rows)) return false;
-        Show().StepForward();
-        Show().StepForward();
-        return Show().currentRow() == 3;
+            rows[size_t(i)][0] = fx_.pic(QStringLiteral("k%1.tpx").arg(i + 1), 11 + i);
+        if (!ShowFixture::start(rows)) return false;
+        show().stepForward();
+        show().stepForward();
+        return show().currentRow() == 3;
     }
 
 private Q_SLOTS:
-    void init() { ProgramSettings().clear(); }
+    void init() { programSettings().clear(); }
     void cleanup() {
-        StopWindows();
-        ProgramSettings().clear();
+        stopWindows();
+        programSettings().clear();
     }
 
     void keysStep_data() {
@@ -66,9 +66,9 @@ private Q_SLOTS:
         // Whichever button has the focus: the keys belong to the window.
         child<QPushButton>(main(), "BitBtnKomaOkuri")->setFocus();
         QTest::keyClick(main(), Qt::Key(key));
-        QCOMPARE(Show().currentRow(), row);
+        QCOMPARE(show().currentRow(), row);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(row));
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 10 + row);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 10 + row);
     }
 
     void keysWaitWhileATitleIsTypedOrAWindowHoldsTheMain() {
@@ -79,70 +79,70 @@ private Q_SLOTS:
         QTRY_VERIFY(edit->hasFocus());
         for (Qt::Key key : {Qt::Key_Right, Qt::Key_PageDown, Qt::Key_End, Qt::Key_F5, Qt::Key_F11})
             QTest::keyClick(edit, key);
-        QCOMPARE(Show().currentRow(), 3);
-        QVERIFY(!Show().Playing());
-        QVERIFY(!main()->Play().IsFullScreen());
+        QCOMPARE(show().currentRow(), 3);
+        QVERIFY(!show().playing());
+        QVERIFY(!main()->playback().isFullScreen());
         QTest::keyClick(edit, Qt::Key_Escape);
 
         main()->setEnabled(false); // as while the editor or the options are open
-        main()->Play().Command(PlayCommand::StepForward);
-        QCOMPARE(Show().currentRow(), 3);
+        main()->playback().command(PlayCommand::StepForward);
+        QCOMPARE(show().currentRow(), 3);
         main()->setEnabled(true);
     }
 
     void f5PlaysAndStops() {
         QVERIFY(startAtRow3());
-        main()->Play().SetSpeed(*PlaySpeed::FromRowsPerSecond(0.5));
+        main()->playback().setSpeed(*PlaySpeed::fromRowsPerSecond(0.5));
         QTest::keyClick(main(), Qt::Key_F5);
-        QVERIFY(Show().Playing());
+        QVERIFY(show().playing());
         // Step keys wait while a play runs, as the step buttons are away.
         QTest::keyClick(main(), Qt::Key_Home);
-        QCOMPARE(Show().currentRow(), 3);
+        QCOMPARE(show().currentRow(), 3);
         QTest::keyClick(main(), Qt::Key_F5);
         // Met at once, not after the two-second slot.
-        QTRY_VERIFY_WITH_TIMEOUT(!Show().Playing(), 1000);
-        QCOMPARE(Show().currentRow(), 3);
+        QTRY_VERIFY_WITH_TIMEOUT(!show().playing(), 1000);
+        QCOMPARE(show().currentRow(), 3);
     }
 
     void fullScreenShowsTheSameRowAndComesBackToIt() {
         QVERIFY(startAtRow3());
         QTest::keyClick(main(), Qt::Key_F11);
-        FullScreenView& view = main()->Play().FullScreen();
+        FullScreenView& view = main()->playback().fullScreen();
         QVERIFY(view.isVisible());
         QVERIFY(child<QAction>(main(), "fullScreenItem")->isChecked());
-        QCOMPARE(view.CounterText(), QStringLiteral("3枚目(5枚中)"));
-        QVERIFY(ShowFixture::Activate(&view));
+        QCOMPARE(view.counterText(), QStringLiteral("3枚目(5枚中)"));
+        QVERIFY(ShowFixture::activate(&view));
 
         QTest::keyClick(&view, Qt::Key_PageDown);
-        QCOMPARE(Show().currentRow(), 4);
-        QCOMPARE(view.CounterText(), QStringLiteral("4枚目(5枚中)"));
+        QCOMPARE(show().currentRow(), 4);
+        QCOMPARE(view.counterText(), QStringLiteral("4枚目(5枚中)"));
         QTest::keyClick(&view, Qt::Key_2);
-        QCOMPARE(view.SolePane(), 1);
+        QCOMPARE(view.solePane(), 1);
 
         QTest::keyClick(&view, Qt::Key_Escape);
         QVERIFY(!view.isVisible());
         QVERIFY(!child<QAction>(main(), "fullScreenItem")->isChecked());
-        QVERIFY(ShowFixture::Activate(main()));
+        QVERIFY(ShowFixture::activate(main()));
         // Coming back from the projector view is no return from another window.
-        QCOMPARE(Show().currentRow(), 4);
+        QCOMPARE(show().currentRow(), 4);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("4"));
     }
 
     void speedKeysShowTheSpeedAndItIsKept() {
         QVERIFY(startAtRow3());
-        QVERIFY(!Show().speed().Paced()); // as fast as the pictures load
+        QVERIFY(!show().speed().paced()); // as fast as the pictures load
         auto* note = child<QLabel>(main(), "speedNote");
         QVERIFY(note->isHidden());
         QTest::keyClick(main(), Qt::Key_Minus);
         QTest::keyClick(main(), Qt::Key_Minus);
-        QCOMPARE(Show().speed().RowsPerSecond(), 15.0);
+        QCOMPARE(show().speed().rowsPerSecond(), 15.0);
         QVERIFY(note->isVisible());
         QCOMPARE(note->text(), QStringLiteral("速さ: 15 枚/秒"));
         QTest::keyClick(main(), Qt::Key_Plus);
-        QCOMPARE(Show().speed().RowsPerSecond(), 30.0);
+        QCOMPARE(show().speed().rowsPerSecond(), 30.0);
 
-        StartWindows();
-        QCOMPARE(Show().speed().RowsPerSecond(), 30.0);
+        startWindows();
+        QCOMPARE(show().speed().rowsPerSecond(), 30.0);
         auto* speedMenu = child<QMenu>(main(), "speedMenu");
         QStringList checked;
         for (QAction* item : speedMenu->actions())
@@ -159,25 +159,25 @@ private Q_SLOTS:
         pick("endOfListMenu", QStringLiteral("折り返して往復する"));
         pick("holdMenu", QStringLiteral("1 秒"));
         child<QAction>(main(), "keepAspectItem")->trigger();
-        QCOMPARE(Show().endOfList(), EndOfList::Rock);
-        QCOMPARE(Show().hold(), std::chrono::milliseconds(1000));
+        QCOMPARE(show().endOfList(), EndOfList::Rock);
+        QCOMPARE(show().hold(), std::chrono::milliseconds(1000));
         // A 13 x 8 picture in the 200 x 150 pane of a 1024 screen: letterboxed.
         auto* pane = child<PicturePane>(main(), "ImgKumo");
         QVERIFY(pane->keepsAspect());
         QCOMPARE(pane->pictureRect().width(), pane->width());
         QCOMPARE(pane->pictureRect().height(), (pane->width() * 8 + 6) / 13);
 
-        StartWindows();
-        const PlaySettings kept = ReadPlaySettings();
+        startWindows();
+        const PlaySettings kept = readPlaySettings();
         QCOMPARE(kept.endOfList, EndOfList::Rock);
         QCOMPARE(kept.hold, std::chrono::milliseconds(1000));
         QVERIFY(kept.keepAspect);
         QVERIFY(child<PicturePane>(main(), "ImgKumo")->keepsAspect());
-        QCOMPARE(Show().endOfList(), EndOfList::Rock);
+        QCOMPARE(show().endOfList(), EndOfList::Rock);
     }
 
     void playMenuSitsBeforeHelp() {
-        StartWindows();
+        startWindows();
         QStringList titles;
         for (QAction* item : main()->menuBar()->actions()) titles << item->text();
         QCOMPARE(titles.indexOf(QStringLiteral("再生(&P)")) + 1,

@@ -18,9 +18,9 @@ private Q_SLOTS:
 
     void defaultsAreTheDesignedBehaviour() {
         const QSettings empty(file(), QSettings::IniFormat);
-        const PlaySettings play = ReadPlaySettings(empty);
+        const PlaySettings play = readPlaySettings(empty);
         QCOMPARE(play, PlaySettings());
-        QVERIFY(!play.speed.Paced());
+        QVERIFY(!play.speed.paced());
         QCOMPARE(play.endOfList, EndOfList::Stop);
         QCOMPARE(play.hold, 0ms);
         QVERIFY(!play.keepAspect);
@@ -29,23 +29,23 @@ private Q_SLOTS:
 
     void roundTrip() {
         PlaySettings play;
-        play.speed = *PlaySpeed::FromRowsPerSecond(0.5);
+        play.speed = *PlaySpeed::fromRowsPerSecond(0.5);
         play.endOfList = EndOfList::Rock;
         play.hold = 2000ms;
         play.keepAspect = true;
         play.windowPosition = QPoint(0, 0); // a corner is a real place
         {
             QSettings settings(file(), QSettings::IniFormat);
-            WritePlaySettings(settings, play);
+            writePlaySettings(settings, play);
         }
-        QCOMPARE(ReadPlaySettings(QSettings(file(), QSettings::IniFormat)), play);
+        QCOMPARE(readPlaySettings(QSettings(file(), QSettings::IniFormat)), play);
         play.windowPosition.reset();
         play.endOfList = EndOfList::Loop;
         {
             QSettings settings(file(), QSettings::IniFormat);
-            WritePlaySettings(settings, play);
+            writePlaySettings(settings, play);
         }
-        QCOMPARE(ReadPlaySettings(QSettings(file(), QSettings::IniFormat)), play);
+        QCOMPARE(readPlaySettings(QSettings(file(), QSettings::IniFormat)), play);
     }
 
     void valuesNotOfferedReadAsDefaults() {
@@ -56,16 +56,16 @@ private Q_SLOTS:
             settings.setValue(QStringLiteral("Play/HoldMilliseconds"), QStringLiteral("forever"));
             settings.setValue(QStringLiteral("MainWindow/Position"), QStringLiteral("left"));
         }
-        QCOMPARE(ReadPlaySettings(QSettings(file(), QSettings::IniFormat)), PlaySettings());
+        QCOMPARE(readPlaySettings(QSettings(file(), QSettings::IniFormat)), PlaySettings());
     }
 
     void programFileIsTheRecentFilesOneNotThePluginOne() {
         // The test runner points the user's configuration at a folder of its own.
         PlaySettings play;
         play.endOfList = EndOfList::Loop;
-        WritePlaySettings(play);
-        QCOMPARE(ReadPlaySettings().endOfList, EndOfList::Loop);
-        const QString path = ProgramSettings().fileName();
+        writePlaySettings(play);
+        QCOMPARE(readPlaySettings().endOfList, EndOfList::Loop);
+        const QString path = programSettings().fileName();
         QVERIFY2(path.endsWith(QStringLiteral("/Nubivu/Nubivu.conf")), qPrintable(path));
         QVERIFY(!QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie"))
                      .contains(QStringLiteral("Play/EndOfList")));
@@ -92,7 +92,7 @@ private Q_SLOTS:
         QFETCH(QSize, frame);
         QFETCH(QPoint, placed);
         const QList<QRect> screens{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
-        QCOMPARE(ReachablePosition(position, frame, screens).value_or(QPoint(-1, -1)), placed);
+        QCOMPARE(reachablePosition(position, frame, screens).value_or(QPoint(-1, -1)), placed);
     }
 };
 

@@ -27,7 +27,7 @@ QString writeList(const QTemporaryDir& dir, const QString& name) {
     return path;
 }
 
-QMenu* recentMenu() { return MainForm()->findChild<QMenu*>(QStringLiteral("mnRecentFiles")); }
+QMenu* recentMenu() { return mainForm()->findChild<QMenu*>(QStringLiteral("mnRecentFiles")); }
 
 // The files the submenu offers, newest first.
 QStringList offered() {
@@ -50,8 +50,8 @@ class TestRecentFiles : public QObject {
     QTemporaryDir dir_;
 
     void restart() {
-        StopWindows();
-        StartWindows(1024);
+        stopWindows();
+        startWindows(1024);
     }
 
 private Q_SLOTS:
@@ -60,11 +60,11 @@ private Q_SLOTS:
             .remove(QStringLiteral("RecentFiles"));
         restart();
     }
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     void designedFileItemsKeepTheirPlaces() {
         QStringList texts;
-        for (const QAction* item : child<QMenu>(MainForm(), "K1")->actions())
+        for (const QAction* item : child<QMenu>(mainForm(), "K1")->actions())
             texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
         QCOMPARE(texts, (QStringList{"新規作成(&N)", "開く   (&O)", "保存  (&S)",
                                      "最近使ったファイル(&R)", "-", "終了  (&C)"}));
@@ -74,17 +74,17 @@ private Q_SLOTS:
     void fiveNewestOpenedOrSavedSurviveARestart() {
         QStringList paths;
         for (int i = 1; i <= 6; ++i) paths << writeList(dir_, QStringLiteral("l%1.NV2").arg(i));
-        for (const QString& path : paths) MainForm()->OpenDataListFile(path);
+        for (const QString& path : paths) mainForm()->openDataListFile(path);
         QCOMPARE(offered(), (QStringList{paths[5], paths[4], paths[3], paths[2], paths[1]}));
 
         // Saving puts its file first; a file already listed moves up, not in twice.
         FakePrompter prompter;
         prompter.files = {paths[2]};
-        MainForm()->saveList();
+        mainForm()->saveList();
         QCOMPARE(offered(), (QStringList{paths[2], paths[5], paths[4], paths[3], paths[1]}));
         const QString saved = dir_.filePath(QStringLiteral("new.NVD"));
         prompter.files = {saved};
-        MainForm()->saveList();
+        mainForm()->saveList();
         QCOMPARE(offered(), (QStringList{saved, paths[2], paths[5], paths[4], paths[3]}));
         QVERIFY(recentMenu()->isEnabled());
         QCOMPARE(recentMenu()->actions().first()->text().left(3), QStringLiteral("&1 "));
@@ -97,7 +97,7 @@ private Q_SLOTS:
         const QString missing = dir_.filePath(QStringLiteral("never.NV2"));
         QString named;
         try {
-            MainForm()->OpenDataListFile(missing);
+            mainForm()->openDataListFile(missing);
         } catch (const ENubivuError& e) {
             named = e.fileName();
         }
@@ -108,16 +108,16 @@ private Q_SLOTS:
     void pickingOpensOrDropsAMissingFile() {
         const QString kept = writeList(dir_, QStringLiteral("kept.NV2"));
         const QString gone = writeList(dir_, QStringLiteral("gone.NV2"));
-        MainForm()->OpenDataListFile(kept);
-        MainForm()->OpenDataListFile(gone);
+        mainForm()->openDataListFile(kept);
+        mainForm()->openDataListFile(gone);
         FakePrompter prompter;
-        TheLesson().setSaved(false);
+        theLesson().setSaved(false);
         prompter.answers = {1}; // do not save the list on show
 
         offeredItem(kept)->trigger();
-        QTRY_COMPARE(TheLesson().filePath(), kept);
+        QTRY_COMPARE(theLesson().filePath(), kept);
         QCOMPARE(prompter.asked.size(), size_t(1)); // the save question, then Open
-        QCOMPARE(ListRows(TheLesson().rows()), QStringList{"k"});
+        QCOMPARE(listRows(theLesson().rows()), QStringList{"k"});
         QCOMPARE(offered(), (QStringList{kept, gone}));
 
         QVERIFY(QFile::remove(gone));
@@ -126,7 +126,7 @@ private Q_SLOTS:
         const MessageRequest& told = prompter.asked.back();
         QCOMPARE(told.detail, gone);
         QVERIFY(told.text.contains(QStringLiteral("見つかりません")));
-        QCOMPARE(TheLesson().filePath(), kept);
+        QCOMPARE(theLesson().filePath(), kept);
         QCOMPARE(offered(), QStringList{kept});
         restart();
         QCOMPARE(offered(), QStringList{kept});

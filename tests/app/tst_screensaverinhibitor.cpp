@@ -10,6 +10,7 @@
 using namespace nubivu;
 
 // Stands in for the desktop's service on a private bus.
+// Its slots keep the D-Bus method names of the service.
 class FakeScreenSaver : public QObject {
     Q_OBJECT
     Q_CLASSINFO("D-Bus Interface", "org.freedesktop.ScreenSaver")
@@ -52,10 +53,10 @@ private Q_SLOTS:
             QStringLiteral("unix:path=/nonexistent/bus"), QStringLiteral("none"));
         QVERIFY(!none.isConnected());
         ScreenSaverInhibitor inhibitor(none);
-        inhibitor.Inhibit();
-        inhibitor.Release();
-        inhibitor.Inhibit();
-        QVERIFY(!inhibitor.Held());
+        inhibitor.inhibit();
+        inhibitor.release();
+        inhibitor.inhibit();
+        QVERIFY(!inhibitor.held());
     }
 
     void withoutTheServiceNothingIsHeld() {
@@ -63,11 +64,11 @@ private Q_SLOTS:
         const QDBusConnection bus =
             QDBusConnection::connectToBus(address_, QStringLiteral("noservice"));
         ScreenSaverInhibitor inhibitor(bus);
-        QSignalSpy answered(&inhibitor, &ScreenSaverInhibitor::Answered);
-        inhibitor.Inhibit();
+        QSignalSpy answered(&inhibitor, &ScreenSaverInhibitor::answered);
+        inhibitor.inhibit();
         QVERIFY(answered.wait(10000));
-        QVERIFY(!inhibitor.Held());
-        inhibitor.Release();
+        QVERIFY(!inhibitor.held());
+        inhibitor.release();
     }
 
     void inhibitsWhilePlayingAndGivesBack() {
@@ -82,25 +83,25 @@ private Q_SLOTS:
             QDBusConnection::connectToBus(address_, QStringLiteral("client"));
         {
             ScreenSaverInhibitor inhibitor(bus);
-            QSignalSpy answered(&inhibitor, &ScreenSaverInhibitor::Answered);
-            inhibitor.Inhibit();
-            inhibitor.Inhibit(); // a second start while asking asks once
+            QSignalSpy answered(&inhibitor, &ScreenSaverInhibitor::answered);
+            inhibitor.inhibit();
+            inhibitor.inhibit(); // a second start while asking asks once
             QVERIFY(answered.wait(10000));
-            QVERIFY(inhibitor.Held());
+            QVERIFY(inhibitor.held());
             QCOMPARE(service.held.size(), 1);
             QCOMPARE(service.applications, QStringList{QStringLiteral("Nubivu")});
-            inhibitor.Release();
+            inhibitor.release();
             QTRY_VERIFY(service.held.isEmpty());
 
             // Stopped before the service answered: the cookie goes back at once.
-            inhibitor.Inhibit();
-            inhibitor.Release();
+            inhibitor.inhibit();
+            inhibitor.release();
             QVERIFY(answered.wait(10000));
-            QVERIFY(!inhibitor.Held());
+            QVERIFY(!inhibitor.held());
             QTRY_VERIFY(service.held.isEmpty());
 
             // Still held when the window goes away.
-            inhibitor.Inhibit();
+            inhibitor.inhibit();
             QVERIFY(answered.wait(10000));
             QCOMPARE(service.held.size(), 1);
         }

@@ -24,39 +24,39 @@ class TestDataList : public QObject {
 private Q_SLOTS:
     void startsWithHeaderAndTrailingRow() {
         DataList list;
-        QCOMPARE(list.RowCount(), 2);
-        QCOMPARE(list.DataRowCount(), 0);
-        QCOMPARE(list.Row(), 1);
-        QCOMPARE(list.Col(), 1);
+        QCOMPARE(list.rowCount(), 2);
+        QCOMPARE(list.dataRowCount(), 0);
+        QCOMPARE(list.row(), 1);
+        QCOMPARE(list.col(), 1);
     }
 
     void appendedRowsAreNumbered() {
         DataList list;
-        list.AppendNumberedRow();
-        QCOMPARE(list.RowCount(), 3);
+        list.appendNumberedRow();
+        QCOMPARE(list.rowCount(), 3);
         QCOMPARE(list.Cell(0, 2), QStringLiteral("2"));
-        QVERIFY(list.Paths(2) == SlotPaths{});
+        QVERIFY(list.paths(2) == SlotPaths{});
     }
 
     void cellsOutsideTheGridReadEmptyAndIgnoreWrites() {
         DataList list;
-        list.SetCell(9, 1, QStringLiteral("x"));
-        list.SetCell(1, 5, QStringLiteral("x"));
+        list.setCell(9, 1, QStringLiteral("x"));
+        list.setCell(1, 5, QStringLiteral("x"));
         QVERIFY(list.Cell(9, 1).isEmpty());
         QVERIFY(list.Cell(1, 5).isEmpty());
-        QCOMPARE(list.RowCount(), 2);
+        QCOMPARE(list.rowCount(), 2);
     }
 
     void removeRowsKeepsTheOthersInOrder() {
         DataList list;
-        for (int i = 0; i < 5; ++i) list.AppendNumberedRow();
-        for (int r = 1; r < list.RowCount(); ++r) list.SetCell(1, r, QString::number(r * 10));
-        list.RemoveRows({1, 3, 4});
-        QCOMPARE(list.RowCount(), 4);
+        for (int i = 0; i < 5; ++i) list.appendNumberedRow();
+        for (int r = 1; r < list.rowCount(); ++r) list.setCell(1, r, QString::number(r * 10));
+        list.removeRows({1, 3, 4});
+        QCOMPARE(list.rowCount(), 4);
         QCOMPARE(list.Cell(1, 1), QStringLiteral("20"));
         QCOMPARE(list.Cell(1, 2), QStringLiteral("50"));
         QCOMPARE(list.Cell(1, 3), QStringLiteral("60"));
-        list.Renumber();
+        list.renumber();
         QCOMPARE(list.Cell(0, 3), QStringLiteral("3"));
     }
 
@@ -78,14 +78,14 @@ private Q_SLOTS:
         QFETCH(int, col);
         QFETCH(QString, value);
         DataList list;
-        FillList(list, {"a|b|c|dd||f|g", "h|i|j|k|l|m|n"});
+        fillList(list, {"a|b|c|dd||f|g", "h|i|j|k|l|m|n"});
         QStringList expected = rowText(list, 1).split(u'|');
         expected[col] = value;
-        list.SetCell(col, 1, value);
+        list.setCell(col, 1, value);
         QCOMPARE(rowText(list, 1), expected.join(u'|'));
         QCOMPARE(rowText(list, 2), QStringLiteral("2|h|i|j|k|l|m|n"));
         // Moves keep a long cell whole.
-        list.ShiftColumnDown(col, 1);
+        list.shiftColumnDown(col, 1);
         QCOMPARE(list.Cell(col, 2), value);
     }
 
@@ -99,17 +99,17 @@ private Q_SLOTS:
     void columnZeroKeepsItsText() {
         QFETCH(QString, text);
         DataList list;
-        FillList(list, {"a|b", "c"});
-        list.SetCell(0, 1, text);
+        fillList(list, {"a|b", "c"});
+        list.setCell(0, 1, text);
         QCOMPARE(list.Cell(0, 1), text);
         QCOMPARE(rowText(list, 1), text + QStringLiteral("|a|b|||||"));
         // Row moves take columns 1-7 and leave column 0 where it is.
-        list.ShiftRowsDown(1);
+        list.shiftRowsDown(1);
         QCOMPARE(rowText(list, 1), text + QStringLiteral("|||||||"));
         QCOMPARE(rowText(list, 2), QStringLiteral("2|a|b|||||"));
-        list.RemoveDataRow(1);
+        list.removeDataRow(1);
         QCOMPARE(rowText(list, 1), text + QStringLiteral("|a|b|||||"));
-        list.Renumber();
+        list.renumber();
         QCOMPARE(list.Cell(0, 1), QStringLiteral("1"));
     }
 
@@ -119,16 +119,16 @@ private Q_SLOTS:
         QByteArray bytes;
         for (int r = 0; r < 3000; ++r)
             bytes += QStringLiteral("\"row %1\",\"\",\"雨%1\"\r\n").arg(r).toUtf8();
-        std::vector<PackedRow> rows = ReadDataListRows(bytes);
+        std::vector<PackedRow> rows = readDataListRows(bytes);
         QCOMPARE(rows.size(), size_t(3000));
         const PackedRow copy = rows[1500];
         DataList list;
-        list.AppendDataRows(std::move(rows));
-        list.SetCell(2, 10, QStringLiteral("edited"));
+        list.appendDataRows(std::move(rows));
+        list.setCell(2, 10, QStringLiteral("edited"));
         QCOMPARE(rowText(list, 10), QStringLiteral("10|row 9|edited|雨9||||"));
         QCOMPARE(rowText(list, 11), QStringLiteral("11|row 10||雨10||||"));
-        list.SetRowCount(2);
-        QCOMPARE(PathsOf(copy), RowOf(QStringLiteral("row 1500||雨1500")));
+        list.setRowCount(2);
+        QCOMPARE(pathsOf(copy), rowOf(QStringLiteral("row 1500||雨1500")));
     }
 
     void defaultTitlesInSlotOrder() {
@@ -139,7 +139,7 @@ private Q_SLOTS:
 
     void lessonStartsEmptySavedWithTheDefaultTitles() {
         Lesson lesson;
-        QCOMPARE(lesson.rows().RowCount(), 2);
+        QCOMPARE(lesson.rows().rowCount(), 2);
         QCOMPARE(lesson.titles(), defaultTitles());
         QVERIFY(lesson.filePath().isEmpty());
         QVERIFY(lesson.isSaved());
@@ -157,7 +157,7 @@ private Q_SLOTS:
         lesson.setFilePath(QStringLiteral("/l/a.NV2"));
         lesson.markUnsaved();
         lesson.markUnsaved();
-        lesson.rows().AppendNumberedRow();
+        lesson.rows().appendNumberedRow();
         QCOMPARE(titles.count(), 1);
         QCOMPARE(file.count(), 1);
         QCOMPARE(saved.count(), 1);

@@ -30,8 +30,8 @@ QString L(const char* text) { return QString::fromUtf8(text).replace(u'\'', u'"'
 QByteArray shiftJis(const QString& text) { return QStringEncoder("Shift-JIS").encode(text); }
 
 QByteArray encodeList(const DataList& list, const std::optional<SlotPaths>& titles) {
-    return EncodeDataList(
-        list.DataRowCount(), [&](int r) { return list.Paths(r); }, titles, defaultTitles());
+    return encodeDataList(
+        list.dataRowCount(), [&](int r) { return list.paths(r); }, titles, defaultTitles());
 }
 
 } // namespace
@@ -73,14 +73,14 @@ private Q_SLOTS:
         QFETCH(int, count);
         SlotPaths got;
         got.fill(QStringLiteral("old"));
-        QCOMPARE(SplitQuotedLine(line, got.data(), 6), count);
+        QCOMPARE(splitQuotedLine(line, got.data(), 6), count);
         QCOMPARE(QStringList(got.begin(), got.end()), fields);
     }
 
     void emptyLineLeavesTheFields() {
         SlotPaths got;
         got.fill(QStringLiteral("old"));
-        QCOMPARE(SplitQuotedLine(QString(), got.data(), 6), 0);
+        QCOMPARE(splitQuotedLine(QString(), got.data(), 6), 0);
         QCOMPARE(got[6], QStringLiteral("old"));
     }
 
@@ -99,11 +99,11 @@ private Q_SLOTS:
     void joinLine() {
         QFETCH(QStringList, fields);
         QFETCH(QString, line);
-        QCOMPARE(JoinQuotedLine(fields.data(), 6), line);
+        QCOMPARE(joinQuotedLine(fields.data(), 6), line);
         if (fields[0].startsWith(u'C')) QCOMPARE(line.size(), 35);
         // Whatever was written reads back as it was.
         SlotPaths back;
-        SplitQuotedLine(line, back.data(), 6);
+        splitQuotedLine(line, back.data(), 6);
         QCOMPARE(QStringList(back.begin(), back.end()), fields);
     }
 
@@ -126,8 +126,8 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(int, version);
         QFETCH(QString, base);
-        QCOMPARE(int(DataListVersionOf(name)), version);
-        QCOMPARE(DataListBaseName(name), base);
+        QCOMPARE(int(dataListVersionOf(name)), version);
+        QCOMPARE(dataListBaseName(name), base);
     }
 
     void readLines_data() {
@@ -163,7 +163,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, bytes);
         QFETCH(QStringList, rows);
         QStringList got;
-        for (const SlotPaths& p : ReadDataListLines(bytes)) {
+        for (const SlotPaths& p : readDataListLines(bytes)) {
             QStringList parts(p.begin(), p.end());
             while (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();
             got << parts.join(u'|');
@@ -187,12 +187,12 @@ private Q_SLOTS:
         const QByteArray rest = "\",\"\",\"\",\"\",\"\",\"\"\r\n";
         const QByteArray bytes =
             "\"" + value + "\",\"" + shiftJis(QStringLiteral("雲")) + rest + "\"next\",\"" + rest;
-        const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
+        const std::vector<SlotPaths> rows = readDataListLines(bytes);
         QCOMPARE(int(rows.size()), 2);
         QCOMPARE(rows[0][1], QStringLiteral("雲"));
         QVERIFY(!rows[0][0].contains(QChar(0x1A)));
         QVERIFY(!rows[0][0].contains(QChar::ReplacementCharacter));
-        const QByteArray written = EncodeDataList(
+        const QByteArray written = encodeDataList(
             2, [&](int r) { return rows[size_t(r - 1)]; }, std::nullopt, defaultTitles());
         QCOMPARE(written, bytes);
     }
@@ -221,13 +221,13 @@ private Q_SLOTS:
         DataList list;
         QStringList rows;
         for (const QString& v : values) rows << v;
-        FillList(list, rows);
+        fillList(list, rows);
         const QByteArray bytes = encodeList(list, std::nullopt);
         QString text;
         for (int i = 1; i <= rows.size(); ++i)
-            text += JoinQuotedLine(list.Paths(i).data(), 6) + QStringLiteral("\r\n");
+            text += joinQuotedLine(list.paths(i).data(), 6) + QStringLiteral("\r\n");
         QCOMPARE(bytes, codePage ? shiftJis(text) : text.toUtf8());
-        std::vector<SlotPaths> back = ReadDataListLines(bytes);
+        std::vector<SlotPaths> back = readDataListLines(bytes);
         QCOMPARE(int(back.size()), rows.size());
         for (int i = 0; i < rows.size(); ++i) QCOMPARE(back[size_t(i)][0], values[i]);
     }
@@ -236,12 +236,12 @@ private Q_SLOTS:
     // and 7F, and a 1A written for a 1C would end the file there.
     void controlCodesAndBackslashStayAscii() {
         const QByteArray bytes("\"a\x1c\\b\x7f\",\"\x82\xa0\"\r\n\"next\"\r\n");
-        const std::vector<SlotPaths> rows = ReadDataListLines(bytes);
+        const std::vector<SlotPaths> rows = readDataListLines(bytes);
         QCOMPARE(int(rows.size()), 2);
         QCOMPARE(rows[0][0], QStringLiteral("a\x1c\\b\x7f"));
         QCOMPARE(rows[0][1], QStringLiteral("あ"));
         DataList list;
-        FillList(list, {rows[0][0] + QStringLiteral("|あ"), QStringLiteral("next")});
+        fillList(list, {rows[0][0] + QStringLiteral("|あ"), QStringLiteral("next")});
         const QByteArray rest = ",\"\",\"\",\"\",\"\",\"\"\r\n";
         QCOMPARE(encodeList(list, std::nullopt),
                  "\"a\x1c\\b\x7f\",\"\x82\xa0\"" + rest + "\"next\",\"\"" + rest);
@@ -276,9 +276,9 @@ private Q_SLOTS:
         const QString path = dir.filePath(name);
         WriteFile(path, bytes);
         DataList list;
-        list.SetCell(0, 1, QStringLiteral("1"));
-        const std::optional<SlotPaths> got = ReadDataListFile(list, path);
-        QCOMPARE(ListRows(list), rows);
+        list.setCell(0, 1, QStringLiteral("1"));
+        const std::optional<SlotPaths> got = readDataListFile(list, path);
+        QCOMPARE(listRows(list), rows);
         QCOMPARE(got.has_value(), !titles.isEmpty());
         if (got) QCOMPARE(QStringList(got->begin(), got->end()), titles);
     }
@@ -301,7 +301,7 @@ private Q_SLOTS:
         QFETCH(bool, version2);
         QFETCH(QByteArray, bytes);
         DataList list;
-        FillList(list, rows);
+        fillList(list, rows);
         SlotPaths titles;
         titles[0] = QStringLiteral("T");
         const QByteArray got = encodeList(list, version2 ? std::optional(titles) : std::nullopt);
@@ -326,7 +326,7 @@ private Q_SLOTS:
         QFETCH(QString, title);
         QFETCH(QString, named);
         DataList list;
-        FillList(list, rows);
+        fillList(list, rows);
         SlotPaths titles = defaultTitles();
         if (!title.isEmpty()) titles[0] = title;
         try {
@@ -379,14 +379,14 @@ private Q_SLOTS:
         const QByteArray bytes(4096, 'x');
         QString raised;
         try {
-            SaveDataListFile(path, bytes);
+            saveDataListFile(path, bytes);
         } catch (const EInOutError& e) {
             raised = e.message();
         }
         setrlimit(RLIMIT_FSIZE, &old);
         std::signal(SIGXFSZ, previous);
         QCOMPARE(raised, message);
-        QCOMPARE(ReadFileBytes(real), message.isEmpty() ? bytes : QByteArray("\"old\"\r\n"));
+        QCOMPARE(readFileBytes(real), message.isEmpty() ? bytes : QByteArray("\"old\"\r\n"));
         struct stat st {};
         QVERIFY(::stat(QFile::encodeName(real).constData(), &st) == 0);
         QCOMPARE(st.st_mode & 07777, mode);
@@ -406,7 +406,7 @@ private Q_SLOTS:
         if (child == 0) {
             try {
                 ReplacingFileWriter writer(path);
-                writer.Write(QByteArray(1 << 16, 'x'));
+                writer.write(QByteArray(1 << 16, 'x'));
                 ::raise(SIGKILL);
             } catch (...) {
             }
@@ -418,7 +418,7 @@ private Q_SLOTS:
         QDir folder(dir.path());
         folder.setFilter(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
         QCOMPARE(folder.entryList(), QStringList{"lesson.NVD"});
-        QCOMPARE(ReadFileBytes(path), QByteArray("\"old\"\r\n"));
+        QCOMPARE(readFileBytes(path), QByteArray("\"old\"\r\n"));
     }
 
     void fileErrorsUseTheLibraryTexts_data() {
@@ -442,9 +442,9 @@ private Q_SLOTS:
         DataList list;
         try {
             if (save)
-                SaveDataListFile(dir.filePath(path), "x");
+                saveDataListFile(dir.filePath(path), "x");
             else
-                ReadDataListFile(list, dir.filePath(path));
+                readDataListFile(list, dir.filePath(path));
             QFAIL("no error");
         } catch (const EInOutError& e) {
             // Open names the file: it may come from a drop or the command line.
@@ -504,29 +504,29 @@ private Q_SLOTS:
         QFETCH(QString, from);
         QFETCH(QString, to);
         QFETCH(QString, written);
-        QCOMPARE(RebaseListPath(path, from, to), written);
+        QCOMPARE(rebaseListPath(path, from, to), written);
         // The written path names the same file, taken from the new list.
         if (!written.isEmpty() && !from.isEmpty() && !path.contains(u'\\')) {
-            QCOMPARE(ResolveListPath(written, to), ResolveListPath(path, from));
+            QCOMPARE(resolveListPath(written, to), resolveListPath(path, from));
         }
     }
 
     void relativePathsFollowTheList() {
-        QCOMPARE(ResolveListPath(QStringLiteral("pics/a.bmp"), QString()),
+        QCOMPARE(resolveListPath(QStringLiteral("pics/a.bmp"), QString()),
                  QStringLiteral("pics/a.bmp"));
         const QString list = QStringLiteral("/lessons/may/lesson.NV2");
-        QCOMPARE(ResolveListPath(QStringLiteral("pics/a.bmp"), list),
+        QCOMPARE(resolveListPath(QStringLiteral("pics/a.bmp"), list),
                  QStringLiteral("/lessons/may/pics/a.bmp"));
-        QCOMPARE(ResolveListPath(QStringLiteral("../b.bmp"), list),
+        QCOMPARE(resolveListPath(QStringLiteral("../b.bmp"), list),
                  QStringLiteral("/lessons/b.bmp"));
-        QCOMPARE(ResolveListPath(QStringLiteral("/abs/c.bmp"), list), QStringLiteral("/abs/c.bmp"));
-        QCOMPARE(ResolveListPath(QString(), list), QString());
+        QCOMPARE(resolveListPath(QStringLiteral("/abs/c.bmp"), list), QStringLiteral("/abs/c.bmp"));
+        QCOMPARE(resolveListPath(QString(), list), QString());
     }
 
 private:
     static int blankLineLength() {
         SlotPaths blank;
-        return int(JoinQuotedLine(blank.data(), 6).size());
+        return int(joinQuotedLine(blank.data(), 6).size());
     }
 };
 

@@ -14,16 +14,16 @@ private Q_SLOTS:
     void opensWithEveryPictureInPlace() {
         const QString lesson = QStringLiteral(NUBIVU_SOURCE_DIR "/samples/lesson.NV2");
         DataList list;
-        const std::optional<SlotPaths> titles = ReadDataListFile(list, lesson);
+        const std::optional<SlotPaths> titles = readDataListFile(list, lesson);
         QVERIFY(titles && *titles == defaultTitles());
-        QVERIFY(list.DataRowCount() >= 24);
+        QVERIFY(list.dataRowCount() >= 24);
         std::array<int, SlotCount> filled{};
-        for (int r = 1; r <= list.DataRowCount(); ++r) {
+        for (int r = 1; r <= list.dataRowCount(); ++r) {
             for (int s = 0; s < SlotCount; ++s) {
                 const QString path = list.Cell(s + 1, r);
                 if (path.isEmpty()) continue;
                 QVERIFY2(QFileInfo(path).isRelative(), qPrintable(path));
-                QVERIFY2(QFileInfo::exists(ResolveListPath(path, lesson)), qPrintable(path));
+                QVERIFY2(QFileInfo::exists(resolveListPath(path, lesson)), qPrintable(path));
                 ++filled[size_t(s)];
             }
         }

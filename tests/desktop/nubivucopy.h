@@ -1,7 +1,7 @@
 #pragma once
 // Copies of the built program started by the tests, each in a runtime
 // folder that the test chooses, with the single-instance guard's log on.
-#include "app/tsingleinstance.h"
+#include "app/singleinstance.h"
 
 #include <QDir>
 #include <QFile>
@@ -19,9 +19,9 @@ public:
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir_.path()));
     }
     ~RuntimeDir() { qputenv("XDG_RUNTIME_DIR", previous_); }
-    QString Path() const { return dir_.path(); }
+    QString path() const { return dir_.path(); }
     // The socket the program's guard holds in this folder.
-    static QString SocketPath() { return TSingleInstance::ServerName(QStringLiteral("Ident6490")); }
+    static QString socketPath() { return SingleInstance::serverName(QStringLiteral("Ident6490")); }
 
 private:
     QTemporaryDir dir_;
@@ -46,37 +46,37 @@ public:
         }
     }
 
-    void Start(const QStringList& args = {}) {
+    void start(const QStringList& args = {}) {
         process_.setArguments(args);
         process_.start();
     }
     // Waits until the copy's log holds text; false if it ended or took too long.
-    bool WaitFor(const QString& text, int ms = 15000) {
+    bool waitFor(const QString& text, int ms = 15000) {
         QDeadlineTimer deadline(ms);
-        while (!Log().contains(text)) {
+        while (!log().contains(text)) {
             if (deadline.hasExpired() || process_.state() == QProcess::NotRunning) return false;
             process_.waitForReadyRead(100);
         }
         return true;
     }
-    QString Log() {
+    QString log() {
         log_ += QString::fromUtf8(process_.readAllStandardError());
         return log_;
     }
-    void SetWorkingDirectory(const QString& dir) { process_.setWorkingDirectory(dir); }
+    void setWorkingDirectory(const QString& dir) { process_.setWorkingDirectory(dir); }
     // waitForFinished answers false for a copy whose end an event loop has
     // already taken in (a message box waiting, say): that counts as ended too.
-    bool WaitForEnd(int ms = 15000) {
+    bool waitForEnd(int ms = 15000) {
         if (process_.waitForFinished(ms)) return true;
         return process_.state() == QProcess::NotRunning &&
                process_.error() != QProcess::FailedToStart;
     }
-    bool Running() const { return process_.state() == QProcess::Running; }
-    bool Ended() const { return process_.state() == QProcess::NotRunning; }
-    int ExitCode() const { return process_.exitCode(); }
-    QProcess::ExitStatus ExitStatus() const { return process_.exitStatus(); }
-    void Terminate() { process_.terminate(); }
-    void Kill() { process_.kill(); }
+    bool running() const { return process_.state() == QProcess::Running; }
+    bool ended() const { return process_.state() == QProcess::NotRunning; }
+    int exitCode() const { return process_.exitCode(); }
+    QProcess::ExitStatus exitStatus() const { return process_.exitStatus(); }
+    void terminate() { process_.terminate(); }
+    void kill() { process_.kill(); }
 
 private:
     QProcess process_;

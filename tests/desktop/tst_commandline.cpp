@@ -30,7 +30,7 @@ private Q_SLOTS:
         RuntimeDir runtime;
         QProcess program;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.Path());
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
             env.remove(QLatin1String(name));
         if (display) env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
@@ -43,7 +43,7 @@ private Q_SLOTS:
         QVERIFY2(out.startsWith(output), qPrintable(out));
         QVERIFY(program.readAllStandardError().isEmpty());
         // No copy was started: the single-instance guard's name is free.
-        QVERIFY(!QFileInfo::exists(RuntimeDir::SocketPath()));
+        QVERIFY(!QFileInfo::exists(RuntimeDir::socketPath()));
     }
 };
 

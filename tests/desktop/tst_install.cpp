@@ -200,12 +200,12 @@ private Q_SLOTS:
 
         // And it starts.
         RuntimeDir runtime;
-        NubivuCopy copy(runtime.Path(), program);
-        copy.Start();
-        QVERIFY2(copy.WaitFor(QStringLiteral("first copy")), qPrintable(copy.Log()));
-        copy.Terminate();
-        QVERIFY(copy.WaitForEnd());
-        QCOMPARE(copy.ExitCode(), 0);
+        NubivuCopy copy(runtime.path(), program);
+        copy.start();
+        QVERIFY2(copy.waitFor(QStringLiteral("first copy")), qPrintable(copy.log()));
+        copy.terminate();
+        QVERIFY(copy.waitForEnd());
+        QCOMPARE(copy.exitCode(), 0);
     }
 
     void helpAndSampleLessonInstalled_data() {

@@ -50,8 +50,8 @@ public:
             p->waitForFinished(3000);
         }
     }
-    bool Ready() const { return ready_; }
-    const QProcessEnvironment& Environment() const { return env_; }
+    bool ready() const { return ready_; }
+    const QProcessEnvironment& environment() const { return env_; }
 
     QString Run(const QString& program, const QStringList& args) const {
         QProcess p;
@@ -62,7 +62,7 @@ public:
     }
 
     // The one window whose caption is exactly this one (0: none such).
-    QString WindowNamed(const QString& caption) const {
+    QString windowNamed(const QString& caption) const {
         const QStringList ids = Run(tool("xdotool"), {"search", "--onlyvisible", "--name",
                                                       QRegularExpression::escape(caption)})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -73,7 +73,7 @@ public:
 
     // The window's frame rectangle on the screen: its client area grown by
     // the frame the window manager put around it.
-    QRect Outer(const QString& id) const {
+    QRect outer(const QString& id) const {
         // xwininfo, not xdotool: the latter counts the frame into the position twice.
         const QString info = Run(tool("xwininfo"), {"-id", id});
         auto value = [&](const char* key) {
@@ -121,41 +121,41 @@ private Q_SLOTS:
     void windowsOnScreen() {
         QFETCH(QSize, screen);
         Desktop desktop(screen);
-        QVERIFY(desktop.Ready());
+        QVERIFY(desktop.ready());
         RuntimeDir runtime;
         QProcess program;
-        QProcessEnvironment env = desktop.Environment();
-        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.Path());
+        QProcessEnvironment env = desktop.environment();
+        env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
         program.setProcessEnvironment(env);
         program.start(QStringLiteral(NUBIVU_PROGRAM),
                       {QStringLiteral(NUBIVU_SOURCE_DIR "/samples/lesson.NV2")});
         const QString caption =
             QStringLiteral("Nubivu Ver.3.10  [ " NUBIVU_SOURCE_DIR "/samples/lesson.NV2 ]");
-        const double f = ScaleFactorFor(screen.width());
-        const QSize mainOuter = MainWindowOuterSize(screen.width(), f);
+        const double f = scaleFactorFor(screen.width());
+        const QSize mainOuter = mainWindowOuterSize(screen.width(), f);
 
         QString main;
-        QTRY_VERIFY_WITH_TIMEOUT(!(main = desktop.WindowNamed(caption)).isEmpty(), 15000);
+        QTRY_VERIFY_WITH_TIMEOUT(!(main = desktop.windowNamed(caption)).isEmpty(), 15000);
         // The frame is reported after the window is shown; the size follows it.
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.Outer(main).size(), mainOuter, 10000);
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.outer(main).size(), mainOuter, 10000);
         const QRect screenRect(QPoint(), screen);
-        QVERIFY(screenRect.contains(desktop.Outer(main)));
+        QVERIFY(screenRect.contains(desktop.outer(main)));
 
         // The sky-photo button, wherever the menu bar's height puts it.
-        const QString x = QString::number(Scaled(424 + 52, f));
-        const QString y = QString::number(Scaled(232, f) + Scaled(25, f) / 2 + 22);
+        const QString x = QString::number(scaled(424 + 52, f));
+        const QString y = QString::number(scaled(232, f) + scaled(25, f) / 2 + 22);
         desktop.Run(tool("xdotool"), {"mousemove", "--window", main, x, y, "click", "1"});
         QString sky;
         QTRY_VERIFY_WITH_TIMEOUT(
-            !(sky = desktop.WindowNamed(QStringLiteral("私たちの地域の様子"))).isEmpty(), 10000);
-        const QSize skyOuter = SkyWindowScale(screen.width(), f, screen).outer;
-        QTRY_COMPARE_WITH_TIMEOUT(desktop.Outer(sky).size(), skyOuter, 10000);
-        const QRect skyRect = desktop.Outer(sky);
+            !(sky = desktop.windowNamed(QStringLiteral("私たちの地域の様子"))).isEmpty(), 10000);
+        const QSize skyOuter = skyWindowScale(screen.width(), f, screen).outer;
+        QTRY_COMPARE_WITH_TIMEOUT(desktop.outer(sky).size(), skyOuter, 10000);
+        const QRect skyRect = desktop.outer(sky);
         QVERIFY2(
             skyRect.top() >= 0 && skyRect.bottom() < screen.height(),
             qPrintable(QStringLiteral("sky window at %1,%2").arg(skyRect.x()).arg(skyRect.y())));
         qInfo("%dx%d: main %dx%d, sky %dx%d", screen.width(), screen.height(),
-              desktop.Outer(main).width(), desktop.Outer(main).height(), skyRect.width(),
+              desktop.outer(main).width(), desktop.outer(main).height(), skyRect.width(),
               skyRect.height());
 
         // The editor stays above the main window, and the main window's close
@@ -163,14 +163,14 @@ private Q_SLOTS:
         desktop.Run(tool("xdotool"), {"windowactivate", "--sync", main});
         desktop.Run(tool("xdotool"), {"key", "ctrl+e"});
         QString editor;
-        QTRY_VERIFY_WITH_TIMEOUT(!(editor = desktop.WindowNamed(QStringLiteral("編集"))).isEmpty(),
+        QTRY_VERIFY_WITH_TIMEOUT(!(editor = desktop.windowNamed(QStringLiteral("編集"))).isEmpty(),
                                  10000);
         const QString transient = desktop.Run(tool("xprop"), {"-id", editor, "WM_TRANSIENT_FOR"});
         QVERIFY2(transient.contains(QStringLiteral("0x") + QString::number(main.toULongLong(), 16)),
                  qPrintable(transient));
         desktop.Run(tool("wmctrl"), {"-i", "-c", main});
         QVERIFY(!program.waitForFinished(1500));
-        QVERIFY(!desktop.WindowNamed(caption).isEmpty());
+        QVERIFY(!desktop.windowNamed(caption).isEmpty());
 
         program.terminate();
         QVERIFY(program.waitForFinished(10000));

@@ -1,6 +1,6 @@
 #include "app/mainwindow.h"
+#include "app/singleinstance.h"
 #include "app/systemsound.h"
-#include "app/tsingleinstance.h"
 #include "app/windowstatesounds.h"
 #include "fakeprompter.h"
 #include "nubivucopy.h"
@@ -26,9 +26,9 @@ namespace {
 
 class RecordingSound : public SystemSound {
 public:
-    RecordingSound() { previous_ = SystemSound::Install(this); }
-    ~RecordingSound() override { SystemSound::Install(previous_); }
-    void Play(const QString& eventId) override { played << eventId; }
+    RecordingSound() { previous_ = SystemSound::install(this); }
+    ~RecordingSound() override { SystemSound::install(previous_); }
+    void play(const QString& eventId) override { played << eventId; }
     QStringList played;
 
 private:
@@ -40,9 +40,9 @@ private:
 class WaitingPrompter : public FakePrompter {
 public:
     std::function<void()> whileAsking;
-    int Ask(const MessageRequest& request) override {
+    int ask(const MessageRequest& request) override {
         if (whileAsking) whileAsking();
-        return FakePrompter::Ask(request);
+        return FakePrompter::ask(request);
     }
 };
 
@@ -65,29 +65,29 @@ class TestSysCtrls : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     void guardDefaultsAndCount() {
-        QCOMPARE(TSingleInstance::LiveCount(), 0);
-        auto guard = std::make_unique<TSingleInstance>(nullptr);
-        QCOMPARE(guard->DupInstAction, diActivateFirst);
-        QCOMPARE(guard->ErrorMessage, QStringLiteral("すでに起動されています"));
-        QVERIFY(guard->UniqueName.isEmpty());
-        QVERIFY(!guard->OnDuplicate);
-        QCOMPARE(TSingleInstance::LiveCount(), 1);
+        QCOMPARE(SingleInstance::liveCount(), 0);
+        auto guard = std::make_unique<SingleInstance>(nullptr);
+        QCOMPARE(guard->dupInstAction, ActivateFirst);
+        QCOMPARE(guard->errorMessage, QStringLiteral("すでに起動されています"));
+        QVERIFY(guard->uniqueName.isEmpty());
+        QVERIFY(!guard->onDuplicate);
+        QCOMPARE(SingleInstance::liveCount(), 1);
         try {
-            TSingleInstance second(nullptr);
+            SingleInstance second(nullptr);
             QFAIL("a second guard was allowed");
         } catch (const EMultiSingleInstance& e) {
             QCOMPARE(e.message(), QStringLiteral("Only single component allowed"));
         }
-        QCOMPARE(TSingleInstance::LiveCount(), 1);
+        QCOMPARE(SingleInstance::liveCount(), 1);
         guard.reset();
-        QCOMPARE(TSingleInstance::LiveCount(), 0);
+        QCOMPARE(SingleInstance::liveCount(), 0);
         // Without a name there is nothing to hold: the check lets the copy run.
-        TSingleInstance unnamed(nullptr);
-        unnamed.Loaded();
-        QVERIFY(!unnamed.IsDuplicate());
+        SingleInstance unnamed(nullptr);
+        unnamed.loaded();
+        QVERIFY(!unnamed.isDuplicate());
     }
 
     void animateFormPlacement_data() {
@@ -104,11 +104,11 @@ private Q_SLOTS:
     void animateFormPlacement() {
         QFETCH(Owner, owner);
         QFETCH(QString, error);
-        StartWindows(640);
+        startWindows(640);
         QObject plain;
         QWidget window;
         auto* child = new QWidget(&window);
-        QObject* const owners[] = {&plain, child, &window, MainForm()};
+        QObject* const owners[] = {&plain, child, &window, mainForm()};
         QString raised;
         try {
             delete new WindowStateSounds(owners[int(owner)]);
@@ -148,38 +148,38 @@ private Q_SLOTS:
     // A real first copy; this process plays the second copy in each mode.
     void duplicateActions() {
         RuntimeDir runtime;
-        NubivuCopy first(runtime.Path());
-        first.Start();
-        QVERIFY2(first.WaitFor(QStringLiteral("first copy")), qPrintable(first.Log()));
+        NubivuCopy first(runtime.path());
+        first.start();
+        QVERIFY2(first.waitFor(QStringLiteral("first copy")), qPrintable(first.log()));
 
-        auto check = [](TDupInstAction action, const QString& message) {
-            TSingleInstance guard(nullptr);
-            guard.UniqueName = QStringLiteral("Ident6490");
-            guard.DupInstAction = action;
-            guard.ErrorMessage = message;
+        auto check = [](DuplicateAction action, const QString& message) {
+            SingleInstance guard(nullptr);
+            guard.uniqueName = QStringLiteral("Ident6490");
+            guard.dupInstAction = action;
+            guard.errorMessage = message;
             QObject* sender = nullptr;
-            guard.OnDuplicate = [&](QObject* s) { sender = s; };
+            guard.onDuplicate = [&](QObject* s) { sender = s; };
             QString raised;
             try {
-                guard.Loaded();
+                guard.loaded();
             } catch (const EMultiAppInstance& e) {
                 raised = e.message();
             }
-            if (!guard.IsDuplicate() || sender != &guard) return QStringLiteral("not a duplicate");
+            if (!guard.isDuplicate() || sender != &guard) return QStringLiteral("not a duplicate");
             return raised;
         };
 
-        QCOMPARE(check(diTerminate, QStringLiteral("unused")), QString());
-        QVERIFY(TSingleInstance::EndRequested());
-        TSingleInstance::Finish(); // a terminated copy has nothing to say
-        QCOMPARE(check(diException, QStringLiteral("もう動いています")),
+        QCOMPARE(check(TerminateCopy, QStringLiteral("unused")), QString());
+        QVERIFY(SingleInstance::endRequested());
+        SingleInstance::finish(); // a terminated copy has nothing to say
+        QCOMPARE(check(RaiseError, QStringLiteral("もう動いています")),
                  QStringLiteral("もう動いています"));
-        QCOMPARE(check(diActivateFirst, QString()), QString());
-        TSingleInstance::Finish();
-        QVERIFY2(first.WaitFor(QStringLiteral("brought forward: \"frmNubivuMain\"")),
-                 qPrintable(first.Log()));
-        QCOMPARE(first.Log().count(QStringLiteral("brought forward")), 1);
-        QVERIFY(first.Running());
+        QCOMPARE(check(ActivateFirst, QString()), QString());
+        SingleInstance::finish();
+        QVERIFY2(first.waitFor(QStringLiteral("brought forward: \"frmNubivuMain\"")),
+                 qPrintable(first.log()));
+        QCOMPARE(first.log().count(QStringLiteral("brought forward")), 1);
+        QVERIFY(first.running());
     }
 
     // This process is the first copy; a real second copy asks it to come
@@ -198,19 +198,19 @@ private Q_SLOTS:
         QFETCH(QString, last);
         QFETCH(QString, expected);
         RuntimeDir runtime;
-        StartWindows(640);
-        QVERIFY(!child<TSingleInstance>(MainForm(), "SingleInstance1")->IsDuplicate());
-        MainForm()->show();
-        QVERIFY(QTest::qWaitForWindowExposed(MainForm()));
-        QDialog dialog(MainForm());
+        startWindows(640);
+        QVERIFY(!child<SingleInstance>(mainForm(), "SingleInstance1")->isDuplicate());
+        mainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(mainForm()));
+        QDialog dialog(mainForm());
         dialog.setObjectName(QStringLiteral("dialog"));
-        QApplication::setActiveWindow(MainForm());
+        QApplication::setActiveWindow(mainForm());
         if (last == QLatin1String("dialog")) {
             dialog.show();
             QVERIFY(QTest::qWaitForWindowExposed(&dialog));
             QApplication::setActiveWindow(&dialog);
         }
-        if (last == QLatin1String("minimised")) MainForm()->showMinimized();
+        if (last == QLatin1String("minimised")) mainForm()->showMinimized();
         QTRY_VERIFY(QApplication::activeWindow() != nullptr || last == QLatin1String("minimised"));
         // The user turns to another program: a window that is no widget of ours.
         QWindow stranger;
@@ -222,22 +222,22 @@ private Q_SLOTS:
 
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("授業.NV2"));
-        QSignalSpy handed(child<TSingleInstance>(MainForm(), "SingleInstance1"),
-                          &TSingleInstance::FileHandedOver);
-        NubivuCopy second(runtime.Path());
-        second.SetWorkingDirectory(files.path());
+        QSignalSpy handed(child<SingleInstance>(mainForm(), "SingleInstance1"),
+                          &SingleInstance::fileHandedOver);
+        NubivuCopy second(runtime.path());
+        second.setWorkingDirectory(files.path());
         // A relative name: the first copy runs elsewhere and needs it absolute.
-        second.Start({QStringLiteral("授業.NV2")});
-        QVERIFY2(second.WaitForEnd(), qPrintable(second.Log()));
-        QCOMPARE(second.ExitCode(), 0);
+        second.start({QStringLiteral("授業.NV2")});
+        QVERIFY2(second.waitForEnd(), qPrintable(second.log()));
+        QCOMPARE(second.exitCode(), 0);
         QTRY_COMPARE_WITH_TIMEOUT(handed.size(), 1, 10000);
         QCOMPARE(handed.first().first().toString(), lesson);
         // Opened as Open does.
-        QCOMPARE(TheLesson().filePath(), lesson);
-        QCOMPARE(child<QLabel>(MainForm(), "lblKumotitle")->text(), QStringLiteral("雲"));
-        QVERIFY(MainForm()->windowTitle().contains(lesson));
+        QCOMPARE(theLesson().filePath(), lesson);
+        QCOMPARE(child<QLabel>(mainForm(), "lblKumotitle")->text(), QStringLiteral("雲"));
+        QVERIFY(mainForm()->windowTitle().contains(lesson));
         if (expected.isEmpty()) {
-            QVERIFY(MainForm()->isMinimized());
+            QVERIFY(mainForm()->isMinimized());
             QVERIFY(!QApplication::activeWindow());
         } else {
             const QString wanted = expected == QLatin1String("main")
@@ -261,18 +261,18 @@ private Q_SLOTS:
     void handedFileAsksToSaveFirst() {
         QFETCH(int, answer);
         QFETCH(bool, opened);
-        StartWindows(640);
+        startWindows(640);
         FakePrompter prompter;
         prompter.answers = {answer};
-        TheLesson().setSaved(false);
-        if (answer < 0) MainForm()->setEnabled(false);
+        theLesson().setSaved(false);
+        if (answer < 0) mainForm()->setEnabled(false);
         QTemporaryDir files;
         const QString lesson = writeLesson(files, QStringLiteral("lesson.NV2"));
-        Q_EMIT child<TSingleInstance>(MainForm(), "SingleInstance1")->FileHandedOver(lesson);
+        Q_EMIT child<SingleInstance>(mainForm(), "SingleInstance1")->fileHandedOver(lesson);
         QCOMPARE(prompter.asked.size(), size_t(answer < 0 ? 0 : 1));
         if (answer < 0) QCOMPARE(prompter.beeps, 1);
-        QCOMPARE(TheLesson().filePath() == lesson, opened);
-        QCOMPARE(TheLesson().isSaved(), opened);
+        QCOMPARE(theLesson().filePath() == lesson, opened);
+        QCOMPARE(theLesson().isSaved(), opened);
     }
 
     // A real second copy hands over a list while this copy has unsaved
@@ -289,35 +289,35 @@ private Q_SLOTS:
         QFETCH(int, answer);
         QFETCH(bool, opened);
         RuntimeDir runtime;
-        StartWindows(640);
-        QVERIFY(!child<TSingleInstance>(MainForm(), "SingleInstance1")->IsDuplicate());
+        startWindows(640);
+        QVERIFY(!child<SingleInstance>(mainForm(), "SingleInstance1")->isDuplicate());
         QTemporaryDir files;
         const QString shown = writeLesson(files, QStringLiteral("shown.NV2"));
         const QString handed = writeLesson(files, QStringLiteral("handed.NV2"));
-        MainForm()->OpenDataListFile(shown);
-        TheLesson().setSaved(false); // the teacher has changed something
+        mainForm()->openDataListFile(shown);
+        theLesson().setSaved(false); // the teacher has changed something
 
-        NubivuCopy second(runtime.Path());
+        NubivuCopy second(runtime.path());
         WaitingPrompter prompter;
         prompter.answers = {answer};
         prompter.files = {QString()};
         // A message box runs its own event loop while it waits for the user.
         prompter.whileAsking = [&] {
-            QVERIFY(second.WaitForEnd());
+            QVERIFY(second.waitForEnd());
             QTest::qWait(300);
         };
-        second.Start({handed});
+        second.start({handed});
         QTRY_COMPARE_WITH_TIMEOUT(prompter.asked.size(), size_t(1), 15000);
-        QCOMPARE(second.ExitCode(), 0);
-        QCOMPARE(TheLesson().filePath(), opened ? handed : shown);
-        QCOMPARE(TheLesson().isSaved(), opened);
-        QCOMPARE(MainForm()->windowTitle().contains(handed), opened);
+        QCOMPARE(second.exitCode(), 0);
+        QCOMPARE(theLesson().filePath(), opened ? handed : shown);
+        QCOMPARE(theLesson().isSaved(), opened);
+        QCOMPARE(mainForm()->windowTitle().contains(handed), opened);
 
         // Still the first copy: the next copy is answered.
-        NubivuCopy third(runtime.Path());
-        third.Start();
-        QVERIFY2(third.WaitForEnd(), qPrintable(third.Log()));
-        QVERIFY(third.Log().contains(QStringLiteral("another copy runs")));
+        NubivuCopy third(runtime.path());
+        third.start();
+        QVERIFY2(third.waitForEnd(), qPrintable(third.log()));
+        QVERIFY(third.log().contains(QStringLiteral("another copy runs")));
         QCOMPARE(prompter.asked.size(), size_t(1));
     }
 
@@ -335,7 +335,7 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, remote);
         QFETCH(bool, accepted);
-        StartWindows(640);
+        startWindows(640);
         FakePrompter prompter;
         QTemporaryDir files;
         const QString path = name.startsWith(QLatin1String("missing")) ? files.filePath(name)
@@ -343,13 +343,13 @@ private Q_SLOTS:
         QMimeData data;
         data.setUrls({remote ? QUrl(QStringLiteral("https://example.org/") + name)
                              : QUrl::fromLocalFile(path)});
-        const QPoint at = MainForm()->rect().center();
+        const QPoint at = mainForm()->rect().center();
         QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(MainForm(), &enter);
+        QCoreApplication::sendEvent(mainForm(), &enter);
         QCOMPARE(enter.isAccepted(), accepted);
         QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-        QCoreApplication::sendEvent(MainForm(), &drop);
-        QCOMPARE(TheLesson().filePath(), accepted ? path : QString());
+        QCoreApplication::sendEvent(mainForm(), &drop);
+        QCOMPARE(theLesson().filePath(), accepted ? path : QString());
         QVERIFY(prompter.asked.empty()); // nothing unsaved: no question
     }
 
@@ -381,16 +381,15 @@ private Q_SLOTS:
         QFETCH(QStringList, handed);
         QFETCH(bool, dropped);
         RuntimeDir runtime;
-        TSingleInstance guard(nullptr);
-        guard.UniqueName = QStringLiteral("NubivuProtocol");
-        guard.Loaded();
-        QVERIFY(!guard.IsDuplicate());
+        SingleInstance guard(nullptr);
+        guard.uniqueName = QStringLiteral("NubivuProtocol");
+        guard.loaded();
+        QVERIFY(!guard.isDuplicate());
         QStringList got;
-        connect(&guard, &TSingleInstance::FileHandedOver, this,
-                [&](const QString& p) { got << p; });
+        connect(&guard, &SingleInstance::fileHandedOver, this, [&](const QString& p) { got << p; });
 
         QLocalSocket peer;
-        peer.connectToServer(TSingleInstance::ServerName(guard.UniqueName));
+        peer.connectToServer(SingleInstance::serverName(guard.uniqueName));
         QVERIFY(peer.waitForConnected(5000));
         peer.write(bytes);
         QVERIFY(peer.waitForBytesWritten(5000) || peer.state() != QLocalSocket::ConnectedState);

@@ -41,54 +41,54 @@ class TestTwoCopies : public QObject {
     // A further copy ends by itself and asks the running one to come forward.
     static void secondCopyEnds(NubivuCopy& running, const QString& runtime) {
         NubivuCopy second(runtime);
-        second.Start();
-        QVERIFY2(second.WaitForEnd(), qPrintable(second.Log()));
-        QCOMPARE(second.ExitStatus(), QProcess::NormalExit);
-        QCOMPARE(second.ExitCode(), 0);
-        QVERIFY(second.Log().contains(QStringLiteral("another copy runs")));
-        QVERIFY2(running.WaitFor(QLatin1String(kForward)), qPrintable(running.Log()));
-        QVERIFY(running.Running());
+        second.start();
+        QVERIFY2(second.waitForEnd(), qPrintable(second.log()));
+        QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+        QCOMPARE(second.exitCode(), 0);
+        QVERIFY(second.log().contains(QStringLiteral("another copy runs")));
+        QVERIFY2(running.waitFor(QLatin1String(kForward)), qPrintable(running.log()));
+        QVERIFY(running.running());
     }
 
 private Q_SLOTS:
     void oneCopyAtATime() {
         RuntimeDir runtime;
         {
-            NubivuCopy first(runtime.Path());
-            first.Start();
-            QVERIFY2(first.WaitFor(QLatin1String(kFirst)), qPrintable(first.Log()));
-            secondCopyEnds(first, runtime.Path());
+            NubivuCopy first(runtime.path());
+            first.start();
+            QVERIFY2(first.waitFor(QLatin1String(kFirst)), qPrintable(first.log()));
+            secondCopyEnds(first, runtime.path());
             if (QTest::currentTestFailed()) return;
             // Ended as the user would close it: the name is given back.
-            first.Terminate();
-            QVERIFY(first.WaitForEnd());
-            QCOMPARE(first.ExitStatus(), QProcess::NormalExit);
-            QCOMPARE(first.ExitCode(), 0);
-            QVERIFY(!QFileInfo::exists(RuntimeDir::SocketPath()));
+            first.terminate();
+            QVERIFY(first.waitForEnd());
+            QCOMPARE(first.exitStatus(), QProcess::NormalExit);
+            QCOMPARE(first.exitCode(), 0);
+            QVERIFY(!QFileInfo::exists(RuntimeDir::socketPath()));
         }
         // The next copy is a first copy again.
-        NubivuCopy next(runtime.Path());
-        next.Start();
-        QVERIFY2(next.WaitFor(QLatin1String(kFirst)), qPrintable(next.Log()));
-        QVERIFY(!next.Log().contains(QStringLiteral("took")));
-        secondCopyEnds(next, runtime.Path());
+        NubivuCopy next(runtime.path());
+        next.start();
+        QVERIFY2(next.waitFor(QLatin1String(kFirst)), qPrintable(next.log()));
+        QVERIFY(!next.log().contains(QStringLiteral("took")));
+        secondCopyEnds(next, runtime.path());
     }
 
     void nameLeftByKilledCopyIsTakenOver() {
         RuntimeDir runtime;
         {
-            NubivuCopy crashed(runtime.Path());
-            crashed.Start();
-            QVERIFY2(crashed.WaitFor(QLatin1String(kFirst)), qPrintable(crashed.Log()));
-            crashed.Kill();
-            QVERIFY(crashed.WaitForEnd());
+            NubivuCopy crashed(runtime.path());
+            crashed.start();
+            QVERIFY2(crashed.waitFor(QLatin1String(kFirst)), qPrintable(crashed.log()));
+            crashed.kill();
+            QVERIFY(crashed.waitForEnd());
         }
-        QVERIFY(QFileInfo::exists(RuntimeDir::SocketPath())); // left behind
-        NubivuCopy next(runtime.Path());
-        next.Start();
-        QVERIFY2(next.WaitFor(QLatin1String(kFirst)), qPrintable(next.Log()));
-        QVERIFY(next.Log().contains(QStringLiteral("taking over the name")));
-        secondCopyEnds(next, runtime.Path());
+        QVERIFY(QFileInfo::exists(RuntimeDir::socketPath())); // left behind
+        NubivuCopy next(runtime.path());
+        next.start();
+        QVERIFY2(next.waitFor(QLatin1String(kFirst)), qPrintable(next.log()));
+        QVERIFY(next.log().contains(QStringLiteral("taking over the name")));
+        secondCopyEnds(next, runtime.path());
     }
 
     // Something that is no socket sits on the name: it is left alone, the
@@ -103,7 +103,7 @@ private Q_SLOTS:
     void nameTakenByNoSocket() {
         QFETCH(QString, what);
         RuntimeDir runtime;
-        const QString name = RuntimeDir::SocketPath();
+        const QString name = RuntimeDir::socketPath();
         if (what == QLatin1String("file")) {
             QFile file(name);
             QVERIFY(file.open(QIODevice::WriteOnly));
@@ -113,27 +113,27 @@ private Q_SLOTS:
                 what == QLatin1String("folder") ? name : name + QStringLiteral("/notes")));
         }
         {
-            nubivu::TSingleInstance guard(nullptr);
-            guard.UniqueName = QStringLiteral("Ident6490");
-            guard.DupInstAction = nubivu::diException;
+            nubivu::SingleInstance guard(nullptr);
+            guard.uniqueName = QStringLiteral("Ident6490");
+            guard.dupInstAction = nubivu::RaiseError;
             QTest::ignoreMessage(
                 QtWarningMsg, QRegularExpression(QStringLiteral("^single-instance guard off: ")));
-            guard.Loaded(); // no exception
-            QVERIFY(!guard.IsDuplicate());
+            guard.loaded(); // no exception
+            QVERIFY(!guard.isDuplicate());
         }
 
-        NubivuCopy copy(runtime.Path());
-        copy.Start();
-        NubivuCopy other(runtime.Path());
-        QVERIFY2(copy.WaitFor(QStringLiteral("single-instance guard off")), qPrintable(copy.Log()));
-        other.Start();
-        QVERIFY2(other.WaitFor(QStringLiteral("single-instance guard off")),
-                 qPrintable(other.Log()));
-        QVERIFY(!copy.WaitForEnd(1500)); // both keep running
-        QVERIFY(other.Running());
+        NubivuCopy copy(runtime.path());
+        copy.start();
+        NubivuCopy other(runtime.path());
+        QVERIFY2(copy.waitFor(QStringLiteral("single-instance guard off")), qPrintable(copy.log()));
+        other.start();
+        QVERIFY2(other.waitFor(QStringLiteral("single-instance guard off")),
+                 qPrintable(other.log()));
+        QVERIFY(!copy.waitForEnd(1500)); // both keep running
+        QVERIFY(other.running());
         for (NubivuCopy* c : {&copy, &other}) {
-            QCOMPARE(c->Log().count(QStringLiteral("single-instance guard off")), 1);
-            QVERIFY(!c->Log().contains(QStringLiteral("taking over")));
+            QCOMPARE(c->log().count(QStringLiteral("single-instance guard off")), 1);
+            QVERIFY(!c->log().contains(QStringLiteral("taking over")));
         }
         const QFileInfo left(name);
         if (what == QLatin1String("file")) {
@@ -150,14 +150,14 @@ private Q_SLOTS:
     void copiesStartedTogetherOverDeadName() {
         for (int round = 0; round < 3; ++round) {
             RuntimeDir runtime;
-            QVERIFY(leaveDeadSocket(RuntimeDir::SocketPath()));
+            QVERIFY(leaveDeadSocket(RuntimeDir::socketPath()));
             std::vector<std::unique_ptr<NubivuCopy>> copies;
             for (int i = 0; i < 10; ++i)
-                copies.push_back(std::make_unique<NubivuCopy>(runtime.Path()));
-            for (auto& copy : copies) copy->Start();
+                copies.push_back(std::make_unique<NubivuCopy>(runtime.path()));
+            for (auto& copy : copies) copy->start();
             auto settled = [&] {
                 return std::all_of(copies.begin(), copies.end(), [](auto& c) {
-                    return c->Ended() || c->Log().contains(QLatin1String(kFirst));
+                    return c->ended() || c->log().contains(QLatin1String(kFirst));
                 });
             };
             QTRY_VERIFY_WITH_TIMEOUT(settled(), 60000);
@@ -165,20 +165,20 @@ private Q_SLOTS:
             NubivuCopy* survivor = nullptr;
             int firsts = 0;
             for (auto& copy : copies) {
-                if (copy->Log().contains(QLatin1String(kFirst))) ++firsts;
-                if (copy->Running()) {
+                if (copy->log().contains(QLatin1String(kFirst))) ++firsts;
+                if (copy->running()) {
                     QVERIFY2(!survivor, "two copies run");
                     survivor = copy.get();
                 } else {
-                    QCOMPARE(copy->ExitCode(), 0);
-                    QVERIFY2(copy->Log().contains(QStringLiteral("another copy runs")),
-                             qPrintable(copy->Log()));
+                    QCOMPARE(copy->exitCode(), 0);
+                    QVERIFY2(copy->log().contains(QStringLiteral("another copy runs")),
+                             qPrintable(copy->log()));
                 }
             }
             QCOMPARE(firsts, 1);
             QVERIFY(survivor);
             // The name is the survivor's: a later copy reaches it.
-            secondCopyEnds(*survivor, runtime.Path());
+            secondCopyEnds(*survivor, runtime.path());
             if (QTest::currentTestFailed()) return;
         }
     }
@@ -219,8 +219,8 @@ private Q_SLOTS:
         };
         for (int round = 0; round < rounds; ++round) {
             RuntimeDir runtime;
-            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.Path());
-            QVERIFY(leaveDeadSocket(RuntimeDir::SocketPath()));
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
+            QVERIFY(leaveDeadSocket(RuntimeDir::socketPath()));
             std::vector<std::unique_ptr<QProcess>> started;
             for (int i = 0; i < contenders; ++i) {
                 auto contender = std::make_unique<QProcess>();
@@ -251,7 +251,7 @@ private Q_SLOTS:
             QCOMPARE(verdicts.count(QStringLiteral("first")), 1);
             QCOMPARE(verdicts.count(QStringLiteral("duplicate")), contenders - 1);
             QLocalSocket peer; // the first one answers on the name
-            peer.connectToServer(RuntimeDir::SocketPath());
+            peer.connectToServer(RuntimeDir::socketPath());
             QVERIFY(peer.waitForConnected(2000));
             for (auto& contender : started) {
                 contender->closeWriteChannel();
@@ -266,20 +266,20 @@ private Q_SLOTS:
     void copiesStartedTogether() {
         RuntimeDir runtime;
         std::vector<std::unique_ptr<NubivuCopy>> copies;
-        for (int i = 0; i < 3; ++i) copies.push_back(std::make_unique<NubivuCopy>(runtime.Path()));
-        for (auto& copy : copies) copy->Start();
+        for (int i = 0; i < 3; ++i) copies.push_back(std::make_unique<NubivuCopy>(runtime.path()));
+        for (auto& copy : copies) copy->start();
         auto ended = [&] {
-            return std::count_if(copies.begin(), copies.end(), [](auto& c) { return c->Ended(); });
+            return std::count_if(copies.begin(), copies.end(), [](auto& c) { return c->ended(); });
         };
         QTRY_VERIFY_WITH_TIMEOUT(ended() >= 2, 15000);
         QTest::qWait(200);
         QCOMPARE(ended(), 2);
         for (auto& copy : copies) {
-            if (copy->Ended()) {
-                QCOMPARE(copy->ExitCode(), 0);
-                QVERIFY(copy->Log().contains(QStringLiteral("another copy runs")));
+            if (copy->ended()) {
+                QCOMPARE(copy->exitCode(), 0);
+                QVERIFY(copy->log().contains(QStringLiteral("another copy runs")));
             } else {
-                QVERIFY2(copy->WaitFor(QLatin1String(kForward)), qPrintable(copy->Log()));
+                QVERIFY2(copy->waitFor(QLatin1String(kForward)), qPrintable(copy->log()));
             }
         }
     }

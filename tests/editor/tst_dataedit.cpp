@@ -41,8 +41,8 @@ private Q_SLOTS:
         QFETCH(int, dataRows);
         QFETCH(int, width);
         auto edit = make(screen);
-        FillList(lesson_->rows(), QStringList(dataRows, QStringLiteral("a")));
-        QCOMPARE(lesson_->rows().RowCount(), dataRows + 2);
+        fillList(lesson_->rows(), QStringList(dataRows, QStringLiteral("a")));
+        QCOMPARE(lesson_->rows().rowCount(), dataRows + 2);
         for (int c = 0; c < 7; ++c)
             QCOMPARE(child<QTableView>(edit, "StringGrid1")->columnWidth(c), width);
         QCOMPARE(child<QTableView>(edit, "StringGrid1")->verticalHeader()->width(), 17);
@@ -53,7 +53,7 @@ private Q_SLOTS:
 
     void activationWritesHeaderAndFirstNumber() {
         auto edit = make(1024);
-        lesson_->setTitles(RowOf("t1|t2|t3|n|s|e|w"));
+        lesson_->setTitles(rowOf("t1|t2|t3|n|s|e|w"));
         edit->onActivated();
         const DataList& list = lesson_->rows();
         QCOMPARE(list.Cell(0, 0), QStringLiteral("No"));
@@ -78,38 +78,38 @@ private Q_SLOTS:
         QCOMPARE(child<QAction>(edit, "mnGyoInsert")->text(), QStringLiteral("１行挿入"));
         QCOMPARE(child<QAction>(edit, "mnClear")->shortcut(),
                  QKeySequence(Qt::CTRL | Qt::Key_Delete));
-        FillList(lesson_->rows(), {"a"});
+        fillList(lesson_->rows(), {"a"});
         for (QAction* a : rowItems) QVERIFY(a->isEnabled());
-        lesson_->rows().SetCurrent(1, 1);
-        edit->ClearCell(); // the only value: its row goes
-        QCOMPARE(lesson_->rows().RowCount(), 2);
+        lesson_->rows().setCurrent(1, 1);
+        edit->clearCell(); // the only value: its row goes
+        QCOMPARE(lesson_->rows().rowCount(), 2);
         for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
     }
 
     void keysAndClicksWorkOnTheCurrentCell() {
         auto edit = make(640);
-        FillList(lesson_->rows(), {"a1|b1", "a2|b2", "a3|b3"});
+        fillList(lesson_->rows(), {"a1|b1", "a2|b2", "a3|b3"});
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
         QTableView* grid = child<QTableView>(edit, "StringGrid1");
         const QRect cell = grid->visualRect(grid->model()->index(1, 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(QPoint(lesson_->rows().Col(), lesson_->rows().Row()), QPoint(2, 2));
+        QCOMPARE(QPoint(lesson_->rows().col(), lesson_->rows().row()), QPoint(2, 2));
         QCOMPARE(child<QLabel>(edit, "Label1")->text(), QStringLiteral("b2"));
         QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(lesson_->rows().Row(), 3);
-        QTest::keyClick(grid, Qt::Key_Delete); // DeleteCell
-        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(lesson_->rows().row(), 3);
+        QTest::keyClick(grid, Qt::Key_Delete); // deleteCell
+        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         QTest::keyClick(grid, Qt::Key_Up);
-        QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // InsertRow
-        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
-        QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // DeleteRow
-        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // insertRow
+        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
+        QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // deleteRow
+        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         QVERIFY(!lesson_->isSaved());
         // No cell can be typed into.
         QTest::keyClicks(grid, QStringLiteral("xyz"));
-        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         edit->close();
     }
 
@@ -118,9 +118,9 @@ private Q_SLOTS:
     void enterPressesTheFocusedButton() {
         auto edit = make(640);
         ImageFileChooser chooser(*lesson_);
-        edit->SetFileChooser(&chooser);
+        edit->setFileChooser(&chooser);
         FakePrompter prompter;
-        FillList(lesson_->rows(), {"a1"});
+        fillList(lesson_->rows(), {"a1"});
         edit->show();
         edit->activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(edit.get()));
@@ -139,22 +139,22 @@ private Q_SLOTS:
     void showingDisablesTheMainWindowClosingRemovesBlankRows() {
         auto edit = make(640);
         QWidget main;
-        edit->SetMainWindow(&main);
-        FillList(lesson_->rows(), {"", "a", "", "b", ""});
-        lesson_->rows().SetCurrent(3, 4);
+        edit->setMainWindow(&main);
+        fillList(lesson_->rows(), {"", "a", "", "b", ""});
+        lesson_->rows().setCurrent(3, 4);
         edit->show();
         QVERIFY(!main.isEnabled());
         QVERIFY(edit->close());
         QVERIFY(main.isEnabled());
         QVERIFY(!edit->isVisible());
-        QCOMPARE(ListRows(lesson_->rows()), (QStringList{"a", "b"}));
-        QCOMPARE(QPoint(lesson_->rows().Col(), lesson_->rows().Row()), QPoint(1, 1));
+        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a", "b"}));
+        QCOMPARE(QPoint(lesson_->rows().col(), lesson_->rows().row()), QPoint(1, 1));
     }
 
     void openButtonRunsTheChooserModally() {
         auto edit = make(640);
         ImageFileChooser chooser(*lesson_);
-        edit->SetFileChooser(&chooser);
+        edit->setFileChooser(&chooser);
         FakePrompter prompter;
         prompter.modal = [](QDialog& dialog) {
             return dialog.objectName() == QStringLiteral("frmFileSelect") ? 1 : 0;
@@ -170,14 +170,14 @@ private Q_SLOTS:
         auto edit = make(640);
         QStringList rows;
         for (int i = 0; i < 100000; ++i) rows << (i % 2 ? QStringLiteral("p") : QString());
-        FillList(lesson_->rows(), rows);
+        fillList(lesson_->rows(), rows);
         int resets = 0;
         connect(child<QTableView>(edit, "StringGrid1")->model(), &QAbstractItemModel::modelReset,
                 [&] { ++resets; });
-        lesson_->rows().SetCurrent(1, 1);
-        edit->InsertRow();
-        edit->DeleteBlankRows();
-        QCOMPARE(lesson_->rows().DataRowCount(), 50000);
+        lesson_->rows().setCurrent(1, 1);
+        edit->insertRow();
+        edit->deleteBlankRows();
+        QCOMPARE(lesson_->rows().dataRowCount(), 50000);
         QCOMPARE(resets, 2);
     }
 };

@@ -43,7 +43,7 @@ class TestFileSelect : public QObject {
     std::unique_ptr<ImageFileChooser> make(Lesson& lesson, const QStringList& files) {
         for (const QString& f : files) touch(dir_.filePath(f));
         auto chooser = std::make_unique<ImageFileChooser>(lesson);
-        chooser->SetDrives({dir_.path()});
+        chooser->setDrives({dir_.path()});
         QDir::setCurrent(dir_.path());
         chooser->prepare();
         return chooser;
@@ -68,8 +68,8 @@ private Q_SLOTS:
         Lesson lesson;
         auto chooser = make(lesson, {"b.bmp", "A.BMP", "c.jpg", "sub.bmp.d/"});
         QDir(dir_.path()).mkdir(QStringLiteral("folder.BMP"));
-        chooser->SelectFolder(dir_.path());
-        QCOMPARE(chooser->TreeDrive(), dir_.path());
+        chooser->selectFolder(dir_.path());
+        QCOMPARE(chooser->treeDrive(), dir_.path());
         QCOMPARE(QDir::currentPath(), dir_.path());
         QCOMPARE(child<QComboBox>(chooser, "FilterComboBox1")->count(), 3);
         QCOMPARE(child<QComboBox>(chooser, "FilterComboBox1")->itemText(0),
@@ -103,13 +103,13 @@ private Q_SLOTS:
     void yesOnTheTrailingRowAppendsARow() {
         Lesson lesson;
         DataList& list = lesson.rows();
-        FillList(list, {"a", "b", "c"});
-        list.SetCurrent(2, 4);
+        fillList(list, {"a", "b", "c"});
+        list.setCurrent(2, 4);
         auto chooser = make(lesson, {"x.bmp"});
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
         FakePrompter prompter;
         child<QPushButton>(chooser, "BitBtnYES")->click();
-        QCOMPARE(list.RowCount(), 6);
+        QCOMPARE(list.rowCount(), 6);
         QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
         QCOMPARE(list.Cell(2, 4), dir_.filePath(QStringLiteral("x.bmp")));
         QVERIFY(!lesson.isSaved());
@@ -119,60 +119,60 @@ private Q_SLOTS:
     void yesOnADataRowReplacesOneCell() {
         Lesson lesson;
         DataList& list = lesson.rows();
-        FillList(list, {"a|b", "c|d"});
-        list.SetCurrent(1, 2);
+        fillList(list, {"a|b", "c|d"});
+        list.setCurrent(1, 2);
         auto chooser = make(lesson, {"x.bmp"});
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
         chooser->chooseFile();
-        QCOMPARE(ListRows(list),
+        QCOMPARE(listRows(list),
                  (QStringList{"a|b", dir_.filePath(QStringLiteral("x.bmp")) + "|d"}));
     }
 
     void allFromRow3OfFour() {
         Lesson lesson;
         DataList& list = lesson.rows();
-        FillList(list, {"|r1", "|r2", "|r3", "|r4"});
-        QCOMPARE(list.RowCount(), 6);
-        list.SetCurrent(2, 3);
+        fillList(list, {"|r1", "|r2", "|r3", "|r4"});
+        QCOMPARE(list.rowCount(), 6);
+        list.setCurrent(2, 3);
         auto chooser = make(lesson, {"1.bmp", "2.bmp", "3.bmp", "4.bmp"});
         child<QPushButton>(chooser, "BitBtnALL")->click();
         const QString d = dir_.path() + u'/';
-        QCOMPARE(ListRows(list), (QStringList{"|r1", "|r2", "|" + d + "1.bmp", "|" + d + "2.bmp",
+        QCOMPARE(listRows(list), (QStringList{"|r1", "|r2", "|" + d + "1.bmp", "|" + d + "2.bmp",
                                               "|" + d + "3.bmp", "|" + d + "4.bmp"}));
-        QCOMPARE(list.RowCount(), 8);
+        QCOMPARE(list.rowCount(), 8);
         QCOMPARE(list.Cell(0, 6), QStringLiteral("6"));
         QCOMPARE(list.Cell(0, 7), QStringLiteral("7"));
-        QCOMPARE(QPoint(list.Col(), list.Row()), QPoint(2, 1));
+        QCOMPARE(QPoint(list.col(), list.row()), QPoint(2, 1));
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
 
     void allWithNoFilesOnlyMovesToRowOne() {
         Lesson lesson;
         DataList& list = lesson.rows();
-        FillList(list, {"a", "b"});
-        list.SetCurrent(1, 2);
+        fillList(list, {"a", "b"});
+        list.setCurrent(1, 2);
         auto chooser = make(lesson, {});
         chooser->chooseAllFiles();
-        QCOMPARE(ListRows(list), (QStringList{"a", "b"}));
+        QCOMPARE(listRows(list), (QStringList{"a", "b"}));
         QVERIFY(lesson.isSaved());
-        QCOMPARE(list.Row(), 1);
+        QCOMPARE(list.row(), 1);
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
 
     void doubleClickWithoutASelectionIsIgnored() {
         Lesson lesson;
         DataList& list = lesson.rows();
-        list.SetCurrent(1, 1);
+        list.setCurrent(1, 1);
         auto chooser = make(lesson, {"x.bmp"});
         QVERIFY(child<QListWidget>(chooser, "FileListBox1")->currentRow() < 0);
         Q_EMIT child<QListWidget>(chooser, "FileListBox1")
             ->itemDoubleClicked(child<QListWidget>(chooser, "FileListBox1")->item(0));
-        QCOMPARE(list.RowCount(), 2);
+        QCOMPARE(list.rowCount(), 2);
         QVERIFY(lesson.isSaved());
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
         Q_EMIT child<QListWidget>(chooser, "FileListBox1")
             ->itemDoubleClicked(child<QListWidget>(chooser, "FileListBox1")->item(0));
-        QCOMPARE(list.RowCount(), 3);
+        QCOMPARE(list.rowCount(), 3);
     }
 
     void previewFailureReachesTheCaller() {
@@ -187,7 +187,7 @@ private Q_SLOTS:
         QVERIFY_THROWS_EXCEPTION(EInvalidGraphic,
                                  child<QCheckBox>(chooser, "CheckBox_View")->click());
         QVERIFY(child<QPushButton>(chooser, "BitBtnYES")->isEnabled());
-        QVERIFY(child<PicturePane>(chooser, "ImgView")->Picture().Empty());
+        QVERIFY(child<PicturePane>(chooser, "ImgView")->picture().empty());
     }
 
     void previewFollowsTheCheckBox() {
@@ -196,24 +196,24 @@ private Q_SLOTS:
         QImage image(8, 6, QImage::Format_RGB32);
         image.fill(Qt::red);
         QVERIFY(image.save(dir_.filePath(QStringLiteral("red.bmp")), "BMP"));
-        chooser->SelectFolder(dir_.path());
+        chooser->selectFolder(dir_.path());
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
-        QVERIFY(child<PicturePane>(chooser, "ImgView")->Picture().Empty());
+        QVERIFY(child<PicturePane>(chooser, "ImgView")->picture().empty());
         try {
             child<QCheckBox>(chooser, "CheckBox_View")->click();
         } catch (const EInvalidGraphic&) {
             QSKIP("this build has no bitmap reader yet");
         }
-        QCOMPARE(child<PicturePane>(chooser, "ImgView")->Picture().Width(), 8);
+        QCOMPARE(child<PicturePane>(chooser, "ImgView")->picture().width(), 8);
         child<QCheckBox>(chooser, "CheckBox_View")->click();
-        QVERIFY(child<PicturePane>(chooser, "ImgView")->Picture().Empty());
+        QVERIFY(child<PicturePane>(chooser, "ImgView")->picture().empty());
     }
 
     void driveNotReadyFallsBack() {
         Lesson lesson;
         auto chooser = make(lesson, {"a.bmp"});
         const QString gone = dir_.filePath(QStringLiteral("ejected"));
-        chooser->SetDrives({dir_.path(), gone});
+        chooser->setDrives({dir_.path(), gone});
         FakePrompter prompter;
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(1);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(1);
@@ -223,8 +223,8 @@ private Q_SLOTS:
                  gone +
                      QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。"));
         QCOMPARE(child<QComboBox>(chooser, "DriveComboBox1")->currentText(), dir_.path());
-        QCOMPARE(chooser->TreeDrive(), dir_.path());
-        QCOMPARE(chooser->Folder(), dir_.path());
+        QCOMPARE(chooser->treeDrive(), dir_.path());
+        QCOMPARE(chooser->folder(), dir_.path());
         QCOMPARE(listed(*chooser), QStringList{"a.bmp"});
     }
 
@@ -232,16 +232,16 @@ private Q_SLOTS:
         Lesson lesson;
         auto chooser = make(lesson, {});
         QTemporaryDir usb;
-        chooser->SetDrives({dir_.path(), usb.path(), dir_.filePath(QStringLiteral("gone"))});
+        chooser->setDrives({dir_.path(), usb.path(), dir_.filePath(QStringLiteral("gone"))});
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(1);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(1);
-        QCOMPARE(chooser->TreeDrive(), usb.path());
+        QCOMPARE(chooser->treeDrive(), usb.path());
         usb.remove(); // the medium is taken out
         FakePrompter prompter;
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(2);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(2);
         QCOMPARE(int(prompter.asked.size()), 1);
-        QCOMPARE(chooser->TreeDrive(), QStringLiteral("/"));
+        QCOMPARE(chooser->treeDrive(), QStringLiteral("/"));
         QCOMPARE(child<QComboBox>(chooser, "DriveComboBox1")->currentText(), QStringLiteral("/"));
         QCOMPARE(QDir::currentPath(), QStringLiteral("/"));
     }
@@ -254,7 +254,7 @@ private Q_SLOTS:
         chooser->prepare();
         QCOMPARE(child<QComboBox>(chooser, "FilterComboBox1")->currentIndex(), 1);
         QCOMPARE(child<QListWidget>(chooser, "FileListBox1")->currentRow(), 1);
-        QCOMPARE(chooser->Folder(), dir_.path());
+        QCOMPARE(chooser->folder(), dir_.path());
     }
 };
 

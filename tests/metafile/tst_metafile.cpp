@@ -1,8 +1,8 @@
 #include "graphicbytes.h"
 #include "metafilewriter.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/metafile/tmetafile.h"
-#include "pictures/metafile/tmetafiledc.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/metafile/metafiledc.h"
 #include "testrunner.h"
 
 #include <QBuffer>
@@ -17,13 +17,13 @@ namespace {
 const QColor kRed(255, 0, 0), kGreen(0, 255, 0), kBlue(0, 0, 255), kYellow(255, 255, 0),
     kWhite(Qt::white);
 
-QImage Render(const QByteArray& bytes, QSize size = QSize(200, 100), QRect target = QRect()) {
-    TMetafile picture;
-    LoadFromBytes(picture, bytes);
+QImage render(const QByteArray& bytes, QSize size = QSize(200, 100), QRect target = QRect()) {
+    Metafile picture;
+    loadFromBytes(picture, bytes);
     QImage image(size, QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    picture.DrawInto(painter, target.isNull() ? image.rect() : target);
+    picture.drawInto(painter, target.isNull() ? image.rect() : target);
     return image;
 }
 
@@ -34,7 +34,7 @@ struct Probe {
 };
 using Probes = QVector<Probe>;
 
-void CheckProbes(const QImage& image, const Probes& probes) {
+void checkProbes(const QImage& image, const Probes& probes) {
     for (const Probe& p : probes) {
         const QColor got = image.pixelColor(p.at);
         if (got != p.colour)
@@ -45,7 +45,7 @@ void CheckProbes(const QImage& image, const Probes& probes) {
     }
 }
 
-int CountNear(const QImage& image, const QRect& area, QColor colour) {
+int countNear(const QImage& image, const QRect& area, QColor colour) {
     int n = 0;
     for (int y = area.top(); y <= area.bottom(); ++y)
         for (int x = area.left(); x <= area.right(); ++x) {
@@ -58,38 +58,38 @@ int CountNear(const QImage& image, const QRect& area, QColor colour) {
     return n;
 }
 
-QByteArray Bytes(std::initializer_list<int> values) {
+QByteArray bytes(std::initializer_list<int> values) {
     QByteArray b;
     for (int v : values) b.append(char(v));
     return b;
 }
 
 // WMF pieces used by several rows.
-WmfWriter RedFillNoPen() { return WmfWriter().Pen(kRed, 5).Select(0).Brush(kRed).Select(1); }
-EmfWriter EmfRedFillNoPen() { return EmfWriter().Select(0x80000008).Brush(1, kRed).Select(1); }
+WmfWriter redFillNoPen() { return WmfWriter().pen(kRed, 5).select(0).brush(kRed).select(1); }
+EmfWriter emfRedFillNoPen() { return EmfWriter().select(0x80000008).brush(1, kRed).select(1); }
 const QRect kEmfBounds(0, 0, 100, 50);
 const QRect kEmfFrame(0, 0, 2540, 1270); // 100 x 50 device pixels
 
-QByteArray StretchDibRecordEmf(const QByteArray& dib, QRect dest, QRect src, int headerSize = 40) {
+QByteArray stretchDibRecordEmf(const QByteArray& dib, QRect dest, QRect src, int headerSize = 40) {
     // Split the packed DIB into header+table and bits: the bits are what follows the table.
     const int bitsAt = headerSize + (uchar(dib[14]) <= 8 ? 4 * (1 << uchar(dib[14])) : 0);
     QByteArray body;
-    for (int v : {dest.left(), dest.top(), dest.right(), dest.bottom()}) Put32(body, v);
+    for (int v : {dest.left(), dest.top(), dest.right(), dest.bottom()}) put32(body, v);
     for (int v : {dest.left(), dest.top(), src.left(), src.top(), src.width(), src.height()})
-        Put32(body, v);
-    Put32(body, 80);
-    Put32(body, bitsAt);
-    Put32(body, 80 + bitsAt);
-    Put32(body, dib.size() - bitsAt);
-    Put32(body, 0);
-    Put32(body, 0x00CC0020);
-    Put32(body, dest.width());
-    Put32(body, dest.height());
+        put32(body, v);
+    put32(body, 80);
+    put32(body, bitsAt);
+    put32(body, 80 + bitsAt);
+    put32(body, dib.size() - bitsAt);
+    put32(body, 0);
+    put32(body, 0x00CC0020);
+    put32(body, dest.width());
+    put32(body, dest.height());
     body.append(dib);
     return body;
 }
 
-QImage Quadrants() {
+QImage quadrantImage() {
     QImage image(2, 2, QImage::Format_RGB32);
     image.setPixelColor(0, 0, kRed);
     image.setPixelColor(1, 0, kGreen);
@@ -98,152 +98,153 @@ QImage Quadrants() {
     return image;
 }
 
-QByteArray TextW(const QString& text) {
+QByteArray textW(const QString& text) {
     QByteArray b;
-    for (QChar c : text) Put16(b, c.unicode());
+    for (QChar c : text) put16(b, c.unicode());
     return b;
 }
 
-QByteArray EmfFont(int index, int height, const QString& face, int charset = 1) {
+QByteArray emfFont(int index, int height, const QString& face, int charset = 1) {
     QByteArray b;
-    Put32(b, index);
-    for (int v : {height, 0, 0, 0, 400}) Put32(b, v);
-    b.append(Bytes({0, 0, 0, charset, 0, 0, 0, 0}));
-    QByteArray name = TextW(face);
+    put32(b, index);
+    for (int v : {height, 0, 0, 0, 400}) put32(b, v);
+    b.append(bytes({0, 0, 0, charset, 0, 0, 0, 0}));
+    QByteArray name = textW(face);
     name.resize(64, '\0');
     return b + name;
 }
 
-QByteArray EmfTextOutW(QPoint at, const QString& text, quint32 options = 0, QRect rect = QRect()) {
+QByteArray emfTextOutW(QPoint at, const QString& text, quint32 options = 0, QRect rect = QRect()) {
     QByteArray b;
-    for (int v : {0, 0, -1, -1}) Put32(b, v);
-    Put32(b, 1);
-    Put32(b, 0);
-    Put32(b, 0);
-    Put32(b, at.x());
-    Put32(b, at.y());
-    Put32(b, text.size());
-    Put32(b, 76);
-    Put32(b, options);
-    for (int v : {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1}) Put32(b, v);
-    Put32(b, 0);
-    return b + TextW(text);
+    for (int v : {0, 0, -1, -1}) put32(b, v);
+    put32(b, 1);
+    put32(b, 0);
+    put32(b, 0);
+    put32(b, at.x());
+    put32(b, at.y());
+    put32(b, text.size());
+    put32(b, 76);
+    put32(b, options);
+    for (int v : {rect.left(), rect.top(), rect.right() + 1, rect.bottom() + 1}) put32(b, v);
+    put32(b, 0);
+    return b + textW(text);
 }
 
 // A drawing that goes through most record kinds of both formats, for the damage tests.
-QByteArray RichWmf() {
+QByteArray richWmf() {
     QByteArray font;
-    for (int v : {-20, 0, 0, 0, 700}) Put16(font, v);
-    font.append(Bytes({0, 1, 0, 128, 0, 0, 0, 0}));
+    for (int v : {-20, 0, 0, 0, 700}) put16(font, v);
+    font.append(bytes({0, 1, 0, 128, 0, 0, 0, 0}));
     font.append("Sans");
     QByteArray text = QByteArray("\x8B\x43\x8F\xDB", 4);
     return WmfWriter()
-        .Window(QRect(0, 0, 200, 100))
-        .Rec(0x0103, {8})
-        .Pen(kBlue, 0, 3)
-        .Select(0)
-        .Brush(kGreen, 2, 3)
-        .Select(1)
-        .Rec(0x02FB, {}, font)
-        .Select(2)
-        .Rec(0x001E, {})
-        .Rectangle(QRect(5, 5, 50, 30))
-        .Rec(0x061C, {10, 10, 90, 190, 50, 120})
-        .Rec(0x0418, {60, 60, 20, 20})
-        .Rec(0x081A, {0, 100, 50, 200, 100, 200, 0, 100})
-        .Rec(0x0817, {0, 100, 50, 200, 100, 200, 0, 100})
-        .Rec(0x0830, {0, 100, 50, 200, 100, 200, 0, 100})
-        .Rec(0x0324, {3, 10, 90, 40, 60, 70, 95})
-        .Rec(0x0325, {3, 10, 10, 40, 60, 70, 5})
-        .Rec(0x0538, {2, 3, 3, 0, 0, 10, 0, 0, 10, 50, 50, 60, 50, 50, 60})
-        .Rec(0x0214, {70, 10})
-        .Rec(0x0213, {90, 190})
-        .Rec(0x0416, {90, 190, 10, 10})
-        .Rec(0x0415, {30, 30, 20, 20})
-        .Rec(0x0209, {0x00FF, 0})
-        .Rec(0x0102, {1})
-        .Rec(0x0521, {4}, text + QByteArray("\x0a\x00\x0a\x00", 4))
-        .Rec(0x0A32, {40, 40, 4, 6, 30, 30, 90, 60}, text + Bytes({10, 0, 0, 0, 12, 0, 0, 0}))
-        .Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 40, 40, 50, 150}, PackedDib(Quadrants(), 8))
-        .Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 20, 20, 10, 10}, PackedDib(Quadrants(), 24))
-        .Rec(0x0142, {5, 0}, PackedDib(Quadrants(), 4))
-        .Select(3)
-        .Rec(0x061D, {0x0021, 0x00F0, 10, 10, 70, 170})
-        .Rec(0x0127, {-1})
-        .Rec(0x041F, {0xFF, 0, 50, 50})
-        .Placeable(QRect(0, 0, 200, 100), 96);
+        .window(QRect(0, 0, 200, 100))
+        .rec(0x0103, {8})
+        .pen(kBlue, 0, 3)
+        .select(0)
+        .brush(kGreen, 2, 3)
+        .select(1)
+        .rec(0x02FB, {}, font)
+        .select(2)
+        .rec(0x001E, {})
+        .rectangle(QRect(5, 5, 50, 30))
+        .rec(0x061C, {10, 10, 90, 190, 50, 120})
+        .rec(0x0418, {60, 60, 20, 20})
+        .rec(0x081A, {0, 100, 50, 200, 100, 200, 0, 100})
+        .rec(0x0817, {0, 100, 50, 200, 100, 200, 0, 100})
+        .rec(0x0830, {0, 100, 50, 200, 100, 200, 0, 100})
+        .rec(0x0324, {3, 10, 90, 40, 60, 70, 95})
+        .rec(0x0325, {3, 10, 10, 40, 60, 70, 5})
+        .rec(0x0538, {2, 3, 3, 0, 0, 10, 0, 0, 10, 50, 50, 60, 50, 50, 60})
+        .rec(0x0214, {70, 10})
+        .rec(0x0213, {90, 190})
+        .rec(0x0416, {90, 190, 10, 10})
+        .rec(0x0415, {30, 30, 20, 20})
+        .rec(0x0209, {0x00FF, 0})
+        .rec(0x0102, {1})
+        .rec(0x0521, {4}, text + QByteArray("\x0a\x00\x0a\x00", 4))
+        .rec(0x0A32, {40, 40, 4, 6, 30, 30, 90, 60}, text + bytes({10, 0, 0, 0, 12, 0, 0, 0}))
+        .rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 40, 40, 50, 150},
+             packedDib(quadrantImage(), 8))
+        .rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 20, 20, 10, 10}, packedDib(quadrantImage(), 24))
+        .rec(0x0142, {5, 0}, packedDib(quadrantImage(), 4))
+        .select(3)
+        .rec(0x061D, {0x0021, 0x00F0, 10, 10, 70, 170})
+        .rec(0x0127, {-1})
+        .rec(0x041F, {0xFF, 0, 50, 50})
+        .placeable(QRect(0, 0, 200, 100), 96);
 }
 
-QByteArray RichEmf() {
+QByteArray richEmf() {
     QByteArray poly16;
-    for (int v : {0, 0, 100, 50}) Put32(poly16, v);
-    Put32(poly16, 4);
-    for (int v : {10, 10, 90, 10, 50, 45, 10, 40}) Put16(poly16, v);
+    for (int v : {0, 0, 100, 50}) put32(poly16, v);
+    put32(poly16, 4);
+    for (int v : {10, 10, 90, 10, 50, 45, 10, 40}) put16(poly16, v);
     QByteArray polypoly;
-    for (int v : {0, 0, 100, 50, 2, 6, 3, 3}) Put32(polypoly, v);
-    for (int v : {0, 0, 20, 0, 0, 20, 60, 30, 80, 30, 60, 45}) Put32(polypoly, v);
+    for (int v : {0, 0, 100, 50, 2, 6, 3, 3}) put32(polypoly, v);
+    for (int v : {0, 0, 20, 0, 0, 20, 60, 30, 80, 30, 60, 45}) put32(polypoly, v);
     QByteArray region;
-    for (int v : {32, 1, 2, 32, 0, 0, 100, 50, 0, 0, 50, 50, 60, 0, 100, 25}) Put32(region, v);
+    for (int v : {32, 1, 2, 32, 0, 0, 100, 50, 0, 0, 50, 50, 60, 0, 100, 25}) put32(region, v);
     QByteArray clip;
-    Put32(clip, region.size());
-    Put32(clip, 1);
+    put32(clip, region.size());
+    put32(clip, 1);
     clip.append(region);
     QByteArray xform;
     for (float f : {1.0f, 0.1f, 0.0f, 1.0f, 2.0f, 1.0f}) {
         quint32 bits;
         std::memcpy(&bits, &f, 4);
-        Put32(xform, bits);
+        put32(xform, bits);
     }
-    Put32(xform, 2);
+    put32(xform, 2);
     return EmfWriter()
-        .Ints(17, {8})
-        .Ints(9, {100, 50})
-        .Ints(11, {100, 50})
-        .Pen(1, kBlue, 0x10000, 2)
-        .Select(1)
-        .Brush(2, kGreen)
-        .Select(2)
-        .Rec(82, EmfFont(3, -12, QStringLiteral("Sans")))
-        .Select(3)
-        .Ints(33, {})
-        .Rec(36, xform)
-        .Rectangle(QRect(2, 2, 30, 20))
-        .Ints(44, {40, 5, 90, 40, 10, 10})
-        .Ints(42, {10, 10, 40, 40})
-        .Ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
-        .Ints(57, {2})
-        .Ints(45, {0, 0, 100, 50, 100, 25, 50, 0})
-        .Ints(46, {0, 0, 100, 50, 100, 25, 50, 0})
-        .Rec(86, poly16)
-        .Rec(87, poly16)
-        .Rec(85, poly16)
-        .Rec(91, polypoly)
-        .Ints(27, {5, 5})
-        .Ints(54, {95, 45})
-        .Ints(59, {})
-        .Ints(27, {10, 10})
-        .Ints(54, {40, 10})
-        .Ints(54, {40, 40})
-        .Ints(61, {})
-        .Ints(60, {})
-        .Ints(63, {0, 0, 100, 50})
-        .Ints(59, {})
-        .Ints(42, {0, 0, 50, 50})
-        .Ints(60, {})
-        .Ints(67, {1})
-        .Rec(75, clip)
-        .Ints(25, {0x00FFFF})
-        .Ints(24, {0xFF0000})
-        .Rec(84, EmfTextOutW(QPoint(10, 10), QStringLiteral("Ab気"), 2, QRect(5, 5, 40, 20)))
-        .Ints(34, {-1})
-        .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 32), QRect(60, 10, 30, 30),
+        .ints(17, {8})
+        .ints(9, {100, 50})
+        .ints(11, {100, 50})
+        .pen(1, kBlue, 0x10000, 2)
+        .select(1)
+        .brush(2, kGreen)
+        .select(2)
+        .rec(82, emfFont(3, -12, QStringLiteral("Sans")))
+        .select(3)
+        .ints(33, {})
+        .rec(36, xform)
+        .rectangle(QRect(2, 2, 30, 20))
+        .ints(44, {40, 5, 90, 40, 10, 10})
+        .ints(42, {10, 10, 40, 40})
+        .ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
+        .ints(57, {2})
+        .ints(45, {0, 0, 100, 50, 100, 25, 50, 0})
+        .ints(46, {0, 0, 100, 50, 100, 25, 50, 0})
+        .rec(86, poly16)
+        .rec(87, poly16)
+        .rec(85, poly16)
+        .rec(91, polypoly)
+        .ints(27, {5, 5})
+        .ints(54, {95, 45})
+        .ints(59, {})
+        .ints(27, {10, 10})
+        .ints(54, {40, 10})
+        .ints(54, {40, 40})
+        .ints(61, {})
+        .ints(60, {})
+        .ints(63, {0, 0, 100, 50})
+        .ints(59, {})
+        .ints(42, {0, 0, 50, 50})
+        .ints(60, {})
+        .ints(67, {1})
+        .rec(75, clip)
+        .ints(25, {0x00FFFF})
+        .ints(24, {0xFF0000})
+        .rec(84, emfTextOutW(QPoint(10, 10), QStringLiteral("Ab気"), 2, QRect(5, 5, 40, 20)))
+        .ints(34, {-1})
+        .rec(81, stretchDibRecordEmf(packedDib(quadrantImage(), 32), QRect(60, 10, 30, 30),
                                      QRect(0, 0, 2, 2)))
-        .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 1), QRect(10, 10, 30, 30),
+        .rec(81, stretchDibRecordEmf(packedDib(quadrantImage(), 1), QRect(10, 10, 30, 30),
                                      QRect(0, 0, 2, 2)))
-        .Ints(41, {50, 25, 20, 0, 0})
-        .Ints(15, {5, 5, 0xFF})
-        .Ints(36, {0, 0, 0, 0, 0, 0, 1})
-        .File(kEmfBounds, kEmfFrame, 8);
+        .ints(41, {50, 25, 20, 0, 0})
+        .ints(15, {5, 5, 0xFF})
+        .ints(36, {0, 0, 0, 0, 0, 0, 1})
+        .file(kEmfBounds, kEmfFrame, 8);
 }
 
 } // namespace
@@ -263,7 +264,7 @@ class TestMetafile : public QObject {
         QFETCH(QByteArray, file);
         QFETCH(QRect, target);
         QFETCH(Probes, probes);
-        CheckProbes(Render(file, QSize(200, 100), target), probes);
+        checkProbes(render(file, QSize(200, 100), target), probes);
     }
 
 private Q_SLOTS:
@@ -273,40 +274,40 @@ private Q_SLOTS:
         QTest::addColumn<int>("tolerance");
         const QRect r(10, 20, 50, 40);
         QTest::newRow("placeable at 1440 per inch")
-            << WmfWriter().Placeable(QRect(0, 0, 1440, 720), 1440) << QSize(96, 48) << 0;
+            << WmfWriter().placeable(QRect(0, 0, 1440, 720), 1440) << QSize(96, 48) << 0;
         QTest::newRow("placeable box off the origin")
-            << WmfWriter().Placeable(QRect(100, 200, 576, 288), 576) << QSize(96, 48) << 0;
+            << WmfWriter().placeable(QRect(100, 200, 576, 288), 576) << QSize(96, 48) << 0;
         QTest::newRow("plain with a window")
-            << WmfWriter().Window(QRect(0, 0, 300, 150)).Rectangle(r).Plain() << QSize(300, 150)
+            << WmfWriter().window(QRect(0, 0, 300, 150)).rectangle(r).plain() << QSize(300, 150)
             << 0;
         QTest::newRow("plain with a huge window keeps its shape")
-            << WmfWriter().Window(QRect(0, 0, 8000, 4000)).Rectangle(r).Plain() << QSize(1024, 512)
+            << WmfWriter().window(QRect(0, 0, 8000, 4000)).rectangle(r).plain() << QSize(1024, 512)
             << 0;
         QTest::newRow("plain without a window measures the drawing")
-            << WmfWriter().Rectangle(r).Plain() << QSize(50, 40) << 2;
+            << WmfWriter().rectangle(r).plain() << QSize(50, 40) << 2;
         QTest::newRow("emf frame at 96 dpi")
-            << EmfWriter().File(QRect(0, 0, 99, 49), kEmfFrame) << QSize(96, 48) << 0;
+            << EmfWriter().file(QRect(0, 0, 99, 49), kEmfFrame) << QSize(96, 48) << 0;
         QTest::newRow("emf without a frame uses its bounds")
-            << EmfWriter().File(QRect(0, 0, 80, 40), QRect()) << QSize(80, 40) << 0;
+            << EmfWriter().file(QRect(0, 0, 80, 40), QRect()) << QSize(80, 40) << 0;
     }
     void sizeFromTheHeader() {
         QFETCH(QByteArray, file);
         QFETCH(QSize, size);
         QFETCH(int, tolerance);
-        TMetafile picture;
-        LoadFromBytes(picture, file);
-        QVERIFY(!picture.Empty());
-        QVERIFY2(std::abs(picture.Width() - size.width()) <= tolerance,
-                 qPrintable(QString::number(picture.Width())));
-        QVERIFY2(std::abs(picture.Height() - size.height()) <= tolerance,
-                 qPrintable(QString::number(picture.Height())));
+        Metafile picture;
+        loadFromBytes(picture, file);
+        QVERIFY(!picture.empty());
+        QVERIFY2(std::abs(picture.width() - size.width()) <= tolerance,
+                 qPrintable(QString::number(picture.width())));
+        QVERIFY2(std::abs(picture.height() - size.height()) <= tolerance,
+                 qPrintable(QString::number(picture.height())));
     }
 
     void notAMetafileFailsAndKeepsThePicture_data() {
         QTest::addColumn<QByteArray>("file");
         const QByteArray wmf =
-            WmfWriter().Rectangle(QRect(0, 0, 5, 5)).Placeable(QRect(0, 0, 100, 100), 96);
-        const QByteArray emf = EmfWriter().File(kEmfBounds, kEmfFrame);
+            WmfWriter().rectangle(QRect(0, 0, 5, 5)).placeable(QRect(0, 0, 100, 100), 96);
+        const QByteArray emf = EmfWriter().file(kEmfBounds, kEmfFrame);
         QByteArray wrongHeaderSize = wmf;
         wrongHeaderSize[24] = 8;
         QByteArray wrongType = wmf;
@@ -331,16 +332,16 @@ private Q_SLOTS:
     }
     void notAMetafileFailsAndKeepsThePicture() {
         QFETCH(QByteArray, file);
-        TMetafile picture;
-        LoadFromBytes(picture, EmfWriter().File(QRect(0, 0, 80, 40), QRect()));
+        Metafile picture;
+        loadFromBytes(picture, EmfWriter().file(QRect(0, 0, 80, 40), QRect()));
         try {
-            LoadFromBytes(picture, file);
+            loadFromBytes(picture, file);
             QFAIL("loaded");
         } catch (const EInvalidGraphic& e) {
             QCOMPARE(e.message(), QString::fromUtf8(msg::InvalidMetafile));
         }
-        QCOMPARE(picture.Width(), 80);
-        QVERIFY(picture.Enhanced());
+        QCOMPARE(picture.width(), 80);
+        QVERIFY(picture.enhanced());
     }
 
     // The picture's logical area lands stretched on the target, whatever the mapping.
@@ -349,70 +350,70 @@ private Q_SLOTS:
         const QRect all(0, 0, 200, 100);
         const Probes rightHalf{
             {{150, 50}, kRed}, {{195, 5}, kRed}, {{50, 50}, kWhite}, {{95, 95}, kWhite}};
-        const QByteArray placeable = RedFillNoPen()
-                                         .Rectangle(QRect(500, 0, 500, 500))
-                                         .Placeable(QRect(0, 0, 1000, 500), 1000);
+        const QByteArray placeable = redFillNoPen()
+                                         .rectangle(QRect(500, 0, 500, 500))
+                                         .placeable(QRect(0, 0, 1000, 500), 1000);
         QTest::newRow("placeable wmf") << placeable << all << rightHalf;
         QTest::newRow("placeable wmf into a square on the right")
             << placeable << QRect(100, 0, 100, 100)
             << Probes{{{175, 50}, kRed}, {{125, 50}, kWhite}, {{50, 50}, kWhite}};
-        QTest::newRow("plain wmf with a window origin") << RedFillNoPen()
-                                                               .Window(QRect(1000, 1000, 100, 50))
-                                                               .Rectangle(QRect(1050, 1000, 50, 50))
-                                                               .Plain()
+        QTest::newRow("plain wmf with a window origin") << redFillNoPen()
+                                                               .window(QRect(1000, 1000, 100, 50))
+                                                               .rectangle(QRect(1050, 1000, 50, 50))
+                                                               .plain()
                                                         << all << rightHalf;
         QTest::newRow("plain wmf with an upward y axis")
-            << RedFillNoPen()
-                   .Rec(0x020B, {50, 0})
-                   .Rec(0x020C, {-50, 100})
-                   .Rectangle(QRect(0, 0, 50, 25))
-                   .Plain()
+            << redFillNoPen()
+                   .rec(0x020B, {50, 0})
+                   .rec(0x020C, {-50, 100})
+                   .rectangle(QRect(0, 0, 50, 25))
+                   .plain()
             << all << Probes{{{50, 75}, kRed}, {{50, 25}, kWhite}, {{150, 75}, kWhite}};
         QTest::newRow("wmf isotropic keeps the aspect")
-            << RedFillNoPen()
-                   .Rec(0x0103, {7})
-                   .Window(QRect(0, 0, 100, 100))
-                   .Rectangle(QRect(0, 0, 100, 100))
-                   .Placeable(QRect(0, 0, 100, 100), 96)
+            << redFillNoPen()
+                   .rec(0x0103, {7})
+                   .window(QRect(0, 0, 100, 100))
+                   .rectangle(QRect(0, 0, 100, 100))
+                   .placeable(QRect(0, 0, 100, 100), 96)
             << all << Probes{{{50, 50}, kRed}, {{150, 50}, kWhite}};
         QTest::newRow("emf in device pixels")
-            << EmfRedFillNoPen().Rectangle(QRect(50, 0, 50, 50)).File(kEmfBounds, kEmfFrame) << all
+            << emfRedFillNoPen().rectangle(QRect(50, 0, 50, 50)).file(kEmfBounds, kEmfFrame) << all
             << rightHalf;
-        QTest::newRow("emf anisotropic") << EmfRedFillNoPen()
-                                                .Ints(17, {8})
-                                                .Ints(9, {1000, 1000})
-                                                .Ints(11, {100, 50})
-                                                .Rectangle(QRect(500, 0, 500, 1000))
-                                                .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf anisotropic") << emfRedFillNoPen()
+                                                .ints(17, {8})
+                                                .ints(9, {1000, 1000})
+                                                .ints(11, {100, 50})
+                                                .rectangle(QRect(500, 0, 500, 1000))
+                                                .file(kEmfBounds, kEmfFrame)
                                          << all << rightHalf;
-        QTest::newRow("emf isotropic") << EmfRedFillNoPen()
-                                              .Ints(17, {7})
-                                              .Ints(9, {100, 100})
-                                              .Ints(11, {100, 50})
-                                              .Rectangle(QRect(0, 0, 100, 100))
-                                              .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf isotropic") << emfRedFillNoPen()
+                                              .ints(17, {7})
+                                              .ints(9, {100, 100})
+                                              .ints(11, {100, 50})
+                                              .rectangle(QRect(0, 0, 100, 100))
+                                              .file(kEmfBounds, kEmfFrame)
                                        << all << Probes{{{50, 50}, kRed}, {{150, 50}, kWhite}};
         QTest::newRow("emf hundredths of a millimetre, y up")
-            << EmfRedFillNoPen()
-                   .Ints(17, {3})
-                   .Ints(43, {1270, 0, 2540, -1270})
-                   .File(kEmfBounds, kEmfFrame)
+            << emfRedFillNoPen()
+                   .ints(17, {3})
+                   .ints(43, {1270, 0, 2540, -1270})
+                   .file(kEmfBounds, kEmfFrame)
             << all << rightHalf;
         QTest::newRow("emf frame off the origin")
-            << EmfRedFillNoPen()
-                   .Rectangle(QRect(150, 100, 50, 50))
-                   .File(QRect(100, 100, 100, 50), QRect(2540, 2540, 2540, 1270))
+            << emfRedFillNoPen()
+                   .rectangle(QRect(150, 100, 50, 50))
+                   .file(QRect(100, 100, 100, 50), QRect(2540, 2540, 2540, 1270))
             << all << rightHalf;
         QByteArray scale;
         for (float f : {2.0f, 0.0f, 0.0f, 2.0f, 0.0f, 0.0f}) {
             quint32 bits;
             std::memcpy(&bits, &f, 4);
-            Put32(scale, bits);
+            put32(scale, bits);
         }
-        QTest::newRow("emf world transform") << EmfRedFillNoPen()
-                                                    .Rec(35, scale)
-                                                    .Rectangle(QRect(25, 0, 25, 25))
-                                                    .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf world transform") << emfRedFillNoPen()
+                                                    .rec(35, scale)
+                                                    .rectangle(QRect(25, 0, 25, 25))
+                                                    .file(kEmfBounds, kEmfFrame)
                                              << all << rightHalf;
     }
     void mappingStretchesOntoTheTarget() { checkRows(); }
@@ -424,134 +425,134 @@ private Q_SLOTS:
         // A pie from three o'clock to twelve o'clock over the whole picture.
         const Probes topRight{{{150, 25}, kRed}, {{50, 75}, kWhite}, {{150, 75}, kWhite}};
         const Probes allButTopRight{{{150, 25}, kWhite}, {{50, 75}, kRed}, {{50, 25}, kRed}};
-        QTest::newRow("emf pie counter-clockwise") << EmfRedFillNoPen()
-                                                          .Ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
-                                                          .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf pie counter-clockwise") << emfRedFillNoPen()
+                                                          .ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
+                                                          .file(kEmfBounds, kEmfFrame)
                                                    << all << topRight;
-        QTest::newRow("emf pie clockwise") << EmfRedFillNoPen()
-                                                  .Ints(57, {2})
-                                                  .Ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
-                                                  .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf pie clockwise") << emfRedFillNoPen()
+                                                  .ints(57, {2})
+                                                  .ints(47, {0, 0, 100, 50, 100, 25, 50, 0})
+                                                  .file(kEmfBounds, kEmfFrame)
                                            << all << allButTopRight;
         QTest::newRow("wmf pie")
-            << RedFillNoPen().Rec(0x081A, {0, 50, 25, 100, 50, 100, 0, 0}).Placeable(whole, 96)
+            << redFillNoPen().rec(0x081A, {0, 50, 25, 100, 50, 100, 0, 0}).placeable(whole, 96)
             << all << topRight;
         QTest::newRow("wmf pie with an upward y axis")
-            << RedFillNoPen()
-                   .Rec(0x020B, {50, 0})
-                   .Rec(0x020C, {-50, 100})
-                   .Rec(0x081A, {50, 50, 25, 100, 0, 100, 50, 0})
-                   .Plain()
+            << redFillNoPen()
+                   .rec(0x020B, {50, 0})
+                   .rec(0x020C, {-50, 100})
+                   .rec(0x081A, {50, 50, 25, 100, 0, 100, 50, 0})
+                   .plain()
             << all << topRight;
         QTest::newRow("wmf chord cuts the corner off")
-            << RedFillNoPen().Rec(0x0830, {0, 50, 25, 100, 50, 100, 0, 0}).Placeable(whole, 96)
+            << redFillNoPen().rec(0x0830, {0, 50, 25, 100, 50, 100, 0, 0}).placeable(whole, 96)
             << all << Probes{{{170, 15}, kRed}, {{110, 40}, kWhite}};
         QTest::newRow("wmf ellipse leaves the corners")
-            << RedFillNoPen().Rec(0x0418, {50, 100, 0, 0}).Placeable(whole, 96) << all
+            << redFillNoPen().rec(0x0418, {50, 100, 0, 0}).placeable(whole, 96) << all
             << Probes{{{100, 50}, kRed}, {{3, 3}, kWhite}, {{196, 96}, kWhite}};
         QTest::newRow("wmf polygon")
-            << RedFillNoPen().Rec(0x0324, {3, 0, 0, 100, 0, 0, 50}).Placeable(whole, 96) << all
+            << redFillNoPen().rec(0x0324, {3, 0, 0, 100, 0, 0, 50}).placeable(whole, 96) << all
             << Probes{{{20, 20}, kRed}, {{180, 80}, kWhite}};
         QTest::newRow("wmf polypolygon: two triangles")
-            << RedFillNoPen()
-                   .Rec(0x0538, {2, 3, 3, 0, 0, 40, 0, 0, 20, 100, 50, 60, 50, 100, 30})
-                   .Placeable(whole, 96)
+            << redFillNoPen()
+                   .rec(0x0538, {2, 3, 3, 0, 0, 40, 0, 0, 20, 100, 50, 60, 50, 100, 30})
+                   .placeable(whole, 96)
             << all << Probes{{{10, 10}, kRed}, {{190, 90}, kRed}, {{100, 50}, kWhite}};
         QTest::newRow("emf polygon16 winding fill")
-            << EmfRedFillNoPen()
-                   .Ints(19, {2})
-                   .Rec(86,
+            << emfRedFillNoPen()
+                   .ints(19, {2})
+                   .rec(86,
                         [] {
                             QByteArray b;
-                            for (int v : {0, 0, 100, 50}) Put32(b, v);
-                            Put32(b, 5);
-                            for (int v : {10, 45, 50, 0, 90, 45, 0, 15, 100, 15}) Put16(b, v);
+                            for (int v : {0, 0, 100, 50}) put32(b, v);
+                            put32(b, 5);
+                            for (int v : {10, 45, 50, 0, 90, 45, 0, 15, 100, 15}) put16(b, v);
                             return b;
                         }())
-                   .File(kEmfBounds, kEmfFrame)
+                   .file(kEmfBounds, kEmfFrame)
             << all << Probes{{{100, 40}, kRed}, {{100, 5}, kRed}};
         QTest::newRow("wmf thick pen line")
             << WmfWriter()
-                   .Pen(kBlue, 0, 10)
-                   .Select(0)
-                   .Rec(0x0214, {25, 0})
-                   .Rec(0x0213, {25, 100})
-                   .Placeable(whole, 96)
+                   .pen(kBlue, 0, 10)
+                   .select(0)
+                   .rec(0x0214, {25, 0})
+                   .rec(0x0213, {25, 100})
+                   .placeable(whole, 96)
             << all << Probes{{{100, 50}, kBlue}, {{100, 44}, kBlue}, {{100, 20}, kWhite}};
         QTest::newRow("wmf object slots are reused lowest first")
             << WmfWriter()
-                   .Pen(kRed, 5)
-                   .Brush(kRed)
-                   .Brush(kBlue)
-                   .Delete(1)
-                   .Brush(kGreen)
-                   .Select(0)
-                   .Select(1)
-                   .Rectangle(QRect(0, 0, 50, 50))
-                   .Select(9)
-                   .Rectangle(QRect(50, 0, 50, 50))
-                   .Placeable(whole, 96)
+                   .pen(kRed, 5)
+                   .brush(kRed)
+                   .brush(kBlue)
+                   .removeAt(1)
+                   .brush(kGreen)
+                   .select(0)
+                   .select(1)
+                   .rectangle(QRect(0, 0, 50, 50))
+                   .select(9)
+                   .rectangle(QRect(50, 0, 50, 50))
+                   .placeable(whole, 96)
             << all << Probes{{{50, 50}, kGreen}, {{150, 50}, kGreen}};
         QTest::newRow("wmf deleted object leaves the selection")
-            << RedFillNoPen().Delete(1).Rectangle(QRect(0, 0, 100, 50)).Placeable(whole, 96) << all
-            << Probes{{{100, 50}, kRed}};
-        QTest::newRow("wmf restore brings the brush back") << RedFillNoPen()
-                                                                  .Rec(0x001E, {})
-                                                                  .Brush(kBlue)
-                                                                  .Select(2)
-                                                                  .Rec(0x0127, {-1})
-                                                                  .Rectangle(whole)
-                                                                  .Placeable(whole, 96)
+            << redFillNoPen().removeAt(1).rectangle(QRect(0, 0, 100, 50)).placeable(whole, 96)
+            << all << Probes{{{100, 50}, kRed}};
+        QTest::newRow("wmf restore brings the brush back") << redFillNoPen()
+                                                                  .rec(0x001E, {})
+                                                                  .brush(kBlue)
+                                                                  .select(2)
+                                                                  .rec(0x0127, {-1})
+                                                                  .rectangle(whole)
+                                                                  .placeable(whole, 96)
                                                            << all << Probes{{{100, 50}, kRed}};
         QTest::newRow("wmf intersect clip")
-            << RedFillNoPen().Rec(0x0416, {50, 100, 0, 50}).Rectangle(whole).Placeable(whole, 96)
+            << redFillNoPen().rec(0x0416, {50, 100, 0, 50}).rectangle(whole).placeable(whole, 96)
             << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
         QTest::newRow("wmf exclude clip")
-            << RedFillNoPen().Rec(0x0415, {50, 100, 0, 50}).Rectangle(whole).Placeable(whole, 96)
+            << redFillNoPen().rec(0x0415, {50, 100, 0, 50}).rectangle(whole).placeable(whole, 96)
             << all << Probes{{{150, 50}, kWhite}, {{50, 50}, kRed}};
         QTest::newRow("wmf clip undone by restore")
-            << RedFillNoPen()
-                   .Rec(0x001E, {})
-                   .Rec(0x0416, {50, 100, 0, 50})
-                   .Rec(0x0127, {-1})
-                   .Rectangle(whole)
-                   .Placeable(whole, 96)
+            << redFillNoPen()
+                   .rec(0x001E, {})
+                   .rec(0x0416, {50, 100, 0, 50})
+                   .rec(0x0127, {-1})
+                   .rectangle(whole)
+                   .placeable(whole, 96)
             << all << Probes{{{150, 50}, kRed}, {{50, 50}, kRed}};
         QTest::newRow("wmf patblt with the brush")
-            << RedFillNoPen().Rec(0x061D, {0x0021, 0x00F0, 50, 50, 0, 50}).Placeable(whole, 96)
+            << redFillNoPen().rec(0x061D, {0x0021, 0x00F0, 50, 50, 0, 50}).placeable(whole, 96)
             << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
         QTest::newRow("emf null stock brush leaves the inside")
             << EmfWriter()
-                   .Select(0x80000005)
-                   .Rectangle(QRect(10, 10, 80, 30))
-                   .File(kEmfBounds, kEmfFrame)
+                   .select(0x80000005)
+                   .rectangle(QRect(10, 10, 80, 30))
+                   .file(kEmfBounds, kEmfFrame)
             << all << Probes{{{100, 50}, kWhite}, {{20, 20}, QColor(Qt::black)}};
         QTest::newRow("emf handle beyond the table is ignored")
             << EmfWriter()
-                   .Select(0x80000008)
-                   .Brush(1, kBlue)
-                   .Select(1)
-                   .Brush(40, kRed)
-                   .Select(40)
-                   .Rectangle(whole)
-                   .File(kEmfBounds, kEmfFrame, 8)
+                   .select(0x80000008)
+                   .brush(1, kBlue)
+                   .select(1)
+                   .brush(40, kRed)
+                   .select(40)
+                   .rectangle(whole)
+                   .file(kEmfBounds, kEmfFrame, 8)
             << all << Probes{{{100, 50}, kBlue}};
-        QTest::newRow("emf path filled") << EmfRedFillNoPen()
-                                                .Ints(59, {})
-                                                .Ints(27, {50, 0})
-                                                .Ints(54, {100, 0})
-                                                .Ints(54, {100, 50})
-                                                .Ints(54, {50, 50})
-                                                .Ints(61, {})
-                                                .Ints(60, {})
-                                                .Ints(62, {0, 0, 100, 50})
-                                                .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf path filled") << emfRedFillNoPen()
+                                                .ints(59, {})
+                                                .ints(27, {50, 0})
+                                                .ints(54, {100, 0})
+                                                .ints(54, {100, 50})
+                                                .ints(54, {50, 50})
+                                                .ints(61, {})
+                                                .ints(60, {})
+                                                .ints(62, {0, 0, 100, 50})
+                                                .file(kEmfBounds, kEmfFrame)
                                          << all << Probes{{{150, 50}, kRed}, {{50, 50}, kWhite}};
         QTest::newRow("emf opaque text rectangle fills with the background colour")
             << EmfWriter()
-                   .Ints(25, {0x00FF00})
-                   .Rec(84, EmfTextOutW(QPoint(0, 0), QString(), 2, QRect(50, 0, 50, 50)))
-                   .File(kEmfBounds, kEmfFrame)
+                   .ints(25, {0x00FF00})
+                   .rec(84, emfTextOutW(QPoint(0, 0), QString(), 2, QRect(50, 0, 50, 50)))
+                   .file(kEmfBounds, kEmfFrame)
             << all << Probes{{{150, 50}, kGreen}, {{50, 50}, kWhite}};
     }
     void shapesAndDrawingState() { checkRows(); }
@@ -564,65 +565,65 @@ private Q_SLOTS:
             {{50, 25}, kRed}, {{150, 25}, kGreen}, {{50, 75}, kBlue}, {{150, 75}, kYellow}};
         for (int bits : {4, 8, 24, 32}) {
             for (bool topDown : {false, true}) {
-                const QByteArray dib = PackedDib(Quadrants(), bits, topDown);
+                const QByteArray dib = packedDib(quadrantImage(), bits, topDown);
                 const QByteArray suffix =
                     QByteArray::number(bits) + (topDown ? " bits, top-down" : " bits");
                 QTest::newRow(QByteArray("wmf stretchdib " + suffix).constData())
                     << WmfWriter()
-                           .Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0}, dib)
-                           .Placeable(whole, 96)
+                           .rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0}, dib)
+                           .placeable(whole, 96)
                     << all << quadrants;
                 QTest::newRow(QByteArray("emf stretchdibits " + suffix).constData())
                     << EmfWriter()
-                           .Rec(81, StretchDibRecordEmf(dib, whole, QRect(0, 0, 2, 2)))
-                           .File(kEmfBounds, kEmfFrame)
+                           .rec(81, stretchDibRecordEmf(dib, whole, QRect(0, 0, 2, 2)))
+                           .file(kEmfBounds, kEmfFrame)
                     << all << quadrants;
             }
         }
-        QImage twoColours = Quadrants();
+        QImage twoColours = quadrantImage();
         twoColours.setPixelColor(1, 1, kRed);
         twoColours.setPixelColor(1, 0, kBlue);
         QTest::newRow("wmf dibstretchblt 1 bit")
             << WmfWriter()
-                   .Rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 50, 100, 0, 0},
-                        PackedDib(twoColours, 1))
-                   .Placeable(whole, 96)
+                   .rec(0x0B41, {0x0020, 0x00CC, 2, 2, 0, 0, 50, 100, 0, 0},
+                        packedDib(twoColours, 1))
+                   .placeable(whole, 96)
             << all
             << Probes{{{50, 25}, kRed}, {{150, 25}, kBlue}, {{50, 75}, kBlue}, {{150, 75}, kRed}};
-        // Source rows of StretchDIBits count from the bottom; those of a blit from the top.
+        // Source rows of stretchDIBits count from the bottom; those of a blit from the top.
         QTest::newRow("wmf stretchdib takes the source from the bottom")
             << WmfWriter()
-                   .Rec(0x0F43, {0x0020, 0x00CC, 0, 1, 1, 1, 1, 50, 100, 0, 0},
-                        PackedDib(Quadrants(), 24))
-                   .Placeable(whole, 96)
+                   .rec(0x0F43, {0x0020, 0x00CC, 0, 1, 1, 1, 1, 50, 100, 0, 0},
+                        packedDib(quadrantImage(), 24))
+                   .placeable(whole, 96)
             << all << Probes{{{50, 25}, kGreen}, {{150, 75}, kGreen}};
         QTest::newRow("wmf dibstretchblt takes the source from the top")
             << WmfWriter()
-                   .Rec(0x0B41, {0x0020, 0x00CC, 1, 1, 1, 1, 50, 100, 0, 0},
-                        PackedDib(Quadrants(), 24))
-                   .Placeable(whole, 96)
+                   .rec(0x0B41, {0x0020, 0x00CC, 1, 1, 1, 1, 50, 100, 0, 0},
+                        packedDib(quadrantImage(), 24))
+                   .placeable(whole, 96)
             << all << Probes{{{50, 25}, kYellow}, {{150, 75}, kYellow}};
         QTest::newRow("emf mirrored destination")
             << EmfWriter()
-                   .Rec(81, StretchDibRecordEmf(PackedDib(Quadrants(), 24), QRect(100, 0, -100, 50),
-                                                QRect(0, 0, 2, 2)))
-                   .File(kEmfBounds, kEmfFrame)
+                   .rec(81, stretchDibRecordEmf(packedDib(quadrantImage(), 24),
+                                                QRect(100, 0, -100, 50), QRect(0, 0, 2, 2)))
+                   .file(kEmfBounds, kEmfFrame)
             << all
             << Probes{
                    {{50, 25}, kGreen}, {{150, 25}, kRed}, {{50, 75}, kYellow}, {{150, 75}, kBlue}};
         QTest::newRow("wmf dib pattern brush")
             << WmfWriter()
-                   .Pen(kRed, 5)
-                   .Select(0)
-                   .Rec(0x0142, {5, 0},
+                   .pen(kRed, 5)
+                   .select(0)
+                   .rec(0x0142, {5, 0},
                         [] {
                             QImage blue(8, 8, QImage::Format_RGB32);
                             blue.fill(kBlue);
-                            return PackedDib(blue, 24);
+                            return packedDib(blue, 24);
                         }())
-                   .Select(1)
-                   .Rectangle(whole)
-                   .Placeable(whole, 96)
+                   .select(1)
+                   .rectangle(whole)
+                   .placeable(whole, 96)
             << all << Probes{{{100, 50}, kBlue}, {{10, 90}, kBlue}};
     }
     void embeddedBitmaps() { checkRows(); }
@@ -632,53 +633,53 @@ private Q_SLOTS:
         QTest::addColumn<QRect>("area");
         QTest::addColumn<QColor>("colour");
         QByteArray font;
-        for (int v : {-30, 0, 0, 0, 400}) Put16(font, v);
-        font.append(Bytes({0, 0, 0, 128, 0, 0, 0, 0}));
+        for (int v : {-30, 0, 0, 0, 400}) put16(font, v);
+        font.append(bytes({0, 0, 0, 128, 0, 0, 0, 0}));
         font.append("\x82\x6c\x82\x72\x20\x83\x53\x83\x56\x83\x62\x83\x4e", 13); // ＭＳ ゴシック
         const QByteArray kisho("\x8B\x43\x8F\xDB", 4);                           // 気象
         const auto wmfText = [&](int function, std::initializer_list<int> words,
                                  const QByteArray& tail) {
             return WmfWriter()
-                .Rec(0x02FB, {}, font)
-                .Select(0)
-                .Rec(0x0209, {0x00FF, 0})
-                .Rec(0x0102, {1})
-                .Rec(function, words, tail)
-                .Placeable(QRect(0, 0, 100, 50), 96);
+                .rec(0x02FB, {}, font)
+                .select(0)
+                .rec(0x0209, {0x00FF, 0})
+                .rec(0x0102, {1})
+                .rec(function, words, tail)
+                .placeable(QRect(0, 0, 100, 50), 96);
         };
         QTest::newRow("wmf textout in Shift-JIS")
             << wmfText(0x0521, {4}, kisho + QByteArray("\x0a\x00\x05\x00", 4))
             << QRect(10, 20, 120, 70) << kRed;
         QTest::newRow("wmf exttextout with advances")
-            << wmfText(0x0A32, {10, 5, 4, 0}, kisho + Bytes({30, 0, 0, 0, 30, 0, 0, 0}))
+            << wmfText(0x0A32, {10, 5, 4, 0}, kisho + bytes({30, 0, 0, 0, 30, 0, 0, 0}))
             << QRect(10, 20, 150, 70) << kRed;
         QTest::newRow("emf exttextoutw")
             << EmfWriter()
-                   .Rec(82, EmfFont(1, -20, QStringLiteral("Sans")))
-                   .Select(1)
-                   .Ints(24, {0xFF0000})
-                   .Ints(18, {1})
-                   .Rec(84, EmfTextOutW(QPoint(10, 10), QStringLiteral("気象 Ab")))
-                   .File(kEmfBounds, kEmfFrame)
+                   .rec(82, emfFont(1, -20, QStringLiteral("Sans")))
+                   .select(1)
+                   .ints(24, {0xFF0000})
+                   .ints(18, {1})
+                   .rec(84, emfTextOutW(QPoint(10, 10), QStringLiteral("気象 Ab")))
+                   .file(kEmfBounds, kEmfFrame)
             << QRect(20, 20, 160, 60) << kBlue;
         QTest::newRow("emf text right-aligned on the baseline")
             << EmfWriter()
-                   .Rec(82, EmfFont(1, -20, QStringLiteral("Sans")))
-                   .Select(1)
-                   .Ints(24, {0xFF0000})
-                   .Ints(18, {1})
-                   .Ints(22, {2 | 24})
-                   .Rec(84, EmfTextOutW(QPoint(95, 45), QStringLiteral("WWW")))
-                   .File(kEmfBounds, kEmfFrame)
+                   .rec(82, emfFont(1, -20, QStringLiteral("Sans")))
+                   .select(1)
+                   .ints(24, {0xFF0000})
+                   .ints(18, {1})
+                   .ints(22, {2 | 24})
+                   .rec(84, emfTextOutW(QPoint(95, 45), QStringLiteral("WWW")))
+                   .file(kEmfBounds, kEmfFrame)
             << QRect(0, 0, 192, 92) << kBlue;
     }
     void textIsDrawn() {
         QFETCH(QByteArray, file);
         QFETCH(QRect, area);
         QFETCH(QColor, colour);
-        const QImage image = Render(file);
-        const int inside = CountNear(image, area, colour);
-        const int everywhere = CountNear(image, image.rect(), colour);
+        const QImage image = render(file);
+        const int inside = countNear(image, area, colour);
+        const int everywhere = countNear(image, image.rect(), colour);
         QVERIFY2(inside > 30, qPrintable(QString::number(inside)));
         QCOMPARE(everywhere, inside);
     }
@@ -715,7 +716,7 @@ private Q_SLOTS:
         QFETCH(QVector<double>, advances);
         QString gotText;
         QVector<double> gotAdvances;
-        DecodeMetafileText(bytes, charset, byteAdvances, &gotText, &gotAdvances);
+        decodeMetafileText(bytes, charset, byteAdvances, &gotText, &gotAdvances);
         QCOMPARE(gotText, text);
         QCOMPARE(gotAdvances, advances);
     }
@@ -723,7 +724,7 @@ private Q_SLOTS:
     void lonelyLeadByteStillGivesOneAdvancePerCharacter() {
         QString text;
         QVector<double> advances;
-        DecodeMetafileText(QByteArray("A\x82", 2), 128, {3, 4}, &text, &advances);
+        decodeMetafileText(QByteArray("A\x82", 2), 128, {3, 4}, &text, &advances);
         QVERIFY(text.startsWith(QLatin1Char('A')));
         QCOMPARE(advances.size(), text.size());
     }
@@ -738,149 +739,149 @@ private Q_SLOTS:
         const Probes stopped{{{50, 50}, kRed}, {{150, 50}, kWhite}};
         const Probes skipped{{{50, 50}, kRed}, {{150, 50}, kRed}};
         QByteArray sizeZero, pastEnd;
-        Put32(sizeZero, 0);
-        Put16(sizeZero, 0x041B);
-        Put32(pastEnd, 5000);
-        Put16(pastEnd, 0x041B);
-        Put16(pastEnd, 0);
+        put32(sizeZero, 0);
+        put16(sizeZero, 0x041B);
+        put32(pastEnd, 5000);
+        put16(pastEnd, 0x041B);
+        put16(pastEnd, 0);
         QTest::newRow("wmf record size zero")
-            << RedFillNoPen().Rectangle(left).Raw(sizeZero).Rectangle(right).Placeable(whole, 96)
+            << redFillNoPen().rectangle(left).raw(sizeZero).rectangle(right).placeable(whole, 96)
             << all << stopped;
         QTest::newRow("wmf record running past the end")
-            << RedFillNoPen().Rectangle(left).Raw(pastEnd).Placeable(whole, 96) << all
+            << redFillNoPen().rectangle(left).raw(pastEnd).placeable(whole, 96) << all
             << Probes{{{50, 50}, kRed}};
         QTest::newRow("wmf polygon count beyond its record")
-            << RedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(0x0324, {30000, 0, 0, 100, 0})
-                   .Rectangle(right)
-                   .Placeable(whole, 96)
+            << redFillNoPen()
+                   .rectangle(left)
+                   .rec(0x0324, {30000, 0, 0, 100, 0})
+                   .rectangle(right)
+                   .placeable(whole, 96)
             << all << skipped;
         QTest::newRow("wmf polypolygon counts beyond its record")
-            << RedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(0x0538, {2, 3, 9000, 0, 0, 9, 0, 0, 9})
-                   .Rectangle(right)
-                   .Placeable(whole, 96)
+            << redFillNoPen()
+                   .rectangle(left)
+                   .rec(0x0538, {2, 3, 9000, 0, 0, 9, 0, 0, 9})
+                   .rectangle(right)
+                   .placeable(whole, 96)
             << all << skipped;
         QTest::newRow("wmf text count beyond its record")
-            << RedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(0x0521, {20000, 0x4141})
-                   .Rec(0x0A32, {0, 0, 30000, 6, 0, 0})
-                   .Rectangle(right)
-                   .Placeable(whole, 96)
+            << redFillNoPen()
+                   .rectangle(left)
+                   .rec(0x0521, {20000, 0x4141})
+                   .rec(0x0A32, {0, 0, 30000, 6, 0, 0})
+                   .rectangle(right)
+                   .placeable(whole, 96)
             << all << skipped;
         QTest::newRow("wmf dib with a huge width")
-            << RedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0},
+            << redFillNoPen()
+                   .rectangle(left)
+                   .rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0},
                         [] {
-                            QByteArray dib = PackedDib(Quadrants(), 24);
+                            QByteArray dib = packedDib(quadrantImage(), 24);
                             dib[7] = 0x40; // width 0x40000002
                             return dib;
                         }())
-                   .Rectangle(right)
-                   .Placeable(whole, 96)
+                   .rectangle(right)
+                   .placeable(whole, 96)
             << all << skipped;
-        QTest::newRow("wmf restore without a save") << RedFillNoPen()
-                                                           .Rec(0x0127, {-5})
-                                                           .Rec(0x0127, {3})
-                                                           .Rectangle(whole)
-                                                           .Placeable(whole, 96)
+        QTest::newRow("wmf restore without a save") << redFillNoPen()
+                                                           .rec(0x0127, {-5})
+                                                           .rec(0x0127, {3})
+                                                           .rectangle(whole)
+                                                           .placeable(whole, 96)
                                                     << all << skipped;
         QTest::newRow("wmf more objects than the table holds") << WmfWriter()
-                                                                      .Pen(kRed, 5)
-                                                                      .Select(0)
-                                                                      .Brush(kRed)
-                                                                      .Select(1)
-                                                                      .Brush(kBlue)
-                                                                      .Select(2)
-                                                                      .Rectangle(whole)
-                                                                      .Placeable(whole, 96, 2)
+                                                                      .pen(kRed, 5)
+                                                                      .select(0)
+                                                                      .brush(kRed)
+                                                                      .select(1)
+                                                                      .brush(kBlue)
+                                                                      .select(2)
+                                                                      .rectangle(whole)
+                                                                      .placeable(whole, 96, 2)
                                                                << all << skipped;
         QByteArray emfPastEnd;
-        Put32(emfPastEnd, 43);
-        Put32(emfPastEnd, 4000);
-        QTest::newRow("emf record size zero") << EmfRedFillNoPen()
-                                                     .Rectangle(left)
-                                                     .Raw(Bytes({43, 0, 0, 0, 0, 0, 0, 0}))
-                                                     .Rectangle(right)
-                                                     .File(kEmfBounds, kEmfFrame)
+        put32(emfPastEnd, 43);
+        put32(emfPastEnd, 4000);
+        QTest::newRow("emf record size zero") << emfRedFillNoPen()
+                                                     .rectangle(left)
+                                                     .raw(bytes({43, 0, 0, 0, 0, 0, 0, 0}))
+                                                     .rectangle(right)
+                                                     .file(kEmfBounds, kEmfFrame)
                                               << all << stopped;
         QTest::newRow("emf record size not a multiple of four")
-            << EmfRedFillNoPen()
-                   .Rectangle(left)
-                   .Raw(Bytes({43, 0, 0, 0, 9, 0, 0, 0}))
-                   .Rectangle(right)
-                   .File(kEmfBounds, kEmfFrame)
+            << emfRedFillNoPen()
+                   .rectangle(left)
+                   .raw(bytes({43, 0, 0, 0, 9, 0, 0, 0}))
+                   .rectangle(right)
+                   .file(kEmfBounds, kEmfFrame)
             << all << stopped;
         QTest::newRow("emf record running past the end")
-            << EmfRedFillNoPen().Rectangle(left).Raw(emfPastEnd).File(kEmfBounds, kEmfFrame) << all
+            << emfRedFillNoPen().rectangle(left).raw(emfPastEnd).file(kEmfBounds, kEmfFrame) << all
             << Probes{{{50, 50}, kRed}};
         QTest::newRow("emf polyline count beyond its record")
-            << EmfRedFillNoPen()
-                   .Rectangle(left)
-                   .Ints(86, {0, 0, 1, 1, 0x7FFFFFFF, 5})
-                   .Ints(91, {0, 0, 1, 1, 0x40000000, 3, 1, 1, 1})
-                   .Rectangle(right)
-                   .File(kEmfBounds, kEmfFrame)
+            << emfRedFillNoPen()
+                   .rectangle(left)
+                   .ints(86, {0, 0, 1, 1, 0x7FFFFFFF, 5})
+                   .ints(91, {0, 0, 1, 1, 0x40000000, 3, 1, 1, 1})
+                   .rectangle(right)
+                   .file(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf text string outside its record")
-            << EmfRedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(84,
+            << emfRedFillNoPen()
+                   .rectangle(left)
+                   .rec(84,
                         [] {
-                            QByteArray r = EmfTextOutW(QPoint(0, 0), QStringLiteral("abc"));
+                            QByteArray r = emfTextOutW(QPoint(0, 0), QStringLiteral("abc"));
                             r[40] = char(0xF0); // offString far away
                             r[36] = char(0x7F); // and a lying count
                             return r;
                         }())
-                   .Rectangle(right)
-                   .File(kEmfBounds, kEmfFrame)
+                   .rectangle(right)
+                   .file(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf bitmap offsets outside their record")
-            << EmfRedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(81,
+            << emfRedFillNoPen()
+                   .rectangle(left)
+                   .rec(81,
                         [] {
                             QByteArray r =
-                                StretchDibRecordEmf(PackedDib(Quadrants(), 24),
+                                stretchDibRecordEmf(packedDib(quadrantImage(), 24),
                                                     QRect(0, 0, 100, 50), QRect(0, 0, 2, 2));
                             r[48] = char(0xFF);
                             r[49] = char(0xFF);
                             return r;
                         }())
-                   .Rectangle(right)
-                   .File(kEmfBounds, kEmfFrame)
+                   .rectangle(right)
+                   .file(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf text stretched beyond any screen is left out")
-            << EmfRedFillNoPen()
-                   .Rectangle(left)
-                   .Rec(82, EmfFont(2, -40, QStringLiteral("Sans")))
-                   .Select(2)
-                   .Ints(33, {})
-                   .Ints(17, {8})
-                   .Ints(9, {100, 50})
-                   .Ints(11, {1000000, 50})
-                   .Rec(84, EmfTextOutW(QPoint(0, 10), QStringLiteral("WWW")))
-                   .Ints(34, {-1})
-                   .Rectangle(right)
-                   .File(kEmfBounds, kEmfFrame)
+            << emfRedFillNoPen()
+                   .rectangle(left)
+                   .rec(82, emfFont(2, -40, QStringLiteral("Sans")))
+                   .select(2)
+                   .ints(33, {})
+                   .ints(17, {8})
+                   .ints(9, {100, 50})
+                   .ints(11, {1000000, 50})
+                   .rec(84, emfTextOutW(QPoint(0, 10), QStringLiteral("WWW")))
+                   .ints(34, {-1})
+                   .rectangle(right)
+                   .file(kEmfBounds, kEmfFrame)
             << all << skipped;
         QTest::newRow("emf world transform that cannot be inverted is refused")
-            << EmfRedFillNoPen()
-                   .Ints(35, {0, 0, 0, 0, 0, 0})
-                   .Rectangle(whole)
-                   .File(kEmfBounds, kEmfFrame)
+            << emfRedFillNoPen()
+                   .ints(35, {0, 0, 0, 0, 0, 0})
+                   .rectangle(whole)
+                   .file(kEmfBounds, kEmfFrame)
             << all << skipped;
-        QTest::newRow("emf window extent of zero is refused") << EmfRedFillNoPen()
-                                                                     .Ints(17, {8})
-                                                                     .Ints(9, {0, 0})
-                                                                     .Ints(11, {100, 50})
-                                                                     .Ints(9, {100, 50})
-                                                                     .Rectangle(whole)
-                                                                     .File(kEmfBounds, kEmfFrame)
+        QTest::newRow("emf window extent of zero is refused") << emfRedFillNoPen()
+                                                                     .ints(17, {8})
+                                                                     .ints(9, {0, 0})
+                                                                     .ints(11, {100, 50})
+                                                                     .ints(9, {100, 50})
+                                                                     .rectangle(whole)
+                                                                     .file(kEmfBounds, kEmfFrame)
                                                               << all << skipped;
     }
     void damagedRecords() { checkRows(); }
@@ -889,16 +890,16 @@ private Q_SLOTS:
     // kinds either fail to load with the message or draw without harm.
     void damagedFilesNeverCrash_data() {
         QTest::addColumn<QByteArray>("file");
-        QTest::newRow("wmf") << RichWmf();
-        QTest::newRow("emf") << RichEmf();
+        QTest::newRow("wmf") << richWmf();
+        QTest::newRow("emf") << richEmf();
     }
     void damagedFilesNeverCrash() {
         QFETCH(QByteArray, file);
-        QVERIFY(CountNear(Render(file), QRect(0, 0, 200, 100), kWhite) < 200 * 100);
+        QVERIFY(countNear(render(file), QRect(0, 0, 200, 100), kWhite) < 200 * 100);
         int loaded = 0;
         const auto attempt = [&](const QByteArray& bytes) {
             try {
-                Render(bytes, QSize(60, 40));
+                render(bytes, QSize(60, 40));
                 ++loaded;
             } catch (const EInvalidGraphic& e) {
                 QCOMPARE(e.message(), QString::fromUtf8(msg::InvalidMetafile));
@@ -916,17 +917,17 @@ private Q_SLOTS:
     }
 
     void saveStreamWritesTheFileBack() {
-        const QByteArray file = RichEmf();
-        TMetafile picture;
-        LoadFromBytes(picture, file);
+        const QByteArray file = richEmf();
+        Metafile picture;
+        loadFromBytes(picture, file);
         QBuffer out;
         out.open(QIODevice::WriteOnly);
-        picture.SaveStream(out);
+        picture.saveStream(out);
         QCOMPARE(out.data(), file);
     }
 
     void corpus() {
-        const QString dir = CorpusDir();
+        const QString dir = corpusDir();
         if (dir.isEmpty()) QSKIP("the picture corpus is not beside this checkout");
         QFile manifest(dir + QStringLiteral("/FILES.tsv"));
         QVERIFY(manifest.open(QIODevice::ReadOnly));
@@ -947,10 +948,10 @@ private Q_SLOTS:
             const QString expect = fields[4];
             if (!path.endsWith(QLatin1String(".wmf")) && !path.endsWith(QLatin1String(".emf")))
                 continue;
-            TMetafile picture;
+            Metafile picture;
             bool ok = true;
             try {
-                picture.LoadFile(path);
+                picture.loadFile(path);
             } catch (const EInvalidGraphic& e) {
                 ok = false;
                 if (e.message() != QString::fromUtf8(msg::InvalidMetafile))
@@ -961,9 +962,9 @@ private Q_SLOTS:
                 QImage image(400, 300, QImage::Format_RGB32);
                 image.fill(Qt::white);
                 QPainter painter(&image);
-                picture.DrawInto(painter, image.rect());
+                picture.drawInto(painter, image.rect());
                 painter.end();
-                blank = CountNear(image, image.rect(), kWhite) == 400 * 300 &&
+                blank = countNear(image, image.rect(), kWhite) == 400 * 300 &&
                         image.pixelColor(0, 0) == kWhite && image.pixelColor(399, 299) == kWhite;
                 for (int y = 0; blank && y < 300; y += 3)
                     for (int x = 0; x < 400; x += 3)

@@ -63,7 +63,7 @@ inline QByteArray DibHeader(const DibSpec& s) {
     return h;
 }
 
-inline QByteArray BmpFile(const DibSpec& s) {
+inline QByteArray bmpFile(const DibSpec& s) {
     const QByteArray dib = DibHeader(s);
     QByteArray f("BM");
     putLE(f, quint32(14 + dib.size() + s.bits.size()), 4);
@@ -73,7 +73,7 @@ inline QByteArray BmpFile(const DibSpec& s) {
 }
 
 // Pads each row of bytes to four bytes.
-inline QByteArray PaddedRows(const QVector<QByteArray>& rows) {
+inline QByteArray paddedRows(const QVector<QByteArray>& rows) {
     QByteArray out;
     for (QByteArray r : rows) {
         while (r.size() % 4) r.append('\0');

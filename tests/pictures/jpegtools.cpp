@@ -23,7 +23,7 @@ QByteArray run(const QString& program, const QStringList& args) {
 
 } // namespace
 
-QByteArray MakeJpeg(const QImage& image, int quality) {
+QByteArray makeJpeg(const QImage& image, int quality) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB888);
     jpeg_compress_struct c{};
     jpeg_error_mgr err{};
@@ -50,12 +50,12 @@ QByteArray MakeJpeg(const QImage& image, int quality) {
     return jpeg;
 }
 
-bool HaveJpegTools() {
+bool haveJpegTools() {
     return !QStandardPaths::findExecutable(QStringLiteral("cjpeg")).isEmpty() &&
            !QStandardPaths::findExecutable(QStringLiteral("djpeg")).isEmpty();
 }
 
-QImage TestPattern(int width, int height, bool gray) {
+QImage testPattern(int width, int height, bool gray) {
     QImage img(width, height, QImage::Format_RGB32);
     QRandomGenerator noise(42);
     for (int y = 0; y < height; ++y)
@@ -72,13 +72,13 @@ QImage TestPattern(int width, int height, bool gray) {
     return img;
 }
 
-QByteArray Cjpeg(const QImage& image, const QStringList& switches, const QTemporaryDir& dir) {
+QByteArray cjpeg(const QImage& image, const QStringList& switches, const QTemporaryDir& dir) {
     const QString source = dir.filePath(QStringLiteral("source.ppm"));
     image.save(source, "PPM");
     return run(QStringLiteral("cjpeg"), switches + QStringList{source});
 }
 
-QByteArray Djpeg(const QByteArray& jpeg, const QStringList& switches, const QTemporaryDir& dir) {
+QByteArray djpeg(const QByteArray& jpeg, const QStringList& switches, const QTemporaryDir& dir) {
     const QString input = dir.filePath(QStringLiteral("input.jpg"));
     QFile f(input);
     if (!f.open(QIODevice::WriteOnly)) return {};

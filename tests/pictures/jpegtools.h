@@ -8,18 +8,18 @@
 namespace nubivu::test {
 
 // A baseline JPEG of the image written with libjpeg itself (no tools needed).
-QByteArray MakeJpeg(const QImage& image, int quality = 90);
+QByteArray makeJpeg(const QImage& image, int quality = 90);
 
 // True when cjpeg and djpeg are on the PATH.
-bool HaveJpegTools();
+bool haveJpegTools();
 
 // A picture with gradients, edges and noise, so that every stage of the decoder matters.
-QImage TestPattern(int width, int height, bool gray = false);
+QImage testPattern(int width, int height, bool gray = false);
 
 // The JPEG cjpeg makes of image with the given switches.
-QByteArray Cjpeg(const QImage& image, const QStringList& switches, const QTemporaryDir& dir);
+QByteArray cjpeg(const QImage& image, const QStringList& switches, const QTemporaryDir& dir);
 
 // djpeg's BMP output for the file with the given switches.
-QByteArray Djpeg(const QByteArray& jpeg, const QStringList& switches, const QTemporaryDir& dir);
+QByteArray djpeg(const QByteArray& jpeg, const QStringList& switches, const QTemporaryDir& dir);
 
 } // namespace nubivu::test

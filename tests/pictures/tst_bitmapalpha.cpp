@@ -1,6 +1,6 @@
 #include "dibbuilder.h"
 #include "graphicbytes.h"
-#include "pictures/tbitmap.h"
+#include "pictures/bitmap.h"
 #include "testrunner.h"
 
 #include <QTest>
@@ -21,13 +21,13 @@ QByteArray bmp32(DibHeaderKind kind, quint32 compression, QVector<quint32> masks
     s.masks = masks;
     s.bits =
         QByteArray::fromHex("102030") + char(left) + QByteArray::fromHex("405060") + char(right);
-    return BmpFile(s);
+    return bmpFile(s);
 }
 
 QImage load(const QByteArray& data) {
-    TBitmap bitmap;
-    LoadFromBytes(bitmap, data);
-    return bitmap.Image();
+    Bitmap bitmap;
+    loadFromBytes(bitmap, data);
+    return bitmap.image();
 }
 } // namespace
 

@@ -1,10 +1,10 @@
 #include "core/errors.h"
 #include "jpegtools.h"
-#include "pictures/fileformats.h"
+#include "pictures/bitmap.h"
+#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/tbitmap.h"
-#include "pictures/tjpegimage.h"
-#include "pictures/tpicture.h"
+#include "pictures/jpegimage.h"
+#include "pictures/picture.h"
 #include "testrunner.h"
 
 #include <QBuffer>
@@ -107,15 +107,15 @@ class TestCorpus : public QObject {
     Q_OBJECT
 
 private Q_SLOTS:
-    void initTestCase() { RegisterJpegFormat(); }
-    void cleanupTestCase() { UnregisterJpegFormat(); }
+    void initTestCase() { registerJpegFormat(); }
+    void cleanupTestCase() { unregisterJpegFormat(); }
 
     void bitmapsIconsAndJpegs() {
-        const QString dir = test::CorpusDir();
+        const QString dir = test::corpusDir();
         if (dir.isEmpty()) QSKIP("the picture corpus is not beside this checkout");
         const QVector<CorpusFile> files = corpusFiles(
             dir, {QStringLiteral("bmp"), QStringLiteral("ico"), QStringLiteral("jpeg")});
-        const bool djpeg = test::HaveJpegTools();
+        const bool djpeg = test::haveJpegTools();
         QTemporaryDir tmp;
         QVERIFY(!files.isEmpty());
         int goodLoaded = 0, goodTotal = 0, badRefused = 0, badTotal = 0;
@@ -125,12 +125,12 @@ private Q_SLOTS:
         for (const CorpusFile& f : files) {
             if (f.expect == QLatin1String("ref") || f.expect == QLatin1String("doc")) continue;
             const QString path = dir + QLatin1Char('/') + f.suite + QLatin1Char('/') + f.path;
-            TPicture picture;
+            Picture picture;
             QString failure;
             try {
-                LoadPicture(picture, path);
+                loadPicture(picture, path);
                 // A JPEG decodes when first drawn: that is part of reading it here.
-                if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic())) jpeg->Bitmap();
+                if (auto* jpeg = dynamic_cast<JpegImage*>(picture.graphic())) jpeg->bitmap();
             } catch (const ENubivuError& e) {
                 failure = e.message();
             }
@@ -144,30 +144,30 @@ private Q_SLOTS:
                 }
                 ++goodLoaded;
                 // The BMP Suite's good files have PNG renderings beside them.
-                if (auto* jpeg = dynamic_cast<TJPEGImage*>(picture.Graphic()); jpeg && djpeg) {
+                if (auto* jpeg = dynamic_cast<JpegImage*>(picture.graphic()); jpeg && djpeg) {
                     QFile file(path);
                     file.open(QIODevice::ReadOnly);
                     QStringList how{QStringLiteral("-dct"), QStringLiteral("float")};
-                    if (jpeg->Grayscale())
+                    if (jpeg->grayscale())
                         how << QStringLiteral("-colors") << QStringLiteral("236");
-                    const QByteArray bmp = test::Djpeg(file.readAll(), how, tmp);
-                    TBitmap reference;
+                    const QByteArray bmp = test::djpeg(file.readAll(), how, tmp);
+                    Bitmap reference;
                     QBuffer buffer;
                     buffer.setData(bmp);
                     buffer.open(QIODevice::ReadOnly);
-                    reference.LoadStream(buffer);
+                    reference.loadStream(buffer);
                     ++compared;
-                    if (jpeg->Bitmap().Image().convertToFormat(QImage::Format_RGB32) ==
-                        reference.Image().convertToFormat(QImage::Format_RGB32))
+                    if (jpeg->bitmap().image().convertToFormat(QImage::Format_RGB32) ==
+                        reference.image().convertToFormat(QImage::Format_RGB32))
                         ++matched;
                     else
                         problems << f.path + QStringLiteral(": differs from djpeg");
                 }
                 const QString png = renderingOf(path);
-                const auto* bitmap = dynamic_cast<const TBitmap*>(picture.Graphic());
+                const auto* bitmap = dynamic_cast<const Bitmap*>(picture.graphic());
                 if (bitmap && QFileInfo::exists(png)) {
                     ++compared;
-                    const int diff = largestDifference(bitmap->Image(), QImage(png));
+                    const int diff = largestDifference(bitmap->image(), QImage(png));
                     if (diff >= 0 && diff <= 1)
                         ++matched;
                     else

@@ -1,12 +1,12 @@
 #include "dibbuilder.h"
 #include "jpegtools.h"
-#include "pictures/fileformats.h"
+#include "pictures/bitmap.h"
+#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
-#include "pictures/metafile/tmetafile.h"
-#include "pictures/tbitmap.h"
-#include "pictures/ticon.h"
-#include "pictures/tjpegimage.h"
-#include "pictures/tpicture.h"
+#include "pictures/icon.h"
+#include "pictures/jpegimage.h"
+#include "pictures/metafile/metafile.h"
+#include "pictures/picture.h"
 #include "testrunner.h"
 
 #include <QDir>
@@ -24,23 +24,23 @@ QByteArray smallBmp() {
     s.width = 2;
     s.height = 2;
     s.bits = QByteArray(16, '\x7f');
-    return BmpFile(s);
+    return bmpFile(s);
 }
 
 // A class of another kind, to see which registration a load goes through.
-class TOtherBitmap : public TBitmap {
-    NUBIVU_GRAPHIC(TOtherBitmap)
+class OtherBitmap : public Bitmap {
+    NUBIVU_GRAPHIC(OtherBitmap)
 };
-NUBIVU_GRAPHIC_DEFINE(TOtherBitmap, TBitmap)
+NUBIVU_GRAPHIC_DEFINE(OtherBitmap, Bitmap)
 
-class TDerivedJpeg : public TJPEGImage {
-    NUBIVU_GRAPHIC(TDerivedJpeg)
+class DerivedJpeg : public JpegImage {
+    NUBIVU_GRAPHIC(DerivedJpeg)
 };
-NUBIVU_GRAPHIC_DEFINE(TDerivedJpeg, TJPEGImage)
+NUBIVU_GRAPHIC_DEFINE(DerivedJpeg, JpegImage)
 
 QStringList extensions() {
     QStringList list;
-    for (const TFileFormat& f : TFileFormatsList::Instance().Entries()) list << f.extension;
+    for (const PictureFormat& f : FormatRegistry::instance().entries()) list << f.extension;
     return list;
 }
 
@@ -63,21 +63,21 @@ class TestLoadPicture : public QObject {
 private Q_SLOTS:
     void initTestCase() {
         QVERIFY(dir_.isValid());
-        RegisterJpegFormat();
+        registerJpegFormat();
     }
-    void cleanupTestCase() { UnregisterJpegFormat(); }
+    void cleanupTestCase() { unregisterJpegFormat(); }
 
     void registryOrder() {
         QCOMPARE(extensions(), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),
                                             QStringLiteral("ico"), QStringLiteral("bmp"),
                                             QStringLiteral("jpeg"), QStringLiteral("jpg")}));
-        QCOMPARE(TFileFormatsList::Instance().Entries()[4].description,
+        QCOMPARE(FormatRegistry::instance().entries()[4].description,
                  QStringLiteral("JPEG イメージファイル"));
-        QCOMPARE(FindPictureClass(QStringLiteral("WMF")), &TMetafile::StaticClass());
-        QCOMPARE(FindPictureClass(QStringLiteral("emf")), &TMetafile::StaticClass());
-        QCOMPARE(FindPictureClass(QStringLiteral("Ico")), &TIcon::StaticClass());
-        QCOMPARE(FindPictureClass(QString()), nullptr);
-        QCOMPARE(FindPictureClass(QStringLiteral("png")), nullptr);
+        QCOMPARE(findPictureClass(QStringLiteral("WMF")), &Metafile::staticClass());
+        QCOMPARE(findPictureClass(QStringLiteral("emf")), &Metafile::staticClass());
+        QCOMPARE(findPictureClass(QStringLiteral("Ico")), &Icon::staticClass());
+        QCOMPARE(findPictureClass(QString()), nullptr);
+        QCOMPARE(findPictureClass(QStringLiteral("png")), nullptr);
     }
 
     void extensionDecides_data() {
@@ -85,18 +85,18 @@ private Q_SLOTS:
         QTest::addColumn<QByteArray>("contents");
         QTest::addColumn<QString>("expected"); // class name, or the failure message
         const QByteArray bmp = smallBmp();
-        const QByteArray jpeg = MakeJpeg(QImage(4, 4, QImage::Format_RGB32));
+        const QByteArray jpeg = makeJpeg(QImage(4, 4, QImage::Format_RGB32));
         auto unknown = [](const char* ext) {
             return QStringLiteral("拡張子 .%1 の画像形式は処理できません")
                 .arg(QString::fromUtf8(ext));
         };
-        QTest::newRow("upper-case JPG") << "Sky.JPG" << jpeg << "TJPEGImage";
-        QTest::newRow("jpeg") << "photo.jpeg" << jpeg << "TJPEGImage";
-        QTest::newRow("jpg") << "photo.jpg" << jpeg << "TJPEGImage";
-        QTest::newRow("bmp") << "photo.bmp" << bmp << "TBitmap";
+        QTest::newRow("upper-case JPG") << "Sky.JPG" << jpeg << "JpegImage";
+        QTest::newRow("jpeg") << "photo.jpeg" << jpeg << "JpegImage";
+        QTest::newRow("jpg") << "photo.jpg" << jpeg << "JpegImage";
+        QTest::newRow("bmp") << "photo.bmp" << bmp << "Bitmap";
         // A path is a QString: no byte of a double-byte name can pass for a "\".
-        QTest::newRow("Japanese name") << "表.bmp" << bmp << "TBitmap";
-        QTest::newRow("the last dot decides") << "photo.jpg.bmp" << bmp << "TBitmap";
+        QTest::newRow("Japanese name") << "表.bmp" << bmp << "Bitmap";
+        QTest::newRow("the last dot decides") << "photo.jpg.bmp" << bmp << "Bitmap";
         QTest::newRow("JPEG named bmp")
             << "photo.bmp.jpg.bmp" << jpeg << "ビットマップイメージが不正です";
         QTest::newRow("empty name") << "" << QByteArray() << unknown("");
@@ -119,11 +119,11 @@ private Q_SLOTS:
             if (!contents.isEmpty()) QCOMPARE(write(name, contents), path);
         }
         if (expected.contains(QLatin1String("%1"))) expected = expected.arg(path);
-        TPicture picture;
+        Picture picture;
         QString got;
         try {
-            LoadPicture(picture, path);
-            got = QString::fromLatin1(picture.Graphic()->ClassType().name);
+            loadPicture(picture, path);
+            got = QString::fromLatin1(picture.graphic()->classType().name);
         } catch (const ENubivuError& e) {
             got = e.message();
         }
@@ -142,59 +142,59 @@ private Q_SLOTS:
     void failureKeepsThePicture() {
         QFETCH(QString, name);
         QFETCH(QByteArray, contents);
-        TPicture picture;
+        Picture picture;
         int changes = 0;
-        picture.SetOnChange([&] { ++changes; });
+        picture.setOnChange([&] { ++changes; });
         const QString good = write(QStringLiteral("good.bmp"), smallBmp());
-        LoadPicture(picture, good);
+        loadPicture(picture, good);
         QCOMPARE(changes, 1);
-        QCOMPARE(picture.FileName(), good);
-        TGraphic* before = picture.Graphic();
+        QCOMPARE(picture.fileName(), good);
+        Graphic* before = picture.graphic();
         const QString path = contents.isEmpty() ? dir_.filePath(name) : write(name, contents);
         // The report names the file beside the message.
         QString named;
         try {
-            LoadPicture(picture, path);
+            loadPicture(picture, path);
         } catch (const ENubivuError& e) {
             named = e.fileName();
         }
         QCOMPARE(named, path);
-        QCOMPARE(picture.Graphic(), before);
-        QCOMPARE(picture.FileName(), good);
-        QCOMPARE(picture.Width(), 2);
+        QCOMPARE(picture.graphic(), before);
+        QCOMPARE(picture.fileName(), good);
+        QCOMPARE(picture.width(), 2);
         QCOMPARE(changes, 1);
-        picture.Clear();
-        QCOMPARE(picture.Graphic(), nullptr);
-        QCOMPARE(picture.FileName(), QString());
+        picture.clear();
+        QCOMPARE(picture.graphic(), nullptr);
+        QCOMPARE(picture.fileName(), QString());
         QCOMPARE(changes, 2);
     }
 
     void latestRegistrationWins() {
         const QString path = write(QStringLiteral("late.bmp"), smallBmp());
-        RegisterPictureFormat(QStringLiteral("BMP"), QStringLiteral("other"),
-                              TOtherBitmap::StaticClass());
-        QCOMPARE(TFileFormatsList::Instance().Entries().back().extension, QStringLiteral("bmp"));
-        TPicture picture;
-        LoadPicture(picture, path);
-        QCOMPARE(picture.Graphic()->ClassType().name, "TOtherBitmap");
-        QCOMPARE(FindPictureClass(QStringLiteral("jpeg")), &TJPEGImage::StaticClass());
-        UnregisterPictureClass(TOtherBitmap::StaticClass());
-        LoadPicture(picture, path);
-        QCOMPARE(picture.Graphic()->ClassType().name, "TBitmap");
+        registerPictureFormat(QStringLiteral("BMP"), QStringLiteral("other"),
+                              OtherBitmap::staticClass());
+        QCOMPARE(FormatRegistry::instance().entries().back().extension, QStringLiteral("bmp"));
+        Picture picture;
+        loadPicture(picture, path);
+        QCOMPARE(picture.graphic()->classType().name, "OtherBitmap");
+        QCOMPARE(findPictureClass(QStringLiteral("jpeg")), &JpegImage::staticClass());
+        unregisterPictureClass(OtherBitmap::staticClass());
+        loadPicture(picture, path);
+        QCOMPARE(picture.graphic()->classType().name, "Bitmap");
     }
 
     void unregisterRemovesDerivedClasses() {
-        RegisterPictureFormat(QStringLiteral("jfif"), QStringLiteral("derived"),
-                              TDerivedJpeg::StaticClass());
-        RegisterPictureFormat(QStringLiteral("jpg"), QStringLiteral("derived"),
-                              TDerivedJpeg::StaticClass());
-        QCOMPARE(FindPictureClass(QStringLiteral("jpg")), &TDerivedJpeg::StaticClass());
-        UnregisterJpegFormat();
+        registerPictureFormat(QStringLiteral("jfif"), QStringLiteral("derived"),
+                              DerivedJpeg::staticClass());
+        registerPictureFormat(QStringLiteral("jpg"), QStringLiteral("derived"),
+                              DerivedJpeg::staticClass());
+        QCOMPARE(findPictureClass(QStringLiteral("jpg")), &DerivedJpeg::staticClass());
+        unregisterJpegFormat();
         QCOMPARE(extensions(), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),
                                             QStringLiteral("ico"), QStringLiteral("bmp")}));
-        QCOMPARE(FindPictureClass(QStringLiteral("jfif")), nullptr);
-        RegisterJpegFormat();
-        QCOMPARE(FindPictureClass(QStringLiteral("jpg")), &TJPEGImage::StaticClass());
+        QCOMPARE(findPictureClass(QStringLiteral("jfif")), nullptr);
+        registerJpegFormat();
+        QCOMPARE(findPictureClass(QStringLiteral("jpg")), &JpegImage::staticClass());
     }
 };
 

@@ -15,7 +15,7 @@ private Q_SLOTS:
     void laidOutAsQImageLaysItOut() {
         for (QImage::Format format : {QImage::Format_RGB32, QImage::Format_Indexed8}) {
             const QSize size(1001, 333); // rows padded to 32 bits
-            QImage ours = PictureMemory::NewImage(size, format);
+            QImage ours = PictureMemory::newImage(size, format);
             const QImage theirs(size, format);
             QCOMPARE(ours.size(), size);
             QCOMPARE(ours.format(), format);
@@ -25,19 +25,19 @@ private Q_SLOTS:
             ours.scanLine(332)[0] = 7;
             QCOMPARE(ours.constBits(), bits);
         }
-        QVERIFY(PictureMemory::NewImage(QSize(0, 10), QImage::Format_RGB32).isNull());
+        QVERIFY(PictureMemory::newImage(QSize(0, 10), QImage::Format_RGB32).isNull());
     }
 
     void reusedOnlyOnceTheLastCopyIsGone() {
         const QSize size(1237, 611);
-        QImage first = PictureMemory::NewImage(size, QImage::Format_RGB32);
+        QImage first = PictureMemory::newImage(size, QImage::Format_RGB32);
         const uchar* memory = first.constBits();
         QImage copy = first;
         first = QImage();
-        const QImage meanwhile = PictureMemory::NewImage(size, QImage::Format_RGB32);
+        const QImage meanwhile = PictureMemory::newImage(size, QImage::Format_RGB32);
         QVERIFY(meanwhile.constBits() != memory); // the copy still shows it
         copy = QImage();
-        QImage next = PictureMemory::NewImage(size, QImage::Format_RGB32);
+        QImage next = PictureMemory::newImage(size, QImage::Format_RGB32);
         QCOMPARE(next.constBits(), memory);
     }
 
@@ -45,12 +45,12 @@ private Q_SLOTS:
         std::vector<QImage> pictures;
         const QSize size(4096, 2048); // 32 MB each
         for (qsizetype taken = 0; taken <= PictureMemory::MostKept; taken += 32 * 1024 * 1024)
-            pictures.push_back(PictureMemory::NewImage(size, QImage::Format_RGB32));
+            pictures.push_back(PictureMemory::newImage(size, QImage::Format_RGB32));
         pictures.clear();
-        QVERIFY(PictureMemory::KeptBytes() <= PictureMemory::MostKept);
-        QVERIFY(PictureMemory::KeptBytes() > 0);
-        PictureMemory::ReleaseKept();
-        QCOMPARE(PictureMemory::KeptBytes(), qsizetype(0));
+        QVERIFY(PictureMemory::keptBytes() <= PictureMemory::MostKept);
+        QVERIFY(PictureMemory::keptBytes() > 0);
+        PictureMemory::releaseKept();
+        QCOMPARE(PictureMemory::keptBytes(), qsizetype(0));
     }
 };
 

@@ -1,6 +1,6 @@
 #include "dibbuilder.h"
 #include "jpegtools.h"
-#include "pictures/tbitmap.h"
+#include "pictures/bitmap.h"
 #include "testrunner.h"
 
 #include <QFile>
@@ -30,12 +30,12 @@ private Q_SLOTS:
         s.bpp = 4;
         s.palette = {qRgb(0, 0, 0), qRgb(255, 0, 0), qRgb(0, 255, 0)};
         s.bits = QByteArray::fromHex("01200000 12000000 02100000");
-        const QByteArray bmp4 = BmpFile(s);
+        const QByteArray bmp4 = bmpFile(s);
         QImage img(9, 7, QImage::Format_RGB32);
         img.fill(qRgb(200, 100, 50));
-        QTest::newRow("4-bit bitmap") << "a.bmp" << bmp4 << 0 << "TBitmap"
+        QTest::newRow("4-bit bitmap") << "a.bmp" << bmp4 << 0 << "Bitmap"
                                       << "" << 4;
-        QTest::newRow("JPEG") << "b.JPG" << MakeJpeg(img) << 0 << "TJPEGImage"
+        QTest::newRow("JPEG") << "b.JPG" << makeJpeg(img) << 0 << "JpegImage"
                               << "" << 24;
         QTest::newRow("damaged bitmap") << "c.bmp" << QByteArray("BM") << 1 << ""
                                         << "ビットマップイメージが不正です" << 0;
@@ -68,18 +68,18 @@ private Q_SLOTS:
             QCOMPARE(errors.last(), message);
             return;
         }
-        TBitmap written;
-        written.LoadFile(out);
-        QCOMPARE(written.BitsPerPixel(), bpp);
-        TBitmap original;
+        Bitmap written;
+        written.loadFile(out);
+        QCOMPARE(written.bitsPerPixel(), bpp);
+        Bitmap original;
         if (name.endsWith(QLatin1String(".bmp"))) {
-            original.LoadFile(in);
-            QCOMPARE(written.Image().convertToFormat(QImage::Format_RGB32),
-                     original.Image().convertToFormat(QImage::Format_RGB32));
-            QCOMPARE(written.Palette(), original.Palette());
+            original.loadFile(in);
+            QCOMPARE(written.image().convertToFormat(QImage::Format_RGB32),
+                     original.image().convertToFormat(QImage::Format_RGB32));
+            QCOMPARE(written.palette(), original.palette());
         } else {
-            QCOMPARE(written.Width(), 9);
-            QCOMPARE(written.Height(), 7);
+            QCOMPARE(written.width(), 9);
+            QCOMPARE(written.height(), 7);
         }
     }
 };

@@ -1,7 +1,7 @@
 // The panes' own smooth scalers: the painter's bilinear result, faster;
 // reductions that average fine detail in; flat colour kept exactly.
+#include "pictures/bitmap.h"
 #include "pictures/smoothscale.h"
-#include "pictures/tbitmap.h"
 #include "testrunner.h"
 
 #include <QPainter>
@@ -92,8 +92,8 @@ private Q_SLOTS:
         QFETCH(QSize, from);
         QFETCH(QSize, to);
         const QImage source = busyPicture(from, format);
-        QVERIFY(CanScaleSmoothly(source));
-        const QImage ours = ScaledBilinear(source, to);
+        QVERIFY(canScaleSmoothly(source));
+        const QImage ours = scaledBilinear(source, to);
         QCOMPARE(ours.size(), to);
         QCOMPARE(ours.format(), format);
         QVERIFY2(largestChannelDifference(ours, exactBilinear(source, to)) <= 2,
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QImage flat(QSize(101, 57), QImage::Format_RGB32);
         flat.fill(colour);
         for (QSize to : {QSize(33, 19), QSize(25, 14), QSize(340, 200), QSize(3, 2)}) {
-            for (const QImage& scaled : {ScaledBilinear(flat, to), ScaledSmoothly(flat, to)}) {
+            for (const QImage& scaled : {scaledBilinear(flat, to), scaledSmoothly(flat, to)}) {
                 QCOMPARE(scaled.size(), to);
                 for (int y = 0; y < to.height(); ++y)
                     for (int x = 0; x < to.width(); ++x) QCOMPARE(scaled.pixel(x, y), colour);
@@ -121,7 +121,7 @@ private Q_SLOTS:
         lines.fill(Qt::white);
         for (int x = 1; x < lines.width(); x += 4)
             for (int y = 0; y < lines.height(); ++y) lines.setPixel(x, y, qRgb(0, 0, 0));
-        const QImage reduced = ScaledSmoothly(lines, QSize(100, 75));
+        const QImage reduced = scaledSmoothly(lines, QSize(100, 75));
         int darkest = 255, lightest = 0;
         for (int x = 0; x < reduced.width(); ++x) {
             darkest = std::min(darkest, qGray(reduced.pixel(x, 37)));
@@ -137,7 +137,7 @@ private Q_SLOTS:
         source.fill(qRgb(0, 0, 0));
         source.setPixel(0, 0, qRgb(255, 100, 3));
         source.setPixel(3, 3, qRgb(40, 40, 40));
-        const QImage half = ScaledSmoothly(source, QSize(2, 2));
+        const QImage half = scaledSmoothly(source, QSize(2, 2));
         QCOMPARE(half.pixel(0, 0), qRgb(64, 25, 1));
         QCOMPARE(half.pixel(1, 1), qRgb(10, 10, 10));
         QCOMPARE(half.pixel(1, 0), qRgb(0, 0, 0));
@@ -151,7 +151,7 @@ private Q_SLOTS:
         {
             QPainter painter(&canvas);
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            DrawStretched(painter, target, source);
+            drawStretched(painter, target, source);
         }
         QVERIFY(largestChannelDifference(canvas.copy(target),
                                          exactBilinear(source, target.size())) <= 2);
@@ -163,32 +163,32 @@ private Q_SLOTS:
         // Readied for a size, a bitmap draws as it would have unreadied; once
         // given new pixels it never draws the old ones.
         const QRect target(0, 0, 30, 20);
-        auto draw = [&](TBitmap& bitmap) {
+        auto draw = [&](Bitmap& bitmap) {
             QImage canvas(target.size(), QImage::Format_RGB32);
             QPainter painter(&canvas);
             painter.setRenderHint(QPainter::SmoothPixmapTransform);
-            bitmap.DrawInto(painter, target);
+            bitmap.drawInto(painter, target);
             painter.end();
             return canvas;
         };
-        TBitmap plain, prepared;
+        Bitmap plain, prepared;
         const QImage busy = busyPicture(QSize(64, 48), QImage::Format_RGB32);
-        plain.SetImage(busy);
-        prepared.SetImage(busy);
-        prepared.PrepareDraw(target.size());
+        plain.setImage(busy);
+        prepared.setImage(busy);
+        prepared.prepareDraw(target.size());
         QCOMPARE(draw(prepared), draw(plain));
         QImage red(QSize(64, 48), QImage::Format_RGB32);
         red.fill(qRgb(255, 0, 0));
-        prepared.SetImage(red);
+        prepared.setImage(red);
         QCOMPARE(draw(prepared).pixel(5, 5), qRgb(255, 0, 0));
     }
 
     void otherPicturesAreLeftToThePainter() {
         QImage indexed(QSize(2, 1), QImage::Format_Indexed8);
-        QVERIFY(!CanScaleSmoothly(indexed));
-        QVERIFY(!CanScaleSmoothly(QImage(QSize(1, 40), QImage::Format_RGB32)));
-        QVERIFY(!CanScaleSmoothly(QImage(QSize(8, 8), QImage::Format_ARGB32)));
-        QVERIFY(CanScaleSmoothly(QImage(QSize(2, 2), QImage::Format_RGB32)));
+        QVERIFY(!canScaleSmoothly(indexed));
+        QVERIFY(!canScaleSmoothly(QImage(QSize(1, 40), QImage::Format_RGB32)));
+        QVERIFY(!canScaleSmoothly(QImage(QSize(8, 8), QImage::Format_ARGB32)));
+        QVERIFY(canScaleSmoothly(QImage(QSize(2, 2), QImage::Format_RGB32)));
     }
 };
 

@@ -28,7 +28,7 @@ PluginLoader::PluginLoader(const QString& name) {
         QFile::encodeName(QStringLiteral(NUBIVU_RUNTIME_DIR "/") + name + QStringLiteral(".spi"));
     handle = dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL);
     if (!handle) {
-        error = QString::fromLocal8Bit(dlerror());
+        lastError = QString::fromLocal8Bit(dlerror());
         return;
     }
     getPluginInfo = resolve<SpiGetPluginInfoFn>(handle, "GetPluginInfo");
@@ -37,7 +37,7 @@ PluginLoader::PluginLoader(const QString& name) {
     getPicture = resolve<SpiGetPictureFn>(handle, "GetPicture");
     getPreview = resolve<SpiGetPreviewFn>(handle, "GetPreview");
     if (!getPluginInfo || !isSupported || !getPictureInfo || !getPicture || !getPreview) {
-        error = QStringLiteral("missing entry point in ") + name;
+        lastError = QStringLiteral("missing entry point in ") + name;
         dlclose(handle);
         handle = nullptr;
     }
@@ -47,7 +47,7 @@ PluginLoader::~PluginLoader() {
     if (handle) dlclose(handle);
 }
 
-QString PluginLoader::Text(int infono) const {
+QString PluginLoader::text(int infono) const {
     char buffer[256];
     std::memset(buffer, 0x55, sizeof buffer);
     const int n = getPluginInfo(infono, buffer, 255);
@@ -55,31 +55,31 @@ QString PluginLoader::Text(int infono) const {
     return QString::fromUtf8(buffer, int(strnlen(buffer, sizeof buffer)));
 }
 
-bool PluginLoader::Claims(const QByteArray& head) const {
+bool PluginLoader::claims(const QByteArray& head) const {
     QByteArray probe = head.left(SPI_PROBE_SIZE);
     probe.append(QByteArray(SPI_PROBE_SIZE - probe.size(), '\0'));
     return isSupported("picture.unknown", reinterpret_cast<intptr_t>(probe.constData())) != 0;
 }
 
-int PluginLoader::Info(const QByteArray& data, SpiPictureInfo& info) const {
+int PluginLoader::info(const QByteArray& data, SpiPictureInfo& info) const {
     return getPictureInfo(data.constData(), data.size(), SPI_SOURCE_MEMORY, &info);
 }
 
-Decoded PluginLoader::Decode(const QByteArray& data) const {
+Decoded PluginLoader::decode(const QByteArray& data) const {
     return Run(data.constData(), data.size(), SPI_SOURCE_MEMORY, nullptr);
 }
 
-Decoded PluginLoader::Decode(const QByteArray& data,
+Decoded PluginLoader::decode(const QByteArray& data,
                              const std::function<int(int, int)>& progress) const {
     return Run(data.constData(), data.size(), SPI_SOURCE_MEMORY, &progress);
 }
 
-Decoded PluginLoader::DecodeFile(const QString& path, qintptr offset) const {
+Decoded PluginLoader::decodeFile(const QString& path, qintptr offset) const {
     const QByteArray name = QFile::encodeName(path);
     return Run(name.constData(), offset, SPI_SOURCE_FILE, nullptr);
 }
 
-int PluginLoader::Preview(const QByteArray& data) const {
+int PluginLoader::preview(const QByteArray& data) const {
     HLOCAL info = nullptr, bits = nullptr;
     const int result =
         getPreview(data.constData(), data.size(), SPI_SOURCE_MEMORY, &info, &bits, nullptr, 0);
@@ -98,13 +98,13 @@ Decoded PluginLoader::Run(const char* source, intptr_t len, uint32_t flag,
     out.result = getPicture(source, len, flag, &info, &bits, progress ? progressThunk : nullptr,
                             reinterpret_cast<intptr_t>(progress));
     if (out.result != SPI_ALL_RIGHT) return out;
-    out.image = ImageFromDib(info, bits, &out.bitCount);
+    out.image = imageFromDib(info, bits, &out.bitCount);
     LocalFree(info);
     LocalFree(bits);
     return out;
 }
 
-QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
+QImage imageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
     const size_t infoSize = LocalSize(info);
     const size_t bitsSize = LocalSize(bits);
     if (infoSize < 40) return QImage();
@@ -157,7 +157,7 @@ QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount) {
     return image;
 }
 
-int MaxDifference(const QImage& a, const QImage& b) {
+int maxDifference(const QImage& a, const QImage& b) {
     if (a.size() != b.size()) return -1;
     const QImage pa = a.convertToFormat(QImage::Format_ARGB32_Premultiplied);
     const QImage pb = b.convertToFormat(QImage::Format_ARGB32_Premultiplied);

@@ -24,24 +24,24 @@ public:
     PluginLoader(const PluginLoader&) = delete;
     PluginLoader& operator=(const PluginLoader&) = delete;
 
-    bool Loaded() const { return handle != nullptr; }
-    QString Error() const { return error; }
+    bool loaded() const { return handle != nullptr; }
+    QString error() const { return lastError; }
 
-    QString Text(int infono) const;
-    bool Claims(const QByteArray& head) const; // IsSupported on a zero-padded probe buffer
-    int Info(const QByteArray& data, SpiPictureInfo& info) const;
-    Decoded Decode(const QByteArray& data) const; // from memory
-    Decoded DecodeFile(const QString& path, qintptr offset) const;
-    int Preview(const QByteArray& data) const; // GetPreview's answer; no handles expected
+    QString text(int infono) const;
+    bool claims(const QByteArray& head) const; // IsSupported on a zero-padded probe buffer
+    int info(const QByteArray& data, SpiPictureInfo& info) const;
+    Decoded decode(const QByteArray& data) const; // from memory
+    Decoded decodeFile(const QString& path, qintptr offset) const;
+    int preview(const QByteArray& data) const; // GetPreview's answer; no handles expected
     // Calls `progress(done, total)` for every callback; its answer goes back.
-    Decoded Decode(const QByteArray& data, const std::function<int(int, int)>& progress) const;
+    Decoded decode(const QByteArray& data, const std::function<int(int, int)>& progress) const;
 
 private:
     Decoded Run(const char* source, intptr_t len, uint32_t flag,
                 const std::function<int(int, int)>* progress) const;
 
     void* handle = nullptr;
-    QString error;
+    QString lastError;
     SpiGetPluginInfoFn getPluginInfo = nullptr;
     SpiIsSupportedFn isSupported = nullptr;
     SpiGetPictureInfoFn getPictureInfo = nullptr;
@@ -51,11 +51,11 @@ private:
 
 // The picture a BITMAPINFO block and its pixel block describe, or a null image
 // when the blocks do not fit together.
-QImage ImageFromDib(HLOCAL info, HLOCAL bits, int* bitCount);
+QImage imageFromDib(HLOCAL info, HLOCAL bits, int* bitCount);
 
 // Largest difference of any channel between two pictures of the same size,
 // compared premultiplied (colours under full transparency do not count);
 // -1 when the sizes differ.
-int MaxDifference(const QImage& a, const QImage& b);
+int maxDifference(const QImage& a, const QImage& b);
 
 } // namespace nubivu::test

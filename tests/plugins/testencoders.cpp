@@ -62,7 +62,7 @@ void pngAppend(png_structp png, png_bytep data, size_t n) {
 
 } // namespace
 
-Encoded EncodePng(const PngSpec& spec) {
+Encoded encodePng(const PngSpec& spec) {
     const int w = 13, h = 7, max = (1 << spec.depth) - 1;
     const int channels = spec.colorType == PNG_COLOR_TYPE_GRAY_ALPHA ? 2
                          : spec.colorType == PNG_COLOR_TYPE_RGB      ? 3
@@ -155,7 +155,7 @@ int gifAppend(GifFileType* gif, const GifByteType* data, int n) {
 
 } // namespace
 
-Encoded EncodeGif(const GifSpec& spec) {
+Encoded encodeGif(const GifSpec& spec) {
     int bits = 1;
     while ((1 << bits) < spec.colors) ++bits;
     std::vector<GifColorType> colors(size_t(1) << bits);
@@ -211,7 +211,7 @@ Encoded EncodeGif(const GifSpec& spec) {
     return out;
 }
 
-Encoded EncodeTiff(const TiffSpec& spec, const QString& dir) {
+Encoded encodeTiff(const TiffSpec& spec, const QString& dir) {
     const int w = 21, h = 13;
     const bool lossy = spec.compression == COMPRESSION_JPEG;
     const int max = (1 << spec.bits) - 1;
@@ -387,7 +387,7 @@ QByteArray takeWebp(uint8_t* data, size_t size) {
 
 } // namespace
 
-Encoded EncodeWebp(const WebpSpec& spec) {
+Encoded encodeWebp(const WebpSpec& spec) {
     const int w = 23, h = 17;
     Encoded out;
     out.expected = webpPicture(w, h, spec.alpha, !spec.lossless, 0);

@@ -19,7 +19,7 @@ struct PngSpec {
     bool interlace = false;
     bool transparent = false; // a tRNS chunk
 };
-Encoded EncodePng(const PngSpec& spec);
+Encoded encodePng(const PngSpec& spec);
 
 struct GifSpec {
     int colors = 16;
@@ -29,7 +29,7 @@ struct GifSpec {
     QSize screen = QSize(19, 11);      // the logical screen
     bool secondFrame = false;          // a different second frame follows
 };
-Encoded EncodeGif(const GifSpec& spec);
+Encoded encodeGif(const GifSpec& spec);
 
 struct TiffSpec {
     int photometric; // PHOTOMETRIC_*
@@ -43,13 +43,13 @@ struct TiffSpec {
     int orientation = 1; // ORIENTATION_TOPLEFT
 };
 // libtiff writes files, so the picture passes through one in `dir`.
-Encoded EncodeTiff(const TiffSpec& spec, const QString& dir);
+Encoded encodeTiff(const TiffSpec& spec, const QString& dir);
 
 struct WebpSpec {
     bool lossless = true;
     bool alpha = false;
     bool animated = false; // two frames, the first smaller than the canvas
 };
-Encoded EncodeWebp(const WebpSpec& spec);
+Encoded encodeWebp(const WebpSpec& spec);
 
 } // namespace nubivu::test

@@ -83,7 +83,7 @@ class TestPluginCorpus : public QObject {
     Q_OBJECT
 private Q_SLOTS:
     void corpusGoesThroughThePlugins() {
-        const QString dir = CorpusDir();
+        const QString dir = corpusDir();
         if (dir.isEmpty()) QSKIP("the picture corpus is not beside the checkout");
         std::map<QString, std::unique_ptr<PluginLoader>> loaders;
         struct Counts {
@@ -99,12 +99,12 @@ private Q_SLOTS:
                 continue;
             auto& loader = loaders[plugin];
             if (!loader) loader = std::make_unique<PluginLoader>(plugin);
-            QVERIFY2(loader->Loaded(), qPrintable(loader->Error()));
+            QVERIFY2(loader->loaded(), qPrintable(loader->error()));
             QFile in(file.path);
             QVERIFY2(in.open(QIODevice::ReadOnly), qPrintable(file.path));
             const QByteArray data = in.readAll();
-            const Decoded fromMemory = loader->Decode(data);
-            const Decoded fromFile = loader->DecodeFile(file.path, 0);
+            const Decoded fromMemory = loader->decode(data);
+            const Decoded fromFile = loader->decodeFile(file.path, 0);
             Counts& c = counts[plugin];
             const QString name = file.path.mid(dir.size() + 1);
             if (fromMemory.result != fromFile.result || fromMemory.image != fromFile.image)
@@ -137,7 +137,7 @@ private Q_SLOTS:
                 ++c.qtCannot;
                 continue;
             }
-            int difference = MaxDifference(fromMemory.image, reference);
+            int difference = maxDifference(fromMemory.image, reference);
             // Qt 6.4 garbles 16-bit colour pictures with a transparent colour
             // (tbbn2c16, tbgn2c16: channels shifted). Qt reads them right
             // without the tRNS chunk, so the colours are checked that way;
@@ -145,7 +145,7 @@ private Q_SLOTS:
             if (difference > 1 && reference.format() == QImage::Format_RGBA64 &&
                 fromMemory.bitCount == 32) {
                 const QImage keyless = QImage::fromData(withoutChunk(data, "tRNS"));
-                difference = MaxDifference(withoutAlpha(fromMemory.image), keyless);
+                difference = maxDifference(withoutAlpha(fromMemory.image), keyless);
                 ++c.transparentColourOnly;
             }
             // Qt drops the alpha plane of some TIFF files (minisblack-2c-8b-alpha);

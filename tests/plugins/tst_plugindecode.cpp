@@ -25,15 +25,15 @@ class TestPluginDecode : public QObject {
     void check(const QString& plugin, const Encoded& encoded, int bitCount, int tolerance) {
         QVERIFY(!encoded.data.isEmpty());
         PluginLoader loader(plugin);
-        QVERIFY2(loader.Loaded(), qPrintable(loader.Error()));
-        const Decoded decoded = loader.Decode(encoded.data);
+        QVERIFY2(loader.loaded(), qPrintable(loader.error()));
+        const Decoded decoded = loader.decode(encoded.data);
         QCOMPARE(decoded.result, SPI_ALL_RIGHT);
         QCOMPARE(decoded.bitCount, bitCount);
-        const int difference = MaxDifference(decoded.image, encoded.expected);
+        const int difference = maxDifference(decoded.image, encoded.expected);
         QVERIFY2(difference >= 0 && difference <= tolerance,
                  qPrintable(QStringLiteral("difference %1").arg(difference)));
         SpiPictureInfo info;
-        QCOMPARE(loader.Info(encoded.data, info), SPI_ALL_RIGHT);
+        QCOMPARE(loader.info(encoded.data, info), SPI_ALL_RIGHT);
         QCOMPARE(info.width, encoded.expected.width());
         QCOMPARE(info.height, encoded.expected.height());
         QCOMPARE(int(info.color_depth), bitCount);
@@ -78,7 +78,7 @@ private Q_SLOTS:
         QFETCH(PngSpec, spec);
         QFETCH(int, bitCount);
         QFETCH(int, tolerance);
-        check(QStringLiteral("ifpng"), EncodePng(spec), bitCount, tolerance);
+        check(QStringLiteral("ifpng"), encodePng(spec), bitCount, tolerance);
     }
 
     void gif_data() {
@@ -112,7 +112,7 @@ private Q_SLOTS:
     void gif() {
         QFETCH(GifSpec, spec);
         QFETCH(int, bitCount);
-        check(QStringLiteral("ifgif"), EncodeGif(spec), bitCount, 0);
+        check(QStringLiteral("ifgif"), encodeGif(spec), bitCount, 0);
     }
 
     // A damaged or cut PNG shows the rows decoded before the damage; the rest stays blank.
@@ -123,7 +123,7 @@ private Q_SLOTS:
     }
     void damagedPngShowsItsDecodedRows() {
         QFETCH(bool, cut);
-        const Encoded encoded = EncodePng(PngSpec{PNG_COLOR_TYPE_RGB, 16});
+        const Encoded encoded = encodePng(PngSpec{PNG_COLOR_TYPE_RGB, 16});
         QByteArray data = encoded.data;
         const qsizetype idat = data.indexOf("IDAT");
         QVERIFY(idat > 4);
@@ -134,7 +134,7 @@ private Q_SLOTS:
         else
             data.replace(middle, 8, QByteArray(8, '\xff'));
         PluginLoader loader(QStringLiteral("ifpng"));
-        const Decoded decoded = loader.Decode(data);
+        const Decoded decoded = loader.decode(data);
         QCOMPARE(decoded.result, SPI_ALL_RIGHT);
         const QImage& image = decoded.image;
         QCOMPARE(image.size(), encoded.expected.size());
@@ -160,7 +160,7 @@ private Q_SLOTS:
         // Large enough for its data to span several sub-blocks.
         spec.screen = QSize(120, 60);
         spec.frame = QRect(0, 0, 120, 60);
-        const Encoded whole = EncodeGif(spec);
+        const Encoded whole = encodeGif(spec);
         const QByteArray& gif = whole.data;
         QTest::newRow("trailer missing")
             << gif.chopped(1) << whole.expected << whole.expected.height();
@@ -185,7 +185,7 @@ private Q_SLOTS:
         QFETCH(QImage, expected);
         QFETCH(int, rowsToCompare);
         PluginLoader loader(QStringLiteral("ifgif"));
-        const Decoded decoded = loader.Decode(data);
+        const Decoded decoded = loader.decode(data);
         QCOMPARE(decoded.result, SPI_ALL_RIGHT);
         QCOMPARE(decoded.image.size(), expected.size());
         for (int y = 0; y < rowsToCompare; ++y)
@@ -271,7 +271,7 @@ private Q_SLOTS:
         QFETCH(int, bitCount);
         QFETCH(int, tolerance);
         QTemporaryDir dir;
-        check(QStringLiteral("iftiff"), EncodeTiff(spec, dir.path()), bitCount, tolerance);
+        check(QStringLiteral("iftiff"), encodeTiff(spec, dir.path()), bitCount, tolerance);
     }
 
     void webp_data() {
@@ -289,7 +289,7 @@ private Q_SLOTS:
         QFETCH(WebpSpec, spec);
         QFETCH(int, bitCount);
         QFETCH(int, tolerance);
-        check(QStringLiteral("ifwebp"), EncodeWebp(spec), bitCount, tolerance);
+        check(QStringLiteral("ifwebp"), encodeWebp(spec), bitCount, tolerance);
     }
 };
 

@@ -18,11 +18,11 @@ namespace {
 // One sample of each format, large enough for several progress steps.
 QByteArray sample(const QString& plugin) {
     static QTemporaryDir dir;
-    if (plugin == QLatin1String("ifpng")) return EncodePng({PNG_COLOR_TYPE_RGB, 8, true}).data;
-    if (plugin == QLatin1String("ifgif")) return EncodeGif({}).data;
+    if (plugin == QLatin1String("ifpng")) return encodePng({PNG_COLOR_TYPE_RGB, 8, true}).data;
+    if (plugin == QLatin1String("ifgif")) return encodeGif({}).data;
     if (plugin == QLatin1String("iftiff"))
-        return EncodeTiff({PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW}, dir.path()).data;
-    return EncodeWebp({false, true}).data;
+        return encodeTiff({PHOTOMETRIC_RGB, 8, 3, COMPRESSION_LZW}, dir.path()).data;
+    return encodeWebp({false, true}).data;
 }
 
 void addPlugins() {
@@ -64,15 +64,15 @@ private Q_SLOTS:
         QFETCH(QString, pattern);
         QFETCH(QString, description);
         PluginLoader loader(plugin);
-        QVERIFY2(loader.Loaded(), qPrintable(loader.Error()));
-        QCOMPARE(loader.Text(0), QStringLiteral("00IN"));
-        QVERIFY2(loader.Text(1).contains(library), qPrintable(loader.Text(1)));
-        QCOMPARE(loader.Text(2), pattern);
-        QCOMPARE(loader.Text(3), description);
-        QVERIFY(loader.Text(4).isEmpty());
-        QVERIFY(loader.Text(-1).isEmpty());
+        QVERIFY2(loader.loaded(), qPrintable(loader.error()));
+        QCOMPARE(loader.text(0), QStringLiteral("00IN"));
+        QVERIFY2(loader.text(1).contains(library), qPrintable(loader.text(1)));
+        QCOMPARE(loader.text(2), pattern);
+        QCOMPARE(loader.text(3), description);
+        QVERIFY(loader.text(4).isEmpty());
+        QVERIFY(loader.text(-1).isEmpty());
         // No preview of its own: the host then decodes the whole picture.
-        QCOMPARE(loader.Preview(sample(plugin)), SPI_NO_FUNCTION);
+        QCOMPARE(loader.preview(sample(plugin)), SPI_NO_FUNCTION);
     }
 
     void claimsOnlyItsOwnSignature_data() { addPlugins(); }
@@ -80,16 +80,16 @@ private Q_SLOTS:
     void claimsOnlyItsOwnSignature() {
         QFETCH(QString, plugin);
         PluginLoader loader(plugin);
-        QVERIFY(loader.Loaded());
+        QVERIFY(loader.loaded());
         for (const char* other : {"ifpng", "ifgif", "iftiff", "ifwebp"}) {
             const QByteArray data = sample(QString::fromLatin1(other));
-            QCOMPARE(loader.Claims(data), plugin == QLatin1String(other));
+            QCOMPARE(loader.claims(data), plugin == QLatin1String(other));
             // The first bytes decide, not the name: a damaged head is refused.
             QByteArray damaged = data;
             damaged[1] = char(damaged[1] ^ 0x20);
-            QVERIFY(!loader.Claims(damaged));
+            QVERIFY(!loader.claims(damaged));
         }
-        QVERIFY(!loader.Claims(QByteArray()));
+        QVERIFY(!loader.claims(QByteArray()));
     }
 
     void decodesFilesAtAnOffset_data() { addPlugins(); }
@@ -98,7 +98,7 @@ private Q_SLOTS:
         QFETCH(QString, plugin);
         PluginLoader loader(plugin);
         const QByteArray data = sample(plugin);
-        const Decoded fromMemory = loader.Decode(data);
+        const Decoded fromMemory = loader.decode(data);
         QCOMPARE(fromMemory.result, SPI_ALL_RIGHT);
         QTemporaryDir dir;
         const QString plain = dir.filePath(QStringLiteral("plain"));
@@ -113,18 +113,18 @@ private Q_SLOTS:
             QVERIFY(file.open(QIODevice::WriteOnly));
             file.write(QByteArray(128, 'M') + data);
         }
-        const Decoded atStart = loader.DecodeFile(plain, 0);
+        const Decoded atStart = loader.decodeFile(plain, 0);
         QCOMPARE(atStart.result, SPI_ALL_RIGHT);
         QCOMPARE(atStart.image, fromMemory.image);
-        const Decoded behindHeader = loader.DecodeFile(wrapped, 128);
+        const Decoded behindHeader = loader.decodeFile(wrapped, 128);
         QCOMPARE(behindHeader.result, SPI_ALL_RIGHT);
         QCOMPARE(behindHeader.image, fromMemory.image);
-        QVERIFY(loader.DecodeFile(wrapped, 0).result != SPI_ALL_RIGHT);
-        QVERIFY(loader.DecodeFile(plain, data.size()).result != SPI_ALL_RIGHT);
-        QVERIFY(loader.DecodeFile(plain, -1).result != SPI_ALL_RIGHT);
-        QVERIFY(loader.DecodeFile(dir.filePath(QStringLiteral("missing")), 0).result !=
+        QVERIFY(loader.decodeFile(wrapped, 0).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decodeFile(plain, data.size()).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decodeFile(plain, -1).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decodeFile(dir.filePath(QStringLiteral("missing")), 0).result !=
                 SPI_ALL_RIGHT);
-        QVERIFY(loader.DecodeFile(dir.path(), 0).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decodeFile(dir.path(), 0).result != SPI_ALL_RIGHT);
     }
 
     void reportsProgressAndStops_data() { addPlugins(); }
@@ -134,7 +134,7 @@ private Q_SLOTS:
         PluginLoader loader(plugin);
         const QByteArray data = sample(plugin);
         QList<QPair<int, int>> calls;
-        const Decoded decoded = loader.Decode(data, [&](int done, int total) {
+        const Decoded decoded = loader.decode(data, [&](int done, int total) {
             calls.append({done, total});
             return 0;
         });
@@ -150,7 +150,7 @@ private Q_SLOTS:
         for (int stopAt : {0, 1}) {
             int seen = 0;
             const Decoded stopped =
-                loader.Decode(data, [&](int, int) { return seen++ == stopAt ? 1 : 0; });
+                loader.decode(data, [&](int, int) { return seen++ == stopAt ? 1 : 0; });
             QCOMPARE(stopped.result, SPI_ABORT);
             QCOMPARE(seen, stopAt + 1);
         }
@@ -162,26 +162,26 @@ private Q_SLOTS:
         QFETCH(QString, plugin);
         PluginLoader loader(plugin);
         const QByteArray data = sample(plugin);
-        const QSize size = loader.Decode(data).image.size();
+        const QSize size = loader.decode(data).image.size();
         // Every cut must either fail or give a picture of the right size.
         for (int length = 1; length < data.size(); ++length) {
-            const Decoded cut = loader.Decode(data.left(length));
+            const Decoded cut = loader.decode(data.left(length));
             if (cut.result == SPI_ALL_RIGHT) QCOMPARE(cut.image.size(), size);
         }
         // PNG and GIF show the rows decoded before the data ends, as other
         // viewers do (tst_plugindecode checks those rows); the others refuse
         // a picture cut in half.
         if (plugin != QLatin1String("ifpng") && plugin != QLatin1String("ifgif"))
-            QVERIFY(loader.Decode(data.left(data.size() / 2)).result != SPI_ALL_RIGHT);
-        QVERIFY(loader.Decode(data.left(12)).result != SPI_ALL_RIGHT);
+            QVERIFY(loader.decode(data.left(data.size() / 2)).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decode(data.left(12)).result != SPI_ALL_RIGHT);
         // The signature followed by noise.
         QByteArray noise = data.left(16);
         for (int i = 0; i < 4000; ++i) noise.append(char((i * 131 + 7) % 251));
-        QVERIFY(loader.Decode(noise).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decode(noise).result != SPI_ALL_RIGHT);
         SpiPictureInfo info;
-        QVERIFY(loader.Info(data.left(12), info) != SPI_ALL_RIGHT);
+        QVERIFY(loader.info(data.left(12), info) != SPI_ALL_RIGHT);
         // Nothing at all.
-        QVERIFY(loader.Decode(QByteArray()).result != SPI_ALL_RIGHT);
+        QVERIFY(loader.decode(QByteArray()).result != SPI_ALL_RIGHT);
     }
 };
 

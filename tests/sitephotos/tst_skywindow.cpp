@@ -22,21 +22,21 @@ class TestSkyWindow : public QObject {
 
     test::ShowFixture fx_;
 
-    QString pic(const QString& name, int width) { return fx_.Pic(name, width); }
-    static bool activate(QWidget* window) { return test::ShowFixture::Activate(window); }
+    QString pic(const QString& name, int width) { return fx_.pic(name, width); }
+    static bool activate(QWidget* window) { return test::ShowFixture::activate(window); }
 
     // Widths of the north, west, south and east panes (0: empty).
     static QList<int> shown() {
         QList<int> w;
         for (PicturePane* i :
-             {child<PicturePane>(SkyForm(), "ImgNorth"), child<PicturePane>(SkyForm(), "ImgWest"),
-              child<PicturePane>(SkyForm(), "ImgSouth"), child<PicturePane>(SkyForm(), "ImgEast")})
-            w << i->Picture().Width();
+             {child<PicturePane>(skyForm(), "ImgNorth"), child<PicturePane>(skyForm(), "ImgWest"),
+              child<PicturePane>(skyForm(), "ImgSouth"), child<PicturePane>(skyForm(), "ImgEast")})
+            w << i->picture().width();
         return w;
     }
 
 private Q_SLOTS:
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     // Designed where it fits the screen's free area; otherwise the largest
     // scale that fits, by the tighter of width and height.
@@ -64,8 +64,8 @@ private Q_SLOTS:
         QFETCH(QSize, area);
         QFETCH(QSize, outer);
         QFETCH(bool, designed);
-        const double f = ScaleFactorFor(screen);
-        const SkyWindowScaling s = SkyWindowScale(screen, f, area);
+        const double f = scaleFactorFor(screen);
+        const SkyWindowScaling s = skyWindowScale(screen, f, area);
         QCOMPARE(s.outer, outer);
         // At most the pixel or two of the designed width overhang.
         QVERIFY(s.outer.width() <= area.width() + 2 && s.outer.height() <= area.height());
@@ -73,10 +73,10 @@ private Q_SLOTS:
         // The window keeps its shape.
         QVERIFY(qAbs(double(s.outer.width()) / s.outer.height() - 640.0 / 405) < 0.01);
 
-        test::ShowFixture::Fresh(screen, area);
-        QCOMPARE(SkyForm()->DesignedOuterSize(), outer);
-        QCOMPARE(child<PicturePane>(SkyForm(), "ImgNorth")->width(), Scaled(200, s.scaleFactor));
-        QCOMPARE(child<QLineEdit>(SkyForm(), "edtNorthTitle")->width(), 73);
+        test::ShowFixture::fresh(screen, area);
+        QCOMPARE(skyForm()->designedOuterSize(), outer);
+        QCOMPARE(child<PicturePane>(skyForm(), "ImgNorth")->width(), scaled(200, s.scaleFactor));
+        QCOMPARE(child<QLineEdit>(skyForm(), "edtNorthTitle")->width(), 73);
     }
 
     void scaling_data() {
@@ -114,9 +114,9 @@ private Q_SLOTS:
         QFETCH(QRect, button);
         QFETCH(QPoint, northLabel);
         QFETCH(QSize, edit);
-        test::ShowFixture::Fresh(screen);
-        SkyWindow* w = SkyForm();
-        QCOMPARE(w->DesignedOuterSize(), outer);
+        test::ShowFixture::fresh(screen);
+        SkyWindow* w = skyForm();
+        QCOMPARE(w->designedOuterSize(), outer);
         QCOMPARE(child<PicturePane>(w, "ImgNorth")->geometry(), images[0]);
         QCOMPARE(child<PicturePane>(w, "ImgWest")->geometry(), images[1]);
         QCOMPARE(child<PicturePane>(w, "ImgEast")->geometry(), images[2]);
@@ -145,50 +145,50 @@ private Q_SLOTS:
         northEast[3] = pic("n2.tpx", 41);
         northEast[5] = pic("e2.tpx", 43);
         SlotPaths broken = northEast;
-        broken[3] = fx_.Path("gone.tpx");
-        broken[5] = test::WriteGarbage(fx_.Path("bad.tpx"));
+        broken[3] = fx_.path("gone.tpx");
+        broken[5] = test::writeGarbage(fx_.path("bad.tpx"));
         broken[6] = pic("w3.tpx", 54);
         SlotPaths none;
         none[0] = all[0];
         test::FakePrompter prompter;
-        QVERIFY(test::ShowFixture::Start({all, northEast, broken, none}));
+        QVERIFY(test::ShowFixture::start({all, northEast, broken, none}));
 
-        child<QPushButton>(MainForm(), "BitBtnKansokuti")->click();
-        QVERIFY(SkyForm()->isVisible());
-        QVERIFY(QTest::qWaitForWindowActive(SkyForm()));
-        QVERIFY(Show().keepsRowOnActivation());
+        child<QPushButton>(mainForm(), "BitBtnKansokuti")->click();
+        QVERIFY(skyForm()->isVisible());
+        QVERIFY(QTest::qWaitForWindowActive(skyForm()));
+        QVERIFY(show().keepsRowOnActivation());
         QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
 
         // Back in the main window the row stays; stepping leaves the sky window alone.
-        QVERIFY(activate(MainForm()));
-        QCOMPARE(Show().currentRow(), 1);
-        QVERIFY(!Show().keepsRowOnActivation());
-        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->click();
+        QVERIFY(activate(mainForm()));
+        QCOMPARE(show().currentRow(), 1);
+        QVERIFY(!show().keepsRowOnActivation());
+        child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->click();
         QCOMPARE(shown(), (QList<int>{31, 34, 32, 33}));
 
         // North and east only: south and west empty, though they showed photos.
-        child<QPushButton>(MainForm(), "BitBtnKansokuti")->click();
+        child<QPushButton>(mainForm(), "BitBtnKansokuti")->click();
         QCOMPARE(shown(), (QList<int>{41, 0, 0, 43}));
-        QVERIFY(activate(MainForm()));
-        QCOMPARE(Show().currentRow(), 2);
+        QVERIFY(activate(mainForm()));
+        QCOMPARE(show().currentRow(), 2);
 
         // A missing and an undecodable file: their panes only go empty, silently.
-        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->click();
-        child<QPushButton>(MainForm(), "BitBtnKansokuti")->click();
+        child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->click();
+        child<QPushButton>(mainForm(), "BitBtnKansokuti")->click();
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
         QVERIFY(prompter.asked.empty());
 
         // No sky photo in the row: the button is off, the window keeps its photos.
-        QVERIFY(activate(MainForm()));
-        child<QPushButton>(MainForm(), "BitBtnKomaOkuri")->click();
-        QCOMPARE(Show().currentRow(), 4);
-        QVERIFY(!child<QPushButton>(MainForm(), "BitBtnKansokuti")->isEnabled());
+        QVERIFY(activate(mainForm()));
+        child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->click();
+        QCOMPARE(show().currentRow(), 4);
+        QVERIFY(!child<QPushButton>(mainForm(), "BitBtnKansokuti")->isEnabled());
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
 
         // Closing only hides: the photos stay for the next showing.
-        QTest::mouseClick(child<QPushButton>(SkyForm(), "BitBtn1"), Qt::LeftButton);
-        QVERIFY(!SkyForm()->isVisible());
-        QVERIFY(MainForm()->isVisible());
+        QTest::mouseClick(child<QPushButton>(skyForm(), "BitBtn1"), Qt::LeftButton);
+        QVERIFY(!skyForm()->isVisible());
+        QVERIFY(mainForm()->isVisible());
         QCOMPARE(shown(), (QList<int>{0, 54, 0, 0}));
     }
 };

@@ -1,5 +1,5 @@
-#include "pictures/tbitmap.h"
-#include "pictures/tjpegimage.h"
+#include "pictures/bitmap.h"
+#include "pictures/jpegimage.h"
 #include "slideshow/decodeahead.h"
 #include "testpictures.h"
 #include "testrunner.h"
@@ -15,12 +15,12 @@
 #include <thread>
 
 using namespace nubivu;
-using nubivu::test::JpegBytes;
+using nubivu::test::jpegBytes;
 
 namespace {
 
 // A picture that counts how many of its kind are alive.
-class CountedPicture : public TBitmap {
+class CountedPicture : public Bitmap {
 public:
     static inline std::atomic<int> alive{0};
     static inline std::atomic<int> mostAlive{0};
@@ -30,7 +30,7 @@ public:
         }
     }
     ~CountedPicture() override { --alive; }
-    void PrepareDraw(QSize size) override { preparedFor = size; }
+    void prepareDraw(QSize size) override { preparedFor = size; }
     QSize preparedFor;
 };
 
@@ -89,8 +89,8 @@ private Q_SLOTS:
     void givesTheRowAskedForOnce() {
         DecodeAhead ahead(countedDecode, twoCores);
         const QStringList paths{QStringLiteral("a.bmp"), QString(), QStringLiteral("c.bmp")};
-        ahead.Request(4, paths);
-        std::optional<DecodedRow> row = ahead.Take(4, paths);
+        ahead.request(4, paths);
+        std::optional<DecodedRow> row = ahead.take(4, paths);
         QVERIFY(row);
         QCOMPARE(row->row, 4);
         QCOMPARE(row->pictures.size(), size_t(3));
@@ -98,8 +98,8 @@ private Q_SLOTS:
             QCOMPARE(row->pictures[size_t(slot)].path, paths[slot]);
             QCOMPARE(bool(row->pictures[size_t(slot)].graphic), !paths[slot].isEmpty());
         }
-        QVERIFY(!ahead.Busy());
-        QVERIFY(!ahead.Take(4, paths));
+        QVERIFY(!ahead.busy());
+        QVERIFY(!ahead.take(4, paths));
     }
 
     void picturesAreScaledForTheirPanes() {
@@ -107,8 +107,8 @@ private Q_SLOTS:
         // as it is decoded; where not, it is left as decoded.
         DecodeAhead ahead(countedDecode, twoCores);
         const QStringList paths = rowPaths(2);
-        ahead.Request({{2, paths, {QSize(600, 450), QSize(), QSize(320, 240)}}});
-        std::optional<DecodedRow> row = ahead.Take(2, paths);
+        ahead.request({{2, paths, {QSize(600, 450), QSize(), QSize(320, 240)}}});
+        std::optional<DecodedRow> row = ahead.take(2, paths);
         QVERIFY(row);
         const QSize expected[] = {QSize(600, 450), QSize(), QSize(320, 240)};
         for (size_t slot = 0; slot < 3; ++slot)
@@ -152,9 +152,9 @@ private Q_SLOTS:
             done.wait_for(std::chrono::seconds(5));
             gate.release();
         });
-        ahead.Request({{5, rowPaths(5)}, {6, rowPaths(6)}});
+        ahead.request({{5, rowPaths(5)}, {6, rowPaths(6)}});
         gate.waitEntered();
-        const std::optional<DecodedRow> row = ahead.Take(5, rowPaths(5), help);
+        const std::optional<DecodedRow> row = ahead.take(5, rowPaths(5), help);
         finished.set_value();
         watchdog.join();
         QVERIFY(row);
@@ -179,24 +179,24 @@ private Q_SLOTS:
             {
                 DecodeAhead ahead([&](const QString& p) { return gate.decode(p); }, twoCores);
                 if (finished) gate.release();
-                ahead.Request(2, rowPaths(2));
+                ahead.request(2, rowPaths(2));
                 gate.waitEntered();
                 if (change == QLatin1String("discard")) {
-                    ahead.Discard();
+                    ahead.discard();
                 } else if (change == QLatin1String("other row")) {
-                    QVERIFY(!ahead.Take(3, rowPaths(3)));
+                    QVERIFY(!ahead.take(3, rowPaths(3)));
                 } else if (change == QLatin1String("other paths")) {
                     QStringList filled = rowPaths(2);
                     filled[1] = QStringLiteral("n1.jpg");
-                    QVERIFY(!ahead.Take(2, filled));
+                    QVERIFY(!ahead.take(2, filled));
                 } else {
-                    ahead.Request(3, rowPaths(3));
+                    ahead.request(3, rowPaths(3));
                 }
                 gate.release();
                 // The newer row is the one held; any other row asked for drops it.
-                if (change == QLatin1String("newer request")) QVERIFY(ahead.Take(3, rowPaths(3)));
-                QVERIFY(!ahead.Take(2, rowPaths(2)));
-                QVERIFY(!ahead.Busy());
+                if (change == QLatin1String("newer request")) QVERIFY(ahead.take(3, rowPaths(3)));
+                QVERIFY(!ahead.take(2, rowPaths(2)));
+                QVERIFY(!ahead.busy());
             }
             QCOMPARE(CountedPicture::alive.load(), 0);
         }
@@ -206,25 +206,25 @@ private Q_SLOTS:
         // A play of 60 rows: the row on show in hand, the next one decoding.
         DecodeAhead ahead(countedDecode, twoCores);
         std::optional<DecodedRow> shown;
-        ahead.Request(1, rowPaths(1));
+        ahead.request(1, rowPaths(1));
         for (int row = 1; row <= 60; ++row) {
-            shown = ahead.Take(row, rowPaths(row));
+            shown = ahead.take(row, rowPaths(row));
             QVERIFY(shown);
-            ahead.Request(row + 1, rowPaths(row + 1));
+            ahead.request(row + 1, rowPaths(row + 1));
             QVERIFY(CountedPicture::alive <= 6);
         }
         QVERIFY(CountedPicture::mostAlive <= 6);
-        ahead.Discard();
+        ahead.discard();
         // Row 60's, in hand, once a picture of row 61 still being decoded is done.
         QTRY_COMPARE(CountedPicture::alive.load(), 3);
         // A request that replaces one in flight frees the first.
         Gate gate;
         DecodeAhead held([&](const QString& p) { return gate.decode(p); }, twoCores);
-        held.Request(1, rowPaths(1));
+        held.request(1, rowPaths(1));
         gate.waitEntered();
-        held.Request(2, rowPaths(2));
+        held.request(2, rowPaths(2));
         gate.release();
-        QVERIFY(held.Take(2, rowPaths(2)));
+        QVERIFY(held.take(2, rowPaths(2)));
         QCOMPARE(CountedPicture::alive.load(), 3);
         shown.reset();
         QCOMPARE(CountedPicture::alive.load(), 0);
@@ -241,45 +241,45 @@ private Q_SLOTS:
         };
         DecodeAhead ahead(counted, twoCores);
         std::optional<DecodedRow> shown;
-        ahead.Request({{1, rowPaths(1)}, {2, rowPaths(2)}});
+        ahead.request({{1, rowPaths(1)}, {2, rowPaths(2)}});
         for (int row = 1; row <= 40; ++row) {
             shown =
-                ahead.Take(row, rowPaths(row),
+                ahead.take(row, rowPaths(row),
                            row % 2 ? DecodeAhead::Help::ThisRow : DecodeAhead::Help::RowsAfterToo);
             QVERIFY(shown);
             QCOMPARE(shown->row, row);
-            ahead.Request({{row + 1, rowPaths(row + 1)}, {row + 2, rowPaths(row + 2)}});
+            ahead.request({{row + 1, rowPaths(row + 1)}, {row + 2, rowPaths(row + 2)}});
             QVERIFY(CountedPicture::alive <= 9);
         }
         QVERIFY(CountedPicture::mostAlive <= 9);
-        ahead.Discard();
+        ahead.discard();
         QTRY_COMPARE(CountedPicture::alive.load(), 3);
         // Rows 1 to 40 and whatever of 41 and 42 the worker reached, none twice.
         QVERIFY(decodes >= 120 && decodes <= 126);
 
         // Taking the second row asked for passes over the first.
         DecodeAhead skipping(countedDecode, twoCores);
-        skipping.Request({{5, rowPaths(5)}, {6, rowPaths(6)}});
-        const std::optional<DecodedRow> six = skipping.Take(6, rowPaths(6));
+        skipping.request({{5, rowPaths(5)}, {6, rowPaths(6)}});
+        const std::optional<DecodedRow> six = skipping.take(6, rowPaths(6));
         QVERIFY(six && six->row == 6 && six->pictures[0].graphic);
-        QVERIFY(!skipping.Busy());
-        QVERIFY(!skipping.Take(5, rowPaths(5)));
+        QVERIFY(!skipping.busy());
+        QVERIFY(!skipping.take(5, rowPaths(5)));
         shown.reset();
 
         // With one core nothing is decoded ahead: the row is loaded when shown.
         decodes = 0;
         DecodeAhead alone(counted, [] { return 1; });
-        alone.Request({{1, rowPaths(1)}, {2, rowPaths(2)}});
-        QVERIFY(!alone.Busy());
-        QVERIFY(!alone.Take(1, rowPaths(1)));
+        alone.request({{1, rowPaths(1)}, {2, rowPaths(2)}});
+        QVERIFY(!alone.busy());
+        QVERIFY(!alone.take(1, rowPaths(1)));
         QCOMPARE(decodes.load(), 0);
     }
 
     void failuresStayWithTheirSlot() {
-        RegisterJpegFormat();
+        registerJpegFormat();
         QTemporaryDir dir;
-        const QByteArray sound = JpegBytes(false);
-        const QByteArray broken = JpegBytes(true);
+        const QByteArray sound = jpegBytes(false);
+        const QByteArray broken = jpegBytes(true);
         QVERIFY(!sound.isEmpty() && !broken.isEmpty());
         QImage pattern;
         QVERIFY(pattern.loadFromData(sound));
@@ -298,9 +298,9 @@ private Q_SLOTS:
                                 write("garbage.bmp", "BM not a bitmap"),
                                 write("picture.xyz", sound),
                                 bmp};
-        DecodeAhead ahead(DecodePicture, twoCores);
-        ahead.Request(7, paths);
-        const std::optional<DecodedRow> row = ahead.Take(7, paths);
+        DecodeAhead ahead(decodePicture, twoCores);
+        ahead.request(7, paths);
+        const std::optional<DecodedRow> row = ahead.take(7, paths);
         QVERIFY(row);
         QStringList got;
         for (const DecodedPicture& p : row->pictures)
@@ -310,13 +310,13 @@ private Q_SLOTS:
                                    "cleared:-", "cleared:-", "picture:-"}));
         QVERIFY(row->pictures[2].paintError.startsWith(QStringLiteral("JPEG エラー #")));
         // Decoded in full: drawing meets no error any more, and shows the rows decoded.
-        auto* jpeg = dynamic_cast<TJPEGImage*>(row->pictures[2].graphic.get());
-        QVERIFY(jpeg && !jpeg->Bitmap().Empty());
+        auto* jpeg = dynamic_cast<JpegImage*>(row->pictures[2].graphic.get());
+        QVERIFY(jpeg && !jpeg->bitmap().empty());
         QImage pane(64, 48, QImage::Format_RGB32);
         QPainter painter(&pane);
-        row->pictures[2].graphic->DrawInto(painter, pane.rect());
-        QCOMPARE(row->pictures[0].graphic->Width(), 64);
-        UnregisterJpegFormat();
+        row->pictures[2].graphic->drawInto(painter, pane.rect());
+        QCOMPARE(row->pictures[0].graphic->width(), 64);
+        unregisterJpegFormat();
     }
 };
 

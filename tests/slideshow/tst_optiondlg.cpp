@@ -16,19 +16,19 @@ class TestOptionDlg : public QObject {
     static QString boxes() {
         // checked/enabled of both boxes and what the slide show will read
         auto bit = [](bool b) { return b ? QLatin1Char('1') : QLatin1Char('0'); };
-        const OptionsDialog* d = OptionsForm();
+        const OptionsDialog* d = optionsForm();
         return QString() + bit(child<QCheckBox>(d, "chkbNulGazo")->isChecked()) +
                bit(child<QCheckBox>(d, "chkbSaveGazoData")->isChecked()) +
                bit(child<QCheckBox>(d, "chkbSaveGazoData")->isEnabled()) + QLatin1Char('/') +
-               bit(Show().fillOptions().fillEmpty) + bit(Show().fillOptions().writeBack);
+               bit(show().fillOptions().fillEmpty) + bit(show().fillOptions().writeBack);
     }
 
 private Q_SLOTS:
-    void init() { test::ShowFixture::Fresh(); }
-    void cleanup() { StopWindows(); }
+    void init() { test::ShowFixture::fresh(); }
+    void cleanup() { stopWindows(); }
 
     void layoutIsNotScaled() {
-        OptionsDialog* d = OptionsForm();
+        OptionsDialog* d = optionsForm();
         QCOMPARE(d->windowTitle(), QStringLiteral("オプション"));
         QCOMPARE(d->size(), QSize(304, 107));
         QCOMPARE(child<QCheckBox>(d, "chkbNulGazo")->geometry(), QRect(16, 16, 265, 17));
@@ -43,43 +43,43 @@ private Q_SLOTS:
     }
 
     void boxesKeepTheirInvariant() {
-        MainForm()->show();
-        MainForm()->openOptions();
-        QVERIFY(OptionsForm()->isVisible());
-        QVERIFY(!MainForm()->isEnabled());
+        mainForm()->show();
+        mainForm()->openOptions();
+        QVERIFY(optionsForm()->isVisible());
+        QVERIFY(!mainForm()->isEnabled());
         QCOMPARE(boxes(), QStringLiteral("000/00")); // write-back greyed on opening
 
-        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
+        child<QCheckBox>(optionsForm(), "chkbNulGazo")->click();
         QCOMPARE(boxes(), QStringLiteral("101/10"));
-        child<QCheckBox>(OptionsForm(), "chkbSaveGazoData")->click();
+        child<QCheckBox>(optionsForm(), "chkbSaveGazoData")->click();
         QCOMPARE(boxes(), QStringLiteral("111/11"));
         // Unchecking the fill-in unchecks and greys the write-back in one step.
-        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
+        child<QCheckBox>(optionsForm(), "chkbNulGazo")->click();
         QCOMPARE(boxes(), QStringLiteral("000/00"));
-        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
-        child<QCheckBox>(OptionsForm(), "chkbSaveGazoData")->click();
+        child<QCheckBox>(optionsForm(), "chkbNulGazo")->click();
+        child<QCheckBox>(optionsForm(), "chkbSaveGazoData")->click();
 
         // Escape is no cancel; the close box keeps the boxes as they are.
-        QTest::keyClick(OptionsForm(), Qt::Key_Escape);
-        QVERIFY(OptionsForm()->isVisible());
-        OptionsForm()->close();
-        QVERIFY(!OptionsForm()->isVisible());
-        QVERIFY(MainForm()->isEnabled());
+        QTest::keyClick(optionsForm(), Qt::Key_Escape);
+        QVERIFY(optionsForm()->isVisible());
+        optionsForm()->close();
+        QVERIFY(!optionsForm()->isVisible());
+        QVERIFY(mainForm()->isEnabled());
         QCOMPARE(boxes(), QStringLiteral("111/11"));
 
-        child<QAction>(MainForm(), "N2")->trigger();
+        child<QAction>(mainForm(), "N2")->trigger();
         QCOMPARE(boxes(), QStringLiteral("111/11"));
-        QVERIFY(!MainForm()->isEnabled());
-        QTest::keyClick(OptionsForm(), Qt::Key_Return); // the default button
-        QVERIFY(!OptionsForm()->isVisible());
-        QVERIFY(MainForm()->isEnabled());
+        QVERIFY(!mainForm()->isEnabled());
+        QTest::keyClick(optionsForm(), Qt::Key_Return); // the default button
+        QVERIFY(!optionsForm()->isVisible());
+        QVERIFY(mainForm()->isEnabled());
     }
 
     void everyStartHasBothOff() {
-        child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
+        child<QCheckBox>(optionsForm(), "chkbNulGazo")->click();
         QCOMPARE(boxes(), QStringLiteral("101/10"));
-        StopWindows();
-        StartWindows(1024);
+        stopWindows();
+        startWindows(1024);
         QCOMPARE(boxes(), QStringLiteral("001/00"));
     }
 };

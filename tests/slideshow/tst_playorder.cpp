@@ -42,16 +42,16 @@ private Q_SLOTS:
         QFETCH(int, start);
         QFETCH(QString, shown);
         PlayOrder order;
-        order.SetMode(mode);
-        order.SetHold(1s);
+        order.setMode(mode);
+        order.setHold(1s);
         QStringList got;
         int row = start;
         for (int i = 0; i < 12; ++i) {
-            const std::optional<PlayStep> peeked = order.Peek(rows, row);
-            const std::optional<PlayStep> step = order.Advance(rows, row);
+            const std::optional<PlayStep> peeked = order.peek(rows, row);
+            const std::optional<PlayStep> step = order.advance(rows, row);
             QCOMPARE(peeked, step); // reading ahead sees the row a play will show
             if (!step) break;
-            got.append((order.PauseBefore(*step) == 1s ? QStringLiteral("|") : QString()) +
+            got.append((order.pauseBefore(*step) == 1s ? QStringLiteral("|") : QString()) +
                        QString::number(step->row));
             row = step->row;
         }
@@ -60,14 +60,14 @@ private Q_SLOTS:
 
     void directionLastsUntilRestart() {
         PlayOrder order;
-        order.SetMode(EndOfList::Rock);
-        QCOMPARE(order.Advance(3, 3)->row, 2);
-        QCOMPARE(order.Direction(), PlayDirection::Backward);
+        order.setMode(EndOfList::Rock);
+        QCOMPARE(order.advance(3, 3)->row, 2);
+        QCOMPARE(order.direction(), PlayDirection::Backward);
         // Stop and play again mid-way keeps going back unless restarted.
-        QCOMPARE(order.Peek(3, 2)->row, 1);
-        order.Restart();
-        QCOMPARE(order.Peek(3, 2)->row, 3);
-        QCOMPARE(order.PauseBefore(*order.Peek(3, 2)), 0ms);
+        QCOMPARE(order.peek(3, 2)->row, 1);
+        order.restart();
+        QCOMPARE(order.peek(3, 2)->row, 3);
+        QCOMPARE(order.pauseBefore(*order.peek(3, 2)), 0ms);
     }
 };
 

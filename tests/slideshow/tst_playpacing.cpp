@@ -21,27 +21,27 @@ private Q_SLOTS:
 
     void speedsStepThroughTheList() {
         PlaySpeed speed; // the default plays as fast as pictures load
-        QVERIFY(!speed.Paced());
+        QVERIFY(!speed.paced());
         QCOMPARE(speed.Slot(), nanoseconds{});
-        QCOMPARE(speed.Faster(), speed);
+        QCOMPARE(speed.faster(), speed);
         QList<double> down;
-        for (PlaySpeed s = speed.Slower(); s.Paced(); s = s.Slower()) {
-            down.append(s.RowsPerSecond());
-            if (s == s.Slower()) break;
+        for (PlaySpeed s = speed.slower(); s.paced(); s = s.slower()) {
+            down.append(s.rowsPerSecond());
+            if (s == s.slower()) break;
         }
         QCOMPARE(down, (QList<double>{30, 15, 8, 4, 2, 1, 0.5}));
-        PlaySpeed up = *PlaySpeed::FromRowsPerSecond(0.5);
-        for (int i = 0; i < 6; ++i) up = up.Faster();
-        QCOMPARE(up.RowsPerSecond(), 30.0);
-        QVERIFY(!up.Faster().Paced());
+        PlaySpeed up = *PlaySpeed::fromRowsPerSecond(0.5);
+        for (int i = 0; i < 6; ++i) up = up.faster();
+        QCOMPARE(up.rowsPerSecond(), 30.0);
+        QVERIFY(!up.faster().paced());
     }
 
     void onlyListedRatesAreSpeeds() {
-        QCOMPARE(PlaySpeed::FromRowsPerSecond(0), PlaySpeed::AsFastAsLoaded());
-        QCOMPARE(PlaySpeed::FromRowsPerSecond(15)->Slot(), nanoseconds(66'666'667));
-        QCOMPARE(PlaySpeed::FromRowsPerSecond(0.5)->Slot(), nanoseconds(2s));
+        QCOMPARE(PlaySpeed::fromRowsPerSecond(0), PlaySpeed::asFastAsLoaded());
+        QCOMPARE(PlaySpeed::fromRowsPerSecond(15)->Slot(), nanoseconds(66'666'667));
+        QCOMPARE(PlaySpeed::fromRowsPerSecond(0.5)->Slot(), nanoseconds(2s));
         for (double bad : {-1.0, 3.0, 1000.0, std::nan("")})
-            QVERIFY2(!PlaySpeed::FromRowsPerSecond(bad), qPrintable(QString::number(bad)));
+            QVERIFY2(!PlaySpeed::fromRowsPerSecond(bad), qPrintable(QString::number(bad)));
     }
 
     void waitIsWhatIsLeftOfTheSlot_data() {
@@ -62,42 +62,42 @@ private Q_SLOTS:
         QFETCH(int, holdMs);
         QFETCH(int, waitMs);
         PlayPacer pacer(fakeClock());
-        pacer.SetSpeed(*PlaySpeed::FromRowsPerSecond(rate));
-        pacer.RowShown();
+        pacer.setSpeed(*PlaySpeed::fromRowsPerSecond(rate));
+        pacer.rowShown();
         now_ += milliseconds(loadMs);
-        QCOMPARE(pacer.ScheduleNext(milliseconds(holdMs)), nanoseconds(milliseconds(waitMs)));
+        QCOMPARE(pacer.scheduleNext(milliseconds(holdMs)), nanoseconds(milliseconds(waitMs)));
     }
 
     void slotsCountFromTheRowOnScreen() {
         // 2 rows/s; the second row takes 800 ms to load, the third 100 ms.
         PlayPacer pacer(fakeClock());
-        pacer.SetSpeed(*PlaySpeed::FromRowsPerSecond(2));
-        QCOMPARE(pacer.ScheduleNext(), nanoseconds{}); // nothing shown yet
-        pacer.RowShown();
-        QCOMPARE(pacer.ScheduleNext(), nanoseconds(500ms));
+        pacer.setSpeed(*PlaySpeed::fromRowsPerSecond(2));
+        QCOMPARE(pacer.scheduleNext(), nanoseconds{}); // nothing shown yet
+        pacer.rowShown();
+        QCOMPARE(pacer.scheduleNext(), nanoseconds(500ms));
         now_ += 500ms + 800ms; // waited, then the slow row
-        pacer.RowShown();
-        QCOMPARE(pacer.LastLateness(), nanoseconds(800ms));
+        pacer.rowShown();
+        QCOMPARE(pacer.lastLateness(), nanoseconds(800ms));
         // The slow row keeps its whole slot: the next is not pulled forward.
         now_ += 100ms;
-        QCOMPARE(pacer.ScheduleNext(), nanoseconds(400ms));
+        QCOMPARE(pacer.scheduleNext(), nanoseconds(400ms));
         now_ += 400ms;
-        pacer.RowShown();
-        QCOMPARE(pacer.LastLateness(), nanoseconds{});
+        pacer.rowShown();
+        QCOMPARE(pacer.lastLateness(), nanoseconds{});
     }
 
     void speedChangeActsOnTheRowOnShow() {
         PlayPacer pacer(fakeClock());
-        pacer.SetSpeed(*PlaySpeed::FromRowsPerSecond(1));
-        pacer.RowShown();
+        pacer.setSpeed(*PlaySpeed::fromRowsPerSecond(1));
+        pacer.rowShown();
         now_ += 200ms;
-        pacer.SetSpeed(pacer.Speed().Faster()); // 2/s
-        QCOMPARE(pacer.ScheduleNext(), nanoseconds(300ms));
-        pacer.SetSpeed(PlaySpeed::AsFastAsLoaded());
-        QCOMPARE(pacer.ScheduleNext(), nanoseconds{});
-        pacer.Reset();
-        pacer.SetSpeed(*PlaySpeed::FromRowsPerSecond(1));
-        QCOMPARE(pacer.ScheduleNext(), nanoseconds{});
+        pacer.setSpeed(pacer.speed().faster()); // 2/s
+        QCOMPARE(pacer.scheduleNext(), nanoseconds(300ms));
+        pacer.setSpeed(PlaySpeed::asFastAsLoaded());
+        QCOMPARE(pacer.scheduleNext(), nanoseconds{});
+        pacer.reset();
+        pacer.setSpeed(*PlaySpeed::fromRowsPerSecond(1));
+        QCOMPARE(pacer.scheduleNext(), nanoseconds{});
     }
 };
 

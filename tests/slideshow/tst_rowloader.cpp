@@ -24,7 +24,7 @@ private Q_SLOTS:
         QTest::addColumn<FillOptions>("options");
         QTest::addColumn<QString>("paths");
         QTest::addColumn<QString>("lastAfter");
-        QTest::addColumn<WriteBackCells>("writeBack");
+        QTest::addColumn<WriteBackCells>("expectedWriteBack");
         const FillOptions off{false, false}, fill{true, false}, both{true, true};
         // Rows: 1 "k1|w1||n1", 2 "|w2", 3 "" (blank), 4 "k4|||||e4".
         QTest::newRow("fill-in off: empty cells stay empty") << 2 << "k1|w1|a0|n1" << off << "|w2"
@@ -52,20 +52,21 @@ private Q_SLOTS:
         QFETCH(FillOptions, options);
         QFETCH(QString, paths);
         QFETCH(QString, lastAfter);
-        QFETCH(WriteBackCells, writeBack);
+        QFETCH(WriteBackCells, expectedWriteBack);
         const QStringList rows = {"k1|w1||n1", "|w2", "", "k4|||||e4"};
         DataList list;
-        FillList(list, rows);
-        const LoadedRow loaded = LoadRow(list, row, RowOf(lastBefore), options);
-        QCOMPARE(loaded.paths, RowOf(paths));
-        QCOMPARE(loaded.lastPaths, RowOf(lastAfter));
-        QVERIFY(loaded.writeBack == writeBack);
-        QCOMPARE(list.Paths(row), RowOf(rows[row - 1])); // loading leaves the list alone
+        fillList(list, rows);
+        const LoadedRow loaded = loadRow(list, row, rowOf(lastBefore), options);
+        QCOMPARE(loaded.paths, rowOf(paths));
+        QCOMPARE(loaded.lastPaths, rowOf(lastAfter));
+        QVERIFY(loaded.writeBack == expectedWriteBack);
+        QCOMPARE(list.paths(row), rowOf(rows[row - 1])); // loading leaves the list alone
 
-        WriteBack(list, row, loaded);
-        SlotPaths written = RowOf(rows[row - 1]);
-        for (const LoadedRow::Cell& cell : writeBack) written[size_t(cell.col - 1)] = cell.text;
-        QCOMPARE(list.Paths(row), written);
+        writeBack(list, row, loaded);
+        SlotPaths written = rowOf(rows[row - 1]);
+        for (const LoadedRow::Cell& cell : expectedWriteBack)
+            written[size_t(cell.col - 1)] = cell.text;
+        QCOMPARE(list.paths(row), written);
     }
 };
 

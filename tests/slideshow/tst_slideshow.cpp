@@ -3,7 +3,7 @@
 #include "app/mainwindow.h"
 #include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
-#include "pictures/tjpegimage.h"
+#include "pictures/jpegimage.h"
 #include "showfixture.h"
 #include "sitephotos/skywindow.h"
 #include "slideshow/optionsdialog.h"
@@ -26,8 +26,8 @@ using namespace nubivu::test;
 
 namespace {
 
-MainWindow* main() { return MainForm(); }
-DataList& list() { return TheLesson().rows(); }
+MainWindow* main() { return mainForm(); }
+DataList& list() { return theLesson().rows(); }
 
 SlotPaths rowOf(QString kumo, QString nubivuzu = {}, QString ame = {}) {
     SlotPaths p;
@@ -69,29 +69,29 @@ class TestSlideShow : public QObject {
     std::vector<SlotPaths> numbered(int n) {
         std::vector<SlotPaths> rows;
         for (int i = 1; i <= n; ++i)
-            rows.push_back(rowOf(fx_.Pic(QStringLiteral("k%1.tpx").arg(i), 10 + i)));
+            rows.push_back(rowOf(fx_.pic(QStringLiteral("k%1.tpx").arg(i), 10 + i)));
         return rows;
     }
 
     void click(QPushButton* b) { QTest::mouseClick(b, Qt::LeftButton); }
 
 private Q_SLOTS:
-    void cleanup() { StopWindows(); }
+    void cleanup() { stopWindows(); }
 
     void fiveRowsPlayToTheLastRow() {
-        QVERIFY(test::ShowFixture::Start(numbered(5)));
-        QCOMPARE(Show().currentRow(), 1);
+        QVERIFY(test::ShowFixture::start(numbered(5)));
+        QCOMPARE(show().currentRow(), 1);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("1"));
         QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("5"));
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 11);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 11);
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("k1.tpx"));
         QCOMPARE(stepping(), QStringLiteral("1100"));
         QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
         QVERIFY(child<QAction>(main(), "Edit1")->isEnabled());
 
         click(child<QPushButton>(main(), "BitBtnSaisei"));
-        QVERIFY(main()->Slides().Playing());
-        QCOMPARE(Show().currentRow(), 2); // the first row follows at once
+        QVERIFY(main()->slides().playing());
+        QCOMPARE(show().currentRow(), 2); // the first row follows at once
         for (QPushButton* b : {child<QPushButton>(main(), "BitBtnKansokuti"),
                                child<QPushButton>(main(), "BitBtnKomaOkuri"),
                                child<QPushButton>(main(), "BitBtnKomaModosi"),
@@ -104,12 +104,12 @@ private Q_SLOTS:
 
         // A second click while playing starts nothing and skips no row.
         child<QPushButton>(main(), "BitBtnSaisei")->click();
-        QCOMPARE(Show().currentRow(), 2);
+        QCOMPARE(show().currentRow(), 2);
 
-        QTRY_VERIFY(!main()->Slides().Playing());
-        QCOMPARE(Show().currentRow(), 5);
+        QTRY_VERIFY(!main()->slides().playing());
+        QCOMPARE(show().currentRow(), 5);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("5"));
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 15);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 15);
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("k5.tpx"));
         QCOMPARE(stepping(), QStringLiteral("0011"));
         QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
@@ -117,12 +117,12 @@ private Q_SLOTS:
 
         // Stepping past either end does nothing; return goes to row 1.
         main()->stepForward();
-        QCOMPARE(Show().currentRow(), 5);
+        QCOMPARE(show().currentRow(), 5);
         click(child<QPushButton>(main(), "BitBtnModoru"));
-        QCOMPARE(Show().currentRow(), 1);
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 11);
+        QCOMPARE(show().currentRow(), 1);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 11);
         main()->stepBack();
-        QCOMPARE(Show().currentRow(), 1);
+        QCOMPARE(show().currentRow(), 1);
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("3"));
@@ -133,36 +133,36 @@ private Q_SLOTS:
     }
 
     void oneRowDisablesTheSteppingButtons() {
-        QVERIFY(test::ShowFixture::Start(numbered(1)));
+        QVERIFY(test::ShowFixture::start(numbered(1)));
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("1"));
         QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("1"));
         QCOMPARE(stepping(), QStringLiteral("0000"));
         QVERIFY(child<QPushButton>(main(), "BitBtnSyuryo")->isEnabled());
         main()->stepForward();
         main()->play();
-        QCOMPARE(Show().currentRow(), 1);
+        QCOMPARE(show().currentRow(), 1);
         QVERIFY(allSevenVisible());
     }
 
     void emptyListShowsQuestionMarks() {
-        SlotPaths withSky = rowOf(fx_.Pic("k.tpx", 20));
-        withSky[3] = fx_.Pic("north.tpx", 21);
-        QVERIFY(test::ShowFixture::Start({withSky}));
+        SlotPaths withSky = rowOf(fx_.pic("k.tpx", 20));
+        withSky[3] = fx_.pic("north.tpx", 21);
+        QVERIFY(test::ShowFixture::start({withSky}));
         QVERIFY(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled());
 
         // The list emptied (New): counters unknown, panes and names cleared;
         // the sky button still reflects the row loaded last.
-        list().SetRowCount(2);
+        list().setRowCount(2);
         main()->onActivated();
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("???"));
         QCOMPARE(child<QLabel>(main(), "Label6")->text(), QStringLiteral("???"));
-        QVERIFY(child<PicturePane>(main(), "ImgKumo")->Picture().Empty());
+        QVERIFY(child<PicturePane>(main(), "ImgKumo")->picture().empty());
         QVERIFY(child<QLabel>(main(), "lblKUMO")->text().isEmpty());
         QCOMPARE(stepping(), QStringLiteral("0000"));
         QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
         QVERIFY(!child<QAction>(main(), "Edit1")->isEnabled());
         QVERIFY(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled());
-        QCOMPARE(Show().currentPaths()[3], withSky[3]);
+        QCOMPARE(show().currentPaths()[3], withSky[3]);
     }
 
     void fillIn_data() {
@@ -207,28 +207,28 @@ private Q_SLOTS:
 
         // Row 1: A, no weather map, a north photo; row 2: nothing but a
         // weather map; row 3: B. Sky slots are never filled from row 1.
-        SlotPaths r1 = rowOf(fx_.Pic("a.tpx", 31));
-        r1[3] = fx_.Pic("n.tpx", 40);
-        const SlotPaths r2 = rowOf({}, fx_.Pic("w.tpx", 33));
-        const SlotPaths r3 = rowOf(fx_.Pic("b.tpx", 32));
-        QVERIFY(test::ShowFixture::Start({r1, r2, r3}));
+        SlotPaths r1 = rowOf(fx_.pic("a.tpx", 31));
+        r1[3] = fx_.pic("n.tpx", 40);
+        const SlotPaths r2 = rowOf({}, fx_.pic("w.tpx", 33));
+        const SlotPaths r3 = rowOf(fx_.pic("b.tpx", 32));
+        QVERIFY(test::ShowFixture::start({r1, r2, r3}));
 
         // Set through the dialog's boxes, as the teacher does.
-        if (fill) child<QCheckBox>(OptionsForm(), "chkbNulGazo")->click();
-        if (writeBack) child<QCheckBox>(OptionsForm(), "chkbSaveGazoData")->click();
+        if (fill) child<QCheckBox>(optionsForm(), "chkbNulGazo")->click();
+        if (writeBack) child<QCheckBox>(optionsForm(), "chkbSaveGazoData")->click();
         for (QChar step : steps) {
             if (step == QLatin1Char('>')) child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
             if (step == QLatin1Char('<')) child<QPushButton>(main(), "BitBtnKomaModosi")->click();
             if (step == QLatin1Char('r')) child<QPushButton>(main(), "BitBtnModoru")->click();
         }
-        QCOMPARE(Show().currentRow(), row);
+        QCOMPARE(show().currentRow(), row);
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), kumo);
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), kumoWidth);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), kumoWidth);
         QCOMPARE(child<QLabel>(main(), "lblNUBIVUZU")->text(), nubivuzu);
-        QCOMPARE(child<PicturePane>(main(), "ImgNubivuzu")->Picture().Empty(), nubivuzu.isEmpty());
-        QCOMPARE(list().Cell(1, 2), cell.isEmpty() ? QString() : fx_.Path(cell));
+        QCOMPARE(child<PicturePane>(main(), "ImgNubivuzu")->picture().empty(), nubivuzu.isEmpty());
+        QCOMPARE(list().Cell(1, 2), cell.isEmpty() ? QString() : fx_.path(cell));
         QCOMPARE(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled(), sky);
-        QVERIFY(TheLesson().isSaved()); // write-back is not an edit
+        QVERIFY(theLesson().isSaved()); // write-back is not an edit
         QVERIFY(list().Cell(4, 2).isEmpty());
     }
 
@@ -242,10 +242,10 @@ private Q_SLOTS:
     }
     void skyButtonFollowsTheRowOnShow() {
         QFETCH(int, slot);
-        SlotPaths r1 = rowOf(fx_.Pic("k.tpx", 20));
+        SlotPaths r1 = rowOf(fx_.pic("k.tpx", 20));
         if (slot >= 0) r1[size_t(slot)] = QStringLiteral("/anywhere/sky.jpg");
-        const SlotPaths r2 = rowOf(fx_.Pic("k.tpx", 20));
-        QVERIFY(test::ShowFixture::Start({r1, r2}));
+        const SlotPaths r2 = rowOf(fx_.pic("k.tpx", 20));
+        QVERIFY(test::ShowFixture::start({r1, r2}));
         QCOMPARE(child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled(), slot >= 0);
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click(); // no sky in row 2
         QVERIFY(!child<QPushButton>(main(), "BitBtnKansokuti")->isEnabled());
@@ -253,24 +253,24 @@ private Q_SLOTS:
 
     void badPicturesLeaveThePaneEmptyAndNamed() {
         const SlotPaths good =
-            rowOf(fx_.Pic("k.tpx", 20), fx_.Pic("w.tpx", 21), fx_.Pic("r.tpx", 22));
+            rowOf(fx_.pic("k.tpx", 20), fx_.pic("w.tpx", 21), fx_.pic("r.tpx", 22));
         const SlotPaths bad = rowOf(QStringLiteral("/no/such/folder/gone.tpx"),
-                                    test::WriteGarbage(fx_.Path("bad.tpx")),
+                                    test::writeGarbage(fx_.path("bad.tpx")),
                                     QStringLiteral("C:\\pictures\\winter.xyz"));
         test::FakePrompter prompter;
-        QVERIFY(test::ShowFixture::Start({good, bad, good}));
-        QVERIFY(!child<PicturePane>(main(), "ImgAme")->Picture().Empty());
+        QVERIFY(test::ShowFixture::start({good, bad, good}));
+        QVERIFY(!child<PicturePane>(main(), "ImgAme")->picture().empty());
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
         for (PicturePane* pane :
              {child<PicturePane>(main(), "ImgKumo"), child<PicturePane>(main(), "ImgNubivuzu"),
               child<PicturePane>(main(), "ImgAme")})
-            QVERIFY2(pane->Picture().Empty(), qPrintable(pane->objectName()));
+            QVERIFY2(pane->picture().empty(), qPrintable(pane->objectName()));
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("gone.tpx"));
         QCOMPARE(child<QLabel>(main(), "lblNUBIVUZU")->text(), QStringLiteral("bad.tpx"));
         QCOMPARE(child<QLabel>(main(), "lblAME")->text(), QStringLiteral("winter.xyz"));
         QCOMPARE(stepping(), QStringLiteral("1111")); // the show goes on
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
-        QCOMPARE(child<PicturePane>(main(), "ImgAme")->Picture().Width(), 22);
+        QCOMPARE(child<PicturePane>(main(), "ImgAme")->picture().width(), 22);
         QTest::qWait(1);
         QVERIFY(prompter.asked.empty());
     }
@@ -294,88 +294,88 @@ private Q_SLOTS:
         QFETCH(QString, from);
         QFETCH(int, row);
         auto rows = numbered(4);
-        rows[2][6] = fx_.Pic("west.tpx", 50);
-        QVERIFY(test::ShowFixture::Start(rows));
+        rows[2][6] = fx_.pic("west.tpx", 50);
+        QVERIFY(test::ShowFixture::start(rows));
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
-        QCOMPARE(Show().currentRow(), 3);
+        QCOMPARE(show().currentRow(), 3);
 
         if (from == QLatin1String("options")) {
             child<QAction>(main(), "N2")->trigger();
-            QVERIFY(OptionsForm()->isVisible());
+            QVERIFY(optionsForm()->isVisible());
             QVERIFY(!main()->isEnabled());
-            QVERIFY(test::ShowFixture::Activate(OptionsForm()));
-            child<QPushButton>(OptionsForm(), "bbtnOK")->click();
-            QVERIFY(!OptionsForm()->isVisible());
+            QVERIFY(test::ShowFixture::activate(optionsForm()));
+            child<QPushButton>(optionsForm(), "bbtnOK")->click();
+            QVERIFY(!optionsForm()->isVisible());
             QVERIFY(main()->isEnabled());
         } else if (from == QLatin1String("editor")) {
             child<QAction>(main(), "Edit1")->trigger();
-            QVERIFY(test::ShowFixture::Activate(EditForm()));
-            EditForm()->close();
+            QVERIFY(test::ShowFixture::activate(editForm()));
+            editForm()->close();
         } else if (from == QLatin1String("about")) {
-            AboutForm()->show();
-            QVERIFY(test::ShowFixture::Activate(AboutForm()));
-            child<QPushButton>(AboutForm(), "OKButton")->click();
+            aboutForm()->show();
+            QVERIFY(test::ShowFixture::activate(aboutForm()));
+            child<QPushButton>(aboutForm(), "OKButton")->click();
         } else if (from == QLatin1String("help")) {
             child<QAction>(main(), "Contents1")->trigger();
-            QVERIFY(test::ShowFixture::Activate(&HelpWindow::Instance()));
-            HelpWindow::Instance().close();
+            QVERIFY(test::ShowFixture::activate(&HelpWindow::instance()));
+            HelpWindow::instance().close();
         } else if (from == QLatin1String("file dialog")) {
             main()->openDialog().show();
-            QVERIFY(test::ShowFixture::Activate((&main()->openDialog())));
+            QVERIFY(test::ShowFixture::activate((&main()->openDialog())));
             main()->openDialog().reject();
         } else if (from == QLatin1String("question")) {
             QMessageBox question(QMessageBox::Warning, QStringLiteral("警告"), QStringLiteral("?"),
                                  QMessageBox::Cancel, main());
             question.show();
-            QVERIFY(test::ShowFixture::Activate(&question));
+            QVERIFY(test::ShowFixture::activate(&question));
             question.reject();
-            QVERIFY(test::ShowFixture::Activate(main()));
+            QVERIFY(test::ShowFixture::activate(main()));
         } else if (from == QLatin1String("elsewhere")) {
             QApplication::setActiveWindow(nullptr);
             QVERIFY(!main()->isActiveWindow());
         } else {
             child<QPushButton>(main(), "BitBtnKansokuti")->click();
-            QVERIFY(SkyForm()->isVisible());
-            QVERIFY(Show().keepsRowOnActivation());
-            QVERIFY(test::ShowFixture::Activate(SkyForm()));
+            QVERIFY(skyForm()->isVisible());
+            QVERIFY(show().keepsRowOnActivation());
+            QVERIFY(test::ShowFixture::activate(skyForm()));
         }
-        QVERIFY(test::ShowFixture::Activate(main()));
-        QCOMPARE(Show().currentRow(), row);
+        QVERIFY(test::ShowFixture::activate(main()));
+        QCOMPARE(show().currentRow(), row);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(row));
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 10 + row);
-        QVERIFY(!Show().keepsRowOnActivation());
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 10 + row);
+        QVERIFY(!show().keepsRowOnActivation());
 
         // Keeping the row is one-shot: the next return starts at row 1 again.
-        EditForm()->show();
-        QVERIFY(test::ShowFixture::Activate(EditForm()));
-        QVERIFY(test::ShowFixture::Activate(main()));
-        QCOMPARE(Show().currentRow(), 1);
+        editForm()->show();
+        QVERIFY(test::ShowFixture::activate(editForm()));
+        QVERIFY(test::ShowFixture::activate(main()));
+        QCOMPARE(show().currentRow(), 1);
     }
 
     void stopLeavesTheRowOnShow() {
-        QVERIFY(test::ShowFixture::Start(numbered(30)));
+        QVERIFY(test::ShowFixture::start(numbered(30)));
         click(child<QPushButton>(main(), "BitBtnSaisei"));
         // Pressed from the event loop between two rows, as a person would.
         QTimer::singleShot(0, main(), [] {
             QTest::mouseClick(child<QPushButton>(main(), "BitBtnTeisi"), Qt::LeftButton);
         });
-        QTRY_VERIFY(!main()->Slides().Playing());
-        QVERIFY(Show().currentRow() > 1 && Show().currentRow() < 30);
-        QVERIFY(!Show().stopRequested());
-        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(Show().currentRow()));
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(),
-                 10 + Show().currentRow());
+        QTRY_VERIFY(!main()->slides().playing());
+        QVERIFY(show().currentRow() > 1 && show().currentRow() < 30);
+        QVERIFY(!show().stopRequested());
+        QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(show().currentRow()));
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(),
+                 10 + show().currentRow());
         QCOMPARE(stepping(), QStringLiteral("1111"));
         QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());
         QVERIFY(allSevenVisible());
 
         // Play goes on from the row on show, not from row 1.
-        const int stoppedAt = Show().currentRow();
+        const int stoppedAt = show().currentRow();
         click(child<QPushButton>(main(), "BitBtnSaisei"));
-        QCOMPARE(Show().currentRow(), stoppedAt + 1);
-        QTRY_VERIFY(!main()->Slides().Playing());
-        QCOMPARE(Show().currentRow(), 30);
+        QCOMPARE(show().currentRow(), stoppedAt + 1);
+        QTRY_VERIFY(!main()->slides().playing());
+        QCOMPARE(show().currentRow(), 30);
     }
 
     void playAtTheEndOfTheList_data() {
@@ -387,54 +387,54 @@ private Q_SLOTS:
     void playAtTheEndOfTheList() {
         QFETCH(int, mode);
         QFETCH(QList<int>, rows);
-        QVERIFY(test::ShowFixture::Start(numbered(3)));
-        Show().setEndOfList(EndOfList(mode));
+        QVERIFY(test::ShowFixture::start(numbered(3)));
+        show().setEndOfList(EndOfList(mode));
         QList<int> shown;
-        connect(&Show(), &SlideShow::rowShown, this, [&] {
-            shown << Show().currentRow();
-            if (shown.size() == rows.size()) Show().Stop();
+        connect(&show(), &SlideShow::rowShown, this, [&] {
+            shown << show().currentRow();
+            if (shown.size() == rows.size()) show().stop();
         });
         click(child<QPushButton>(main(), "BitBtnSaisei"));
-        QTRY_VERIFY(!Show().Playing());
+        QTRY_VERIFY(!show().playing());
         QCOMPARE(shown, rows);
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 10 + rows.last());
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 10 + rows.last());
         QVERIFY(allSevenVisible());
     }
 
     void rowDecodedAheadFollowsTheList() {
-        QVERIFY(test::ShowFixture::Start(numbered(3)));
+        QVERIFY(test::ShowFixture::start(numbered(3)));
         // Row 2 is being decoded ahead; then its cell changes.
-        list().SetCell(1, 2, fx_.Pic(QStringLiteral("new.tpx"), 40));
+        list().setCell(1, 2, fx_.pic(QStringLiteral("new.tpx"), 40));
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
-        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->Picture().Width(), 40);
+        QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 40);
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("new.tpx"));
         // Once the list changed, the row is read afresh: a picture gone since
         // is cleared and still named.
         QTest::qWait(100); // row 3 decoded ahead from the file
-        QFile::remove(fx_.Path(QStringLiteral("k3.tpx")));
-        list().SetCell(4, 3, QStringLiteral("sky.tpx")); // not a pane of its own
+        QFile::remove(fx_.path(QStringLiteral("k3.tpx")));
+        list().setCell(4, 3, QStringLiteral("sky.tpx")); // not a pane of its own
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
-        QVERIFY(child<PicturePane>(main(), "ImgKumo")->Picture().Empty());
+        QVERIFY(child<PicturePane>(main(), "ImgKumo")->picture().empty());
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("k3.tpx"));
     }
 
     void jpegDataErrorIsReportedOnceWhenItsRowIsShown() {
-        RegisterJpegFormat();
+        registerJpegFormat();
         test::FakePrompter prompter;
-        const QString broken = test::WriteJpegWithDataError(fx_.Path(QStringLiteral("b.jpg")));
-        QVERIFY(test::ShowFixture::Start(
-            {rowOf(fx_.Pic("k1.tpx", 11)), rowOf(broken), rowOf(fx_.Pic("k3.tpx", 13))}));
+        const QString broken = test::writeJpegWithDataError(fx_.path(QStringLiteral("b.jpg")));
+        QVERIFY(test::ShowFixture::start(
+            {rowOf(fx_.pic("k1.tpx", 11)), rowOf(broken), rowOf(fx_.pic("k3.tpx", 13))}));
         QTest::qWait(20); // row 2 decoded ahead meanwhile
         QVERIFY(prompter.asked.empty());
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
         // The rows decoded before the error are shown.
-        QVERIFY(!child<PicturePane>(main(), "ImgKumo")->Picture().Empty());
+        QVERIFY(!child<PicturePane>(main(), "ImgKumo")->picture().empty());
         QTRY_COMPARE(prompter.asked.size(), size_t(1));
         QVERIFY(prompter.asked[0].text.contains(QStringLiteral("JPEG")));
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
         QTest::qWait(20);
         QCOMPARE(prompter.asked.size(), size_t(1));
-        UnregisterJpegFormat();
+        unregisterJpegFormat();
     }
 
     void changesDuringPlay_data() {
@@ -450,28 +450,28 @@ private Q_SLOTS:
         QFETCH(QString, change);
         QFETCH(int, lastRow);
         QFETCH(bool, windowOpen);
-        QVERIFY(test::ShowFixture::Start(numbered(20)));
+        QVERIFY(test::ShowFixture::start(numbered(20)));
         const auto opened = numbered(3);
         click(child<QPushButton>(main(), "BitBtnSaisei"));
         QTimer::singleShot(0, main(), [&] {
             if (change == QLatin1String("open")) {
-                test::SetRows(list(), opened); // what Open does, then its activation
+                test::setRows(list(), opened); // what Open does, then its activation
                 main()->onActivated();
             } else if (change == QLatin1String("new")) {
-                list().SetRowCount(2);
+                list().setRowCount(2);
                 main()->onActivated();
             } else if (change == QLatin1String("options")) {
                 child<QAction>(main(), "N2")->trigger();
                 QVERIFY(!main()->isEnabled());
-                QTimer::singleShot(0, OptionsForm(),
-                                   [] { child<QPushButton>(OptionsForm(), "bbtnOK")->click(); });
+                QTimer::singleShot(0, optionsForm(),
+                                   [] { child<QPushButton>(optionsForm(), "bbtnOK")->click(); });
             } else {
                 main()->close();
             }
         });
-        QTRY_VERIFY(!main()->Slides().Playing());
+        QTRY_VERIFY(!main()->slides().playing());
         QCOMPARE(main()->isVisible(), windowOpen);
-        if (lastRow > 0) QCOMPARE(Show().currentRow(), lastRow);
+        if (lastRow > 0) QCOMPARE(show().currentRow(), lastRow);
         QVERIFY(main()->isEnabled());
         QVERIFY(allSevenVisible());
         QVERIFY(!child<QPushButton>(main(), "BitBtnTeisi")->isEnabled());

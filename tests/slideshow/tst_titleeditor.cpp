@@ -22,8 +22,8 @@ class TestTitleEditor : public QObject {
     };
 
     static Title title(const QString& window, const QString& label, const QString& edit) {
-        QWidget* w = window == QLatin1String("main") ? static_cast<QWidget*>(MainForm())
-                                                     : static_cast<QWidget*>(SkyForm());
+        QWidget* w = window == QLatin1String("main") ? static_cast<QWidget*>(mainForm())
+                                                     : static_cast<QWidget*>(skyForm());
         return {w, w->findChild<QLabel*>(label), w->findChild<QLineEdit*>(edit)};
     }
 
@@ -37,8 +37,8 @@ class TestTitleEditor : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { test::ShowFixture::Fresh(); }
-    void cleanup() { StopWindows(); }
+    void init() { test::ShowFixture::fresh(); }
+    void cleanup() { stopWindows(); }
 
     void allSevenTitles_data() {
         QTest::addColumn<QString>("window");
@@ -82,7 +82,7 @@ private Q_SLOTS:
         const Title t = title(window, label, edit);
         QVERIFY(t.label && t.edit);
         t.window->show();
-        QVERIFY(test::ShowFixture::Activate(t.window));
+        QVERIFY(test::ShowFixture::activate(t.window));
         QCOMPARE(t.label->text(), caption);
         QVERIFY(t.edit->isHidden());
         // The box lies over its label and lets a Japanese input method work.
@@ -96,7 +96,7 @@ private Q_SLOTS:
         QTest::keyClick(t.edit, Qt::Key_Escape);
         QVERIFY(t.edit->isHidden());
         QCOMPARE(t.label->text(), caption);
-        QVERIFY(TheLesson().isSaved());
+        QVERIFY(theLesson().isSaved());
 
         // Moving the focus on drops it too, and the box is empty afterwards.
         open(t);
@@ -105,7 +105,7 @@ private Q_SLOTS:
         QVERIFY(t.edit->isHidden());
         QVERIFY(t.edit->text().isEmpty());
         QCOMPARE(t.label->text(), caption);
-        QVERIFY(TheLesson().isSaved());
+        QVERIFY(theLesson().isSaved());
 
         // Enter takes the text, the empty text included, and marks the list unsaved.
         open(t);
@@ -113,27 +113,27 @@ private Q_SLOTS:
         QTest::keyClick(t.edit, Qt::Key_Return);
         QVERIFY(t.edit->isHidden());
         QCOMPARE(t.label->text(), QString());
-        QVERIFY(!TheLesson().isSaved());
+        QVERIFY(!theLesson().isSaved());
 
-        TheLesson().setSaved(true);
+        theLesson().setSaved(true);
         open(t);
         t.edit->insert(QStringLiteral("積乱雲, "));
         QTest::keyClicks(t.edit, QStringLiteral("\"A\""));
         QTest::keyClick(t.edit, Qt::Key_Enter);
         QCOMPARE(t.label->text(), QStringLiteral("積乱雲, \"A\""));
-        QVERIFY(!TheLesson().isSaved());
+        QVERIFY(!theLesson().isSaved());
 
         // Unchanged text committed still counts as a change.
-        TheLesson().setSaved(true);
+        theLesson().setSaved(true);
         open(t);
         QTest::keyClick(t.edit, Qt::Key_Return);
         QCOMPARE(t.label->text(), QStringLiteral("積乱雲, \"A\""));
-        QVERIFY(!TheLesson().isSaved());
+        QVERIFY(!theLesson().isSaved());
     }
 
     void openingAnotherTitleDropsTheFirst() {
-        SkyForm()->show();
-        QVERIFY(test::ShowFixture::Activate(SkyForm()));
+        skyForm()->show();
+        QVERIFY(test::ShowFixture::activate(skyForm()));
         const Title north = title("sky", "lblNorth", "edtNorthTitle");
         const Title south = title("sky", "lblSouth", "edtSouthTitle");
         open(north);
@@ -145,38 +145,38 @@ private Q_SLOTS:
 
         // The close button takes the focus: the open edit ends unsaved.
         QTest::keyClicks(south.edit, QStringLiteral("def"));
-        QTest::mouseClick(child<QPushButton>(SkyForm(), "BitBtn1"), Qt::LeftButton);
-        QVERIFY(!SkyForm()->isVisible());
+        QTest::mouseClick(child<QPushButton>(skyForm(), "BitBtn1"), Qt::LeftButton);
+        QVERIFY(!skyForm()->isVisible());
         QCOMPARE(south.label->text(), QStringLiteral("南の空"));
         QVERIFY(south.edit->text().isEmpty());
-        QVERIFY(TheLesson().isSaved());
+        QVERIFY(theLesson().isSaved());
 
         // So does the window's close box, which takes no focus: the edit is
         // gone when the window opens again.
-        SkyForm()->show();
-        QVERIFY(test::ShowFixture::Activate(SkyForm()));
+        skyForm()->show();
+        QVERIFY(test::ShowFixture::activate(skyForm()));
         open(north);
         QTest::keyClicks(north.edit, QStringLiteral("ghi"));
-        SkyForm()->windowHandle()->close();
-        QVERIFY(!SkyForm()->isVisible());
-        SkyForm()->show();
+        skyForm()->windowHandle()->close();
+        QVERIFY(!skyForm()->isVisible());
+        skyForm()->show();
         QVERIFY(north.edit->isHidden());
         QVERIFY(north.edit->text().isEmpty());
         QCOMPARE(north.label->text(), QStringLiteral("北の空"));
-        QVERIFY(TheLesson().isSaved());
+        QVERIFY(theLesson().isSaved());
     }
 
     void leavingForAnotherWindowKeepsTheEditOpen() {
-        MainForm()->show();
-        SkyForm()->show();
-        QVERIFY(test::ShowFixture::Activate(MainForm()));
+        mainForm()->show();
+        skyForm()->show();
+        QVERIFY(test::ShowFixture::activate(mainForm()));
         const Title cloud = title("main", "lblKumotitle", "edtKumoTitle");
         open(cloud);
         cloud.edit->clear();
         cloud.edit->insert(QStringLiteral("くも"));
-        QVERIFY(test::ShowFixture::Activate(SkyForm()));
+        QVERIFY(test::ShowFixture::activate(skyForm()));
         QVERIFY(cloud.edit->isVisible());
-        QVERIFY(test::ShowFixture::Activate(MainForm()));
+        QVERIFY(test::ShowFixture::activate(mainForm()));
         QTest::keyClick(cloud.edit, Qt::Key_Return);
         QCOMPARE(cloud.label->text(), QStringLiteral("くも"));
     }

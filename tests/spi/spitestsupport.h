@@ -3,8 +3,8 @@
 // made-up format, a manager whose search folders can be pointed anywhere,
 // and a Susie settings file of the test's own.
 #include "pictures/graphicerrors.h"
-#include "spi/pluginloader.h"
-#include "spi/tspis.h"
+#include "spi/pluginlibraryloader.h"
+#include "spi/pluginmanager.h"
 #include "testfiles.h"
 
 #include <QByteArray>
@@ -23,23 +23,24 @@ namespace nubivu::test {
 
 // The test plug-ins run in this process, where the tests can ask them what
 // they were called with; the helper's own tests switch this off.
-inline const bool kTestPluginsInProcess = (TPluginLoader::OverrideThirdPartyInProcess(true), true);
+inline const bool kTestPluginsInProcess =
+    (PluginLibraryLoader::overrideThirdPartyInProcess(true), true);
 
-inline QString PluginPath(const QString& name) {
+inline QString pluginPath(const QString& name) {
     return QStringLiteral(NUBIVU_TEST_PLUGIN_DIR "/") + name + QStringLiteral(".spi");
 }
 
 // Copies a test plug-in into folder (as fileName, default its own name); the copy's path.
-inline QString CopyPlugin(const QString& name, const QString& folder, QString fileName = {}) {
+inline QString copyPlugin(const QString& name, const QString& folder, QString fileName = {}) {
     if (fileName.isEmpty()) fileName = name + QStringLiteral(".spi");
     const QString target = QDir(folder).filePath(fileName);
     QFile::remove(target);
-    if (!QFile::copy(PluginPath(name), target)) qFatal("cannot copy plug-in %s", qPrintable(name));
+    if (!QFile::copy(pluginPath(name), target)) qFatal("cannot copy plug-in %s", qPrintable(name));
     return target;
 }
 
 // A picture of the test format.
-inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int lie = 0,
+inline QByteArray nubiPicture(int bits, int width, int height, int seed = 0, int lie = 0,
                               int form = 0) {
     QByteArray b("NUBITEST");
     b.append(char(bits)).append(char(lie));
@@ -51,7 +52,7 @@ inline QByteArray NubiPicture(int bits, int width, int height, int seed = 0, int
 
 // What the loaded plug-in at path was asked, as "Entry@offset;..." (offset
 // for file sources, 0 for memory). The plug-in must be loaded already.
-inline QString PluginLog(const QString& path, bool reset = false) {
+inline QString pluginLog(const QString& path, bool reset = false) {
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
     if (!handle) return QStringLiteral("<not loaded>");
     auto log = reinterpret_cast<const char* (*)()>(dlsym(handle, "NubiTestLog"));
@@ -63,7 +64,7 @@ inline QString PluginLog(const QString& path, bool reset = false) {
 }
 
 // Runs load and checks that it raises the plug-in graphic's "could not decode".
-inline void ExpectCouldNotDecode(const std::function<void()>& load) {
+inline void expectCouldNotDecode(const std::function<void()>& load) {
     try {
         load();
         QFAIL("no exception");
@@ -72,34 +73,34 @@ inline void ExpectCouldNotDecode(const std::function<void()>& load) {
     }
 }
 
-inline bool IsLoaded(const QString& path) {
+inline bool isLoaded(const QString& path) {
     void* handle = dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_NOLOAD);
     if (handle) dlclose(handle);
     return handle != nullptr;
 }
 
 // A manager whose folders for the search options can be set by the test.
-class TestSPIs : public TSPIs {
+class TestSPIs : public PluginManager {
 public:
-    QMap<TSPISearchOption, QString> folders;
+    QMap<PluginFolder, QString> folders;
 
 protected:
-    QStringList OptionFolders(TSPISearchOption option) const override {
+    QStringList optionFolders(PluginFolder option) const override {
         const auto it = folders.find(option);
-        if (it == folders.end()) return TSPIs::OptionFolders(option);
+        if (it == folders.end()) return PluginManager::optionFolders(option);
         return it.value().isEmpty() ? QStringList() : QStringList{it.value()};
     }
 };
 
 // Points the Susie settings at a folder of the test's own, for the whole run.
-inline void IsolateSusieSettings() {
+inline void isolateSusieSettings() {
     static QTemporaryDir dir;
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.path());
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.path());
 }
 
 // The "Plug-in/Path" value; an invalid variant removes it.
-inline void SetSusiePath(const QVariant& value) {
+inline void setSusiePath(const QVariant& value) {
     QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
     if (value.isValid())
         settings.setValue(QStringLiteral("Plug-in/Path"), value);

@@ -1,4 +1,4 @@
-#include "pictures/tbitmap.h"
+#include "pictures/bitmap.h"
 #include "spitestsupport.h"
 #include "testrunner.h"
 
@@ -19,13 +19,13 @@ private Q_SLOTS:
         const QString tool = QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-picture");
         if (!QFile::exists(tool)) QSKIP("nubivu-picture is not built");
         QTemporaryDir home, plugins, work;
-        CopyPlugin(QStringLiteral("nubitest"), plugins.path());
+        copyPlugin(QStringLiteral("nubitest"), plugins.path());
         const QString junk = WriteFile(plugins.filePath(QStringLiteral("junk.spi")), "junk");
         QDir(home.path()).mkpath(QStringLiteral("Quorril"));
         WriteFile(home.filePath(QStringLiteral("Quorril/Susie.conf")),
                   "[Plug-in]\nPath=" + plugins.path().toUtf8() + "\n");
         const QString in =
-            WriteFile(work.filePath(QStringLiteral("sky.nbt")), NubiPicture(24, 6, 4, 0x20));
+            WriteFile(work.filePath(QStringLiteral("sky.nbt")), nubiPicture(24, 6, 4, 0x20));
         const QString out = work.filePath(QStringLiteral("sky.bmp"));
 
         QProcess p;
@@ -37,14 +37,14 @@ private Q_SLOTS:
         const QString errors = QString::fromLocal8Bit(p.readAllStandardError());
         QCOMPARE(p.exitCode(), 0);
         QCOMPARE(QString::fromLocal8Bit(p.readAllStandardOutput()).trimmed(),
-                 QStringLiteral("TSPIBitmap"));
+                 QStringLiteral("PluginBitmap"));
         QVERIFY2(errors.contains(junk), qPrintable(errors)); // named, and nothing else stopped
 
-        TBitmap written;
-        written.LoadFile(out);
+        Bitmap written;
+        written.loadFile(out);
         const NubiHeader h{24, 0, 6, 4, 0x20, 0};
-        QCOMPARE(written.Width(), 6);
-        QCOMPARE(written.Image().pixel(5, 3) & 0xFFFFFF, nubiPixel(&h, 5, 3));
+        QCOMPARE(written.width(), 6);
+        QCOMPARE(written.image().pixel(5, 3) & 0xFFFFFF, nubiPixel(&h, 5, 3));
     }
 };
 

@@ -33,7 +33,7 @@ private Q_SLOTS:
         QFETCH(QSize, picture);
         QFETCH(QRect, box);
         QFETCH(QRect, fitted);
-        QCOMPARE(FitKeepingAspect(picture, box), fitted);
+        QCOMPARE(fitKeepingAspect(picture, box), fitted);
     }
 
     void layout_data() {
@@ -66,7 +66,7 @@ private Q_SLOTS:
         QFETCH(Sizes, pictures);
         QFETCH(QList<QRect>, expected);
         const int line = 24;
-        const FullScreenRects rects = LayOutFullScreen(screen, pictures, line);
+        const FullScreenRects rects = layOutFullScreen(screen, pictures, line);
         QCOMPARE(rects.panes.size(), pictures.size());
         const QRect whole(QPoint(0, 0), screen);
         QVERIFY(whole.contains(rects.counter));

@@ -1,4 +1,4 @@
-#include "pictures/tbitmap.h"
+#include "pictures/bitmap.h"
 #include "testrunner.h"
 #include "ui/fullscreenview.h"
 
@@ -57,7 +57,7 @@ private Q_SLOTS:
         QFETCH(int, key);
         QFETCH(int, command);
         FullScreenView view;
-        QSignalSpy requested(&view, &FullScreenView::CommandRequested);
+        QSignalSpy requested(&view, &FullScreenView::commandRequested);
         QTest::keyClick(&view, Qt::Key(key));
         if (command < 0) {
             QCOMPARE(requested.size(), 0);
@@ -70,33 +70,33 @@ private Q_SLOTS:
     void paneKeysAndBlankStayInTheView() {
         FullScreenView view;
         view.resize(960, 540);
-        view.ShowRow(threePanes(), 5, 24);
-        QSignalSpy requested(&view, &FullScreenView::CommandRequested);
-        QCOMPARE(view.Rects().panes.size(), size_t(3));
+        view.showRow(threePanes(), 5, 24);
+        QSignalSpy requested(&view, &FullScreenView::commandRequested);
+        QCOMPARE(view.rects().panes.size(), size_t(3));
         QTest::keyClick(&view, Qt::Key_2);
-        QCOMPARE(view.SolePane(), 1);
-        QCOMPARE(view.Rects().panes.size(), size_t(1));
+        QCOMPARE(view.solePane(), 1);
+        QCOMPARE(view.rects().panes.size(), size_t(1));
         QTest::keyClick(&view, Qt::Key_3);
-        QCOMPARE(view.SolePane(), 2);
+        QCOMPARE(view.solePane(), 2);
         QTest::keyClick(&view, Qt::Key_0);
-        QCOMPARE(view.SolePane(), -1);
+        QCOMPARE(view.solePane(), -1);
         QTest::keyClick(&view, Qt::Key_B);
-        QVERIFY(view.Blanked());
+        QVERIFY(view.blanked());
         const QImage blank = view.grab().toImage();
         QCOMPARE(blank.pixel(480, 270), qRgb(0, 0, 0));
         QCOMPARE(blank.pixel(900, 10), qRgb(0, 0, 0)); // no counter either
         QTest::keyClick(&view, Qt::Key_B);
-        QVERIFY(!view.Blanked());
+        QVERIFY(!view.blanked());
         QCOMPARE(requested.size(), 0);
-        QCOMPARE(view.CounterText(), QStringLiteral("5枚目(24枚中)"));
+        QCOMPARE(view.counterText(), QStringLiteral("5枚目(24枚中)"));
     }
 
     void picturesAreScaledSmoothlyOnBlack() {
         FullScreenView view;
         view.resize(960, 540);
-        view.ShowRow(threePanes(), 1, 3);
+        view.showRow(threePanes(), 1, 3);
         const QImage shot = view.grab().toImage();
-        const FullScreenRects rects = view.Rects();
+        const FullScreenRects rects = view.rects();
         // Enlarged stripes: a smooth scale leaves greys between black and white.
         const QRect first = rects.panes[0].picture;
         QSet<int> levels;
@@ -112,10 +112,10 @@ private Q_SLOTS:
     }
 
     void pixelsOfAPicture() {
-        QVERIFY(PictureImage(nullptr).isNull());
-        TBitmap bitmap;
-        bitmap.SetImage(stripes(8, 4));
-        QCOMPARE(PictureImage(&bitmap), stripes(8, 4));
+        QVERIFY(pictureImage(nullptr).isNull());
+        Bitmap bitmap;
+        bitmap.setImage(stripes(8, 4));
+        QCOMPARE(pictureImage(&bitmap), stripes(8, 4));
     }
 };
 

@@ -6,12 +6,12 @@
 // picture has one, 24 bits otherwise. On failure prints the message the
 // program would show and exits with 1.
 #include "core/errors.h"
-#include "pictures/fileformats.h"
-#include "pictures/tbitmap.h"
-#include "pictures/tjpegimage.h"
-#include "pictures/tpicture.h"
-#include "spi/tspibitmap.h"
-#include "spi/tspis.h"
+#include "pictures/bitmap.h"
+#include "pictures/formatregistry.h"
+#include "pictures/jpegimage.h"
+#include "pictures/picture.h"
+#include "spi/pluginbitmap.h"
+#include "spi/pluginmanager.h"
 
 #include <QFile>
 #include <QGuiApplication>
@@ -28,22 +28,22 @@ int fail(const QString& message) {
 }
 
 // The picture as a pane at its own size shows it.
-void render(TGraphic& graphic, TBitmap& out) {
-    if (auto* jpeg = dynamic_cast<TJPEGImage*>(&graphic)) {
-        out.CopyFrom(jpeg->Bitmap());
+void render(Graphic& graphic, Bitmap& out) {
+    if (auto* jpeg = dynamic_cast<JpegImage*>(&graphic)) {
+        out.copyFrom(jpeg->bitmap());
         return;
     }
-    if (auto* bitmap = dynamic_cast<TBitmap*>(&graphic);
-        bitmap && bitmap->Image().format() == QImage::Format_Indexed8) {
-        out.CopyFrom(*bitmap);
+    if (auto* bitmap = dynamic_cast<Bitmap*>(&graphic);
+        bitmap && bitmap->image().format() == QImage::Format_Indexed8) {
+        out.copyFrom(*bitmap);
         return;
     }
-    QImage image(graphic.Width(), graphic.Height(), QImage::Format_RGB32);
+    QImage image(graphic.width(), graphic.height(), QImage::Format_RGB32);
     image.fill(Qt::white);
     QPainter painter(&image);
-    graphic.DrawInto(painter, image.rect());
+    graphic.drawInto(painter, image.rect());
     painter.end();
-    out.SetImage(image);
+    out.setImage(image);
 }
 
 } // namespace
@@ -57,30 +57,30 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: nubivu-picture FILE OUT.bmp\n");
         return 2;
     }
-    RegisterJpegFormat();
+    registerJpegFormat();
     // The plug-ins as the program finds them: the Susie folder and this program's folder.
-    TSPIBitmapRegistration pluginFormats;
-    TSPIs plugins;
-    plugins.SearchOptions = {TSPISearchOption::spsSusieDir, TSPISearchOption::spsAppDir};
-    plugins.SkipFaultyLibraries = true;
-    plugins.AfterLoad();
-    for (const TSkippedPlugin& skipped : plugins.SkippedPlugins())
+    PluginBitmapRegistration pluginFormats;
+    PluginManager plugins;
+    plugins.searchOptions = {PluginFolder::SusieFolder, PluginFolder::ProgramFolder};
+    plugins.skipFaultyLibraries = true;
+    plugins.afterLoad();
+    for (const SkippedPlugin& skipped : plugins.skippedPlugins())
         std::fprintf(stderr, "skipped %s: %s\n", QFile::encodeName(skipped.fileName).constData(),
                      skipped.message.toLocal8Bit().constData());
-    TPicture picture;
-    TBitmap out;
+    Picture picture;
+    Bitmap out;
     try {
-        LoadPicture(picture, args[1]);
-        std::printf("%s\n", picture.Graphic()->ClassType().name);
+        loadPicture(picture, args[1]);
+        std::printf("%s\n", picture.graphic()->classType().name);
         std::fflush(stdout);
-        if (picture.Empty()) return fail(QStringLiteral("the picture is empty"));
-        render(*picture.Graphic(), out);
+        if (picture.empty()) return fail(QStringLiteral("the picture is empty"));
+        render(*picture.graphic(), out);
     } catch (const ENubivuError& e) {
         return fail(e.message());
     }
     QFile file(args[2]);
     if (!file.open(QIODevice::WriteOnly))
         return fail(QStringLiteral("ファイル %1 は作成できません").arg(args[2]));
-    out.SaveStream(file);
+    out.saveStream(file);
     return 0;
 }

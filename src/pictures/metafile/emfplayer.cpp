@@ -1,7 +1,7 @@
 #include "pictures/metafile/emfplayer.h"
 
-#include "pictures/metafile/tmetafiledc.h"
-#include "pictures/metafile/tmetafiledib.h"
+#include "pictures/metafile/metafiledc.h"
+#include "pictures/metafile/metafiledib.h"
 
 #include <QPainter>
 #include <cmath>
@@ -95,17 +95,17 @@ enum EmfRecord : quint32 {
     kTransparentBlt = 116,
 };
 
-QRectF RectAt(MetaBytes r, qint64 at) { // left, top, right, bottom
+QRectF rectAt(MetaBytes r, qint64 at) { // left, top, right, bottom
     return QRectF(QPointF(r.I32(at), r.I32(at + 4)), QPointF(r.I32(at + 8), r.I32(at + 12)));
 }
 
-QPointF PointAt(MetaBytes r, qint64 at) { return QPointF(r.I32(at), r.I32(at + 4)); }
+QPointF pointAt(MetaBytes r, qint64 at) { return QPointF(r.I32(at), r.I32(at + 4)); }
 
 // count points from at, 16 or 32 bits a coordinate; empty when they do not fit.
-QPolygonF Points(MetaBytes r, qint64 at, qint64 count, bool small) {
+QPolygonF readPoints(MetaBytes r, qint64 at, qint64 count, bool small) {
     const qint64 size = small ? 4 : 8;
     QPolygonF points;
-    if (count <= 0 || !r.Has(at, count * size)) return points;
+    if (count <= 0 || !r.has(at, count * size)) return points;
     points.reserve(qsizetype(count));
     for (qint64 i = 0; i < count; ++i) {
         const qint64 p = at + i * size;
@@ -114,17 +114,17 @@ QPolygonF Points(MetaBytes r, qint64 at, qint64 count, bool small) {
     return points;
 }
 
-QVector<QPolygonF> PolyPolygons(MetaBytes r, bool small) {
+QVector<QPolygonF> polyPolygons(MetaBytes r, bool small) {
     const qint64 n = r.U32(24);
     const qint64 total = r.U32(28);
     QVector<QPolygonF> polygons;
-    if (!r.Has(32, n * 4) || !r.Has(32 + n * 4, total * (small ? 4 : 8))) return polygons;
+    if (!r.has(32, n * 4) || !r.has(32 + n * 4, total * (small ? 4 : 8))) return polygons;
     qint64 at = 32 + n * 4;
     qint64 used = 0;
     for (qint64 i = 0; i < n; ++i) {
         const qint64 count = r.U32(32 + i * 4);
         if (count > total - used) return {};
-        polygons.append(Points(r, at, count, small));
+        polygons.append(readPoints(r, at, count, small));
         at += count * (small ? 4 : 8);
         used += count;
     }
@@ -132,37 +132,37 @@ QVector<QPolygonF> PolyPolygons(MetaBytes r, bool small) {
 }
 
 // A region's rectangles (RGNDATA), as a path.
-QPainterPath Region(MetaBytes r, qint64 at, qint64 size) {
+QPainterPath region(MetaBytes r, qint64 at, qint64 size) {
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
-    const MetaBytes data = r.Sub(at, size);
+    const MetaBytes data = r.sub(at, size);
     const qint64 count = data.U32(8);
-    if (!data.Has(32, count * 16)) return path;
-    for (qint64 i = 0; i < count; ++i) path.addRect(RectAt(data, 32 + i * 16).normalized());
+    if (!data.has(32, count * 16)) return path;
+    for (qint64 i = 0; i < count; ++i) path.addRect(rectAt(data, 32 + i * 16).normalized());
     return path;
 }
 
 // A bitmap whose header and bits the record locates with four numbers at
 // `offsets`: header offset and size, bits offset and size.
-QImage Bitmap(MetaBytes r, qint64 usageAt, qint64 offsets, bool keepAlpha = false) {
-    const MetaBytes info = r.Sub(r.U32(offsets), r.U32(offsets + 4));
-    const MetaBytes bits = r.Sub(r.U32(offsets + 8), r.U32(offsets + 12));
+QImage bitmap(MetaBytes r, qint64 usageAt, qint64 offsets, bool keepAlpha = false) {
+    const MetaBytes info = r.sub(r.U32(offsets), r.U32(offsets + 4));
+    const MetaBytes bits = r.sub(r.U32(offsets + 8), r.U32(offsets + 12));
     const DibColors colors = r.U32(usageAt) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-    return DecodeDib(info, bits, colors, keepAlpha);
+    return decodeDib(info, bits, colors, keepAlpha);
 }
 
-MetaObject PenObject(quint32 style, double width, quint32 color, bool extended,
+MetaObject penObject(quint32 style, double width, quint32 color, bool extended,
                      quint32 brushStyle) {
     MetaObject o;
     o.kind = MetaObject::Pen;
     const bool geometric = (style & 0x000F0000) == 0x00010000;
-    o.pen = gdi::PenFromStyle(style, extended && !geometric ? 0 : width, gdi::ColorRef(color));
+    o.pen = gdi::penFromStyle(style, extended && !geometric ? 0 : width, gdi::colorRef(color));
     if (brushStyle == 1) o.pen.null = true;
     if ((style & 0x0F) == 7) o.pen.style = Qt::DashLine; // user-defined dashes
     return o;
 }
 
-MetaObject FontObject(MetaBytes r) {
+MetaObject fontObject(MetaBytes r) {
     MetaObject o;
     o.kind = MetaObject::Font;
     MetaFont& f = o.font;
@@ -173,73 +173,73 @@ MetaObject FontObject(MetaBytes r) {
     f.underline = r.U8(33);
     f.strikeOut = r.U8(34);
     f.charset = r.U8(35);
-    for (qint64 at = 40; at < 40 + 64 && r.Has(at, 2) && r.U16(at); at += 2)
+    for (qint64 at = 40; at < 40 + 64 && r.has(at, 2) && r.U16(at); at += 2)
         f.face.append(QChar(r.U16(at)));
     return o;
 }
 
-void ExtTextOut(MetafileDC& dc, MetaBytes r, bool wide) {
-    if (!r.Has(0, 76)) return;
-    const QPointF reference = PointAt(r, 36);
+void extTextOut(MetafileDC& dc, MetaBytes r, bool wide) {
+    if (!r.has(0, 76)) return;
+    const QPointF reference = pointAt(r, 36);
     const qint64 count = r.U32(44);
     const qint64 stringAt = r.U32(48);
     const quint32 options = r.U32(52);
-    const QRectF rect = RectAt(r, 56);
+    const QRectF rect = rectAt(r, 56);
     const qint64 dxAt = r.U32(72);
     const qint64 unit = wide ? 2 : 1;
     QString text;
     QVector<double> advances;
-    if (count > 0 && r.Has(stringAt, count * unit) && !(options & 0x10)) {
+    if (count > 0 && r.has(stringAt, count * unit) && !(options & 0x10)) {
         const qint64 dxStride = (options & 0x2000) ? 8 : 4; // ETO_PDY: x and y advances
         QVector<double> dx;
-        if (dxAt && r.Has(dxAt, count * dxStride))
+        if (dxAt && r.has(dxAt, count * dxStride))
             for (qint64 i = 0; i < count; ++i) dx.append(r.I32(dxAt + i * dxStride));
         if (wide) {
             for (qint64 i = 0; i < count; ++i) text.append(QChar(r.U16(stringAt + 2 * i)));
             advances = dx;
         } else {
-            const QByteArray bytes(reinterpret_cast<const char*>(r.Data() + stringAt),
+            const QByteArray bytes(reinterpret_cast<const char*>(r.data() + stringAt),
                                    qsizetype(count));
-            DecodeMetafileText(bytes, dc.State().font.charset, dx, &text, &advances);
+            decodeMetafileText(bytes, dc.State().font.charset, dx, &text, &advances);
         }
     }
     const bool withRect = options & (gdi::kEtoOpaque | gdi::kEtoClipped);
-    dc.Text(reference, text, advances, options, withRect ? &rect : nullptr);
+    dc.text(reference, text, advances, options, withRect ? &rect : nullptr);
 }
 
-void SmallTextOut(MetafileDC& dc, MetaBytes r) {
-    const QPointF reference = PointAt(r, 8);
+void smallTextOut(MetafileDC& dc, MetaBytes r) {
+    const QPointF reference = pointAt(r, 8);
     const qint64 count = r.U32(16);
     const quint32 options = r.U32(20);
     const bool hasRect = !(options & 0x100);
     const qint64 stringAt = hasRect ? 52 : 36;
     const bool narrow = options & 0x200;
-    if (count < 0 || !r.Has(stringAt, count * (narrow ? 1 : 2))) return;
+    if (count < 0 || !r.has(stringAt, count * (narrow ? 1 : 2))) return;
     QString text;
     for (qint64 i = 0; i < count; ++i)
         text.append(narrow ? QChar(r.U8(stringAt + i)) : QChar(r.U16(stringAt + 2 * i)));
-    const QRectF rect = RectAt(r, 36);
-    dc.Text(reference, text, {}, options,
+    const QRectF rect = rectAt(r, 36);
+    dc.text(reference, text, {}, options,
             hasRect && (options & (gdi::kEtoOpaque | gdi::kEtoClipped)) ? &rect : nullptr);
 }
 
 // BITBLT, STRETCHBLT, ALPHABLEND and TRANSPARENTBLT share their layout.
-void Blt(MetafileDC& dc, MetaBytes r, quint32 type) {
-    if (!r.Has(0, 100)) return;
+void blt(MetafileDC& dc, MetaBytes r, quint32 type) {
+    if (!r.has(0, 100)) return;
     const QRectF dest(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
     const quint32 rop = r.U32(40);
     if (r.U32(88) == 0) {
-        if (type == kBitBlt || type == kStretchBlt) dc.PatBlt(dest, rop);
+        if (type == kBitBlt || type == kStretchBlt) dc.patBlt(dest, rop);
         return;
     }
-    const bool stretch = type != kBitBlt && r.Has(0, 108);
+    const bool stretch = type != kBitBlt && r.has(0, 108);
     const QRectF src(r.I32(44), r.I32(48), stretch ? r.I32(100) : dest.width(),
                      stretch ? r.I32(104) : dest.height());
     const bool alpha = type == kAlphaBlend && (r.U8(43) & 1);
-    QImage image = Bitmap(r, 80, 84, alpha);
+    QImage image = bitmap(r, 80, 84, alpha);
     if (image.isNull()) return;
     if (type == kTransparentBlt) {
-        const QRgb key = gdi::ColorRef(rop).rgb();
+        const QRgb key = gdi::colorRef(rop).rgb();
         image = image.convertToFormat(QImage::Format_ARGB32);
         for (int y = 0; y < image.height(); ++y) {
             auto* line = reinterpret_cast<QRgb*>(image.scanLine(y));
@@ -249,50 +249,50 @@ void Blt(MetafileDC& dc, MetaBytes r, quint32 type) {
     }
     const bool copies = type == kAlphaBlend || type == kTransparentBlt;
     const double opacity = type == kAlphaBlend ? r.U8(42) / 255.0 : 1.0;
-    dc.Image(image, dest, src, copies ? gdi::kSrcCopy : rop, opacity);
+    dc.image(image, dest, src, copies ? gdi::kSrcCopy : rop, opacity);
 }
 
-void StretchDIBits(MetafileDC& dc, MetaBytes r, bool stretch) {
-    if (!r.Has(0, stretch ? 80 : 76)) return;
-    const QImage image = Bitmap(r, 64, 48);
+void stretchDIBits(MetafileDC& dc, MetaBytes r, bool stretch) {
+    if (!r.has(0, stretch ? 80 : 76)) return;
+    const QImage image = bitmap(r, 64, 48);
     if (image.isNull()) return;
     QRectF src(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
     const QRectF dest(r.I32(24), r.I32(28), stretch ? r.I32(72) : src.width(),
                       stretch ? r.I32(76) : src.height());
     // Source rows are counted from the bottom of a bottom-up bitmap.
-    if (!DibTopDown(r.Sub(r.U32(48), r.U32(52))))
+    if (!dibTopDown(r.sub(r.U32(48), r.U32(52))))
         src.moveTop(image.height() - src.top() - src.height());
-    dc.Image(image, dest, src, stretch ? r.U32(68) : gdi::kSrcCopy);
+    dc.image(image, dest, src, stretch ? r.U32(68) : gdi::kSrcCopy);
 }
 
-void PolyDraw(MetafileDC& dc, MetaBytes r, bool small) {
+void polyDraw(MetafileDC& dc, MetaBytes r, bool small) {
     const qint64 count = r.U32(24);
-    const QPolygonF points = Points(r, 28, count, small);
+    const QPolygonF points = readPoints(r, 28, count, small);
     const qint64 typesAt = 28 + count * (small ? 4 : 8);
-    if (points.isEmpty() || !r.Has(typesAt, count)) return;
+    if (points.isEmpty() || !r.has(typesAt, count)) return;
     QPointF figureStart = dc.State().current;
     for (qint64 i = 0; i < count; ++i) {
         const quint8 type = r.U8(typesAt + i);
         switch (type & ~1) {
         case 6:
-            dc.MoveTo(points[i]);
+            dc.moveTo(points[i]);
             figureStart = points[i];
             break;
-        case 2: dc.LineTo(points[i]); break;
+        case 2: dc.lineTo(points[i]); break;
         case 4:
             if (i + 2 < count) {
-                dc.Polyline(QPolygonF{points[i], points[i + 1], points[i + 2]},
+                dc.polyline(QPolygonF{points[i], points[i + 1], points[i + 2]},
                             MetafileDC::Poly::BezierTo);
                 i += 2;
             }
             break;
         default: break;
         }
-        if (type & 1) dc.LineTo(figureStart);
+        if (type & 1) dc.lineTo(figureStart);
     }
 }
 
-void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
+void play(MetafileDC& dc, MetaBytes r, quint32 type) {
     MetaDCState& s = dc.State();
     switch (type) {
     case kPolyBezier:
@@ -310,7 +310,7 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
         static const MetafileDC::Poly kinds[] = {MetafileDC::Poly::Bezier, MetafileDC::Poly::Gon,
                                                  MetafileDC::Poly::Line, MetafileDC::Poly::BezierTo,
                                                  MetafileDC::Poly::LineTo};
-        dc.Polyline(Points(r, 28, r.U32(24), small), kinds[base - kPolyBezier]);
+        dc.polyline(readPoints(r, 28, r.U32(24), small), kinds[base - kPolyBezier]);
         break;
     }
     case kPolyPolyline:
@@ -319,88 +319,88 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
     case kPolyPolygon16: {
         const bool small = type == kPolyPolyline16 || type == kPolyPolygon16;
         const bool closed = type == kPolyPolygon || type == kPolyPolygon16;
-        dc.PolyPolygon(PolyPolygons(r, small), closed);
+        dc.polyPolygon(polyPolygons(r, small), closed);
         break;
     }
     case kPolyDraw:
-    case kPolyDraw16: PolyDraw(dc, r, type == kPolyDraw16); break;
-    case kSetWindowExtEx: dc.SetWindowExt(QSizeF(r.I32(8), r.I32(12))); break;
-    case kSetWindowOrgEx: dc.SetWindowOrg(PointAt(r, 8)); break;
-    case kSetViewportExtEx: dc.SetViewportExt(QSizeF(r.I32(8), r.I32(12))); break;
-    case kSetViewportOrgEx: dc.SetViewportOrg(PointAt(r, 8)); break;
-    case kScaleViewportExtEx: dc.ScaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-    case kScaleWindowExtEx: dc.ScaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-    case kSetPixelV: dc.SetPixel(PointAt(r, 8), gdi::ColorRef(r.U32(16))); break;
-    case kSetMapMode: dc.SetMapMode(int(r.U32(8))); break;
+    case kPolyDraw16: polyDraw(dc, r, type == kPolyDraw16); break;
+    case kSetWindowExtEx: dc.setWindowExt(QSizeF(r.I32(8), r.I32(12))); break;
+    case kSetWindowOrgEx: dc.setWindowOrg(pointAt(r, 8)); break;
+    case kSetViewportExtEx: dc.setViewportExt(QSizeF(r.I32(8), r.I32(12))); break;
+    case kSetViewportOrgEx: dc.setViewportOrg(pointAt(r, 8)); break;
+    case kScaleViewportExtEx: dc.scaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
+    case kScaleWindowExtEx: dc.scaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
+    case kSetPixelV: dc.setPixel(pointAt(r, 8), gdi::colorRef(r.U32(16))); break;
+    case kSetMapMode: dc.setMapMode(int(r.U32(8))); break;
     case kSetBkMode: s.bkMode = int(r.U32(8)); break;
     case kSetPolyFillMode: s.polyFillMode = int(r.U32(8)); break;
     case kSetRop2: s.rop2 = int(r.U32(8)); break;
     case kSetTextAlign: s.textAlign = r.U32(8); break;
-    case kSetTextColor: s.textColor = gdi::ColorRef(r.U32(8)); break;
-    case kSetBkColor: s.bkColor = gdi::ColorRef(r.U32(8)); break;
+    case kSetTextColor: s.textColor = gdi::colorRef(r.U32(8)); break;
+    case kSetBkColor: s.bkColor = gdi::colorRef(r.U32(8)); break;
     case kSetArcDirection: s.clockwise = r.U32(8) == 2; break;
-    case kMoveToEx: dc.MoveTo(PointAt(r, 8)); break;
-    case kLineTo: dc.LineTo(PointAt(r, 8)); break;
-    case kExcludeClipRect: dc.ExcludeClip(RectAt(r, 8)); break;
-    case kIntersectClipRect: dc.IntersectClip(RectAt(r, 8)); break;
-    case kSaveDC: dc.SaveDC(); break;
-    case kRestoreDC: dc.RestoreDC(r.I32(8)); break;
+    case kMoveToEx: dc.moveTo(pointAt(r, 8)); break;
+    case kLineTo: dc.lineTo(pointAt(r, 8)); break;
+    case kExcludeClipRect: dc.excludeClip(rectAt(r, 8)); break;
+    case kIntersectClipRect: dc.intersectClip(rectAt(r, 8)); break;
+    case kSaveDC: dc.saveDC(); break;
+    case kRestoreDC: dc.restoreDC(r.I32(8)); break;
     case kSetWorldTransform:
     case kModifyWorldTransform: {
-        if (!r.Has(8, 24)) break;
+        if (!r.has(8, 24)) break;
         const QTransform x(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
         const quint32 mode = type == kSetWorldTransform ? 4 : r.U32(32);
         switch (mode) {
-        case 1: dc.SetWorld(QTransform()); break;
-        case 2: dc.SetWorld(x * s.world); break;
-        case 3: dc.SetWorld(s.world * x); break;
-        case 4: dc.SetWorld(x); break;
+        case 1: dc.setWorld(QTransform()); break;
+        case 2: dc.setWorld(x * s.world); break;
+        case 3: dc.setWorld(s.world * x); break;
+        case 4: dc.setWorld(x); break;
         default: break;
         }
         break;
     }
-    case kSelectObject: dc.SelectObject(r.U32(8)); break;
-    case kDeleteObject: dc.DeleteObject(r.U32(8)); break;
+    case kSelectObject: dc.selectObject(r.U32(8)); break;
+    case kDeleteObject: dc.deleteObject(r.U32(8)); break;
     case kCreatePen:
-        if (r.Has(0, 28))
-            dc.CreateObjectAt(r.U32(8), PenObject(r.U32(12), r.I32(16), r.U32(24), false, 0));
+        if (r.has(0, 28))
+            dc.createObjectAt(r.U32(8), penObject(r.U32(12), r.I32(16), r.U32(24), false, 0));
         break;
     case kExtCreatePen:
-        if (r.Has(0, 52))
-            dc.CreateObjectAt(r.U32(8),
-                              PenObject(r.U32(28), r.U32(32), r.U32(40), true, r.U32(36)));
+        if (r.has(0, 52))
+            dc.createObjectAt(r.U32(8),
+                              penObject(r.U32(28), r.U32(32), r.U32(40), true, r.U32(36)));
         break;
     case kCreateBrushIndirect:
-        if (r.Has(0, 24)) {
+        if (r.has(0, 24)) {
             MetaObject o;
             o.kind = MetaObject::Brush;
-            o.brush = gdi::BrushFromStyle(r.U32(12), gdi::ColorRef(r.U32(16)), r.U32(20));
-            dc.CreateObjectAt(r.U32(8), o);
+            o.brush = gdi::brushFromStyle(r.U32(12), gdi::colorRef(r.U32(16)), r.U32(20));
+            dc.createObjectAt(r.U32(8), o);
         }
         break;
     case kCreateMonoBrush:
     case kCreateDibPatternBrushPt: {
-        if (!r.Has(0, 32)) break;
+        if (!r.has(0, 32)) break;
         MetaObject o;
         o.kind = MetaObject::Brush;
-        const QImage pattern = Bitmap(r, 12, 16);
+        const QImage pattern = bitmap(r, 12, 16);
         if (pattern.isNull()) {
             o.brush.color = Qt::gray;
         } else {
             o.brush.pattern = pattern;
             o.brush.style = Qt::TexturePattern;
         }
-        dc.CreateObjectAt(r.U32(8), o);
+        dc.createObjectAt(r.U32(8), o);
         break;
     }
-    case kCreatePalette: dc.CreateObjectAt(r.U32(8), MetaObject()); break;
+    case kCreatePalette: dc.createObjectAt(r.U32(8), MetaObject()); break;
     case kExtCreateFontIndirectW:
-        if (r.Has(0, 40)) dc.CreateObjectAt(r.U32(8), FontObject(r));
+        if (r.has(0, 40)) dc.createObjectAt(r.U32(8), fontObject(r));
         break;
-    case kAngleArc: dc.AngleArc(PointAt(r, 8), r.U32(16), r.F32(20), r.F32(24)); break;
-    case kEllipse: dc.Ellipse(RectAt(r, 8)); break;
-    case kRectangle: dc.Rectangle(RectAt(r, 8)); break;
-    case kRoundRect: dc.RoundRect(RectAt(r, 8), QSizeF(r.I32(24), r.I32(28))); break;
+    case kAngleArc: dc.angleArc(pointAt(r, 8), r.U32(16), r.F32(20), r.F32(24)); break;
+    case kEllipse: dc.ellipse(rectAt(r, 8)); break;
+    case kRectangle: dc.rectangle(rectAt(r, 8)); break;
+    case kRoundRect: dc.roundRect(rectAt(r, 8), QSizeF(r.I32(24), r.I32(28))); break;
     case kArc:
     case kChord:
     case kPie:
@@ -409,62 +409,62 @@ void Play(MetafileDC& dc, MetaBytes r, quint32 type) {
                           : type == kChord ? MetafileDC::Arc::Chord
                           : type == kPie   ? MetafileDC::Arc::Pie
                                            : MetafileDC::Arc::To;
-        dc.ArcShape(RectAt(r, 8), PointAt(r, 24), PointAt(r, 32), kind);
+        dc.arcShape(rectAt(r, 8), pointAt(r, 24), pointAt(r, 32), kind);
         break;
     }
-    case kBeginPath: dc.BeginPath(); break;
-    case kEndPath: dc.EndPath(); break;
-    case kCloseFigure: dc.CloseFigure(); break;
-    case kAbortPath: dc.AbortPath(); break;
-    case kFillPath: dc.DrawPath(true, false); break;
-    case kStrokePath: dc.DrawPath(false, true); break;
-    case kStrokeAndFillPath: dc.DrawPath(true, true); break;
-    case kSelectClipPath: dc.SelectClipPath(int(r.U32(8))); break;
+    case kBeginPath: dc.beginPath(); break;
+    case kEndPath: dc.endPath(); break;
+    case kCloseFigure: dc.closeFigure(); break;
+    case kAbortPath: dc.abortPath(); break;
+    case kFillPath: dc.drawPath(true, false); break;
+    case kStrokePath: dc.drawPath(false, true); break;
+    case kStrokeAndFillPath: dc.drawPath(true, true); break;
+    case kSelectClipPath: dc.selectClipPath(int(r.U32(8))); break;
     case kExtSelectClipRgn: {
         const qint64 size = r.U32(8);
         const int mode = int(r.U32(12));
         if (size == 0 && mode == gdi::kRgnCopy)
-            dc.ResetClip();
-        else if (r.Has(16, size))
-            dc.SelectClipRegion(Region(r, 16, size), mode);
+            dc.resetClip();
+        else if (r.has(16, size))
+            dc.selectClipRegion(region(r, 16, size), mode);
         break;
     }
     case kFillRgn:
-        if (const MetaObject* o = dc.Object(r.U32(28)); o && o->kind == MetaObject::Brush)
-            dc.FillArea(Region(r, 32, r.U32(24)), o->brush);
+        if (const MetaObject* o = dc.object(r.U32(28)); o && o->kind == MetaObject::Brush)
+            dc.fillArea(region(r, 32, r.U32(24)), o->brush);
         break;
-    case kPaintRgn: dc.FillArea(Region(r, 28, r.U32(24)), s.brush); break;
+    case kPaintRgn: dc.fillArea(region(r, 28, r.U32(24)), s.brush); break;
     case kBitBlt:
     case kStretchBlt:
     case kAlphaBlend:
-    case kTransparentBlt: Blt(dc, r, type); break;
-    case kStretchDIBits: StretchDIBits(dc, r, true); break;
-    case kSetDIBitsToDevice: StretchDIBits(dc, r, false); break;
+    case kTransparentBlt: blt(dc, r, type); break;
+    case kStretchDIBits: stretchDIBits(dc, r, true); break;
+    case kSetDIBitsToDevice: stretchDIBits(dc, r, false); break;
     case kExtTextOutA:
-    case kExtTextOutW: ExtTextOut(dc, r, type == kExtTextOutW); break;
-    case kSmallTextOut: SmallTextOut(dc, r); break;
+    case kExtTextOutW: extTextOut(dc, r, type == kExtTextOutW); break;
+    case kSmallTextOut: smallTextOut(dc, r); break;
     default: break; // comments (EMF+ among them) and records that change nothing visible here
     }
 }
 
 } // namespace
 
-std::optional<EmfInfo> ReadEmfHeader(MetaBytes data) {
-    if (!data.Has(0, kMinHeader) || data.U32(0) != kHeader || data.U32(40) != kSignature)
+std::optional<EmfInfo> readEmfHeader(MetaBytes data) {
+    if (!data.has(0, kMinHeader) || data.U32(0) != kHeader || data.U32(40) != kSignature)
         return std::nullopt;
     const qint64 size = data.U32(4);
-    if (size < kMinHeader || size % 4 || !data.Has(0, size)) return std::nullopt;
+    if (size < kMinHeader || size % 4 || !data.has(0, size)) return std::nullopt;
     const qint64 descriptionChars = data.U32(60);
     const qint64 descriptionAt = data.U32(64);
     if (descriptionChars &&
-        (descriptionAt < kMinHeader || !data.Has(descriptionAt, descriptionChars * 2) ||
+        (descriptionAt < kMinHeader || !data.has(descriptionAt, descriptionChars * 2) ||
          descriptionAt + descriptionChars * 2 > size))
         return std::nullopt;
     EmfInfo info;
     info.recordsAt = size;
     info.handles = std::min<quint32>(data.U16(56), kMaxHandles);
-    info.bounds = RectAt(data, 8);
-    info.frame = RectAt(data, 24);
+    info.bounds = rectAt(data, 8);
+    info.frame = rectAt(data, 24);
     const double deviceX = data.I32(72), deviceY = data.I32(76);
     double mmX = data.I32(80), mmY = data.I32(84);
     // Micrometres, where the header is long enough to hold them and no
@@ -481,7 +481,7 @@ std::optional<EmfInfo> ReadEmfHeader(MetaBytes data) {
     return info;
 }
 
-QRectF EmfPictureArea(const EmfInfo& info) {
+QRectF emfPictureArea(const EmfInfo& info) {
     const QRectF& f = info.frame;
     if (f.width() > 0 && f.height() > 0) {
         const double kx = info.pxPerMm.width() / 100, ky = info.pxPerMm.height() / 100;
@@ -492,24 +492,24 @@ QRectF EmfPictureArea(const EmfInfo& info) {
     return {};
 }
 
-void PlayEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target,
+void playEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target,
              bool clipToTarget) {
     MetafileDC dc(painter, target, clipToTarget, info.handles);
-    const QRectF area = EmfPictureArea(info);
+    const QRectF area = emfPictureArea(info);
     if (area.width() > 0 && area.height() > 0)
-        dc.SetDeviceToOutput(
+        dc.setDeviceToOutput(
             QTransform::fromTranslate(-area.left(), -area.top()) *
             QTransform::fromScale(target.width() / area.width(), target.height() / area.height()) *
             QTransform::fromTranslate(target.left(), target.top()));
     else
-        dc.SetDeviceToOutput(QTransform::fromTranslate(target.left(), target.top()));
-    dc.SetDeviceResolution(info.pxPerMm.width(), info.pxPerMm.height());
+        dc.setDeviceToOutput(QTransform::fromTranslate(target.left(), target.top()));
+    dc.setDeviceResolution(info.pxPerMm.width(), info.pxPerMm.height());
     qint64 at = info.recordsAt;
-    while (data.Has(at, 8)) {
+    while (data.has(at, 8)) {
         const quint32 type = data.U32(at);
         const qint64 size = data.U32(at + 4);
-        if (size < 8 || size % 4 || !data.Has(at, size) || type == kEof) return;
-        Play(dc, data.Sub(at, size), type);
+        if (size < 8 || size % 4 || !data.has(at, size) || type == kEof) return;
+        play(dc, data.sub(at, size), type);
         at += size;
     }
 }

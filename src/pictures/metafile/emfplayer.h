@@ -1,7 +1,7 @@
 #pragma once
 // Enhanced metafiles (EMF): the header record and playing the records into a
 // drawing state. EMF+ records, carried in comments, are left alone.
-#include "pictures/metafile/tmetafilebytes.h"
+#include "pictures/metafile/metabytes.h"
 
 #include <QRectF>
 #include <QSizeF>
@@ -20,12 +20,12 @@ struct EmfInfo {
 };
 
 // The header of an EMF, or nothing when the data is not one.
-std::optional<EmfInfo> ReadEmfHeader(MetaBytes data);
+std::optional<EmfInfo> readEmfHeader(MetaBytes data);
 
 // The picture's frame in device pixels: what is stretched onto the target.
-QRectF EmfPictureArea(const EmfInfo& info);
+QRectF emfPictureArea(const EmfInfo& info);
 
-void PlayEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target,
+void playEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRectF& target,
              bool clipToTarget);
 
 } // namespace nubivu

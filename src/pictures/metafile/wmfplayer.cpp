@@ -1,7 +1,7 @@
 #include "pictures/metafile/wmfplayer.h"
 
-#include "pictures/metafile/tmetafiledc.h"
-#include "pictures/metafile/tmetafiledib.h"
+#include "pictures/metafile/metafiledc.h"
+#include "pictures/metafile/metafiledib.h"
 
 #include <QPainter>
 
@@ -69,41 +69,41 @@ struct Record {
     MetaBytes params;
     qint16 W(int word) const { return params.I16(2 * qint64(word)); }
     quint16 U(int word) const { return params.U16(2 * qint64(word)); }
-    quint32 U32At(int word) const { return params.U32(2 * qint64(word)); }
+    quint32 u32At(int word) const { return params.U32(2 * qint64(word)); }
 };
 
 // Calls f for each record until the end record, a record size that cannot be
 // (under three words or running past the data), or f returning false.
-template <typename F> void ForEachRecord(MetaBytes data, qint64 at, F f) {
-    while (data.Has(at, 6)) {
+template <typename F> void forEachRecord(MetaBytes data, qint64 at, F f) {
+    while (data.has(at, 6)) {
         const qint64 bytes = qint64(data.U32(at)) * 2;
         const quint16 function = data.U16(at + 4);
-        if (bytes < 6 || !data.Has(at, bytes) || function == kEof) return;
-        if (!f(Record{function, data.Sub(at + 6, bytes - 6)}, bytes)) return;
+        if (bytes < 6 || !data.has(at, bytes) || function == kEof) return;
+        if (!f(Record{function, data.sub(at + 6, bytes - 6)}, bytes)) return;
         at += bytes;
     }
 }
 
-QRectF Box(const Record& r, int firstWord) { // stored bottom, right, top, left
+QRectF box(const Record& r, int firstWord) { // stored bottom, right, top, left
     const double bottom = r.W(firstWord), right = r.W(firstWord + 1);
     const double top = r.W(firstWord + 2), left = r.W(firstWord + 3);
     return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
-QPointF PointYX(const Record& r, int firstWord) {
+QPointF pointYX(const Record& r, int firstWord) {
     return QPointF(r.W(firstWord + 1), r.W(firstWord));
 }
 
-QPolygonF Points(MetaBytes params, qint64 at, qint64 count) {
+QPolygonF readPoints(MetaBytes params, qint64 at, qint64 count) {
     QPolygonF points;
-    if (count <= 0 || !params.Has(at, count * 4)) return points;
+    if (count <= 0 || !params.has(at, count * 4)) return points;
     points.reserve(qsizetype(count));
     for (qint64 i = 0; i < count; ++i)
         points.append(QPointF(params.I16(at + 4 * i), params.I16(at + 4 * i + 2)));
     return points;
 }
 
-MetaObject FontObject(const Record& r) {
+MetaObject fontObject(const Record& r) {
     MetaObject o;
     o.kind = MetaObject::Font;
     MetaFont& f = o.font;
@@ -116,13 +116,13 @@ MetaObject FontObject(const Record& r) {
     f.strikeOut = p.U8(12);
     f.charset = p.U8(13);
     QByteArray face;
-    for (qint64 i = 18; i < 18 + 32 && p.Has(i, 1) && p.U8(i); ++i) face.append(char(p.U8(i)));
+    for (qint64 i = 18; i < 18 + 32 && p.has(i, 1) && p.U8(i); ++i) face.append(char(p.U8(i)));
     QVector<double> unused;
-    DecodeMetafileText(face, 128, {}, &f.face, &unused);
+    decodeMetafileText(face, 128, {}, &f.face, &unused);
     return o;
 }
 
-MetaObject BrushObject(MetaBrush brush) {
+MetaObject brushObject(MetaBrush brush) {
     MetaObject o;
     o.kind = MetaObject::Brush;
     o.brush = std::move(brush);
@@ -130,7 +130,7 @@ MetaObject BrushObject(MetaBrush brush) {
 }
 
 // TEXTOUT and EXTTEXTOUT.
-void Text(MetafileDC& dc, const Record& r, bool extended) {
+void text(MetafileDC& dc, const Record& r, bool extended) {
     const MetaBytes p = r.params;
     qint64 count;
     qint64 stringAt;
@@ -138,7 +138,7 @@ void Text(MetafileDC& dc, const Record& r, bool extended) {
     quint32 options = 0;
     QRectF rect;
     if (extended) {
-        at = PointYX(r, 0);
+        at = pointYX(r, 0);
         count = r.W(2);
         options = r.U(3);
         stringAt = 8;
@@ -150,42 +150,42 @@ void Text(MetafileDC& dc, const Record& r, bool extended) {
         count = r.W(0);
         stringAt = 2;
         const int after = int(1 + (std::max<qint64>(count, 0) + 1) / 2);
-        at = PointYX(r, after);
+        at = pointYX(r, after);
     }
-    if (count < 0 || !p.Has(stringAt, count)) return;
-    const QByteArray bytes(reinterpret_cast<const char*>(p.Data() + stringAt), qsizetype(count));
+    if (count < 0 || !p.has(stringAt, count)) return;
+    const QByteArray bytes(reinterpret_cast<const char*>(p.data() + stringAt), qsizetype(count));
     QVector<double> byteAdvances;
     const qint64 dxAt = stringAt + ((count + 1) & ~qint64(1));
-    if (extended && p.Has(dxAt, count * 2)) {
+    if (extended && p.has(dxAt, count * 2)) {
         for (qint64 i = 0; i < count; ++i) byteAdvances.append(p.I16(dxAt + 2 * i));
     }
     QString text;
     QVector<double> advances;
     if (!(options & 0x10)) // glyph indices would need the font's own tables
-        DecodeMetafileText(bytes, dc.State().font.charset, byteAdvances, &text, &advances);
+        decodeMetafileText(bytes, dc.State().font.charset, byteAdvances, &text, &advances);
     const bool withRect = options & (gdi::kEtoOpaque | gdi::kEtoClipped);
-    dc.Text(at, text, advances, options, withRect ? &rect : nullptr);
+    dc.text(at, text, advances, options, withRect ? &rect : nullptr);
 }
 
 // The DIB records: which words hold what, and where the bitmap starts.
 void Dib(MetafileDC& dc, const Record& r) {
     const MetaBytes p = r.params;
-    const bool bitmap = qint64(p.Size()) / 2 + 3 != (r.function >> 8) + 3;
-    quint32 rop = r.U32At(0);
+    const bool bitmap = qint64(p.size()) / 2 + 3 != (r.function >> 8) + 3;
+    quint32 rop = r.u32At(0);
     QRectF dest;
     QRectF src;
     qint64 dibAt = 0;
-    bool fromBottom = false; // source rows counted from the bottom, as StretchDIBits does
+    bool fromBottom = false; // source rows counted from the bottom, as stretchDIBits does
     DibColors colors = DibColors::Rgb;
     switch (r.function) {
     case kDibBitBlt:
-        if (!bitmap) return dc.PatBlt(QRectF(r.W(8), r.W(7), r.W(6), r.W(5)), rop);
+        if (!bitmap) return dc.patBlt(QRectF(r.W(8), r.W(7), r.W(6), r.W(5)), rop);
         src = QRectF(r.W(3), r.W(2), r.W(5), r.W(4));
         dest = QRectF(r.W(7), r.W(6), r.W(5), r.W(4));
         dibAt = 16;
         break;
     case kDibStretchBlt:
-        if (!bitmap) return dc.PatBlt(QRectF(r.W(10), r.W(9), r.W(8), r.W(7)), rop);
+        if (!bitmap) return dc.patBlt(QRectF(r.W(10), r.W(9), r.W(8), r.W(7)), rop);
         src = QRectF(r.W(5), r.W(4), r.W(3), r.W(2));
         dest = QRectF(r.W(9), r.W(8), r.W(7), r.W(6));
         dibAt = 20;
@@ -207,52 +207,52 @@ void Dib(MetafileDC& dc, const Record& r) {
         break;
     default: return;
     }
-    const MetaBytes dib = p.From(dibAt);
-    const QImage image = DecodePackedDib(dib, colors);
+    const MetaBytes dib = p.from(dibAt);
+    const QImage image = decodePackedDib(dib, colors);
     if (image.isNull()) return;
-    if (fromBottom && !DibTopDown(dib)) src.moveTop(image.height() - src.top() - src.height());
-    dc.Image(image, dest, src, rop);
+    if (fromBottom && !dibTopDown(dib)) src.moveTop(image.height() - src.top() - src.height());
+    dc.image(image, dest, src, rop);
 }
 
-bool Play(MetafileDC& dc, const Record& r) {
+bool play(MetafileDC& dc, const Record& r) {
     MetaDCState& s = dc.State();
     const MetaBytes p = r.params;
     switch (r.function) {
-    case kSaveDC: dc.SaveDC(); break;
-    case kRestoreDC: dc.RestoreDC(r.W(0)); break;
+    case kSaveDC: dc.saveDC(); break;
+    case kRestoreDC: dc.restoreDC(r.W(0)); break;
     case kSetBkMode: s.bkMode = r.U(0); break;
-    case kSetMapMode: dc.SetMapMode(r.U(0)); break;
+    case kSetMapMode: dc.setMapMode(r.U(0)); break;
     case kSetRop2: s.rop2 = r.U(0); break;
     case kSetPolyFillMode: s.polyFillMode = r.U(0); break;
     case kSetTextAlign: s.textAlign = r.U(0); break;
-    case kSetBkColor: s.bkColor = gdi::ColorRef(r.U32At(0)); break;
-    case kSetTextColor: s.textColor = gdi::ColorRef(r.U32At(0)); break;
-    case kSetWindowOrg: dc.SetWindowOrg(PointYX(r, 0)); break;
-    case kSetWindowExt: dc.SetWindowExt(QSizeF(r.W(1), r.W(0))); break;
-    case kSetViewportOrg: dc.SetViewportOrg(PointYX(r, 0)); break;
-    case kSetViewportExt: dc.SetViewportExt(QSizeF(r.W(1), r.W(0))); break;
-    case kOffsetWindowOrg: dc.SetWindowOrg(s.winOrg + PointYX(r, 0)); break;
-    case kScaleWindowExt: dc.ScaleWindowExt(r.W(3), r.W(2), r.W(1), r.W(0)); break;
-    case kExcludeClipRect: dc.ExcludeClip(Box(r, 0)); break;
-    case kIntersectClipRect: dc.IntersectClip(Box(r, 0)); break;
-    case kSelectObject: dc.SelectObject(r.U(0)); break;
-    case kDeleteObject: dc.DeleteObject(r.U(0)); break;
+    case kSetBkColor: s.bkColor = gdi::colorRef(r.u32At(0)); break;
+    case kSetTextColor: s.textColor = gdi::colorRef(r.u32At(0)); break;
+    case kSetWindowOrg: dc.setWindowOrg(pointYX(r, 0)); break;
+    case kSetWindowExt: dc.setWindowExt(QSizeF(r.W(1), r.W(0))); break;
+    case kSetViewportOrg: dc.setViewportOrg(pointYX(r, 0)); break;
+    case kSetViewportExt: dc.setViewportExt(QSizeF(r.W(1), r.W(0))); break;
+    case kOffsetWindowOrg: dc.setWindowOrg(s.winOrg + pointYX(r, 0)); break;
+    case kScaleWindowExt: dc.scaleWindowExt(r.W(3), r.W(2), r.W(1), r.W(0)); break;
+    case kExcludeClipRect: dc.excludeClip(box(r, 0)); break;
+    case kIntersectClipRect: dc.intersectClip(box(r, 0)); break;
+    case kSelectObject: dc.selectObject(r.U(0)); break;
+    case kDeleteObject: dc.deleteObject(r.U(0)); break;
     case kCreatePenIndirect: {
         MetaObject o;
         o.kind = MetaObject::Pen;
-        o.pen = gdi::PenFromStyle(r.U(0), r.W(1), gdi::ColorRef(r.U32At(3)));
-        dc.CreateObjectInFreeSlot(o);
+        o.pen = gdi::penFromStyle(r.U(0), r.W(1), gdi::colorRef(r.u32At(3)));
+        dc.createObjectInFreeSlot(o);
         break;
     }
     case kCreateBrushIndirect:
-        dc.CreateObjectInFreeSlot(
-            BrushObject(gdi::BrushFromStyle(r.U(0), gdi::ColorRef(r.U32At(1)), r.U(3))));
+        dc.createObjectInFreeSlot(
+            brushObject(gdi::brushFromStyle(r.U(0), gdi::colorRef(r.u32At(1)), r.U(3))));
         break;
     case kDibCreatePatternBrush: {
         MetaBrush brush;
         const QImage pattern =
             r.U(0) == 3 ? QImage() // a device-dependent bitmap we cannot read
-                        : DecodePackedDib(p.From(4),
+                        : decodePackedDib(p.from(4),
                                           r.U(1) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
         if (pattern.isNull()) {
             brush.color = Qt::gray;
@@ -260,60 +260,60 @@ bool Play(MetafileDC& dc, const Record& r) {
             brush.pattern = pattern;
             brush.style = Qt::TexturePattern;
         }
-        dc.CreateObjectInFreeSlot(BrushObject(brush));
+        dc.createObjectInFreeSlot(brushObject(brush));
         break;
     }
     case kCreatePatternBrush: {
         MetaBrush brush;
         brush.color = Qt::gray;
-        dc.CreateObjectInFreeSlot(BrushObject(brush));
+        dc.createObjectInFreeSlot(brushObject(brush));
         break;
     }
-    case kCreateFontIndirect: dc.CreateObjectInFreeSlot(FontObject(r)); break;
+    case kCreateFontIndirect: dc.createObjectInFreeSlot(fontObject(r)); break;
     case kCreatePalette:
     case kCreateRegion:
         // Not drawn from, but they take a slot in the object table all the same.
-        dc.CreateObjectInFreeSlot(MetaObject());
+        dc.createObjectInFreeSlot(MetaObject());
         break;
-    case kMoveTo: dc.MoveTo(PointYX(r, 0)); break;
-    case kLineTo: dc.LineTo(PointYX(r, 0)); break;
+    case kMoveTo: dc.moveTo(pointYX(r, 0)); break;
+    case kLineTo: dc.lineTo(pointYX(r, 0)); break;
     case kPolygon:
     case kPolyline: {
-        const QPolygonF points = Points(p, 2, r.W(0));
-        dc.Polyline(points,
+        const QPolygonF points = readPoints(p, 2, r.W(0));
+        dc.polyline(points,
                     r.function == kPolygon ? MetafileDC::Poly::Gon : MetafileDC::Poly::Line);
         break;
     }
     case kPolyPolygon: {
         const qint64 n = r.U(0);
-        if (!p.Has(2, n * 2)) break;
+        if (!p.has(2, n * 2)) break;
         QVector<QPolygonF> polygons;
         qint64 at = 2 + n * 2;
         for (qint64 i = 0; i < n; ++i) {
             const qint64 count = r.U(int(1 + i));
-            if (!p.Has(at, count * 4)) return true;
-            polygons.append(Points(p, at, count));
+            if (!p.has(at, count * 4)) return true;
+            polygons.append(readPoints(p, at, count));
             at += count * 4;
         }
-        dc.PolyPolygon(polygons, true);
+        dc.polyPolygon(polygons, true);
         break;
     }
-    case kRectangle: dc.Rectangle(Box(r, 0)); break;
-    case kEllipse: dc.Ellipse(Box(r, 0)); break;
-    case kRoundRect: dc.RoundRect(Box(r, 2), QSizeF(r.W(1), r.W(0))); break;
+    case kRectangle: dc.rectangle(box(r, 0)); break;
+    case kEllipse: dc.ellipse(box(r, 0)); break;
+    case kRoundRect: dc.roundRect(box(r, 2), QSizeF(r.W(1), r.W(0))); break;
     case kArc:
     case kPie:
     case kChord: {
         const auto kind = r.function == kArc   ? MetafileDC::Arc::Open
                           : r.function == kPie ? MetafileDC::Arc::Pie
                                                : MetafileDC::Arc::Chord;
-        dc.ArcShape(Box(r, 4), PointYX(r, 2), PointYX(r, 0), kind);
+        dc.arcShape(box(r, 4), pointYX(r, 2), pointYX(r, 0), kind);
         break;
     }
-    case kSetPixel: dc.SetPixel(PointYX(r, 2), gdi::ColorRef(r.U32At(0))); break;
-    case kPatBlt: dc.PatBlt(QRectF(r.W(5), r.W(4), r.W(3), r.W(2)), r.U32At(0)); break;
-    case kTextOut: Text(dc, r, false); break;
-    case kExtTextOut: Text(dc, r, true); break;
+    case kSetPixel: dc.setPixel(pointYX(r, 2), gdi::colorRef(r.u32At(0))); break;
+    case kPatBlt: dc.patBlt(QRectF(r.W(5), r.W(4), r.W(3), r.W(2)), r.u32At(0)); break;
+    case kTextOut: text(dc, r, false); break;
+    case kExtTextOut: text(dc, r, true); break;
     case kDibBitBlt:
     case kDibStretchBlt:
     case kStretchDib:
@@ -325,11 +325,11 @@ bool Play(MetafileDC& dc, const Record& r) {
 
 } // namespace
 
-std::optional<WmfInfo> ReadWmfHeader(MetaBytes data) {
+std::optional<WmfInfo> readWmfHeader(MetaBytes data) {
     WmfInfo info;
     qint64 at = 0;
     if (data.U32(0) == kPlaceableKey) {
-        if (!data.Has(0, kPlaceableSize)) return std::nullopt;
+        if (!data.has(0, kPlaceableSize)) return std::nullopt;
         info.placeable = true;
         const double left = data.I16(6), top = data.I16(8), right = data.I16(10),
                      bottom = data.I16(12);
@@ -338,15 +338,15 @@ std::optional<WmfInfo> ReadWmfHeader(MetaBytes data) {
         at = kPlaceableSize;
     }
     const quint16 type = data.U16(at);
-    if (!data.Has(at, kHeaderSize) || (type != 1 && type != 2) || data.U16(at + 2) != 9)
+    if (!data.has(at, kHeaderSize) || (type != 1 && type != 2) || data.U16(at + 2) != 9)
         return std::nullopt;
     info.objects = data.U16(at + 10);
     info.recordsAt = at + kHeaderSize;
     if (!info.placeable) {
         // Without a bounding box the picture is where the records' window says.
         QPointF origin;
-        ForEachRecord(data, info.recordsAt, [&](const Record& r, qint64) {
-            if (r.function == kSetWindowOrg) origin = PointYX(r, 0);
+        forEachRecord(data, info.recordsAt, [&](const Record& r, qint64) {
+            if (r.function == kSetWindowOrg) origin = pointYX(r, 0);
             if (r.function == kSetWindowExt && r.W(0) != 0 && r.W(1) != 0) {
                 info.window = QRectF(origin, QSizeF(r.W(1), r.W(0)));
                 return false;
@@ -357,13 +357,13 @@ std::optional<WmfInfo> ReadWmfHeader(MetaBytes data) {
     return info;
 }
 
-void PlayWmf(MetaBytes data, const WmfInfo& info, QPainter& painter, const QRectF& target,
+void playWmf(MetaBytes data, const WmfInfo& info, QPainter& painter, const QRectF& target,
              const QRectF& window, bool clipToTarget) {
     MetafileDC dc(painter, target, clipToTarget, info.objects ? info.objects : 0xFFFF);
-    dc.LockViewportToTarget();
-    dc.SetWindowOrg(window.topLeft());
-    dc.SetWindowExt(window.size());
-    ForEachRecord(data, info.recordsAt, [&](const Record& r, qint64) { return Play(dc, r); });
+    dc.lockViewportToTarget();
+    dc.setWindowOrg(window.topLeft());
+    dc.setWindowExt(window.size());
+    forEachRecord(data, info.recordsAt, [&](const Record& r, qint64) { return play(dc, r); });
 }
 
 } // namespace nubivu

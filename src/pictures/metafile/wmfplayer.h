@@ -1,7 +1,7 @@
 #pragma once
 // Windows metafiles (WMF): the header, with or without the placeable header
 // in front, and playing the records into a drawing state.
-#include "pictures/metafile/tmetafilebytes.h"
+#include "pictures/metafile/metabytes.h"
 
 #include <QRectF>
 #include <optional>
@@ -20,11 +20,11 @@ struct WmfInfo {
 };
 
 // The header of a WMF, or nothing when the data is not one.
-std::optional<WmfInfo> ReadWmfHeader(MetaBytes data);
+std::optional<WmfInfo> readWmfHeader(MetaBytes data);
 
 // Plays the records so that `window` (logical units, replaced by the records'
 // own window once they set one) fills `target` on the painter.
-void PlayWmf(MetaBytes data, const WmfInfo& info, QPainter& painter, const QRectF& target,
+void playWmf(MetaBytes data, const WmfInfo& info, QPainter& painter, const QRectF& target,
              const QRectF& window, bool clipToTarget);
 
 } // namespace nubivu

@@ -2,7 +2,7 @@
 // the moment its standard input gives the word, so that many contenders
 // started beforehand claim the name at the same instant. Prints "first" or
 // "duplicate"; a first one holds the name until its input closes.
-#include "app/tsingleinstance.h"
+#include "app/singleinstance.h"
 
 #include <QApplication>
 #include <cstdio>
@@ -14,13 +14,13 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     char go = 0;
     if (::read(STDIN_FILENO, &go, 1) != 1) return 2;
-    nubivu::TSingleInstance guard(nullptr);
-    guard.UniqueName = QStringLiteral("Ident6490");
-    guard.DupInstAction = nubivu::diTerminate;
-    guard.Loaded();
-    std::printf("%s\n", guard.IsDuplicate() ? "duplicate" : "first");
+    nubivu::SingleInstance guard(nullptr);
+    guard.uniqueName = QStringLiteral("Ident6490");
+    guard.dupInstAction = nubivu::TerminateCopy;
+    guard.loaded();
+    std::printf("%s\n", guard.isDuplicate() ? "duplicate" : "first");
     std::fflush(stdout);
-    if (guard.IsDuplicate()) return 0;
+    if (guard.isDuplicate()) return 0;
     // Connections wait in the socket's backlog meanwhile: enough for a probe.
     while (::read(STDIN_FILENO, &go, 1) > 0) {
     }

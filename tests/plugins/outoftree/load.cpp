@@ -1,8 +1,8 @@
 // Loads a plug-in built outside the tree through the host, as the program
 // would, and decodes a 2 x 1 PPM picture with it.
-#include "pictures/tbitmap.h"
-#include "spi/tspigraphic.h"
-#include "spi/tspis.h"
+#include "pictures/bitmap.h"
+#include "spi/plugingraphic.h"
+#include "spi/pluginmanager.h"
 
 #include <QCoreApplication>
 #include <cstdio>
@@ -16,18 +16,18 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        TSPIs spis;
-        spis.SkipFaultyLibraries = true;
-        spis.Search(QString::fromLocal8Bit(argv[1]));
-        for (const TSkippedPlugin& s : spis.SkippedPlugins())
+        PluginManager spis;
+        spis.skipFaultyLibraries = true;
+        spis.search(QString::fromLocal8Bit(argv[1]));
+        for (const SkippedPlugin& s : spis.skippedPlugins())
             std::fprintf(stderr, "skipped: %s\n", qPrintable(s.message));
-        if (spis.Count() != 1 || !dynamic_cast<TInSPI*>(spis.Items(0))) {
+        if (spis.count() != 1 || !dynamic_cast<ImportPlugin*>(spis.items(0))) {
             std::fprintf(stderr, "not loaded as a picture plug-in\n");
             return 1;
         }
-        TSPIGraphic graphic;
-        graphic.LoadFile(QString::fromLocal8Bit(argv[2]));
-        const QImage image = graphic.ToBitmap(TBitmap::StaticClass())->Image();
+        PluginGraphic graphic;
+        graphic.loadFile(QString::fromLocal8Bit(argv[2]));
+        const QImage image = graphic.toBitmap(Bitmap::staticClass())->image();
         if (image.size() != QSize(2, 1) || image.pixel(0, 0) != qRgb('A', 'B', 'C') ||
             image.pixel(1, 0) != qRgb('D', 'E', 'F')) {
             std::fprintf(stderr, "wrong picture\n");

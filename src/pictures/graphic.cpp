@@ -1,0 +1,36 @@
+#include "pictures/graphic.h"
+
+#include "pictures/graphicerrors.h"
+
+#include <QFile>
+
+namespace nubivu {
+
+const GraphicClass& Graphic::staticClass() {
+    static const GraphicClass cls{"Graphic", nullptr, nullptr};
+    return cls;
+}
+
+void Graphic::loadFile(const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw EFOpenError(QString::fromUtf8(msg::CannotOpenFile).arg(fileName));
+    loadStream(file);
+}
+
+void Graphic::copyFrom(const Graphic& source) {
+    throw EInvalidGraphic(
+        QStringLiteral("Cannot assign a %1 to a %2")
+            .arg(QLatin1String(source.classType().name), QLatin1String(classType().name)));
+}
+
+void Graphic::changed() {
+    if (onChange_) onChange_(this);
+}
+
+void Graphic::progress(Graphic* sender, ProgressStage stage, quint8 percentDone, bool redrawNow,
+                       const QRect& r, const QString& msg) {
+    if (onProgress_) onProgress_(sender, stage, percentDone, redrawNow, r, msg);
+}
+
+} // namespace nubivu

@@ -1,0 +1,16 @@
+#include "pictures/picture.h"
+
+namespace nubivu {
+
+void Picture::setGraphic(std::unique_ptr<Graphic> graphic, const QString& fileName) {
+    graphic_ = std::move(graphic);
+    fileName_ = graphic_ ? fileName : QString();
+    if (graphic_) graphic_->setOnChange([this](Graphic*) { changed(); });
+    changed();
+}
+
+void Picture::changed() {
+    if (onChange_) onChange_();
+}
+
+} // namespace nubivu

@@ -1,0 +1,40 @@
+#pragma once
+// Holds at most one picture object and says when it changed; every pane owns one.
+#include "pictures/graphic.h"
+
+#include <functional>
+#include <memory>
+
+namespace nubivu {
+
+class Picture {
+public:
+    Picture() = default;
+    Picture(const Picture&) = delete;
+    Picture& operator=(const Picture&) = delete;
+
+    Graphic* graphic() const { return graphic_.get(); }
+    // Takes ownership; null clears. fileName: where the graphic came from, if
+    // anywhere, so that a failure met later while drawing can name it.
+    void setGraphic(std::unique_ptr<Graphic> graphic, const QString& fileName = QString());
+    const QString& fileName() const { return fileName_; }
+    void clear() { setGraphic(nullptr); }
+    bool empty() const { return !graphic_ || graphic_->empty(); }
+
+    int width() const { return graphic_ ? graphic_->width() : 0; }
+    int height() const { return graphic_ ? graphic_->height() : 0; }
+
+    void setOnChange(std::function<void()> handler) { onChange_ = std::move(handler); }
+    void setOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
+    const ProgressHandler& onProgress() const { return onProgress_; }
+
+private:
+    void changed();
+
+    std::unique_ptr<Graphic> graphic_;
+    QString fileName_;
+    std::function<void()> onChange_;
+    ProgressHandler onProgress_;
+};
+
+} // namespace nubivu

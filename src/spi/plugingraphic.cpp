@@ -1,0 +1,142 @@
+#include "spi/plugingraphic.h"
+
+#include "pictures/graphicerrors.h"
+#include "spi/spimessages.h"
+
+#include <QBuffer>
+#include <QPainter>
+#include <QtEndian>
+
+namespace nubivu {
+
+NUBIVU_GRAPHIC_DEFINE(PluginGraphic, Graphic)
+
+namespace {
+[[noreturn]] void couldNotDecode() {
+    throw EInvalidGraphic(QString::fromUtf8(msg::SpiCouldNotDecode));
+}
+} // namespace
+
+PluginGraphic::~PluginGraphic() { release(); }
+
+void PluginGraphic::loadFile(const QString& fileName) {
+    release();
+    ableData_ = std::make_unique<FileDecodeJob>(this, fileName);
+    decodeByPlugins();
+}
+
+void PluginGraphic::loadStream(QIODevice& stream) { loadFromStreamWithName(stream, QString()); }
+
+void PluginGraphic::loadFromStreamWithName(QIODevice& stream, const QString& fileName) {
+    release();
+    ableData_ = std::make_unique<StreamDecodeJob>(this, fileName, stream);
+    decodeByPlugins();
+}
+
+void PluginGraphic::decodeByPlugins() {
+    ableData_->onProgress = onProgress();
+    try {
+        ableData_->load();
+        if (ableData_->isEmpty()) couldNotDecode();
+    } catch (...) {
+        release();
+        throw;
+    }
+    changed();
+}
+
+void PluginGraphic::release() {
+    ableData_.reset();
+    drawn_.reset();
+    palette_.clear();
+    layout_ = {};
+    infoReady_ = false;
+}
+
+void PluginGraphic::updateInfo() const {
+    if (infoReady_) return;
+    layout_ = {};
+    palette_.clear();
+    if (!empty()) {
+        // The job keeps only output that passed the checks, so this holds.
+        const uchar* info = ableData_->bitmapInfo();
+        layout_ = dibLayoutOf(info, ableData_->bitmapInfoSize()).value_or(DibLayout{});
+        const uchar* table = info + layout_.tableOffset;
+        for (int k = 0; k < layout_.numColors; ++k)
+            palette_.append(qRgb(table[4 * k + 2], table[4 * k + 1], table[4 * k]));
+    }
+    infoReady_ = true;
+}
+
+const DibLayout& PluginGraphic::layout() const {
+    updateInfo();
+    return layout_;
+}
+
+QVector<QRgb> PluginGraphic::palette() const {
+    updateInfo();
+    return palette_;
+}
+
+void PluginGraphic::saveStream(QIODevice& stream) const {
+    if (empty()) couldNotDecode();
+    const DibLayout& dib = layout();
+    uchar header[14] = {'B', 'M'};
+    qToLittleEndian<quint32>(quint32(14 + dib.infoSize + dib.imageSize), header + 2);
+    qToLittleEndian<quint32>(quint32(14 + dib.infoSize), header + 10);
+    stream.write(reinterpret_cast<const char*>(header), sizeof header);
+    stream.write(reinterpret_cast<const char*>(ableData_->bitmapInfo()), dib.infoSize);
+    stream.write(reinterpret_cast<const char*>(ableData_->bits()), dib.imageSize);
+}
+
+std::unique_ptr<Bitmap> PluginGraphic::newBitmap(const GraphicClass& bitmapClass) {
+    if (!bitmapClass.create || !bitmapClass.inheritsFrom(Bitmap::staticClass()))
+        throw EInvalidGraphic(
+            QStringLiteral("%1 is no bitmap class").arg(QLatin1String(bitmapClass.name)));
+    return std::unique_ptr<Bitmap>(static_cast<Bitmap*>(bitmapClass.create().release()));
+}
+
+std::unique_ptr<Bitmap> PluginGraphic::readBitmap(std::unique_ptr<Bitmap> bitmap,
+                                                  const QByteArray& image) {
+    QBuffer buffer;
+    buffer.setData(image);
+    buffer.open(QIODevice::ReadOnly);
+    bitmap->loadStream(buffer);
+    return bitmap;
+}
+
+QByteArray PluginGraphic::bmpImage() const {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    saveStream(buffer);
+    return buffer.data();
+}
+
+std::unique_ptr<Bitmap> PluginGraphic::toBitmap(const GraphicClass& bitmapClass) const {
+    std::unique_ptr<Bitmap> bitmap = newBitmap(bitmapClass);
+    return readBitmap(std::move(bitmap), bmpImage());
+}
+
+std::unique_ptr<Bitmap> PluginGraphic::extractBitmap(const GraphicClass& bitmapClass) {
+    std::unique_ptr<Bitmap> bitmap = newBitmap(bitmapClass);
+    const QByteArray image = bmpImage();
+    release();
+    return readBitmap(std::move(bitmap), image);
+}
+
+void PluginGraphic::drawInto(QPainter& painter, const QRect& rect) {
+    if (!ableData_ || empty()) return;
+    if (!drawn_) {
+        try {
+            drawn_ = toBitmap(Bitmap::staticClass());
+        } catch (const ENubivuError&) {
+            return; // a paint must not fail; the pane stays as it is
+        }
+    }
+    const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, false); // colour on colour: no blending
+    drawn_->drawInto(painter, rect);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform, smooth);
+}
+
+} // namespace nubivu
