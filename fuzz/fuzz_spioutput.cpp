@@ -1,6 +1,6 @@
 // What a decoder plug-in hands back, fuzzed: the BITMAPINFO block and the
-// pixel block with their handle sizes, through the checks, the BMP image and
-// the bitmap reader, exactly as a picture of a plug-in format is loaded.
+// pixel block with their handle sizes, through the checks and the bitmap
+// reader, exactly as a picture of a plug-in format is loaded.
 //
 // Input: info handle size (2 bytes), pixel handle size (2 bytes, so that
 // runs stay fast; the header's own sizes are not limited), then the bytes of

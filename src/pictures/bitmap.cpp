@@ -1,6 +1,5 @@
 #include "pictures/bitmap.h"
 
-#include "pictures/dib.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/smoothscale.h"
 
@@ -47,13 +46,17 @@ void Bitmap::loadStream(QIODevice& stream) {
     options.bitsOffset = qsizetype(bitsOffset) - FileHeaderSize;
     std::optional<Dib> dib = readDib(dibData, options);
     if (!dib) invalid();
-    if (dib->image.hasAlphaChannel() && allTransparent(dib->image))
-        dib->image =
-            dib->image.convertToFormat(QImage::Format_RGB32); // an alpha mask never filled in
-    image_ = std::move(dib->image);
+    setDib(std::move(*dib));
+}
+
+void Bitmap::setDib(Dib dib) {
+    if (dib.image.hasAlphaChannel() && allTransparent(dib.image))
+        dib.image =
+            dib.image.convertToFormat(QImage::Format_RGB32); // an alpha mask never filled in
+    image_ = std::move(dib.image);
     stretched_ = QImage();
-    palette_ = std::move(dib->palette);
-    bitsPerPixel_ = dib->bitsPerPixel;
+    palette_ = std::move(dib.palette);
+    bitsPerPixel_ = dib.bitsPerPixel;
     changed();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 // A device-independent bitmap read from and written as a BMP file image.
+#include "pictures/dib.h"
 #include "pictures/graphic.h"
 
 #include <QImage>
@@ -25,6 +26,8 @@ public:
     const QImage& image() const { return image_; }
     void setImage(QImage image, QVector<QRgb> palette = {});
     void setPalette(QVector<QRgb> palette);
+    // Takes a decoded DIB as the picture: its pixels, colour table and depth.
+    void setDib(Dib dib);
     // Depth of the picture as stored (1, 4, 8, 16, 24 or 32).
     int bitsPerPixel() const { return bitsPerPixel_; }
 

@@ -9,12 +9,12 @@ namespace nubivu {
 
 namespace {
 
-enum : quint32 { BI_RGB = 0, BI_RLE8 = 1, BI_RLE4 = 2, BI_BITFIELDS = 3, BI_ALPHABITFIELDS = 6 };
-
 quint16 u16(const uchar* p) { return quint16(p[0] | p[1] << 8); }
 quint32 u32(const uchar* p) {
     return quint32(p[0]) | quint32(p[1]) << 8 | quint32(p[2]) << 16 | quint32(p[3]) << 24;
 }
+
+const uchar* bytes(QByteArrayView v) { return reinterpret_cast<const uchar*>(v.data()); }
 
 // One colour channel of a bit-field pixel, widened or narrowed to 8 bits.
 struct Channel {
@@ -22,13 +22,10 @@ struct Channel {
     int shift = 0;
     int bits = 0;
 
-    bool set(quint32 m) {
-        mask = m;
-        if (!m) return true;
+    explicit Channel(quint32 m) : mask(m) {
+        if (!m) return;
         shift = std::countr_zero(m);
         bits = std::popcount(m);
-        const quint32 run = m >> shift;
-        return (run & (run + 1)) == 0; // one contiguous run of bits
     }
     uint value(quint32 pixel, uint absent) const {
         if (!mask) return absent;
@@ -39,65 +36,164 @@ struct Channel {
     }
 };
 
-struct Header {
-    qint64 width = 0;
-    qint64 height = 0;
-    bool topDown = false;
-    int bpp = 0;
-    quint32 compression = BI_RGB;
-    quint32 colorsUsed = 0;
-    quint32 masks[4] = {0, 0, 0, 0};
-    bool hasMasks = false;
-    qsizetype tableStart = 0;
-    int entrySize = 4;
-};
-
-bool readHeader(const uchar* p, qsizetype len, Header& h) {
-    if (len < 12) return false;
-    const quint32 size = u32(p);
-    if (size == 12) {
-        // OS/2 1.x core header: 16-bit sizes, three-byte colour table entries.
-        h.width = u16(p + 4);
-        h.height = u16(p + 6);
-        if (u16(p + 8) != 1) return false;
-        h.bpp = u16(p + 10);
-        h.entrySize = 3;
-        h.tableStart = 12;
-        return true;
-    }
-    const bool os2v2 = size == 16 || size == 64;
-    if (!(os2v2 || size == 40 || size == 52 || size == 56 || size == 108 || size == 124))
-        return false;
-    if (len < qsizetype(size)) return false;
-    h.width = qint32(u32(p + 4));
-    const qint32 height = qint32(u32(p + 8));
-    if (u16(p + 12) != 1) return false;
-    h.bpp = u16(p + 14);
-    h.tableStart = size;
-    if (height == INT32_MIN) return false;
-    h.topDown = height < 0;
-    h.height = height < 0 ? -qint64(height) : qint64(height);
-    if (size == 16) return true;
-    h.compression = u32(p + 16);
-    // OS/2 2.x numbers its own compressions 3 (Huffman) and 4 (RLE24): none of them here.
-    if (os2v2 && h.compression > BI_RLE4) return false;
-    h.colorsUsed = u32(p + 32);
-    if (h.compression == BI_BITFIELDS || h.compression == BI_ALPHABITFIELDS) {
-        // The 40-byte header is followed by three masks (four with the alpha
-        // variant); larger headers hold them, the alpha mask from 56 bytes on.
-        const int count = h.compression == BI_ALPHABITFIELDS || size >= 56 ? 4 : 3;
-        const qsizetype at = 40;
-        if (size == 40) {
-            // The masks follow the 40-byte header, ahead of the colour table.
-            if (len < 40 + 4 * count) return false;
-            h.tableStart = 40 + 4 * count;
-        } else if (size < qsizetype(40 + 4 * count)) {
-            return false;
+// Red, green and blue each need one run of bits of their own within the
+// pixel; alpha may be absent, and where it is there it needs one too.
+bool masksUsable(const quint32 (&masks)[4], int bitsPerPixel) {
+    const quint64 limit = bitsPerPixel == 16 ? 0xFFFF : 0xFFFFFFFF;
+    quint32 seen = 0;
+    for (int i = 0; i < 4; ++i) {
+        const quint32 m = masks[i];
+        if (!m) {
+            if (i < 3) return false;
+            continue;
         }
-        for (int i = 0; i < count; ++i) h.masks[i] = u32(p + at + 4 * i);
-        h.hasMasks = true;
+        const quint32 run = m >> std::countr_zero(m);
+        if ((run & (run + 1)) != 0 || m > limit || (seen & m)) return false;
+        seen |= m;
     }
     return true;
+}
+
+bool headerTaken(quint32 size, const DibOptions& o) {
+    if (o.pluginOutput) return size == 40 || size == 108 || size == 124;
+    // 16 and 64: OS/2 2.x, whole or cut short after the depth.
+    return size == 12 || size == 16 || size == 40 || size == 52 || size == 56 || size == 64 ||
+           size == 108 || size == 124;
+}
+
+// The layout of the header at p. The colour table may take the bytes up to
+// tableRoomEnd where that lies past its start (a BMP file's pixel offset),
+// and is refused where len does not hold it.
+std::optional<DibLayout> parse(const uchar* p, qsizetype len, qsizetype tableRoomEnd,
+                               const DibOptions& o) {
+    if (len < 12) return std::nullopt;
+    const quint32 size = u32(p);
+    if (!headerTaken(size, o) || len < qsizetype(size)) return std::nullopt;
+    DibLayout l;
+    l.headerSize = size;
+    l.tableOffset = size;
+    qint64 height = 0;
+    int planes = 0;
+    quint32 colorsUsed = 0;
+    if (size == 12) {
+        // OS/2 1.x core header: 16-bit sizes, three-byte colour table entries.
+        l.width = u16(p + 4);
+        height = u16(p + 6);
+        planes = u16(p + 8);
+        l.bitsPerPixel = u16(p + 10);
+        l.entrySize = 3;
+    } else {
+        l.width = qint32(u32(p + 4));
+        const qint32 stored = qint32(u32(p + 8));
+        if (stored == INT32_MIN) return std::nullopt;
+        height = stored;
+        planes = u16(p + 12);
+        l.bitsPerPixel = u16(p + 14);
+        if (size > 16) {
+            l.compression = u32(p + 16);
+            colorsUsed = u32(p + 32);
+        }
+    }
+    if (planes != 1) return std::nullopt;
+    if (o.paletteIndices) l.entrySize = 2;
+
+    const int bpp = l.bitsPerPixel;
+    const bool indexed = bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8;
+    if (!indexed && bpp != 16 && bpp != 24 && bpp != 32) return std::nullopt;
+    if (o.pluginOutput && bpp == 2) return std::nullopt;
+    // OS/2 2.x numbers its own compressions 3 (Huffman) and 4 (RLE24): none of them here.
+    if (size == 64 && l.compression > BI_RLE4) return std::nullopt;
+    switch (l.compression) {
+    case BI_RGB: break;
+    case BI_RLE8:
+    case BI_RLE4:
+        if (!o.runLength || o.pluginOutput || bpp != (l.compression == BI_RLE8 ? 8 : 4) ||
+            height < 0)
+            return std::nullopt;
+        break;
+    case BI_ALPHABITFIELDS:
+        if (o.pluginOutput) return std::nullopt;
+        [[fallthrough]];
+    case BI_BITFIELDS: {
+        if (bpp != 16 && bpp != 32) return std::nullopt;
+        // The 40-byte header is followed by three masks (four with the alpha
+        // variant); larger headers hold them, the alpha mask from 56 bytes on.
+        const int count = l.compression == BI_ALPHABITFIELDS || size >= 56 ? 4 : 3;
+        if (size == 40) {
+            if (len < 40 + 4 * count) return std::nullopt;
+            l.tableOffset = 40 + 4 * count;
+        } else if (size < quint32(40 + 4 * count)) {
+            return std::nullopt;
+        }
+        for (int i = 0; i < count; ++i) l.masks[i] = u32(p + 40 + 4 * i);
+        if (!masksUsable(l.masks, bpp)) return std::nullopt;
+        l.hasMasks = true;
+        l.hasAlpha = l.masks[3] != 0;
+        break;
+    }
+    default: return std::nullopt;
+    }
+
+    if (o.halfHeight) {
+        if (height % 2) return std::nullopt;
+        height /= 2;
+    }
+    const qint64 rows = height < 0 ? -height : height;
+    const qint64 width = l.width;
+    if (width <= 0 || rows <= 0 || width > o.maxSide || rows > o.maxSide ||
+        width * rows > o.maxPixels)
+        return std::nullopt;
+    const bool rle = l.compression == BI_RLE8 || l.compression == BI_RLE4;
+    if (rle && width * rows > MaxRunLengthPixels) return std::nullopt;
+    l.height = qint32(height);
+    l.stride = ((width * bpp + 31) / 32) * 4;
+    l.imageSize = l.stride * rows;
+    if (l.imageSize > MaxPictureBytes) return std::nullopt;
+
+    // Colour table. Entries beyond what the depth can index are skipped; a
+    // table that claims more entries than there is room for before the pixels
+    // is as long as that room. True colour may carry a table too: only where
+    // the rows follow it does its size matter.
+    const qint64 most = indexed ? qint64(1) << bpp : 256;
+    if (o.pluginOutput && colorsUsed > most) return std::nullopt;
+    const qint64 declared = colorsUsed ? qMin<qint64>(colorsUsed, most) : indexed ? most : 0;
+    l.numColors = int(declared);
+    l.infoSize = l.tableOffset + declared * l.entrySize;
+    qint64 count = declared;
+    // (Core headers have no count: their table always fills that room.)
+    if (tableRoomEnd > l.tableOffset)
+        count = qMin(count, qint64(tableRoomEnd - l.tableOffset) / l.entrySize);
+    const qint64 held = (len - l.tableOffset) / l.entrySize;
+    if (count > held) {
+        if (!o.greyForMissingColours && (indexed || tableRoomEnd < 0)) return std::nullopt;
+        count = held;
+    }
+    if (indexed && count == 0 && !o.greyForMissingColours) return std::nullopt;
+    l.tableCount = int(count);
+    return l;
+}
+
+QVector<QRgb> colourTable(const uchar* info, const DibLayout& l, const DibOptions& o) {
+    const bool indexed = l.bitsPerPixel <= 8;
+    QVector<QRgb> table;
+    table.reserve(l.tableCount);
+    for (int k = 0; k < l.tableCount; ++k) {
+        const uchar* e = info + l.tableOffset + qint64(k) * l.entrySize;
+        if (l.entrySize == 2) {
+            const int v = e[0]; // an index into a palette we have not: its low byte as grey
+            table.push_back(qRgb(v, v, v));
+        } else {
+            table.push_back(qRgb(e[2], e[1], e[0]));
+        }
+    }
+    if (indexed && o.greyForMissingColours) {
+        const int levels = 1 << l.bitsPerPixel;
+        while (table.size() < levels) {
+            const int v = int(table.size()) * 255 / (levels - 1);
+            table.push_back(qRgb(v, v, v));
+        }
+    }
+    return table;
 }
 
 // Indices past the end of a short colour table are drawn black, as the
@@ -119,10 +215,10 @@ void setColorTable(QImage& image, const QVector<QRgb>& palette) {
 // Runs that cross the end of a row are clipped, as the platform clips them;
 // data that ends right after an end-of-line is a complete picture whose
 // end-of-bitmap marker was left out.
-bool readRle(const uchar* p, qsizetype len, const Header& h, QImage& image) {
-    const bool four = h.compression == BI_RLE4;
-    const qint64 width = h.width;
-    const qint64 height = h.height;
+bool readRle(const uchar* p, qsizetype len, const DibLayout& l, QImage& image) {
+    const bool four = l.compression == BI_RLE4;
+    const qint64 width = l.width;
+    const qint64 height = l.rows();
     qint64 x = 0;
     qint64 y = 0; // counted from the bottom row
     qsizetype i = 0;
@@ -167,100 +263,54 @@ bool readRle(const uchar* p, qsizetype len, const Header& h, QImage& image) {
     }
 }
 
-} // namespace
-
-std::optional<Dib> readDib(QByteArrayView data, const DibOptions& options) {
-    const auto* p = reinterpret_cast<const uchar*>(data.data());
-    const qsizetype len = data.size();
-    Header h;
-    if (!readHeader(p, len, h)) return std::nullopt;
-
-    const int bpp = h.bpp;
-    const bool indexed = bpp == 1 || bpp == 2 || bpp == 4 || bpp == 8;
-    if (!indexed && bpp != 16 && bpp != 24 && bpp != 32) return std::nullopt;
-    switch (h.compression) {
-    case BI_RGB: break;
-    case BI_RLE8:
-        if (bpp != 8 || h.topDown) return std::nullopt;
-        break;
-    case BI_RLE4:
-        if (bpp != 4 || h.topDown) return std::nullopt;
-        break;
-    case BI_BITFIELDS:
-    case BI_ALPHABITFIELDS:
-        if (bpp != 16 && bpp != 32) return std::nullopt;
-        break;
-    default: return std::nullopt;
-    }
-    if (options.halfHeight) {
-        if (h.height % 2) return std::nullopt;
-        h.height /= 2;
-    }
-    if (h.width <= 0 || h.height <= 0 || h.width > 0xFFFFFF || h.height > 0xFFFFFF ||
-        h.width * h.height > options.maxPixels)
-        return std::nullopt;
-    const bool rle = h.compression == BI_RLE8 || h.compression == BI_RLE4;
-    if (rle && h.width * h.height > MaxRlePixels) return std::nullopt;
-
-    // Colour table. Entries beyond what the depth can index are skipped; a
-    // table that claims more entries than there is room for before the pixels
-    // is as long as that room.
-    qint64 tableCount = 0;
-    if (indexed) {
-        const qint64 full = qint64(1) << bpp;
-        tableCount = h.colorsUsed == 0 ? full : qint64(h.colorsUsed);
-        tableCount = qMin(tableCount, full);
-        // (Core headers have no count: their table always fills that room.)
-        if (options.bitsOffset > h.tableStart)
-            tableCount = qMin(tableCount, qint64(options.bitsOffset - h.tableStart) / h.entrySize);
-        if (tableCount == 0) return std::nullopt;
-    } else if (options.bitsOffset < 0 && h.tableStart + qint64(h.colorsUsed) * h.entrySize > len) {
-        return std::nullopt;
-    }
-    const qint64 tableEnd = h.tableStart + tableCount * h.entrySize;
-    if (tableEnd > len) return std::nullopt;
-    QVector<QRgb> palette;
-    palette.reserve(qsizetype(tableCount));
-    for (qint64 k = 0; k < tableCount; ++k) {
-        const uchar* e = p + h.tableStart + k * h.entrySize;
-        palette.push_back(qRgb(e[2], e[1], e[0]));
-    }
-
-    const qint64 declaredEnd =
-        indexed ? tableEnd : h.tableStart + qint64(h.colorsUsed) * h.entrySize;
-    const qsizetype bits = options.bitsOffset < 0 ? qsizetype(declaredEnd) : options.bitsOffset;
-    if (bits < h.tableStart || bits > len) return std::nullopt;
-    const uchar* src = p + bits;
-    const qsizetype avail = len - bits;
-
+// The pixels of a DIB whose layout is checked: the rows from bits on,
+// avail bytes of them.
+std::optional<Dib> decode(const DibLayout& l, const uchar* info, const uchar* bits, qsizetype avail,
+                          const DibOptions& o) {
+    const int bpp = l.bitsPerPixel;
+    const bool indexed = bpp <= 8;
+    const int width = l.width;
+    const int height = l.rows();
     Dib dib;
     dib.bitsPerPixel = bpp;
-    dib.palette = palette;
-    const int width = int(h.width);
-    const int height = int(h.height);
+    dib.layout = l;
+    if (indexed) dib.palette = colourTable(info, l, o);
 
-    if (rle) {
+    if (l.compression == BI_RLE8 || l.compression == BI_RLE4) {
         dib.image = PictureMemory::newImage(QSize(width, height), QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         dib.image.fill(0);
-        if (!readRle(src, avail, h, dib.image)) return std::nullopt;
-        setColorTable(dib.image, palette);
-        dib.end = len;
+        if (!readRle(bits, avail, l, dib.image)) return std::nullopt;
+        setColorTable(dib.image, dib.palette);
+        dib.rowsRead = height;
         return dib;
     }
 
-    const qint64 stride = ((h.width * bpp + 31) / 32) * 4;
-    if (stride * h.height > avail) return std::nullopt;
-    dib.end = bits + qsizetype(stride * h.height);
-    auto row = [&](int y) { return src + stride * (h.topDown ? y : height - 1 - y); };
+    qint64 rows = height;
+    if (l.imageSize > avail) {
+        if (!o.partialRows) return std::nullopt;
+        rows = avail / l.stride;
+        if (rows == 0) return std::nullopt;
+    }
+    dib.rowsRead = int(rows);
+    const qint64 stride = l.stride;
+    const bool topDown = l.topDown();
+    // Row y of the picture, counted from the top, is the r-th stored.
+    auto stored = [&](int y) { return topDown ? y : height - 1 - y; };
+    auto present = [&](int y) { return stored(y) < rows; };
+    auto row = [&](int y) { return bits + stride * stored(y); };
 
     if (indexed) {
         dib.image = PictureMemory::newImage(QSize(width, height), QImage::Format_Indexed8);
         if (dib.image.isNull()) return std::nullopt;
         const uint mask = (1u << bpp) - 1;
         for (int y = 0; y < height; ++y) {
-            const uchar* in = row(y);
             uchar* out = dib.image.scanLine(y);
+            if (!present(y)) {
+                std::memset(out, 0, size_t(width));
+                continue;
+            }
+            const uchar* in = row(y);
             if (bpp == 8) {
                 std::memcpy(out, in, size_t(width));
                 continue;
@@ -270,40 +320,33 @@ std::optional<Dib> readDib(QByteArrayView data, const DibOptions& options) {
                 out[x] = uchar((in[bit >> 3] >> (8 - bpp - (bit & 7))) & mask);
             }
         }
-        setColorTable(dib.image, palette);
+        setColorTable(dib.image, dib.palette);
         return dib;
     }
 
-    Channel r, g, b, a;
-    if (h.hasMasks) {
-        if (!r.set(h.masks[0]) || !g.set(h.masks[1]) || !b.set(h.masks[2]) || !a.set(h.masks[3]))
-            return std::nullopt;
-        // Every colour needs bits of its own within the pixel.
-        const quint32 all = h.masks[0] | h.masks[1] | h.masks[2] | h.masks[3];
-        if (!r.mask || !g.mask || !b.mask || (bpp == 16 && all > 0xFFFF) ||
-            (h.masks[0] & h.masks[1]) || (h.masks[1] & h.masks[2]) || (h.masks[0] & h.masks[2]))
-            return std::nullopt;
-    } else if (bpp == 16) {
-        r.set(0x7C00);
-        g.set(0x03E0);
-        b.set(0x001F);
-    } else {
-        r.set(0xFF0000);
-        g.set(0x00FF00);
-        b.set(0x0000FF);
-        a.set(0xFF000000);
+    quint32 masks[4] = {l.masks[0], l.masks[1], l.masks[2], l.masks[3]};
+    if (!l.hasMasks) {
+        const quint32 plain16[4] = {0x7C00, 0x03E0, 0x001F, 0};
+        const quint32 plain32[4] = {0xFF0000, 0x00FF00, 0x0000FF, 0xFF000000};
+        std::memcpy(masks, bpp == 16 ? plain16 : plain32, sizeof masks);
     }
+    const Channel r(masks[0]), g(masks[1]), b(masks[2]), a(masks[3]);
     // Alpha where the header gives it a mask of its own, or where the caller
-    // reads the fourth byte as alpha (icons); a plain 32-bit picture is opaque
+    // reads the fourth byte as alpha; a plain 32-bit picture is opaque
     // whatever its fourth byte holds.
-    const bool alpha = a.mask && (options.keepAlpha || h.hasMasks);
+    const bool alpha = a.mask && ((o.alpha == DibAlpha::Masks && l.hasMasks) ||
+                                  o.alpha == DibAlpha::MasksOrFourthByte);
     dib.image = PictureMemory::newImage(QSize(width, height),
                                         alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
     if (dib.image.isNull()) return std::nullopt;
     const bool plain32 = bpp == 32 && r.mask == 0xFF0000 && g.mask == 0xFF00 && b.mask == 0xFF;
     for (int y = 0; y < height; ++y) {
-        const uchar* in = row(y);
         auto* out = reinterpret_cast<QRgb*>(dib.image.scanLine(y));
+        if (!present(y)) {
+            std::memset(out, 0, size_t(width) * sizeof(QRgb));
+            continue;
+        }
+        const uchar* in = row(y);
         if (bpp == 24) {
             for (int x = 0; x < width; ++x, in += 3) out[x] = qRgb(in[2], in[1], in[0]);
         } else if (plain32 && !alpha) {
@@ -322,6 +365,43 @@ std::optional<Dib> readDib(QByteArrayView data, const DibOptions& options) {
             }
         }
     }
+    return dib;
+}
+
+} // namespace
+
+std::optional<DibLayout> readDibLayout(QByteArrayView info, const DibOptions& options) {
+    return parse(bytes(info), info.size(), options.bitsOffset, options);
+}
+
+QVector<QRgb> dibColourTable(QByteArrayView info, const DibLayout& layout,
+                             const DibOptions& options) {
+    if (layout.tableOffset + qint64(layout.tableCount) * layout.entrySize > info.size()) return {};
+    return colourTable(bytes(info), layout, options);
+}
+
+std::optional<Dib> readDib(QByteArrayView data, const DibOptions& options) {
+    const uchar* p = bytes(data);
+    const qsizetype len = data.size();
+    const std::optional<DibLayout> layout = parse(p, len, options.bitsOffset, options);
+    if (!layout) return std::nullopt;
+    const qint64 bits = options.bitsOffset < 0 ? layout->infoSize : options.bitsOffset;
+    if (bits < layout->tableOffset || bits > len) return std::nullopt;
+    std::optional<Dib> dib = decode(*layout, p, p + bits, len - qsizetype(bits), options);
+    if (dib) {
+        const bool rle = layout->compression == BI_RLE8 || layout->compression == BI_RLE4;
+        dib->end = rle ? len : qsizetype(bits + layout->stride * dib->rowsRead);
+    }
+    return dib;
+}
+
+std::optional<Dib> readDib(QByteArrayView info, QByteArrayView bits, const DibOptions& options) {
+    DibOptions inInfo = options;
+    inInfo.bitsOffset = -1; // the table may take all of info
+    const std::optional<DibLayout> layout = readDibLayout(info, inInfo);
+    if (!layout) return std::nullopt;
+    std::optional<Dib> dib = decode(*layout, bytes(info), bytes(bits), bits.size(), options);
+    if (dib) dib->end = qsizetype(layout->stride * dib->rowsRead);
     return dib;
 }
 

@@ -17,9 +17,6 @@ namespace {
 
 const QByteArray PngSignature = QByteArrayLiteral("\x89PNG\r\n\x1a\n");
 
-// Icons are small; a larger one is a damaged or hostile file.
-constexpr int MaxIconSide = 4096;
-
 struct Entry {
     QByteArrayView data;
     int width = 0;
@@ -57,8 +54,8 @@ QImage decodePng(const Entry& e) {
 QImage decodeDib(QByteArrayView data) {
     DibOptions options;
     options.halfHeight = true;
-    options.keepAlpha = true;
-    options.maxPixels = qint64(MaxIconSide) * MaxIconSide;
+    options.alpha = DibAlpha::MasksOrFourthByte; // 32-bit icons keep their fourth byte
+    options.maxPixels = MaxIconSide * MaxIconSide;
     std::optional<Dib> dib = readDib(data, options);
     if (!dib) invalid();
     QImage image = dib->image.convertToFormat(QImage::Format_ARGB32);

@@ -1,6 +1,6 @@
 #include "pictures/jpegimage.h"
 
-#include "pictures/dib.h"
+#include "core/limits.h"
 #include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/picturememory.h"
@@ -221,7 +221,7 @@ void JpegImage::loadStream(QIODevice& stream) {
     Decompressor d(data);
     if (!readHeader(d)) raise(d.code());
     const qint64 pixels = qint64(d.cinfo.image_width) * d.cinfo.image_height;
-    if (pixels > MaxDibPixels) raise(JERR_IMAGE_TOO_BIG);
+    if (pixels > MaxPicturePixels) raise(JERR_IMAGE_TOO_BIG);
     data_ = std::move(data);
     width_ = int(d.cinfo.image_width);
     height_ = int(d.cinfo.image_height);

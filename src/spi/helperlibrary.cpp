@@ -27,9 +27,6 @@ using namespace helper;
 
 namespace {
 
-// Largest BITMAPINFO block taken: a 124-byte header and 256 colours fit many times.
-constexpr uint64_t kMaxInfoBytes = 64u << 10;
-
 qint64 nowMs() {
     static QElapsedTimer clock;
     if (!clock.isValid()) clock.start();
@@ -209,7 +206,9 @@ std::optional<HelperProcess::Reply> HelperProcess::receive(qint64 deadlineMs) {
 
 bool takeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, HLOCAL* bitmapInfo,
                       HLOCAL* bits) {
-    if (infoBytes == 0 || bitsBytes == 0 || infoBytes > kMaxInfoBytes) return false;
+    if (infoBytes == 0 || bitsBytes == 0 || infoBytes > uint64_t(MaxPluginInfoBytes) ||
+        bitsBytes > uint64_t(MaxPluginOutputBytes))
+        return false;
     struct stat st {};
     if (fstat(sharedMemory, &st) != 0 || st.st_size < 0) return false;
     const uint64_t pixelsAt = pixelOffset(infoBytes);

@@ -11,6 +11,8 @@
 //
 // Everything the helper sends is outside input to the program: read it only
 // through WireReader, which never reads past what arrived.
+#include "core/limits.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -23,11 +25,10 @@ namespace nubivu::helper {
 inline constexpr int kChannelFd = 3;
 inline constexpr int kSharedMemoryFd = 4;
 
-// Largest frame either side accepts: a memory source (a whole picture file)
-// is the biggest thing that travels.
-inline constexpr uint32_t kMaxPayload = 256u << 20;
+// Largest frame either side accepts.
+inline constexpr uint32_t kMaxPayload = uint32_t(MaxHelperFrameBytes);
 // Largest attached text (PictureInfo's TextInfo) the program takes.
-inline constexpr uint32_t kMaxTextInfo = 64u << 10;
+inline constexpr uint32_t kMaxTextInfo = uint32_t(MaxPluginTextBytes);
 // Bytes of the data's head handed to IsSupported.
 inline constexpr uint32_t kProbeSize = 2048;
 

@@ -3,7 +3,7 @@
 #include "pictures/graphicerrors.h"
 #include "spi/spimessages.h"
 
-#include <QBuffer>
+#include <QIODevice>
 #include <QPainter>
 #include <QtEndian>
 
@@ -14,6 +14,13 @@ NUBIVU_GRAPHIC_DEFINE(PluginGraphic, Graphic)
 namespace {
 [[noreturn]] void couldNotDecode() {
     throw EInvalidGraphic(QString::fromUtf8(msg::SpiCouldNotDecode));
+}
+
+// The bitmap with the picture read, or the bitmap reader's failure.
+std::unique_ptr<Bitmap> holding(std::unique_ptr<Bitmap> bitmap, std::optional<Dib> dib) {
+    if (!dib) throw EInvalidGraphic(QString::fromUtf8(msg::InvalidBitmap));
+    bitmap->setDib(std::move(*dib));
+    return bitmap;
 }
 } // namespace
 
@@ -60,10 +67,10 @@ void PluginGraphic::updateInfo() const {
     if (!empty()) {
         // The job keeps only output that passed the checks, so this holds.
         const uchar* info = ableData_->bitmapInfo();
-        layout_ = dibLayoutOf(info, ableData_->bitmapInfoSize()).value_or(DibLayout{});
-        const uchar* table = info + layout_.tableOffset;
-        for (int k = 0; k < layout_.numColors; ++k)
-            palette_.append(qRgb(table[4 * k + 2], table[4 * k + 1], table[4 * k]));
+        const size_t infoSize = ableData_->bitmapInfoSize();
+        layout_ = dibLayoutOf(info, infoSize).value_or(DibLayout{});
+        palette_ =
+            dibColourTable(QByteArrayView(info, qsizetype(infoSize)), layout_, pluginDibOptions());
     }
     infoReady_ = true;
 }
@@ -96,32 +103,25 @@ std::unique_ptr<Bitmap> PluginGraphic::newBitmap(const GraphicClass& bitmapClass
     return std::unique_ptr<Bitmap>(static_cast<Bitmap*>(bitmapClass.create().release()));
 }
 
-std::unique_ptr<Bitmap> PluginGraphic::readBitmap(std::unique_ptr<Bitmap> bitmap,
-                                                  const QByteArray& image) {
-    QBuffer buffer;
-    buffer.setData(image);
-    buffer.open(QIODevice::ReadOnly);
-    bitmap->loadStream(buffer);
-    return bitmap;
-}
-
-QByteArray PluginGraphic::bmpImage() const {
-    QBuffer buffer;
-    buffer.open(QIODevice::WriteOnly);
-    saveStream(buffer);
-    return buffer.data();
+std::optional<Dib> PluginGraphic::readPixels() const {
+    if (empty()) couldNotDecode();
+    const DibLayout& dib = layout();
+    const QByteArrayView info(ableData_->bitmapInfo(), qsizetype(ableData_->bitmapInfoSize()));
+    // The job kept the pixel handle only with every row the header implies.
+    const QByteArrayView bits(ableData_->bits(), qsizetype(dib.imageSize));
+    return readDib(info, bits, pluginDibOptions());
 }
 
 std::unique_ptr<Bitmap> PluginGraphic::toBitmap(const GraphicClass& bitmapClass) const {
     std::unique_ptr<Bitmap> bitmap = newBitmap(bitmapClass);
-    return readBitmap(std::move(bitmap), bmpImage());
+    return holding(std::move(bitmap), readPixels());
 }
 
 std::unique_ptr<Bitmap> PluginGraphic::extractBitmap(const GraphicClass& bitmapClass) {
     std::unique_ptr<Bitmap> bitmap = newBitmap(bitmapClass);
-    const QByteArray image = bmpImage();
+    std::optional<Dib> dib = readPixels();
     release();
-    return readBitmap(std::move(bitmap), image);
+    return holding(std::move(bitmap), std::move(dib));
 }
 
 void PluginGraphic::drawInto(QPainter& painter, const QRect& rect) {

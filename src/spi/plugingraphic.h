@@ -1,12 +1,14 @@
 #pragma once
 // A picture decoded by a plug-in: draws itself, reports its size and
-// palette, writes itself out as a BMP file image, and turns into a bitmap.
+// palette, writes itself out as a BMP file image, and turns into a bitmap
+// read straight from the plug-in's memory.
 #include "pictures/bitmap.h"
 #include "pictures/graphic.h"
 #include "spi/plugindecodejob.h"
 #include "spi/spioutput.h"
 
 #include <memory>
+#include <optional>
 
 namespace nubivu {
 
@@ -34,17 +36,16 @@ public:
 
     // A new bitmap of bitmapClass (Bitmap or a subclass) holding the picture.
     std::unique_ptr<Bitmap> toBitmap(const GraphicClass& bitmapClass) const;
-    // The same, but the plug-in's memory is given back before the bitmap reads the copy.
+    // The same, but the plug-in's memory is given back as soon as the picture is read from it.
     std::unique_ptr<Bitmap> extractBitmap(const GraphicClass& bitmapClass);
     void release();
 
 private:
     void decodeByPlugins();
     void updateInfo() const;
-    QByteArray bmpImage() const;
+    // The picture as the bitmap reader reads it from the plug-in's memory.
+    std::optional<Dib> readPixels() const;
     static std::unique_ptr<Bitmap> newBitmap(const GraphicClass& bitmapClass);
-    static std::unique_ptr<Bitmap> readBitmap(std::unique_ptr<Bitmap> bitmap,
-                                              const QByteArray& image);
 
     std::unique_ptr<PluginDecodeJob> ableData_;
     // Computed once per load.

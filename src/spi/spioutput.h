@@ -2,6 +2,8 @@
 // What a plug-in hands back is outside input: its BITMAPINFO header is
 // checked, and the sizes it implies are checked against the handles' real
 // sizes, before a byte beyond the header is read.
+#include "pictures/dib.h"
+
 #include <QtGlobal>
 #include <cstddef>
 #include <optional>
@@ -10,27 +12,13 @@
 
 namespace nubivu {
 
-// The derived values of a decoded device-independent bitmap.
-struct DibLayout {
-    qint32 width = 0;
-    qint32 height = 0; // as stored: negative for top-down rows
-    int bitsPerPixel = 0;
-    int numColors = 0;
-    quint32 headerSize = 0;  // 40, 108 or 124
-    quint32 compression = 0; // BI_RGB or BI_BITFIELDS
-    qint64 tableOffset = 0;  // where the colour table starts: after the header and any masks
-    qint64 infoSize = 0;     // tableOffset + 4 * numColors
-    qint64 imageSize = 0;    // rows padded to 32 bits, times |height|
-    // The header gives alpha a mask of its own; only then is there transparency.
-    bool hasAlpha = false;
-};
+// How the bitmap reader takes a plug-in's output: the headers and
+// compressions plug-in writers are told of, alpha only from a mask of its own.
+DibOptions pluginDibOptions();
 
-// Largest width or height accepted from a plug-in.
-inline constexpr qint32 kMaxDibSide = 1 << 20;
-
-// The layout a BITMAPINFO block of `available` bytes describes (a 40-, 108-
-// or 124-byte header, BI_RGB or BI_BITFIELDS), or nothing when it is not one
-// we can take (size, depth, compression, masks, colour count, extent).
+// The layout a BITMAPINFO block of `available` bytes describes, or nothing
+// when it is not one we can take (size, depth, compression, masks, colour
+// count, extent).
 std::optional<DibLayout> dibLayoutOf(const uchar* info, size_t available);
 
 // The layout of a plug-in's output when both handles are ours, the info

@@ -625,6 +625,36 @@ private Q_SLOTS:
                    .rectangle(whole)
                    .placeable(whole, 96)
             << all << Probes{{{100, 50}, kBlue}, {{10, 90}, kBlue}};
+        // A bits block that ends early draws the rows it holds (the bottom
+        // one is stored first) and leaves the others blank.
+        const QByteArray topRowMissing = packedDib(quadrantImage(), 24).chopped(8);
+        const Probes bottomHalf{
+            {{50, 25}, kWhite}, {{150, 25}, kWhite}, {{50, 75}, kBlue}, {{150, 75}, kYellow}};
+        QTest::newRow("wmf stretchdib with its top row missing")
+            << WmfWriter()
+                   .rec(0x0F43, {0x0020, 0x00CC, 0, 2, 2, 0, 0, 50, 100, 0, 0}, topRowMissing)
+                   .placeable(whole, 96)
+            << all << bottomHalf;
+        QTest::newRow("emf stretchdibits with its top row missing")
+            << EmfWriter()
+                   .rec(81, stretchDibRecordEmf(topRowMissing, whole, QRect(0, 0, 2, 2)))
+                   .file(kEmfBounds, kEmfFrame)
+            << all << bottomHalf;
+        // DIB_PAL_COLORS: the table indexes a palette the player has none of.
+        QByteArray paletteIndices;
+        for (int v : {40, 2, 1}) put32(paletteIndices, v);
+        put16(paletteIndices, 1);
+        put16(paletteIndices, 8);
+        for (int v : {0, 0, 0, 0, 2, 0}) put32(paletteIndices, v);
+        put16(paletteIndices, 0x40);
+        put16(paletteIndices, 0x180); // only the low byte counts
+        put32(paletteIndices, 0x0100);
+        QTest::newRow("wmf stretchdib with palette indices, drawn grey")
+            << WmfWriter()
+                   .rec(0x0F43, {0x0020, 0x00CC, 1, 1, 2, 0, 0, 50, 100, 0, 0}, paletteIndices)
+                   .placeable(whole, 96)
+            << all
+            << Probes{{{50, 50}, QColor(0x40, 0x40, 0x40)}, {{150, 50}, QColor(0x80, 0x80, 0x80)}};
     }
     void embeddedBitmaps() { checkRows(); }
 

@@ -1,3 +1,4 @@
+#include "core/limits.h"
 #include "dibbuilder.h"
 #include "graphicbytes.h"
 #include "pictures/bitmap.h"
@@ -325,6 +326,11 @@ private Q_SLOTS:
         QTest::newRow("height 0") << with([](DibSpec& s) { s.height = 0; });
         QTest::newRow("smallest height") << patched(22, QByteArray::fromHex("00000080"));
         QTest::newRow("huge picture") << with([](DibSpec& s) { s.width = s.height = 1 << 20; });
+        QTest::newRow("wider than any picture, every row there") << with([](DibSpec& s) {
+            s.width = int(MaxPictureSide) + 1;
+            s.height = 1;
+            s.bits = QByteArray(int(s.width + 3) / 4 * 4, '\0');
+        });
         QTest::newRow("bit fields on 8 bits") << with([](DibSpec& s) { s.compression = 3; });
         QTest::newRow("JPEG inside") << with([](DibSpec& s) { s.compression = 4; });
         auto fields = [&](QVector<quint32> masks) {

@@ -1,4 +1,5 @@
 #include "core/errors.h"
+#include "graphicbytes.h"
 #include "pictures/graphicerrors.h"
 #include "spi/plugingraphic.h"
 #include "spi/pluginmanager.h"
@@ -36,6 +37,18 @@ void verifyPixels(const Bitmap& bitmap, int bits, int width, int height, int see
             if ((image.pixel(x, y) & 0xFFFFFF) != (rgb & 0xFFFFFF))
                 QFAIL(qPrintable(QStringLiteral("pixel %1,%2").arg(x).arg(y)));
         }
+}
+
+// The bitmap read straight from the plug-in's memory is the one the BMP file
+// image of the same picture gives: pixels, format, colour table and depth.
+void verifySameAsFileImage(const PluginGraphic& graphic, const Bitmap& bitmap) {
+    Bitmap fromFile;
+    loadFromBytes(fromFile, saveToBytes(graphic));
+    QCOMPARE(bitmap.image().format(), fromFile.image().format());
+    QCOMPARE(bitmap.image(), fromFile.image());
+    QCOMPARE(bitmap.image().colorTable(), fromFile.image().colorTable());
+    QCOMPARE(bitmap.palette(), fromFile.palette());
+    QCOMPARE(bitmap.bitsPerPixel(), fromFile.bitsPerPixel());
 }
 
 } // namespace
@@ -100,6 +113,7 @@ private Q_SLOTS:
 
         const std::unique_ptr<Bitmap> copy = graphic.toBitmap(Bitmap::staticClass());
         verifyPixels(*copy, bits, width, height, seed);
+        verifySameAsFileImage(graphic, *copy);
         QImage drawn(width * 2, height * 2, QImage::Format_RGB32); // stretched, pixel for pixel
         drawn.fill(Qt::white);
         QPainter painter(&drawn);
@@ -392,7 +406,9 @@ private Q_SLOTS:
             picture(QStringLiteral("a.nbt"), nubiPicture(32, width, height, seed, 0, form)));
         QCOMPARE(graphic.layout().infoSize, headerBytes);
         QCOMPARE(graphic.layout().hasAlpha, alpha);
-        const QImage image = graphic.toBitmap(Bitmap::staticClass())->image();
+        const std::unique_ptr<Bitmap> bitmap = graphic.toBitmap(Bitmap::staticClass());
+        verifySameAsFileImage(graphic, *bitmap);
+        const QImage image = bitmap->image();
         QCOMPARE(image.hasAlphaChannel(), alpha);
         NubiHeader h{32, 0, unsigned(width), unsigned(height), unsigned(seed), unsigned(form)};
         for (int y = 0; y < height; ++y)

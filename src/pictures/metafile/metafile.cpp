@@ -1,5 +1,6 @@
 #include "pictures/metafile/metafile.h"
 
+#include "core/limits.h"
 #include "pictures/graphicerrors.h"
 
 #include <QIODevice>
@@ -16,7 +17,7 @@ constexpr double kScreenDpi = 96;
 // from pixels to twips, so its natural size is kept within this.
 constexpr double kMaxPlainSide = 1024;
 
-int pixels(double v) { return int(std::clamp(std::lround(v), 0L, 1L << 20)); }
+int pixels(double v) { return int(std::clamp(std::lround(v), 0L, long(MaxPictureSide))); }
 
 } // namespace
 

@@ -10,9 +10,9 @@ namespace nubivu {
 // indices into the playing device's palette (which a metafile player has none of).
 enum class DibColors { Rgb, PaletteIndices };
 
-// Decodes a BITMAPINFO (core, info, V4 or V5 header and its colour table) and
-// the pixel bits that go with it. Uncompressed 1, 4, 8, 16, 24 and 32 bits and
-// bit fields are read; anything else, or too few bits, gives a null image.
+// Decodes a BITMAPINFO (header and colour table, read as BMP files' are) and
+// the pixel bits that go with it. Uncompressed rows and bit fields are read;
+// run-length data, anything damaged, or no whole row gives a null image.
 // With keepAlpha the fourth byte of 32-bit pixels is kept as alpha.
 QImage decodeDib(MetaBytes info, MetaBytes bits, DibColors colors, bool keepAlpha = false);
 
