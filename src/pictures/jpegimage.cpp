@@ -229,7 +229,7 @@ void JpegImage::loadStream(QIODevice& stream) {
     progressive_ = d.cinfo.progressive_mode;
     decoded_ = false;
     bitmap_.setImage({});
-    changed();
+    Q_EMIT changed();
 }
 
 void JpegImage::saveStream(QIODevice& stream) const { stream.write(data_); }
@@ -300,7 +300,7 @@ void JpegImage::copyFrom(const Graphic& source) {
     progressive_ = other->progressive_;
     decoded_ = other->decoded_;
     bitmap_.copyFrom(other->bitmap_);
-    changed();
+    Q_EMIT changed();
 }
 
 void registerJpegFormat() {

@@ -42,7 +42,7 @@ void PluginGraphic::decodeByPlugins() {
         release();
         throw;
     }
-    changed();
+    Q_EMIT changed();
 }
 
 void PluginGraphic::release() {

@@ -144,7 +144,7 @@ private Q_SLOTS:
         QFETCH(QByteArray, contents);
         Picture picture;
         int changes = 0;
-        picture.setOnChange([&] { ++changes; });
+        connect(&picture, &Picture::changed, [&] { ++changes; });
         const QString good = write(QStringLiteral("good.bmp"), smallBmp());
         loadPicture(picture, good);
         QCOMPARE(changes, 1);

@@ -76,7 +76,7 @@ private Q_SLOTS:
             picture(QStringLiteral("d.nbt"), nubiPicture(bits, width, height, seed));
         PluginGraphic graphic;
         int changes = 0;
-        graphic.setOnChange([&](Graphic*) { ++changes; });
+        connect(&graphic, &Graphic::changed, [&] { ++changes; });
         graphic.loadFile(file);
         QCOMPARE(changes, 1);
         QCOMPARE(graphic.width(), width);
