@@ -29,6 +29,8 @@ struct GraphicClass {
     }
 };
 
+// How a picture that reports its loading (one read by plug-ins) tells its
+// progress; the handler may raise EAbort to ask the decoder to stop.
 enum class ProgressStage { Starting, Running, Ending };
 
 using ProgressHandler = std::function<void(Graphic* sender, ProgressStage stage, quint8 percentDone,
@@ -61,19 +63,9 @@ public:
     // The colour table the picture came with; empty when it has none.
     virtual QVector<QRgb> palette() const { return {}; }
 
-    void setOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
-    const ProgressHandler& onProgress() const { return onProgress_; }
-
 Q_SIGNALS:
     // The contents changed: loaded, copied or replaced.
     void changed();
-
-protected:
-    void progress(Graphic* sender, ProgressStage stage, quint8 percentDone, bool redrawNow,
-                  const QRect& r, const QString& msg);
-
-private:
-    ProgressHandler onProgress_;
 };
 
 // Declares staticClass/classType for a concrete class Name derived from Base.

@@ -1,7 +1,6 @@
 #include "pictures/jpegimage.h"
 
 #include "pictures/dib.h"
-#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/picturememory.h"
 
@@ -302,13 +301,5 @@ void JpegImage::copyFrom(const Graphic& source) {
     bitmap_.copyFrom(other->bitmap_);
     Q_EMIT changed();
 }
-
-void registerJpegFormat() {
-    const QString description = QStringLiteral("JPEG イメージファイル");
-    registerPictureFormat(QStringLiteral("jpeg"), description, JpegImage::staticClass());
-    registerPictureFormat(QStringLiteral("jpg"), description, JpegImage::staticClass());
-}
-
-void unregisterJpegFormat() { unregisterPictureClass(JpegImage::staticClass()); }
 
 } // namespace nubivu

@@ -23,9 +23,6 @@ public:
     int width() const { return graphic_ ? graphic_->width() : 0; }
     int height() const { return graphic_ ? graphic_->height() : 0; }
 
-    void setOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
-    const ProgressHandler& onProgress() const { return onProgress_; }
-
 Q_SIGNALS:
     // Another graphic, none, or the graphic's own contents changed.
     void changed();
@@ -33,7 +30,6 @@ Q_SIGNALS:
 private:
     std::unique_ptr<Graphic> graphic_;
     QString fileName_;
-    ProgressHandler onProgress_;
 };
 
 } // namespace nubivu

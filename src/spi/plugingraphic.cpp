@@ -17,11 +17,14 @@ namespace {
 }
 } // namespace
 
+PluginGraphic::PluginGraphic(const PluginManager* plugins, ProgressHandler progress)
+    : plugins_(plugins), progress_(std::move(progress)) {}
+
 PluginGraphic::~PluginGraphic() { release(); }
 
 void PluginGraphic::loadFile(const QString& fileName) {
     release();
-    ableData_ = std::make_unique<FileDecodeJob>(this, fileName);
+    ableData_ = std::make_unique<FileDecodeJob>(this, fileName, plugins_, progress_);
     decodeByPlugins();
 }
 
@@ -29,12 +32,11 @@ void PluginGraphic::loadStream(QIODevice& stream) { loadFromStreamWithName(strea
 
 void PluginGraphic::loadFromStreamWithName(QIODevice& stream, const QString& fileName) {
     release();
-    ableData_ = std::make_unique<StreamDecodeJob>(this, fileName, stream);
+    ableData_ = std::make_unique<StreamDecodeJob>(this, fileName, stream, plugins_, progress_);
     decodeByPlugins();
 }
 
 void PluginGraphic::decodeByPlugins() {
-    ableData_->onProgress = onProgress();
     try {
         ableData_->load();
         if (ableData_->isEmpty()) couldNotDecode();
