@@ -35,13 +35,6 @@ void writeSome(int fd, const uint8_t* data, size_t size) {
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    static const bool limits = [] {
-        HelperTimeouts& l = HelperLibrary::limits();
-        l.loadMs = l.pictureMs = 50; // every answer is there before the first call
-        l.pictureMsPerMiB = 0;
-        return true;
-    }();
-    (void)limits;
     if (size < 2) return 0;
     const size_t shared = std::min<size_t>(size_t(data[0]) | size_t(data[1]) << 8, size - 2);
     int pair[2];
@@ -57,8 +50,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     writeSome(pair[1], data + 2 + shared, size - 2 - shared);
     shutdown(pair[1], SHUT_WR);
 
+    // Every answer is there before the first call.
+    HelperPolicy policy;
+    policy.limits.loadMs = policy.limits.pictureMs = 50;
+    policy.limits.pictureMsPerMiB = 0;
     if (auto library = HelperLibrary::open(HelperProcess::adopt(pair[0], memory),
-                                           QStringLiteral("/fuzz/plugin.spi"))) {
+                                           QStringLiteral("/fuzz/plugin.spi"), policy)) {
         char text[256] = {};
         library->GetPluginInfo(1, text, 255);
         if (text[255] != 0) __builtin_trap();

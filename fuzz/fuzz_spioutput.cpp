@@ -7,6 +7,7 @@
 // the info block, then those of the pixel block (zero-padded).
 #include "core/errors.h"
 #include "freshpicturememory.h"
+#include "pictures/formatregistry.h"
 #include "spi/libraryloader.h"
 #include "spi/pluginbitmap.h"
 #include "spi/pluginmanager.h"
@@ -78,16 +79,15 @@ public:
     }
 };
 
+// Made once for the whole run and never destroyed, so that nothing depends
+// on the order static objects go in at exit.
 PluginManager& manager() {
-    static InProcessLoader loader;
-    // Never destroyed: the format registry it would clean up may be gone by then.
-    static auto* registration = new PluginBitmapRegistration;
-    (void)registration;
     static PluginManager* spis = [] {
-        LibraryLoader::install(&loader);
-        auto* s = new PluginManager;
-        s->macBinary = false;
-        s->add(createSPI(QStringLiteral("fuzz.spi")));
+        PluginManagerOptions options;
+        options.macBinary = false;
+        auto* s = new PluginManager(*new FormatRegistry, options);
+        InProcessLoader loader;
+        s->add(createSPI(QStringLiteral("fuzz.spi"), loader));
         return s;
     }();
     return *spis;
@@ -97,13 +97,13 @@ PluginManager& manager() {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const FreshPictureMemory fresh;
-    manager();
+    const PluginManager& spis = manager();
     input = data;
     inputSize = size;
     QBuffer stream;
     stream.setData(QByteArray("not a BMP"));
     stream.open(QIODevice::ReadOnly);
-    PluginBitmap bitmap;
+    PluginBitmap bitmap(&spis);
     try {
         bitmap.loadFromStreamWithName(stream, QStringLiteral("picture.fz"));
         // A picture that loaded is a consistent bitmap.

@@ -29,10 +29,11 @@ inline void stopWindows() {
     windows() = nullptr;
 }
 // The windows as at program start, on a screen this wide (and, when given,
-// with this much room for windows).
+// with this much room for windows), reading the test pictures too.
 inline void startWindows(int screenWidth = 1024, QSize screenArea = {}) {
     stopWindows();
     windows() = new LessonWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
+    addTestPictureFormat(windows()->formats());
 }
 
 inline Lesson& theLesson() { return windows()->lesson(); }
@@ -75,7 +76,6 @@ public:
 
 private:
     QTemporaryDir dir_;
-    TestPictureFormat format_;
 };
 
 } // namespace nubivu::test

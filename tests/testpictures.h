@@ -1,8 +1,8 @@
 #pragma once
-// Picture fixtures for window tests: a picture class of the tests' own,
-// registered under the extension "tpx" (a PNG inside), so that panes load
-// through the real registry whatever readers the program has. Each picture
-// gets its own width, which tells in a test which file a pane shows.
+// Picture fixtures for window tests: a picture class of the tests' own, added
+// under the extension "tpx" (a PNG inside) to the windows' registry, so that
+// panes load through the real registry whatever readers the program has. Each
+// picture gets its own width, which tells in a test which file a pane shows.
 #include "datalist/datalist.h"
 #include "pictures/bitmap.h"
 #include "pictures/formatregistry.h"
@@ -33,14 +33,9 @@ public:
     }
 };
 
-// Registered for as long as it lives.
-struct TestPictureFormat {
-    TestPictureFormat() {
-        registerPictureFormat(QStringLiteral("tpx"), QStringLiteral("test picture"),
-                              TestPicture::staticClass());
-    }
-    ~TestPictureFormat() { unregisterPictureClass(TestPicture::staticClass()); }
-};
+inline void addTestPictureFormat(FormatRegistry& formats) {
+    formats.add(QStringLiteral("tpx"), QStringLiteral("test picture"), TestPicture::staticClass());
+}
 
 // A width x 8 picture of one colour at path; returns the path.
 inline QString writeTestPicture(const QString& path, int width, QRgb colour = 0xff3366cc) {

@@ -6,6 +6,7 @@
 // - the round trip of one small call (IsSupported);
 // - a warm start of the helper: start, load the plug-in, read its texts.
 // Usage: bench_helper [rounds]
+#include "pictures/formatregistry.h"
 #include "spi/helperlibrary.h"
 #include "spi/pluginbitmap.h"
 #include "spi/pluginlibraryloader.h"
@@ -35,20 +36,24 @@ double median(std::vector<double> v) {
     return v[v.size() / 2];
 }
 
+const QString kHelper = QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost");
+
 // One manager holding the plug-in, in process or in the helper.
-std::unique_ptr<PluginManager> managerFor(const QString& plugin, bool inProcess) {
-    PluginLibraryLoader::overrideThirdPartyInProcess(inProcess);
-    auto spis = std::make_unique<PluginManager>();
-    spis->macBinary = false;
+std::unique_ptr<PluginManager> managerFor(FormatRegistry& formats, const QString& plugin,
+                                          bool inProcess) {
+    PluginManagerOptions options;
+    options.macBinary = false;
+    options.libraries.thirdPartyInProcess = inProcess;
+    options.libraries.helperProgram = kHelper;
+    auto spis = std::make_unique<PluginManager>(formats, options);
     spis->search(plugin);
-    PluginLibraryLoader::overrideThirdPartyInProcess(std::nullopt);
     return spis;
 }
 
-double decodeMs(const QString& file) {
+double decodeMs(const PluginManager& spis, const QString& file) {
     QElapsedTimer timer;
     timer.start();
-    PluginBitmap bitmap;
+    PluginBitmap bitmap(&spis);
     bitmap.loadFile(file);
     if (bitmap.width() != 1920) std::fprintf(stderr, "decode failed\n");
     return double(timer.nsecsElapsed()) / 1e6;
@@ -59,15 +64,13 @@ double decodeMs(const QString& file) {
 int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
-    PluginLibraryLoader::overrideHelperProgram(
-        QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
     QTemporaryDir dir;
     // A copy away from the program's folder counts as a third-party plug-in.
     const QString plugin = dir.filePath(QStringLiteral("ifpng.spi"));
     QFile::copy(QStringLiteral(NUBIVU_RUNTIME_DIR "/ifpng.spi"), plugin);
     const QString picture = dir.filePath(QStringLiteral("map.png"));
     weatherMap(1920, 1080).save(picture, "PNG");
-    PluginBitmapRegistration registration;
+    FormatRegistry formats;
 
     std::vector<double> inProcess, helper, tripIn, tripHelper, starts;
     char probe[2048] = {};
@@ -79,11 +82,11 @@ int main(int argc, char** argv) {
     // the helper by turns, each after one decode that warms it up.
     for (int block = 0; block < 3; ++block) {
         for (const bool local : {true, false}) {
-            const auto spis = managerFor(plugin, local);
+            const auto spis = managerFor(formats, plugin, local);
             auto& spi = static_cast<ImportPlugin&>(*spis->items(0));
-            decodeMs(picture);
+            decodeMs(*spis, picture);
             for (int r = 0; r < (rounds + 2) / 3; ++r) {
-                (local ? inProcess : helper).push_back(decodeMs(picture));
+                (local ? inProcess : helper).push_back(decodeMs(*spis, picture));
                 QElapsedTimer timer;
                 timer.start();
                 constexpr int calls = 200;
@@ -96,8 +99,7 @@ int main(int argc, char** argv) {
     for (int r = 0; r < rounds; ++r) {
         QElapsedTimer timer;
         timer.start();
-        const auto started =
-            HelperLibrary::open(HelperCommand{PluginLibraryLoader::helperProgram(), {}}, plugin);
+        const auto started = HelperLibrary::open(HelperCommand{kHelper, {}}, plugin);
         char text[256] = {};
         if (!started || started->GetPluginInfo(1, text, 255) <= 0)
             std::fprintf(stderr, "helper start failed\n");

@@ -15,10 +15,6 @@ namespace playbench {
 namespace {
 constexpr QSize kScreen(1920, 1080);
 
-std::array<DecodedPicture, 3> decodeRow(const RowFiles& row) {
-    return {decodePicture(row[0]), decodePicture(row[1]), decodePicture(row[2])};
-}
-
 template <typename Work> double timeRows(const std::vector<RowFiles>& rows, Work work) {
     QElapsedTimer clock;
     clock.start();
@@ -38,8 +34,13 @@ struct FullScreenCost::View {
 FullScreenCost::FullScreenCost() : view_(std::make_unique<View>()) {}
 FullScreenCost::~FullScreenCost() = default;
 
+std::array<DecodedPicture, 3> FullScreenCost::decodeRow(const RowFiles& row) const {
+    return {decodePicture(formats_, row[0]), decodePicture(formats_, row[1]),
+            decodePicture(formats_, row[2])};
+}
+
 double FullScreenCost::decodeMs(const std::vector<RowFiles>& rows) {
-    return timeRows(rows, [](int, const RowFiles& row) { decodeRow(row); });
+    return timeRows(rows, [this](int, const RowFiles& row) { decodeRow(row); });
 }
 
 double FullScreenCost::decodeAndPaintMs(const std::vector<RowFiles>& rows) {

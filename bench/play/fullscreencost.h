@@ -3,7 +3,10 @@
 // painted by the full-screen view, scaled smoothly to a 1920 x 1080 screen;
 // against decoding them alone.
 #include "lessonplayer.h"
+#include "pictures/formatregistry.h"
+#include "slideshow/decodeahead.h"
 
+#include <array>
 #include <memory>
 #include <vector>
 
@@ -20,6 +23,9 @@ public:
 
 private:
     struct View;
+    std::array<nubivu::DecodedPicture, 3> decodeRow(const RowFiles& row) const;
+
+    nubivu::FormatRegistry formats_;
     std::unique_ptr<View> view_;
 };
 

@@ -199,13 +199,11 @@ int main(int argc, char** argv) {
     }
     // Everything on one core unless said otherwise.
     cores.use(1);
-    nubivu::registerJpegFormat();
 
     std::printf("%s: %zu rows of three %dx%d JPEG files, %d paired runs, medians\n",
                 qPrintable(o.label), rows.size(), PictureWidth, PictureHeight, o.runs);
     for (int width : {1024, 1920}) measureScreen(width, rows, o, cores);
     if (o.pacedRows > 0) measurePaced(rows, o, cores);
     if (o.fullScreen) measureFullScreen(rows, o);
-    nubivu::unregisterJpegFormat();
     return 0;
 }

@@ -7,14 +7,32 @@
 #include "sitephotos/skywindow.h"
 #include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
+#include "spi/pluginmanager.h"
+#include "spi/wine.h"
+#include "ui/skippedpluginsreport.h"
 
 namespace nubivu {
 
+PluginManagerOptions LessonWindows::pluginOptions() {
+    PluginManagerOptions options;
+    options.searchAtStart = true;
+    options.skipFaultyLibraries = true;
+    return options;
+}
+
 LessonWindows::LessonWindows(const ScreenMetrics& screen) {
-    main_ = std::make_unique<MainWindow>(lesson_, screen);
-    chooser_ = std::make_unique<ImageFileChooser>(lesson_);
+    main_ = std::make_unique<MainWindow>(lesson_, formats_, screen);
+    // Made once the main window stands, before anything loads a picture.
+    // Wine makes its prefix meanwhile, not when the first Windows plug-in loads.
+    Wine().prepareInBackground();
+    plugins_ = std::make_unique<PluginManager>(formats_, pluginOptions());
+    plugins_->setObjectName(QStringLiteral("SPIs1"));
+    // A broken library is passed over and named once the main window is up.
+    reportSkippedPluginsWhenShown(*main_, *plugins_);
+    reportSetAsidePlugins(*plugins_);
+    chooser_ = std::make_unique<ImageFileChooser>(lesson_, formats_);
     editor_ = std::make_unique<ListEditorWindow>(lesson_, screen);
-    sky_ = std::make_unique<SkyWindow>(lesson_, screen);
+    sky_ = std::make_unique<SkyWindow>(lesson_, formats_, screen);
     about_ = std::make_unique<AboutBox>();
     options_ = std::make_unique<OptionsDialog>(main_.get());
 
@@ -27,8 +45,6 @@ LessonWindows::LessonWindows(const ScreenMetrics& screen) {
                      &SlideShow::setFillOptions);
 }
 
-// Members go in reverse order of declaration: the windows last made first,
-// the main window last of them, the lesson after all.
 LessonWindows::~LessonWindows() = default;
 
 } // namespace nubivu

@@ -1,10 +1,11 @@
 #pragma once
-// The application object: the one lesson and the six windows that show it,
-// created in the designed order (the main window first, so that it is the
-// application's main window) and wired to each other. main() makes one;
-// tests make one per case. The windows are destroyed in reverse order, and
-// the lesson after all of them.
+// The application object: the one lesson, the picture formats and plug-ins
+// its windows load through, and the six windows that show it, created in the
+// designed order (the main window first, so that it is the application's
+// main window) and wired to each other. main() makes one; tests make one per
+// case.
 #include "datalist/lesson.h"
+#include "pictures/formatregistry.h"
 #include "ui/scaling.h"
 
 #include <memory>
@@ -17,17 +18,26 @@ class SkyWindow;
 class AboutBox;
 class MainWindow;
 class OptionsDialog;
+class PluginManager;
+struct PluginManagerOptions;
 
 class LessonWindows {
 public:
-    // Raises what the creation of a window raises (the plug-in search of the
-    // main window); nothing stays then.
+    // The plug-in manager as the program runs it: the Susie folder and the
+    // program's folder searched at start, a broken library passed over and
+    // named rather than ending the search.
+    static PluginManagerOptions pluginOptions();
+
+    // Raises what the creation of a window or the plug-in search raises;
+    // nothing stays then.
     explicit LessonWindows(const ScreenMetrics& screen);
     ~LessonWindows();
     LessonWindows(const LessonWindows&) = delete;
     LessonWindows& operator=(const LessonWindows&) = delete;
 
     Lesson& lesson() { return lesson_; }
+    FormatRegistry& formats() { return formats_; }
+    PluginManager& plugins() { return *plugins_; }
     MainWindow& mainWindow() { return *main_; }
     ImageFileChooser& fileChooser() { return *chooser_; }
     ListEditorWindow& editor() { return *editor_; }
@@ -36,7 +46,14 @@ public:
     OptionsDialog& optionsDialog() { return *options_; }
 
 private:
+    // Destroyed in reverse order: the windows first, the last made first,
+    // then the plug-in manager, the formats and the lesson.
     Lesson lesson_;
+    // The manager registers its plug-ins' formats here, so this outlives it.
+    FormatRegistry formats_;
+    // Outlives every window and the decoding ahead behind them, which may be
+    // calling one of its plug-ins.
+    std::unique_ptr<PluginManager> plugins_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<ImageFileChooser> chooser_;
     std::unique_ptr<ListEditorWindow> editor_;

@@ -7,7 +7,6 @@
 #include "app/terminationsignal.h"
 #include "core/errors.h"
 #include "pictures/jpegimage.h"
-#include "spi/pluginbitmap.h"
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
@@ -38,8 +37,6 @@ int main(int argc, char** argv) {
     }
     keepPictureMemory();
     NubivuApplication app(argc, argv);
-    // Plug-in formats load as bitmaps from before the first window on, until exit.
-    PluginBitmapRegistration spiBitmapRegistration;
     setApplicationIdentity();
     // The file dialogs and Qt's other texts in the program's language, where installed.
     QLocale::setDefault(programLocale());
@@ -59,7 +56,6 @@ int main(int argc, char** argv) {
     // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         JpegImage::setLowColourDisplay(screen->depth() <= 8);
-    registerJpegFormat();
     try {
         windows = std::make_unique<LessonWindows>(ScreenMetrics::ofPrimaryScreen());
     } catch (const ENubivuError& e) {
@@ -80,7 +76,6 @@ int main(int argc, char** argv) {
     }
     const int result = QApplication::exec();
     windows.reset();
-    unregisterJpegFormat();
     SingleInstance::finish();
     return result;
 }

@@ -17,8 +17,6 @@
 #include "slideshow/lessonfile.h"
 #include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
-#include "spi/pluginmanager.h"
-#include "spi/wine.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
 #include "ui/fullscreenview.h"
@@ -27,7 +25,6 @@
 #include "ui/picturepane.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
-#include "ui/skippedpluginsreport.h"
 #include "ui/titleeditor.h"
 #include "ui/uifont.h"
 #include "ui/windowframe.h"
@@ -65,11 +62,12 @@ QString captionFor(const QString& fileName) {
 }
 } // namespace
 
-MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+MainWindow::MainWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
+                       QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      lesson_(lesson), screen_(screen) {
+      lesson_(lesson), formats_(formats), screen_(screen) {
     setObjectName(QStringLiteral("frmNubivuMain"));
     setWindowTitle(BaseCaption);
     setFont(designFont());
@@ -95,9 +93,7 @@ MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* par
     controls.skyPhotos = skyPhotosButton_;
     controls.quit = quitButton_;
     controls.edit = editAction_;
-    // Made before the plug-in manager, so destroyed before it: the show's
-    // decoding ahead may be calling a plug-in.
-    slideShow_ = new SlideShow(controls, lesson_, this);
+    slideShow_ = new SlideShow(controls, lesson_, formats_, this);
     activationRule_ = new ActivationRule(this, [this] { onActivated(); });
     buildPlayback();
     createControls();
@@ -349,31 +345,10 @@ void MainWindow::createControls() {
     layOut();
     setWindowTitle(BaseCaption + kNewFileSuffix);
     HelpWindow::setHelpFolder(findHelpFolder());
-    createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
 
 bool MainWindow::isDuplicateCopy() const { return singleInstance_->isDuplicate(); }
-
-PluginFolders MainWindow::pluginSearchOptions() {
-    // The Susie folder and the program's folder, as designed; the program's
-    // folder of an installed copy takes in <prefix>/lib/nubivu/plugins.
-    return {PluginFolder::SusieFolder, PluginFolder::ProgramFolder};
-}
-
-void MainWindow::createPluginManager() {
-    // Wine makes its prefix while the rest starts, not when the first Windows plug-in loads.
-    prepareWineInBackground();
-    plugins_ = new PluginManager(this);
-    plugins_->setObjectName(QStringLiteral("SPIs1"));
-    plugins_->graphicPreview = false;
-    plugins_->searchOptions = pluginSearchOptions();
-    // A broken library is passed over and named once the window is up.
-    plugins_->skipFaultyLibraries = true;
-    plugins_->afterLoad();
-    reportSkippedPluginsWhenShown(*this, *plugins_);
-    reportSetAsidePlugins();
-}
 
 void MainWindow::layOut() {
     outerSize_ = mainWindowOuterSize(screen_.width, screen_.scaleFactor);

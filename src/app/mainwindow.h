@@ -1,7 +1,6 @@
 #pragma once
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
-#include "spi/pluginmanager.h"
 #include "ui/designedlayout.h"
 #include "ui/scaling.h"
 
@@ -18,6 +17,7 @@ class QPushButton;
 
 namespace nubivu {
 
+class FormatRegistry;
 class Lesson;
 class RecentFiles;
 class SlideShow;
@@ -46,13 +46,12 @@ public:
     // The caption as designed, to which the file part is appended.
     static const QString BaseCaption;
 
-    // Shows and edits the lesson; scaled once to the screen.
-    MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    // Shows and edits the lesson; scaled once to the screen. Loads its
+    // pictures through formats, which must outlive it.
+    MainWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
+               QWidget* parent = nullptr);
 
     void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
-
-    // Where the plug-in manager looks for plug-ins: the Susie folder and the program's folder.
-    static PluginFolders pluginSearchOptions();
 
     // The File menu's two dialogs (tests fill them in as a user would).
     QFileDialog& openDialog() { return openDialog_; }
@@ -113,7 +112,6 @@ protected:
     bool event(QEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
     void createControls();
-    void createPluginManager();
     void layOut();
     // True when the window may close.
     bool mayClose();
@@ -164,8 +162,6 @@ private:
     QFileDialog saveDialog_;
     WindowStateSounds* windowSounds_;
     SingleInstance* singleInstance_;
-    // The plug-in manager: searches its folders at start.
-    PluginManager* plugins_ = nullptr;
 
     template <class W> W* place(W* widget, const char* name, QRect designed, ScaleKind kind);
     void buildControls();
@@ -180,6 +176,7 @@ private:
     void placeOnScreen();
 
     Lesson& lesson_;
+    const FormatRegistry& formats_;
     const ScreenMetrics screen_;
     MainWindowPeers peers_;
     QWidget* client_;

@@ -1,7 +1,8 @@
 #include "app/selfcheck.h"
 
-#include "app/mainwindow.h"
+#include "app/lessonwindows.h"
 #include "core/installdirs.h"
+#include "pictures/formatregistry.h"
 #include "spi/plugin.h"
 #include "spi/pluginmanager.h"
 
@@ -18,12 +19,6 @@ void print(const char* label, const QString& folder, const QStringList& found) {
     std::printf("%s: %s (%s)\n", label, qPrintable(QDir::cleanPath(folder)),
                 found.isEmpty() ? "nothing found" : qPrintable(found.join(QLatin1Char(' '))));
 }
-
-// The main window's manager, with the folders behind each search option in view.
-class CheckedSPIs : public PluginManager {
-public:
-    using PluginManager::optionFolders;
-};
 } // namespace
 
 int runSelfCheck(int argc, char** argv) {
@@ -33,16 +28,15 @@ int runSelfCheck(int argc, char** argv) {
         QDir(help).entryList({QStringLiteral("*.html")}, QDir::Files, QDir::Name);
     print("help", help, pages);
 
-    CheckedSPIs manager;
-    manager.searchOptions = MainWindow::pluginSearchOptions();
-    manager.skipFaultyLibraries = true;
-    manager.afterLoad();
+    // A manager made as the program makes its own.
+    FormatRegistry formats;
+    const PluginManager manager(formats, LessonWindows::pluginOptions());
 
     // Every folder searched, in the order of the search, with the plug-ins it gave.
     for (PluginFolder option :
          {PluginFolder::SusieFolder, PluginFolder::ProgramFolder, PluginFolder::CurrentFolder,
           PluginFolder::SystemFolder, PluginFolder::WindowsFolder}) {
-        if (!manager.searchOptions.contains(option)) continue;
+        if (!manager.options().folders.contains(option)) continue;
         const QStringList folders = manager.optionFolders(option);
         if (option == PluginFolder::SusieFolder && folders.isEmpty()) {
             std::printf(

@@ -54,11 +54,11 @@ QStringList mountedVolumes() {
 
 } // namespace
 
-ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
+ImageFileChooser::ImageFileChooser(Lesson& lesson, const FormatRegistry& formats, QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      lesson_(lesson) {
+      lesson_(lesson), formats_(formats) {
     setObjectName(QStringLiteral("frmFileSelect"));
     setWindowTitle(QStringLiteral("データファイルの選択"));
     setFont(designFont());
@@ -266,7 +266,7 @@ void ImageFileChooser::fileChanged() {
     if (!previewing_) return;
     if (i >= 0 && previewCheck_->isChecked()) {
         // A failure goes to the default error report; the preview keeps its picture.
-        loadPicture(previewPane_->picture(), selectedPath());
+        formats_.loadPicture(previewPane_->picture(), selectedPath());
     } else {
         previewPane_->picture().clear();
     }

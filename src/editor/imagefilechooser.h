@@ -15,14 +15,16 @@ class QTreeView;
 
 namespace nubivu {
 
+class FormatRegistry;
 class Lesson;
 class PicturePane;
 
 class ImageFileChooser : public QDialog {
     Q_OBJECT
 public:
-    // Writes into the lesson's rows at their current cell.
-    explicit ImageFileChooser(Lesson& lesson, QWidget* parent = nullptr);
+    // Writes into the lesson's rows at their current cell. Previews through
+    // formats, which must outlive it.
+    ImageFileChooser(Lesson& lesson, const FormatRegistry& formats, QWidget* parent = nullptr);
 
     // Before the chooser is shown: the first time, drive, tree and file list
     // come to the root of the current drive.
@@ -69,6 +71,7 @@ private:
     void takeSelected();
 
     Lesson& lesson_;
+    const FormatRegistry& formats_;
     QFileSystemModel* folders_;
     QString treeDrive_;
     QString folder_;

@@ -57,7 +57,7 @@ void Bitmap::setDib(Dib dib) {
     stretched_ = QImage();
     palette_ = std::move(dib.palette);
     bitsPerPixel_ = dib.bitsPerPixel;
-    changed();
+    Q_EMIT changed();
 }
 
 void Bitmap::saveStream(QIODevice& stream) const {
@@ -138,7 +138,7 @@ void Bitmap::copyFrom(const Graphic& source) {
     stretched_ = QImage();
     palette_ = other->palette_;
     bitsPerPixel_ = other->bitsPerPixel_;
-    changed();
+    Q_EMIT changed();
 }
 
 void Bitmap::setImage(QImage image, QVector<QRgb> palette) {
@@ -146,7 +146,7 @@ void Bitmap::setImage(QImage image, QVector<QRgb> palette) {
     stretched_ = QImage();
     palette_ = std::move(palette);
     bitsPerPixel_ = image_.isNull() ? 0 : image_.format() == QImage::Format_Indexed8 ? 8 : 24;
-    changed();
+    Q_EMIT changed();
 }
 
 void Bitmap::setPalette(QVector<QRgb> palette) { palette_ = std::move(palette); }

@@ -3,6 +3,7 @@
 #include "pictures/bitmap.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/icon.h"
+#include "pictures/jpegimage.h"
 #include "pictures/metafile/metafile.h"
 #include "pictures/picture.h"
 
@@ -17,17 +18,16 @@ FormatRegistry::FormatRegistry() {
     add(QStringLiteral("emf"), QStringLiteral("エンハンス メタファイル"), Metafile::staticClass());
     add(QStringLiteral("ico"), QStringLiteral("アイコン"), Icon::staticClass());
     add(QStringLiteral("bmp"), QStringLiteral("ビットマップ"), Bitmap::staticClass());
-}
-
-FormatRegistry& FormatRegistry::instance() {
-    static FormatRegistry list;
-    return list;
+    const QString jpeg = QStringLiteral("JPEG イメージファイル");
+    add(QStringLiteral("jpeg"), jpeg, JpegImage::staticClass());
+    add(QStringLiteral("jpg"), jpeg, JpegImage::staticClass());
 }
 
 void FormatRegistry::add(const QString& extension, const QString& description,
-                         const GraphicClass& cls) {
+                         const GraphicClass& cls, GraphicFactory create) {
+    if (!create && cls.create) create = cls.create;
     const std::unique_lock lock(mutex_);
-    entries_.push_back({extension.toLower(), description, &cls});
+    entries_.push_back({extension.toLower(), description, &cls, std::move(create)});
 }
 
 void FormatRegistry::remove(const GraphicClass& cls) {
@@ -44,38 +44,33 @@ const GraphicClass* FormatRegistry::find(const QString& extension) const {
     return nullptr;
 }
 
-void registerPictureFormat(const QString& extension, const QString& description,
-                           const GraphicClass& cls) {
-    FormatRegistry::instance().add(extension, description, cls);
-}
-
-void unregisterPictureClass(const GraphicClass& cls) { FormatRegistry::instance().remove(cls); }
-
-const GraphicClass* findPictureClass(const QString& extension) {
-    return FormatRegistry::instance().find(extension);
-}
-
 QString pictureExtension(const QString& fileName) {
     const qsizetype at = fileName.lastIndexOf(QRegularExpression(QStringLiteral("[.\\\\/:]")));
     if (at < 0 || fileName.at(at) != QLatin1Char('.')) return {};
     return fileName.mid(at + 1);
 }
 
-std::unique_ptr<Graphic> loadGraphic(const QString& fileName, const ProgressHandler& progress) {
+std::unique_ptr<Graphic> FormatRegistry::loadGraphic(const QString& fileName) const {
     return namingFile(fileName, [&] {
         const QString extension = pictureExtension(fileName);
-        const GraphicClass* cls = findPictureClass(extension);
-        if (!cls || !cls->create)
-            throw EInvalidGraphic(QString::fromUtf8(msg::UnknownExtension).arg(extension));
-        std::unique_ptr<Graphic> graphic = cls->create();
-        graphic->setOnProgress(progress);
+        const QString key = extension.toLower();
+        GraphicFactory create;
+        {
+            const std::shared_lock lock(mutex_);
+            const auto it =
+                std::find_if(entries_.rbegin(), entries_.rend(),
+                             [&](const PictureFormat& f) { return f.extension == key; });
+            if (it != entries_.rend()) create = it->create;
+        }
+        if (!create) throw EInvalidGraphic(QString::fromUtf8(msg::UnknownExtension).arg(extension));
+        std::unique_ptr<Graphic> graphic = create();
         graphic->loadFile(fileName);
         return graphic;
     });
 }
 
-void loadPicture(Picture& picture, const QString& fileName) {
-    picture.setGraphic(loadGraphic(fileName, picture.onProgress()), fileName);
+void FormatRegistry::loadPicture(Picture& picture, const QString& fileName) const {
+    picture.setGraphic(loadGraphic(fileName), fileName);
 }
 
 } // namespace nubivu

@@ -24,13 +24,4 @@ void Graphic::copyFrom(const Graphic& source) {
             .arg(QLatin1String(source.classType().name), QLatin1String(classType().name)));
 }
 
-void Graphic::changed() {
-    if (onChange_) onChange_(this);
-}
-
-void Graphic::progress(Graphic* sender, ProgressStage stage, quint8 percentDone, bool redrawNow,
-                       const QRect& r, const QString& msg) {
-    if (onProgress_) onProgress_(sender, stage, percentDone, redrawNow, r, msg);
-}
-
 } // namespace nubivu

@@ -1,6 +1,7 @@
 #pragma once
 // The abstract picture: something that loads from a file or a stream, saves
 // to a stream, and draws itself into a rectangle.
+#include <QObject>
 #include <QRect>
 #include <QRgb>
 #include <QString>
@@ -28,17 +29,18 @@ struct GraphicClass {
     }
 };
 
+// How a picture that reports its loading (one read by plug-ins) tells its
+// progress; the handler may raise EAbort to ask the decoder to stop.
 enum class ProgressStage { Starting, Running, Ending };
 
 using ProgressHandler = std::function<void(Graphic* sender, ProgressStage stage, quint8 percentDone,
                                            bool redrawNow, const QRect& r, const QString& msg)>;
 
-class Graphic {
+class Graphic : public QObject {
+    Q_OBJECT
 public:
     Graphic() = default;
-    Graphic(const Graphic&) = delete;
-    Graphic& operator=(const Graphic&) = delete;
-    virtual ~Graphic() = default;
+    ~Graphic() override = default;
 
     static const GraphicClass& staticClass();
     virtual const GraphicClass& classType() const = 0;
@@ -61,18 +63,9 @@ public:
     // The colour table the picture came with; empty when it has none.
     virtual QVector<QRgb> palette() const { return {}; }
 
-    void setOnChange(std::function<void(Graphic*)> handler) { onChange_ = std::move(handler); }
-    void setOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
-    const ProgressHandler& onProgress() const { return onProgress_; }
-
-protected:
+Q_SIGNALS:
+    // The contents changed: loaded, copied or replaced.
     void changed();
-    void progress(Graphic* sender, ProgressStage stage, quint8 percentDone, bool redrawNow,
-                  const QRect& r, const QString& msg);
-
-private:
-    std::function<void(Graphic*)> onChange_;
-    ProgressHandler onProgress_;
 };
 
 // Declares staticClass/classType for a concrete class Name derived from Base.

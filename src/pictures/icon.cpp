@@ -130,7 +130,7 @@ void Icon::loadStream(QIODevice& stream) {
                                                                          : decodeDib(chosen->data);
     image_ = std::move(image);
     data_ = std::move(data);
-    changed();
+    Q_EMIT changed();
 }
 
 void Icon::saveStream(QIODevice& stream) const { stream.write(data_); }

@@ -1,7 +1,6 @@
 #include "pictures/jpegimage.h"
 
 #include "core/limits.h"
-#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
 #include "pictures/picturememory.h"
 
@@ -229,7 +228,7 @@ void JpegImage::loadStream(QIODevice& stream) {
     progressive_ = d.cinfo.progressive_mode;
     decoded_ = false;
     bitmap_.setImage({});
-    changed();
+    Q_EMIT changed();
 }
 
 void JpegImage::saveStream(QIODevice& stream) const { stream.write(data_); }
@@ -300,15 +299,7 @@ void JpegImage::copyFrom(const Graphic& source) {
     progressive_ = other->progressive_;
     decoded_ = other->decoded_;
     bitmap_.copyFrom(other->bitmap_);
-    changed();
+    Q_EMIT changed();
 }
-
-void registerJpegFormat() {
-    const QString description = QStringLiteral("JPEG イメージファイル");
-    registerPictureFormat(QStringLiteral("jpeg"), description, JpegImage::staticClass());
-    registerPictureFormat(QStringLiteral("jpg"), description, JpegImage::staticClass());
-}
-
-void unregisterJpegFormat() { unregisterPictureClass(JpegImage::staticClass()); }
 
 } // namespace nubivu

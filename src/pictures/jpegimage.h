@@ -59,9 +59,4 @@ private:
     Bitmap bitmap_;
 };
 
-// Adds "jpeg" and "jpg" to the picture registry; the program does so at start,
-// before any window exists.
-void registerJpegFormat();
-void unregisterJpegFormat();
-
 } // namespace nubivu

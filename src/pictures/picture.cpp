@@ -5,12 +5,8 @@ namespace nubivu {
 void Picture::setGraphic(std::unique_ptr<Graphic> graphic, const QString& fileName) {
     graphic_ = std::move(graphic);
     fileName_ = graphic_ ? fileName : QString();
-    if (graphic_) graphic_->setOnChange([this](Graphic*) { changed(); });
-    changed();
-}
-
-void Picture::changed() {
-    if (onChange_) onChange_();
+    if (graphic_) connect(graphic_.get(), &Graphic::changed, this, &Picture::changed);
+    Q_EMIT changed();
 }
 
 } // namespace nubivu

@@ -2,16 +2,15 @@
 // Holds at most one picture object and says when it changed; every pane owns one.
 #include "pictures/graphic.h"
 
-#include <functional>
+#include <QObject>
 #include <memory>
 
 namespace nubivu {
 
-class Picture {
+class Picture : public QObject {
+    Q_OBJECT
 public:
     Picture() = default;
-    Picture(const Picture&) = delete;
-    Picture& operator=(const Picture&) = delete;
 
     Graphic* graphic() const { return graphic_.get(); }
     // Takes ownership; null clears. fileName: where the graphic came from, if
@@ -24,17 +23,13 @@ public:
     int width() const { return graphic_ ? graphic_->width() : 0; }
     int height() const { return graphic_ ? graphic_->height() : 0; }
 
-    void setOnChange(std::function<void()> handler) { onChange_ = std::move(handler); }
-    void setOnProgress(ProgressHandler handler) { onProgress_ = std::move(handler); }
-    const ProgressHandler& onProgress() const { return onProgress_; }
-
-private:
+Q_SIGNALS:
+    // Another graphic, none, or the graphic's own contents changed.
     void changed();
 
+private:
     std::unique_ptr<Graphic> graphic_;
     QString fileName_;
-    std::function<void()> onChange_;
-    ProgressHandler onProgress_;
 };
 
 } // namespace nubivu

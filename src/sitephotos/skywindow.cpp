@@ -17,10 +17,11 @@
 
 namespace nubivu {
 
-SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+SkyWindow::SkyWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
+                     QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      lesson_(lesson) {
+      lesson_(lesson), formats_(formats) {
     setObjectName(QStringLiteral("frmKansokuti"));
     setWindowTitle(QStringLiteral("私たちの地域の様子"));
     setFont(designFont());
@@ -110,10 +111,10 @@ bool SkyWindow::event(QEvent* e) {
 void SkyWindow::showSkyPhotos(const SlotPaths& rowPaths) {
     // Each load stands alone; the order is the one the window has always used.
     const QString& listFile = lesson_.filePath();
-    loadPaneOrClear(*northPane_, rowPaths[slotIndex(ImageSlot::North)], listFile);
-    loadPaneOrClear(*westPane_, rowPaths[slotIndex(ImageSlot::West)], listFile);
-    loadPaneOrClear(*southPane_, rowPaths[slotIndex(ImageSlot::South)], listFile);
-    loadPaneOrClear(*eastPane_, rowPaths[slotIndex(ImageSlot::East)], listFile);
+    loadPaneOrClear(formats_, *northPane_, rowPaths[slotIndex(ImageSlot::North)], listFile);
+    loadPaneOrClear(formats_, *westPane_, rowPaths[slotIndex(ImageSlot::West)], listFile);
+    loadPaneOrClear(formats_, *southPane_, rowPaths[slotIndex(ImageSlot::South)], listFile);
+    loadPaneOrClear(formats_, *eastPane_, rowPaths[slotIndex(ImageSlot::East)], listFile);
     show();
     raise();
     activateWindow();

@@ -15,6 +15,7 @@ class QPushButton;
 
 namespace nubivu {
 
+class FormatRegistry;
 class Lesson;
 class PicturePane;
 class TitleEditor;
@@ -22,8 +23,10 @@ class TitleEditor;
 class SkyWindow : public QWidget {
     Q_OBJECT
 public:
-    // Shows the lesson's four sky titles; scaled once to the screen.
-    SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    // Shows the lesson's four sky titles; scaled once to the screen. Loads
+    // its pictures through formats, which must outlive it.
+    SkyWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
+              QWidget* parent = nullptr);
 
     // The outer size the scaling chose.
     QSize designedOuterSize() const { return outerSize_; }
@@ -57,6 +60,7 @@ private:
     void fitLabels();
 
     Lesson& lesson_;
+    const FormatRegistry& formats_;
     DesignedLayout layout_;
     QSize outerSize_;
     std::array<TitleEditor*, 4> titleEditors_{};

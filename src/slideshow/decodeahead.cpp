@@ -10,12 +10,12 @@
 
 namespace nubivu {
 
-DecodedPicture decodePicture(const QString& path) {
+DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path) {
     DecodedPicture out;
     out.path = path;
     if (path.isEmpty()) return out;
     try {
-        out.graphic = loadGraphic(path);
+        out.graphic = formats.loadGraphic(path);
     } catch (...) {
         // Missing file, no decoder, bad header, out of memory: the pane is
         // cleared without a message, exactly as when it loads the file itself.

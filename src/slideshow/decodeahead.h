@@ -9,8 +9,8 @@
 // was decoded ahead: the same pictures, and the same failures, kept with the
 // slot they belong to.
 //
-// The owner must destroy it before the plug-in manager, since a job may be
-// calling a plug-in.
+// Whatever the decoder reaches (the format registry, the plug-in manager
+// behind it) must outlive it: a job may be calling a plug-in until it is gone.
 #include "pictures/graphic.h"
 
 #include <QStringList>
@@ -23,6 +23,8 @@
 #include <vector>
 
 namespace nubivu {
+
+class FormatRegistry;
 
 // One pane's picture, read and decoded as far as it will go.
 struct DecodedPicture {
@@ -38,9 +40,9 @@ struct DecodedPicture {
 };
 
 // Loads path (as the pane loads it: a resolved path, or empty) by its
-// extension through the picture format registry and decodes it in full.
-// Never raises; failures are in the result. Safe off the GUI thread.
-DecodedPicture decodePicture(const QString& path);
+// extension through formats and decodes it in full. Never raises; failures
+// are in the result. Safe off the GUI thread.
+DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path);
 
 struct DecodedRow {
     int row = 0;
@@ -56,7 +58,7 @@ public:
     static int availableCores();
 
     // With one core (cores() below 2 at a request) nothing is decoded ahead.
-    explicit DecodeAhead(Decoder decoder = decodePicture, CoreCount cores = availableCores);
+    explicit DecodeAhead(Decoder decoder, CoreCount cores = availableCores);
     // Waits for a picture being decoded to finish.
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;

@@ -20,8 +20,9 @@ namespace {
 const QString kNoCount = QStringLiteral("???");
 }
 
-SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent)
-    : QObject(parent), c_(controls), lesson_(lesson) {
+SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson,
+                     const FormatRegistry& formats, QObject* parent)
+    : QObject(parent), c_(controls), lesson_(lesson), formats_(formats) {
     // One row per pass: the frame, the menu and the stop button are served
     // between two rows, and nothing runs under a nested event loop.
     playTimer_.setInterval(0);
@@ -37,7 +38,8 @@ SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject*
     playTimer_.setTimerType(Qt::PreciseTimer);
     // Stop is for a running play only.
     c_.stop->setEnabled(false);
-    decodeAhead_ = std::make_unique<DecodeAhead>();
+    decodeAhead_ = std::make_unique<DecodeAhead>(
+        [&formats](const QString& path) { return decodePicture(formats, path); });
     // What was decoded ahead stands for the list as it was.
     connect(&lesson_, &Lesson::rowsChanged, this, [this] { decodeAhead_->discard(); });
     connect(&lesson_, &Lesson::filePathChanged, this, [this] { decodeAhead_->discard(); });
@@ -123,7 +125,8 @@ void SlideShow::loadPanes() {
         // than three pictures' worth going back to the system and being
         // faulted in anew on every row of a play.
         for (int i = 0; i < MainSlotCount; ++i) {
-            loadPaneOrClear(*c_.panes[size_t(i)], currentPaths_[size_t(i)], lesson_.filePath());
+            loadPaneOrClear(formats_, *c_.panes[size_t(i)], currentPaths_[size_t(i)],
+                            lesson_.filePath());
             c_.panes[size_t(i)]->repaint();
         }
     }

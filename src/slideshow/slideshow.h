@@ -26,6 +26,7 @@ class QWidget;
 namespace nubivu {
 
 class DecodeAhead;
+class FormatRegistry;
 class Lesson;
 class PicturePane;
 
@@ -48,9 +49,10 @@ struct SlideShowControls {
 class SlideShow : public QObject {
     Q_OBJECT
 public:
-    SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent = nullptr);
-    // Waits for a picture being decoded ahead: destroy the show before the
-    // plug-in manager.
+    // Loads the panes' pictures through formats, which must outlive the show.
+    SlideShow(const SlideShowControls& controls, Lesson& lesson, const FormatRegistry& formats,
+              QObject* parent = nullptr);
+    // Waits for a picture being decoded ahead.
     ~SlideShow() override;
 
     // Shows the row on show (when it is a data row) and sets the buttons.
@@ -120,6 +122,7 @@ private:
 
     SlideShowControls c_;
     Lesson& lesson_;
+    const FormatRegistry& formats_;
     int currentRow_ = 0;
     SlotPaths currentPaths_;
     SlotPaths lastPaths_;

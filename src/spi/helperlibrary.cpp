@@ -239,28 +239,21 @@ bool takeSharedBitmap(int sharedMemory, uint64_t infoBytes, uint64_t bitsBytes, 
 
 // --- HelperLibrary ---------------------------------------------------------
 
-HelperTimeouts& HelperLibrary::limits() {
-    static HelperTimeouts limits;
-    return limits;
-}
-
-std::function<void(const QString&)>& HelperLibrary::onSetAside() {
-    static std::function<void(const QString&)> hook;
-    return hook;
-}
-
 HelperLibrary::~HelperLibrary() = default;
 
 std::unique_ptr<HelperLibrary> HelperLibrary::open(const HelperCommand& command,
-                                                   const QString& path, QString* reason) {
-    std::unique_ptr<HelperLibrary> library(new HelperLibrary(command, path));
+                                                   const QString& path, HelperPolicy policy,
+                                                   QString* reason) {
+    std::unique_ptr<HelperLibrary> library(new HelperLibrary(command, path, std::move(policy)));
     if (!library->ready(reason)) return nullptr;
     return library;
 }
 
 std::unique_ptr<HelperLibrary> HelperLibrary::open(std::unique_ptr<HelperProcess> process,
-                                                   const QString& path, QString* reason) {
-    std::unique_ptr<HelperLibrary> library(new HelperLibrary(HelperCommand{}, path));
+                                                   const QString& path, HelperPolicy policy,
+                                                   QString* reason) {
+    std::unique_ptr<HelperLibrary> library(
+        new HelperLibrary(HelperCommand{}, path, std::move(policy)));
     library->process_ = std::move(process);
     if (!library->loadInHelper(reason)) return nullptr;
     return library;
@@ -282,7 +275,7 @@ bool HelperLibrary::loadInHelper(QString* reason) {
     WireWriter w(Message::Load);
     w.bytes(QFile::encodeName(path_).toStdString());
     const std::optional<HelperProcess::Reply> reply =
-        call(w.frame(), command_.windows() ? limits().wineLoadMs : limits().loadMs);
+        call(w.frame(), command_.windows() ? policy_.limits.wineLoadMs : policy_.limits.loadMs);
     if (!reply) {
         if (reason) *reason = QStringLiteral("the plug-in ended its helper while loading");
         return false;
@@ -307,9 +300,9 @@ bool HelperLibrary::loadInHelper(QString* reason) {
 void HelperLibrary::fail() {
     process_.reset();
     ++failures_;
-    if (!setAside_ && failures_ >= limits().failuresToSetAside) {
+    if (!setAside_ && failures_ >= policy_.limits.failuresToSetAside) {
         setAside_ = true;
-        if (const auto& hook = onSetAside()) hook(modulePath_.isEmpty() ? path_ : modulePath_);
+        if (policy_.onSetAside) policy_.onSetAside(modulePath_.isEmpty() ? path_ : modulePath_);
     }
 }
 
@@ -335,7 +328,7 @@ int32_t HelperLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t buffe
     if (!ready() || bufferLength < 0) return 0;
     WireWriter w(Message::GetPluginInfo);
     w.i32(infoNo).i32(bufferLength);
-    const auto reply = call(w.frame(), limits().loadMs);
+    const auto reply = call(w.frame(), policy_.limits.loadMs);
     if (!reply) return 0;
     WireReader r(reply->payload);
     const int32_t answer = r.i32();
@@ -356,7 +349,7 @@ int32_t HelperLibrary::IsSupported(const char* name, intptr_t probe) {
     WireWriter w(Message::IsSupported);
     w.bytes(name ? name : "")
         .bytes(std::string_view(reinterpret_cast<const char*>(probe), kProbeSize));
-    const auto reply = call(w.frame(), limits().loadMs);
+    const auto reply = call(w.frame(), policy_.limits.loadMs);
     if (!reply) return 0;
     WireReader r(reply->payload);
     const int32_t answer = r.i32();
@@ -396,7 +389,7 @@ int32_t HelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint3
     if (flag == SPI_SOURCE_MEMORY && uint64_t(length) > kMaxPayload / 2) return SPI_NO_MEMORY;
     WireWriter w(Message::GetPictureInfo);
     putSource(w, sourceOf(source, length, flag));
-    const auto reply = call(w.frame(), limits().loadMs);
+    const auto reply = call(w.frame(), policy_.limits.loadMs);
     if (!reply) return SPI_OTHER_ERROR;
     WireReader r(reply->payload);
     SpiPictureInfo got{};
@@ -445,7 +438,7 @@ int32_t HelperLibrary::pictureCall(bool preview, const char* source, intptr_t le
     w.u8(preview ? 1 : 0).u8(progress ? 1 : 0);
     putSource(w, sourceOf(source, length, flag));
     const qint64 mib = sourceSize(source, length, flag) >> 20;
-    qint64 deadline = nowMs() + limits().pictureMs + mib * limits().pictureMsPerMiB;
+    qint64 deadline = nowMs() + policy_.limits.pictureMs + mib * policy_.limits.pictureMsPerMiB;
     if (!process_->send(w.frame(), deadline)) {
         fail();
         return SPI_OTHER_ERROR;

@@ -23,6 +23,14 @@ struct HelperTimeouts {
     int failuresToSetAside = 3;
 };
 
+// What a helper library is held to, and who hears that it set its plug-in aside.
+struct HelperPolicy {
+    HelperTimeouts limits;
+    // Told once, when the plug-in is set aside (its path), on the thread
+    // whose call failed.
+    std::function<void(const QString& fileName)> onSetAside;
+};
+
 // How a helper is started: the native helper program, or Wine with the
 // helper for Windows plug-ins.
 struct HelperCommand {
@@ -67,10 +75,11 @@ public:
 
     // The plug-in at path loaded in a new helper, or null (reason says why).
     static std::unique_ptr<HelperLibrary> open(const HelperCommand& command, const QString& path,
-                                               QString* reason = nullptr);
+                                               HelperPolicy policy = {}, QString* reason = nullptr);
     // The same on a helper already running; after a failure nothing is restarted.
     static std::unique_ptr<HelperLibrary> open(std::unique_ptr<HelperProcess> process,
-                                               const QString& path, QString* reason = nullptr);
+                                               const QString& path, HelperPolicy policy = {},
+                                               QString* reason = nullptr);
 
     void* resolve(const char* name) const override;
     QString modulePath() const override { return modulePath_; }
@@ -101,13 +110,9 @@ public:
     // The helper's process id, or -1 while none runs (for tests).
     pid_t helperPid() const { return process_ ? process_->pid() : -1; }
 
-    static HelperTimeouts& limits();
-    // Told once for each plug-in that is set aside (its path).
-    static std::function<void(const QString& fileName)>& onSetAside();
-
 private:
-    HelperLibrary(HelperCommand command, QString path)
-        : command_(std::move(command)), path_(std::move(path)) {}
+    HelperLibrary(HelperCommand command, QString path, HelperPolicy policy)
+        : command_(std::move(command)), path_(std::move(path)), policy_(std::move(policy)) {}
     // A running, loaded helper; starts one when needed. False when the
     // plug-in is set aside or the helper cannot be had.
     bool ready(QString* reason = nullptr);
@@ -122,6 +127,7 @@ private:
 
     HelperCommand command_;
     QString path_;
+    HelperPolicy policy_;
     QString modulePath_;
     uint32_t entryMask_ = 0;
     std::unique_ptr<HelperProcess> process_;

@@ -1,10 +1,6 @@
 #include "spi/libraryloader.h"
 
-#include "spi/pluginlibraryloader.h"
-
 namespace nubivu {
-
-LibraryLoader& LibraryLoader::real() { return PluginLibraryLoader::system(); }
 
 int32_t PluginLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t bufferLength) {
     return entry<SpiGetPluginInfoFn>("GetPluginInfo")(infoNo, buffer, bufferLength);

@@ -5,7 +5,6 @@
 #include <QString>
 #include <memory>
 
-#include "core/replaceable.h"
 #include "susieplugin.h"
 
 namespace nubivu {
@@ -48,19 +47,15 @@ private:
     }
 };
 
-// current() is the loader the wrappers use: the system's dynamic loader
-// unless one was installed.
-class LibraryLoader : public Replaceable<LibraryLoader> {
+// Whoever builds a wrapper says which loader opens its library: the
+// program's own (PluginLibraryLoader), or a test's.
+class LibraryLoader {
 public:
     virtual ~LibraryLoader() = default;
     // The library at exactly this path, or null when it cannot be loaded.
     virtual std::unique_ptr<PluginLibrary> load(const QString& path) = 0;
     // Why the last Load failed, in the system's words; empty when unknown.
     virtual QString lastError() const { return {}; }
-
-private:
-    friend class Replaceable<LibraryLoader>;
-    static LibraryLoader& real();
 };
 
 } // namespace nubivu

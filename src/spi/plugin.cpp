@@ -41,8 +41,8 @@ NUBIVU_SPI_CLASS(XnPlugin)
 
 Plugin::~Plugin() = default;
 
-void Plugin::open(const QString& path) {
-    handle_ = LibraryLoader::current().load(path);
+void Plugin::open(const QString& path, LibraryLoader& loader) {
+    handle_ = loader.load(path);
     if (!handle_) throw ESPIFOpenErrorSPI(QString::fromUtf8(msg::SpiCannotLoad).arg(path));
     fileName_ = handle_->modulePath();
     if (fileName_.isEmpty()) fileName_ = path;
@@ -152,9 +152,9 @@ void ArchivePlugin::checkEntryPoints() {
                    NUBIVU_ENTRY(GetArchiveInfo), NUBIVU_ENTRY(GetFileInfo), NUBIVU_ENTRY(GetFile)});
 }
 
-std::unique_ptr<Plugin> createSPI(const QString& path) {
+std::unique_ptr<Plugin> createSPI(const QString& path, LibraryLoader& loader) {
     try {
-        const std::unique_ptr<Plugin> probe = Plugin::staticClass().create(path);
+        const std::unique_ptr<Plugin> probe = Plugin::staticClass().create(path, loader);
         const QString& kind = probe->apiVersion();
         const PluginClass& cls =
             kind == QLatin1String(SPI_KIND_IMPORT)    ? ImportPlugin::staticClass()
@@ -162,7 +162,7 @@ std::unique_ptr<Plugin> createSPI(const QString& path) {
             : kind == QLatin1String(SPI_KIND_EXTRA)   ? XnPlugin::staticClass()
                                                       : Plugin::staticClass();
         // Loaded a second time: the module stays mapped through the new wrapper.
-        return cls.create(path);
+        return cls.create(path, loader);
     } catch (const ESPIFOpenErrorSPI&) {
         return nullptr;
     } catch (const ESPIInvalidSPI&) {

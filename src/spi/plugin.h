@@ -17,6 +17,7 @@ namespace nubivu {
 // change to the manager's list holds this one process-wide lock.
 [[nodiscard]] std::unique_lock<std::recursive_mutex> lockPluginCalls();
 
+class LibraryLoader;
 class PluginLibrary;
 class Plugin;
 
@@ -35,13 +36,12 @@ private:
 };
 // Turned into a null result by createSPI; raised by no code of ours.
 NUBIVU_ERROR_CLASS(ESPIInvalidSPI, ENubivuError)
-// A second plug-in manager was created.
-NUBIVU_ERROR_CLASS(ESPIDupCreateSPIs, ENubivuError)
 
 // A wrapper class reference: builds a wrapper of the class and recognises its instances.
 struct PluginClass {
     const char* name;
-    std::unique_ptr<Plugin> (*create)(const QString& path);
+    // Opens the library through loader.
+    std::unique_ptr<Plugin> (*create)(const QString& path, LibraryLoader& loader);
     bool (*isInstance)(const Plugin& spi); // true for the class and its subclasses
 };
 
@@ -72,11 +72,12 @@ protected:
     Plugin() = default;
     // Loads the library and reads its description; the class's own checks
     // run through the virtual queries, so this runs after construction.
-    void open(const QString& path);
+    void open(const QString& path, LibraryLoader& loader);
     // Builds a wrapper of class T on the path; a failure destroys it.
-    template <class T> static std::unique_ptr<Plugin> build(const QString& path) {
+    template <class T>
+    static std::unique_ptr<Plugin> build(const QString& path, LibraryLoader& loader) {
         std::unique_ptr<Plugin> spi(new T);
-        spi->open(path);
+        spi->open(path, loader);
         return spi;
     }
 
@@ -163,8 +164,8 @@ protected:
 };
 
 // The wrapper of the class the library's kind text names (exactly, case
-// sensitive), or null when the library cannot be loaded. A library lacking an
-// entry point its kind requires raises ESPIInvalidAPI.
-std::unique_ptr<Plugin> createSPI(const QString& path);
+// sensitive), or null when loader cannot load the library. A library lacking
+// an entry point its kind requires raises ESPIInvalidAPI.
+std::unique_ptr<Plugin> createSPI(const QString& path, LibraryLoader& loader);
 
 } // namespace nubivu

@@ -1,13 +1,11 @@
 #include "spi/pluginbitmap.h"
 
-#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
 #include "spi/plugingraphic.h"
 #include "spi/pluginmanager.h"
 #include "spi/spimessages.h"
 
 #include <QIODevice>
-#include <array>
 #include <optional>
 
 namespace nubivu {
@@ -20,77 +18,47 @@ bool isBmpName(const QString& fileName) {
     return spiFileExtension(fileName).toUpper() == QLatin1String(".BMP");
 }
 
-// Tries the two classes in order; load is called with each new instance.
+} // namespace
+
+PluginBitmap::PluginBitmap(const PluginManager* plugins, ProgressHandler progress)
+    : plugins_(plugins), progress_(std::move(progress)) {}
+
 template <class LoadFn>
-std::unique_ptr<Graphic> firstThatLoads(const GraphicClass& pluginClass,
-                                        const GraphicClass& nativeClass, bool nativeFirst,
-                                        const ProgressHandler& progress, LoadFn load,
-                                        const std::function<void()>& afterFailure) {
-    for (const GraphicClass* cls : nativeFirst ? std::array{&nativeClass, &pluginClass}
-                                               : std::array{&pluginClass, &nativeClass}) {
-        if (!cls->create) continue;
-        std::unique_ptr<Graphic> graphic = cls->create();
-        graphic->setOnProgress(progress);
+std::unique_ptr<Graphic> PluginBitmap::firstThatLoads(bool nativeFirst, LoadFn load,
+                                                      const std::function<void()>& afterFailure) {
+    // The inner graphic's final report is replaced by our own, sent once the bitmap is ours.
+    ProgressHandler relay = [this](Graphic*, ProgressStage stage, quint8 percent, bool redraw,
+                                   const QRect& r, const QString& message) {
+        if (stage != ProgressStage::Ending && progress_)
+            progress_(this, stage, percent, redraw, r, message);
+    };
+    for (const bool native : {nativeFirst, !nativeFirst}) {
+        std::unique_ptr<Graphic> graphic;
+        if (native)
+            graphic = std::make_unique<Bitmap>();
+        else
+            graphic = std::make_unique<PluginGraphic>(plugins_, relay);
         try {
             load(*graphic);
             return graphic;
         } catch (...) {
-            // The other class may well read it; this attempt's failure is not reported.
+            // The other one may well read it; this attempt's failure is not reported.
             if (afterFailure) afterFailure();
         }
     }
     return nullptr;
 }
 
-} // namespace
-
-std::unique_ptr<Graphic> loadGraphicFromFile(const GraphicClass& pluginClass,
-                                             const QString& fileName,
-                                             const GraphicClass& nativeClass, bool nativeFirst,
-                                             const ProgressHandler& progress) {
-    return firstThatLoads(pluginClass, nativeClass, nativeFirst, progress,
-                          [&](Graphic& g) { g.loadFile(fileName); }, {});
-}
-
-std::unique_ptr<Graphic> loadGraphicFromStream(const GraphicClass& pluginClass, QIODevice& stream,
-                                               const QString& fileName,
-                                               const GraphicClass& nativeClass, bool nativeFirst,
-                                               const ProgressHandler& progress) {
-    const qint64 position = stream.pos();
-    return firstThatLoads(
-        pluginClass, nativeClass, nativeFirst, progress,
-        [&](Graphic& g) {
-            if (auto* spi = dynamic_cast<PluginGraphic*>(&g))
-                spi->loadFromStreamWithName(stream, fileName);
-            else
-                g.loadStream(stream);
-        },
-        [&] { stream.seek(position); });
-}
-
-PluginBitmap::PluginBitmap()
-    : onLoadFromStreamWithName_([this](QIODevice& stream, const QString& fileName) {
-          loadFromStreamWithName(stream, fileName);
-      }) {}
-
-ProgressHandler PluginBitmap::relayProgress() {
-    // The inner graphic's final report is replaced by our own, sent once the bitmap is ours.
-    return [this](Graphic*, ProgressStage stage, quint8 percent, bool redraw, const QRect& r,
-                  const QString& message) {
-        if (stage != ProgressStage::Ending) progress(this, stage, percent, redraw, r, message);
-    };
-}
-
 void PluginBitmap::reportLoaded() {
-    progress(this, ProgressStage::Ending, 100, true, QRect(0, 0, width(), height()),
-             QString::fromUtf8(msg::SpiBitmapLoaded));
+    if (progress_)
+        progress_(this, ProgressStage::Ending, 100, true, QRect(0, 0, width(), height()),
+                  QString::fromUtf8(msg::SpiBitmapLoaded));
 }
 
 void PluginBitmap::loadFile(const QString& fileName) {
     try {
-        adoptGraphic(loadGraphicFromFile(PluginGraphic::staticClass(), fileName,
-                                         Bitmap::staticClass(), isBmpName(fileName),
-                                         relayProgress()));
+        adoptGraphic(
+            firstThatLoads(isBmpName(fileName), [&](Graphic& g) { g.loadFile(fileName); }, {}));
     } catch (...) {
         reportLoaded();
         throw;
@@ -101,10 +69,18 @@ void PluginBitmap::loadFile(const QString& fileName) {
 void PluginBitmap::loadStream(QIODevice& stream) { loadFromStreamWithName(stream, QString()); }
 
 void PluginBitmap::loadFromStreamWithName(QIODevice& stream, const QString& fileName) {
+    // After a failed attempt the stream is back where it stood.
+    const qint64 position = stream.pos();
     try {
-        adoptGraphic(loadGraphicFromStream(PluginGraphic::staticClass(), stream, fileName,
-                                           Bitmap::staticClass(), isBmpName(fileName),
-                                           relayProgress()));
+        adoptGraphic(firstThatLoads(
+            isBmpName(fileName),
+            [&](Graphic& g) {
+                if (auto* spi = dynamic_cast<PluginGraphic*>(&g))
+                    spi->loadFromStreamWithName(stream, fileName);
+                else
+                    g.loadStream(stream);
+            },
+            [&] { stream.seek(position); }));
     } catch (...) {
         reportLoaded();
         throw;
@@ -136,14 +112,6 @@ void PluginBitmap::copyFrom(const Graphic& source) {
     const std::unique_ptr<Bitmap> bitmap = decoded->toBitmap(Bitmap::staticClass());
     Bitmap::copyFrom(*bitmap);
     if (decoded->is16Color()) setPalette(decoded->palette());
-}
-
-PluginBitmapRegistration::PluginBitmapRegistration() {
-    PluginManager::setGraphicClass(&PluginBitmap::staticClass());
-}
-
-PluginBitmapRegistration::~PluginBitmapRegistration() {
-    unregisterPictureClass(PluginBitmap::staticClass());
 }
 
 } // namespace nubivu

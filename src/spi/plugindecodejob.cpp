@@ -22,39 +22,29 @@ QString fileNamePart(const QString& path) {
 
 } // namespace
 
-PluginDecodeJob::PluginDecodeJob(PluginGraphic* graphic, QString fileName)
-    : fileName_(std::move(fileName)), encodedName_(QFile::encodeName(fileName_)),
-      graphic_(graphic) {}
+PluginDecodeJob::PluginDecodeJob(PluginGraphic* graphic, QString fileName,
+                                 const PluginManager* plugins, ProgressHandler progress)
+    : fileName_(std::move(fileName)), encodedName_(QFile::encodeName(fileName_)), graphic_(graphic),
+      plugins_(plugins), progress_(std::move(progress)) {}
 
 PluginDecodeJob::~PluginDecodeJob() { clear(); }
 
 void PluginDecodeJob::doProgress(ProgressStage stage, quint8 percent, const QString& message) {
-    if (onProgress)
-        onProgress(graphic_, stage, percent, stage == ProgressStage::Ending, QRect(0, 0, 0, 0),
-                   message);
-}
-
-QList<Plugin*> PluginDecodeJob::findLoaders() const {
-    QList<Plugin*> list;
-    const PluginManager* spis = PluginManager::activeSPIs();
-    if (!spis) return list;
-    if (spis->graphicForcedLoader)
-        list.append(spis->graphicForcedLoader);
-    else
-        spis->listPlugins({&ImportPlugin::staticClass()}, list, fileName_);
-    return list;
+    if (progress_)
+        progress_(graphic_, stage, percent, stage == ProgressStage::Ending, QRect(0, 0, 0, 0),
+                  message);
 }
 
 void PluginDecodeJob::load() {
     // The whole job, so that the manager's list stays as it is while it is read.
     const auto lock = lockPluginCalls();
-    const PluginManager* spis = PluginManager::activeSPIs();
-    const bool macBinary = spis && spis->macBinary;
+    const bool macBinary = plugins_ && plugins_->options().macBinary;
     doProgress(ProgressStage::Starting, 0, QString::fromUtf8(msg::SpiLoadingGraphic));
     try {
         clear();
         doProgress(ProgressStage::Running, 1, QString::fromUtf8(msg::SpiSeeking));
-        const QList<Plugin*> candidates = findLoaders();
+        const QList<Plugin*> candidates =
+            plugins_ ? plugins_->loadersFor(fileName_) : QList<Plugin*>();
         char head[kHeadSize] = {};
         readHead(head, kHeadSize);
         bool decoded = false;
@@ -85,8 +75,7 @@ void PluginDecodeJob::tryPlugin(ImportPlugin& spi, const char* head, intptr_t of
     if (spi.IsSupported(encodedName_.constData(), reinterpret_cast<intptr_t>(head + offset)) == 0)
         return;
     readInfo(spi, source);
-    const PluginManager* spis = PluginManager::activeSPIs();
-    if (spis && spis->graphicPreview) {
+    if (plugins_ && plugins_->options().preview) {
         readPreview(spi, source);
         if (isEmpty()) readPicture(spi, source);
     } else {
@@ -147,7 +136,7 @@ void PluginDecodeJob::raiseCallbackFailure() {
 
 int32_t PluginDecodeJob::progressCallback(int32_t done, int32_t total, intptr_t data) noexcept {
     auto* job = reinterpret_cast<PluginDecodeJob*>(data);
-    if (!job || !job->onProgress) return 0;
+    if (!job || !job->progress_) return 0;
     // The handler failed already: keep asking the plug-in to stop.
     if (job->callbackFailure_) return 1;
     // 2..99 while done runs up to total; the plug-in may count past it, hence the byte.
@@ -192,8 +181,9 @@ void PluginDecodeJob::clear() {
     LocalFree(text);
 }
 
-FileDecodeJob::FileDecodeJob(PluginGraphic* graphic, const QString& fileName)
-    : PluginDecodeJob(graphic, fileName) {}
+FileDecodeJob::FileDecodeJob(PluginGraphic* graphic, const QString& fileName,
+                             const PluginManager* plugins, ProgressHandler progress)
+    : PluginDecodeJob(graphic, fileName, plugins, std::move(progress)) {}
 
 void FileDecodeJob::readHead(char* buffer, qint64 length) {
     QFile file(fileName());
@@ -204,8 +194,9 @@ std::optional<PluginDecodeJob::Source> FileDecodeJob::sourceAt(intptr_t offset) 
     return Source{encodedName(), offset, SPI_SOURCE_FILE};
 }
 
-StreamDecodeJob::StreamDecodeJob(PluginGraphic* graphic, const QString& fileName, QIODevice& stream)
-    : PluginDecodeJob(graphic, fileName) {
+StreamDecodeJob::StreamDecodeJob(PluginGraphic* graphic, const QString& fileName, QIODevice& stream,
+                                 const PluginManager* plugins, ProgressHandler progress)
+    : PluginDecodeJob(graphic, fileName, plugins, std::move(progress)) {
     if (auto* buffer = qobject_cast<QBuffer*>(&stream)) {
         const QByteArray& bytes = buffer->data();
         memory_ = bytes.constData();

@@ -19,6 +19,7 @@ namespace nubivu {
 class ImportPlugin;
 class Plugin;
 class PluginGraphic;
+class PluginManager;
 
 class PluginDecodeJob {
 public:
@@ -26,7 +27,9 @@ public:
     // look at, plus 128 for data behind a MacBinary header.
     static constexpr int kHeadSize = 2048 + 128;
 
-    PluginDecodeJob(PluginGraphic* graphic, QString fileName);
+    // Asks the plug-ins of plugins (none when null); progress hears how it goes.
+    PluginDecodeJob(PluginGraphic* graphic, QString fileName, const PluginManager* plugins,
+                    ProgressHandler progress);
     virtual ~PluginDecodeJob();
     PluginDecodeJob(const PluginDecodeJob&) = delete;
     PluginDecodeJob& operator=(const PluginDecodeJob&) = delete;
@@ -42,7 +45,6 @@ public:
 
     const QString& fileName() const { return fileName_; }
     const SpiPictureInfo& info() const { return info_; }
-    ProgressHandler onProgress;
 
     // Asked by plug-ins while they decode; data is the job.
     static int32_t progressCallback(int32_t done, int32_t total, intptr_t data) noexcept;
@@ -61,7 +63,6 @@ protected:
     const char* encodedName() const { return encodedName_.constData(); }
 
 private:
-    QList<Plugin*> findLoaders() const;
     void tryPlugin(ImportPlugin& spi, const char* head, intptr_t offset, const Source& source);
     void readInfo(ImportPlugin& spi, const Source& source);
     void readPreview(ImportPlugin& spi, const Source& source);
@@ -79,13 +80,16 @@ private:
     QByteArray encodedName_;
     SpiPictureInfo info_{};
     PluginGraphic* graphic_;
+    const PluginManager* plugins_;
+    ProgressHandler progress_;
     // A failure of the progress handler, kept until the plug-in has returned.
     std::exception_ptr callbackFailure_;
 };
 
 class FileDecodeJob : public PluginDecodeJob {
 public:
-    FileDecodeJob(PluginGraphic* graphic, const QString& fileName);
+    FileDecodeJob(PluginGraphic* graphic, const QString& fileName, const PluginManager* plugins,
+                  ProgressHandler progress);
 
 protected:
     void readHead(char* buffer, qint64 length) override;
@@ -96,7 +100,8 @@ protected:
 // bytes in place, any other stream copied once.
 class StreamDecodeJob : public PluginDecodeJob {
 public:
-    StreamDecodeJob(PluginGraphic* graphic, const QString& fileName, QIODevice& stream);
+    StreamDecodeJob(PluginGraphic* graphic, const QString& fileName, QIODevice& stream,
+                    const PluginManager* plugins, ProgressHandler progress);
 
 protected:
     void readHead(char* buffer, qint64 length) override;

@@ -24,11 +24,14 @@ std::unique_ptr<Bitmap> holding(std::unique_ptr<Bitmap> bitmap, std::optional<Di
 }
 } // namespace
 
+PluginGraphic::PluginGraphic(const PluginManager* plugins, ProgressHandler progress)
+    : plugins_(plugins), progress_(std::move(progress)) {}
+
 PluginGraphic::~PluginGraphic() { release(); }
 
 void PluginGraphic::loadFile(const QString& fileName) {
     release();
-    ableData_ = std::make_unique<FileDecodeJob>(this, fileName);
+    ableData_ = std::make_unique<FileDecodeJob>(this, fileName, plugins_, progress_);
     decodeByPlugins();
 }
 
@@ -36,12 +39,11 @@ void PluginGraphic::loadStream(QIODevice& stream) { loadFromStreamWithName(strea
 
 void PluginGraphic::loadFromStreamWithName(QIODevice& stream, const QString& fileName) {
     release();
-    ableData_ = std::make_unique<StreamDecodeJob>(this, fileName, stream);
+    ableData_ = std::make_unique<StreamDecodeJob>(this, fileName, stream, plugins_, progress_);
     decodeByPlugins();
 }
 
 void PluginGraphic::decodeByPlugins() {
-    ableData_->onProgress = onProgress();
     try {
         ableData_->load();
         if (ableData_->isEmpty()) couldNotDecode();
@@ -49,7 +51,7 @@ void PluginGraphic::decodeByPlugins() {
         release();
         throw;
     }
-    changed();
+    Q_EMIT changed();
 }
 
 void PluginGraphic::release() {

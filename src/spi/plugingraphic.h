@@ -12,10 +12,14 @@
 
 namespace nubivu {
 
+class PluginManager;
+
 class PluginGraphic : public Graphic {
     NUBIVU_GRAPHIC(PluginGraphic)
 public:
-    PluginGraphic() = default;
+    // Decodes through the plug-ins of plugins (none when null), which must
+    // outlive every load; progress hears how each load goes.
+    explicit PluginGraphic(const PluginManager* plugins = nullptr, ProgressHandler progress = {});
     ~PluginGraphic() override;
 
     // Asks the plug-ins; EInvalidGraphic when none decodes the data.
@@ -47,6 +51,8 @@ private:
     std::optional<Dib> readPixels() const;
     static std::unique_ptr<Bitmap> newBitmap(const GraphicClass& bitmapClass);
 
+    const PluginManager* plugins_;
+    ProgressHandler progress_;
     std::unique_ptr<PluginDecodeJob> ableData_;
     // Computed once per load.
     mutable DibLayout layout_;

@@ -47,33 +47,24 @@ bool PluginLibraryLoader::isShipped(const QString& path) {
     return false;
 }
 
-PluginLibraryLoader& PluginLibraryLoader::system() {
-    static PluginLibraryLoader system;
-    return system;
-}
+PluginLibraryLoader::PluginLibraryLoader(PluginLibrarySettings settings,
+                                         std::function<void(const QString&)> onSetAside)
+    : settings_(std::move(settings)), onSetAside_(std::move(onSetAside)) {}
 
-bool PluginLibraryLoader::thirdPartyInProcess() {
-    if (const std::optional<bool> chosen = system().inProcessOverride_) return *chosen;
+bool PluginLibraryLoader::thirdPartyInProcess() const {
+    if (settings_.thirdPartyInProcess) return *settings_.thirdPartyInProcess;
     const QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
     return settings.value(QStringLiteral("Plug-in/InProcess"), false).toBool();
 }
 
-void PluginLibraryLoader::overrideThirdPartyInProcess(std::optional<bool> inProcess) {
-    system().inProcessOverride_ = inProcess;
-}
-
-QString PluginLibraryLoader::helperProgram() {
-    if (const QString& chosen = system().helperOverride_; !chosen.isEmpty()) return chosen;
+QString PluginLibraryLoader::helperProgram() const {
+    if (!settings_.helperProgram.isEmpty()) return settings_.helperProgram;
     const QString beside =
         QCoreApplication::applicationDirPath() + QStringLiteral("/nubivu-spihost");
     return QFileInfo(beside).isExecutable() ? beside : QString();
 }
 
-void PluginLibraryLoader::overrideHelperProgram(const QString& program) {
-    system().helperOverride_ = program;
-}
-
-PluginLibraryLoader::Place PluginLibraryLoader::placeOf(const QString& path) {
+PluginLibraryLoader::Place PluginLibraryLoader::placeOf(const QString& path) const {
     if (headOf(path).startsWith("MZ")) return Place::WineHelper;
     if (!isElf(path) || isShipped(path) || thirdPartyInProcess()) return Place::InProcess;
     return Place::Helper;
@@ -83,8 +74,9 @@ std::unique_ptr<PluginLibrary> PluginLibraryLoader::load(const QString& path) {
     lastError_.clear();
     if (path.isEmpty()) return nullptr;
     const Place place = placeOf(path);
+    const HelperPolicy policy{settings_.helperLimits, onSetAside_};
     if (place == Place::WineHelper) {
-        Wine& wine = Wine::current();
+        Wine& wine = settings_.wine;
         HelperCommand command{wine.program(), wine.windowsHelper()};
         if (command.program.isEmpty()) {
             lastError_ = QString::fromUtf8(msg::SpiWineMissing);
@@ -99,13 +91,13 @@ std::unique_ptr<PluginLibrary> PluginLibraryLoader::load(const QString& path) {
             lastError_ = QString::fromUtf8(msg::SpiWineDoesNotRun).arg(why);
             return nullptr;
         }
-        return HelperLibrary::open(command, path, &lastError_);
+        return HelperLibrary::open(command, path, policy, &lastError_);
     }
     if (place == Place::Helper) {
         const QString program = helperProgram();
         // A copy of the program without its helper still shows pictures.
         if (!program.isEmpty())
-            return HelperLibrary::open(HelperCommand{program, {}}, path, &lastError_);
+            return HelperLibrary::open(HelperCommand{program, {}}, path, policy, &lastError_);
         qWarning("nubivu: the plug-in helper is missing; %s runs in process", qPrintable(path));
     }
     DlopenLoader system;

@@ -3,44 +3,53 @@
 // comes from: the plug-ins shipped with the program run in process (trusted,
 // fastest); every other native plug-in runs in a helper process, unless the
 // user chose to run them in process too.
+#include "spi/helperlibrary.h"
 #include "spi/libraryloader.h"
+#include "spi/wine.h"
 
+#include <functional>
 #include <optional>
 
 namespace nubivu {
 
+// Where plug-in libraries run, and what their helpers are held to.
+struct PluginLibrarySettings {
+    // Third-party native plug-ins in process; unset: the user's choice (Susie
+    // settings, key "Plug-in/InProcess").
+    std::optional<bool> thirdPartyInProcess;
+    // The native helper program; empty: the one beside the program, if it is there.
+    QString helperProgram;
+    // The Wine that Windows plug-ins run under: the machine's unless a test gives its own.
+    Wine wine;
+    HelperTimeouts helperLimits;
+};
+
 class PluginLibraryLoader : public LibraryLoader {
 public:
+    // onSetAside: told once for each plug-in its helper sets aside (its
+    // path), on the thread whose call failed.
+    explicit PluginLibraryLoader(PluginLibrarySettings settings = {},
+                                 std::function<void(const QString& fileName)> onSetAside = {});
+
     std::unique_ptr<PluginLibrary> load(const QString& path) override;
     QString lastError() const override { return lastError_; }
 
     // Windows plug-ins (PE files) run in the helper for them, under Wine.
     enum class Place { InProcess, Helper, WineHelper };
     // Where the library at path runs.
-    static Place placeOf(const QString& path);
+    Place placeOf(const QString& path) const;
     // Folders whose plug-ins ship with the program.
     static bool isShipped(const QString& path);
 
-    // The user's choice: third-party native plug-ins in process (Susie
-    // settings, key "Plug-in/InProcess"); an override wins when set.
-    static bool thirdPartyInProcess();
-    static void overrideThirdPartyInProcess(std::optional<bool> inProcess);
-
-    // The helper program: an override, else beside the program; empty when missing.
-    static QString helperProgram();
-    static void overrideHelperProgram(const QString& program);
-
-    // The process's loader, the one the wrappers use unless another is
-    // installed; the overrides above are its settings.
-    static PluginLibraryLoader& system();
+    // Whether third-party native plug-ins run in process: as set, else the user's choice.
+    bool thirdPartyInProcess() const;
+    // The helper program: as set, else beside the program; empty when missing.
+    QString helperProgram() const;
 
 private:
-    PluginLibraryLoader() = default;
-
+    PluginLibrarySettings settings_;
+    std::function<void(const QString&)> onSetAside_;
     QString lastError_;
-    // Set by tests and the bench for the whole process.
-    std::optional<bool> inProcessOverride_;
-    QString helperOverride_;
 };
 
 } // namespace nubivu

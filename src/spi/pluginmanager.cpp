@@ -2,8 +2,8 @@
 
 #include "core/installdirs.h"
 #include "pictures/formatregistry.h"
-#include "spi/libraryloader.h"
 #include "spi/loadfailure.h"
+#include "spi/pluginbitmap.h"
 #include "spi/spimessages.h"
 
 #include <QCoreApplication>
@@ -83,35 +83,33 @@ bool sameFile(const QString& a, const QString& b) {
 
 } // namespace
 
-PluginManager*& PluginManager::activeSlot() {
-    static PluginManager* active = nullptr;
-    return active;
+PluginManager::PluginManager(FormatRegistry& formats, PluginManagerOptions options, QObject* parent)
+    : QObject(parent), formats_(formats), options_(std::move(options)),
+      loader_(options_.libraries,
+              [this](const QString& fileName) { Q_EMIT pluginSetAside(fileName); }) {
+    if (!options_.searchAtStart) return;
+    try {
+        search(QStringLiteral("*.spi"));
+    } catch (...) {
+        // A manager never made leaves nothing registered behind.
+        unloadAll();
+        throw;
+    }
 }
 
-const GraphicClass*& PluginManager::graphicClassSlot() {
-    static const GraphicClass* graphicClass = nullptr;
-    return graphicClass;
-}
+PluginManager::~PluginManager() { unloadAll(); }
 
-PluginManager::PluginManager(QObject* owner) : QObject(owner) {
-    if (activeSlot()) throw ESPIDupCreateSPIs(QString::fromUtf8(msg::SpiDupManager));
-    activeSlot() = this;
-}
-
-PluginManager::~PluginManager() {
+void PluginManager::unloadAll() {
     const auto lock = lockPluginCalls();
-    if (activeSlot() == this) activeSlot() = nullptr;
     clear();
-}
-
-PluginManager* PluginManager::activeSPIs() { return activeSlot(); }
-void PluginManager::setGraphicClass(const GraphicClass* cls) { graphicClassSlot() = cls; }
-
-void PluginManager::afterLoad() {
-    if (autoSearch) search(QStringLiteral("*.spi"));
+    formats_.remove(PluginBitmap::staticClass());
 }
 
 QStringList PluginManager::optionFolders(PluginFolder option) const {
+    return options_.folderPaths ? options_.folderPaths(option) : standardFolders(option);
+}
+
+QStringList PluginManager::standardFolders(PluginFolder option) {
     QStringList folders;
     switch (option) {
     case PluginFolder::SusieFolder: folders << susieFolder(); break;
@@ -142,7 +140,7 @@ void PluginManager::search(const QString& mask) {
     for (PluginFolder option :
          {PluginFolder::SusieFolder, PluginFolder::ProgramFolder, PluginFolder::CurrentFolder,
           PluginFolder::SystemFolder, PluginFolder::WindowsFolder}) {
-        if (!searchOptions.contains(option)) continue;
+        if (!options_.folders.contains(option)) continue;
         for (const QString& folder : optionFolders(option)) searchFolder(folder, mask);
     }
 }
@@ -166,41 +164,36 @@ void PluginManager::searchFolder(const QString& folder, const QString& mask) {
         if (std::any_of(skipped_.begin(), skipped_.end(),
                         [&](const SkippedPlugin& s) { return sameFile(s.fileName, path); }))
             continue;
-        bool accept = true;
-        if (onSearching) onSearching(this, path, accept);
-        if (!accept) continue;
+        if (options_.acceptFile && !options_.acceptFile(path)) continue;
 
         std::unique_ptr<Plugin> spi;
         try {
-            spi = createSPI(path);
+            spi = createSPI(path, loader_);
         } catch (const ESPIInvalidAPI& e) {
-            if (!skipFaultyLibraries) throw;
+            if (!options_.skipFaultyLibraries) throw;
             skipped_.push_back(
                 {path, QString::fromUtf8(msg::SpiSkipMissingEntryPoint).arg(e.entryPoint())});
             continue;
         } catch (const ENubivuError& e) {
-            if (!skipFaultyLibraries) throw;
+            if (!options_.skipFaultyLibraries) throw;
             skipped_.push_back({path, e.message()});
             continue;
         }
         if (!spi) {
             // Silent for the plain search; the start-up search says why.
-            if (skipFaultyLibraries)
-                skipped_.push_back(
-                    {path, describeLoadFailure(path, LibraryLoader::current().lastError())});
+            if (options_.skipFaultyLibraries)
+                skipped_.push_back({path, describeLoadFailure(path, loader_.lastError())});
             continue;
         }
 
         Plugin* raw = spi.get();
         try {
-            accept = true;
-            if (onSearch) onSearch(this, raw, accept);
-            if (accept) add(std::move(spi));
+            if (!options_.acceptPlugin || options_.acceptPlugin(*raw)) add(std::move(spi));
         } catch (...) {
             // A plug-in whose welcome failed half way is dropped, not kept half registered.
             std::erase_if(list_,
                           [raw](const std::unique_ptr<Plugin>& p) { return p.get() == raw; });
-            if (graphicForcedLoader == raw) graphicForcedLoader = nullptr;
+            if (forcedLoader_ == raw) forcedLoader_ = nullptr;
         }
     }
 }
@@ -213,8 +206,9 @@ void PluginManager::insert(int index, std::unique_ptr<Plugin> spi) {
     list_.insert(list_.begin() + index, std::move(spi));
     auto* in = dynamic_cast<ImportPlugin*>(raw);
     if (!in) return;
+    // Pictures of plug-in formats are bitmaps that ask this manager's plug-ins.
+    const GraphicFactory create = [this] { return std::make_unique<PluginBitmap>(this); };
     for (qsizetype i = 0; i < in->extensions().size(); ++i) {
-        const GraphicClass* cls = graphicClassSlot();
         const QString& description = in->descriptions().at(i);
         QString rest = in->extensions().at(i);
         // Pieces from the last to the first, so that the registry, which
@@ -231,8 +225,7 @@ void PluginManager::insert(int index, std::unique_ptr<Plugin> spi) {
             }
             const qsizetype dot = piece.indexOf(QLatin1Char('.'));
             if (dot >= 0) piece = piece.mid(dot + 1);
-            if (onPictureRegister) onPictureRegister(this, in, piece, description, cls);
-            if (cls) registerPictureFormat(piece, description, *cls);
+            formats_.add(piece, description, PluginBitmap::staticClass(), create);
         }
     }
 }
@@ -240,8 +233,8 @@ void PluginManager::insert(int index, std::unique_ptr<Plugin> spi) {
 void PluginManager::removeAt(int index) {
     const auto lock = lockPluginCalls();
     Plugin* raw = list_.at(size_t(index)).get();
-    // The forced loader is not ours, but it must not outlive its library.
-    if (graphicForcedLoader == raw) graphicForcedLoader = nullptr;
+    // The forced loader must not outlive its library.
+    if (forcedLoader_ == raw) forcedLoader_ = nullptr;
     list_.erase(list_.begin() + index);
 }
 
@@ -273,6 +266,15 @@ void PluginManager::listPlugins(std::initializer_list<const PluginClass*> classe
         else
             list.append(spi.get());
     }
+}
+
+QList<Plugin*> PluginManager::loadersFor(const QString& fileName) const {
+    QList<Plugin*> list;
+    if (forcedLoader_)
+        list.append(forcedLoader_);
+    else
+        listPlugins({&ImportPlugin::staticClass()}, list, fileName);
+    return list;
 }
 
 QString spiFileExtension(const QString& fileName) {

@@ -4,7 +4,6 @@
 namespace nubivu::msg {
 inline const char* const SpiCannotLoad = "%1:Susie Pluginがロードできませんでした";
 inline const char* const SpiInvalidApi = "%1は[%2]では使えないSusie Plugin APIです";
-inline const char* const SpiDupManager = "PluginManager は複数生成できません";
 inline const char* const SpiCouldNotDecode = "Susie Plugins could not decode";
 inline const char* const SpiLoadingGraphic = "Loading Graphic by Susie Plugin";
 inline const char* const SpiLoadedGraphic = "Loaded Graphic by Susie Plugin";

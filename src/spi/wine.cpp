@@ -24,12 +24,6 @@ QProcessEnvironment wineEnvironment() {
 
 } // namespace
 
-Wine& Wine::real() {
-    // The machine's Wine is asked once a session, so the process keeps one.
-    static Wine system;
-    return system;
-}
-
 QString Wine::program() const {
     if (program_) return *program_;
     return QStandardPaths::findExecutable(QStringLiteral("wine"));
@@ -81,7 +75,5 @@ void Wine::prepareInBackground() const {
     boot.setStandardErrorFile(QProcess::nullDevice());
     boot.startDetached();
 }
-
-void prepareWineInBackground() { Wine::current().prepareInBackground(); }
 
 } // namespace nubivu

@@ -6,13 +6,14 @@
 
 namespace nubivu {
 
-void loadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile) {
+void loadPaneOrClear(const FormatRegistry& formats, PicturePane& pane, const QString& path,
+                     const QString& listFile) {
     if (path.isEmpty()) {
         pane.picture().clear();
         return;
     }
     try {
-        loadPicture(pane.picture(), resolveListPath(path, listFile));
+        formats.loadPicture(pane.picture(), resolveListPath(path, listFile));
     } catch (...) {
         // Missing file, no decoder, bad data, out of memory: the pane goes
         // empty and the next one loads as usual.

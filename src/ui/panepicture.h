@@ -6,11 +6,13 @@
 
 namespace nubivu {
 
+class FormatRegistry;
 class PicturePane;
 
-// Loads the file into the pane, a relative path from listFile's folder; any
-// failure leaves the pane empty, silently.
-void loadPaneOrClear(PicturePane& pane, const QString& path, const QString& listFile);
+// Loads the file into the pane through formats, a relative path from
+// listFile's folder; any failure leaves the pane empty, silently.
+void loadPaneOrClear(const FormatRegistry& formats, PicturePane& pane, const QString& path,
+                     const QString& listFile);
 
 // The name after the last folder separator; lists made on other systems
 // carry "\", so both it and "/" count.

@@ -10,7 +10,7 @@
 namespace nubivu {
 
 PicturePane::PicturePane(QWidget* parent) : QWidget(parent) {
-    picture_.setOnChange([this] { update(); });
+    connect(&picture_, &Picture::changed, this, qOverload<>(&QWidget::update));
 }
 
 void PicturePane::setKeepAspect(bool keep) {

@@ -1,6 +1,5 @@
 #include "ui/skippedpluginsreport.h"
 
-#include "spi/helperlibrary.h"
 #include "spi/pluginmanager.h"
 #include "spi/spimessages.h"
 #include "ui/errorreport.h"
@@ -51,12 +50,16 @@ void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis) {
     if (!text.isEmpty()) new ShowWatcher(window, text);
 }
 
-void reportSetAsidePlugins() {
-    HelperLibrary::onSetAside() = [](const QString& fileName) {
-        const QString text =
-            QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") + fileName;
-        QTimer::singleShot(0, QCoreApplication::instance(), [text] { showErrorReport(text); });
-    };
+void reportSetAsidePlugins(const PluginManager& spis) {
+    // Queued: the plug-in may have failed on the decoding thread, and the
+    // report waits for the event loop in any case.
+    QObject::connect(
+        &spis, &PluginManager::pluginSetAside, QCoreApplication::instance(),
+        [](const QString& fileName) {
+            showErrorReport(QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") +
+                            fileName);
+        },
+        Qt::QueuedConnection);
 }
 
 } // namespace nubivu

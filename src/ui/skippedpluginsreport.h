@@ -17,8 +17,8 @@ QString skippedPluginsText(const std::vector<SkippedPlugin>& skipped);
 // shown (from the event loop, so that the window is on screen behind it).
 void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis);
 
-// From now on names each plug-in that the helper sets aside, once, in the
-// default error report (from the event loop, not inside the failed call).
-void reportSetAsidePlugins();
+// From now on names each plug-in of spis that its helper sets aside, once,
+// in the default error report (from the event loop, not inside the failed call).
+void reportSetAsidePlugins(const PluginManager& spis);
 
 } // namespace nubivu

@@ -414,7 +414,6 @@ private Q_SLOTS:
     // new folder (absolute where the picture is not below it), and the lesson
     // shows the same pictures afterwards.
     void saveAsElsewhereKeepsThePictures() {
-        TestPictureFormat format;
         QDir(dir_.path()).mkpath(QStringLiteral("may/pics"));
         QDir(dir_.path()).mkpath(QStringLiteral("other"));
         writeTestPicture(path("may/pics/k.tpx"), 11);

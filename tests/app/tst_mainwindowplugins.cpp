@@ -1,8 +1,9 @@
-#include "app/mainwindow.h"
+#include "app/lessonwindows.h"
 #include "showfixture.h"
 #include "spi/pluginmanager.h"
 #include "testrunner.h"
 
+#include <QPointer>
 #include <QTest>
 
 using namespace nubivu;
@@ -14,18 +15,18 @@ class TestMainWindowPlugins : public QObject {
 private Q_SLOTS:
     void cleanup() { stopWindows(); }
 
-    void managerCreatedWithTheWindow() {
+    void managerCreatedWithTheWindows() {
         startWindows(1024);
-        PluginManager* spis = child<PluginManager>(mainForm(), "SPIs1");
-        QVERIFY(spis);
+        QPointer<PluginManager> spis = &windows()->plugins();
         QCOMPARE(spis->objectName(), QStringLiteral("SPIs1"));
-        QCOMPARE(PluginManager::activeSPIs(), spis);
-        QVERIFY(spis->searchOptions ==
+        const PluginManagerOptions& options = spis->options();
+        QVERIFY(options.folders ==
                 (PluginFolders{PluginFolder::SusieFolder, PluginFolder::ProgramFolder}));
-        QVERIFY(!spis->graphicPreview);
-        QVERIFY(spis->macBinary && spis->autoSearch && spis->skipFaultyLibraries);
+        QVERIFY(!options.preview);
+        QVERIFY(options.macBinary && options.searchAtStart && options.skipFaultyLibraries);
+        QVERIFY(!spis->forcedLoader());
         stopWindows();
-        QVERIFY(!PluginManager::activeSPIs()); // gone with the window
+        QVERIFY(!spis); // gone with the windows
     }
 };
 

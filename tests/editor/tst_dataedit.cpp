@@ -2,6 +2,7 @@
 #include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
+#include "pictures/formatregistry.h"
 #include "testrunner.h"
 
 #include <QAction>
@@ -23,6 +24,7 @@ class TestDataEdit : public QObject {
         return std::make_unique<ListEditorWindow>(*lesson_, ScreenMetrics::forWidth(screenWidth));
     }
     std::unique_ptr<Lesson> lesson_;
+    const FormatRegistry formats_;
 
 private Q_SLOTS:
     void columnWidths_data() {
@@ -117,7 +119,7 @@ private Q_SLOTS:
     // the default button, which opens the chooser.
     void enterPressesTheFocusedButton() {
         auto edit = make(640);
-        ImageFileChooser chooser(*lesson_);
+        ImageFileChooser chooser(*lesson_, formats_);
         edit->setFileChooser(&chooser);
         FakePrompter prompter;
         fillList(lesson_->rows(), {"a1"});
@@ -153,7 +155,7 @@ private Q_SLOTS:
 
     void openButtonRunsTheChooserModally() {
         auto edit = make(640);
-        ImageFileChooser chooser(*lesson_);
+        ImageFileChooser chooser(*lesson_, formats_);
         edit->setFileChooser(&chooser);
         FakePrompter prompter;
         prompter.modal = [](QDialog& dialog) {

@@ -2,6 +2,7 @@
 #include "editor/imagefilechooser.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
+#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
 #include "testrunner.h"
 #include "ui/picturepane.h"
@@ -38,11 +39,12 @@ class TestFileSelect : public QObject {
 
     QString startDir_;
     QTemporaryDir dir_;
+    const FormatRegistry formats_;
 
     // A chooser whose only drive is the test's folder, with files in it.
     std::unique_ptr<ImageFileChooser> make(Lesson& lesson, const QStringList& files) {
         for (const QString& f : files) touch(dir_.filePath(f));
-        auto chooser = std::make_unique<ImageFileChooser>(lesson);
+        auto chooser = std::make_unique<ImageFileChooser>(lesson, formats_);
         chooser->setDrives({dir_.path()});
         QDir::setCurrent(dir_.path());
         chooser->prepare();

@@ -451,7 +451,7 @@ private Q_SLOTS:
         loadBmp(bmpFile(s), source);
         Bitmap copy;
         int changes = 0;
-        copy.setOnChange([&](Graphic*) { ++changes; });
+        connect(&copy, &Graphic::changed, [&] { ++changes; });
         copy.copyFrom(source);
         QCOMPARE(copy.image(), source.image());
         QCOMPARE(copy.palette(), s.palette);

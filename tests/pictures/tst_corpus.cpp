@@ -106,10 +106,9 @@ int largestDifference(const QImage& a, const QImage& b) {
 class TestCorpus : public QObject {
     Q_OBJECT
 
-private Q_SLOTS:
-    void initTestCase() { registerJpegFormat(); }
-    void cleanupTestCase() { unregisterJpegFormat(); }
+    const FormatRegistry formats_;
 
+private Q_SLOTS:
     void bitmapsIconsAndJpegs() {
         const QString dir = test::corpusDir();
         if (dir.isEmpty()) QSKIP("the picture corpus is not beside this checkout");
@@ -128,7 +127,7 @@ private Q_SLOTS:
             Picture picture;
             QString failure;
             try {
-                loadPicture(picture, path);
+                formats_.loadPicture(picture, path);
                 // A JPEG decodes when first drawn: that is part of reading it here.
                 if (auto* jpeg = dynamic_cast<JpegImage*>(picture.graphic())) jpeg->bitmap();
             } catch (const ENubivuError& e) {

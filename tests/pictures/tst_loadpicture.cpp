@@ -38,9 +38,9 @@ class DerivedJpeg : public JpegImage {
 };
 NUBIVU_GRAPHIC_DEFINE(DerivedJpeg, JpegImage)
 
-QStringList extensions() {
+QStringList extensions(const FormatRegistry& formats) {
     QStringList list;
-    for (const PictureFormat& f : FormatRegistry::instance().entries()) list << f.extension;
+    for (const PictureFormat& f : formats.entries()) list << f.extension;
     return list;
 }
 
@@ -61,23 +61,20 @@ class TestLoadPicture : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        QVERIFY(dir_.isValid());
-        registerJpegFormat();
-    }
-    void cleanupTestCase() { unregisterJpegFormat(); }
+    void initTestCase() { QVERIFY(dir_.isValid()); }
 
     void registryOrder() {
-        QCOMPARE(extensions(), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),
-                                            QStringLiteral("ico"), QStringLiteral("bmp"),
-                                            QStringLiteral("jpeg"), QStringLiteral("jpg")}));
-        QCOMPARE(FormatRegistry::instance().entries()[4].description,
-                 QStringLiteral("JPEG イメージファイル"));
-        QCOMPARE(findPictureClass(QStringLiteral("WMF")), &Metafile::staticClass());
-        QCOMPARE(findPictureClass(QStringLiteral("emf")), &Metafile::staticClass());
-        QCOMPARE(findPictureClass(QStringLiteral("Ico")), &Icon::staticClass());
-        QCOMPARE(findPictureClass(QString()), nullptr);
-        QCOMPARE(findPictureClass(QStringLiteral("png")), nullptr);
+        const FormatRegistry formats;
+        QCOMPARE(extensions(formats), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),
+                                                   QStringLiteral("ico"), QStringLiteral("bmp"),
+                                                   QStringLiteral("jpeg"), QStringLiteral("jpg")}));
+        QCOMPARE(formats.entries()[4].description, QStringLiteral("JPEG イメージファイル"));
+        QCOMPARE(formats.find(QStringLiteral("WMF")), &Metafile::staticClass());
+        QCOMPARE(formats.find(QStringLiteral("emf")), &Metafile::staticClass());
+        QCOMPARE(formats.find(QStringLiteral("Ico")), &Icon::staticClass());
+        QCOMPARE(formats.find(QStringLiteral("jpg")), &JpegImage::staticClass());
+        QCOMPARE(formats.find(QString()), nullptr);
+        QCOMPARE(formats.find(QStringLiteral("png")), nullptr);
     }
 
     void extensionDecides_data() {
@@ -119,10 +116,11 @@ private Q_SLOTS:
             if (!contents.isEmpty()) QCOMPARE(write(name, contents), path);
         }
         if (expected.contains(QLatin1String("%1"))) expected = expected.arg(path);
+        const FormatRegistry formats;
         Picture picture;
         QString got;
         try {
-            loadPicture(picture, path);
+            formats.loadPicture(picture, path);
             got = QString::fromLatin1(picture.graphic()->classType().name);
         } catch (const ENubivuError& e) {
             got = e.message();
@@ -142,11 +140,12 @@ private Q_SLOTS:
     void failureKeepsThePicture() {
         QFETCH(QString, name);
         QFETCH(QByteArray, contents);
+        const FormatRegistry formats;
         Picture picture;
         int changes = 0;
-        picture.setOnChange([&] { ++changes; });
+        connect(&picture, &Picture::changed, [&] { ++changes; });
         const QString good = write(QStringLiteral("good.bmp"), smallBmp());
-        loadPicture(picture, good);
+        formats.loadPicture(picture, good);
         QCOMPARE(changes, 1);
         QCOMPARE(picture.fileName(), good);
         Graphic* before = picture.graphic();
@@ -154,7 +153,7 @@ private Q_SLOTS:
         // The report names the file beside the message.
         QString named;
         try {
-            loadPicture(picture, path);
+            formats.loadPicture(picture, path);
         } catch (const ENubivuError& e) {
             named = e.fileName();
         }
@@ -171,30 +170,28 @@ private Q_SLOTS:
 
     void latestRegistrationWins() {
         const QString path = write(QStringLiteral("late.bmp"), smallBmp());
-        registerPictureFormat(QStringLiteral("BMP"), QStringLiteral("other"),
-                              OtherBitmap::staticClass());
-        QCOMPARE(FormatRegistry::instance().entries().back().extension, QStringLiteral("bmp"));
+        FormatRegistry formats;
+        formats.add(QStringLiteral("BMP"), QStringLiteral("other"), OtherBitmap::staticClass());
+        QCOMPARE(formats.entries().back().extension, QStringLiteral("bmp"));
         Picture picture;
-        loadPicture(picture, path);
+        formats.loadPicture(picture, path);
         QCOMPARE(picture.graphic()->classType().name, "OtherBitmap");
-        QCOMPARE(findPictureClass(QStringLiteral("jpeg")), &JpegImage::staticClass());
-        unregisterPictureClass(OtherBitmap::staticClass());
-        loadPicture(picture, path);
+        QCOMPARE(formats.find(QStringLiteral("jpeg")), &JpegImage::staticClass());
+        formats.remove(OtherBitmap::staticClass());
+        formats.loadPicture(picture, path);
         QCOMPARE(picture.graphic()->classType().name, "Bitmap");
     }
 
     void unregisterRemovesDerivedClasses() {
-        registerPictureFormat(QStringLiteral("jfif"), QStringLiteral("derived"),
-                              DerivedJpeg::staticClass());
-        registerPictureFormat(QStringLiteral("jpg"), QStringLiteral("derived"),
-                              DerivedJpeg::staticClass());
-        QCOMPARE(findPictureClass(QStringLiteral("jpg")), &DerivedJpeg::staticClass());
-        unregisterJpegFormat();
-        QCOMPARE(extensions(), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),
-                                            QStringLiteral("ico"), QStringLiteral("bmp")}));
-        QCOMPARE(findPictureClass(QStringLiteral("jfif")), nullptr);
-        registerJpegFormat();
-        QCOMPARE(findPictureClass(QStringLiteral("jpg")), &JpegImage::staticClass());
+        FormatRegistry formats;
+        formats.add(QStringLiteral("jfif"), QStringLiteral("derived"), DerivedJpeg::staticClass());
+        formats.add(QStringLiteral("jpg"), QStringLiteral("derived"), DerivedJpeg::staticClass());
+        QCOMPARE(formats.find(QStringLiteral("jpg")), &DerivedJpeg::staticClass());
+        formats.remove(JpegImage::staticClass());
+        QCOMPARE(extensions(formats), (QStringList{QStringLiteral("wmf"), QStringLiteral("emf"),
+                                                   QStringLiteral("ico"), QStringLiteral("bmp")}));
+        QCOMPARE(formats.find(QStringLiteral("jfif")), nullptr);
+        QCOMPARE(formats.find(QStringLiteral("jpg")), nullptr);
     }
 };
 

@@ -276,7 +276,7 @@ private Q_SLOTS:
     }
 
     void failuresStayWithTheirSlot() {
-        registerJpegFormat();
+        const FormatRegistry formats;
         QTemporaryDir dir;
         const QByteArray sound = jpegBytes(false);
         const QByteArray broken = jpegBytes(true);
@@ -298,7 +298,7 @@ private Q_SLOTS:
                                 write("garbage.bmp", "BM not a bitmap"),
                                 write("picture.xyz", sound),
                                 bmp};
-        DecodeAhead ahead(decodePicture, twoCores);
+        DecodeAhead ahead([&](const QString& p) { return decodePicture(formats, p); }, twoCores);
         ahead.request(7, paths);
         const std::optional<DecodedRow> row = ahead.take(7, paths);
         QVERIFY(row);
@@ -316,7 +316,6 @@ private Q_SLOTS:
         QPainter painter(&pane);
         row->pictures[2].graphic->drawInto(painter, pane.rect());
         QCOMPARE(row->pictures[0].graphic->width(), 64);
-        unregisterJpegFormat();
     }
 };
 

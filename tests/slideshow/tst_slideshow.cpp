@@ -3,7 +3,6 @@
 #include "app/mainwindow.h"
 #include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
-#include "pictures/jpegimage.h"
 #include "showfixture.h"
 #include "sitephotos/skywindow.h"
 #include "slideshow/optionsdialog.h"
@@ -419,7 +418,6 @@ private Q_SLOTS:
     }
 
     void jpegDataErrorIsReportedOnceWhenItsRowIsShown() {
-        registerJpegFormat();
         test::FakePrompter prompter;
         const QString broken = test::writeJpegWithDataError(fx_.path(QStringLiteral("b.jpg")));
         QVERIFY(test::ShowFixture::start(
@@ -434,7 +432,6 @@ private Q_SLOTS:
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
         QTest::qWait(20);
         QCOMPARE(prompter.asked.size(), size_t(1));
-        unregisterJpegFormat();
     }
 
     void changesDuringPlay_data() {

@@ -1,7 +1,7 @@
 #pragma once
 // Shared by the plug-in host tests: the test plug-ins, pictures in their
-// made-up format, a manager whose search folders can be pointed anywhere,
-// and a Susie settings file of the test's own.
+// made-up format, managers that run them in process and whose search folders
+// can be pointed anywhere, and a Susie settings file of the test's own.
 #include "pictures/graphicerrors.h"
 #include "spi/pluginlibraryloader.h"
 #include "spi/pluginmanager.h"
@@ -23,8 +23,29 @@ namespace nubivu::test {
 
 // The test plug-ins run in this process, where the tests can ask them what
 // they were called with; the helper's own tests switch this off.
-inline const bool kTestPluginsInProcess =
-    (PluginLibraryLoader::overrideThirdPartyInProcess(true), true);
+inline PluginManagerOptions testOptions() {
+    PluginManagerOptions options;
+    options.libraries.thirdPartyInProcess = true;
+    return options;
+}
+
+// The loader of testOptions, for wrappers built without a manager.
+inline LibraryLoader& testLoader() {
+    static PluginLibraryLoader loader(testOptions().libraries);
+    return loader;
+}
+
+// The options with the test's own folders for some search options (an empty
+// one: none); the others stay the program's.
+inline PluginManagerOptions withFolders(PluginManagerOptions options,
+                                        const QMap<PluginFolder, QString>& folders) {
+    options.folderPaths = [folders](PluginFolder option) {
+        const auto it = folders.find(option);
+        if (it == folders.end()) return PluginManager::standardFolders(option);
+        return it.value().isEmpty() ? QStringList() : QStringList{it.value()};
+    };
+    return options;
+}
 
 inline QString pluginPath(const QString& name) {
     return QStringLiteral(NUBIVU_TEST_PLUGIN_DIR "/") + name + QStringLiteral(".spi");
@@ -78,19 +99,6 @@ inline bool isLoaded(const QString& path) {
     if (handle) dlclose(handle);
     return handle != nullptr;
 }
-
-// A manager whose folders for the search options can be set by the test.
-class TestSPIs : public PluginManager {
-public:
-    QMap<PluginFolder, QString> folders;
-
-protected:
-    QStringList optionFolders(PluginFolder option) const override {
-        const auto it = folders.find(option);
-        if (it == folders.end()) return PluginManager::optionFolders(option);
-        return it.value().isEmpty() ? QStringList() : QStringList{it.value()};
-    }
-};
 
 // Points the Susie settings at a folder of the test's own, for the whole run.
 inline void isolateSusieSettings() {

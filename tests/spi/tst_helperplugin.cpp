@@ -15,7 +15,6 @@
 #include "ui/skippedpluginsreport.h"
 
 #include <QBuffer>
-#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -52,25 +51,38 @@ class TestHelperPlugin : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    std::optional<PluginBitmapRegistration> registration_;
+    FormatRegistry formats_;
 
     QString picture(const QString& name, const QByteArray& bytes) {
         return WriteFile(dir_.filePath(name), bytes);
     }
 
-    // A manager with a private copy of the misbehaving test plug-in, run in the helper.
+    // Third-party plug-ins in our own helper, with a short limit for the hanging plug-in.
+    static PluginLibrarySettings inHelper() {
+        PluginLibrarySettings settings;
+        settings.thirdPartyInProcess = false;
+        settings.helperProgram = QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost");
+        settings.helperLimits.pictureMs = 400;
+        return settings;
+    }
+
+    // A manager with a private copy of the misbehaving test plug-in, run in
+    // the helper, whose set-aside plug-ins are named as the program names them.
     std::unique_ptr<PluginManager> manager() {
-        auto spis = std::make_unique<PluginManager>();
-        spis->macBinary = false;
+        PluginManagerOptions options;
+        options.macBinary = false;
+        options.libraries = inHelper();
+        auto spis = std::make_unique<PluginManager>(formats_, options);
+        reportSetAsidePlugins(*spis);
         spis->search(copyPlugin(QStringLiteral("nubitest_wild"), dir_.path()));
         if (spis->count() != 1) qFatal("the test plug-in did not load");
         return spis;
     }
 
     // Loads the file into a pane as the slide show does; true when it shows a picture.
-    static bool loadIntoPane(PicturePane& pane, const QString& file) {
+    bool loadIntoPane(PicturePane& pane, const QString& file) {
         try {
-            loadPicture(pane.picture(), file);
+            formats_.loadPicture(pane.picture(), file);
             return true;
         } catch (const EInvalidGraphic& e) {
             if (e.message() != QStringLiteral("Susie Plugins could not decode"))
@@ -81,40 +93,21 @@ class TestHelperPlugin : public QObject {
     }
 
 private Q_SLOTS:
-    void initTestCase() {
-        PluginLibraryLoader::overrideHelperProgram(
-            QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
-        reportSetAsidePlugins(); // as the main window does
-    }
-    void init() {
-        PluginLibraryLoader::overrideThirdPartyInProcess(false);
-        HelperLibrary::limits() = HelperTimeouts{};
-        HelperLibrary::limits().pictureMs = 400; // the hanging plug-in
-        registration_.emplace();
-    }
-    void cleanup() {
-        registration_.reset();
-        PluginLibraryLoader::overrideThirdPartyInProcess(true);
-    }
-    void cleanupTestCase() {
-        HelperLibrary::onSetAside() = nullptr;
-        PluginLibraryLoader::overrideHelperProgram({});
-    }
-
     void placeByOrigin() {
         const QString copy = copyPlugin(QStringLiteral("nubitest"), dir_.path());
-        QCOMPARE(PluginLibraryLoader::placeOf(copy), PluginLibraryLoader::Place::Helper);
+        const PluginLibraryLoader loader(inHelper());
+        QCOMPARE(loader.placeOf(copy), PluginLibraryLoader::Place::Helper);
         QVERIFY(!PluginLibraryLoader::isShipped(copy));
         QVERIFY(PluginLibraryLoader::isShipped(QCoreApplication::applicationDirPath() +
                                                QStringLiteral("/ifpng.spi")));
-        PluginLibraryLoader::overrideThirdPartyInProcess(true); // the user's choice
-        QCOMPARE(PluginLibraryLoader::placeOf(copy), PluginLibraryLoader::Place::InProcess);
-        PluginLibraryLoader::overrideThirdPartyInProcess(false);
+        PluginLibrarySettings chosen = inHelper();
+        chosen.thirdPartyInProcess = true; // the user's choice
+        QCOMPARE(PluginLibraryLoader(chosen).placeOf(copy), PluginLibraryLoader::Place::InProcess);
         // A Windows library goes to Wine's helper; anything else that is no
         // shared object is refused by the system loader as before.
-        QCOMPARE(PluginLibraryLoader::placeOf(picture(QStringLiteral("win.spi"), "MZ\x90")),
+        QCOMPARE(loader.placeOf(picture(QStringLiteral("win.spi"), "MZ\x90")),
                  PluginLibraryLoader::Place::WineHelper);
-        QCOMPARE(PluginLibraryLoader::placeOf(picture(QStringLiteral("junk.spi"), "junk")),
+        QCOMPARE(loader.placeOf(picture(QStringLiteral("junk.spi"), "junk")),
                  PluginLibraryLoader::Place::InProcess);
     }
 
@@ -140,7 +133,7 @@ private Q_SLOTS:
         QBuffer buffer;
         buffer.setData(bytes + QByteArray(4 << 20, 'x'));
         buffer.open(QIODevice::ReadOnly);
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         graphic.loadFromStreamWithName(buffer, QStringLiteral("m.nbt"));
         verify24(graphic.toBitmap(Bitmap::staticClass())->image(), 13, 5, 3);
 
@@ -225,15 +218,14 @@ private Q_SLOTS:
 
     void progressAndCancelThroughTheHelper() {
         const auto spis = manager();
-        PluginGraphic graphic;
         QList<int> percents;
         bool cancel = false;
-        graphic.setOnProgress(
-            [&](Graphic*, ProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
-                if (stage != ProgressStage::Running || percent < 2) return;
-                percents.append(percent);
-                if (cancel && percent > 40) throw EAbort(QString());
-            });
+        PluginGraphic graphic(spis.get(), [&](Graphic*, ProgressStage stage, quint8 percent, bool,
+                                              const QRect&, const QString&) {
+            if (stage != ProgressStage::Running || percent < 2) return;
+            percents.append(percent);
+            if (cancel && percent > 40) throw EAbort(QString());
+        });
         const QString file = picture(QStringLiteral("p.nbt"), nubiPicture(24, 4, 10));
         graphic.loadFile(file);
         QCOMPARE(percents.first(), 2);
@@ -259,15 +251,16 @@ private Q_SLOTS:
         QSKIP("no mingw-w64 i686 compiler, so no Windows test plug-in");
 #else
         Wine wine{std::nullopt, QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost32.exe")};
-        Wine::install(&wine);
-        const auto restore = qScopeGuard([] { Wine::install(nullptr); });
         QString why;
         if (wine.program().isEmpty()) QSKIP("Wine is not installed");
         if (!wine.runs(&why)) QSKIP(qPrintable(QStringLiteral("Wine does not run here: ") + why));
         QDir(dir_.path()).mkpath(QStringLiteral("天気"));
         QDir(dir_.path()).mkpath(QStringLiteral("pluie é"));
-        PluginManager spis;
-        spis.macBinary = false;
+        PluginManagerOptions options;
+        options.macBinary = false;
+        options.libraries = inHelper();
+        options.libraries.wine = wine;
+        PluginManager spis(formats_, options);
         spis.search(copyPlugin(QStringLiteral("winnubi"), dir_.filePath(QStringLiteral("天気"))));
         QCOMPARE(spis.count(), 1);
         Plugin& spi = *spis.items(0);

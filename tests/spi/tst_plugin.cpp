@@ -75,7 +75,7 @@ private Q_SLOTS:
     }
     void createByKind() {
         QFETCH(QString, plugin);
-        const std::unique_ptr<Plugin> spi = createSPI(pluginPath(plugin));
+        const std::unique_ptr<Plugin> spi = createSPI(pluginPath(plugin), testLoader());
         QVERIFY(spi);
         QTEST(QString::fromLatin1(spi->classType().name), "cls");
         QTEST(spi->apiVersion(), "apiVersion");
@@ -101,7 +101,7 @@ private Q_SLOTS:
         QFETCH(QString, entry);
         const QString path = QFileInfo(pluginPath(plugin)).absoluteFilePath();
         try {
-            createSPI(path);
+            createSPI(path, testLoader());
             QFAIL("no exception");
         } catch (const ESPIInvalidAPI& e) {
             QCOMPARE(e.message(), entry + QStringLiteral("は[") + path +
@@ -114,10 +114,10 @@ private Q_SLOTS:
     void unloadableLibrary() {
         QTemporaryDir dir;
         const QString junk = WriteFile(dir.filePath(QStringLiteral("junk.spi")), "not a library");
-        QVERIFY(!createSPI(junk));
-        QVERIFY(!createSPI(dir.filePath(QStringLiteral("missing.spi"))));
+        QVERIFY(!createSPI(junk, testLoader()));
+        QVERIFY(!createSPI(dir.filePath(QStringLiteral("missing.spi")), testLoader()));
         try {
-            Plugin::staticClass().create(junk);
+            Plugin::staticClass().create(junk, testLoader());
             QFAIL("no exception");
         } catch (const ESPIFOpenErrorSPI& e) {
             QCOMPARE(e.message(), junk + QStringLiteral(":Susie Pluginがロードできませんでした"));
@@ -125,7 +125,8 @@ private Q_SLOTS:
     }
 
     void callsRequireTheirEntryPoint() {
-        const std::unique_ptr<Plugin> spi = createSPI(pluginPath(QStringLiteral("nubitest")));
+        const std::unique_ptr<Plugin> spi =
+            createSPI(pluginPath(QStringLiteral("nubitest")), testLoader());
         auto* in = dynamic_cast<ImportPlugin*>(spi.get());
         QVERIFY(in);
         HLOCAL info = nullptr;
@@ -140,9 +141,7 @@ private Q_SLOTS:
 
     void secondLoaderStandsBehindTheWrappers() {
         FakeLoader fake;
-        LibraryLoader* previous = LibraryLoader::install(&fake);
-        const std::unique_ptr<Plugin> spi = createSPI(QStringLiteral("helper:plugin.spi"));
-        LibraryLoader::install(previous);
+        const std::unique_ptr<Plugin> spi = createSPI(QStringLiteral("helper:plugin.spi"), fake);
         QVERIFY(spi);
         QCOMPARE(QString::fromLatin1(spi->classType().name), QStringLiteral("XnPlugin"));
         // No module path known: the path as passed. Loaded twice: once to read the kind.

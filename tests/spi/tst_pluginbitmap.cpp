@@ -23,7 +23,7 @@ class TestSPIBitmap : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
-    std::optional<PluginBitmapRegistration> registration_;
+    FormatRegistry formats_;
 
     QString file(const QString& name, const QByteArray& bytes) {
         return WriteFile(dir_.filePath(name), bytes);
@@ -38,9 +38,6 @@ class TestSPIBitmap : public QObject {
     }
 
 private Q_SLOTS:
-    void init() { registration_.emplace(); }
-    void cleanup() { registration_.reset(); }
-
     // Which decoder goes first depends on the extension alone.
     void decoderOrder_data() {
         QTest::addColumn<QString>("name");
@@ -57,13 +54,13 @@ private Q_SLOTS:
         QFETCH(QString, name);
         QFETCH(bool, bmpContent);
         QFETCH(bool, pluginAsked);
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(copyPlugin(QStringLiteral("nubitest_claimall"), dir_.path()));
         const QString plugin = spis.items(0)->fileName();
         const QString path =
             file(name, bmpContent ? bmpImage(3, 2, qRgb(10, 20, 30)) : nubiPicture(24, 4, 4, 0));
         pluginLog(plugin, true);
-        PluginBitmap bitmap;
+        PluginBitmap bitmap(&spis);
         bitmap.loadFile(path);
         QCOMPARE(bitmap.width(), bmpContent ? 3 : 4);
         QCOMPARE(!pluginLog(plugin).isEmpty(), pluginAsked);
@@ -71,21 +68,21 @@ private Q_SLOTS:
         pluginLog(plugin, true);
         QFile stream(path);
         QVERIFY(stream.open(QIODevice::ReadOnly));
-        PluginBitmap fromStream;
+        PluginBitmap fromStream(&spis);
         fromStream.loadFromStreamWithName(stream, name);
         QCOMPARE(fromStream.width(), bmpContent ? 3 : 4);
         QCOMPARE(!pluginLog(plugin).isEmpty(), pluginAsked);
     }
 
     void streamWithoutNameTriesPluginsFirst() {
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(copyPlugin(QStringLiteral("nubitest_claimall"), dir_.path()));
         const QString plugin = spis.items(0)->fileName();
         pluginLog(plugin, true);
         QBuffer buffer;
         buffer.setData(bmpImage(5, 1, qRgb(1, 2, 3)));
         buffer.open(QIODevice::ReadOnly);
-        PluginBitmap bitmap;
+        PluginBitmap bitmap(&spis);
         bitmap.loadStream(buffer);
         QVERIFY(!pluginLog(plugin).isEmpty());
         QCOMPARE(bitmap.width(), 5);
@@ -99,10 +96,10 @@ private Q_SLOTS:
     }
     void palettes() {
         QFETCH(int, bits);
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(copyPlugin(QStringLiteral("nubitest"), dir_.path()));
         const QString path = file(QStringLiteral("p.nbt"), nubiPicture(bits, 4, 2));
-        PluginBitmap bitmap;
+        PluginBitmap bitmap(&spis);
         bitmap.loadFile(path);
         QCOMPARE(bitmap.image().pixel(1, 0) & 0xFFFFFF, nubiPaletteEntry(1));
         if (bits == 4) {
@@ -112,7 +109,7 @@ private Q_SLOTS:
                 QCOMPARE(bitmap.palette().at(k) & 0xFFFFFF, nubiPaletteEntry(uint32_t(k)));
         }
         // copyFrom a decoded graphic gives the same picture; it keeps its own.
-        PluginGraphic graphic;
+        PluginGraphic graphic(&spis);
         graphic.loadFile(path);
         PluginBitmap copy;
         copy.copyFrom(graphic);
@@ -121,49 +118,36 @@ private Q_SLOTS:
         if (bits == 4) QCOMPARE(copy.palette(), bitmap.palette());
     }
 
-    void loadFromStreamWithNameProperty() {
-        PluginManager spis;
-        spis.search(copyPlugin(QStringLiteral("nubitest"), dir_.path()));
-        PluginBitmap bitmap;
-        PluginBitmap other;
-        bitmap.setOnLoadFromStreamWithName(other.onLoadFromStreamWithName()); // changes nothing
-        QBuffer buffer;
-        buffer.setData(nubiPicture(8, 6, 2));
-        buffer.open(QIODevice::ReadOnly);
-        bitmap.onLoadFromStreamWithName()(buffer, QStringLiteral("x.nbt"));
-        QCOMPARE(bitmap.width(), 6);
-        QVERIFY(other.empty());
-    }
-
     void bothFailKeepsThePicture() {
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(copyPlugin(QStringLiteral("nubitest"), dir_.path()));
-        PluginBitmap bitmap;
-        bitmap.loadFile(file(QStringLiteral("good.nbt"), nubiPicture(24, 7, 3)));
         std::vector<QString> endings;
-        bitmap.setOnProgress([&](Graphic* sender, ProgressStage stage, quint8 percent, bool redraw,
-                                 const QRect& r, const QString& message) {
+        bool listening = false;
+        PluginBitmap bitmap(&spis, [&](Graphic* sender, ProgressStage stage, quint8 percent,
+                                       bool redraw, const QRect& r, const QString& message) {
             QCOMPARE(sender, &bitmap);
-            if (stage == ProgressStage::Ending)
+            if (listening && stage == ProgressStage::Ending)
                 endings.push_back(QStringLiteral("%1 %2 %3 %4")
                                       .arg(percent)
                                       .arg(redraw)
                                       .arg(r.width())
                                       .arg(message));
         });
+        bitmap.loadFile(file(QStringLiteral("good.nbt"), nubiPicture(24, 7, 3)));
+        listening = true;
         expectCouldNotDecode([&] { bitmap.loadFile(file(QStringLiteral("bad.nbt"), "neither")); });
         QCOMPARE(bitmap.width(), 7);
         QCOMPARE(endings, std::vector<QString>{QStringLiteral("100 1 7 Loaded Graphic")});
     }
 
     void progressSeenByTheCaller() {
-        PluginManager spis;
-        spis.macBinary = false;
+        PluginManagerOptions options = testOptions();
+        options.macBinary = false;
+        PluginManager spis(formats_, options);
         spis.search(copyPlugin(QStringLiteral("nubitest"), dir_.path()));
         QStringList seen;
-        PluginBitmap bitmap;
-        bitmap.setOnProgress([&](Graphic* sender, ProgressStage stage, quint8 percent, bool,
-                                 const QRect& r, const QString& message) {
+        PluginBitmap bitmap(&spis, [&](Graphic* sender, ProgressStage stage, quint8 percent, bool,
+                                       const QRect& r, const QString& message) {
             QCOMPARE(sender, &bitmap);
             seen.append(QStringLiteral("%1 %2 %3 %4x%5")
                             .arg(int(stage))
@@ -180,34 +164,31 @@ private Q_SLOTS:
     }
 
     void withoutManagerOnlyTheNativeDecoder() {
-        {
-            PluginManager spis;
-            spis.search(copyPlugin(QStringLiteral("nubitest"), dir_.path()));
-        }
-        QCOMPARE(findPictureClass(QStringLiteral("nbt")), &PluginBitmap::staticClass());
-        Picture picture;
+        PluginBitmap bitmap;
         expectCouldNotDecode(
-            [&] { loadPicture(picture, file(QStringLiteral("gone.nbt"), nubiPicture(8, 2, 2))); });
-        loadPicture(picture, file(QStringLiteral("native.nbt"), bmpImage(2, 2, qRgb(0, 0, 0))));
-        QCOMPARE(picture.width(), 2);
+            [&] { bitmap.loadFile(file(QStringLiteral("gone.nbt"), nubiPicture(8, 2, 2))); });
+        bitmap.loadFile(file(QStringLiteral("native.nbt"), bmpImage(2, 2, qRgb(0, 0, 0))));
+        QCOMPARE(bitmap.width(), 2);
     }
 
-    void registrationEndsWithTheProgram() {
-        PluginManager spis;
-        spis.search(copyPlugin(QStringLiteral("nubitest_multi"), dir_.path()));
-        QCOMPARE(findPictureClass(QStringLiteral("nbx")), &PluginBitmap::staticClass());
-        registration_.reset();
-        QCOMPARE(findPictureClass(QStringLiteral("nbx")), nullptr);
-        QCOMPARE(findPictureClass(QStringLiteral("nbz")), nullptr);
-        QVERIFY(findPictureClass(QStringLiteral("bmp"))); // the native formats stay
+    void registrationEndsWithTheManager() {
+        {
+            PluginManager spis(formats_, testOptions());
+            spis.search(copyPlugin(QStringLiteral("nubitest_multi"), dir_.path()));
+            QCOMPARE(formats_.find(QStringLiteral("nbx")), &PluginBitmap::staticClass());
+        }
+        QCOMPARE(formats_.find(QStringLiteral("nbx")), nullptr);
+        QCOMPARE(formats_.find(QStringLiteral("nbz")), nullptr);
+        QVERIFY(formats_.find(QStringLiteral("bmp"))); // the native formats stay
     }
 
     void showsInAPane() {
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(copyPlugin(QStringLiteral("nubitest"), dir_.path()));
         PicturePane pane;
         pane.resize(40, 20);
-        loadPicture(pane.picture(), file(QStringLiteral("pane.nbt"), nubiPicture(24, 2, 1, 0x80)));
+        formats_.loadPicture(pane.picture(),
+                             file(QStringLiteral("pane.nbt"), nubiPicture(24, 2, 1, 0x80)));
         QVERIFY(dynamic_cast<PluginBitmap*>(pane.picture().graphic()));
         const QImage shot = pane.grab().toImage();
         const NubiHeader h{24, 0, 2, 1, 0x80, 0};
@@ -221,8 +202,9 @@ private Q_SLOTS:
         const QString bad =
             copyPlugin(QStringLiteral("nubitest_noinfo"), folder.path(), QStringLiteral("bad.spi"));
         copyPlugin(QStringLiteral("nubitest"), folder.path(), QStringLiteral("good.spi"));
-        PluginManager spis;
-        spis.skipFaultyLibraries = true;
+        PluginManagerOptions options = testOptions();
+        options.skipFaultyLibraries = true;
+        PluginManager spis(formats_, options);
         spis.search(folder.path() + QStringLiteral("/*.spi"));
         QCOMPARE(spis.count(), 1);
         FakePrompter prompter;

@@ -1,5 +1,6 @@
 #include "core/errors.h"
 #include "graphicbytes.h"
+#include "pictures/formatregistry.h"
 #include "pictures/graphicerrors.h"
 #include "spi/plugingraphic.h"
 #include "spi/pluginmanager.h"
@@ -57,17 +58,24 @@ class TestSPIGraphic : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir_;
+    FormatRegistry formats_;
 
     QString picture(const QString& name, const QByteArray& bytes) {
         return WriteFile(dir_.filePath(name), bytes);
     }
 
     // A manager holding private copies of the named test plug-ins, in this order.
-    static std::unique_ptr<PluginManager> manager(const QString& folder,
-                                                  std::initializer_list<const char*> plugins) {
-        auto spis = std::make_unique<PluginManager>();
+    std::unique_ptr<PluginManager> manager(const QString& folder,
+                                           std::initializer_list<const char*> plugins,
+                                           const PluginManagerOptions& options = testOptions()) {
+        auto spis = std::make_unique<PluginManager>(formats_, options);
         for (const char* name : plugins) spis->search(copyPlugin(QLatin1String(name), folder));
         return spis;
+    }
+    static PluginManagerOptions withoutMacBinary() {
+        PluginManagerOptions options = testOptions();
+        options.macBinary = false;
+        return options;
     }
 
 private Q_SLOTS:
@@ -87,9 +95,9 @@ private Q_SLOTS:
         const int width = 13, height = 5, seed = 3; // odd width: padded rows
         const QString file =
             picture(QStringLiteral("d.nbt"), nubiPicture(bits, width, height, seed));
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         int changes = 0;
-        graphic.setOnChange([&](Graphic*) { ++changes; });
+        connect(&graphic, &Graphic::changed, [&] { ++changes; });
         graphic.loadFile(file);
         QCOMPARE(changes, 1);
         QCOMPARE(graphic.width(), width);
@@ -143,7 +151,7 @@ private Q_SLOTS:
         QIODevice& device = inMemory ? static_cast<QIODevice&>(buffer) : stream;
         QVERIFY(device.open(QIODevice::ReadOnly));
         device.seek(7); // from the first byte, wherever the stream stands
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         graphic.loadFromStreamWithName(device, QStringLiteral("s.nbt"));
         verifyPixels(*graphic.toBitmap(Bitmap::staticClass()), 8, 6, 4, 9);
         if (inMemory) {
@@ -171,14 +179,15 @@ private Q_SLOTS:
         QFETCH(bool, macBinary);
         QFETCH(bool, behindHeader);
         QFETCH(bool, decoded);
-        const auto spis = manager(dir_.path(), {"nubitest_claimall"});
-        spis->macBinary = macBinary;
+        PluginManagerOptions options = testOptions();
+        options.macBinary = macBinary;
+        const auto spis = manager(dir_.path(), {"nubitest_claimall"}, options);
         const QByteArray bytes =
             (behindHeader ? QByteArray(128, 'M') : QByteArray()) + nubiPicture(4, 3, 3);
         const QString file = picture(QStringLiteral("m.nbt"), bytes);
         const QString plugin = spis->items(0)->fileName();
         pluginLog(plugin, true);
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         if (decoded) {
             graphic.loadFile(file);
             QCOMPARE(graphic.width(), 3);
@@ -193,12 +202,12 @@ private Q_SLOTS:
         // The plain plug-in rejects the head at 0 and claims it at 128.
         const auto spis = manager(dir_.path(), {"nubitest"});
         const QByteArray bytes = QByteArray(128, '\0') + nubiPicture(24, 5, 2, 40);
-        PluginGraphic fromFile;
+        PluginGraphic fromFile(spis.get());
         fromFile.loadFile(picture(QStringLiteral("mac.nbt"), bytes));
         QBuffer buffer;
         buffer.setData(bytes);
         buffer.open(QIODevice::ReadOnly);
-        PluginGraphic fromStream;
+        PluginGraphic fromStream(spis.get());
         fromStream.loadStream(buffer);
         verifyPixels(*fromFile.toBitmap(Bitmap::staticClass()), 24, 5, 2, 40);
         verifyPixels(*fromStream.toBitmap(Bitmap::staticClass()), 24, 5, 2, 40);
@@ -211,7 +220,7 @@ private Q_SLOTS:
         buffer.open(QIODevice::ReadOnly);
         const QString plugin = spis->items(0)->fileName();
         pluginLog(plugin, true);
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         expectCouldNotDecode([&] { graphic.loadStream(buffer); });
         // Offset 128 lies beyond the 4 bytes: that attempt is not made.
         QCOMPARE(pluginLog(plugin), QStringLiteral("IsSupported@0;GetPictureInfo@0;GetPicture@0;"));
@@ -219,7 +228,7 @@ private Q_SLOTS:
 
     void preview_data() {
         QTest::addColumn<QString>("plugin");
-        QTest::addColumn<bool>("graphicPreview");
+        QTest::addColumn<bool>("preview");
         QTest::addColumn<int>("seed");
         QTest::addColumn<QString>("log");
         QTest::newRow("preview asked first") << "nubitest_preview" << true << (5 ^ 0xFF)
@@ -231,28 +240,29 @@ private Q_SLOTS:
     }
     void preview() {
         QFETCH(QString, plugin);
-        QFETCH(bool, graphicPreview);
+        QFETCH(bool, preview);
         QFETCH(int, seed);
-        auto spis = std::make_unique<PluginManager>();
+        PluginManagerOptions options = testOptions();
+        options.preview = preview;
+        auto spis = std::make_unique<PluginManager>(formats_, options);
         spis->search(copyPlugin(plugin, dir_.path()));
-        spis->graphicPreview = graphicPreview;
         const QString path = spis->items(0)->fileName();
         pluginLog(path, true);
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         graphic.loadFile(picture(QStringLiteral("p.nbt"), nubiPicture(8, 4, 4, 5)));
         verifyPixels(*graphic.toBitmap(Bitmap::staticClass()), 8, 4, 4, seed & 0xFF);
         QTEST(pluginLog(path), "log");
     }
 
     void forcedLoaderIsTheOnlyOne() {
-        const auto spis = manager(dir_.path(), {"nubitest", "nubitest_claimall"});
-        spis->macBinary = false;
+        const auto spis =
+            manager(dir_.path(), {"nubitest", "nubitest_claimall"}, withoutMacBinary());
         const QString plain = spis->items(0)->fileName();
         const QString claimAll = spis->items(1)->fileName();
-        spis->graphicForcedLoader = static_cast<ImportPlugin*>(spis->items(1));
+        spis->setForcedLoader(static_cast<ImportPlugin*>(spis->items(1)));
         pluginLog(plain, true);
         pluginLog(claimAll, true);
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         graphic.loadFile(picture(QStringLiteral("f.other"), nubiPicture(1, 9, 2)));
         QCOMPARE(pluginLog(plain), QString());
         QCOMPARE(pluginLog(claimAll),
@@ -261,9 +271,10 @@ private Q_SLOTS:
 
     void nothingToAsk() {
         const QString file = picture(QStringLiteral("n.nbt"), nubiPicture(8, 2, 2));
-        PluginGraphic graphic;
-        expectCouldNotDecode([&] { graphic.loadFile(file); }); // no manager
-        PluginManager spis;
+        PluginGraphic alone;
+        expectCouldNotDecode([&] { alone.loadFile(file); }); // no manager
+        PluginManager spis(formats_, testOptions());
+        PluginGraphic graphic(&spis);
         expectCouldNotDecode([&] { graphic.loadFile(file); }); // no plug-in
         expectCouldNotDecode(
             [&] { graphic.loadFile(dir_.filePath(QStringLiteral("missing.nbt"))); });
@@ -272,12 +283,10 @@ private Q_SLOTS:
     }
 
     void progressReports() {
-        const auto spis = manager(dir_.path(), {"nubitest"});
-        spis->macBinary = false;
+        const auto spis = manager(dir_.path(), {"nubitest"}, withoutMacBinary());
         std::vector<Report> reports;
-        PluginGraphic graphic;
-        graphic.setOnProgress([&](Graphic* sender, ProgressStage stage, quint8 percent, bool redraw,
-                                  const QRect& r, const QString& message) {
+        PluginGraphic graphic(spis.get(), [&](Graphic* sender, ProgressStage stage, quint8 percent,
+                                              bool redraw, const QRect& r, const QString& message) {
             QCOMPARE(sender, &graphic);
             QCOMPARE(redraw, stage == ProgressStage::Ending);
             QCOMPARE(r, QRect(0, 0, 0, 0));
@@ -308,12 +317,14 @@ private Q_SLOTS:
         QFETCH(int, total);
         PluginGraphic graphic;
         QBuffer empty;
-        StreamDecodeJob job(&graphic, QString(), empty);
-        QCOMPARE(PluginDecodeJob::progressCallback(done, total, reinterpret_cast<intptr_t>(&job)),
-                 0); // no handler
+        StreamDecodeJob silent(&graphic, QString(), empty, nullptr, {});
+        QCOMPARE(
+            PluginDecodeJob::progressCallback(done, total, reinterpret_cast<intptr_t>(&silent)),
+            0); // no handler
         int seen = -1;
-        job.onProgress = [&](Graphic*, ProgressStage, quint8 percent, bool, const QRect&,
-                             const QString&) { seen = percent; };
+        StreamDecodeJob job(&graphic, QString(), empty, nullptr,
+                            [&](Graphic*, ProgressStage, quint8 percent, bool, const QRect&,
+                                const QString&) { seen = percent; });
         QCOMPARE(PluginDecodeJob::progressCallback(done, total, 0), 0);
         QCOMPARE(seen, -1);
         QCOMPARE(PluginDecodeJob::progressCallback(done, total, reinterpret_cast<intptr_t>(&job)),
@@ -322,15 +333,13 @@ private Q_SLOTS:
     }
 
     void abortStopsThePlugin() {
-        const auto spis = manager(dir_.path(), {"nubitest"});
-        spis->macBinary = false;
+        const auto spis = manager(dir_.path(), {"nubitest"}, withoutMacBinary());
         const QString plugin = spis->items(0)->fileName();
         pluginLog(plugin, true);
-        PluginGraphic graphic;
-        graphic.setOnProgress(
-            [](Graphic*, ProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
-                if (stage == ProgressStage::Running && percent > 1) throw EAbort(QString());
-            });
+        PluginGraphic graphic(spis.get(), [](Graphic*, ProgressStage stage, quint8 percent, bool,
+                                             const QRect&, const QString&) {
+            if (stage == ProgressStage::Running && percent > 1) throw EAbort(QString());
+        });
         expectCouldNotDecode(
             [&] { graphic.loadFile(picture(QStringLiteral("a.nbt"), nubiPicture(8, 2, 3))); });
         QCOMPARE(pluginLog(plugin),
@@ -344,15 +353,14 @@ private Q_SLOTS:
         const QString next = spis->items(1)->fileName();
         pluginLog(plugin, true);
         pluginLog(next, true);
-        PluginGraphic graphic;
         int calls = 0;
         bool ended = false;
-        graphic.setOnProgress(
-            [&](Graphic*, ProgressStage stage, quint8 percent, bool, const QRect&, const QString&) {
-                ended = stage == ProgressStage::Ending;
-                if (stage == ProgressStage::Running && percent > 1 && ++calls == 2)
-                    throw EHandlerBroke(QStringLiteral("broken handler"));
-            });
+        PluginGraphic graphic(spis.get(), [&](Graphic*, ProgressStage stage, quint8 percent, bool,
+                                              const QRect&, const QString&) {
+            ended = stage == ProgressStage::Ending;
+            if (stage == ProgressStage::Running && percent > 1 && ++calls == 2)
+                throw EHandlerBroke(QStringLiteral("broken handler"));
+        });
         QVERIFY_THROWS_EXCEPTION(EHandlerBroke, graphic.loadFile(picture(QStringLiteral("h.other"),
                                                                          nubiPicture(8, 2, 3))));
         QCOMPARE(calls, 2); // asked to stop at once, never called again
@@ -373,7 +381,7 @@ private Q_SLOTS:
         QFETCH(int, lie);
         const auto spis = manager(dir_.path(), {"nubitest_liar"});
         const QString file = picture(QStringLiteral("l.nbt"), nubiPicture(8, 7, 3, 1, lie));
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         expectCouldNotDecode([&] { graphic.loadFile(file); });
         // The same liar tells the truth when the picture asks for none: the check lets it through.
         graphic.loadFile(picture(QStringLiteral("h.nbt"), nubiPicture(8, 7, 3, 1, NUBI_LIE_NONE)));
@@ -401,7 +409,7 @@ private Q_SLOTS:
         QFETCH(bool, alpha);
         const auto spis = manager(dir_.path(), {"nubitest"});
         const int width = 5, height = 3, seed = 7;
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         graphic.loadFile(
             picture(QStringLiteral("a.nbt"), nubiPicture(32, width, height, seed, 0, form)));
         QCOMPARE(graphic.layout().infoSize, headerBytes);
@@ -423,7 +431,7 @@ private Q_SLOTS:
     // Indices beyond the colour count a plug-in gives are drawn black, as in a BMP file.
     void indicesPastTheColourCount() {
         const auto spis = manager(dir_.path(), {"nubitest_liar"});
-        PluginGraphic graphic;
+        PluginGraphic graphic(spis.get());
         graphic.loadFile(
             picture(QStringLiteral("c.nbt"), nubiPicture(8, 6, 2, 0, NUBI_QUIRK_FEW_COLORS)));
         QCOMPARE(graphic.palette().size(), 2);

@@ -18,7 +18,15 @@ using Option = PluginFolder;
 class TestSPIManager : public QObject {
     Q_OBJECT
 
-    std::optional<PluginBitmapRegistration> registration_;
+    FormatRegistry formats_;
+
+    // A manager that searches at start, as the program's does, in the test's
+    // folders for these search options.
+    std::unique_ptr<PluginManager> startUp(const QMap<PluginFolder, QString>& folders,
+                                           PluginManagerOptions options = testOptions()) {
+        options.searchAtStart = true;
+        return std::make_unique<PluginManager>(formats_, withFolders(options, folders));
+    }
 
     static QStringList fileNames(const PluginManager& spis) {
         QStringList names;
@@ -37,38 +45,47 @@ class TestSPIManager : public QObject {
 
 private Q_SLOTS:
     void initTestCase() { isolateSusieSettings(); }
-    void init() {
-        setSusiePath({});
-        registration_.emplace();
-    }
-    void cleanup() { registration_.reset(); }
+    void init() { setSusiePath({}); }
 
-    void oneManagerAtATime() {
-        PluginManager first;
-        QCOMPARE(PluginManager::activeSPIs(), &first);
-        try {
-            PluginManager second;
-            QFAIL("no exception");
-        } catch (const ESPIDupCreateSPIs& e) {
-            QCOMPARE(e.message(), QStringLiteral("PluginManager は複数生成できません"));
-        }
-        QCOMPARE(PluginManager::activeSPIs(), &first);
-        QVERIFY(first.searchOptions == (PluginFolders{Option::SusieFolder, Option::ProgramFolder}));
-        QVERIFY(first.autoSearch && first.macBinary && !first.graphicPreview &&
-                !first.graphicForcedLoader);
+    void defaults() {
+        const PluginManagerOptions options;
+        QVERIFY(options.folders == (PluginFolders{Option::SusieFolder, Option::ProgramFolder}));
+        QVERIFY(!options.searchAtStart && !options.skipFaultyLibraries);
+        QVERIFY(options.macBinary && !options.preview);
+        const PluginManager spis(formats_, options);
+        QCOMPARE(spis.count(), 0); // nothing searched
+        QVERIFY(!spis.forcedLoader());
     }
+
+    // Two managers, each with its registry: a picture of one's plug-ins is
+    // known, and decoded, only through that one's registry.
+    void eachManagerServesItsOwnRegistry() {
+        QTemporaryDir dir;
+        const QString picture =
+            WriteFile(dir.filePath(QStringLiteral("p.nbt")), nubiPicture(8, 3, 2));
+        FormatRegistry withPlugin, without;
+        PluginManager first(withPlugin, testOptions());
+        const PluginManager second(without, testOptions());
+        first.search(copyPlugin(QStringLiteral("nubitest"), dir.path()));
+        QCOMPARE(withPlugin.find(QStringLiteral("nbt")), &PluginBitmap::staticClass());
+        QCOMPARE(without.find(QStringLiteral("nbt")), nullptr);
+        QCOMPARE(withPlugin.loadGraphic(picture)->width(), 3);
+        QVERIFY_THROWS_EXCEPTION(EInvalidGraphic, without.loadGraphic(picture));
+    }
+
     void managerGoneAfterDestruction() {
         QString path;
         {
-            PluginManager spis;
+            PluginManager spis(formats_, testOptions());
             spis.search(pluginPath(QStringLiteral("nubitest")));
             QCOMPARE(spis.count(), 1);
             path = spis.items(0)->fileName();
+            QCOMPARE(formats_.find(QStringLiteral("nbt")), &PluginBitmap::staticClass());
         }
-        QVERIFY(!PluginManager::activeSPIs());
         QVERIFY(!isLoaded(path));
-        // The registrations stay until the bitmap class goes.
-        QCOMPARE(findPictureClass(QStringLiteral("nbt")), &PluginBitmap::staticClass());
+        // The registrations go with the manager whose plug-ins they asked.
+        QCOMPARE(formats_.find(QStringLiteral("nbt")), nullptr);
+        QVERIFY(formats_.find(QStringLiteral("bmp"))); // the native formats stay
     }
 
     // Each option's folder holds a plug-in of its own; the load order shows the search order.
@@ -82,8 +99,7 @@ private Q_SLOTS:
     void searchOrder() {
         QFETCH(QList<int>, options);
         QTemporaryDir root;
-        TestSPIs spis;
-        spis.searchOptions = {};
+        QMap<PluginFolder, QString> folders;
         PluginFolders set;
         QStringList expected;
         for (int o = 4; o >= 0; --o) { // set up in reverse: the order must come from the search
@@ -93,12 +109,14 @@ private Q_SLOTS:
             if (o == 0)
                 setSusiePath(folder);
             else
-                spis.folders[Option(o)] = folder;
+                folders[Option(o)] = folder;
             if (options.contains(o)) expected.prepend(copy);
         }
         for (int o : options) set.include(Option(o));
-        spis.searchOptions = set;
+        PluginManagerOptions searched = testOptions();
+        searched.folders = set;
         std::sort(expected.begin(), expected.end());
+        PluginManager spis(formats_, withFolders(searched, folders));
         spis.search(QStringLiteral("*.spi"));
         QCOMPARE(fileNames(spis), expected);
     }
@@ -123,18 +141,16 @@ private Q_SLOTS:
         else if (value.typeId() == QMetaType::QStringList)
             value = value.toStringList().replaceInStrings(QStringLiteral("<dir>"), dir.path());
         setSusiePath(value);
-        TestSPIs spis;
-        spis.folders[Option::ProgramFolder] = QString(); // nothing else to find
-        spis.afterLoad();
-        QCOMPARE(spis.count(), searched ? 1 : 0);
+        const auto spis = startUp({{Option::ProgramFolder, QString()}}); // nothing else to find
+        QCOMPARE(spis->count(), searched ? 1 : 0);
     }
 
     void maskWithFolderIgnoresOptions() {
         QTemporaryDir a, b;
         copyPlugin(QStringLiteral("nubitest"), a.path());
         copyPlugin(QStringLiteral("nubitest_preview"), b.path());
-        TestSPIs spis;
-        spis.folders[Option::ProgramFolder] = b.path() + QLatin1Char('/');
+        PluginManager spis(formats_, withFolders(testOptions(), {{Option::ProgramFolder,
+                                                                  b.path() + QLatin1Char('/')}}));
         spis.search(a.path() + QStringLiteral("/*.spi"));
         QCOMPARE(fileNames(spis), QStringList{a.filePath(QStringLiteral("nubitest.spi"))});
     }
@@ -146,7 +162,7 @@ private Q_SLOTS:
         copyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral(".hidden.spi"));
         copyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("other.dll"));
         QDir(dir.path()).mkdir(QStringLiteral("folder.spi"));
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(fileNames(spis), QStringList{upper});
     }
@@ -156,12 +172,10 @@ private Q_SLOTS:
         const QString first = copyPlugin(QStringLiteral("nubitest"), susie.path());
         const QString second = copyPlugin(QStringLiteral("nubitest"), app.path());
         setSusiePath(susie.path());
-        TestSPIs spis;
-        spis.folders[Option::ProgramFolder] = app.path() + QLatin1Char('/');
-        spis.afterLoad();
-        QCOMPARE(fileNames(spis), (QStringList{first, second}));
+        const auto spis = startUp({{Option::ProgramFolder, app.path() + QLatin1Char('/')}});
+        QCOMPARE(fileNames(*spis), (QStringList{first, second}));
         // The copy loaded later is tried first for its own extension.
-        QCOMPARE(listed(spis, QStringLiteral("sky.nbt")), (QStringList{second, first}));
+        QCOMPARE(listed(*spis, QStringLiteral("sky.nbt")), (QStringList{second, first}));
     }
 
     void sameFolderTwice_data() {
@@ -175,36 +189,31 @@ private Q_SLOTS:
         QTemporaryDir dir;
         const QString copy = copyPlugin(QStringLiteral("nubitest"), dir.path());
         setSusiePath(QString(dir.path() + QLatin1Char('/')));
-        TestSPIs spis;
-        spis.folders[Option::ProgramFolder] = dir.path() + appSuffix;
-        spis.afterLoad();
-        QCOMPARE(fileNames(spis), QStringList{copy});
+        const auto spis = startUp({{Option::ProgramFolder, dir.path() + appSuffix}});
+        QCOMPARE(fileNames(*spis), QStringList{copy});
     }
 
     void registrationOrder() {
-        PluginManager spis;
-        QStringList pieces;
-        spis.onPictureRegister = [&](PluginManager*, ImportPlugin*, const QString& extension,
-                                     const QString&, const GraphicClass*& cls) {
-            pieces.append(extension);
-            if (extension == QLatin1String("nby"))
-                cls = nullptr; // holds for the rest of that filter only
-        };
+        PluginManager spis(formats_, testOptions());
+        const size_t before = formats_.entries().size();
         spis.search(pluginPath(QStringLiteral("nubitest_multi")));
+        QStringList pieces;
+        for (size_t i = before; i < formats_.entries().size(); ++i) {
+            pieces.append(formats_.entries()[i].extension);
+            QCOMPARE(formats_.entries()[i].graphicClass, &PluginBitmap::staticClass());
+        }
         QCOMPARE(pieces, (QStringList{"nby", "nbx", "", "nbz"}));
-        QCOMPARE(findPictureClass(QStringLiteral("nby")), nullptr);
-        QCOMPARE(findPictureClass(QStringLiteral("nbx")), nullptr);
-        QCOMPARE(findPictureClass(QStringLiteral("nbz")), &PluginBitmap::staticClass());
-        QCOMPARE(findPictureClass(QString()), &PluginBitmap::staticClass());
-        QCOMPARE(findPictureClass(QStringLiteral("nbq")), nullptr); // pattern without description
+        QCOMPARE(formats_.find(QStringLiteral("nbx")), &PluginBitmap::staticClass());
+        QCOMPARE(formats_.find(QString()), &PluginBitmap::staticClass());
+        QCOMPARE(formats_.find(QStringLiteral("nbq")), nullptr); // pattern without description
     }
 
     void otherKindsRegisterNothing() {
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(pluginPath(QStringLiteral("nubitest_lower")));
         spis.search(pluginPath(QStringLiteral("nubitest_archive")));
         QCOMPARE(spis.count(), 2);
-        QCOMPARE(findPictureClass(QStringLiteral("nbt")), nullptr);
+        QCOMPARE(formats_.find(QStringLiteral("nbt")), nullptr);
         QVERIFY(listed(spis, QStringLiteral("a.nbt")).isEmpty());
         QCOMPARE(listed(spis, QStringLiteral("a.nbt"), {&Plugin::staticClass()}).size(), 2);
     }
@@ -222,7 +231,7 @@ private Q_SLOTS:
         QFETCH(QString, fileName);
         QFETCH(QList<int>, order);
         QTemporaryDir dir;
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         QStringList loaded;
         for (const char* name : {"nubitest", "nubitest_multi", "nubitest_preview"}) {
             loaded.append(copyPlugin(QLatin1String(name), dir.path(),
@@ -241,7 +250,7 @@ private Q_SLOTS:
         const QString bad =
             copyPlugin(QStringLiteral("nubitest_noinfo"), dir.path(), QStringLiteral("b.spi"));
         copyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("c.spi"));
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         try {
             spis.search(dir.path() + QStringLiteral("/*.spi"));
             QFAIL("no exception");
@@ -271,20 +280,17 @@ private Q_SLOTS:
         // Copied alone: the library it needs stays behind.
         const QString g =
             copyPlugin(QStringLiteral("nubitest_needsdep"), dir.path(), QStringLiteral("g.spi"));
-        TestSPIs spis;
-        spis.skipFaultyLibraries = true;
+        PluginManagerOptions options = testOptions();
+        options.skipFaultyLibraries = true;
+        options.libraries.wine = Wine{QString()}; // a machine without Wine
         // The folder twice, the second time through a link: every file once.
         const QString link = dir.filePath(QStringLiteral("link"));
         QVERIFY(QFile::link(dir.path(), link));
         setSusiePath(dir.path());
-        spis.folders[Option::ProgramFolder] = link;
-        Wine noWine{QString()}; // a machine without Wine
-        Wine::install(&noWine);
-        spis.afterLoad();
-        Wine::install(nullptr);
-        QCOMPARE(fileNames(spis), (QStringList{a, e}));
+        const auto spis = startUp({{Option::ProgramFolder, link}}, options);
+        QCOMPARE(fileNames(*spis), (QStringList{a, e}));
         QStringList skipped;
-        for (const SkippedPlugin& s : spis.skippedPlugins())
+        for (const SkippedPlugin& s : spis->skippedPlugins())
             skipped.append(QFileInfo(s.fileName).fileName() + QLatin1Char('|') + s.message);
         QCOMPARE(skipped,
                  (QStringList{
@@ -306,10 +312,8 @@ private Q_SLOTS:
             QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie")).fileName();
         QDir().mkpath(QFileInfo(conf).absolutePath());
         WriteFile(conf, "[Plug-in]\nPath=" + QFile::encodeName(folder) + "\n");
-        TestSPIs spis;
-        spis.folders[Option::ProgramFolder] = QString();
-        spis.afterLoad();
-        QCOMPARE(fileNames(spis), QStringList{copy});
+        const auto spis = startUp({{Option::ProgramFolder, QString()}});
+        QCOMPARE(fileNames(*spis), QStringList{copy});
         QFile::remove(conf);
     }
 
@@ -322,7 +326,7 @@ private Q_SLOTS:
             copyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("X.spi"));
         if (QFileInfo(lower).canonicalFilePath() == QFileInfo(upper).canonicalFilePath())
             QSKIP("the file system folds case");
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(spis.count(), 2);
         QCOMPARE(spis.indexOf(lower), fileNames(spis).indexOf(lower));
@@ -337,23 +341,25 @@ private Q_SLOTS:
             copyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
         const QString c =
             copyPlugin(QStringLiteral("nubitest_multi"), dir.path(), QStringLiteral("c.spi"));
-        PluginManager spis;
         QStringList asked;
-        spis.onSearching = [&](PluginManager*, const QString& path, bool& accept) {
+        bool refuseA = true;
+        PluginManagerOptions options = testOptions();
+        options.acceptFile = [&](const QString& path) {
             asked.append(path);
-            accept = path != a;
+            return !refuseA || path != a;
         };
-        spis.onSearch = [&](PluginManager*, Plugin* spi, bool& accept) {
-            if (spi->fileName() == b) throw ENubivuError(QStringLiteral("refused"));
-            accept = true;
+        options.acceptPlugin = [&](Plugin& spi) {
+            if (spi.fileName() == b) throw ENubivuError(QStringLiteral("refused"));
+            return true;
         };
+        PluginManager spis(formats_, options);
         spis.search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(asked, (QStringList{a, b, c}));
         QCOMPARE(fileNames(spis), QStringList{c});
         QVERIFY(!isLoaded(a) && !isLoaded(b));
         // A second search loads nothing twice.
         asked.clear();
-        spis.onSearching = {};
+        refuseA = false;
         spis.search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(fileNames(spis), (QStringList{c, a}));
     }
@@ -364,7 +370,7 @@ private Q_SLOTS:
             copyPlugin(QStringLiteral("nubitest"), dir.path(), QStringLiteral("a.spi"));
         const QString b =
             copyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("b.spi"));
-        PluginManager spis;
+        PluginManager spis(formats_, testOptions());
         spis.search(dir.path() + QStringLiteral("/*.spi"));
         QCOMPARE(spis.indexOf(b), 1);
         // The same file reached through a linked folder is the same plug-in.
@@ -372,12 +378,12 @@ private Q_SLOTS:
         QVERIFY(QFile::link(dir.path(), link));
         QCOMPARE(spis.indexOf(link + QStringLiteral("/b.spi")), 1);
         QCOMPARE(spis.indexOf(dir.filePath(QStringLiteral("c.spi"))), -1);
-        spis.graphicForcedLoader = static_cast<ImportPlugin*>(spis.items(0));
+        spis.setForcedLoader(static_cast<ImportPlugin*>(spis.items(0)));
         spis.removeAt(0);
         QVERIFY(!isLoaded(a));
-        QVERIFY(!spis.graphicForcedLoader); // never left pointing at an unloaded plug-in
+        QVERIFY(!spis.forcedLoader()); // never left pointing at an unloaded plug-in
         QCOMPARE(fileNames(spis), QStringList{b});
-        spis.insert(0, createSPI(a));
+        spis.insert(0, createSPI(a, testLoader()));
         QCOMPARE(fileNames(spis), (QStringList{a, b}));
         spis.clear();
         QCOMPARE(spis.count(), 0);

@@ -10,7 +10,6 @@
 #include "pictures/formatregistry.h"
 #include "pictures/jpegimage.h"
 #include "pictures/picture.h"
-#include "spi/pluginbitmap.h"
 #include "spi/pluginmanager.h"
 
 #include <QFile>
@@ -57,20 +56,20 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "usage: nubivu-picture FILE OUT.bmp\n");
         return 2;
     }
-    registerJpegFormat();
-    // The plug-ins as the program finds them: the Susie folder and this program's folder.
-    PluginBitmapRegistration pluginFormats;
-    PluginManager plugins;
-    plugins.searchOptions = {PluginFolder::SusieFolder, PluginFolder::ProgramFolder};
-    plugins.skipFaultyLibraries = true;
-    plugins.afterLoad();
+    FormatRegistry formats;
+    // The plug-ins as the program finds them: in the Susie folder and this
+    // program's folder, the manager's own choice.
+    PluginManagerOptions options;
+    options.searchAtStart = true;
+    options.skipFaultyLibraries = true;
+    const PluginManager plugins(formats, options);
     for (const SkippedPlugin& skipped : plugins.skippedPlugins())
         std::fprintf(stderr, "skipped %s: %s\n", QFile::encodeName(skipped.fileName).constData(),
                      skipped.message.toLocal8Bit().constData());
     Picture picture;
     Bitmap out;
     try {
-        loadPicture(picture, args[1]);
+        formats.loadPicture(picture, args[1]);
         std::printf("%s\n", picture.graphic()->classType().name);
         std::fflush(stdout);
         if (picture.empty()) return fail(QStringLiteral("the picture is empty"));

@@ -77,7 +77,7 @@ void Metafile::loadStream(QIODevice& stream) {
     window_ = window;
     width_ = pixels(width);
     height_ = pixels(height);
-    changed();
+    Q_EMIT changed();
 }
 
 void Metafile::saveStream(QIODevice& stream) const { stream.write(data_); }

@@ -1,6 +1,7 @@
 // Loads a plug-in built outside the tree through the host, as the program
 // would, and decodes a 2 x 1 PPM picture with it.
 #include "pictures/bitmap.h"
+#include "pictures/formatregistry.h"
 #include "spi/plugingraphic.h"
 #include "spi/pluginmanager.h"
 
@@ -16,8 +17,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     try {
-        PluginManager spis;
-        spis.skipFaultyLibraries = true;
+        FormatRegistry formats;
+        PluginManagerOptions options;
+        options.skipFaultyLibraries = true;
+        PluginManager spis(formats, options);
         spis.search(QString::fromLocal8Bit(argv[1]));
         for (const SkippedPlugin& s : spis.skippedPlugins())
             std::fprintf(stderr, "skipped: %s\n", qPrintable(s.message));
@@ -25,7 +28,7 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "not loaded as a picture plug-in\n");
             return 1;
         }
-        PluginGraphic graphic;
+        PluginGraphic graphic(&spis);
         graphic.loadFile(QString::fromLocal8Bit(argv[2]));
         const QImage image = graphic.toBitmap(Bitmap::staticClass())->image();
         if (image.size() != QSize(2, 1) || image.pixel(0, 0) != qRgb('A', 'B', 'C') ||
