@@ -123,11 +123,10 @@ const FillOptions kSaveOptions{true, true};
 
 void writeList(const QString& path, int rows, bool utf8Only) {
     DataList list;
-    list.appendDataRows(lessonRows(rows, utf8Only));
+    list.appendRows(lessonRows(rows, utf8Only));
     const SlotPaths titles = defaultTitles();
-    saveDataListFile(
-        path, encodeDataList(
-                  list.dataRowCount(), [&](int r) { return list.paths(r); }, titles, titles));
+    saveDataListFile(path, encodeDataList(
+                               list.count(), [&](int r) { return list.paths(r); }, titles, titles));
 }
 
 } // namespace
@@ -186,7 +185,7 @@ int main(int argc, char** argv) {
             openBase.push_back(timed([&] { sink += openFloor(path, utf8); }));
             // Replacing the list on show, as a second Open does.
             open.push_back(timed([&] { openLessonFile(lesson, path); }));
-            sink += size_t(lesson.rows().rowCount());
+            sink += size_t(lesson.rows().count());
             saveBase.push_back(timed([&] { saveFloor(out, saved); }));
             save.push_back(timed([&] { saveLessonFile(lesson, out, {}, kSaveOptions); }));
         }

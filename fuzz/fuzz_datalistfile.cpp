@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     QByteArray written;
     try {
         written = encodeDataList(
-            static_cast<int>(rows.size()), [&](int r) { return rows[size_t(r - 1)]; }, std::nullopt,
+            static_cast<int>(rows.size()), [&](int r) { return rows[size_t(r)]; }, std::nullopt,
             defaultTitles());
     } catch (const EDataListValue&) {
         std::abort();

@@ -3,6 +3,7 @@
 // separated by "|", trailing empty slots left out ("a||c" = Cloud a, Rain c).
 #include "datalist/datalist.h"
 
+#include <QAbstractItemModel>
 #include <QStringList>
 
 namespace nubivu::test {
@@ -15,26 +16,40 @@ inline SlotPaths rowOf(const QString& text) {
 }
 
 inline void fillList(DataList& list, const QStringList& rows) {
-    list.setRowCount(2);
-    for (int x = 1; x < DataList::ColCount; ++x) list.setCell(x, 1, QString());
+    list.clear();
     std::vector<SlotPaths> paths;
     for (const QString& row : rows) paths.push_back(rowOf(row));
-    list.appendDataRows(paths);
-    list.setCell(0, 0, QStringLiteral("No"));
-    list.setCell(0, 1, QStringLiteral("1"));
+    list.appendRows(paths);
 }
 
-// The data rows as texts; "!" marks a broken invariant (a number out of place
-// or a trailing row that is not empty) so that a comparison shows it.
+inline QString rowText(QStringList cells) {
+    while (!cells.isEmpty() && cells.last().isEmpty()) cells.removeLast();
+    return cells.join(u'|');
+}
+
+// The data rows as texts.
 inline QStringList listRows(const DataList& list) {
     QStringList rows;
-    for (int y = 1; y < list.rowCount(); ++y) {
-        QStringList parts;
-        for (int x = 1; x < DataList::ColCount; ++x) parts << list.Cell(x, y);
-        while (!parts.isEmpty() && parts.last().isEmpty()) parts.removeLast();
-        QString text = parts.join(u'|');
-        if (list.Cell(0, y) != QString::number(y)) text += QStringLiteral("!number");
-        if (y == list.rowCount() - 1) {
+    for (int y = 0; y < list.count(); ++y) {
+        QStringList cells;
+        for (int s = 0; s < SlotCount; ++s) cells << list.cell(y, s);
+        rows << rowText(cells);
+    }
+    return rows;
+}
+
+// The data rows as the editor's grid shows them; "!" marks a broken look (a
+// number that is not the row's, counted from 1, or a last row that is not
+// empty) so that a comparison shows it.
+inline QStringList gridRows(const QAbstractItemModel& grid) {
+    QStringList rows;
+    for (int y = 0; y < grid.rowCount(); ++y) {
+        QStringList cells;
+        for (int x = 0; x < grid.columnCount(); ++x) cells << grid.index(y, x).data().toString();
+        QString text = rowText(cells);
+        if (grid.headerData(y, Qt::Vertical).toString() != QString::number(y + 1))
+            text += QStringLiteral("!number");
+        if (y == grid.rowCount() - 1) {
             if (!text.isEmpty()) rows << QStringLiteral("!trailing:") + text;
         } else {
             rows << text;

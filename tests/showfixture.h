@@ -44,6 +44,8 @@ inline SkyWindow* skyForm() { return &windows()->skyWindow(); }
 inline AboutBox* aboutForm() { return &windows()->aboutBox(); }
 inline OptionsDialog* optionsForm() { return &windows()->optionsDialog(); }
 inline SlideShow& show() { return mainForm()->slides(); }
+// The row on show as its counter numbers it: from 1, 0 before the first activation.
+inline int shownRow() { return show().currentRow() + 1; }
 
 class ShowFixture {
 public:

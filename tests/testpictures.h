@@ -77,13 +77,10 @@ inline QString writeJpegWithDataError(const QString& path) {
     return path;
 }
 
-// Replaces the list's rows by these, numbered as the editor numbers them.
+// Replaces the list's rows by these.
 inline void setRows(DataList& list, const std::vector<SlotPaths>& rows) {
-    list.setRowCount(2);
-    for (const SlotPaths& row : rows) {
-        list.appendNumberedRow();
-        list.setPaths(list.rowCount() - 2, row);
-    }
+    list.clear();
+    list.appendRows(rows);
 }
 
 } // namespace nubivu::test

@@ -26,13 +26,13 @@ SlideShow& LessonPlayer::show() const { return window().slides(); }
 
 void LessonPlayer::setRows(const std::vector<RowFiles>& files, int count) {
     DataList& list = windows_->lesson().rows();
-    list.setRowCount(2);
+    list.clear();
     std::vector<SlotPaths> rows(static_cast<size_t>(count));
     for (int r = 0; r < count; ++r)
         for (int s = 0; s < 3; ++s)
             rows[size_t(r)][size_t(s)] = files[size_t(r) % files.size()][size_t(s)];
-    list.appendDataRows(std::move(rows));
-    // As after opening a list: row 1 on show.
+    list.appendRows(std::move(rows));
+    // As after opening a list: the first row on show.
     window().onActivated();
     // On screen and painted before anything is timed, as a user sees the
     // window before pressing play: the first paint of a new window is not a
@@ -41,7 +41,7 @@ void LessonPlayer::setRows(const std::vector<RowFiles>& files, int count) {
     window().repaint();
 }
 
-int LessonPlayer::rowCount() const { return windows_->lesson().rows().dataRowCount(); }
+int LessonPlayer::rowCount() const { return windows_->lesson().rows().count(); }
 
 QSize LessonPlayer::paneSize() const {
     const auto* pane = window().findChild<QWidget*>(QStringLiteral("ImgKumo"));
@@ -51,14 +51,14 @@ QSize LessonPlayer::paneSize() const {
 double LessonPlayer::playToEnd() {
     show().setSpeed(PlaySpeed::asFastAsLoaded());
     show().setEndOfList(EndOfList::Stop);
-    window().returnToStart(); // row 1, outside the timing
+    window().returnToStart(); // the first row, outside the timing
     QElapsedTimer clock;
     clock.start();
     window().play();
     while (show().playing()) QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
     const double ms = double(clock.nsecsElapsed()) / 1e6;
-    if (show().currentRow() != rowCount()) {
-        std::fprintf(stderr, "play ended on row %d of %d\n", show().currentRow(), rowCount());
+    if (show().currentRow() != rowCount() - 1) {
+        std::fprintf(stderr, "play ended on row %d of %d\n", show().currentRow() + 1, rowCount());
         std::exit(1);
     }
     return ms;

@@ -430,7 +430,7 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* e) {
     return QMainWindow::eventFilter(watched, e);
 }
 
-void MainWindow::fileMenuAboutToShow() { saveAction_->setEnabled(lesson_.rows().rowCount() >= 3); }
+void MainWindow::fileMenuAboutToShow() { saveAction_->setEnabled(!lesson_.rows().isEmpty()); }
 
 void MainWindow::newList() {
     if (!saveChangesQuery()) return;

@@ -74,7 +74,7 @@ void Playback::command(PlayCommand command) {
         if (idle) slides.stepBack();
         break;
     case PlayCommand::FirstRow:
-        if (idle && slides.currentRow() > 0) slides.returnToStart();
+        if (idle && slides.currentRow() >= 0) slides.returnToStart();
         break;
     case PlayCommand::LastRow:
         if (idle) slides.goToLastRow();
@@ -170,8 +170,9 @@ void Playback::showRowFullScreen() {
         pane.title = p_.lesson->titles()[size_t(i)];
         pane.fileName = p_.fileNames[size_t(i)]->text();
     }
-    const int rows = p_.lesson->rows().rowCount() - 2;
-    fullScreen_->showRow(panes, rows > 0 ? p_.slides->currentRow() : 0, std::max(rows, 0));
+    const int rows = p_.lesson->rows().count();
+    // The counter as the main window's shows it, from 1.
+    fullScreen_->showRow(panes, rows > 0 ? p_.slides->currentRow() + 1 : 0, rows);
     // On screen before the row's slot starts, as the designed panes are.
     if (isFullScreen()) fullScreen_->repaint();
 }

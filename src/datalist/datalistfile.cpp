@@ -185,11 +185,10 @@ std::vector<PackedRow> readRows(std::string_view all, bool utf8) {
         // Decoded text is never longer than its bytes.
         if (text.size() < line.size()) text.resize(line.size());
         PackedRow::Ends ends;
-        ends[0] = 0; // column 0, the row number, is the list's to write
         qsizetype at = 0;
         size_t done = 0; // slots whose end is set
         auto closeSlotsBefore = [&](size_t slot) {
-            for (; done < slot; ++done) ends[done + 1] = std::uint32_t(at);
+            for (; done < slot; ++done) ends[done] = std::uint32_t(at);
         };
         splitQuotedRuns(line.data(), qsizetype(line.size()), int(SlotCount) - 1,
                         [&](int slot, const char* run, qsizetype length) {
@@ -217,7 +216,7 @@ std::vector<PackedRow> readDataListRows(const QByteArray& bytes) {
 
 SlotPaths pathsOf(const PackedRow& row) {
     SlotPaths paths;
-    for (int s = 0; s < SlotCount; ++s) paths[size_t(s)] = row.Cell(s + 1).toString();
+    for (int s = 0; s < SlotCount; ++s) paths[size_t(s)] = row.cell(s).toString();
     return paths;
 }
 
@@ -273,7 +272,7 @@ DataListFileContent loadDataListFile(const QString& fileName) {
 
 std::optional<SlotPaths> readDataListFile(DataList& list, const QString& fileName) {
     DataListFileContent content = loadDataListFile(fileName);
-    list.appendDataRows(std::move(content.rows));
+    list.appendRows(std::move(content.rows));
     return content.titles;
 }
 
@@ -441,8 +440,8 @@ QByteArray encodeDataList(int dataRows, const DataRowLoader& loadRow,
     // Every row is loaded once, in order, before anything is written.
     ListEncoder encoder(slotNames);
     if (titles) encoder.add(*titles, [] { return QStringLiteral("タイトル行"); });
-    for (int r = 1; r <= dataRows; ++r)
-        encoder.add(loadRow(r), [r] { return QStringLiteral("%1行目").arg(r); });
+    for (int r = 0; r < dataRows; ++r)
+        encoder.add(loadRow(r), [r] { return QStringLiteral("%1行目").arg(r + 1); });
     return encoder.finish();
 }
 

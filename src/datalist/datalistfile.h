@@ -59,7 +59,7 @@ private:
 // The rows of a file's bytes: lines end at LF (a CR before it belongs to the
 // end), a byte 1A ends the file, an empty line is skipped.
 std::vector<SlotPaths> readDataListLines(const QByteArray& bytes);
-// The same rows packed as the list keeps them: slot s in cell s + 1, cell 0 empty.
+// The same rows packed as the list keeps them.
 std::vector<PackedRow> readDataListRows(const QByteArray& bytes);
 // The seven paths of a row read that way.
 SlotPaths pathsOf(const PackedRow& row);
@@ -77,12 +77,13 @@ DataListFileContent loadDataListFile(const QString& fileName);
 // loadDataListFile, with the rows appended to the list (which the caller has emptied).
 std::optional<SlotPaths> readDataListFile(DataList& list, const QString& fileName);
 
-// Loads data row r as it is shown (fill-in included) and returns its paths.
+// Loads row r (0 .. dataRows-1) as it is shown (fill-in included) and returns its paths.
 using DataRowLoader = std::function<SlotPaths(int row)>;
 
 // The bytes of a file of the given rows, CP932 when every value survives it,
 // UTF-8 otherwise. titles: the title line of version 2, or none. Raises
-// EDataListValue, naming row and slot, for a value holding a line break.
+// EDataListValue, naming row (counted from 1, as the user counts) and slot,
+// for a value holding a line break.
 QByteArray encodeDataList(int dataRows, const DataRowLoader& loadRow,
                           const std::optional<SlotPaths>& titles, const SlotPaths& slotNames);
 

@@ -12,7 +12,7 @@ public:
     ~Batch() {
         blocker_.unblock();
         Q_EMIT list_.rowsReset();
-        Q_EMIT list_.currentChanged(list_.col(), list_.row());
+        Q_EMIT list_.currentChanged(list_.currentRow(), list_.currentSlot());
     }
 
 private:
@@ -24,91 +24,84 @@ private:
 void clearList(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    if (list.rowCount() > 2) {
-        list.setRowCount(2);
-        for (int x = 1; x < DataList::ColCount; ++x) list.setCell(x, 1, QString());
+    if (!list.isEmpty()) {
+        list.clear();
         lesson.markUnsaved();
     }
-    list.setCurrent(1, 1);
+    list.setCurrent(0, 0);
 }
 
 void insertCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    const int c = list.col();
-    const int r = list.row();
-    const int n = list.rowCount();
-    if (r < n - 1) {
-        list.shiftColumnDown(c, r);
-        // The last data row's value moved into the trailing row: it is a row now.
-        if (!list.Cell(c, n - 1).isEmpty()) list.appendNumberedRow();
+    const int r = list.currentRow();
+    const int s = list.currentSlot();
+    if (r < list.count()) {
+        // The last row's value moves down past the end: it is a row of its own now.
+        if (!list.cell(list.count() - 1, s).isEmpty()) list.appendRow();
+        list.shiftSlotDown(s, r);
     }
-    list.setCurrent(c, r);
+    list.setCurrent(r, s);
     lesson.markUnsaved();
 }
 
 void insertRow(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    const int c = list.col();
-    const int r = list.row();
-    const int n = list.rowCount();
-    if (r < n - 1) {
-        list.shiftRowsDown(r);
-        if (!list.isBlankRow(n - 1)) list.appendNumberedRow();
+    const int r = list.currentRow();
+    const int s = list.currentSlot();
+    if (r < list.count()) {
+        // Every slot moves down one: a blank last row becomes the empty row
+        // after the list, so the list grows only when the last row had a value.
+        if (list.isBlankRow(list.count() - 1)) list.removeRow(list.count() - 1);
+        list.insertRow(r);
     }
-    list.setCurrent(c, r);
+    list.setCurrent(r, s);
     lesson.markUnsaved();
 }
 
 void deleteCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    const int c = list.col();
-    const int r = list.row();
-    list.shiftColumnUp(c, r);
-    list.setCurrent(c, r);
+    const int r = list.currentRow();
+    const int s = list.currentSlot();
+    list.shiftSlotUp(s, r);
+    list.setCurrent(r, s);
     lesson.markUnsaved();
 }
 
 void clearCell(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
-    list.setCell(list.col(), list.row(), QString());
+    list.setCell(list.currentRow(), list.currentSlot(), QString());
     deleteRowIfBlank(lesson);
     lesson.markUnsaved();
 }
 
 void deleteRowIfBlank(Lesson& lesson) {
     DataList& list = lesson.rows();
-    if (list.isBlankRow(list.row())) deleteRow(lesson);
+    if (list.isBlankRow(list.currentRow())) deleteRow(lesson);
 }
 
 void deleteRow(Lesson& lesson) {
     DataList& list = lesson.rows();
-    const int n = list.rowCount();
-    const int r = list.row();
-    if (n < 3 || r == n - 1) return;
+    const int r = list.currentRow();
+    if (r >= list.count()) return;
     Batch batch(list);
-    const int c = list.col();
-    list.removeDataRow(r);
-    list.setCurrent(c, r);
+    const int s = list.currentSlot();
+    list.removeRow(r);
+    // The row below takes the current row's place; after the last row it is
+    // the empty row after the list.
+    list.setCurrent(r, s);
     lesson.markUnsaved();
 }
 
 void deleteBlankRows(Lesson& lesson) {
     DataList& list = lesson.rows();
-    if (list.rowCount() < 3) return;
+    if (list.isEmpty()) return;
     Batch batch(list);
-    std::vector<int> blank;
-    for (int y = 1; y < list.rowCount() - 1; ++y)
-        if (list.isBlankRow(y)) blank.push_back(y);
-    if (!blank.empty()) {
-        list.removeRows(blank);
-        list.renumber(blank.front());
-        lesson.markUnsaved();
-    }
-    list.setCurrent(1, 1);
+    if (list.removeBlankRows() > 0) lesson.markUnsaved();
+    list.setCurrent(0, 0);
 }
 
 } // namespace nubivu

@@ -1,7 +1,7 @@
 #pragma once
 // The seven pictures of one moment, in the fixed order that is at once the
-// grid's column order (slot + 1), the file's field order and the index order
-// of CurrentPaths and LastPaths.
+// order of a row's cells, the editor's column order, the file's field order
+// and the index order of the paths on show and loaded last.
 #include <QString>
 #include <array>
 
@@ -13,7 +13,6 @@ inline constexpr int SlotCount = 7;
 inline constexpr int MainSlotCount = 3; // Cloud, WeatherMap, Rain: the main window's panes
 
 constexpr int slotIndex(ImageSlot s) { return static_cast<int>(s); }
-constexpr int slotColumn(ImageSlot s) { return static_cast<int>(s) + 1; }
 
 using SlotPaths = std::array<QString, SlotCount>;
 

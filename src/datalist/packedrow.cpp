@@ -78,17 +78,9 @@ void PackedRow::release() {
 }
 
 void PackedRow::setCell(int i, QStringView value) {
-    if (Cell(i) == value) return;
+    if (cell(i) == value) return;
     std::array<QStringView, CellCount> cells;
-    for (int c = 0; c < CellCount; ++c) cells[size_t(c)] = c == i ? value : Cell(c);
-    std::byte* data = packedCells(cells);
-    release();
-    data_ = data;
-}
-
-void PackedRow::setCellsFrom(int first, const PackedRow& other) {
-    std::array<QStringView, CellCount> cells;
-    for (int c = 0; c < CellCount; ++c) cells[size_t(c)] = c < first ? Cell(c) : other.Cell(c);
+    for (int c = 0; c < CellCount; ++c) cells[size_t(c)] = c == i ? value : cell(c);
     std::byte* data = packedCells(cells);
     release();
     data_ = data;

@@ -1,7 +1,7 @@
 #pragma once
 // One row of the data list packed into one piece of memory: a table of where
-// each of the eight cells ends, then their texts back to back. A list of a
-// million rows would otherwise hold eight heap strings per row; here a row
+// each of the seven cells ends, then their texts back to back. A list of a
+// million rows would otherwise hold seven heap strings per row; here a row
 // of empty cells holds no memory of its own and an empty cell costs nothing.
 // Cells are read as views and become strings only where they are used.
 //
@@ -21,7 +21,7 @@ class RowBlocks;
 
 class PackedRow {
 public:
-    static constexpr int CellCount = 8;
+    static constexpr int CellCount = 7;
     // Where each cell's text ends in the row's text, cell by cell.
     using Ends = std::array<std::uint32_t, CellCount>;
 
@@ -48,19 +48,17 @@ public:
     }
 
     // Cell i (0 .. CellCount-1) as a view into the row: valid until the row changes.
-    QStringView Cell(int i) const {
+    QStringView cell(int i) const {
         if (!data_) return {};
         const Ends e = ends();
         const std::uint32_t from = i == 0 ? 0 : e[size_t(i - 1)];
         return QStringView(text() + from, qsizetype(e[size_t(i)] - from));
     }
-    bool isCellEmpty(int i) const { return Cell(i).isEmpty(); }
+    bool isCellEmpty(int i) const { return cell(i).isEmpty(); }
     // True when every cell is empty.
     bool isEmpty() const { return !data_; }
     // Replaces one cell's text: the row is packed anew around it.
     void setCell(int i, QStringView value);
-    // Cells first .. CellCount-1 taken from other, the cells before first kept.
-    void setCellsFrom(int first, const PackedRow& other);
 
 private:
     friend class RowBlocks;

@@ -9,33 +9,39 @@ DataListModel::DataListModel(DataList& list, QObject* parent)
         beginResetModel();
         endResetModel();
     });
-    connect(&list_, &DataList::cellChanged, this, [this](int col, int row) {
-        if (row == 0 && col > 0)
-            Q_EMIT headerDataChanged(Qt::Horizontal, col - 1, col - 1);
-        else if (col == 0 && row > 0)
-            Q_EMIT headerDataChanged(Qt::Vertical, row - 1, row - 1);
-        else if (row > 0)
-            Q_EMIT dataChanged(indexOf(col, row), indexOf(col, row));
+    connect(&list_, &DataList::cellChanged, this, [this](int row, int slot) {
+        Q_EMIT dataChanged(indexOf(row, slot), indexOf(row, slot));
     });
 }
 
+void DataListModel::setTitles(const SlotPaths& titles) {
+    for (int s = 0; s < SlotCount; ++s) {
+        QString& title = titles_[size_t(s)];
+        if (title == titles[size_t(s)]) continue;
+        title = titles[size_t(s)];
+        Q_EMIT headerDataChanged(Qt::Horizontal, s, s);
+    }
+}
+
 int DataListModel::rowCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : list_.rowCount() - 1;
+    return parent.isValid() ? 0 : list_.count() + 1;
 }
 
 int DataListModel::columnCount(const QModelIndex& parent) const {
-    return parent.isValid() ? 0 : DataList::ColCount - 1;
+    return parent.isValid() ? 0 : SlotCount;
 }
 
 QVariant DataListModel::data(const QModelIndex& index, int role) const {
     if (role != Qt::DisplayRole || !index.isValid()) return {};
-    return list_.Cell(index.column() + 1, index.row() + 1);
+    // The row after the list reads empty.
+    return list_.cell(index.row(), index.column());
 }
 
 QVariant DataListModel::headerData(int section, Qt::Orientation orientation, int role) const {
     if (role == Qt::TextAlignmentRole) return int(Qt::AlignLeft | Qt::AlignVCenter);
     if (role != Qt::DisplayRole) return {};
-    return orientation == Qt::Horizontal ? list_.Cell(section + 1, 0) : list_.Cell(0, section + 1);
+    if (orientation == Qt::Vertical) return QString::number(section + 1);
+    return section >= 0 && section < SlotCount ? titles_[size_t(section)] : QString();
 }
 
 Qt::ItemFlags DataListModel::flags(const QModelIndex& index) const {

@@ -1,7 +1,9 @@
 #pragma once
-// The data list as a table for the editor's grid: the data and trailing rows
-// are the table's rows, the seven slots its columns; the header row and the
-// number column are the view's fixed headers, so they can never be current.
+// The lesson's rows as the editor's grid shows them: the data rows and, after
+// them, one empty row into which a path entered makes a new row; the seven
+// slots as columns. The view's fixed headers are the grid's header row (the
+// pane titles as they stood when the editor was last activated) and its
+// number column (each row's number, counted from 1), so they can never be current.
 #include "datalist/datalist.h"
 
 #include <QAbstractTableModel>
@@ -16,14 +18,19 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     int columnCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+    QVariant headerData(int section, Qt::Orientation orientation,
+                        int role = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-    // Grid cell (col, row) <-> table index.
-    QModelIndex indexOf(int col, int row) const { return index(row - 1, col - 1); }
+    // The list's cell (row, slot), row count() being the empty row after the list.
+    QModelIndex indexOf(int row, int slot) const { return index(row, slot); }
+
+    // The header row's titles: taken when the editor is activated, not as they change.
+    void setTitles(const SlotPaths& titles);
 
 private:
     DataList& list_;
+    SlotPaths titles_;
 };
 
 } // namespace nubivu

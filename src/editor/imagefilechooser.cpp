@@ -282,10 +282,11 @@ QString ImageFileChooser::selectedPath() const {
 
 void ImageFileChooser::takeSelected() {
     DataList& list = lesson_.rows();
-    const int c = list.col();
-    const int r = list.row();
-    list.setCell(c, r, selectedPath());
-    if (r == list.rowCount() - 1) list.appendNumberedRow();
+    const int r = list.currentRow();
+    // Taken into the empty row after the last, the path makes a new row, an
+    // empty one included.
+    if (r == list.count()) list.appendRow();
+    list.setCell(r, list.currentSlot(), selectedPath());
     lesson_.markUnsaved();
 }
 
@@ -301,10 +302,10 @@ void ImageFileChooser::chooseAllFiles() {
     for (int i = 0; i < n; ++i) {
         fileList_->setCurrentRow(i);
         takeSelected();
-        list.setCurrent(list.col(), list.row() + 1);
+        list.setCurrent(list.currentRow() + 1, list.currentSlot());
     }
     previewing_ = true;
-    list.setCurrent(list.col(), 1);
+    list.setCurrent(0, list.currentSlot());
     accept();
 }
 

@@ -102,7 +102,7 @@ ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, 
     connect(grid_->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current) {
                 if (syncing_ || !current.isValid()) return;
-                list_.setCurrent(current.column() + 1, current.row() + 1);
+                list_.setCurrent(current.row(), current.column());
             });
     connect(&list_, &DataList::currentChanged, this, [this] { showCurrentCell(); });
     connect(model_, &QAbstractItemModel::modelReset, this, [this] { showCurrentCell(); });
@@ -168,32 +168,29 @@ void ListEditorWindow::deleteBlankRows() { nubivu::deleteBlankRows(lesson_); }
 
 void ListEditorWindow::showCurrentCell() {
     syncing_ = true;
-    grid_->setCurrentIndex(model_->indexOf(list_.col(), list_.row()));
+    grid_->setCurrentIndex(model_->indexOf(list_.currentRow(), list_.currentSlot()));
     syncing_ = false;
     refresh();
 }
 
 void ListEditorWindow::onActivated() {
-    list_.setCell(0, 0, QStringLiteral("No"));
-    const SlotPaths& titles = lesson_.titles();
-    for (int s = 0; s < SlotCount; ++s) list_.setCell(s + 1, 0, titles[static_cast<size_t>(s)]);
-    list_.setCell(0, 1, QStringLiteral("1"));
+    corner_->setText(QStringLiteral("No"));
+    model_->setTitles(lesson_.titles());
     grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
     refresh();
 }
 
 void ListEditorWindow::refresh() {
-    fileNameLabel_->setText(list_.Cell(list_.col(), list_.row()));
-    const int width = list_.rowCount() >= 12 ? dataColWidth_ - 3 : dataColWidth_;
+    fileNameLabel_->setText(list_.cell(list_.currentRow(), list_.currentSlot()));
+    const int width = list_.count() >= 10 ? dataColWidth_ - 3 : dataColWidth_;
     QHeaderView* header = grid_->horizontalHeader();
     header->setDefaultSectionSize(width);
     for (int c = 0; c < header->count(); ++c) header->resizeSection(c, width);
-    const bool rows = list_.rowCount() >= 3;
+    const bool rows = !list_.isEmpty();
     for (QAction* a :
          {clearCellAction_, deleteCellAction_, deleteRowAction_, deleteBlankRowsAction_})
         a->setEnabled(rows);
     grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
-    corner_->setText(list_.Cell(0, 0));
     corner_->setGeometry(grid_->frameWidth(), grid_->frameWidth(), kNumberColumnWidth,
                          grid_->horizontalHeader()->height());
 }

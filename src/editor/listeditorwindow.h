@@ -42,7 +42,7 @@ public:
     void deleteRow();
     void deleteBlankRows();
 
-    // Header row from the pane titles, row 1's number, number column width.
+    // Header row from the pane titles, number column width.
     void onActivated();
     // Label, column widths, menu enabling: run whenever the list or the current cell changes.
     void refresh();

@@ -12,7 +12,7 @@ void openLessonFile(Lesson& lesson, const QString& fileName) {
     DataListFileContent content = namingFile(fileName, [&] { return loadDataListFile(fileName); });
     clearList(lesson);
     lesson.setFilePath(fileName);
-    lesson.rows().appendDataRows(std::move(content.rows));
+    lesson.rows().appendRows(std::move(content.rows));
     if (content.titles) lesson.setTitles(*content.titles);
 }
 
@@ -46,7 +46,7 @@ SavedLesson saveLessonFile(Lesson& lesson, const QString& fileName, const SlotPa
     SlotPaths last = lastPaths;
     // Each row is written as it is shown: through row loading, fill-in included.
     const QByteArray bytes = encodeDataList(
-        list.dataRowCount(),
+        list.count(),
         [&](int row) {
             LoadedRow loaded = loadRow(list, row, last, options);
             writeBack(list, row, loaded);
@@ -58,7 +58,7 @@ SavedLesson saveLessonFile(Lesson& lesson, const QString& fileName, const SlotPa
     namingFile(fileName, [&] { saveDataListFile(fileName, bytes); });
     lesson.setFilePath(fileName);
     if (rebase.moves())
-        for (int row = 1; row <= list.dataRowCount(); ++row) {
+        for (int row = 0; row < list.count(); ++row) {
             const SlotPaths paths = list.paths(row);
             const SlotPaths moved = rebase(paths);
             if (moved != paths) list.setPaths(row, moved);

@@ -1,7 +1,7 @@
 #pragma once
 // Which row a play shows next, and what it does at the end of the list: stop
-// there (as the program always did), loop to row 1, or rock back to row 1
-// and forward again, with an optional hold on the last row before turning.
+// there (as the program always did), loop to the first row, or rock back to
+// the first row and forward again, with an optional hold on the last row before turning.
 #include <array>
 #include <chrono>
 #include <optional>
@@ -19,7 +19,7 @@ struct PlayStep {
     bool operator==(const PlayStep&) const = default;
 };
 
-// The row after row (1 ... rowCount) in that direction, or nothing when the
+// The row after row (0 ... rowCount-1) in that direction, or nothing when the
 // play ends there. A list of fewer than two rows has nothing to play.
 std::optional<PlayStep> nextPlayStep(int rowCount, int row, PlayDirection direction,
                                      EndOfList mode);

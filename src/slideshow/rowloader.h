@@ -16,15 +16,16 @@ struct LoadedRow {
     SlotPaths paths;     // the row's seven paths, after fill-in
     SlotPaths lastPaths; // per slot, the last non-empty path met, this row included
     // With write-back on: the filled-in cells to put into the list, as
-    // (column, text) of the loaded row.
+    // (slot, text) of the loaded row.
     struct Cell {
-        int col;
+        int slot;
         QString text;
         friend bool operator==(const Cell&, const Cell&) = default;
     };
     std::vector<Cell> writeBack;
 };
 
+// row: 0 .. count()-1 of the list.
 LoadedRow loadRow(const DataList& list, int row, const SlotPaths& lastPaths,
                   const FillOptions& options);
 

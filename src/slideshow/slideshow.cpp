@@ -60,7 +60,7 @@ void SlideShow::setSpeed(PlaySpeed speed) {
     Q_EMIT speedChanged(speed);
 }
 
-int SlideShow::rowCount() const { return lesson_.rows().rowCount(); }
+int SlideShow::rowCount() const { return lesson_.rows().count(); }
 
 void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) {
     currentPaths_ = current;
@@ -69,9 +69,9 @@ void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) 
 
 void SlideShow::showRow() {
     const int rows = rowCount();
-    if (currentRow_ > 0 && currentRow_ < rows - 1) {
+    if (currentRow_ >= 0 && currentRow_ < rows) {
         loadPanes();
-        c_.rowNumber->setText(QString::number(currentRow_));
+        c_.rowNumber->setText(QString::number(currentRow_ + 1));
         for (int i = 0; i < MainSlotCount; ++i)
             c_.fileNames[size_t(i)]->setText(fileNamePart(currentPaths_[size_t(i)]));
         // On screen before the handler returns: a played row must be seen.
@@ -81,10 +81,11 @@ void SlideShow::showRow() {
         if (playing_) pacer_.rowShown();
         Q_EMIT rowShown();
     }
-    c_.stepBack->setEnabled(currentRow_ >= 2);
-    c_.back->setEnabled(currentRow_ >= 2);
-    c_.play->setEnabled(currentRow_ <= rows - 3);
-    c_.stepForward->setEnabled(currentRow_ <= rows - 3);
+    c_.stepBack->setEnabled(currentRow_ >= 1);
+    c_.back->setEnabled(currentRow_ >= 1);
+    // A next row exists.
+    c_.play->setEnabled(currentRow_ < rows - 1);
+    c_.stepForward->setEnabled(currentRow_ < rows - 1);
     bool anySky = false;
     for (int i = MainSlotCount; i < SlotCount; ++i) anySky |= !currentPaths_[size_t(i)].isEmpty();
     c_.skyPhotos->setEnabled(anySky);
@@ -142,14 +143,14 @@ void SlideShow::decodeNextRow() {
     // the next one the way the show moved last.
     std::vector<int> next;
     if (playing_) {
-        std::optional<PlayStep> step = order_.peek(dataRowCount(), currentRow_);
+        std::optional<PlayStep> step = order_.peek(rowCount(), currentRow_);
         while (step && next.size() < DecodeAhead::MaxRowsAhead) {
             next.push_back(step->row);
-            step = nextPlayStep(dataRowCount(), step->row, step->direction, order_.mode());
+            step = nextPlayStep(rowCount(), step->row, step->direction, order_.mode());
         }
     } else {
         const int row = currentRow_ + (lastMove_ == PlayDirection::Forward ? 1 : -1);
-        if (row >= 1 && row <= dataRowCount()) next.push_back(row);
+        if (row >= 0 && row < rowCount()) next.push_back(row);
     }
     if (next.empty()) return;
     // The fill-in as each row will get it when it follows the one before.
@@ -166,7 +167,7 @@ void SlideShow::decodeNextRow() {
 }
 
 void SlideShow::onActivated() {
-    const bool hasRows = rowCount() > 2;
+    const bool hasRows = rowCount() > 0;
     for (QPushButton* b : {c_.stepForward, c_.stepBack, c_.back, c_.play}) b->setEnabled(hasRows);
     if (!hasRows) c_.stop->setEnabled(false);
     if (c_.edit) c_.edit->setEnabled(hasRows);
@@ -174,11 +175,11 @@ void SlideShow::onActivated() {
     if (keepRowOnActivate_)
         keepRowOnActivate_ = false;
     else
-        currentRow_ = 1;
+        currentRow_ = 0;
 
     if (hasRows) {
-        c_.rowNumber->setText(QString::number(currentRow_));
-        c_.rowCount->setText(QString::number(rowCount() - 2));
+        c_.rowNumber->setText(QString::number(currentRow_ + 1));
+        c_.rowCount->setText(QString::number(rowCount()));
     } else {
         c_.rowNumber->setText(kNoCount);
         c_.rowCount->setText(kNoCount);
@@ -212,7 +213,7 @@ void SlideShow::play() {
 void SlideShow::playStep() {
     // The list and the row may have changed between two rows (a file opened,
     // the editor used): both are read afresh at every pass.
-    const std::optional<PlayStep> step = order_.advance(dataRowCount(), currentRow_);
+    const std::optional<PlayStep> step = order_.advance(rowCount(), currentRow_);
     if (!step) {
         endPlay();
         return;
@@ -229,7 +230,7 @@ void SlideShow::playStep() {
 void SlideShow::scheduleNextStep() {
     // As fast as the pictures load, the next row follows at the next pass of
     // the event loop; at a set speed, when the slot of the row on show is over.
-    const std::optional<PlayStep> next = order_.peek(dataRowCount(), currentRow_);
+    const std::optional<PlayStep> next = order_.peek(rowCount(), currentRow_);
     const std::chrono::nanoseconds wait =
         next ? pacer_.scheduleNext(order_.pauseBefore(*next)) : std::chrono::nanoseconds{};
     playTimer_.start(int(std::chrono::ceil<std::chrono::milliseconds>(wait).count()));
@@ -256,7 +257,7 @@ void SlideShow::stop() {
 }
 
 void SlideShow::stepForward() {
-    if (currentRow_ < rowCount() - 2) {
+    if (currentRow_ < rowCount() - 1) {
         ++currentRow_;
         lastMove_ = PlayDirection::Forward;
         showRow();
@@ -264,7 +265,7 @@ void SlideShow::stepForward() {
 }
 
 void SlideShow::stepBack() {
-    if (currentRow_ > 1) {
+    if (currentRow_ > 0) {
         --currentRow_;
         lastMove_ = PlayDirection::Backward;
         showRow();
@@ -272,14 +273,14 @@ void SlideShow::stepBack() {
 }
 
 void SlideShow::returnToStart() {
-    currentRow_ = 1;
+    currentRow_ = 0;
     lastMove_ = PlayDirection::Forward;
     showRow();
 }
 
 void SlideShow::goToLastRow() {
-    if (dataRowCount() < 1) return;
-    currentRow_ = dataRowCount();
+    if (rowCount() < 1) return;
+    currentRow_ = rowCount() - 1;
     lastMove_ = PlayDirection::Backward;
     showRow();
 }

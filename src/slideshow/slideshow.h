@@ -40,7 +40,7 @@ struct SlideShowControls {
     QPushButton* stepForward = nullptr;
     QPushButton* stop = nullptr;
     QPushButton* stepBack = nullptr;
-    QPushButton* back = nullptr; // return to row 1
+    QPushButton* back = nullptr; // return to the first row
     QPushButton* skyPhotos = nullptr;
     QPushButton* quit = nullptr;
     QAction* edit = nullptr; // the editor's menu item
@@ -57,7 +57,7 @@ public:
 
     // Shows the row on show (when it is a data row) and sets the buttons.
     void showRow();
-    // The main window became active: counters, row 1 unless kept, then the row.
+    // The main window became active: counters, the first row unless kept, then the row.
     void onActivated();
 
     // Plays from the row on show to the last row, one row per pass of the
@@ -84,7 +84,8 @@ public:
     // How much later than its slot the last played row came on screen.
     std::chrono::nanoseconds lastLateness() const { return pacer_.lastLateness(); }
 
-    // 1-based number of the data row on show (0 before the first activation).
+    // The data row on show, from 0 (-1 before the first activation); the
+    // counter shows it counted from 1.
     int currentRow() const { return currentRow_; }
     // The seven paths of the row loaded last, after fill-in.
     const SlotPaths& currentPaths() const { return currentPaths_; }
@@ -110,8 +111,8 @@ Q_SIGNALS:
     void speedChanged(nubivu::PlaySpeed speed);
 
 private:
+    // The list's rows, read afresh each time: it may change under a play.
     int rowCount() const;
-    int dataRowCount() const { return rowCount() - 2; }
     void loadPanes();
     void decodeNextRow();
     QStringList resolvedPanePaths(const SlotPaths& paths) const;
@@ -123,7 +124,7 @@ private:
     SlideShowControls c_;
     Lesson& lesson_;
     const FormatRegistry& formats_;
-    int currentRow_ = 0;
+    int currentRow_ = -1;
     SlotPaths currentPaths_;
     SlotPaths lastPaths_;
     FillOptions fillOptions_;

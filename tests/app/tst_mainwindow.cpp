@@ -161,10 +161,10 @@ private Q_SLOTS:
 
         // With rows, row 1 is on show.
         createAt(1024);
-        theLesson().rows().appendNumberedRow();
-        theLesson().rows().appendNumberedRow();
+        theLesson().rows().appendRow();
+        theLesson().rows().appendRow();
         mainForm()->show();
-        QCOMPARE(show().currentRow(), 1);
+        QCOMPARE(shownRow(), 1);
         QCOMPARE(child<QLabel>(mainForm(), "Label6")->text(), QStringLiteral("2"));
         QVERIFY(child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->isEnabled());
         QVERIFY(child<QAction>(mainForm(), "Edit1")->isEnabled());
@@ -258,19 +258,19 @@ private Q_SLOTS:
     // Enter on a focused button presses it.
     void enterPressesTheFocusedButton() {
         createAt(1024);
-        for (int i = 0; i < 3; ++i) theLesson().rows().appendNumberedRow();
+        for (int i = 0; i < 3; ++i) theLesson().rows().appendRow();
         mainForm()->show();
         QVERIFY(test::ShowFixture::activate(mainForm()));
         child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->setFocus();
         QTest::keyClick(child<QPushButton>(mainForm(), "BitBtnKomaOkuri"), Qt::Key_Return);
-        QCOMPARE(show().currentRow(), 2);
+        QCOMPARE(shownRow(), 2);
         child<QPushButton>(mainForm(), "BitBtnKomaOkuri")->setFocus();
         QTest::keyClick(child<QPushButton>(mainForm(), "BitBtnKomaOkuri"), Qt::Key_Enter,
                         Qt::KeypadModifier);
-        QCOMPARE(show().currentRow(), 3);
+        QCOMPARE(shownRow(), 3);
         child<QPushButton>(mainForm(), "BitBtnModoru")->setFocus();
         QTest::keyClick(child<QPushButton>(mainForm(), "BitBtnModoru"), Qt::Key_Return);
-        QCOMPARE(show().currentRow(), 1);
+        QCOMPARE(shownRow(), 1);
     }
 
     // Captions stay as designed: no application display name for Qt to
@@ -312,7 +312,7 @@ private Q_SLOTS:
         QVERIFY(!child<QAction>(mainForm(), "Edit1")->isEnabled());
 
         // With a data row, Ctrl+S reaches Save without the menu being opened first.
-        theLesson().rows().appendNumberedRow();
+        theLesson().rows().appendRow();
         QTest::keyClick(mainForm(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(int(prompter.fileDialogs.size()), 1);
         QCOMPARE(prompter.fileDialogs.front(), QStringLiteral("データリストファイルの保存"));

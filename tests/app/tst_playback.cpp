@@ -38,7 +38,7 @@ class TestPlayback : public QObject {
         if (!ShowFixture::start(rows)) return false;
         show().stepForward();
         show().stepForward();
-        return show().currentRow() == 3;
+        return shownRow() == 3;
     }
 
 private Q_SLOTS:
@@ -66,7 +66,7 @@ private Q_SLOTS:
         // Whichever button has the focus: the keys belong to the window.
         child<QPushButton>(main(), "BitBtnKomaOkuri")->setFocus();
         QTest::keyClick(main(), Qt::Key(key));
-        QCOMPARE(show().currentRow(), row);
+        QCOMPARE(shownRow(), row);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QString::number(row));
         QCOMPARE(child<PicturePane>(main(), "ImgKumo")->picture().width(), 10 + row);
     }
@@ -79,14 +79,14 @@ private Q_SLOTS:
         QTRY_VERIFY(edit->hasFocus());
         for (Qt::Key key : {Qt::Key_Right, Qt::Key_PageDown, Qt::Key_End, Qt::Key_F5, Qt::Key_F11})
             QTest::keyClick(edit, key);
-        QCOMPARE(show().currentRow(), 3);
+        QCOMPARE(shownRow(), 3);
         QVERIFY(!show().playing());
         QVERIFY(!main()->playback().isFullScreen());
         QTest::keyClick(edit, Qt::Key_Escape);
 
         main()->setEnabled(false); // as while the editor or the options are open
         main()->playback().command(PlayCommand::StepForward);
-        QCOMPARE(show().currentRow(), 3);
+        QCOMPARE(shownRow(), 3);
         main()->setEnabled(true);
     }
 
@@ -97,11 +97,11 @@ private Q_SLOTS:
         QVERIFY(show().playing());
         // Step keys wait while a play runs, as the step buttons are away.
         QTest::keyClick(main(), Qt::Key_Home);
-        QCOMPARE(show().currentRow(), 3);
+        QCOMPARE(shownRow(), 3);
         QTest::keyClick(main(), Qt::Key_F5);
         // Met at once, not after the two-second slot.
         QTRY_VERIFY_WITH_TIMEOUT(!show().playing(), 1000);
-        QCOMPARE(show().currentRow(), 3);
+        QCOMPARE(shownRow(), 3);
     }
 
     void fullScreenShowsTheSameRowAndComesBackToIt() {
@@ -114,7 +114,7 @@ private Q_SLOTS:
         QVERIFY(ShowFixture::activate(&view));
 
         QTest::keyClick(&view, Qt::Key_PageDown);
-        QCOMPARE(show().currentRow(), 4);
+        QCOMPARE(shownRow(), 4);
         QCOMPARE(view.counterText(), QStringLiteral("4枚目(5枚中)"));
         QTest::keyClick(&view, Qt::Key_2);
         QCOMPARE(view.solePane(), 1);
@@ -124,7 +124,7 @@ private Q_SLOTS:
         QVERIFY(!child<QAction>(main(), "fullScreenItem")->isChecked());
         QVERIFY(ShowFixture::activate(main()));
         // Coming back from the projector view is no return from another window.
-        QCOMPARE(show().currentRow(), 4);
+        QCOMPARE(shownRow(), 4);
         QCOMPARE(child<QLabel>(main(), "Label4")->text(), QStringLiteral("4"));
     }
 

@@ -4,6 +4,7 @@
 #include "listfixture.h"
 #include "testrunner.h"
 
+#include <QPoint>
 #include <QSignalSpy>
 #include <QTest>
 
@@ -11,10 +12,10 @@ using namespace nubivu;
 using namespace nubivu::test;
 
 namespace {
-// The row's eight cells, column 0 included, as one text to compare.
-QString rowText(const DataList& list, int row) {
+// The row's seven cells as one text to compare.
+QString rowCells(const DataList& list, int row) {
     QStringList cells;
-    for (int x = 0; x < DataList::ColCount; ++x) cells << list.Cell(x, row);
+    for (int s = 0; s < SlotCount; ++s) cells << list.cell(row, s);
     return cells.join(u'|');
 }
 } // namespace
@@ -22,95 +23,88 @@ QString rowText(const DataList& list, int row) {
 class TestDataList : public QObject {
     Q_OBJECT
 private Q_SLOTS:
-    void startsWithHeaderAndTrailingRow() {
+    void startsEmpty() {
         DataList list;
-        QCOMPARE(list.rowCount(), 2);
-        QCOMPARE(list.dataRowCount(), 0);
-        QCOMPARE(list.row(), 1);
-        QCOMPARE(list.col(), 1);
+        QCOMPARE(list.count(), 0);
+        QVERIFY(list.isEmpty());
+        QCOMPARE(list.currentRow(), 0);
+        QCOMPARE(list.currentSlot(), 0);
     }
 
-    void appendedRowsAreNumbered() {
+    void appendedRowsAreEmpty() {
         DataList list;
-        list.appendNumberedRow();
-        QCOMPARE(list.rowCount(), 3);
-        QCOMPARE(list.Cell(0, 2), QStringLiteral("2"));
-        QVERIFY(list.paths(2) == SlotPaths{});
+        list.appendRow();
+        QCOMPARE(list.count(), 1);
+        QVERIFY(list.paths(0) == SlotPaths{});
+        QVERIFY(list.isBlankRow(0));
     }
 
-    void cellsOutsideTheGridReadEmptyAndIgnoreWrites() {
+    void cellsOutsideTheListReadEmptyAndIgnoreWrites() {
         DataList list;
-        list.setCell(9, 1, QStringLiteral("x"));
-        list.setCell(1, 5, QStringLiteral("x"));
-        QVERIFY(list.Cell(9, 1).isEmpty());
-        QVERIFY(list.Cell(1, 5).isEmpty());
-        QCOMPARE(list.rowCount(), 2);
+        fillList(list, {"a"});
+        list.setCell(0, SlotCount, QStringLiteral("x"));
+        list.setCell(1, 0, QStringLiteral("x"));
+        list.setCell(-1, 0, QStringLiteral("x"));
+        QVERIFY(list.cell(0, SlotCount).isEmpty());
+        QVERIFY(list.cell(1, 0).isEmpty());
+        QCOMPARE(listRows(list), QStringList{"a"});
+        // The current row reaches one past the last: the row a new one is entered into.
+        list.setCurrent(5, 9);
+        QCOMPARE(QPoint(list.currentSlot(), list.currentRow()), QPoint(SlotCount - 1, 1));
+        list.setCurrent(-1, -1);
+        QCOMPARE(QPoint(list.currentSlot(), list.currentRow()), QPoint(0, 0));
     }
 
-    void removeRowsKeepsTheOthersInOrder() {
+    void rowMovesKeepTheOthersInOrder() {
         DataList list;
-        for (int i = 0; i < 5; ++i) list.appendNumberedRow();
-        for (int r = 1; r < list.rowCount(); ++r) list.setCell(1, r, QString::number(r * 10));
-        list.removeRows({1, 3, 4});
-        QCOMPARE(list.rowCount(), 4);
-        QCOMPARE(list.Cell(1, 1), QStringLiteral("20"));
-        QCOMPARE(list.Cell(1, 2), QStringLiteral("50"));
-        QCOMPARE(list.Cell(1, 3), QStringLiteral("60"));
-        list.renumber();
-        QCOMPARE(list.Cell(0, 3), QStringLiteral("3"));
+        fillList(list, {"10", "", "30|x", "", "", "60"});
+        list.setCurrent(6, 2);
+        QCOMPARE(list.removeBlankRows(), 3);
+        QCOMPARE(listRows(list), (QStringList{"10", "30|x", "60"}));
+        QCOMPARE(list.currentRow(), 3); // one past the last row at most
+        QCOMPARE(list.removeBlankRows(), 0);
+        list.insertRow(1);
+        list.insertRow(4);
+        QCOMPARE(listRows(list), (QStringList{"10", "", "30|x", "60", ""}));
+        list.removeRow(0);
+        list.removeRow(4); // past the last: nothing
+        QCOMPARE(listRows(list), (QStringList{"", "30|x", "60", ""}));
+        list.clear();
+        QVERIFY(list.isEmpty());
+        QCOMPARE(list.currentRow(), 0);
     }
 
     // Each row is packed into one piece: an edit anywhere in it leaves the
     // other cells as they were, whatever their lengths.
     void editingOneCellOfAPackedRow_data() {
-        QTest::addColumn<int>("col");
+        QTest::addColumn<int>("slot");
         QTest::addColumn<QString>("value");
         const QString longValue(70000, u'長');
         QTest::newRow("middle cell grows")
-            << 4 << QStringLiteral("a much longer path/than before.jpg");
-        QTest::newRow("middle cell empties") << 4 << QString();
-        QTest::newRow("empty cell fills") << 5 << QStringLiteral("x");
-        QTest::newRow("first path cell") << 1 << QStringLiteral("雲");
-        QTest::newRow("last cell") << 7 << QStringLiteral("west.jpg");
-        QTest::newRow("a cell past 65,535 characters") << 3 << longValue;
+            << 3 << QStringLiteral("a much longer path/than before.jpg");
+        QTest::newRow("middle cell empties") << 3 << QString();
+        QTest::newRow("empty cell fills") << 4 << QStringLiteral("x");
+        QTest::newRow("first cell") << 0 << QStringLiteral("雲");
+        QTest::newRow("last cell") << 6 << QStringLiteral("west.jpg");
+        QTest::newRow("a cell past 65,535 characters") << 2 << longValue;
     }
     void editingOneCellOfAPackedRow() {
-        QFETCH(int, col);
+        QFETCH(int, slot);
         QFETCH(QString, value);
         DataList list;
         fillList(list, {"a|b|c|dd||f|g", "h|i|j|k|l|m|n"});
-        QStringList expected = rowText(list, 1).split(u'|');
-        expected[col] = value;
-        list.setCell(col, 1, value);
-        QCOMPARE(rowText(list, 1), expected.join(u'|'));
-        QCOMPARE(rowText(list, 2), QStringLiteral("2|h|i|j|k|l|m|n"));
+        QStringList expected = rowCells(list, 0).split(u'|');
+        expected[slot] = value;
+        list.setCell(0, slot, value);
+        QCOMPARE(rowCells(list, 0), expected.join(u'|'));
+        QCOMPARE(rowCells(list, 1), QStringLiteral("h|i|j|k|l|m|n"));
         // Moves keep a long cell whole.
-        list.shiftColumnDown(col, 1);
-        QCOMPARE(list.Cell(col, 2), value);
-    }
-
-    // Column 0 is kept as a number where it is one; any other text stays as it was written.
-    void columnZeroKeepsItsText_data() {
-        QTest::addColumn<QString>("text");
-        for (const char* text :
-             {"", "0", "7", "123456789", "1234567890", "007", "+7", "-1", "No", "５"})
-            QTest::newRow(text) << QString::fromUtf8(text);
-    }
-    void columnZeroKeepsItsText() {
-        QFETCH(QString, text);
-        DataList list;
-        fillList(list, {"a|b", "c"});
-        list.setCell(0, 1, text);
-        QCOMPARE(list.Cell(0, 1), text);
-        QCOMPARE(rowText(list, 1), text + QStringLiteral("|a|b|||||"));
-        // Row moves take columns 1-7 and leave column 0 where it is.
-        list.shiftRowsDown(1);
-        QCOMPARE(rowText(list, 1), text + QStringLiteral("|||||||"));
-        QCOMPARE(rowText(list, 2), QStringLiteral("2|a|b|||||"));
-        list.removeDataRow(1);
-        QCOMPARE(rowText(list, 1), text + QStringLiteral("|a|b|||||"));
-        list.renumber();
-        QCOMPARE(list.Cell(0, 1), QStringLiteral("1"));
+        list.shiftSlotDown(slot, 0);
+        QCOMPARE(list.cell(1, slot), value);
+        QVERIFY(list.cell(0, slot).isEmpty());
+        list.shiftSlotUp(slot, 0);
+        QCOMPARE(list.cell(0, slot), value);
+        QVERIFY(list.cell(1, slot).isEmpty());
     }
 
     // Rows read from a file share blocks: each stays readable on its own
@@ -123,23 +117,22 @@ private Q_SLOTS:
         QCOMPARE(rows.size(), size_t(3000));
         const PackedRow copy = rows[1500];
         DataList list;
-        list.appendDataRows(std::move(rows));
-        list.setCell(2, 10, QStringLiteral("edited"));
-        QCOMPARE(rowText(list, 10), QStringLiteral("10|row 9|edited|雨9||||"));
-        QCOMPARE(rowText(list, 11), QStringLiteral("11|row 10||雨10||||"));
-        list.setRowCount(2);
+        list.appendRows(std::move(rows));
+        list.setCell(9, 1, QStringLiteral("edited"));
+        QCOMPARE(rowCells(list, 9), QStringLiteral("row 9|edited|雨9||||"));
+        QCOMPARE(rowCells(list, 10), QStringLiteral("row 10||雨10||||"));
+        list.clear();
         QCOMPARE(pathsOf(copy), rowOf(QStringLiteral("row 1500||雨1500")));
     }
 
     void defaultTitlesInSlotOrder() {
         QCOMPARE(defaultTitles()[slotIndex(ImageSlot::Cloud)], QStringLiteral("雲の写真"));
         QCOMPARE(defaultTitles()[slotIndex(ImageSlot::West)], QStringLiteral("西の空"));
-        QCOMPARE(slotColumn(ImageSlot::Rain), 3);
     }
 
     void lessonStartsEmptySavedWithTheDefaultTitles() {
         Lesson lesson;
-        QCOMPARE(lesson.rows().rowCount(), 2);
+        QVERIFY(lesson.rows().isEmpty());
         QCOMPARE(lesson.titles(), defaultTitles());
         QVERIFY(lesson.filePath().isEmpty());
         QVERIFY(lesson.isSaved());
@@ -157,7 +150,7 @@ private Q_SLOTS:
         lesson.setFilePath(QStringLiteral("/l/a.NV2"));
         lesson.markUnsaved();
         lesson.markUnsaved();
-        lesson.rows().appendNumberedRow();
+        lesson.rows().appendRow();
         QCOMPARE(titles.count(), 1);
         QCOMPARE(file.count(), 1);
         QCOMPARE(saved.count(), 1);

@@ -31,7 +31,7 @@ QByteArray shiftJis(const QString& text) { return QStringEncoder("Shift-JIS").en
 
 QByteArray encodeList(const DataList& list, const std::optional<SlotPaths>& titles) {
     return encodeDataList(
-        list.dataRowCount(), [&](int r) { return list.paths(r); }, titles, defaultTitles());
+        list.count(), [&](int r) { return list.paths(r); }, titles, defaultTitles());
 }
 
 } // namespace
@@ -193,7 +193,7 @@ private Q_SLOTS:
         QVERIFY(!rows[0][0].contains(QChar(0x1A)));
         QVERIFY(!rows[0][0].contains(QChar::ReplacementCharacter));
         const QByteArray written = encodeDataList(
-            2, [&](int r) { return rows[size_t(r - 1)]; }, std::nullopt, defaultTitles());
+            2, [&](int r) { return rows[size_t(r)]; }, std::nullopt, defaultTitles());
         QCOMPARE(written, bytes);
     }
 
@@ -224,7 +224,7 @@ private Q_SLOTS:
         fillList(list, rows);
         const QByteArray bytes = encodeList(list, std::nullopt);
         QString text;
-        for (int i = 1; i <= rows.size(); ++i)
+        for (int i = 0; i < rows.size(); ++i)
             text += joinQuotedLine(list.paths(i).data(), 6) + QStringLiteral("\r\n");
         QCOMPARE(bytes, codePage ? shiftJis(text) : text.toUtf8());
         std::vector<SlotPaths> back = readDataListLines(bytes);
@@ -276,7 +276,6 @@ private Q_SLOTS:
         const QString path = dir.filePath(name);
         WriteFile(path, bytes);
         DataList list;
-        list.setCell(0, 1, QStringLiteral("1"));
         const std::optional<SlotPaths> got = readDataListFile(list, path);
         QCOMPARE(listRows(list), rows);
         QCOMPARE(got.has_value(), !titles.isEmpty());

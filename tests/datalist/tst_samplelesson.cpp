@@ -16,11 +16,11 @@ private Q_SLOTS:
         DataList list;
         const std::optional<SlotPaths> titles = readDataListFile(list, lesson);
         QVERIFY(titles && *titles == defaultTitles());
-        QVERIFY(list.dataRowCount() >= 24);
+        QVERIFY(list.count() >= 24);
         std::array<int, SlotCount> filled{};
-        for (int r = 1; r <= list.dataRowCount(); ++r) {
+        for (int r = 0; r < list.count(); ++r) {
             for (int s = 0; s < SlotCount; ++s) {
-                const QString path = list.Cell(s + 1, r);
+                const QString path = list.cell(r, s);
                 if (path.isEmpty()) continue;
                 QVERIFY2(QFileInfo(path).isRelative(), qPrintable(path));
                 QVERIFY2(QFileInfo::exists(resolveListPath(path, lesson)), qPrintable(path));
@@ -29,7 +29,7 @@ private Q_SLOTS:
         }
         for (int s = 0; s < SlotCount; ++s) QVERIFY(filled[size_t(s)] > 0);
         // The main pictures change from row to row.
-        QVERIFY(list.Cell(1, 1) != list.Cell(1, 2));
+        QVERIFY(list.cell(0, 0) != list.cell(1, 0));
     }
 };
 

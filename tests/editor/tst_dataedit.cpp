@@ -1,6 +1,7 @@
 #include "editor/imagefilechooser.h"
 #include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
+#include "gridoperationcases.h"
 #include "listfixture.h"
 #include "pictures/formatregistry.h"
 #include "testrunner.h"
@@ -11,9 +12,17 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <map>
 
 using namespace nubivu;
 using namespace nubivu::test;
+
+namespace {
+// The grid's current cell as the user sees it: column 1-7, row from 1.
+QPoint currentCell(const QTableView* grid) {
+    return QPoint(grid->currentIndex().column() + 1, grid->currentIndex().row() + 1);
+}
+} // namespace
 
 class TestDataEdit : public QObject {
     Q_OBJECT
@@ -44,7 +53,8 @@ private Q_SLOTS:
         QFETCH(int, width);
         auto edit = make(screen);
         fillList(lesson_->rows(), QStringList(dataRows, QStringLiteral("a")));
-        QCOMPARE(lesson_->rows().rowCount(), dataRows + 2);
+        // The data rows and the empty row after them.
+        QCOMPARE(child<QTableView>(edit, "StringGrid1")->model()->rowCount(), dataRows + 1);
         for (int c = 0; c < 7; ++c)
             QCOMPARE(child<QTableView>(edit, "StringGrid1")->columnWidth(c), width);
         QCOMPARE(child<QTableView>(edit, "StringGrid1")->verticalHeader()->width(), 17);
@@ -57,15 +67,55 @@ private Q_SLOTS:
         auto edit = make(1024);
         lesson_->setTitles(rowOf("t1|t2|t3|n|s|e|w"));
         edit->onActivated();
-        const DataList& list = lesson_->rows();
-        QCOMPARE(list.Cell(0, 0), QStringLiteral("No"));
-        QCOMPARE(list.Cell(0, 1), QStringLiteral("1"));
-        QCOMPARE(child<QTableView>(edit, "StringGrid1")
-                     ->model()
-                     ->headerData(6, Qt::Horizontal)
-                     .toString(),
-                 QStringLiteral("w"));
-        QCOMPARE(child<QTableView>(edit, "StringGrid1")->model()->columnCount(), 7);
+        QTableView* grid = child<QTableView>(edit, "StringGrid1");
+        // The corner between the two headers.
+        QCOMPARE(grid->findChild<QLabel*>(QString(), Qt::FindDirectChildrenOnly)->text(),
+                 QStringLiteral("No"));
+        QCOMPARE(grid->model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("1"));
+        QCOMPARE(grid->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("w"));
+        QCOMPARE(grid->model()->columnCount(), 7);
+        // The header keeps the titles as they were at activation.
+        lesson_->setTitles(defaultTitles());
+        QCOMPARE(grid->model()->headerData(6, Qt::Horizontal).toString(), QStringLiteral("w"));
+        edit->onActivated();
+        QCOMPARE(grid->model()->headerData(6, Qt::Horizontal).toString(), defaultTitles()[6]);
+    }
+
+    // Every operation as the user sees it in the grid: the rows, their
+    // numbers, the empty row after them, the current cell and its label.
+    void operationsAsTheGridShowsThem_data() { addGridOperationCases(); }
+    void operationsAsTheGridShowsThem() {
+        QFETCH(QStringList, before);
+        QFETCH(int, col);
+        QFETCH(int, row);
+        QFETCH(Operation, operation);
+        QFETCH(QStringList, after);
+        QFETCH(QPoint, current);
+        QFETCH(bool, saved);
+        const std::map<Operation, const char*> items{
+            {&insertCell, "mnInsert"},   {&insertRow, "mnGyoInsert"},
+            {&clearCell, "mnClear"},     {&deleteCell, "mnDelete"},
+            {&deleteRow, "mnGyoDelete"}, {&deleteBlankRows, "mnBrankGyoDelete"}};
+        auto edit = make(640);
+        lesson_->setTitles(rowOf("t1|t2|t3|n|s|e|w"));
+        edit->onActivated();
+        fillList(lesson_->rows(), before);
+        QTableView* grid = child<QTableView>(edit, "StringGrid1");
+        grid->setCurrentIndex(grid->model()->index(row - 1, col - 1)); // as a click does
+        lesson_->setSaved(true);
+        // Through the menu, where there is an item: a disabled one does nothing.
+        if (const auto item = items.find(operation); item != items.end())
+            child<QAction>(edit, item->second)->trigger();
+        else
+            edit->clearList();
+        QCOMPARE(gridRows(*grid->model()), after);
+        QCOMPARE(currentCell(grid), current);
+        const int currentRow = current.y() - 1;
+        QCOMPARE(child<QLabel>(edit, "Label1")->text(),
+                 currentRow < after.size() ? rowOf(after[currentRow])[size_t(current.x() - 1)]
+                                           : QString());
+        QCOMPARE(lesson_->isSaved(), saved);
+        QCOMPARE(grid->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("t1"));
         lesson_->setTitles(defaultTitles());
     }
 
@@ -82,9 +132,9 @@ private Q_SLOTS:
                  QKeySequence(Qt::CTRL | Qt::Key_Delete));
         fillList(lesson_->rows(), {"a"});
         for (QAction* a : rowItems) QVERIFY(a->isEnabled());
-        lesson_->rows().setCurrent(1, 1);
+        lesson_->rows().setCurrent(0, 0);
         edit->clearCell(); // the only value: its row goes
-        QCOMPARE(lesson_->rows().rowCount(), 2);
+        QVERIFY(lesson_->rows().isEmpty());
         for (QAction* a : rowItems) QVERIFY(!a->isEnabled());
     }
 
@@ -97,21 +147,23 @@ private Q_SLOTS:
         QTableView* grid = child<QTableView>(edit, "StringGrid1");
         const QRect cell = grid->visualRect(grid->model()->index(1, 1));
         QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
-        QCOMPARE(QPoint(lesson_->rows().col(), lesson_->rows().row()), QPoint(2, 2));
+        QCOMPARE(QPoint(lesson_->rows().currentSlot(), lesson_->rows().currentRow()), QPoint(1, 1));
+        QCOMPARE(currentCell(grid), QPoint(2, 2));
         QCOMPARE(child<QLabel>(edit, "Label1")->text(), QStringLiteral("b2"));
         QTest::keyClick(grid, Qt::Key_Down);
-        QCOMPARE(lesson_->rows().row(), 3);
+        QCOMPARE(lesson_->rows().currentRow(), 2);
         QTest::keyClick(grid, Qt::Key_Delete); // deleteCell
-        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(gridRows(*grid->model()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(currentCell(grid), QPoint(2, 3));
         QTest::keyClick(grid, Qt::Key_Up);
         QTest::keyClick(grid, Qt::Key_Insert, Qt::ShiftModifier); // insertRow
-        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
+        QCOMPARE(gridRows(*grid->model()), (QStringList{"a1|b1", "", "a2|b2", "a3"}));
         QTest::keyClick(grid, Qt::Key_Delete, Qt::ShiftModifier); // deleteRow
-        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(gridRows(*grid->model()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         QVERIFY(!lesson_->isSaved());
         // No cell can be typed into.
         QTest::keyClicks(grid, QStringLiteral("xyz"));
-        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a1|b1", "a2|b2", "a3"}));
+        QCOMPARE(gridRows(*grid->model()), (QStringList{"a1|b1", "a2|b2", "a3"}));
         edit->close();
     }
 
@@ -143,14 +195,15 @@ private Q_SLOTS:
         QWidget main;
         edit->setMainWindow(&main);
         fillList(lesson_->rows(), {"", "a", "", "b", ""});
-        lesson_->rows().setCurrent(3, 4);
+        lesson_->rows().setCurrent(3, 2);
         edit->show();
         QVERIFY(!main.isEnabled());
         QVERIFY(edit->close());
         QVERIFY(main.isEnabled());
         QVERIFY(!edit->isVisible());
-        QCOMPARE(listRows(lesson_->rows()), (QStringList{"a", "b"}));
-        QCOMPARE(QPoint(lesson_->rows().col(), lesson_->rows().row()), QPoint(1, 1));
+        QCOMPARE(gridRows(*child<QTableView>(edit, "StringGrid1")->model()),
+                 (QStringList{"a", "b"}));
+        QCOMPARE(currentCell(child<QTableView>(edit, "StringGrid1")), QPoint(1, 1));
     }
 
     void openButtonRunsTheChooserModally() {
@@ -176,10 +229,10 @@ private Q_SLOTS:
         int resets = 0;
         connect(child<QTableView>(edit, "StringGrid1")->model(), &QAbstractItemModel::modelReset,
                 [&] { ++resets; });
-        lesson_->rows().setCurrent(1, 1);
+        lesson_->rows().setCurrent(0, 0);
         edit->insertRow();
         edit->deleteBlankRows();
-        QCOMPARE(lesson_->rows().dataRowCount(), 50000);
+        QCOMPARE(lesson_->rows().count(), 50000);
         QCOMPARE(resets, 2);
     }
 };

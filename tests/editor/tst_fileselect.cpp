@@ -1,4 +1,5 @@
 #include "datalist/lesson.h"
+#include "editor/datalistmodel.h"
 #include "editor/imagefilechooser.h"
 #include "fakeprompter.h"
 #include "listfixture.h"
@@ -106,14 +107,16 @@ private Q_SLOTS:
         Lesson lesson;
         DataList& list = lesson.rows();
         fillList(list, {"a", "b", "c"});
-        list.setCurrent(2, 4);
+        const DataListModel grid(list);
+        list.setCurrent(3, 1); // the grid's column 2 of its empty row 4
         auto chooser = make(lesson, {"x.bmp"});
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
         FakePrompter prompter;
         child<QPushButton>(chooser, "BitBtnYES")->click();
-        QCOMPARE(list.rowCount(), 6);
-        QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
-        QCOMPARE(list.Cell(2, 4), dir_.filePath(QStringLiteral("x.bmp")));
+        QCOMPARE(gridRows(grid),
+                 (QStringList{"a", "b", "c", "|" + dir_.filePath(QStringLiteral("x.bmp"))}));
+        QCOMPARE(grid.rowCount(), 5);
+        QCOMPARE(grid.headerData(4, Qt::Vertical).toString(), QStringLiteral("5"));
         QVERIFY(!lesson.isSaved());
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
@@ -122,7 +125,7 @@ private Q_SLOTS:
         Lesson lesson;
         DataList& list = lesson.rows();
         fillList(list, {"a|b", "c|d"});
-        list.setCurrent(1, 2);
+        list.setCurrent(1, 0);
         auto chooser = make(lesson, {"x.bmp"});
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
         chooser->chooseFile();
@@ -134,17 +137,18 @@ private Q_SLOTS:
         Lesson lesson;
         DataList& list = lesson.rows();
         fillList(list, {"|r1", "|r2", "|r3", "|r4"});
-        QCOMPARE(list.rowCount(), 6);
-        list.setCurrent(2, 3);
+        const DataListModel grid(list);
+        QCOMPARE(grid.rowCount(), 5);
+        list.setCurrent(2, 1); // the grid's column 2, row 3
         auto chooser = make(lesson, {"1.bmp", "2.bmp", "3.bmp", "4.bmp"});
         child<QPushButton>(chooser, "BitBtnALL")->click();
         const QString d = dir_.path() + u'/';
-        QCOMPARE(listRows(list), (QStringList{"|r1", "|r2", "|" + d + "1.bmp", "|" + d + "2.bmp",
+        QCOMPARE(gridRows(grid), (QStringList{"|r1", "|r2", "|" + d + "1.bmp", "|" + d + "2.bmp",
                                               "|" + d + "3.bmp", "|" + d + "4.bmp"}));
-        QCOMPARE(list.rowCount(), 8);
-        QCOMPARE(list.Cell(0, 6), QStringLiteral("6"));
-        QCOMPARE(list.Cell(0, 7), QStringLiteral("7"));
-        QCOMPARE(QPoint(list.col(), list.row()), QPoint(2, 1));
+        QCOMPARE(grid.rowCount(), 7);
+        QCOMPARE(grid.headerData(5, Qt::Vertical).toString(), QStringLiteral("6"));
+        QCOMPARE(grid.headerData(6, Qt::Vertical).toString(), QStringLiteral("7"));
+        QCOMPARE(QPoint(list.currentSlot(), list.currentRow()), QPoint(1, 0));
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
 
@@ -152,29 +156,29 @@ private Q_SLOTS:
         Lesson lesson;
         DataList& list = lesson.rows();
         fillList(list, {"a", "b"});
-        list.setCurrent(1, 2);
+        list.setCurrent(1, 0);
         auto chooser = make(lesson, {});
         chooser->chooseAllFiles();
         QCOMPARE(listRows(list), (QStringList{"a", "b"}));
         QVERIFY(lesson.isSaved());
-        QCOMPARE(list.row(), 1);
+        QCOMPARE(list.currentRow(), 0);
         QCOMPARE(chooser->result(), int(QDialog::Accepted));
     }
 
     void doubleClickWithoutASelectionIsIgnored() {
         Lesson lesson;
         DataList& list = lesson.rows();
-        list.setCurrent(1, 1);
+        list.setCurrent(0, 0);
         auto chooser = make(lesson, {"x.bmp"});
         QVERIFY(child<QListWidget>(chooser, "FileListBox1")->currentRow() < 0);
         Q_EMIT child<QListWidget>(chooser, "FileListBox1")
             ->itemDoubleClicked(child<QListWidget>(chooser, "FileListBox1")->item(0));
-        QCOMPARE(list.rowCount(), 2);
+        QCOMPARE(list.count(), 0);
         QVERIFY(lesson.isSaved());
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
         Q_EMIT child<QListWidget>(chooser, "FileListBox1")
             ->itemDoubleClicked(child<QListWidget>(chooser, "FileListBox1")->item(0));
-        QCOMPARE(list.rowCount(), 3);
+        QCOMPARE(list.count(), 1);
     }
 
     void previewFailureReachesTheCaller() {

@@ -16,7 +16,8 @@ private Q_SLOTS:
         QTest::addColumn<int>("rows");
         QTest::addColumn<EndOfList>("mode");
         QTest::addColumn<int>("start");
-        // The rows a play shows after start, at most 12; "|" marks a hold.
+        // The rows a play shows after start, at most 12, numbered as the
+        // counter shows them; "|" marks a hold.
         QTest::addColumn<QString>("shown");
         using enum EndOfList;
         QTest::newRow("1 row, stop") << 1 << Stop << 1 << "";
@@ -45,14 +46,14 @@ private Q_SLOTS:
         order.setMode(mode);
         order.setHold(1s);
         QStringList got;
-        int row = start;
+        int row = start - 1;
         for (int i = 0; i < 12; ++i) {
             const std::optional<PlayStep> peeked = order.peek(rows, row);
             const std::optional<PlayStep> step = order.advance(rows, row);
             QCOMPARE(peeked, step); // reading ahead sees the row a play will show
             if (!step) break;
             got.append((order.pauseBefore(*step) == 1s ? QStringLiteral("|") : QString()) +
-                       QString::number(step->row));
+                       QString::number(step->row + 1));
             row = step->row;
         }
         QCOMPARE(got.join(QLatin1Char(' ')), shown);
@@ -61,13 +62,13 @@ private Q_SLOTS:
     void directionLastsUntilRestart() {
         PlayOrder order;
         order.setMode(EndOfList::Rock);
-        QCOMPARE(order.advance(3, 3)->row, 2);
+        QCOMPARE(order.advance(3, 2)->row, 1);
         QCOMPARE(order.direction(), PlayDirection::Backward);
         // Stop and play again mid-way keeps going back unless restarted.
-        QCOMPARE(order.peek(3, 2)->row, 1);
+        QCOMPARE(order.peek(3, 1)->row, 0);
         order.restart();
-        QCOMPARE(order.peek(3, 2)->row, 3);
-        QCOMPARE(order.pauseBefore(*order.peek(3, 2)), 0ms);
+        QCOMPARE(order.peek(3, 1)->row, 2);
+        QCOMPARE(order.pauseBefore(*order.peek(3, 1)), 0ms);
     }
 };
 

@@ -26,24 +26,24 @@ private Q_SLOTS:
         QTest::addColumn<QString>("lastAfter");
         QTest::addColumn<WriteBackCells>("expectedWriteBack");
         const FillOptions off{false, false}, fill{true, false}, both{true, true};
-        // Rows: 1 "k1|w1||n1", 2 "|w2", 3 "" (blank), 4 "k4|||||e4".
-        QTest::newRow("fill-in off: empty cells stay empty") << 2 << "k1|w1|a0|n1" << off << "|w2"
+        // Rows: 0 "k1|w1||n1", 1 "|w2", 2 "" (blank), 3 "k4|||||e4".
+        QTest::newRow("fill-in off: empty cells stay empty") << 1 << "k1|w1|a0|n1" << off << "|w2"
                                                              << "k1|w2|a0|n1" << WriteBackCells{};
         QTest::newRow("fill-in: main cells from the paths loaded last, sky cells never")
-            << 2 << "k1|w1|a0|n1" << fill << "k1|w2|a0"
+            << 1 << "k1|w1|a0|n1" << fill << "k1|w2|a0"
             << "k1|w2|a0|n1" << WriteBackCells{};
         QTest::newRow("write-back: the filled cells go out too")
-            << 2 << "k1|w1|a0|n1" << both << "k1|w2|a0"
-            << "k1|w2|a0|n1" << WriteBackCells{{1, "k1"}, {3, "a0"}};
-        QTest::newRow("row 1 is never filled in") << 1 << "kx|wx|ax" << both << "k1|w1||n1"
-                                                  << "k1|w1|ax|n1" << WriteBackCells{};
-        QTest::newRow("a blank row keeps the paths loaded last") << 3 << "k9|w9||s9" << off << ""
+            << 1 << "k1|w1|a0|n1" << both << "k1|w2|a0"
+            << "k1|w2|a0|n1" << WriteBackCells{{0, "k1"}, {2, "a0"}};
+        QTest::newRow("the first row is never filled in") << 0 << "kx|wx|ax" << both << "k1|w1||n1"
+                                                          << "k1|w1|ax|n1" << WriteBackCells{};
+        QTest::newRow("a blank row keeps the paths loaded last") << 2 << "k9|w9||s9" << off << ""
                                                                  << "k9|w9||s9" << WriteBackCells{};
         QTest::newRow("a later row fills from what was loaded last, not from the row before")
-            << 3 << "k9|w9" << fill << "k9|w9"
+            << 2 << "k9|w9" << fill << "k9|w9"
             << "k9|w9" << WriteBackCells{};
         QTest::newRow("sky paths are remembered but not filled")
-            << 4 << "|||n1" << fill << "k4|||||e4"
+            << 3 << "|||n1" << fill << "k4|||||e4"
             << "k4|||n1||e4" << WriteBackCells{};
     }
     void loadsRows() {
@@ -60,12 +60,12 @@ private Q_SLOTS:
         QCOMPARE(loaded.paths, rowOf(paths));
         QCOMPARE(loaded.lastPaths, rowOf(lastAfter));
         QVERIFY(loaded.writeBack == expectedWriteBack);
-        QCOMPARE(list.paths(row), rowOf(rows[row - 1])); // loading leaves the list alone
+        QCOMPARE(list.paths(row), rowOf(rows[row])); // loading leaves the list alone
 
         writeBack(list, row, loaded);
-        SlotPaths written = rowOf(rows[row - 1]);
+        SlotPaths written = rowOf(rows[row]);
         for (const LoadedRow::Cell& cell : expectedWriteBack)
-            written[size_t(cell.col - 1)] = cell.text;
+            written[size_t(cell.slot)] = cell.text;
         QCOMPARE(list.paths(row), written);
     }
 };
