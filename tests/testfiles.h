@@ -16,7 +16,7 @@ inline QByteArray readFileBytes(const QString& path) {
 
 // Writes the bytes, replacing any file there; a fixture that cannot be made
 // ends the test run. Returns the path.
-inline QString WriteFile(const QString& path, const QByteArray& bytes) {
+inline QString writeFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));

@@ -2,6 +2,7 @@
 
 #include "app/playmenu.h"
 #include "app/screensaverinhibitor.h"
+#include "core/logging.h"
 #include "datalist/lesson.h"
 #include "slideshow/slideshow.h"
 #include "ui/fullscreenview.h"
@@ -166,6 +167,8 @@ void Playback::showRowFullScreen() {
             pane.picture = pictureImage(p_.panes[size_t(i)]->picture().graphic());
         } catch (...) {
             // The designed pane reports a bad picture; here it stays black.
+            logCaughtFailure(lcPlay(), p_.panes[size_t(i)]->picture().fileName(),
+                             "full-screen pane left black");
         }
         pane.title = p_.lesson->titles()[size_t(i)];
         pane.fileName = p_.fileNames[size_t(i)]->text();

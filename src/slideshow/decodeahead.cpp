@@ -1,6 +1,7 @@
 #include "slideshow/decodeahead.h"
 
 #include "core/errors.h"
+#include "core/logging.h"
 #include "pictures/formatregistry.h"
 #include "pictures/jpegimage.h"
 
@@ -19,6 +20,7 @@ DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path)
     } catch (...) {
         // Missing file, no decoder, bad header, out of memory: the pane is
         // cleared without a message, exactly as when it loads the file itself.
+        logCaughtFailure(lcPlay(), path, "decoded ahead: pane left empty");
         return out;
     }
     // A JPEG keeps its pixels undecoded until first drawn; decode them here,
@@ -31,6 +33,7 @@ DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path)
             out.paintError = e.message();
         } catch (...) {
             // Out of memory while decoding: as a failed load, the pane is cleared.
+            logCaughtFailure(lcPlay(), path, "decoded ahead: pane left empty");
             out.graphic.reset();
         }
     }
@@ -176,6 +179,7 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
         picture = decoder_(path);
     } catch (...) {
         // Nothing may leave the thread; the pane is cleared, as for any failure.
+        logCaughtFailure(lcPlay(), path, "decoded ahead: pane left empty");
         picture = DecodedPicture{path, nullptr, QString()};
     }
     if (picture.graphic && !drawSize.isEmpty()) {
@@ -183,6 +187,7 @@ bool DecodeAhead::decodeOne(std::unique_lock<std::mutex>& lock, std::optional<qu
             picture.graphic->prepareDraw(drawSize);
         } catch (...) {
             // No memory for the scaled copy: the paint scales it.
+            logCaughtFailure(lcPlay(), path, "not scaled ahead");
         }
     }
     lock.lock();

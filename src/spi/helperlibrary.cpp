@@ -1,5 +1,6 @@
 #include "spi/helperlibrary.h"
 
+#include "core/logging.h"
 #include "spi/helperprotocol.h"
 #include "spi/wine.h"
 
@@ -297,7 +298,8 @@ bool HelperLibrary::loadInHelper(QString* reason) {
     return true;
 }
 
-void HelperLibrary::fail() {
+void HelperLibrary::fail(const char* why) {
+    qCInfo(lcPlugins).noquote() << path_ << ": helper call failed:" << why;
     process_.reset();
     ++failures_;
     if (!setAside_ && failures_ >= policy_.limits.failuresToSetAside) {
@@ -309,11 +311,11 @@ void HelperLibrary::fail() {
 std::optional<HelperProcess::Reply> HelperLibrary::call(const std::string& frame, qint64 limitMs) {
     const qint64 deadline = nowMs() + limitMs;
     if (!process_->send(frame, deadline)) {
-        fail();
+        fail("the helper took nothing in before its time limit");
         return std::nullopt;
     }
     std::optional<HelperProcess::Reply> reply = process_->receive(deadline);
-    if (!reply) fail();
+    if (!reply) fail("no answer before the time limit, or the helper ended");
     return reply;
 }
 
@@ -334,7 +336,7 @@ int32_t HelperLibrary::GetPluginInfo(int32_t infoNo, char* buffer, int32_t buffe
     const int32_t answer = r.i32();
     const std::string_view text = r.bytes();
     if (reply->type != uint32_t(Message::Result) || !r.atEnd()) {
-        fail();
+        fail("a broken answer");
         return 0;
     }
     // The buffer has room for bufferLength characters and the NUL.
@@ -354,7 +356,7 @@ int32_t HelperLibrary::IsSupported(const char* name, intptr_t probe) {
     WireReader r(reply->payload);
     const int32_t answer = r.i32();
     if (reply->type != uint32_t(Message::Result) || !r.atEnd()) {
-        fail();
+        fail("a broken answer");
         return 0;
     }
     return answer;
@@ -403,7 +405,7 @@ int32_t HelperLibrary::GetPictureInfo(const char* source, intptr_t length, uint3
     got.color_depth = r.i16();
     const std::string_view text = r.bytes();
     if (reply->type != uint32_t(Message::PictureInfo) || !r.atEnd() || text.size() > kMaxTextInfo) {
-        fail();
+        fail("a broken answer");
         return SPI_OTHER_ERROR;
     }
     if (!text.empty()) {
@@ -440,13 +442,13 @@ int32_t HelperLibrary::pictureCall(bool preview, const char* source, intptr_t le
     const qint64 mib = sourceSize(source, length, flag) >> 20;
     qint64 deadline = nowMs() + policy_.limits.pictureMs + mib * policy_.limits.pictureMsPerMiB;
     if (!process_->send(w.frame(), deadline)) {
-        fail();
+        fail("the helper took nothing in before its time limit");
         return SPI_OTHER_ERROR;
     }
     for (;;) {
         std::optional<HelperProcess::Reply> reply = process_->receive(deadline);
         if (!reply) {
-            fail();
+            fail("no answer before the time limit, or the helper ended");
             return SPI_OTHER_ERROR;
         }
         WireReader r(reply->payload);
@@ -471,13 +473,15 @@ int32_t HelperLibrary::pictureCall(bool preview, const char* source, intptr_t le
         if (answer != SPI_ALL_RIGHT) return answer;
         // Success without handles we can take: refused like foreign handles in process.
         if (!takeSharedBitmap(process_->sharedMemory(), infoBytes, bitsBytes, bitmapInfo, bits)) {
+            qCInfo(lcPlugins).noquote()
+                << path_ << ": the bitmap handed back does not fit; refused";
             *bitmapInfo = *bits = nullptr;
         }
         // The shared memory keeps its pages for the next picture, which is
         // most often of the same size: the helper sizes it to each picture.
         return answer;
     }
-    fail();
+    fail("a broken answer");
     return SPI_OTHER_ERROR;
 }
 

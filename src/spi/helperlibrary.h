@@ -119,7 +119,7 @@ private:
     // Asks the running helper to load the plug-in.
     bool loadInHelper(QString* reason);
     // Ends the helper after a time-out, a death or a broken answer.
-    void fail();
+    void fail(const char* why);
     std::optional<HelperProcess::Reply> call(const std::string& frame, qint64 limitMs);
     int32_t pictureCall(bool preview, const char* source, intptr_t length, uint32_t flag,
                         HLOCAL* bitmapInfo, HLOCAL* bits, SpiProgressCallback progress,

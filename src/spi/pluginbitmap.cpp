@@ -1,5 +1,6 @@
 #include "spi/pluginbitmap.h"
 
+#include "core/logging.h"
 #include "pictures/graphicerrors.h"
 #include "spi/plugingraphic.h"
 #include "spi/pluginmanager.h"
@@ -24,8 +25,9 @@ PluginBitmap::PluginBitmap(const PluginManager* plugins, ProgressHandler progres
     : plugins_(plugins), progress_(std::move(progress)) {}
 
 template <class LoadFn>
-std::unique_ptr<Graphic> PluginBitmap::firstThatLoads(bool nativeFirst, LoadFn load,
+std::unique_ptr<Graphic> PluginBitmap::firstThatLoads(const QString& fileName, LoadFn load,
                                                       const std::function<void()>& afterFailure) {
+    const bool nativeFirst = isBmpName(fileName);
     // The inner graphic's final report is replaced by our own, sent once the bitmap is ours.
     ProgressHandler relay = [this](Graphic*, ProgressStage stage, quint8 percent, bool redraw,
                                    const QRect& r, const QString& message) {
@@ -43,6 +45,8 @@ std::unique_ptr<Graphic> PluginBitmap::firstThatLoads(bool nativeFirst, LoadFn l
             return graphic;
         } catch (...) {
             // The other one may well read it; this attempt's failure is not reported.
+            logCaughtFailure(lcPlugins(), fileName,
+                             native ? "not a BMP file" : "no plug-in decoded it");
             if (afterFailure) afterFailure();
         }
     }
@@ -57,8 +61,7 @@ void PluginBitmap::reportLoaded() {
 
 void PluginBitmap::loadFile(const QString& fileName) {
     try {
-        adoptGraphic(
-            firstThatLoads(isBmpName(fileName), [&](Graphic& g) { g.loadFile(fileName); }, {}));
+        adoptGraphic(firstThatLoads(fileName, [&](Graphic& g) { g.loadFile(fileName); }, {}));
     } catch (...) {
         reportLoaded();
         throw;
@@ -73,7 +76,7 @@ void PluginBitmap::loadFromStreamWithName(QIODevice& stream, const QString& file
     const qint64 position = stream.pos();
     try {
         adoptGraphic(firstThatLoads(
-            isBmpName(fileName),
+            fileName,
             [&](Graphic& g) {
                 if (auto* spi = dynamic_cast<PluginGraphic*>(&g))
                     spi->loadFromStreamWithName(stream, fileName);

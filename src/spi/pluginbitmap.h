@@ -31,7 +31,7 @@ private:
     // when nativeFirst) that loads through load, or null when neither does;
     // afterFailure runs after each failed attempt.
     template <class LoadFn>
-    std::unique_ptr<Graphic> firstThatLoads(bool nativeFirst, LoadFn load,
+    std::unique_ptr<Graphic> firstThatLoads(const QString& fileName, LoadFn load,
                                             const std::function<void()>& afterFailure);
     void reportLoaded();
 

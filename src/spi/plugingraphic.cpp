@@ -1,5 +1,6 @@
 #include "spi/plugingraphic.h"
 
+#include "core/logging.h"
 #include "pictures/graphicerrors.h"
 #include "spi/spimessages.h"
 
@@ -132,7 +133,9 @@ void PluginGraphic::drawInto(QPainter& painter, const QRect& rect) {
         try {
             drawn_ = toBitmap(Bitmap::staticClass());
         } catch (const ENubivuError&) {
-            return; // a paint must not fail; the pane stays as it is
+            // A paint must not fail; the pane stays as it is.
+            logCaughtFailure(lcPlugins(), ableData_->fileName(), "not drawn");
+            return;
         }
     }
     const bool smooth = painter.testRenderHint(QPainter::SmoothPixmapTransform);

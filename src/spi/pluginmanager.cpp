@@ -1,6 +1,7 @@
 #include "spi/pluginmanager.h"
 
 #include "core/installdirs.h"
+#include "core/logging.h"
 #include "pictures/formatregistry.h"
 #include "spi/loadfailure.h"
 #include "spi/pluginbitmap.h"
@@ -191,6 +192,7 @@ void PluginManager::searchFolder(const QString& folder, const QString& mask) {
             if (!options_.acceptPlugin || options_.acceptPlugin(*raw)) add(std::move(spi));
         } catch (...) {
             // A plug-in whose welcome failed half way is dropped, not kept half registered.
+            logCaughtFailure(lcPlugins(), path, "plug-in dropped");
             std::erase_if(list_,
                           [raw](const std::unique_ptr<Plugin>& p) { return p.get() == raw; });
             if (forcedLoader_ == raw) forcedLoader_ = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/panepicture.h"
 
+#include "core/logging.h"
 #include "datalist/datalistfile.h"
 #include "pictures/formatregistry.h"
 #include "ui/picturepane.h"
@@ -12,11 +13,13 @@ void loadPaneOrClear(const FormatRegistry& formats, PicturePane& pane, const QSt
         pane.picture().clear();
         return;
     }
+    const QString file = resolveListPath(path, listFile);
     try {
-        formats.loadPicture(pane.picture(), resolveListPath(path, listFile));
+        formats.loadPicture(pane.picture(), file);
     } catch (...) {
         // Missing file, no decoder, bad data, out of memory: the pane goes
         // empty and the next one loads as usual.
+        logCaughtFailure(lcPictures(), file, "pane left empty");
         pane.picture().clear();
     }
 }

@@ -274,7 +274,7 @@ private Q_SLOTS:
         QFETCH(QStringList, titles);
         QTemporaryDir dir;
         const QString path = dir.filePath(name);
-        WriteFile(path, bytes);
+        writeFile(path, bytes);
         DataList list;
         const std::optional<SlotPaths> got = readDataListFile(list, path);
         QCOMPARE(listRows(list), rows);
@@ -354,7 +354,7 @@ private Q_SLOTS:
         QFETCH(QString, message);
         QTemporaryDir dir;
         const QString real = dir.filePath(QStringLiteral("lesson.NVD"));
-        WriteFile(real, "\"old\"\r\n");
+        writeFile(real, "\"old\"\r\n");
         QString path = real;
         QStringList entries{"lesson.NVD"};
         mode_t mode = 0644;
@@ -400,7 +400,7 @@ private Q_SLOTS:
     void killedSaveLeavesNothing() {
         QTemporaryDir dir;
         const QString path = dir.filePath(QStringLiteral("lesson.NVD"));
-        WriteFile(path, "\"old\"\r\n");
+        writeFile(path, "\"old\"\r\n");
         const pid_t child = fork();
         if (child == 0) {
             try {

@@ -54,7 +54,7 @@ class TestHelperPlugin : public QObject {
     FormatRegistry formats_;
 
     QString picture(const QString& name, const QByteArray& bytes) {
-        return WriteFile(dir_.filePath(name), bytes);
+        return writeFile(dir_.filePath(name), bytes);
     }
 
     // Third-party plug-ins in our own helper, with a short limit for the hanging plug-in.

@@ -20,12 +20,12 @@ private Q_SLOTS:
         if (!QFile::exists(tool)) QSKIP("nubivu-picture is not built");
         QTemporaryDir home, plugins, work;
         copyPlugin(QStringLiteral("nubitest"), plugins.path());
-        const QString junk = WriteFile(plugins.filePath(QStringLiteral("junk.spi")), "junk");
+        const QString junk = writeFile(plugins.filePath(QStringLiteral("junk.spi")), "junk");
         QDir(home.path()).mkpath(QStringLiteral("Quorril"));
-        WriteFile(home.filePath(QStringLiteral("Quorril/Susie.conf")),
+        writeFile(home.filePath(QStringLiteral("Quorril/Susie.conf")),
                   "[Plug-in]\nPath=" + plugins.path().toUtf8() + "\n");
         const QString in =
-            WriteFile(work.filePath(QStringLiteral("sky.nbt")), nubiPicture(24, 6, 4, 0x20));
+            writeFile(work.filePath(QStringLiteral("sky.nbt")), nubiPicture(24, 6, 4, 0x20));
         const QString out = work.filePath(QStringLiteral("sky.bmp"));
 
         QProcess p;

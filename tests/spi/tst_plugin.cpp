@@ -113,7 +113,7 @@ private Q_SLOTS:
 
     void unloadableLibrary() {
         QTemporaryDir dir;
-        const QString junk = WriteFile(dir.filePath(QStringLiteral("junk.spi")), "not a library");
+        const QString junk = writeFile(dir.filePath(QStringLiteral("junk.spi")), "not a library");
         QVERIFY(!createSPI(junk, testLoader()));
         QVERIFY(!createSPI(dir.filePath(QStringLiteral("missing.spi")), testLoader()));
         try {

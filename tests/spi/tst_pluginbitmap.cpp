@@ -26,7 +26,7 @@ class TestSPIBitmap : public QObject {
     FormatRegistry formats_;
 
     QString file(const QString& name, const QByteArray& bytes) {
-        return WriteFile(dir_.filePath(name), bytes);
+        return writeFile(dir_.filePath(name), bytes);
     }
 
     static QByteArray bmpImage(int width, int height, QRgb colour) {

@@ -61,7 +61,7 @@ class TestSPIGraphic : public QObject {
     FormatRegistry formats_;
 
     QString picture(const QString& name, const QByteArray& bytes) {
-        return WriteFile(dir_.filePath(name), bytes);
+        return writeFile(dir_.filePath(name), bytes);
     }
 
     // A manager holding private copies of the named test plug-ins, in this order.

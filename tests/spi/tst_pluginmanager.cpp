@@ -62,7 +62,7 @@ private Q_SLOTS:
     void eachManagerServesItsOwnRegistry() {
         QTemporaryDir dir;
         const QString picture =
-            WriteFile(dir.filePath(QStringLiteral("p.nbt")), nubiPicture(8, 3, 2));
+            writeFile(dir.filePath(QStringLiteral("p.nbt")), nubiPicture(8, 3, 2));
         FormatRegistry withPlugin, without;
         PluginManager first(withPlugin, testOptions());
         const PluginManager second(without, testOptions());
@@ -271,12 +271,12 @@ private Q_SLOTS:
         const QString c =
             copyPlugin(QStringLiteral("nubitest_nopicture"), dir.path(), QStringLiteral("c.spi"));
         const QString d =
-            WriteFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
+            writeFile(dir.filePath(QStringLiteral("d.spi")), "junk: not even a library");
         const QString e =
             copyPlugin(QStringLiteral("nubitest_preview"), dir.path(), QStringLiteral("e.spi"));
         QByteArray pe("MZ\x90\0", 4);
         pe.append(QByteArray(60, '\0'));
-        const QString f = WriteFile(dir.filePath(QStringLiteral("f.spi")), pe);
+        const QString f = writeFile(dir.filePath(QStringLiteral("f.spi")), pe);
         // Copied alone: the library it needs stays behind.
         const QString g =
             copyPlugin(QStringLiteral("nubitest_needsdep"), dir.path(), QStringLiteral("g.spi"));
@@ -311,7 +311,7 @@ private Q_SLOTS:
         const QString conf =
             QSettings(QStringLiteral("Quorril"), QStringLiteral("Susie")).fileName();
         QDir().mkpath(QFileInfo(conf).absolutePath());
-        WriteFile(conf, "[Plug-in]\nPath=" + QFile::encodeName(folder) + "\n");
+        writeFile(conf, "[Plug-in]\nPath=" + QFile::encodeName(folder) + "\n");
         const auto spis = startUp({{Option::ProgramFolder, QString()}});
         QCOMPARE(fileNames(*spis), QStringList{copy});
         QFile::remove(conf);
