@@ -143,6 +143,11 @@ bool DecodeAhead::busy() const {
     return !jobs_.empty();
 }
 
+bool DecodeAhead::idle() const {
+    const std::lock_guard lock(mutex_);
+    return std::ranges::all_of(jobs_, &Job::finished);
+}
+
 std::vector<DecodeAhead::Job> DecodeAhead::dropLocked() { return std::exchange(jobs_, {}); }
 
 DecodeAhead::Job* DecodeAhead::jobWithId(quint64 id) {

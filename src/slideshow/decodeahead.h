@@ -95,6 +95,8 @@ public:
     void discard();
     // A row held, or asked for and on its way.
     bool busy() const;
+    // Every row asked for is decoded (or failed): the worker has nothing left.
+    bool idle() const;
 
 private:
     enum class State : char { Waiting, Decoding, Done };

@@ -47,6 +47,8 @@ SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson,
 
 SlideShow::~SlideShow() = default;
 
+bool SlideShow::decodedAhead() const { return decodeAhead_->idle(); }
+
 void SlideShow::setFillOptions(const FillOptions& options) {
     fillOptions_ = options;
     decodeAhead_->discard();

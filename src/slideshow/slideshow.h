@@ -71,6 +71,8 @@ public:
     void goToLastRow();
 
     bool playing() const { return playing_; }
+    // The rows asked for ahead are all decoded; what tests wait on.
+    bool decodedAhead() const;
 
     // Rows a second, or as fast as the pictures load (the default). A change
     // while playing acts on the row on show.

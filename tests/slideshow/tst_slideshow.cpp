@@ -272,7 +272,8 @@ private Q_SLOTS:
         QCOMPARE(stepping(), QStringLiteral("1111")); // the show goes on
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
         QCOMPARE(child<PicturePane>(main(), "ImgAme")->picture().width(), 22);
-        QTest::qWait(1);
+        QTRY_VERIFY(show().decodedAhead());
+        QCoreApplication::processEvents(); // any report queued meanwhile
         QVERIFY(prompter.asked.empty());
     }
 
@@ -410,7 +411,7 @@ private Q_SLOTS:
         QCOMPARE(child<QLabel>(main(), "lblKUMO")->text(), QStringLiteral("new.tpx"));
         // Once the list changed, the row is read afresh: a picture gone since
         // is cleared and still named.
-        QTest::qWait(100); // row 3 decoded ahead from the file
+        QTRY_VERIFY(show().decodedAhead()); // row 3 decoded ahead from the file
         QFile::remove(fx_.path(QStringLiteral("k3.tpx")));
         list().setCell(2, slotIndex(ImageSlot::North), QStringLiteral("sky.tpx")); // not a pane
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
@@ -423,7 +424,8 @@ private Q_SLOTS:
         const QString broken = test::writeJpegWithDataError(fx_.path(QStringLiteral("b.jpg")));
         QVERIFY(test::ShowFixture::start(
             {rowOf(fx_.pic("k1.tpx", 11)), rowOf(broken), rowOf(fx_.pic("k3.tpx", 13))}));
-        QTest::qWait(20); // row 2 decoded ahead meanwhile
+        QTRY_VERIFY(show().decodedAhead()); // row 2 decoded ahead meanwhile
+        QCoreApplication::processEvents();
         QVERIFY(prompter.asked.empty());
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
         // The rows decoded before the error are shown.
@@ -431,7 +433,8 @@ private Q_SLOTS:
         QTRY_COMPARE(prompter.asked.size(), size_t(1));
         QVERIFY(prompter.asked[0].text.contains(QStringLiteral("JPEG")));
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
-        QTest::qWait(20);
+        QTRY_VERIFY(show().decodedAhead());
+        QCoreApplication::processEvents();
         QCOMPARE(prompter.asked.size(), size_t(1));
     }
 
