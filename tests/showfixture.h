@@ -2,6 +2,7 @@
 // The program's lesson and windows for one test case, and the list of rows
 // whose pictures the test makes.
 #include "app/aboutbox.h"
+#include "app/helpwindow.h"
 #include "app/lessonwindows.h"
 #include "app/mainwindow.h"
 #include "editor/imagefilechooser.h"
@@ -42,6 +43,7 @@ inline ListEditorWindow* editForm() { return &windows()->editor(); }
 inline SkyWindow* skyForm() { return &windows()->skyWindow(); }
 inline AboutBox* aboutForm() { return &windows()->aboutBox(); }
 inline OptionsDialog* optionsForm() { return &windows()->optionsDialog(); }
+inline HelpWindow* helpForm() { return &windows()->helpWindow(); }
 inline SlideShow& show() { return mainForm()->slides(); }
 
 class ShowFixture {

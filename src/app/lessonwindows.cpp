@@ -1,7 +1,9 @@
 #include "app/lessonwindows.h"
 
 #include "app/aboutbox.h"
+#include "app/helpwindow.h"
 #include "app/mainwindow.h"
+#include "core/installdirs.h"
 #include "editor/imagefilechooser.h"
 #include "editor/listeditorwindow.h"
 #include "sitephotos/skywindow.h"
@@ -17,8 +19,9 @@ LessonWindows::LessonWindows(const ScreenMetrics& screen) {
     sky_ = std::make_unique<SkyWindow>(lesson_, screen);
     about_ = std::make_unique<AboutBox>();
     options_ = std::make_unique<OptionsDialog>(main_.get());
+    help_ = std::make_unique<HelpWindow>(findHelpFolder());
 
-    main_->setPeers({editor_.get(), sky_.get(), about_.get(), options_.get()});
+    main_->setPeers({editor_.get(), sky_.get(), about_.get(), options_.get(), help_.get()});
     editor_->setMainWindow(main_.get());
     editor_->setFileChooser(chooser_.get());
     SlideShow& show = main_->slides();

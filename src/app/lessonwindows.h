@@ -1,5 +1,5 @@
 #pragma once
-// The application object: the one lesson and the six windows that show it,
+// The application object: the one lesson and the windows that show it,
 // created in the designed order (the main window first, so that it is the
 // application's main window) and wired to each other. main() makes one;
 // tests make one per case. The windows are destroyed in reverse order, and
@@ -17,6 +17,7 @@ class SkyWindow;
 class AboutBox;
 class MainWindow;
 class OptionsDialog;
+class HelpWindow;
 
 class LessonWindows {
 public:
@@ -34,8 +35,10 @@ public:
     SkyWindow& skyWindow() { return *sky_; }
     AboutBox& aboutBox() { return *about_; }
     OptionsDialog& optionsDialog() { return *options_; }
+    HelpWindow& helpWindow() { return *help_; }
 
 private:
+    // Every window below shows or edits it up to its end.
     Lesson lesson_;
     std::unique_ptr<MainWindow> main_;
     std::unique_ptr<ImageFileChooser> chooser_;
@@ -43,6 +46,7 @@ private:
     std::unique_ptr<SkyWindow> sky_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<OptionsDialog> options_;
+    std::unique_ptr<HelpWindow> help_;
 };
 
 } // namespace nubivu

@@ -8,7 +8,6 @@
 #include "app/recentfiles.h"
 #include "app/singleinstance.h"
 #include "app/windowstatesounds.h"
-#include "core/installdirs.h"
 #include "datalist/datalistfile.h"
 #include "datalist/gridoperations.h"
 #include "datalist/lesson.h"
@@ -348,7 +347,6 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::createControls() {
     layOut();
     setWindowTitle(BaseCaption + kNewFileSuffix);
-    HelpWindow::setHelpFolder(findHelpFolder());
     createPluginManager();
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
@@ -552,9 +550,15 @@ void MainWindow::showSkyPhotos() {
     slideShow_->keepRowOnNextActivation();
 }
 
-void MainWindow::showHelpContents() { HelpWindow::instance().showContents(); }
-void MainWindow::searchHelp() { HelpWindow::instance().showIndex(QString()); }
-void MainWindow::showHelpOnHelp() { HelpWindow::instance().showHelpOnHelp(); }
+void MainWindow::showHelpContents() {
+    if (peers_.help) peers_.help->showContents();
+}
+void MainWindow::searchHelp() {
+    if (peers_.help) peers_.help->showIndex(QString());
+}
+void MainWindow::showHelpOnHelp() {
+    if (peers_.help) peers_.help->showHelpOnHelp();
+}
 
 void MainWindow::showAbout() {
     if (peers_.aboutBox) Prompter::current().runModal(*peers_.aboutBox);

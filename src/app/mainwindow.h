@@ -29,6 +29,7 @@ class ListEditorWindow;
 class SkyWindow;
 class AboutBox;
 class OptionsDialog;
+class HelpWindow;
 class Playback;
 class ActivationRule;
 
@@ -38,6 +39,7 @@ struct MainWindowPeers {
     SkyWindow* skyWindow = nullptr;
     AboutBox* aboutBox = nullptr;
     OptionsDialog* options = nullptr;
+    HelpWindow* help = nullptr;
 };
 
 class MainWindow : public QMainWindow {

@@ -338,8 +338,7 @@ private Q_SLOTS:
     }
 
     void helpAnswersItsThreeCommands() {
-        HelpWindow::setHelpFolder(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
-        HelpWindow& help = HelpWindow::instance();
+        HelpWindow help(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
         help.showContents();
         QVERIFY(help.browser()->source().toString().endsWith("contents.html"));
         // The keyword list works whichever command opened the window.
@@ -354,10 +353,11 @@ private Q_SLOTS:
         QVERIFY(help.indexList()->count() > 3);
         help.showHelpOnHelp();
         QVERIFY(help.browser()->source().toString().endsWith("howto.html"));
-        HelpWindow::setHelpFolder(QStringLiteral("/nonexistent/help/"));
-        help.showContents();
-        QVERIFY(help.browser()->toPlainText().contains("ヘルプが見つかりません"));
         help.hide();
+        HelpWindow missing(QStringLiteral("/nonexistent/help/"));
+        missing.showContents();
+        QVERIFY(missing.browser()->toPlainText().contains("ヘルプが見つかりません"));
+        missing.hide();
     }
 
     void errorReportNamesTheFileBelowTheMessage() {

@@ -318,8 +318,8 @@ private Q_SLOTS:
             child<QPushButton>(aboutForm(), "OKButton")->click();
         } else if (from == QLatin1String("help")) {
             child<QAction>(main(), "Contents1")->trigger();
-            QVERIFY(test::ShowFixture::activate(&HelpWindow::instance()));
-            HelpWindow::instance().close();
+            QVERIFY(test::ShowFixture::activate(test::helpForm()));
+            test::helpForm()->close();
         } else if (from == QLatin1String("file dialog")) {
             main()->openDialog().show();
             QVERIFY(test::ShowFixture::activate((&main()->openDialog())));
