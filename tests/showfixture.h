@@ -29,11 +29,15 @@ inline void stopWindows() {
     delete windows();
     windows() = nullptr;
 }
+// The windows as at program start on that screen.
+inline void startWindows(const ScreenMetrics& screen) {
+    stopWindows();
+    windows() = new LessonWindows(screen);
+}
 // The windows as at program start, on a screen this wide (and, when given,
 // with this much room for windows).
 inline void startWindows(int screenWidth = 1024, QSize screenArea = {}) {
-    stopWindows();
-    windows() = new LessonWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
+    startWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
 }
 
 inline Lesson& theLesson() { return windows()->lesson(); }

@@ -14,7 +14,7 @@ namespace nubivu {
 
 LessonWindows::LessonWindows(const ScreenMetrics& screen) {
     main_ = std::make_unique<MainWindow>(lesson_, screen);
-    chooser_ = std::make_unique<ImageFileChooser>(lesson_);
+    chooser_ = std::make_unique<ImageFileChooser>(lesson_, screen.decodeOptions());
     editor_ = std::make_unique<ListEditorWindow>(lesson_, screen);
     sky_ = std::make_unique<SkyWindow>(lesson_, screen);
     about_ = std::make_unique<AboutBox>();

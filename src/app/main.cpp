@@ -11,8 +11,6 @@
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 #include <cstring>
 
@@ -56,9 +54,6 @@ int main(int argc, char** argv) {
     std::unique_ptr<LessonWindows> windows;
     closeOnTerminationSignal(
         [&windows] { return windows ? static_cast<QWidget*>(&windows->mainWindow()) : nullptr; });
-    // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        JpegImage::setLowColourDisplay(screen->depth() <= 8);
     registerJpegFormat();
     try {
         windows = std::make_unique<LessonWindows>(ScreenMetrics::ofPrimaryScreen());

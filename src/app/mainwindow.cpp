@@ -113,7 +113,9 @@ void MainWindow::buildControls() {
     paneFrame_->setLineWidth(1);
 
     auto image = [&](const char* name, int left) {
-        return place(new PicturePane(client_), name, {left, 24, 200, 150}, ScaleKind::All);
+        auto* pane = place(new PicturePane(client_), name, {left, 24, 200, 150}, ScaleKind::All);
+        pane->picture().setDecodeOptions(screen_.decodeOptions());
+        return pane;
     };
     cloudPane_ = image("ImgKumo", 8);
     weatherMapPane_ = image("ImgNubivuzu", 216);

@@ -54,7 +54,8 @@ QStringList mountedVolumes() {
 
 } // namespace
 
-ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
+ImageFileChooser::ImageFileChooser(Lesson& lesson, const DecodeOptions& previewOptions,
+                                   QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
@@ -129,6 +130,7 @@ ImageFileChooser::ImageFileChooser(Lesson& lesson, QWidget* parent)
     previewPane_ = new PicturePane(this);
     previewPane_->setObjectName(QStringLiteral("ImgView"));
     previewPane_->setGeometry(472, 200, 153, 121);
+    previewPane_->picture().setDecodeOptions(previewOptions);
 
     QWidget* order[] = {driveCombo_,   folderTree_,      typeCombo_,   fileList_,
                         chooseButton_, chooseAllButton_, closeButton_, previewCheck_};

@@ -2,6 +2,8 @@
 // The image file chooser, modal over the editor: a drive (mounted volume), a
 // folder and a file type; the chosen file, or every listed one, goes into
 // the editor's list at its current cell.
+#include "pictures/graphic.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -21,8 +23,10 @@ class PicturePane;
 class ImageFileChooser : public QDialog {
     Q_OBJECT
 public:
-    // Writes into the lesson's rows at their current cell.
-    explicit ImageFileChooser(Lesson& lesson, QWidget* parent = nullptr);
+    // Writes into the lesson's rows at their current cell; the preview
+    // decodes with these options.
+    ImageFileChooser(Lesson& lesson, const DecodeOptions& previewOptions,
+                     QWidget* parent = nullptr);
 
     // Before the chooser is shown: the first time, drive, tree and file list
     // come to the root of the current drive.

@@ -28,6 +28,13 @@ struct GraphicClass {
     }
 };
 
+// How pixels come out where that depends on the display a picture is shown
+// on rather than on its file.
+struct DecodeOptions {
+    // A display of 256 colours or fewer: JPEG pictures decode to 8 bits with a palette.
+    bool lowColour = false;
+};
+
 enum class ProgressStage { Starting, Running, Ending };
 
 using ProgressHandler = std::function<void(Graphic* sender, ProgressStage stage, quint8 percentDone,
@@ -52,6 +59,8 @@ public:
     // it), so that the paint itself costs little more than a copy. May run
     // on another thread while nothing else uses the picture.
     virtual void prepareDraw(QSize) {}
+    // For the decoding still to come; pixels decoded already stay as they are.
+    virtual void setDecodeOptions(const DecodeOptions&) {}
     // Takes over a copy of another picture; raises EInvalidGraphic when it cannot.
     virtual void copyFrom(const Graphic& source);
 

@@ -5,7 +5,10 @@ namespace nubivu {
 void Picture::setGraphic(std::unique_ptr<Graphic> graphic, const QString& fileName) {
     graphic_ = std::move(graphic);
     fileName_ = graphic_ ? fileName : QString();
-    if (graphic_) graphic_->setOnChange([this](Graphic*) { changed(); });
+    if (graphic_) {
+        graphic_->setDecodeOptions(options_);
+        graphic_->setOnChange([this](Graphic*) { changed(); });
+    }
     changed();
 }
 

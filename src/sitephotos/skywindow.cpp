@@ -29,7 +29,10 @@ SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* paren
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto image = [&](const char* name, int left, int top) {
-        return layout_.place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
+        auto* pane =
+            layout_.place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
+        pane->picture().setDecodeOptions(screen.decodeOptions());
+        return pane;
     };
     northPane_ = image("ImgNorth", 216, 32);
     westPane_ = image("ImgWest", 8, 112);

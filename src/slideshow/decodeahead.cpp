@@ -10,12 +10,13 @@
 
 namespace nubivu {
 
-DecodedPicture decodePicture(const QString& path) {
+DecodedPicture decodePicture(const QString& path, const DecodeOptions& options) {
     DecodedPicture out;
     out.path = path;
     if (path.isEmpty()) return out;
     try {
         out.graphic = loadGraphic(path);
+        out.graphic->setDecodeOptions(options);
     } catch (...) {
         // Missing file, no decoder, bad header, out of memory: the pane is
         // cleared without a message, exactly as when it loads the file itself.

@@ -38,9 +38,10 @@ struct DecodedPicture {
 };
 
 // Loads path (as the pane loads it: a resolved path, or empty) by its
-// extension through the picture format registry and decodes it in full.
-// Never raises; failures are in the result. Safe off the GUI thread.
-DecodedPicture decodePicture(const QString& path);
+// extension through the picture format registry and decodes it in full, with
+// the pane's decode options. Never raises; failures are in the result. Safe
+// off the GUI thread.
+DecodedPicture decodePicture(const QString& path, const DecodeOptions& options = {});
 
 struct DecodedRow {
     int row = 0;
@@ -56,7 +57,7 @@ public:
     static int availableCores();
 
     // With one core (cores() below 2 at a request) nothing is decoded ahead.
-    explicit DecodeAhead(Decoder decoder = decodePicture, CoreCount cores = availableCores);
+    explicit DecodeAhead(Decoder decoder, CoreCount cores = availableCores);
     // Waits for a picture being decoded to finish.
     ~DecodeAhead();
     DecodeAhead(const DecodeAhead&) = delete;

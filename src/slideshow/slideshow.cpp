@@ -37,7 +37,10 @@ SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject*
     playTimer_.setTimerType(Qt::PreciseTimer);
     // Stop is for a running play only.
     c_.stop->setEnabled(false);
-    decodeAhead_ = std::make_unique<DecodeAhead>();
+    decodeAhead_ = std::make_unique<DecodeAhead>(
+        [options = c_.panes[0]->picture().decodeOptions()](const QString& path) {
+            return decodePicture(path, options);
+        });
     // What was decoded ahead stands for the list as it was.
     connect(&lesson_, &Lesson::rowsChanged, this, [this] { decodeAhead_->discard(); });
     connect(&lesson_, &Lesson::filePathChanged, this, [this] { decodeAhead_->discard(); });

@@ -48,6 +48,7 @@ struct SlideShowControls {
 class SlideShow : public QObject {
     Q_OBJECT
 public:
+    // Rows decode ahead with the panes' decode options.
     SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent = nullptr);
     // Waits for a picture being decoded ahead: destroy the show before the
     // plug-in manager.

@@ -117,7 +117,7 @@ private Q_SLOTS:
     // the default button, which opens the chooser.
     void enterPressesTheFocusedButton() {
         auto edit = make(640);
-        ImageFileChooser chooser(*lesson_);
+        ImageFileChooser chooser(*lesson_, DecodeOptions());
         edit->setFileChooser(&chooser);
         FakePrompter prompter;
         fillList(lesson_->rows(), {"a1"});
@@ -153,7 +153,7 @@ private Q_SLOTS:
 
     void openButtonRunsTheChooserModally() {
         auto edit = make(640);
-        ImageFileChooser chooser(*lesson_);
+        ImageFileChooser chooser(*lesson_, DecodeOptions());
         edit->setFileChooser(&chooser);
         FakePrompter prompter;
         prompter.modal = [](QDialog& dialog) {

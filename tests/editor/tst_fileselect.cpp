@@ -42,7 +42,7 @@ class TestFileSelect : public QObject {
     // A chooser whose only drive is the test's folder, with files in it.
     std::unique_ptr<ImageFileChooser> make(Lesson& lesson, const QStringList& files) {
         for (const QString& f : files) touch(dir_.filePath(f));
-        auto chooser = std::make_unique<ImageFileChooser>(lesson);
+        auto chooser = std::make_unique<ImageFileChooser>(lesson, DecodeOptions());
         chooser->setDrives({dir_.path()});
         QDir::setCurrent(dir_.path());
         chooser->prepare();

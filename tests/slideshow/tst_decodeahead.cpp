@@ -298,7 +298,7 @@ private Q_SLOTS:
                                 write("garbage.bmp", "BM not a bitmap"),
                                 write("picture.xyz", sound),
                                 bmp};
-        DecodeAhead ahead(decodePicture, twoCores);
+        DecodeAhead ahead([](const QString& p) { return decodePicture(p); }, twoCores);
         ahead.request(7, paths);
         const std::optional<DecodedRow> row = ahead.take(7, paths);
         QVERIFY(row);

@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -435,6 +436,45 @@ private Q_SLOTS:
         QTest::qWait(20);
         QCOMPARE(prompter.asked.size(), size_t(1));
         unregisterJpegFormat();
+    }
+
+    // On a display of 256 colours or fewer a JPEG decodes to 8 bits with a
+    // palette, whether a pane loads it, it is decoded ahead or the sky window shows it.
+    void jpegDepthFollowsTheScreen_data() {
+        QTest::addColumn<bool>("lowColour");
+        QTest::addColumn<int>("bits");
+        QTest::newRow("true colour") << false << 24;
+        QTest::newRow("256 colours") << true << 8;
+    }
+    void jpegDepthFollowsTheScreen() {
+        QFETCH(bool, lowColour);
+        QFETCH(int, bits);
+        registerJpegFormat();
+        const auto cleanup = qScopeGuard([] { unregisterJpegFormat(); });
+        QFile file(fx_.path(QStringLiteral("c.jpg")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(test::jpegBytes(false));
+        file.close();
+        SlotPaths sky = rowOf(file.fileName());
+        sky[3] = file.fileName(); // north
+        ScreenMetrics screen = ScreenMetrics::forWidth(1024);
+        screen.lowColour = lowColour;
+        test::startWindows(screen);
+        setRows(list(), {rowOf(file.fileName()), sky});
+        main()->show();
+        QVERIFY(test::ShowFixture::activate(main()));
+        auto depth = [](QWidget* window, const char* pane) {
+            auto* jpeg =
+                dynamic_cast<JpegImage*>(child<PicturePane>(window, pane)->picture().graphic());
+            return jpeg ? jpeg->bitmap().bitsPerPixel() : 0;
+        };
+        QCOMPARE(depth(main(), "ImgKumo"), bits);
+        QTest::qWait(20); // row 2 decoded ahead meanwhile
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        QCOMPARE(show().currentRow(), 2);
+        QCOMPARE(depth(main(), "ImgKumo"), bits);
+        child<QPushButton>(main(), "BitBtnKansokuti")->click();
+        QCOMPARE(depth(skyForm(), "ImgNorth"), bits);
     }
 
     void changesDuringPlay_data() {
