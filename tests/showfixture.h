@@ -5,8 +5,11 @@
 #include "app/helpwindow.h"
 #include "app/lessonwindows.h"
 #include "app/mainwindow.h"
+#include "app/singleinstance.h"
 #include "editor/imagefilechooser.h"
 #include "editor/listeditorwindow.h"
+#include "fakeprompter.h"
+#include "recordingsound.h"
 #include "sitephotos/skywindow.h"
 #include "slideshow/optionsdialog.h"
 #include "slideshow/slideshow.h"
@@ -18,27 +21,42 @@
 
 namespace nubivu::test {
 
-// The application object of the case running now (cases run one at a time).
-// Left to the end of the process when a case does not stop it, never
-// destroyed after the QApplication.
-inline LessonWindows*& windows() {
-    static LessonWindows* windows = nullptr;
-    return windows;
+// The application object of a case with the fakes it is handed, which
+// outlive its windows.
+struct TestApplication {
+    FakePrompter prompter;
+    RecordingSound sound;
+    ThisCopy thisCopy;
+    LessonWindows windows;
+
+    explicit TestApplication(const ScreenMetrics& screen)
+        : windows(screen, {prompter, sound, thisCopy}) {}
+};
+
+// The one of the case running now (cases run one at a time). Left to the
+// end of the process when a case does not stop it, never destroyed after
+// the QApplication.
+inline TestApplication*& application() {
+    static TestApplication* application = nullptr;
+    return application;
 }
+inline LessonWindows* windows() { return application() ? &application()->windows : nullptr; }
 inline void stopWindows() {
-    delete windows();
-    windows() = nullptr;
+    delete application();
+    application() = nullptr;
 }
 // The windows as at program start on that screen.
 inline void startWindows(const ScreenMetrics& screen) {
     stopWindows();
-    windows() = new LessonWindows(screen);
+    application() = new TestApplication(screen);
 }
 // The windows as at program start, on a screen this wide (and, when given,
 // with this much room for windows).
 inline void startWindows(int screenWidth = 1024, QSize screenArea = {}) {
     startWindows(ScreenMetrics::forWidth(screenWidth, screenArea));
 }
+// What the windows asked the user, and how the test answers: fresh with the windows.
+inline FakePrompter& fakePrompter() { return application()->prompter; }
 
 inline Lesson& theLesson() { return windows()->lesson(); }
 inline MainWindow* mainForm() { return windows() ? &windows()->mainWindow() : nullptr; }

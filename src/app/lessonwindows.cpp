@@ -12,11 +12,12 @@
 
 namespace nubivu {
 
-LessonWindows::LessonWindows(const ScreenMetrics& screen) {
-    main_ = std::make_unique<MainWindow>(lesson_, screen);
-    chooser_ = std::make_unique<ImageFileChooser>(lesson_, screen.decodeOptions());
-    editor_ = std::make_unique<ListEditorWindow>(lesson_, screen);
-    sky_ = std::make_unique<SkyWindow>(lesson_, screen);
+LessonWindows::LessonWindows(const ScreenMetrics& screen, const WindowServices& services) {
+    Prompter& prompter = services.prompter;
+    main_ = std::make_unique<MainWindow>(lesson_, screen, services);
+    chooser_ = std::make_unique<ImageFileChooser>(lesson_, prompter, screen.decodeOptions());
+    editor_ = std::make_unique<ListEditorWindow>(lesson_, screen, prompter);
+    sky_ = std::make_unique<SkyWindow>(lesson_, screen, prompter);
     about_ = std::make_unique<AboutBox>();
     options_ = std::make_unique<OptionsDialog>(main_.get());
     help_ = std::make_unique<HelpWindow>(findHelpFolder());

@@ -1,9 +1,12 @@
 #pragma once
 // The application object: the one lesson and the windows that show it,
 // created in the designed order (the main window first, so that it is the
-// application's main window) and wired to each other. main() makes one;
-// tests make one per case. The windows are destroyed in reverse order, and
-// the lesson after all of them.
+// application's main window) and wired to each other, each handed what it
+// uses from outside: the prompter, the sounds, the copy's standing. main()
+// makes one with the application's own; tests make one per case with their
+// fakes. The windows are destroyed in reverse order, and the lesson after
+// all of them.
+#include "app/windowservices.h"
 #include "datalist/lesson.h"
 #include "ui/scaling.h"
 
@@ -23,7 +26,7 @@ class LessonWindows {
 public:
     // Raises what the creation of a window raises (the plug-in search of the
     // main window); nothing stays then.
-    explicit LessonWindows(const ScreenMetrics& screen);
+    LessonWindows(const ScreenMetrics& screen, const WindowServices& services);
     ~LessonWindows();
     LessonWindows(const LessonWindows&) = delete;
     LessonWindows& operator=(const LessonWindows&) = delete;

@@ -50,16 +50,19 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    SingleInstance::setStartFile(startFile);
+    // Outlives the windows: a later copy says farewell to the first one once they are gone.
+    ThisCopy thisCopy(startFile);
     std::unique_ptr<LessonWindows> windows;
     closeOnTerminationSignal(
         [&windows] { return windows ? static_cast<QWidget*>(&windows->mainWindow()) : nullptr; });
     registerJpegFormat();
     try {
-        windows = std::make_unique<LessonWindows>(ScreenMetrics::ofPrimaryScreen());
+        windows = std::make_unique<LessonWindows>(
+            ScreenMetrics::ofPrimaryScreen(),
+            WindowServices{app.prompter(), app.systemSound(), thisCopy});
     } catch (const ENubivuError& e) {
-        showErrorReport(e.message());
-        SingleInstance::finish();
+        showErrorReport(app.prompter(), e.message());
+        thisCopy.finish();
         return 1;
     }
     MainWindow& mainWindow = windows->mainWindow();
@@ -70,12 +73,12 @@ int main(int argc, char** argv) {
         try {
             mainWindow.openDataListFile(startFile);
         } catch (const ENubivuError& e) {
-            showErrorReport(e.message(), e.fileName());
+            showErrorReport(app.prompter(), e.message(), e.fileName());
         }
     }
     const int result = QApplication::exec();
     windows.reset();
     unregisterJpegFormat();
-    SingleInstance::finish();
+    thisCopy.finish();
     return result;
 }

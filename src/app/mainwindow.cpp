@@ -64,11 +64,12 @@ QString captionFor(const QString& fileName) {
 }
 } // namespace
 
-MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, const WindowServices& services,
+                       QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      lesson_(lesson), screen_(screen) {
+      lesson_(lesson), screen_(screen), prompter_(services.prompter) {
     setObjectName(QStringLiteral("frmNubivuMain"));
     setWindowTitle(BaseCaption);
     setFont(designFont());
@@ -79,7 +80,7 @@ MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* par
     buildControls();
     buildMenu();
     buildDialogs();
-    buildComponents();
+    buildComponents(services);
     SlideShowControls controls;
     controls.window = this;
     controls.panes = {cloudPane_, weatherMapPane_, rainPane_};
@@ -96,7 +97,7 @@ MainWindow::MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* par
     controls.edit = editAction_;
     // Made before the plug-in manager, so destroyed before it: the show's
     // decoding ahead may be calling a plug-in.
-    slideShow_ = new SlideShow(controls, lesson_, this);
+    slideShow_ = new SlideShow(controls, lesson_, prompter_, this);
     activationRule_ = new ActivationRule(this, [this] { onActivated(); });
     buildPlayback();
     createControls();
@@ -115,6 +116,7 @@ void MainWindow::buildControls() {
     auto image = [&](const char* name, int left) {
         auto* pane = place(new PicturePane(client_), name, {left, 24, 200, 150}, ScaleKind::All);
         pane->picture().setDecodeOptions(screen_.decodeOptions());
+        reportPaintFailures(*pane, prompter_);
         return pane;
     };
     cloudPane_ = image("ImgKumo", 8);
@@ -223,7 +225,7 @@ void MainWindow::buildMenu() {
                          QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveList);
     // The last lessons come after the designed items that open and save them.
     recentFilesMenu_ = fileMenu_->addMenu(QStringLiteral("最近使ったファイル(&R)"));
-    recentFiles_ = new RecentFiles(recentFilesMenu_, this);
+    recentFiles_ = new RecentFiles(recentFilesMenu_, prompter_, this);
     connect(recentFiles_, &RecentFiles::picked, this, [this](const QString& path) {
         if (saveChangesQuery()) openDataListFile(path);
     });
@@ -296,15 +298,15 @@ void MainWindow::buildDialogs() {
     });
 }
 
-void MainWindow::buildComponents() {
-    windowSounds_ = new WindowStateSounds(this);
+void MainWindow::buildComponents(const WindowServices& services) {
+    windowSounds_ = new WindowStateSounds(this, services.sound);
     windowSounds_->setObjectName(QStringLiteral("AnimateForm1"));
-    singleInstance_ = new SingleInstance(this);
+    SingleInstance::Options guard;
+    guard.uniqueName = QStringLiteral("Ident6490");
+    guard.duplicateAction = ActivateFirst;
+    guard.errorMessage = QStringLiteral("すでに起動されています");
+    singleInstance_ = new SingleInstance(services.thisCopy, std::move(guard), this);
     singleInstance_->setObjectName(QStringLiteral("SingleInstance1"));
-    singleInstance_->dupInstAction = ActivateFirst;
-    singleInstance_->errorMessage = QStringLiteral("すでに起動されています");
-    singleInstance_->uniqueName = QStringLiteral("Ident6490");
-    singleInstance_->loaded();
     connect(singleInstance_, &SingleInstance::fileHandedOver, this, &MainWindow::openHandedFile);
     setAcceptDrops(true);
 }
@@ -314,7 +316,7 @@ void MainWindow::openHandedFile(const QString& path) {
     // or a modal window is up, Open is out of reach: the list is not swapped
     // under them.
     if (!isEnabled() || QApplication::activeModalWidget()) {
-        Prompter::current().beep();
+        prompter_.beep();
         return;
     }
     if (saveChangesQuery()) openDataListFile(path);
@@ -371,8 +373,8 @@ void MainWindow::createPluginManager() {
     // A broken library is passed over and named once the window is up.
     plugins_->skipFaultyLibraries = true;
     plugins_->afterLoad();
-    reportSkippedPluginsWhenShown(*this, *plugins_);
-    reportSetAsidePlugins();
+    reportSkippedPluginsWhenShown(*this, *plugins_, prompter_);
+    reportSetAsidePlugins(*this, prompter_);
 }
 
 void MainWindow::layOut() {
@@ -476,7 +478,7 @@ void MainWindow::forgetListPaths() {
 
 void MainWindow::openList() {
     if (!saveChangesQuery()) return;
-    if (!Prompter::current().runFileDialog(openDialog_)) return;
+    if (!prompter_.runFileDialog(openDialog_)) return;
     const QStringList chosen = openDialog_.selectedFiles();
     if (chosen.isEmpty()) return;
     lastFolder_ = QFileInfo(chosen.first()).absolutePath();
@@ -512,7 +514,7 @@ QString MainWindow::saveDialogFolder() const {
 void MainWindow::saveList() {
     saveDialog_.setDirectory(saveDialogFolder());
     saveDialog_.selectFile(dataListBaseName(lesson_.filePath()));
-    if (!Prompter::current().runFileDialog(saveDialog_)) return;
+    if (!prompter_.runFileDialog(saveDialog_)) return;
     const QStringList chosen = saveDialog_.selectedFiles();
     if (chosen.isEmpty()) return;
     const QString fileName = chosen.first();
@@ -563,15 +565,14 @@ void MainWindow::showHelpOnHelp() {
 }
 
 void MainWindow::showAbout() {
-    if (peers_.aboutBox) Prompter::current().runModal(*peers_.aboutBox);
+    if (peers_.aboutBox) prompter_.runModal(*peers_.aboutBox);
 }
 
 bool MainWindow::mayClose() { return saveChangesQuery(); }
 
 bool MainWindow::saveChangesQuery() {
     if (lesson_.isSaved()) return true;
-    Prompter& prompter = Prompter::current();
-    prompter.beep();
+    prompter_.beep();
     MessageRequest request;
     request.caption = QStringLiteral("警告");
     request.text = QStringLiteral("データが保存されていません。\n保存しますか？");
@@ -579,13 +580,13 @@ bool MainWindow::saveChangesQuery() {
     request.buttons = {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
                        QStringLiteral("キャンセル")};
     request.escapeButton = 2;
-    switch (prompter.ask(request)) {
+    switch (prompter_.ask(request)) {
     case 0:
         // A save that fails must not let the caller drop the list after all.
         try {
             saveList();
         } catch (const ENubivuError& e) {
-            showErrorReport(e.message(), e.fileName());
+            showErrorReport(prompter_, e.message(), e.fileName());
             return false;
         }
         return lesson_.isSaved();
@@ -600,7 +601,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // asked for by the program itself, as on a termination signal, still goes.)
     if (!isEnabled() && event->spontaneous()) {
         event->ignore();
-        Prompter::current().beep();
+        prompter_.beep();
         return;
     }
     if (mayClose()) {

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
+#include "app/windowservices.h"
 #include "spi/pluginmanager.h"
 #include "ui/designedlayout.h"
 #include "ui/scaling.h"
@@ -48,8 +49,10 @@ public:
     // The caption as designed, to which the file part is appended.
     static const QString BaseCaption;
 
-    // Shows and edits the lesson; scaled once to the screen.
-    MainWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    // Shows and edits the lesson; scaled once to the screen. Asks the user
+    // through the services' prompter.
+    MainWindow(Lesson& lesson, const ScreenMetrics& screen, const WindowServices& services,
+               QWidget* parent = nullptr);
 
     void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
 
@@ -173,7 +176,7 @@ private:
     void buildControls();
     void buildMenu();
     void buildDialogs();
-    void buildComponents();
+    void buildComponents(const WindowServices& services);
     void forgetListPaths();
     void fitCounter();
     void buildPlayback();
@@ -183,6 +186,7 @@ private:
 
     Lesson& lesson_;
     const ScreenMetrics screen_;
+    Prompter& prompter_;
     MainWindowPeers peers_;
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;

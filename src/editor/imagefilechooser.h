@@ -19,13 +19,14 @@ namespace nubivu {
 
 class Lesson;
 class PicturePane;
+class Prompter;
 
 class ImageFileChooser : public QDialog {
     Q_OBJECT
 public:
-    // Writes into the lesson's rows at their current cell; the preview
-    // decodes with these options.
-    ImageFileChooser(Lesson& lesson, const DecodeOptions& previewOptions,
+    // Writes into the lesson's rows at their current cell; asks and reports
+    // through prompter; the preview decodes with these options.
+    ImageFileChooser(Lesson& lesson, Prompter& prompter, const DecodeOptions& previewOptions,
                      QWidget* parent = nullptr);
 
     // Before the chooser is shown: the first time, drive, tree and file list
@@ -73,6 +74,7 @@ private:
     void takeSelected();
 
     Lesson& lesson_;
+    Prompter& prompter_;
     QFileSystemModel* folders_;
     QString treeDrive_;
     QString folder_;

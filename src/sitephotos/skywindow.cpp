@@ -1,6 +1,7 @@
 #include "sitephotos/skywindow.h"
 
 #include "datalist/lesson.h"
+#include "ui/errorreport.h"
 #include "ui/panepicture.h"
 #include "ui/picturepane.h"
 #include "ui/scaling.h"
@@ -17,7 +18,8 @@
 
 namespace nubivu {
 
-SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, Prompter& prompter,
+                     QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       lesson_(lesson) {
@@ -32,6 +34,7 @@ SkyWindow::SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* paren
         auto* pane =
             layout_.place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
         pane->picture().setDecodeOptions(screen.decodeOptions());
+        reportPaintFailures(*pane, prompter);
         return pane;
     };
     northPane_ = image("ImgNorth", 216, 32);

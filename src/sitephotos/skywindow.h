@@ -17,13 +17,16 @@ namespace nubivu {
 
 class Lesson;
 class PicturePane;
+class Prompter;
 class TitleEditor;
 
 class SkyWindow : public QWidget {
     Q_OBJECT
 public:
-    // Shows the lesson's four sky titles; scaled once to the screen.
-    SkyWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    // Shows the lesson's four sky titles; scaled once to the screen. A
+    // picture that fails while painting is reported through prompter.
+    SkyWindow(Lesson& lesson, const ScreenMetrics& screen, Prompter& prompter,
+              QWidget* parent = nullptr);
 
     // The outer size the scaling chose.
     QSize designedOuterSize() const { return outerSize_; }

@@ -20,8 +20,9 @@ namespace {
 const QString kNoCount = QStringLiteral("???");
 }
 
-SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent)
-    : QObject(parent), c_(controls), lesson_(lesson) {
+SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson, Prompter& prompter,
+                     QObject* parent)
+    : QObject(parent), c_(controls), lesson_(lesson), prompter_(prompter) {
     // One row per pass: the frame, the menu and the stop button are served
     // between two rows, and nothing runs under a nested event loop.
     playTimer_.setInterval(0);
@@ -134,7 +135,8 @@ void SlideShow::loadPanes() {
     // would have met: reported once the row is on screen.
     if (ahead)
         for (const DecodedPicture& picture : ahead->pictures)
-            if (!picture.paintError.isEmpty()) queueErrorReport(picture.paintError, picture.path);
+            if (!picture.paintError.isEmpty())
+                queueErrorReport(prompter_, this, picture.paintError, picture.path);
 }
 
 void SlideShow::decodeNextRow() {

@@ -28,6 +28,7 @@ namespace nubivu {
 class DecodeAhead;
 class Lesson;
 class PicturePane;
+class Prompter;
 
 struct SlideShowControls {
     QWidget* window = nullptr; // repainted whole after each played row
@@ -48,8 +49,10 @@ struct SlideShowControls {
 class SlideShow : public QObject {
     Q_OBJECT
 public:
-    // Rows decode ahead with the panes' decode options.
-    SlideShow(const SlideShowControls& controls, Lesson& lesson, QObject* parent = nullptr);
+    // prompter: reports a failure met while decoding a row ahead, as the
+    // pane's paint would have. Rows decode ahead with the panes' decode options.
+    SlideShow(const SlideShowControls& controls, Lesson& lesson, Prompter& prompter,
+              QObject* parent = nullptr);
     // Waits for a picture being decoded ahead: destroy the show before the
     // plug-in manager.
     ~SlideShow() override;
@@ -121,6 +124,7 @@ private:
 
     SlideShowControls c_;
     Lesson& lesson_;
+    Prompter& prompter_;
     int currentRow_ = 0;
     SlotPaths currentPaths_;
     SlotPaths lastPaths_;

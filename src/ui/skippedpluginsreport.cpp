@@ -5,10 +5,8 @@
 #include "spi/spimessages.h"
 #include "ui/errorreport.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 namespace nubivu {
@@ -26,7 +24,8 @@ namespace {
 // Waits for the window's first Show, then reports once and goes away.
 class ShowWatcher : public QObject {
 public:
-    ShowWatcher(QWidget& window, QString text) : QObject(&window), text_(std::move(text)) {
+    ShowWatcher(QWidget& window, QString text, Prompter& prompter)
+        : QObject(&window), text_(std::move(text)), prompter_(prompter) {
         window.installEventFilter(this);
     }
 
@@ -34,7 +33,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, watched, [text = text_] { showErrorReport(text); });
+            queueErrorReport(prompter_, watched, text_);
             deleteLater();
         }
         return false;
@@ -42,20 +41,24 @@ protected:
 
 private:
     QString text_;
+    Prompter& prompter_;
 };
 
 } // namespace
 
-void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis) {
+void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis, Prompter& prompter) {
     const QString text = skippedPluginsText(spis.skippedPlugins());
-    if (!text.isEmpty()) new ShowWatcher(window, text);
+    if (!text.isEmpty()) new ShowWatcher(window, text, prompter);
 }
 
-void reportSetAsidePlugins() {
-    HelperLibrary::onSetAside() = [](const QString& fileName) {
+void reportSetAsidePlugins(QWidget& window, Prompter& prompter) {
+    // The hook may be called on the decoding thread; the report is queued to
+    // the window's, and dropped with the window, which the prompter outlives.
+    HelperLibrary::onSetAside() = [window = QPointer<QWidget>(&window),
+                                   &prompter](const QString& fileName) {
         const QString text =
             QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") + fileName;
-        QTimer::singleShot(0, QCoreApplication::instance(), [text] { showErrorReport(text); });
+        if (window) queueErrorReport(prompter, window, text);
     };
 }
 

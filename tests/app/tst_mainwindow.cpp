@@ -128,7 +128,7 @@ private Q_SLOTS:
         QFETCH(bool, closes);
         QFETCH(int, prompts);
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         prompter.answers.assign(answers.begin(), answers.end());
         prompter.files = {QString()}; // the save dialog, if it comes, is cancelled
         mainForm()->show();
@@ -182,7 +182,6 @@ private Q_SLOTS:
     void closeBoxWaitsForTheEditorAndOptions() {
         QFETCH(QString, window);
         createAt(1024);
-        test::FakePrompter prompter;
         mainForm()->show();
         QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(editForm())
                                                                 : optionsForm();
@@ -301,7 +300,7 @@ private Q_SLOTS:
 
     void saveIsGreyedAndInertOnAnEmptyList() {
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         mainForm()->show();
         QApplication::setActiveWindow(mainForm());
         QVERIFY(QTest::qWaitForWindowActive(mainForm()));
@@ -320,7 +319,7 @@ private Q_SLOTS:
 
     void savePresetsTheNamePart() {
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         prompter.files = {QString()};
         theLesson().setFilePath(QStringLiteral("/data/may.NV2"));
         mainForm()->saveList();
@@ -332,7 +331,7 @@ private Q_SLOTS:
 
     void aboutBoxIsModal() {
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         child<QAction>(mainForm(), "About1")->trigger();
         QCOMPARE(prompter.modals, 1);
     }
@@ -363,12 +362,12 @@ private Q_SLOTS:
     void errorReportNamesTheFileBelowTheMessage() {
         test::FakePrompter prompter;
         const QString file = QStringLiteral("/lessons/may/kumo01.bmp");
-        showErrorReport(QStringLiteral("ビットマップイメージが不正です"), file);
+        showErrorReport(prompter, QStringLiteral("ビットマップイメージが不正です"), file);
         QCOMPARE(prompter.asked.back().text, QStringLiteral("ビットマップイメージが不正です"));
         QCOMPARE(prompter.asked.back().detail, file);
         QCOMPARE(prompter.asked.back().caption, QApplication::applicationName());
         // A message that names the file already is not given it twice.
-        showErrorReport(QStringLiteral("ファイル %1 は開けません").arg(file), file);
+        showErrorReport(prompter, QStringLiteral("ファイル %1 は開けません").arg(file), file);
         QCOMPARE(prompter.asked.back().detail, QString());
     }
 };

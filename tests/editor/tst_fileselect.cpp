@@ -38,11 +38,12 @@ class TestFileSelect : public QObject {
 
     QString startDir_;
     QTemporaryDir dir_;
+    FakePrompter prompter_;
 
     // A chooser whose only drive is the test's folder, with files in it.
     std::unique_ptr<ImageFileChooser> make(Lesson& lesson, const QStringList& files) {
         for (const QString& f : files) touch(dir_.filePath(f));
-        auto chooser = std::make_unique<ImageFileChooser>(lesson, DecodeOptions());
+        auto chooser = std::make_unique<ImageFileChooser>(lesson, prompter_, DecodeOptions());
         chooser->setDrives({dir_.path()});
         QDir::setCurrent(dir_.path());
         chooser->prepare();
@@ -57,6 +58,7 @@ class TestFileSelect : public QObject {
 private Q_SLOTS:
     void initTestCase() { startDir_ = QDir::currentPath(); }
     void init() {
+        prompter_ = FakePrompter();
         for (const QString& f :
              QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(dir_.filePath(f)).exists() ? void(QDir(dir_.filePath(f)).removeRecursively())
@@ -107,7 +109,6 @@ private Q_SLOTS:
         list.setCurrent(2, 4);
         auto chooser = make(lesson, {"x.bmp"});
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
-        FakePrompter prompter;
         child<QPushButton>(chooser, "BitBtnYES")->click();
         QCOMPARE(list.rowCount(), 6);
         QCOMPARE(list.Cell(0, 5), QStringLiteral("5"));
@@ -214,7 +215,7 @@ private Q_SLOTS:
         auto chooser = make(lesson, {"a.bmp"});
         const QString gone = dir_.filePath(QStringLiteral("ejected"));
         chooser->setDrives({dir_.path(), gone});
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(1);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(1);
         QCOMPARE(int(prompter.asked.size()), 1);
@@ -237,7 +238,7 @@ private Q_SLOTS:
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(1);
         QCOMPARE(chooser->treeDrive(), usb.path());
         usb.remove(); // the medium is taken out
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(2);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(2);
         QCOMPARE(int(prompter.asked.size()), 1);

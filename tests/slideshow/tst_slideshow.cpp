@@ -258,8 +258,8 @@ private Q_SLOTS:
         const SlotPaths bad = rowOf(QStringLiteral("/no/such/folder/gone.tpx"),
                                     test::writeGarbage(fx_.path("bad.tpx")),
                                     QStringLiteral("C:\\pictures\\winter.xyz"));
-        test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::start({good, bad, good}));
+        const test::FakePrompter& prompter = test::fakePrompter();
         QVERIFY(!child<PicturePane>(main(), "ImgAme")->picture().empty());
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
         for (PicturePane* pane :
@@ -421,10 +421,10 @@ private Q_SLOTS:
 
     void jpegDataErrorIsReportedOnceWhenItsRowIsShown() {
         registerJpegFormat();
-        test::FakePrompter prompter;
         const QString broken = test::writeJpegWithDataError(fx_.path(QStringLiteral("b.jpg")));
         QVERIFY(test::ShowFixture::start(
             {rowOf(fx_.pic("k1.tpx", 11)), rowOf(broken), rowOf(fx_.pic("k3.tpx", 13))}));
+        const test::FakePrompter& prompter = test::fakePrompter();
         QTest::qWait(20); // row 2 decoded ahead meanwhile
         QVERIFY(prompter.asked.empty());
         click(child<QPushButton>(main(), "BitBtnKomaOkuri"));

@@ -53,6 +53,10 @@ class TestHelperPlugin : public QObject {
 
     QTemporaryDir dir_;
     std::optional<PluginBitmapRegistration> registration_;
+    // What the reports of plug-ins set aside go to, as the main window's do;
+    // the window goes first, and its queued reports with it.
+    FakePrompter prompter_;
+    QWidget reportWindow_;
 
     QString picture(const QString& name, const QByteArray& bytes) {
         return WriteFile(dir_.filePath(name), bytes);
@@ -84,9 +88,10 @@ private Q_SLOTS:
     void initTestCase() {
         PluginLibraryLoader::overrideHelperProgram(
             QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost"));
-        reportSetAsidePlugins(); // as the main window does
+        reportSetAsidePlugins(reportWindow_, prompter_); // as the main window does
     }
     void init() {
+        prompter_ = FakePrompter();
         PluginLibraryLoader::overrideThirdPartyInProcess(false);
         HelperLibrary::limits() = HelperTimeouts{};
         HelperLibrary::limits().pictureMs = 400; // the hanging plug-in
@@ -172,7 +177,7 @@ private Q_SLOTS:
     void misbehaviourFailsLikeThePlugin() {
         QFETCH(int, act);
         QFETCH(int, failures);
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         const auto spis = manager();
         HelperLibrary& helper = helperOf(*spis->items(0));
         const pid_t first = helper.helperPid();
@@ -193,7 +198,7 @@ private Q_SLOTS:
     }
 
     void setAsideAfterThreeFailures() {
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         const auto spis = manager();
         HelperLibrary& helper = helperOf(*spis->items(0));
         PicturePane pane;
