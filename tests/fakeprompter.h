@@ -1,6 +1,6 @@
 #pragma once
 // Answers the program's questions in tests, in the order they are asked,
-// and remembers what was asked.
+// and remembers what was asked. Handed to the windows in place of the real one.
 #include "ui/prompter.h"
 
 #include <QDialog>
@@ -12,9 +12,6 @@ namespace nubivu::test {
 
 class FakePrompter : public Prompter {
 public:
-    FakePrompter() { previous_ = Prompter::install(this); }
-    ~FakePrompter() override { Prompter::install(previous_); }
-
     std::deque<int> answers;            // button indices for Ask
     std::deque<QString> files;          // chosen files; an empty string cancels
     std::function<int(QDialog&)> modal; // runs a modal window; default: rejected
@@ -22,8 +19,12 @@ public:
     std::vector<QString> fileDialogs; // titles of the dialogs run
     int beeps = 0;
     int modals = 0;
+    // Runs before a question is answered, as a message box runs the event
+    // loop while it is open.
+    std::function<void()> whileAsking;
 
     int ask(const MessageRequest& request) override {
+        if (whileAsking) whileAsking();
         asked.push_back(request);
         if (answers.empty())
             return request.escapeButton >= 0 ? request.escapeButton
@@ -47,9 +48,6 @@ public:
         return modal ? modal(dialog) : int(QDialog::Rejected);
     }
     void beep() override { ++beeps; }
-
-private:
-    Prompter* previous_;
 };
 
 } // namespace nubivu::test

@@ -15,7 +15,8 @@ using namespace nubivu;
 namespace playbench {
 
 LessonPlayer::LessonPlayer(int screenWidth)
-    : windows_(std::make_unique<LessonWindows>(ScreenMetrics::forWidth(screenWidth))) {
+    : windows_(std::make_unique<LessonWindows>(ScreenMetrics::forWidth(screenWidth),
+                                               WindowServices{prompter_, sound_, thisCopy_})) {
     window().show();
 }
 

@@ -2,6 +2,10 @@
 // The program's windows for a screen of a given width, holding a list of
 // rows of three picture files, played through the main window as a user
 // plays them.
+#include "app/singleinstance.h"
+#include "app/systemsound.h"
+#include "ui/prompter.h"
+
 #include <QSize>
 #include <QStringList>
 #include <array>
@@ -39,6 +43,10 @@ public:
     nubivu::SlideShow& show() const;
 
 private:
+    // What the program's application hands its windows, outliving them.
+    nubivu::WidgetPrompter prompter_;
+    nubivu::CanberraSound sound_;
+    nubivu::ThisCopy thisCopy_;
     std::unique_ptr<nubivu::LessonWindows> windows_;
 };
 

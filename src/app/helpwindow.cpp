@@ -24,20 +24,7 @@ const QString kHowTo = QStringLiteral("howto.html");
 const QString kIndex = QStringLiteral("keywords.txt");
 } // namespace
 
-QString& HelpWindow::folderSlot() {
-    static QString folder;
-    return folder;
-}
-
-void HelpWindow::setHelpFolder(const QString& folder) { folderSlot() = folder; }
-QString HelpWindow::helpFolder() { return folderSlot(); }
-
-HelpWindow& HelpWindow::instance() {
-    static HelpWindow* window = new HelpWindow;
-    return *window;
-}
-
-HelpWindow::HelpWindow() : QWidget(nullptr, Qt::Window) {
+HelpWindow::HelpWindow(const QString& folder) : QWidget(nullptr, Qt::Window), folder_(folder) {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(QStringLiteral("Nubivu ヘルプ"));
     setWindowIcon(programIcon());
@@ -86,7 +73,7 @@ bool HelpWindow::showPage(const QString& page) {
     if (index_->count() == 0) loadIndex();
     placeOnScreen();
     const QString file = page.section(QLatin1Char('#'), 0, 0);
-    const QString path = QDir(folderSlot()).filePath(file);
+    const QString path = QDir(folder_).filePath(file);
     if (!QFileInfo::exists(path)) {
         browser_->setHtml(QStringLiteral("<h2>ヘルプが見つかりません</h2><p>ヘルプ ファイル %1 "
                                          "が見つかりません。プログラムと同じフォルダに help "
@@ -96,7 +83,7 @@ bool HelpWindow::showPage(const QString& page) {
         raise();
         return false;
     }
-    browser_->setSearchPaths({folderSlot()});
+    browser_->setSearchPaths({folder_});
     browser_->setSource(QUrl::fromLocalFile(path));
     const QString anchor = page.section(QLatin1Char('#'), 1);
     if (!anchor.isEmpty()) browser_->scrollToAnchor(anchor);
@@ -108,7 +95,7 @@ bool HelpWindow::showPage(const QString& page) {
 
 void HelpWindow::loadIndex() {
     index_->clear();
-    QFile file(QDir(folderSlot()).filePath(kIndex));
+    QFile file(QDir(folder_).filePath(kIndex));
     if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) return;
     const QStringList lines = QString::fromUtf8(file.readAll()).split(QLatin1Char('\n'));
     for (const QString& line : lines) {

@@ -1,6 +1,7 @@
 #pragma once
 // The program's help: HTML pages in the help folder beside the program,
-// answering the three commands of the Help menu.
+// answering the three commands of the Help menu. The application owns one
+// beside its other windows.
 #include <QWidget>
 
 class QLineEdit;
@@ -12,9 +13,8 @@ namespace nubivu {
 class HelpWindow : public QWidget {
     Q_OBJECT
 public:
-    static HelpWindow& instance();
-    static void setHelpFolder(const QString& folder);
-    static QString helpFolder();
+    // Shows the pages in folder.
+    explicit HelpWindow(const QString& folder);
 
     void showContents();
     // The index of topics, filtered by key (empty: all of them).
@@ -25,10 +25,6 @@ public:
     QListWidget* indexList() const { return index_; }
 
 private:
-    // Set at start, before the window is first wanted; one for the program.
-    static QString& folderSlot();
-
-    HelpWindow();
     bool showPage(const QString& page);
     void placeOnScreen();
     void loadIndex();
@@ -37,6 +33,7 @@ private:
     QTextBrowser* browser_;
     QLineEdit* search_;
     QListWidget* index_;
+    const QString folder_;
     bool placed_ = false;
 };
 

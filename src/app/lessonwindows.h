@@ -2,8 +2,10 @@
 // The application object: the one lesson, the picture formats and plug-ins
 // its windows load through, and the six windows that show it, created in the
 // designed order (the main window first, so that it is the application's
-// main window) and wired to each other. main() makes one; tests make one per
-// case.
+// main window) and wired to each other, each handed what it uses from
+// outside: the prompter, the sounds, the copy's standing. main() makes one
+// with the application's own; tests make one per case with their fakes.
+#include "app/windowservices.h"
 #include "datalist/lesson.h"
 #include "pictures/formatregistry.h"
 #include "ui/scaling.h"
@@ -18,6 +20,7 @@ class SkyWindow;
 class AboutBox;
 class MainWindow;
 class OptionsDialog;
+class HelpWindow;
 class PluginManager;
 struct PluginManagerOptions;
 
@@ -30,7 +33,7 @@ public:
 
     // Raises what the creation of a window or the plug-in search raises;
     // nothing stays then.
-    explicit LessonWindows(const ScreenMetrics& screen);
+    LessonWindows(const ScreenMetrics& screen, const WindowServices& services);
     ~LessonWindows();
     LessonWindows(const LessonWindows&) = delete;
     LessonWindows& operator=(const LessonWindows&) = delete;
@@ -44,10 +47,12 @@ public:
     SkyWindow& skyWindow() { return *sky_; }
     AboutBox& aboutBox() { return *about_; }
     OptionsDialog& optionsDialog() { return *options_; }
+    HelpWindow& helpWindow() { return *help_; }
 
 private:
     // Destroyed in reverse order: the windows first, the last made first,
-    // then the plug-in manager, the formats and the lesson.
+    // then the plug-in manager, the formats and the lesson, which every
+    // window shows or edits up to its end.
     Lesson lesson_;
     // The manager registers its plug-ins' formats here, so this outlives it.
     FormatRegistry formats_;
@@ -60,6 +65,7 @@ private:
     std::unique_ptr<SkyWindow> sky_;
     std::unique_ptr<AboutBox> about_;
     std::unique_ptr<OptionsDialog> options_;
+    std::unique_ptr<HelpWindow> help_;
 };
 
 } // namespace nubivu

@@ -10,8 +10,6 @@
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QScreen>
 #include <cstdio>
 #include <cstring>
 
@@ -49,18 +47,18 @@ int main(int argc, char** argv) {
             break;
         }
     }
-    SingleInstance::setStartFile(startFile);
+    // Outlives the windows: a later copy says farewell to the first one once they are gone.
+    ThisCopy thisCopy(startFile);
     std::unique_ptr<LessonWindows> windows;
     closeOnTerminationSignal(
         [&windows] { return windows ? static_cast<QWidget*>(&windows->mainWindow()) : nullptr; });
-    // JPEG pictures decode to 8 bits with a palette on a display of 256 colours or fewer.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        JpegImage::setLowColourDisplay(screen->depth() <= 8);
     try {
-        windows = std::make_unique<LessonWindows>(ScreenMetrics::ofPrimaryScreen());
+        windows = std::make_unique<LessonWindows>(
+            ScreenMetrics::ofPrimaryScreen(),
+            WindowServices{app.prompter(), app.systemSound(), thisCopy});
     } catch (const ENubivuError& e) {
-        showErrorReport(e.message());
-        SingleInstance::finish();
+        showErrorReport(app.prompter(), e.message());
+        thisCopy.finish();
         return 1;
     }
     MainWindow& mainWindow = windows->mainWindow();
@@ -71,11 +69,11 @@ int main(int argc, char** argv) {
         try {
             mainWindow.openDataListFile(startFile);
         } catch (const ENubivuError& e) {
-            showErrorReport(e.message(), e.fileName());
+            showErrorReport(app.prompter(), e.message(), e.fileName());
         }
     }
     const int result = QApplication::exec();
     windows.reset();
-    SingleInstance::finish();
+    thisCopy.finish();
     return result;
 }

@@ -8,7 +8,6 @@
 #include "app/recentfiles.h"
 #include "app/singleinstance.h"
 #include "app/windowstatesounds.h"
-#include "core/installdirs.h"
 #include "datalist/datalistfile.h"
 #include "datalist/gridoperations.h"
 #include "datalist/lesson.h"
@@ -63,11 +62,11 @@ QString captionFor(const QString& fileName) {
 } // namespace
 
 MainWindow::MainWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
-                       QWidget* parent)
+                       const WindowServices& services, QWidget* parent)
     : QMainWindow(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                               Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                               Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint),
-      lesson_(lesson), formats_(formats), screen_(screen) {
+      lesson_(lesson), formats_(formats), screen_(screen), prompter_(services.prompter) {
     setObjectName(QStringLiteral("frmNubivuMain"));
     setWindowTitle(BaseCaption);
     setFont(designFont());
@@ -78,7 +77,7 @@ MainWindow::MainWindow(Lesson& lesson, const FormatRegistry& formats, const Scre
     buildControls();
     buildMenu();
     buildDialogs();
-    buildComponents();
+    buildComponents(services);
     SlideShowControls controls;
     controls.window = this;
     controls.panes = {cloudPane_, weatherMapPane_, rainPane_};
@@ -93,7 +92,7 @@ MainWindow::MainWindow(Lesson& lesson, const FormatRegistry& formats, const Scre
     controls.skyPhotos = skyPhotosButton_;
     controls.quit = quitButton_;
     controls.edit = editAction_;
-    slideShow_ = new SlideShow(controls, lesson_, formats_, this);
+    slideShow_ = new SlideShow(controls, lesson_, formats_, prompter_, this);
     activationRule_ = new ActivationRule(this, [this] { onActivated(); });
     buildPlayback();
     createControls();
@@ -110,7 +109,10 @@ void MainWindow::buildControls() {
     paneFrame_->setLineWidth(1);
 
     auto image = [&](const char* name, int left) {
-        return place(new PicturePane(client_), name, {left, 24, 200, 150}, ScaleKind::All);
+        auto* pane = place(new PicturePane(client_), name, {left, 24, 200, 150}, ScaleKind::All);
+        pane->picture().setDecodeOptions(screen_.decodeOptions());
+        reportPaintFailures(*pane, prompter_);
+        return pane;
     };
     cloudPane_ = image("ImgKumo", 8);
     weatherMapPane_ = image("ImgNubivuzu", 216);
@@ -218,7 +220,7 @@ void MainWindow::buildMenu() {
                          QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveList);
     // The last lessons come after the designed items that open and save them.
     recentFilesMenu_ = fileMenu_->addMenu(QStringLiteral("最近使ったファイル(&R)"));
-    recentFiles_ = new RecentFiles(recentFilesMenu_, this);
+    recentFiles_ = new RecentFiles(recentFilesMenu_, prompter_, this);
     connect(recentFiles_, &RecentFiles::picked, this, [this](const QString& path) {
         if (saveChangesQuery()) openDataListFile(path);
     });
@@ -291,15 +293,15 @@ void MainWindow::buildDialogs() {
     });
 }
 
-void MainWindow::buildComponents() {
-    windowSounds_ = new WindowStateSounds(this);
+void MainWindow::buildComponents(const WindowServices& services) {
+    windowSounds_ = new WindowStateSounds(this, services.sound);
     windowSounds_->setObjectName(QStringLiteral("AnimateForm1"));
-    singleInstance_ = new SingleInstance(this);
+    SingleInstance::Options guard;
+    guard.uniqueName = QStringLiteral("Ident6490");
+    guard.duplicateAction = ActivateFirst;
+    guard.errorMessage = QStringLiteral("すでに起動されています");
+    singleInstance_ = new SingleInstance(services.thisCopy, std::move(guard), this);
     singleInstance_->setObjectName(QStringLiteral("SingleInstance1"));
-    singleInstance_->dupInstAction = ActivateFirst;
-    singleInstance_->errorMessage = QStringLiteral("すでに起動されています");
-    singleInstance_->uniqueName = QStringLiteral("Ident6490");
-    singleInstance_->loaded();
     connect(singleInstance_, &SingleInstance::fileHandedOver, this, &MainWindow::openHandedFile);
     setAcceptDrops(true);
 }
@@ -309,7 +311,7 @@ void MainWindow::openHandedFile(const QString& path) {
     // or a modal window is up, Open is out of reach: the list is not swapped
     // under them.
     if (!isEnabled() || QApplication::activeModalWidget()) {
-        Prompter::current().beep();
+        prompter_.beep();
         return;
     }
     if (saveChangesQuery()) openDataListFile(path);
@@ -344,7 +346,6 @@ void MainWindow::dropEvent(QDropEvent* event) {
 void MainWindow::createControls() {
     layOut();
     setWindowTitle(BaseCaption + kNewFileSuffix);
-    HelpWindow::setHelpFolder(findHelpFolder());
     // Qt paints every widget double-buffered already: the panes never flicker.
 }
 
@@ -451,7 +452,7 @@ void MainWindow::forgetListPaths() {
 
 void MainWindow::openList() {
     if (!saveChangesQuery()) return;
-    if (!Prompter::current().runFileDialog(openDialog_)) return;
+    if (!prompter_.runFileDialog(openDialog_)) return;
     const QStringList chosen = openDialog_.selectedFiles();
     if (chosen.isEmpty()) return;
     lastFolder_ = QFileInfo(chosen.first()).absolutePath();
@@ -487,7 +488,7 @@ QString MainWindow::saveDialogFolder() const {
 void MainWindow::saveList() {
     saveDialog_.setDirectory(saveDialogFolder());
     saveDialog_.selectFile(dataListBaseName(lesson_.filePath()));
-    if (!Prompter::current().runFileDialog(saveDialog_)) return;
+    if (!prompter_.runFileDialog(saveDialog_)) return;
     const QStringList chosen = saveDialog_.selectedFiles();
     if (chosen.isEmpty()) return;
     const QString fileName = chosen.first();
@@ -527,20 +528,25 @@ void MainWindow::showSkyPhotos() {
     slideShow_->keepRowOnNextActivation();
 }
 
-void MainWindow::showHelpContents() { HelpWindow::instance().showContents(); }
-void MainWindow::searchHelp() { HelpWindow::instance().showIndex(QString()); }
-void MainWindow::showHelpOnHelp() { HelpWindow::instance().showHelpOnHelp(); }
+void MainWindow::showHelpContents() {
+    if (peers_.help) peers_.help->showContents();
+}
+void MainWindow::searchHelp() {
+    if (peers_.help) peers_.help->showIndex(QString());
+}
+void MainWindow::showHelpOnHelp() {
+    if (peers_.help) peers_.help->showHelpOnHelp();
+}
 
 void MainWindow::showAbout() {
-    if (peers_.aboutBox) Prompter::current().runModal(*peers_.aboutBox);
+    if (peers_.aboutBox) prompter_.runModal(*peers_.aboutBox);
 }
 
 bool MainWindow::mayClose() { return saveChangesQuery(); }
 
 bool MainWindow::saveChangesQuery() {
     if (lesson_.isSaved()) return true;
-    Prompter& prompter = Prompter::current();
-    prompter.beep();
+    prompter_.beep();
     MessageRequest request;
     request.caption = QStringLiteral("警告");
     request.text = QStringLiteral("データが保存されていません。\n保存しますか？");
@@ -548,13 +554,13 @@ bool MainWindow::saveChangesQuery() {
     request.buttons = {QStringLiteral("はい(&Y)"), QStringLiteral("いいえ(&N)"),
                        QStringLiteral("キャンセル")};
     request.escapeButton = 2;
-    switch (prompter.ask(request)) {
+    switch (prompter_.ask(request)) {
     case 0:
         // A save that fails must not let the caller drop the list after all.
         try {
             saveList();
         } catch (const ENubivuError& e) {
-            showErrorReport(e.message(), e.fileName());
+            showErrorReport(prompter_, e.message(), e.fileName());
             return false;
         }
         return lesson_.isSaved();
@@ -569,7 +575,7 @@ void MainWindow::closeEvent(QCloseEvent* event) {
     // asked for by the program itself, as on a termination signal, still goes.)
     if (!isEnabled() && event->spontaneous()) {
         event->ignore();
-        Prompter::current().beep();
+        prompter_.beep();
         return;
     }
     if (mayClose()) {

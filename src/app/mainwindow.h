@@ -1,6 +1,7 @@
 #pragma once
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
+#include "app/windowservices.h"
 #include "ui/designedlayout.h"
 #include "ui/scaling.h"
 
@@ -29,6 +30,7 @@ class ListEditorWindow;
 class SkyWindow;
 class AboutBox;
 class OptionsDialog;
+class HelpWindow;
 class Playback;
 class ActivationRule;
 
@@ -38,6 +40,7 @@ struct MainWindowPeers {
     SkyWindow* skyWindow = nullptr;
     AboutBox* aboutBox = nullptr;
     OptionsDialog* options = nullptr;
+    HelpWindow* help = nullptr;
 };
 
 class MainWindow : public QMainWindow {
@@ -47,9 +50,10 @@ public:
     static const QString BaseCaption;
 
     // Shows and edits the lesson; scaled once to the screen. Loads its
-    // pictures through formats, which must outlive it.
+    // pictures through formats, which must outlive it; asks the user through
+    // the services' prompter.
     MainWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
-               QWidget* parent = nullptr);
+               const WindowServices& services, QWidget* parent = nullptr);
 
     void setPeers(const MainWindowPeers& peers) { peers_ = peers; }
 
@@ -167,7 +171,7 @@ private:
     void buildControls();
     void buildMenu();
     void buildDialogs();
-    void buildComponents();
+    void buildComponents(const WindowServices& services);
     void forgetListPaths();
     void fitCounter();
     void buildPlayback();
@@ -178,6 +182,7 @@ private:
     Lesson& lesson_;
     const FormatRegistry& formats_;
     const ScreenMetrics screen_;
+    Prompter& prompter_;
     MainWindowPeers peers_;
     QWidget* client_;
     SlideShow* slideShow_ = nullptr;

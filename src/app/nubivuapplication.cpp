@@ -12,9 +12,9 @@ bool NubivuApplication::notify(QObject* receiver, QEvent* event) {
         return QApplication::notify(receiver, event);
     } catch (const EAbort&) {
     } catch (const ENubivuError& e) {
-        showErrorReport(e.message(), e.fileName());
+        showErrorReport(prompter_, e.message(), e.fileName());
     } catch (const std::exception& e) {
-        showErrorReport(QString::fromLocal8Bit(e.what()));
+        showErrorReport(prompter_, QString::fromLocal8Bit(e.what()));
     }
     return false;
 }

@@ -27,7 +27,8 @@ QString shownPath(const QString& path) {
 }
 } // namespace
 
-RecentFiles::RecentFiles(QMenu* menu, QObject* parent) : QObject(parent), menu_(menu) {
+RecentFiles::RecentFiles(QMenu* menu, Prompter& prompter, QObject* parent)
+    : QObject(parent), menu_(menu), prompter_(prompter) {
     menu_->setObjectName(QStringLiteral("mnRecentFiles"));
     menu_->setToolTipsVisible(true);
     for (const QString& path : programSettings().value(kKey).toStringList()) {
@@ -65,7 +66,7 @@ void RecentFiles::pick(const QString& path) {
     request.detail = path;
     request.icon = MessageIcon::Warning;
     request.buttons = {QStringLiteral("OK")};
-    Prompter::current().ask(request);
+    prompter_.ask(request);
 }
 
 void RecentFiles::save() const {

@@ -9,13 +9,16 @@ class QMenu;
 
 namespace nubivu {
 
+class Prompter;
+
 class RecentFiles : public QObject {
     Q_OBJECT
 public:
     static constexpr int Capacity = 5;
 
-    // Fills menu (a submenu of its own) with the remembered files.
-    RecentFiles(QMenu* menu, QObject* parent);
+    // Fills menu (a submenu of its own) with the remembered files; a picked
+    // file that has gone is reported through prompter.
+    RecentFiles(QMenu* menu, Prompter& prompter, QObject* parent);
 
     QStringList files() const { return files_; }
     // Puts path first, dropping an older entry for it and the oldest beyond Capacity.
@@ -32,6 +35,7 @@ private:
     void rebuild();
 
     QMenu* menu_;
+    Prompter& prompter_;
     QStringList files_;
 };
 

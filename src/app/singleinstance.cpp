@@ -29,27 +29,6 @@ constexpr int kConnectMs = 1000;
 constexpr int kFarewellMs = 2000;
 constexpr int kLockMs = 5000;
 
-// This copy of the program's standing towards the others. It outlives any
-// guard (the farewell to the first copy is said once the main window is
-// gone), so the process keeps one.
-struct ThisCopy {
-    int liveGuards = 0;
-    QString startFile;
-    bool endRequested = false;
-    // A second copy's line to the first copy, kept open until this copy ends.
-    QLocalSocket* toFirstCopy = nullptr;
-};
-
-ThisCopy& thisCopy() {
-    static ThisCopy copy;
-    return copy;
-}
-
-void requestEnd() {
-    thisCopy().endRequested = true;
-    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
 bool reach(QLocalSocket& socket, const QString& name) {
     socket.connectToServer(name);
     return socket.waitForConnected(kConnectMs);
@@ -92,18 +71,17 @@ private:
     int fd_ = -1;
 };
 
-// The name held by the first copy, for the whole life of the process. It
+// The name held by the first copy, as long as the copy's standing lasts. It
 // answers later copies for whichever guard ran the check last.
 class InstanceServer : public QObject {
 public:
-    static InstanceServer* current() { return current_; }
-
     // What the claim on a name came to.
     enum class Claim { Holding, OtherCopy, Off };
 
     // Under the lock: reach a copy that holds the name (the line to it ends
-    // in probe), else take the name, removing a dead socket first.
-    static Claim claimName(const QString& name, QLocalSocket& probe) {
+    // in probe), else take the name (into held), removing a dead socket first.
+    static Claim claimName(const QString& name, QLocalSocket& probe,
+                           std::unique_ptr<InstanceServer>& held) {
         const QString path = socketPath(name);
         NameLock lock(path);
         if (reach(probe, name)) return Claim::OtherCopy;
@@ -119,18 +97,17 @@ public:
         }
         // No socket options: with them Qt would rename its socket over the
         // name. The runtime folder is the user's own anyway.
-        auto* server = new QLocalServer(qApp);
+        auto server = std::make_unique<QLocalServer>();
         if (!server->listen(name)) {
             guardOff(
                 QStringLiteral("cannot listen on \"%1\": %2").arg(path, server->errorString()));
-            delete server;
             return Claim::Off;
         }
-        current_ = new InstanceServer(server, name);
+        held.reset(new InstanceServer(server.release(), name));
         return Claim::Holding;
     }
 
-    const QString& Name() const { return name_; }
+    const QString& name() const { return name_; }
     void setGuard(SingleInstance* guard) { guard_ = guard; }
 
     // The window the user last worked with, for bringing forward.
@@ -146,14 +123,13 @@ protected:
     }
 
 private:
-    InstanceServer(QLocalServer* server, QString name) : QObject(server), name_(std::move(name)) {
+    // Takes server, listening, as its child: the name goes with this object.
+    InstanceServer(QLocalServer* server, QString name) : name_(std::move(name)) {
+        server->setParent(this);
         connect(server, &QLocalServer::newConnection, this, [this, server] {
             while (QLocalSocket* peer = server->nextPendingConnection()) serve(peer);
         });
         qApp->installEventFilter(this);
-    }
-    ~InstanceServer() override {
-        if (current_ == this) current_ = nullptr;
     }
 
     void serve(QLocalSocket* peer) {
@@ -199,25 +175,42 @@ private:
         qCWarning(lcInstance).noquote() << "single-instance guard off:" << why;
     }
 
-    static inline InstanceServer* current_ = nullptr;
     QString name_;
     QPointer<SingleInstance> guard_;
     QPointer<QWidget> lastActive_;
 };
 
-SingleInstance::SingleInstance(QObject* owner)
-    : QObject(owner), errorMessage(QStringLiteral("すでに起動されています")) {
-    int& live = thisCopy().liveGuards;
-    ++live;
-    if (live > 1) {
-        --live; // the destructor does not run for a constructor that throws
+ThisCopy::ThisCopy(const QString& startFile)
+    : startFile_(startFile.isEmpty() ? QString() : QFileInfo(startFile).absoluteFilePath()) {}
+
+ThisCopy::~ThisCopy() = default;
+
+void ThisCopy::finish() {
+    if (!toFirstCopy_) return;
+    InstanceMessage message;
+    if (!startFile_.isEmpty()) message = {InstanceMessage::Kind::Open, startFile_};
+    toFirstCopy_->write(message.encode());
+    toFirstCopy_->waitForBytesWritten(kFarewellMs);
+    toFirstCopy_->disconnectFromServer();
+    if (toFirstCopy_->state() != QLocalSocket::UnconnectedState)
+        toFirstCopy_->waitForDisconnected(kFarewellMs);
+    toFirstCopy_.reset();
+}
+
+SingleInstance::SingleInstance(ThisCopy& copy, Options options, QObject* owner)
+    : QObject(owner), copy_(copy), options_(std::move(options)) {
+    if (copy_.liveGuards_ > 0)
         throw EMultiSingleInstance(QStringLiteral("Only single component allowed"));
+    ++copy_.liveGuards_;
+    try {
+        check();
+    } catch (...) {
+        --copy_.liveGuards_; // the destructor does not run for a constructor that throws
+        throw;
     }
 }
 
-SingleInstance::~SingleInstance() { --thisCopy().liveGuards; }
-
-int SingleInstance::liveCount() { return thisCopy().liveGuards; }
+SingleInstance::~SingleInstance() { --copy_.liveGuards_; }
 
 QString SingleInstance::serverName(const QString& uniqueName) {
     const QString name = uniqueName + QString::number(::getuid());
@@ -225,45 +218,41 @@ QString SingleInstance::serverName(const QString& uniqueName) {
     return runtime.isEmpty() ? name : runtime + QLatin1Char('/') + name;
 }
 
-void SingleInstance::setStartFile(const QString& path) {
-    thisCopy().startFile = path.isEmpty() ? QString() : QFileInfo(path).absoluteFilePath();
-}
-
-bool SingleInstance::endRequested() { return thisCopy().endRequested; }
-
-void SingleInstance::loaded() {
-    if (uniqueName.isEmpty()) return;
-    const QString name = serverName(uniqueName);
-    InstanceServer* held = InstanceServer::current();
-    if (!held || held->Name() != name) {
+void SingleInstance::check() {
+    if (options_.uniqueName.isEmpty()) return;
+    const QString name = serverName(options_.uniqueName);
+    if (!copy_.server_ || copy_.server_->name() != name) {
         auto probe = std::make_unique<QLocalSocket>();
-        switch (InstanceServer::claimName(name, *probe)) {
+        switch (InstanceServer::claimName(name, *probe, copy_.server_)) {
         case InstanceServer::Claim::Off: return;
         case InstanceServer::Claim::Holding: break;
         case InstanceServer::Claim::OtherCopy:
             duplicate_ = true;
             qCInfo(lcInstance) << "another copy runs";
-            if (onDuplicate) onDuplicate(this);
-            switch (dupInstAction) {
+            if (options_.onDuplicate) options_.onDuplicate(this);
+            switch (options_.duplicateAction) {
             case ActivateFirst:
-                delete thisCopy().toFirstCopy;
-                thisCopy().toFirstCopy = probe.release();
+                copy_.toFirstCopy_ = std::move(probe);
                 requestEnd();
                 break;
-            case RaiseError: throw EMultiAppInstance(errorMessage);
+            case RaiseError: throw EMultiAppInstance(options_.errorMessage);
             case TerminateCopy: requestEnd(); break;
             }
             return;
         }
-        held = InstanceServer::current();
         qCInfo(lcInstance) << "first copy, holding" << name;
     }
-    held->setGuard(this);
+    copy_.server_->setGuard(this);
+}
+
+void SingleInstance::requestEnd() {
+    copy_.endRequested_ = true;
+    QMetaObject::invokeMethod(qApp, &QCoreApplication::quit, Qt::QueuedConnection);
 }
 
 void SingleInstance::activateFirst() {
     auto* mainWindow = qobject_cast<QWidget*>(parent());
-    QWidget* window = InstanceServer::current() ? InstanceServer::current()->lastActive() : nullptr;
+    QWidget* window = copy_.server_ ? copy_.server_->lastActive() : nullptr;
     if (!window || !window->isVisible()) window = mainWindow;
     if (!window) return;
     if ((mainWindow && mainWindow->isMinimized()) || window->isMinimized()) {
@@ -273,21 +262,6 @@ void SingleInstance::activateFirst() {
     window->raise();
     window->activateWindow();
     qCInfo(lcInstance) << "brought forward:" << window->objectName();
-}
-
-void SingleInstance::finish() {
-    ThisCopy& copy = thisCopy();
-    QLocalSocket*& toFirstCopy = copy.toFirstCopy;
-    if (!toFirstCopy) return;
-    InstanceMessage message;
-    if (!copy.startFile.isEmpty()) message = {InstanceMessage::Kind::Open, copy.startFile};
-    toFirstCopy->write(message.encode());
-    toFirstCopy->waitForBytesWritten(kFarewellMs);
-    toFirstCopy->disconnectFromServer();
-    if (toFirstCopy->state() != QLocalSocket::UnconnectedState)
-        toFirstCopy->waitForDisconnected(kFarewellMs);
-    delete toFirstCopy;
-    toFirstCopy = nullptr;
 }
 
 } // namespace nubivu

@@ -13,7 +13,8 @@ namespace nubivu {
 const char* const WindowStateSounds::MinimizeSound = "window-minimized";
 const char* const WindowStateSounds::RestoreSound = "window-unminimized";
 
-WindowStateSounds::WindowStateSounds(QObject* owner) : QObject(owner) {
+WindowStateSounds::WindowStateSounds(QObject* owner, SystemSound& sound)
+    : QObject(owner), sound_(sound) {
     auto* form = qobject_cast<QWidget*>(owner);
     if (!form || !form->isWindow()) throw EAnimateFormError(QStringLiteral("Owner must be a form"));
     // The first window created is the application's main window; once it
@@ -35,9 +36,9 @@ bool WindowStateSounds::eventFilter(QObject* watched, QEvent* event) {
         const bool wasMinimized = change->oldState() & Qt::WindowMinimized;
         const bool isMinimized = form_->windowState() & Qt::WindowMinimized;
         if (isMinimized && !wasMinimized)
-            SystemSound::current().play(QLatin1String(MinimizeSound));
+            sound_.play(QLatin1String(MinimizeSound));
         else if (wasMinimized && !isMinimized)
-            SystemSound::current().play(QLatin1String(RestoreSound));
+            sound_.play(QLatin1String(RestoreSound));
     }
     return QObject::eventFilter(watched, event);
 }

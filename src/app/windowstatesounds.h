@@ -13,11 +13,14 @@ namespace nubivu {
 
 NUBIVU_ERROR_CLASS(EAnimateFormError, ENubivuError)
 
+class SystemSound;
+
 class WindowStateSounds : public QObject {
     Q_OBJECT
 public:
-    // owner: the form it sits on, which must become the application's main window.
-    explicit WindowStateSounds(QObject* owner);
+    // owner: the form it sits on, which must become the application's main
+    // window; sound plays the two sounds.
+    WindowStateSounds(QObject* owner, SystemSound& sound);
     ~WindowStateSounds() override;
 
     static const char* const MinimizeSound;
@@ -27,6 +30,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    SystemSound& sound_;
     QPointer<QWidget> form_;
 };
 

@@ -4,6 +4,7 @@
 #include "datalist/datalistfile.h"
 #include "datalist/lesson.h"
 #include "pictures/formatregistry.h"
+#include "ui/errorreport.h"
 #include "ui/picturepane.h"
 #include "ui/prompter.h"
 #include "ui/uifont.h"
@@ -54,11 +55,13 @@ QStringList mountedVolumes() {
 
 } // namespace
 
-ImageFileChooser::ImageFileChooser(Lesson& lesson, const FormatRegistry& formats, QWidget* parent)
+ImageFileChooser::ImageFileChooser(Lesson& lesson, const FormatRegistry& formats,
+                                   Prompter& prompter, const DecodeOptions& previewOptions,
+                                   QWidget* parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      lesson_(lesson), formats_(formats) {
+      lesson_(lesson), formats_(formats), prompter_(prompter) {
     setObjectName(QStringLiteral("frmFileSelect"));
     setWindowTitle(QStringLiteral("データファイルの選択"));
     setFont(designFont());
@@ -129,6 +132,8 @@ ImageFileChooser::ImageFileChooser(Lesson& lesson, const FormatRegistry& formats
     previewPane_ = new PicturePane(this);
     previewPane_->setObjectName(QStringLiteral("ImgView"));
     previewPane_->setGeometry(472, 200, 153, 121);
+    previewPane_->picture().setDecodeOptions(previewOptions);
+    reportPaintFailures(*previewPane_, prompter_);
 
     QWidget* order[] = {driveCombo_,   folderTree_,      typeCombo_,   fileList_,
                         chooseButton_, chooseAllButton_, closeButton_, previewCheck_};
@@ -199,7 +204,7 @@ void ImageFileChooser::driveChanged() {
             d + QStringLiteral("ドライブにアクセスできません。\nディスクを確かめて下さい。");
         request.icon = MessageIcon::Information;
         request.buttons = {QStringLiteral("OK")};
-        Prompter::current().ask(request);
+        prompter_.ask(request);
     }
     // Back to the previous drive; when that has gone too, settle on the root
     // folder rather than alternate between two failing drives.

@@ -2,6 +2,8 @@
 // The image file chooser, modal over the editor: a drive (mounted volume), a
 // folder and a file type; the chosen file, or every listed one, goes into
 // the editor's list at its current cell.
+#include "pictures/graphic.h"
+
 #include <QDialog>
 #include <QStringList>
 
@@ -18,13 +20,16 @@ namespace nubivu {
 class FormatRegistry;
 class Lesson;
 class PicturePane;
+class Prompter;
 
 class ImageFileChooser : public QDialog {
     Q_OBJECT
 public:
     // Writes into the lesson's rows at their current cell. Previews through
-    // formats, which must outlive it.
-    ImageFileChooser(Lesson& lesson, const FormatRegistry& formats, QWidget* parent = nullptr);
+    // formats, which must outlive it, decoding with previewOptions; asks and
+    // reports through prompter.
+    ImageFileChooser(Lesson& lesson, const FormatRegistry& formats, Prompter& prompter,
+                     const DecodeOptions& previewOptions, QWidget* parent = nullptr);
 
     // Before the chooser is shown: the first time, drive, tree and file list
     // come to the root of the current drive.
@@ -72,6 +77,7 @@ private:
 
     Lesson& lesson_;
     const FormatRegistry& formats_;
+    Prompter& prompter_;
     QFileSystemModel* folders_;
     QString treeDrive_;
     QString folder_;

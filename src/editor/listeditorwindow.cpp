@@ -30,13 +30,14 @@ const QString kFixedStyle = QStringLiteral(
     " border-right: 1px solid #004040; border-bottom: 1px solid #004040; padding-left: 2px; }");
 } // namespace
 
-ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent)
+ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, Prompter& prompter,
+                                   QWidget* parent)
     // A dialog-type window: one that the window manager keeps above the main
     // window, which it disables while it is open.
     : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                           Qt::MSWindowsFixedSizeDialogHint),
-      lesson_(lesson), list_(lesson.rows()) {
+      lesson_(lesson), list_(lesson.rows()), prompter_(prompter) {
     setObjectName(QStringLiteral("frmDataEdit"));
     setWindowTitle(QStringLiteral("編集"));
     setFont(designFont());
@@ -198,7 +199,7 @@ void ListEditorWindow::refresh() {
 void ListEditorWindow::chooseImageFile() {
     if (!chooser_) return;
     chooser_->prepare();
-    Prompter::current().runModal(*chooser_);
+    prompter_.runModal(*chooser_);
     // Back from the modal chooser the editor is active again.
     onActivated();
 }

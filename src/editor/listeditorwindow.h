@@ -18,12 +18,14 @@ namespace nubivu {
 
 class DataListModel;
 class ImageFileChooser;
+class Prompter;
 
 class ListEditorWindow : public QWidget {
     Q_OBJECT
 public:
-    // Its width is the screen's.
-    ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, QWidget* parent = nullptr);
+    // Its width is the screen's; the image file chooser runs modally through prompter.
+    ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, Prompter& prompter,
+                     QWidget* parent = nullptr);
     ~ListEditorWindow() override;
 
     // Wired by the application: the window disabled while the editor is open,
@@ -81,6 +83,7 @@ private:
 
     Lesson& lesson_;
     DataList& list_;
+    Prompter& prompter_;
     DataListModel* model_;
     QWidget* client_;
     QLabel* corner_;

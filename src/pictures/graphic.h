@@ -29,6 +29,13 @@ struct GraphicClass {
     }
 };
 
+// How pixels come out where that depends on the display a picture is shown
+// on rather than on its file.
+struct DecodeOptions {
+    // A display of 256 colours or fewer: JPEG pictures decode to 8 bits with a palette.
+    bool lowColour = false;
+};
+
 // How a picture that reports its loading (one read by plug-ins) tells its
 // progress; the handler may raise EAbort to ask the decoder to stop.
 enum class ProgressStage { Starting, Running, Ending };
@@ -54,6 +61,8 @@ public:
     // it), so that the paint itself costs little more than a copy. May run
     // on another thread while nothing else uses the picture.
     virtual void prepareDraw(QSize) {}
+    // For the decoding still to come; pixels decoded already stay as they are.
+    virtual void setDecodeOptions(const DecodeOptions&) {}
     // Takes over a copy of another picture; raises EInvalidGraphic when it cannot.
     virtual void copyFrom(const Graphic& source);
 

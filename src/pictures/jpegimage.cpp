@@ -207,14 +207,6 @@ int decodeInto(Decompressor& d, bool lowColour, Output& out) {
 
 } // namespace
 
-bool& JpegImage::lowColourSlot() {
-    static bool low = false;
-    return low;
-}
-
-void JpegImage::setLowColourDisplay(bool low) { lowColourSlot() = low; }
-bool JpegImage::lowColourDisplay() { return lowColourSlot(); }
-
 void JpegImage::loadStream(QIODevice& stream) {
     QByteArray data = stream.readAll();
     Decompressor d(data);
@@ -239,7 +231,7 @@ void JpegImage::decode() {
     int code = 0;
     {
         Decompressor d(data_);
-        code = decodeInto(d, lowColourDisplay(), out);
+        code = decodeInto(d, options_.lowColour, out);
     }
     // After an error the lines decoded so far are kept, the rest left blank;
     // before the first line, nothing. (Rows are only filled here, so that a

@@ -34,20 +34,14 @@ public:
 
     // The decoded picture: 24 bits of colour (held as Format_RGB32, the form
     // that draws fastest), or 8 bits (Format_Indexed8) with a 236-colour palette for
-    // grayscale files and on a display of 8 bits or fewer. Decodes on the
+    // grayscale files and with the low-colour option. Decodes on the
     // first call (raising EJPEG once on a data error, keeping what was
     // decoded); later calls return what that decode produced.
     const Bitmap& bitmap();
 
-    // Whether the display had 8 bits per pixel or fewer when the program
-    // started; decides the output depth of every later decode.
-    static void setLowColourDisplay(bool low);
-    static bool lowColourDisplay();
+    void setDecodeOptions(const DecodeOptions& options) override { options_ = options; }
 
 private:
-    // The process's one display, so one flag for every picture.
-    static bool& lowColourSlot();
-
     void decode();
 
     QByteArray data_;
@@ -56,6 +50,7 @@ private:
     bool grayscale_ = false;
     bool progressive_ = false;
     bool decoded_ = false;
+    DecodeOptions options_;
     Bitmap bitmap_;
 };
 

@@ -1,5 +1,6 @@
 #pragma once
 // Holds at most one picture object and says when it changed; every pane owns one.
+// Each picture it is given decodes with its decode options.
 #include "pictures/graphic.h"
 
 #include <QObject>
@@ -20,6 +21,10 @@ public:
     void clear() { setGraphic(nullptr); }
     bool empty() const { return !graphic_ || graphic_->empty(); }
 
+    // For the pictures set from now on.
+    void setDecodeOptions(const DecodeOptions& options) { options_ = options; }
+    const DecodeOptions& decodeOptions() const { return options_; }
+
     int width() const { return graphic_ ? graphic_->width() : 0; }
     int height() const { return graphic_ ? graphic_->height() : 0; }
 
@@ -30,6 +35,7 @@ Q_SIGNALS:
 private:
     std::unique_ptr<Graphic> graphic_;
     QString fileName_;
+    DecodeOptions options_;
 };
 
 } // namespace nubivu

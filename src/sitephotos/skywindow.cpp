@@ -1,6 +1,7 @@
 #include "sitephotos/skywindow.h"
 
 #include "datalist/lesson.h"
+#include "ui/errorreport.h"
 #include "ui/panepicture.h"
 #include "ui/picturepane.h"
 #include "ui/scaling.h"
@@ -18,7 +19,7 @@
 namespace nubivu {
 
 SkyWindow::SkyWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
-                     QWidget* parent)
+                     Prompter& prompter, QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
       lesson_(lesson), formats_(formats) {
@@ -30,7 +31,11 @@ SkyWindow::SkyWindow(Lesson& lesson, const FormatRegistry& formats, const Screen
     setAttribute(Qt::WA_QuitOnClose, false);
 
     auto image = [&](const char* name, int left, int top) {
-        return layout_.place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
+        auto* pane =
+            layout_.place(new PicturePane(this), name, {left, top, 200, 150}, ScaleKind::All);
+        pane->picture().setDecodeOptions(screen.decodeOptions());
+        reportPaintFailures(*pane, prompter);
+        return pane;
     };
     northPane_ = image("ImgNorth", 216, 32);
     westPane_ = image("ImgWest", 8, 112);

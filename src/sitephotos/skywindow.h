@@ -18,15 +18,17 @@ namespace nubivu {
 class FormatRegistry;
 class Lesson;
 class PicturePane;
+class Prompter;
 class TitleEditor;
 
 class SkyWindow : public QWidget {
     Q_OBJECT
 public:
     // Shows the lesson's four sky titles; scaled once to the screen. Loads
-    // its pictures through formats, which must outlive it.
+    // its pictures through formats, which must outlive it. A picture that
+    // fails while painting is reported through prompter.
     SkyWindow(Lesson& lesson, const FormatRegistry& formats, const ScreenMetrics& screen,
-              QWidget* parent = nullptr);
+              Prompter& prompter, QWidget* parent = nullptr);
 
     // The outer size the scaling chose.
     QSize designedOuterSize() const { return outerSize_; }

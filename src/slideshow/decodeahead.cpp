@@ -11,12 +11,14 @@
 
 namespace nubivu {
 
-DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path) {
+DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path,
+                             const DecodeOptions& options) {
     DecodedPicture out;
     out.path = path;
     if (path.isEmpty()) return out;
     try {
         out.graphic = formats.loadGraphic(path);
+        out.graphic->setDecodeOptions(options);
     } catch (...) {
         // Missing file, no decoder, bad header, out of memory: the pane is
         // cleared without a message, exactly as when it loads the file itself.

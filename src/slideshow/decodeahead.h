@@ -40,9 +40,10 @@ struct DecodedPicture {
 };
 
 // Loads path (as the pane loads it: a resolved path, or empty) by its
-// extension through formats and decodes it in full. Never raises; failures
-// are in the result. Safe off the GUI thread.
-DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path);
+// extension through formats and decodes it in full, with the pane's decode
+// options. Never raises; failures are in the result. Safe off the GUI thread.
+DecodedPicture decodePicture(const FormatRegistry& formats, const QString& path,
+                             const DecodeOptions& options = {});
 
 struct DecodedRow {
     int row = 0;

@@ -21,8 +21,8 @@ const QString kNoCount = QStringLiteral("???");
 }
 
 SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson,
-                     const FormatRegistry& formats, QObject* parent)
-    : QObject(parent), c_(controls), lesson_(lesson), formats_(formats) {
+                     const FormatRegistry& formats, Prompter& prompter, QObject* parent)
+    : QObject(parent), c_(controls), lesson_(lesson), formats_(formats), prompter_(prompter) {
     // One row per pass: the frame, the menu and the stop button are served
     // between two rows, and nothing runs under a nested event loop.
     playTimer_.setInterval(0);
@@ -39,7 +39,9 @@ SlideShow::SlideShow(const SlideShowControls& controls, Lesson& lesson,
     // Stop is for a running play only.
     c_.stop->setEnabled(false);
     decodeAhead_ = std::make_unique<DecodeAhead>(
-        [&formats](const QString& path) { return decodePicture(formats, path); });
+        [&formats, options = c_.panes[0]->picture().decodeOptions()](const QString& path) {
+            return decodePicture(formats, path, options);
+        });
     // What was decoded ahead stands for the list as it was.
     connect(&lesson_, &Lesson::rowsChanged, this, [this] { decodeAhead_->discard(); });
     connect(&lesson_, &Lesson::filePathChanged, this, [this] { decodeAhead_->discard(); });
@@ -137,7 +139,8 @@ void SlideShow::loadPanes() {
     // would have met: reported once the row is on screen.
     if (ahead)
         for (const DecodedPicture& picture : ahead->pictures)
-            if (!picture.paintError.isEmpty()) queueErrorReport(picture.paintError, picture.path);
+            if (!picture.paintError.isEmpty())
+                queueErrorReport(prompter_, this, picture.paintError, picture.path);
 }
 
 void SlideShow::decodeNextRow() {

@@ -29,6 +29,7 @@ class DecodeAhead;
 class FormatRegistry;
 class Lesson;
 class PicturePane;
+class Prompter;
 
 struct SlideShowControls {
     QWidget* window = nullptr; // repainted whole after each played row
@@ -50,8 +51,10 @@ class SlideShow : public QObject {
     Q_OBJECT
 public:
     // Loads the panes' pictures through formats, which must outlive the show.
+    // prompter: reports a failure met while decoding a row ahead, as the
+    // pane's paint would have. Rows decode ahead with the panes' decode options.
     SlideShow(const SlideShowControls& controls, Lesson& lesson, const FormatRegistry& formats,
-              QObject* parent = nullptr);
+              Prompter& prompter, QObject* parent = nullptr);
     // Waits for a picture being decoded ahead.
     ~SlideShow() override;
 
@@ -126,6 +129,7 @@ private:
     SlideShowControls c_;
     Lesson& lesson_;
     const FormatRegistry& formats_;
+    Prompter& prompter_;
     int currentRow_ = -1;
     SlotPaths currentPaths_;
     SlotPaths lastPaths_;

@@ -1,5 +1,6 @@
 #include "ui/errorreport.h"
 
+#include "ui/picturepane.h"
 #include "ui/prompter.h"
 
 #include <QApplication>
@@ -7,7 +8,7 @@
 
 namespace nubivu {
 
-void showErrorReport(const QString& message, const QString& fileName) {
+void showErrorReport(Prompter& prompter, const QString& message, const QString& fileName) {
     MessageRequest request;
     request.caption = QApplication::applicationName();
     request.text = message;
@@ -15,11 +16,21 @@ void showErrorReport(const QString& message, const QString& fileName) {
     request.detail = message.contains(fileName) ? QString() : fileName;
     request.icon = MessageIcon::Stop;
     request.buttons = {QStringLiteral("OK")};
-    Prompter::current().ask(request);
+    prompter.ask(request);
 }
 
-void queueErrorReport(const QString& message, const QString& fileName) {
-    QTimer::singleShot(0, qApp, [message, fileName] { showErrorReport(message, fileName); });
+void queueErrorReport(Prompter& prompter, QObject* context, const QString& message,
+                      const QString& fileName) {
+    QTimer::singleShot(0, context, [&prompter, message, fileName] {
+        showErrorReport(prompter, message, fileName);
+    });
+}
+
+void reportPaintFailures(PicturePane& pane, Prompter& prompter) {
+    QObject::connect(&pane, &PicturePane::paintFailed, &pane,
+                     [&pane, &prompter](const QString& message, const QString& fileName) {
+                         queueErrorReport(prompter, &pane, message, fileName);
+                     });
 }
 
 } // namespace nubivu

@@ -1,7 +1,6 @@
 #include "ui/picturepane.h"
 
 #include "core/errors.h"
-#include "ui/errorreport.h"
 #include "ui/fullscreenlayout.h"
 
 #include <QPainter>
@@ -37,8 +36,7 @@ void PicturePane::paintEvent(QPaintEvent*) {
     try {
         graphic->drawInto(painter, pictureRect());
     } catch (const ENubivuError& e) {
-        // Never a modal box from inside a paint: report once the paint is over.
-        queueErrorReport(e.message(), picture_.fileName());
+        Q_EMIT paintFailed(e.message(), picture_.fileName());
     }
 }
 

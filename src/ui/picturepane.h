@@ -2,7 +2,8 @@
 // A picture pane: owns a Picture and draws it into its whole rectangle
 // (stretched, or at its own size for icons), smoothly; empty, it shows the
 // background. Asked to, it keeps the picture's aspect ratio instead of
-// stretching it.
+// stretching it. A failure met while painting is signalled, for the window
+// that holds the pane to report (see reportPaintFailures).
 #include "pictures/picture.h"
 
 #include <QWidget>
@@ -27,6 +28,10 @@ public:
     // loaded: the pane's own while it stretches its picture; empty when
     // the aspect is kept (then it depends on the picture) or when hidden.
     QSize drawSizeAhead() const;
+
+Q_SIGNALS:
+    // From inside the paint event: the receiver must not open a modal box there.
+    void paintFailed(const QString& message, const QString& fileName);
 
 protected:
     void paintEvent(QPaintEvent* event) override;

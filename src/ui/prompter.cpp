@@ -20,11 +20,6 @@ QMessageBox::Icon boxIcon(MessageIcon icon) {
 }
 } // namespace
 
-Prompter& Prompter::real() {
-    static WidgetPrompter real;
-    return real;
-}
-
 int WidgetPrompter::ask(const MessageRequest& request) {
     QMessageBox box(boxIcon(request.icon), request.caption, request.text, QMessageBox::NoButton,
                     QApplication::activeWindow());

@@ -1,9 +1,7 @@
 #pragma once
 // The one seam through which the program asks the user anything: message
-// boxes, file dialogs, modal windows and the beep. Tests install their own
-// prompter that answers instead of a person.
-#include "core/replaceable.h"
-
+// boxes, file dialogs, modal windows and the beep. The application hands its
+// prompter to the windows; tests hand them one that answers instead of a person.
 #include <QString>
 #include <QStringList>
 
@@ -24,7 +22,7 @@ struct MessageRequest {
     int escapeButton = -1; // the answer for Escape and the close button; -1: last button
 };
 
-class Prompter : public Replaceable<Prompter> {
+class Prompter {
 public:
     virtual ~Prompter() = default;
 
@@ -35,10 +33,6 @@ public:
     // Runs a window modally; its result code.
     virtual int runModal(QDialog& dialog) = 0;
     virtual void beep() = 0;
-
-private:
-    friend class Replaceable<Prompter>;
-    static Prompter& real();
 };
 
 // The real one: Qt's boxes and dialogs.

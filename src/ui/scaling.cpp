@@ -17,7 +17,10 @@ ScreenMetrics ScreenMetrics::forWidth(int width, QSize area) {
 ScreenMetrics ScreenMetrics::ofPrimaryScreen() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     if (!screen) return forWidth(1024);
-    return forWidth(screen->geometry().width(), screen->availableGeometry().size());
+    ScreenMetrics metrics =
+        forWidth(screen->geometry().width(), screen->availableGeometry().size());
+    metrics.lowColour = screen->depth() <= 8;
+    return metrics;
 }
 
 int scaled(int value, double scaleFactor) {

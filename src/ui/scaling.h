@@ -2,6 +2,8 @@
 // Layout scaling to the screen: every designed coordinate is multiplied by
 // ScaleFactor and truncated toward zero, the product taken in extended
 // precision (which is why 1920 wide gives 1919, not 1920).
+#include "pictures/graphic.h"
+
 #include <QRect>
 #include <QSize>
 
@@ -18,11 +20,15 @@ struct ScreenMetrics {
     int width = 0;            // logical width of the primary screen
     double scaleFactor = 1.0; // width / DesignWidth
     QSize area;               // the part of the screen free for windows
+    bool lowColour = false;   // 256 colours or fewer
 
     // A screen this wide; without a valid area, that of a 4:3 screen of that width.
     static ScreenMetrics forWidth(int width, QSize area = {});
     // The primary screen (1024 wide where there is none).
     static ScreenMetrics ofPrimaryScreen();
+
+    // How the pictures of the windows on this screen decode.
+    DecodeOptions decodeOptions() const { return {lowColour}; }
 };
 int scaled(int value, double scaleFactor);
 // The main window's outer size.

@@ -4,10 +4,8 @@
 #include "spi/spimessages.h"
 #include "ui/errorreport.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QPointer>
-#include <QTimer>
 #include <QWidget>
 
 namespace nubivu {
@@ -25,7 +23,8 @@ namespace {
 // Waits for the window's first Show, then reports once and goes away.
 class ShowWatcher : public QObject {
 public:
-    ShowWatcher(QWidget& window, QString text) : QObject(&window), text_(std::move(text)) {
+    ShowWatcher(QWidget& window, QString text, Prompter& prompter)
+        : QObject(&window), text_(std::move(text)), prompter_(prompter) {
         window.installEventFilter(this);
     }
 
@@ -33,7 +32,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::Show) {
             watched->removeEventFilter(this);
-            QTimer::singleShot(0, watched, [text = text_] { showErrorReport(text); });
+            queueErrorReport(prompter_, watched, text_);
             deleteLater();
         }
         return false;
@@ -41,23 +40,25 @@ protected:
 
 private:
     QString text_;
+    Prompter& prompter_;
 };
 
 } // namespace
 
-void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis) {
+void reportSkippedPluginsWhenShown(QWidget& window, const PluginManager& spis, Prompter& prompter) {
     const QString text = skippedPluginsText(spis.skippedPlugins());
-    if (!text.isEmpty()) new ShowWatcher(window, text);
+    if (!text.isEmpty()) new ShowWatcher(window, text, prompter);
 }
 
-void reportSetAsidePlugins(const PluginManager& spis) {
-    // Queued: the plug-in may have failed on the decoding thread, and the
-    // report waits for the event loop in any case.
+void reportSetAsidePlugins(const PluginManager& spis, QWidget& window, Prompter& prompter) {
+    // Queued to the window's thread: the plug-in may have failed on the
+    // decoding thread, and the report waits for the event loop in any case.
+    // It goes with the window, which the prompter outlives.
     QObject::connect(
-        &spis, &PluginManager::pluginSetAside, QCoreApplication::instance(),
-        [](const QString& fileName) {
-            showErrorReport(QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") +
-                            fileName);
+        &spis, &PluginManager::pluginSetAside, &window,
+        [&prompter](const QString& fileName) {
+            showErrorReport(prompter, QString::fromUtf8(msg::SpiSetAside) + QStringLiteral("\n\n") +
+                                          fileName);
         },
         Qt::QueuedConnection);
 }

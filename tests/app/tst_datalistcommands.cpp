@@ -87,7 +87,7 @@ private Q_SLOTS:
     void openVersion2SetsListTitlesAndCaption() {
         writeBytes(path("a.NV2"),
                    kTitleLine + "\"k1\",\"n1\"\r\n\"\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n");
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {path("a.NV2")};
         theLesson().setSaved(true);
         mainForm()->openList();
@@ -106,7 +106,7 @@ private Q_SLOTS:
     void cancelledOpenChangesNothing() {
         fillList(list(), {"a", "b"});
         theLesson().setSaved(true);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {QString()};
         mainForm()->openList();
         QCOMPARE(listRows(list()), (QStringList{"a", "b"}));
@@ -138,7 +138,7 @@ private Q_SLOTS:
         mainForm()->openDataListFile(path("shown.NV2"));
         mainForm()->stepForward();
         const QString caption = mainForm()->windowTitle();
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         QString raised;
         try {
             mainForm()->openDataListFile(file);
@@ -183,7 +183,7 @@ private Q_SLOTS:
         writeBytes(path("c.NVD"), "\"new\"\r\n");
         fillList(list(), {"unsaved"});
         theLesson().setSaved(false);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.answers = {answer};
         prompter.files = {answer == 0 ? QString() : path("c.NVD")};
         if (open)
@@ -206,7 +206,7 @@ private Q_SLOTS:
         theLesson().setTitles(rowOf("x"));
         fillList(list(), {"a"});
         theLesson().setSaved(true);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         mainForm()->newList();
         QVERIFY(prompter.asked.empty());
         QVERIFY(list().isEmpty());
@@ -220,7 +220,7 @@ private Q_SLOTS:
 
     void saveDialogPresetsTheName() {
         theLesson().setFilePath(QStringLiteral("C:\\data\\may.NV2"));
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {QString()};
         mainForm()->saveList();
         QCOMPARE(prompter.fileDialogs.size(), size_t(1));
@@ -235,7 +235,7 @@ private Q_SLOTS:
         // from a row shown earlier
         show().setLoadedPaths(show().currentPaths(), rowOf(QStringLiteral("old-kumo")));
         theLesson().setTitles(rowOf("T"));
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         for (const char* name : {"f.NV2", "f.NVD"}) prompter.files.push_back(path(name));
         mainForm()->saveList();
         mainForm()->saveList();
@@ -254,7 +254,7 @@ private Q_SLOTS:
     void lowerCaseNv2IsSavedAsVersion1() {
         fillList(list(), {"a"});
         theLesson().setTitles(rowOf("T"));
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {path("low.nv2")};
         mainForm()->saveList();
         QCOMPARE(readBytes(path("low.nv2")), QByteArray("\"a\",\"\",\"\",\"\",\"\",\"\",\"\"\r\n"));
@@ -269,7 +269,7 @@ private Q_SLOTS:
         writeBytes(path("keep.NVD"), "old");
         fillList(list(), {"a", "|b\nc"});
         theLesson().setSaved(false);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {path("keep.NVD")};
         QVERIFY_THROWS_EXCEPTION(EDataListValue, mainForm()->saveList());
         QCOMPARE(readBytes(path("keep.NVD")), QByteArray("old"));
@@ -279,7 +279,7 @@ private Q_SLOTS:
     void failedSaveOnClosingKeepsTheWindowOpen() {
         fillList(list(), {"a"});
         theLesson().setSaved(false);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.answers = {0};
         prompter.files = {path("no/such/folder/x.NVD")};
         // The error report is a modal box; here it only has to be shown, not answered.
@@ -312,7 +312,7 @@ private Q_SLOTS:
         theLesson().setSaved(false);
         const QString caption = mainForm()->windowTitle();
         const SlotPaths shownPaths = show().currentPaths();
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {dir_.filePath(target)};
         QString raised;
         try {
@@ -349,7 +349,7 @@ private Q_SLOTS:
         mainForm()->openDataListFile(path("a.NVD"));
         QVERIFY(child<QPushButton>(mainForm(), "BitBtnKansokuti")->isEnabled());
         show().setFillOptions({true, false});
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         if (open) {
             mainForm()->openDataListFile(path("b.NVD"));
             mainForm()->stepForward();
@@ -389,7 +389,7 @@ private Q_SLOTS:
         QDir(dir_.path()).mkpath(QStringLiteral("lists"));
         QDir(dir_.path()).mkpath(QStringLiteral("elsewhere"));
         writeBytes(path("lists/a.NVD"), "\"ka\"\r\n");
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         for (const QString& step : steps.split(u',', Qt::SkipEmptyParts)) {
             if (step == u"open") mainForm()->openDataListFile(path("lists/a.NVD"));
             if (step == u"save") {
@@ -421,7 +421,7 @@ private Q_SLOTS:
         writeBytes(path("may/l.NVD"), "\"pics/k.tpx\",\"m.tpx\"\r\n");
         mainForm()->openDataListFile(path("may/l.NVD"));
         QCOMPARE(child<PicturePane>(mainForm(), "ImgKumo")->picture().width(), 11);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {path("l2.NVD"), path("other/l3.NVD")};
         mainForm()->saveList();
         QVERIFY(readBytes(path("l2.NVD")).startsWith("\"may/pics/k.tpx\",\"may/m.tpx\",\""));
@@ -485,8 +485,7 @@ private Q_SLOTS:
                                         QString(), QStringLiteral("東"), QStringLiteral("西")});
         fillList(list(), {QStringLiteral("pics/雲 01.jpg|maps/m01.bmp|rain/r,01.bmp"), "",
                           QStringLiteral("|||n.jpg|s.jpg|e.jpg|w.jpg"), "a\"b"});
-        FakePrompter prompter;
-        prompter.files = {path("round.NV2"), path("again.NV2")};
+        fakePrompter().files = {path("round.NV2")};
         mainForm()->saveList();
         const QStringList rows = listRows(list());
         const QStringList savedTitles = titles();
@@ -495,6 +494,7 @@ private Q_SLOTS:
         mainForm()->openDataListFile(path("round.NV2"));
         QCOMPARE(listRows(list()), rows);
         QCOMPARE(titles(), savedTitles);
+        fakePrompter().files = {path("again.NV2")};
         mainForm()->saveList();
         QCOMPARE(readBytes(path("again.NV2")), readBytes(path("round.NV2")));
         // Every value fits CP932: the file is in the code page the program always wrote.

@@ -128,7 +128,7 @@ private Q_SLOTS:
         QFETCH(bool, closes);
         QFETCH(int, prompts);
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         prompter.answers.assign(answers.begin(), answers.end());
         prompter.files = {QString()}; // the save dialog, if it comes, is cancelled
         mainForm()->show();
@@ -182,7 +182,6 @@ private Q_SLOTS:
     void closeBoxWaitsForTheEditorAndOptions() {
         QFETCH(QString, window);
         createAt(1024);
-        test::FakePrompter prompter;
         mainForm()->show();
         QWidget* other = window == QLatin1String("frmDataEdit") ? static_cast<QWidget*>(editForm())
                                                                 : optionsForm();
@@ -301,7 +300,7 @@ private Q_SLOTS:
 
     void saveIsGreyedAndInertOnAnEmptyList() {
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         mainForm()->show();
         QApplication::setActiveWindow(mainForm());
         QVERIFY(QTest::qWaitForWindowActive(mainForm()));
@@ -320,7 +319,7 @@ private Q_SLOTS:
 
     void savePresetsTheNamePart() {
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         prompter.files = {QString()};
         theLesson().setFilePath(QStringLiteral("/data/may.NV2"));
         mainForm()->saveList();
@@ -332,14 +331,13 @@ private Q_SLOTS:
 
     void aboutBoxIsModal() {
         createAt(1024);
-        test::FakePrompter prompter;
+        test::FakePrompter& prompter = test::fakePrompter();
         child<QAction>(mainForm(), "About1")->trigger();
         QCOMPARE(prompter.modals, 1);
     }
 
     void helpAnswersItsThreeCommands() {
-        HelpWindow::setHelpFolder(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
-        HelpWindow& help = HelpWindow::instance();
+        HelpWindow help(QStringLiteral(NUBIVU_SOURCE_DIR "/help/"));
         help.showContents();
         QVERIFY(help.browser()->source().toString().endsWith("contents.html"));
         // The keyword list works whichever command opened the window.
@@ -354,21 +352,22 @@ private Q_SLOTS:
         QVERIFY(help.indexList()->count() > 3);
         help.showHelpOnHelp();
         QVERIFY(help.browser()->source().toString().endsWith("howto.html"));
-        HelpWindow::setHelpFolder(QStringLiteral("/nonexistent/help/"));
-        help.showContents();
-        QVERIFY(help.browser()->toPlainText().contains("ヘルプが見つかりません"));
         help.hide();
+        HelpWindow missing(QStringLiteral("/nonexistent/help/"));
+        missing.showContents();
+        QVERIFY(missing.browser()->toPlainText().contains("ヘルプが見つかりません"));
+        missing.hide();
     }
 
     void errorReportNamesTheFileBelowTheMessage() {
         test::FakePrompter prompter;
         const QString file = QStringLiteral("/lessons/may/kumo01.bmp");
-        showErrorReport(QStringLiteral("ビットマップイメージが不正です"), file);
+        showErrorReport(prompter, QStringLiteral("ビットマップイメージが不正です"), file);
         QCOMPARE(prompter.asked.back().text, QStringLiteral("ビットマップイメージが不正です"));
         QCOMPARE(prompter.asked.back().detail, file);
         QCOMPARE(prompter.asked.back().caption, QApplication::applicationName());
         // A message that names the file already is not given it twice.
-        showErrorReport(QStringLiteral("ファイル %1 は開けません").arg(file), file);
+        showErrorReport(prompter, QStringLiteral("ファイル %1 は開けません").arg(file), file);
         QCOMPARE(prompter.asked.back().detail, QString());
     }
 };

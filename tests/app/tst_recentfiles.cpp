@@ -78,7 +78,7 @@ private Q_SLOTS:
         QCOMPARE(offered(), (QStringList{paths[5], paths[4], paths[3], paths[2], paths[1]}));
 
         // Saving puts its file first; a file already listed moves up, not in twice.
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.files = {paths[2]};
         mainForm()->saveList();
         QCOMPARE(offered(), (QStringList{paths[2], paths[5], paths[4], paths[3], paths[1]}));
@@ -110,7 +110,7 @@ private Q_SLOTS:
         const QString gone = writeList(dir_, QStringLiteral("gone.NV2"));
         mainForm()->openDataListFile(kept);
         mainForm()->openDataListFile(gone);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         theLesson().setSaved(false);
         prompter.answers = {1}; // do not save the list on show
 

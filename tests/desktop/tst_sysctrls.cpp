@@ -4,6 +4,7 @@
 #include "app/windowstatesounds.h"
 #include "fakeprompter.h"
 #include "nubivucopy.h"
+#include "recordingsound.h"
 #include "showfixture.h"
 #include "testrunner.h"
 
@@ -23,28 +24,6 @@ using namespace nubivu;
 using namespace nubivu::test;
 
 namespace {
-
-class RecordingSound : public SystemSound {
-public:
-    RecordingSound() { previous_ = SystemSound::install(this); }
-    ~RecordingSound() override { SystemSound::install(previous_); }
-    void play(const QString& eventId) override { played << eventId; }
-    QStringList played;
-
-private:
-    SystemSound* previous_;
-};
-
-// Answers like FakePrompter, after running whileAsking, as a message box
-// runs the event loop while it is open.
-class WaitingPrompter : public FakePrompter {
-public:
-    std::function<void()> whileAsking;
-    int ask(const MessageRequest& request) override {
-        if (whileAsking) whileAsking();
-        return FakePrompter::ask(request);
-    }
-};
 
 enum class Owner { PlainObject, ChildWidget, OtherWindow, MainWindow };
 
@@ -68,26 +47,26 @@ private Q_SLOTS:
     void cleanup() { stopWindows(); }
 
     void guardDefaultsAndCount() {
-        QCOMPARE(SingleInstance::liveCount(), 0);
-        auto guard = std::make_unique<SingleInstance>(nullptr);
-        QCOMPARE(guard->dupInstAction, ActivateFirst);
-        QCOMPARE(guard->errorMessage, QStringLiteral("すでに起動されています"));
-        QVERIFY(guard->uniqueName.isEmpty());
-        QVERIFY(!guard->onDuplicate);
-        QCOMPARE(SingleInstance::liveCount(), 1);
+        ThisCopy copy;
+        QCOMPARE(copy.liveGuards(), 0);
+        // Without a name there is nothing to hold: the check lets the copy run.
+        auto guard = std::make_unique<SingleInstance>(copy, SingleInstance::Options(), nullptr);
+        QVERIFY(!guard->isDuplicate());
+        QCOMPARE(guard->options().duplicateAction, ActivateFirst);
+        QCOMPARE(guard->options().errorMessage, QStringLiteral("すでに起動されています"));
+        QVERIFY(guard->options().uniqueName.isEmpty());
+        QVERIFY(!guard->options().onDuplicate);
+        QCOMPARE(copy.liveGuards(), 1);
         try {
-            SingleInstance second(nullptr);
+            SingleInstance second(copy, SingleInstance::Options(), nullptr);
             QFAIL("a second guard was allowed");
         } catch (const EMultiSingleInstance& e) {
             QCOMPARE(e.message(), QStringLiteral("Only single component allowed"));
         }
-        QCOMPARE(SingleInstance::liveCount(), 1);
+        QCOMPARE(copy.liveGuards(), 1);
         guard.reset();
-        QCOMPARE(SingleInstance::liveCount(), 0);
-        // Without a name there is nothing to hold: the check lets the copy run.
-        SingleInstance unnamed(nullptr);
-        unnamed.loaded();
-        QVERIFY(!unnamed.isDuplicate());
+        QCOMPARE(copy.liveGuards(), 0);
+        QVERIFY(!copy.endRequested());
     }
 
     void animateFormPlacement_data() {
@@ -109,9 +88,10 @@ private Q_SLOTS:
         QWidget window;
         auto* child = new QWidget(&window);
         QObject* const owners[] = {&plain, child, &window, mainForm()};
+        RecordingSound sound;
         QString raised;
         try {
-            delete new WindowStateSounds(owners[int(owner)]);
+            delete new WindowStateSounds(owners[int(owner)], sound);
         } catch (const EAnimateFormError& e) {
             raised = e.message();
         }
@@ -121,7 +101,7 @@ private Q_SLOTS:
     void minimiseAndRestoreSounds() {
         RecordingSound sound;
         QWidget window;
-        auto* animate = new WindowStateSounds(&window);
+        auto* animate = new WindowStateSounds(&window, sound);
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QVERIFY(sound.played.isEmpty());
@@ -143,6 +123,16 @@ private Q_SLOTS:
         delete animate;
         window.setWindowState(Qt::WindowMinimized);
         QCOMPARE(sound.played.size(), 4);
+
+        // The main window's own component plays through the sounds the application handed it.
+        startWindows(640);
+        mainForm()->show();
+        QVERIFY(QTest::qWaitForWindowExposed(mainForm()));
+        mainForm()->setWindowState(Qt::WindowMinimized);
+        mainForm()->setWindowState(Qt::WindowNoState);
+        QCOMPARE(application()->sound.played,
+                 (QStringList{"window-minimized", "window-unminimized"}));
+        QCOMPARE(sound.played.size(), 4);
     }
 
     // A real first copy; this process plays the second copy in each mode.
@@ -152,30 +142,38 @@ private Q_SLOTS:
         first.start();
         QVERIFY2(first.waitFor(QStringLiteral("first copy")), qPrintable(first.log()));
 
-        auto check = [](DuplicateAction action, const QString& message) {
-            SingleInstance guard(nullptr);
-            guard.uniqueName = QStringLiteral("Ident6490");
-            guard.dupInstAction = action;
-            guard.errorMessage = message;
+        ThisCopy copy;
+        auto check = [&copy](DuplicateAction action, const QString& message) {
+            SingleInstance::Options options;
+            options.uniqueName = QStringLiteral("Ident6490");
+            options.duplicateAction = action;
+            options.errorMessage = message;
             QObject* sender = nullptr;
-            guard.onDuplicate = [&](QObject* s) { sender = s; };
+            bool senderIsGuard = false;
+            options.onDuplicate = [&](QObject* s) {
+                sender = s;
+                senderIsGuard = qobject_cast<SingleInstance*>(s) != nullptr;
+            };
             QString raised;
             try {
-                guard.loaded();
+                SingleInstance guard(copy, std::move(options), nullptr);
+                if (!guard.isDuplicate() || sender != &guard)
+                    return QStringLiteral("not a duplicate");
             } catch (const EMultiAppInstance& e) {
+                // Raised by the guard's check, once it had told of the duplicate.
+                if (!senderIsGuard) return QStringLiteral("not a duplicate");
                 raised = e.message();
             }
-            if (!guard.isDuplicate() || sender != &guard) return QStringLiteral("not a duplicate");
             return raised;
         };
 
         QCOMPARE(check(TerminateCopy, QStringLiteral("unused")), QString());
-        QVERIFY(SingleInstance::endRequested());
-        SingleInstance::finish(); // a terminated copy has nothing to say
+        QVERIFY(copy.endRequested());
+        copy.finish(); // a terminated copy has nothing to say
         QCOMPARE(check(RaiseError, QStringLiteral("もう動いています")),
                  QStringLiteral("もう動いています"));
         QCOMPARE(check(ActivateFirst, QString()), QString());
-        SingleInstance::finish();
+        copy.finish();
         QVERIFY2(first.waitFor(QStringLiteral("brought forward: \"frmNubivuMain\"")),
                  qPrintable(first.log()));
         QCOMPARE(first.log().count(QStringLiteral("brought forward")), 1);
@@ -262,7 +260,7 @@ private Q_SLOTS:
         QFETCH(int, answer);
         QFETCH(bool, opened);
         startWindows(640);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.answers = {answer};
         theLesson().setSaved(false);
         if (answer < 0) mainForm()->setEnabled(false);
@@ -298,7 +296,7 @@ private Q_SLOTS:
         theLesson().setSaved(false); // the teacher has changed something
 
         NubivuCopy second(runtime.path());
-        WaitingPrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         prompter.answers = {answer};
         prompter.files = {QString()};
         // A message box runs its own event loop while it waits for the user.
@@ -336,7 +334,7 @@ private Q_SLOTS:
         QFETCH(bool, remote);
         QFETCH(bool, accepted);
         startWindows(640);
-        FakePrompter prompter;
+        FakePrompter& prompter = fakePrompter();
         QTemporaryDir files;
         const QString path = name.startsWith(QLatin1String("missing")) ? files.filePath(name)
                                                                        : writeLesson(files, name);
@@ -381,15 +379,16 @@ private Q_SLOTS:
         QFETCH(QStringList, handed);
         QFETCH(bool, dropped);
         RuntimeDir runtime;
-        SingleInstance guard(nullptr);
-        guard.uniqueName = QStringLiteral("NubivuProtocol");
-        guard.loaded();
+        ThisCopy copy;
+        SingleInstance::Options options;
+        options.uniqueName = QStringLiteral("NubivuProtocol");
+        SingleInstance guard(copy, options, nullptr);
         QVERIFY(!guard.isDuplicate());
         QStringList got;
         connect(&guard, &SingleInstance::fileHandedOver, this, [&](const QString& p) { got << p; });
 
         QLocalSocket peer;
-        peer.connectToServer(SingleInstance::serverName(guard.uniqueName));
+        peer.connectToServer(SingleInstance::serverName(options.uniqueName));
         QVERIFY(peer.waitForConnected(5000));
         peer.write(bytes);
         QVERIFY(peer.waitForBytesWritten(5000) || peer.state() != QLocalSocket::ConnectedState);

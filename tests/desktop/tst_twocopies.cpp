@@ -113,12 +113,13 @@ private Q_SLOTS:
                 what == QLatin1String("folder") ? name : name + QStringLiteral("/notes")));
         }
         {
-            nubivu::SingleInstance guard(nullptr);
-            guard.uniqueName = QStringLiteral("Ident6490");
-            guard.dupInstAction = nubivu::RaiseError;
+            nubivu::ThisCopy thisCopy;
+            nubivu::SingleInstance::Options options;
+            options.uniqueName = QStringLiteral("Ident6490");
+            options.duplicateAction = nubivu::RaiseError;
             QTest::ignoreMessage(
                 QtWarningMsg, QRegularExpression(QStringLiteral("^single-instance guard off: ")));
-            guard.loaded(); // no exception
+            nubivu::SingleInstance guard(thisCopy, options, nullptr); // no exception
             QVERIFY(!guard.isDuplicate());
         }
 

@@ -30,12 +30,16 @@ class TestDataEdit : public QObject {
     // A fresh lesson and an editor on it, on a screen this wide.
     std::unique_ptr<ListEditorWindow> make(int screenWidth) {
         lesson_ = std::make_unique<Lesson>();
-        return std::make_unique<ListEditorWindow>(*lesson_, ScreenMetrics::forWidth(screenWidth));
+        return std::make_unique<ListEditorWindow>(*lesson_, ScreenMetrics::forWidth(screenWidth),
+                                                  prompter_);
     }
+    FakePrompter prompter_;
     std::unique_ptr<Lesson> lesson_;
     const FormatRegistry formats_;
 
 private Q_SLOTS:
+    void init() { prompter_ = FakePrompter(); }
+
     void columnWidths_data() {
         QTest::addColumn<int>("screen");
         QTest::addColumn<int>("dataRows");
@@ -171,9 +175,9 @@ private Q_SLOTS:
     // the default button, which opens the chooser.
     void enterPressesTheFocusedButton() {
         auto edit = make(640);
-        ImageFileChooser chooser(*lesson_, formats_);
+        ImageFileChooser chooser(*lesson_, formats_, prompter_, DecodeOptions());
         edit->setFileChooser(&chooser);
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         fillList(lesson_->rows(), {"a1"});
         edit->show();
         edit->activateWindow();
@@ -208,9 +212,9 @@ private Q_SLOTS:
 
     void openButtonRunsTheChooserModally() {
         auto edit = make(640);
-        ImageFileChooser chooser(*lesson_, formats_);
+        ImageFileChooser chooser(*lesson_, formats_, prompter_, DecodeOptions());
         edit->setFileChooser(&chooser);
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         prompter.modal = [](QDialog& dialog) {
             return dialog.objectName() == QStringLiteral("frmFileSelect") ? 1 : 0;
         };

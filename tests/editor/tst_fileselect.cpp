@@ -41,11 +41,13 @@ class TestFileSelect : public QObject {
     QString startDir_;
     QTemporaryDir dir_;
     const FormatRegistry formats_;
+    FakePrompter prompter_;
 
     // A chooser whose only drive is the test's folder, with files in it.
     std::unique_ptr<ImageFileChooser> make(Lesson& lesson, const QStringList& files) {
         for (const QString& f : files) touch(dir_.filePath(f));
-        auto chooser = std::make_unique<ImageFileChooser>(lesson, formats_);
+        auto chooser =
+            std::make_unique<ImageFileChooser>(lesson, formats_, prompter_, DecodeOptions());
         chooser->setDrives({dir_.path()});
         QDir::setCurrent(dir_.path());
         chooser->prepare();
@@ -60,6 +62,7 @@ class TestFileSelect : public QObject {
 private Q_SLOTS:
     void initTestCase() { startDir_ = QDir::currentPath(); }
     void init() {
+        prompter_ = FakePrompter();
         for (const QString& f :
              QDir(dir_.path()).entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot))
             QDir(dir_.filePath(f)).exists() ? void(QDir(dir_.filePath(f)).removeRecursively())
@@ -111,7 +114,6 @@ private Q_SLOTS:
         list.setCurrent(3, 1); // the grid's column 2 of its empty row 4
         auto chooser = make(lesson, {"x.bmp"});
         child<QListWidget>(chooser, "FileListBox1")->setCurrentRow(0);
-        FakePrompter prompter;
         child<QPushButton>(chooser, "BitBtnYES")->click();
         QCOMPARE(gridRows(grid),
                  (QStringList{"a", "b", "c", "|" + dir_.filePath(QStringLiteral("x.bmp"))}));
@@ -220,7 +222,7 @@ private Q_SLOTS:
         auto chooser = make(lesson, {"a.bmp"});
         const QString gone = dir_.filePath(QStringLiteral("ejected"));
         chooser->setDrives({dir_.path(), gone});
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(1);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(1);
         QCOMPARE(int(prompter.asked.size()), 1);
@@ -243,7 +245,7 @@ private Q_SLOTS:
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(1);
         QCOMPARE(chooser->treeDrive(), usb.path());
         usb.remove(); // the medium is taken out
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         child<QComboBox>(chooser, "DriveComboBox1")->setCurrentIndex(2);
         Q_EMIT child<QComboBox>(chooser, "DriveComboBox1")->activated(2);
         QCOMPARE(int(prompter.asked.size()), 1);

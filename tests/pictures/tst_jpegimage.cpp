@@ -20,15 +20,6 @@ namespace {
 
 QString jpegError(int code) { return QStringLiteral("JPEG エラー #%1").arg(code); }
 
-// Restores the display flag whatever a test does with it.
-struct LowColour {
-    explicit LowColour(bool low) : saved(JpegImage::lowColourDisplay()) {
-        JpegImage::setLowColourDisplay(low);
-    }
-    ~LowColour() { JpegImage::setLowColourDisplay(saved); }
-    bool saved;
-};
-
 // The offset of the last marker of the kind in the file, or -1.
 qsizetype lastMarker(const QByteArray& jpeg, uchar kind) {
     const char marker[2] = {char(0xFF), char(kind)};
@@ -99,8 +90,8 @@ private Q_SLOTS:
         Bitmap reference;
         loadFromBytes(reference, djpeg(jpeg, decode, dir));
 
-        LowColour low(lowColour);
         JpegImage image;
+        image.setDecodeOptions({lowColour});
         loadFromBytes(image, jpeg);
         QCOMPARE(image.width(), size.width());
         QCOMPARE(image.height(), size.height());
@@ -283,8 +274,8 @@ private Q_SLOTS:
         jpeg_destroy_compress(&c);
         std::free(out);
 
-        LowColour low(true); // CMYK stays in true colour even then
         JpegImage image;
+        image.setDecodeOptions({true}); // CMYK stays in true colour even then
         loadFromBytes(image, jpeg);
         const QImage img = image.bitmap().image();
         QCOMPARE(img.format(), QImage::Format_RGB32);

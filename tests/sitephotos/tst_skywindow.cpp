@@ -1,6 +1,5 @@
 #include "app/mainwindow.h"
 #include "editor/listeditorwindow.h"
-#include "fakeprompter.h"
 #include "showfixture.h"
 #include "sitephotos/skywindow.h"
 #include "testpictures.h"
@@ -150,8 +149,8 @@ private Q_SLOTS:
         broken[6] = pic("w3.tpx", 54);
         SlotPaths none;
         none[0] = all[0];
-        test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::start({all, northEast, broken, none}));
+        const test::FakePrompter& prompter = test::fakePrompter();
 
         child<QPushButton>(mainForm(), "BitBtnKansokuti")->click();
         QVERIFY(skyForm()->isVisible());

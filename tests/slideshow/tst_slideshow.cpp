@@ -3,6 +3,7 @@
 #include "app/mainwindow.h"
 #include "editor/listeditorwindow.h"
 #include "fakeprompter.h"
+#include "pictures/jpegimage.h"
 #include "showfixture.h"
 #include "sitephotos/skywindow.h"
 #include "slideshow/optionsdialog.h"
@@ -17,6 +18,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QTest>
 #include <QTimer>
 
@@ -258,8 +260,8 @@ private Q_SLOTS:
         const SlotPaths bad = rowOf(QStringLiteral("/no/such/folder/gone.tpx"),
                                     test::writeGarbage(fx_.path("bad.tpx")),
                                     QStringLiteral("C:\\pictures\\winter.xyz"));
-        test::FakePrompter prompter;
         QVERIFY(test::ShowFixture::start({good, bad, good}));
+        const test::FakePrompter& prompter = test::fakePrompter();
         QVERIFY(!child<PicturePane>(main(), "ImgAme")->picture().empty());
         child<QPushButton>(main(), "BitBtnKomaOkuri")->click();
         for (PicturePane* pane :
@@ -320,8 +322,8 @@ private Q_SLOTS:
             child<QPushButton>(aboutForm(), "OKButton")->click();
         } else if (from == QLatin1String("help")) {
             child<QAction>(main(), "Contents1")->trigger();
-            QVERIFY(test::ShowFixture::activate(&HelpWindow::instance()));
-            HelpWindow::instance().close();
+            QVERIFY(test::ShowFixture::activate(test::helpForm()));
+            test::helpForm()->close();
         } else if (from == QLatin1String("file dialog")) {
             main()->openDialog().show();
             QVERIFY(test::ShowFixture::activate((&main()->openDialog())));
@@ -420,10 +422,10 @@ private Q_SLOTS:
     }
 
     void jpegDataErrorIsReportedOnceWhenItsRowIsShown() {
-        test::FakePrompter prompter;
         const QString broken = test::writeJpegWithDataError(fx_.path(QStringLiteral("b.jpg")));
         QVERIFY(test::ShowFixture::start(
             {rowOf(fx_.pic("k1.tpx", 11)), rowOf(broken), rowOf(fx_.pic("k3.tpx", 13))}));
+        const test::FakePrompter& prompter = test::fakePrompter();
         QTRY_VERIFY(show().decodedAhead()); // row 2 decoded ahead meanwhile
         QCoreApplication::processEvents();
         QVERIFY(prompter.asked.empty());
@@ -436,6 +438,43 @@ private Q_SLOTS:
         QTRY_VERIFY(show().decodedAhead());
         QCoreApplication::processEvents();
         QCOMPARE(prompter.asked.size(), size_t(1));
+    }
+
+    // On a display of 256 colours or fewer a JPEG decodes to 8 bits with a
+    // palette, whether a pane loads it, it is decoded ahead or the sky window shows it.
+    void jpegDepthFollowsTheScreen_data() {
+        QTest::addColumn<bool>("lowColour");
+        QTest::addColumn<int>("bits");
+        QTest::newRow("true colour") << false << 24;
+        QTest::newRow("256 colours") << true << 8;
+    }
+    void jpegDepthFollowsTheScreen() {
+        QFETCH(bool, lowColour);
+        QFETCH(int, bits);
+        QFile file(fx_.path(QStringLiteral("c.jpg")));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(test::jpegBytes(false));
+        file.close();
+        SlotPaths sky = rowOf(file.fileName());
+        sky[3] = file.fileName(); // north
+        ScreenMetrics screen = ScreenMetrics::forWidth(1024);
+        screen.lowColour = lowColour;
+        test::startWindows(screen);
+        setRows(list(), {rowOf(file.fileName()), sky});
+        main()->show();
+        QVERIFY(test::ShowFixture::activate(main()));
+        auto depth = [](QWidget* window, const char* pane) {
+            auto* jpeg =
+                dynamic_cast<JpegImage*>(child<PicturePane>(window, pane)->picture().graphic());
+            return jpeg ? jpeg->bitmap().bitsPerPixel() : 0;
+        };
+        QCOMPARE(depth(main(), "ImgKumo"), bits);
+        QTRY_VERIFY(show().decodedAhead()); // row 2 decoded ahead meanwhile
+        click(child<QPushButton>(main(), "BitBtnKomaOkuri"));
+        QCOMPARE(test::shownRow(), 2);
+        QCOMPARE(depth(main(), "ImgKumo"), bits);
+        child<QPushButton>(main(), "BitBtnKansokuti")->click();
+        QCOMPARE(depth(skyForm(), "ImgNorth"), bits);
     }
 
     void changesDuringPlay_data() {

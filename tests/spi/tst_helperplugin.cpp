@@ -52,6 +52,10 @@ class TestHelperPlugin : public QObject {
 
     QTemporaryDir dir_;
     FormatRegistry formats_;
+    // What the reports of plug-ins set aside go to, as the main window's do;
+    // the window goes first, and its queued reports with it.
+    FakePrompter prompter_;
+    QWidget reportWindow_;
 
     QString picture(const QString& name, const QByteArray& bytes) {
         return writeFile(dir_.filePath(name), bytes);
@@ -73,7 +77,7 @@ class TestHelperPlugin : public QObject {
         options.macBinary = false;
         options.libraries = inHelper();
         auto spis = std::make_unique<PluginManager>(formats_, options);
-        reportSetAsidePlugins(*spis);
+        reportSetAsidePlugins(*spis, reportWindow_, prompter_);
         spis->search(copyPlugin(QStringLiteral("nubitest_wild"), dir_.path()));
         if (spis->count() != 1) qFatal("the test plug-in did not load");
         return spis;
@@ -93,6 +97,8 @@ class TestHelperPlugin : public QObject {
     }
 
 private Q_SLOTS:
+    void init() { prompter_ = FakePrompter(); }
+
     void placeByOrigin() {
         const QString copy = copyPlugin(QStringLiteral("nubitest"), dir_.path());
         const PluginLibraryLoader loader(inHelper());
@@ -165,7 +171,7 @@ private Q_SLOTS:
     void misbehaviourFailsLikeThePlugin() {
         QFETCH(int, act);
         QFETCH(int, failures);
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         const auto spis = manager();
         HelperLibrary& helper = helperOf(*spis->items(0));
         const pid_t first = helper.helperPid();
@@ -186,7 +192,7 @@ private Q_SLOTS:
     }
 
     void setAsideAfterThreeFailures() {
-        FakePrompter prompter;
+        FakePrompter& prompter = prompter_;
         const auto spis = manager();
         HelperLibrary& helper = helperOf(*spis->items(0));
         PicturePane pane;

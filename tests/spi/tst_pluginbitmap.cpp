@@ -209,7 +209,7 @@ private Q_SLOTS:
         QCOMPARE(spis.count(), 1);
         FakePrompter prompter;
         QWidget window;
-        reportSkippedPluginsWhenShown(window, spis);
+        reportSkippedPluginsWhenShown(window, spis, prompter);
         QCoreApplication::processEvents();
         QVERIFY(prompter.asked.empty()); // not before the window is shown
         window.show();

@@ -14,10 +14,11 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
     char go = 0;
     if (::read(STDIN_FILENO, &go, 1) != 1) return 2;
-    nubivu::SingleInstance guard(nullptr);
-    guard.uniqueName = QStringLiteral("Ident6490");
-    guard.dupInstAction = nubivu::TerminateCopy;
-    guard.loaded();
+    nubivu::ThisCopy thisCopy;
+    nubivu::SingleInstance::Options options;
+    options.uniqueName = QStringLiteral("Ident6490");
+    options.duplicateAction = nubivu::TerminateCopy;
+    nubivu::SingleInstance guard(thisCopy, options, nullptr);
     std::printf("%s\n", guard.isDuplicate() ? "duplicate" : "first");
     std::fflush(stdout);
     if (guard.isDuplicate()) return 0;
