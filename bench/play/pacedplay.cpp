@@ -29,7 +29,7 @@ PacedPlayResult playPaced(LessonPlayer& player, double rowsPerSecond, int played
     show.setHold({});
 
     PacedPlayResult result;
-    result.slotMs = double(speed->Slot().count()) / 1e6;
+    result.slotMs = double(speed->slot().count()) / 1e6;
     int shown = 0;
     QObject context;
     QObject::connect(&show, &SlideShow::rowShown, &context, [&] {

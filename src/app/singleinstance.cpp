@@ -1,6 +1,7 @@
 #include "app/singleinstance.h"
 
 #include "app/instancemessage.h"
+#include "core/logging.h"
 
 #include <QApplication>
 #include <QDeadlineTimer>
@@ -9,7 +10,6 @@
 #include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QLoggingCategory>
 #include <QPointer>
 #include <QStandardPaths>
 #include <QWidget>
@@ -21,8 +21,6 @@
 #include <unistd.h>
 
 namespace nubivu {
-
-Q_LOGGING_CATEGORY(lcInstance, "nubivu.instance", QtWarningMsg)
 
 namespace {
 constexpr int kConnectMs = 1000;

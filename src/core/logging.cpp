@@ -9,6 +9,7 @@ namespace nubivu {
 Q_LOGGING_CATEGORY(lcPictures, "nubivu.pictures", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPlugins, "nubivu.plugins", QtWarningMsg)
 Q_LOGGING_CATEGORY(lcPlay, "nubivu.play", QtWarningMsg)
+Q_LOGGING_CATEGORY(lcInstance, "nubivu.instance", QtWarningMsg)
 
 void logCaughtFailure(const QLoggingCategory& category, const QString& file,
                       const char* consequence) {

@@ -13,6 +13,7 @@ namespace nubivu {
 Q_DECLARE_LOGGING_CATEGORY(lcPictures) // nubivu.pictures: reading and drawing pictures
 Q_DECLARE_LOGGING_CATEGORY(lcPlugins)  // nubivu.plugins: decoder plug-ins and their helpers
 Q_DECLARE_LOGGING_CATEGORY(lcPlay)     // nubivu.play: showing and playing rows, decoding ahead
+Q_DECLARE_LOGGING_CATEGORY(lcInstance) // nubivu.instance: the one copy per user
 
 // Logs the exception being handled (call it only inside a catch block):
 // "<file>: <reason> (<consequence>)". The program's own failures log at info

@@ -19,7 +19,7 @@ std::optional<PlaySpeed> PlaySpeed::fromRowsPerSecond(double rowsPerSecond) {
     return std::nullopt;
 }
 
-std::chrono::nanoseconds PlaySpeed::Slot() const {
+std::chrono::nanoseconds PlaySpeed::slot() const {
     if (!paced()) return {};
     return std::chrono::nanoseconds(std::llround(1e9 / rowsPerSecond()));
 }
@@ -47,7 +47,7 @@ void PlayPacer::reset() {
 std::chrono::nanoseconds PlayPacer::scheduleNext(std::chrono::nanoseconds hold) {
     if (!shownAt_) return {};
     // The speed in force now counts, so a change while playing acts on the row on show.
-    due_ = *shownAt_ + speed_.Slot() + hold;
+    due_ = *shownAt_ + speed_.slot() + hold;
     return std::max(*due_ - clock_(), std::chrono::nanoseconds{});
 }
 

@@ -30,7 +30,7 @@ public:
     // 0 when not paced.
     double rowsPerSecond() const { return paced() ? Rates[size_t(index_)] : 0.0; }
     // How long a row stays at least; zero when not paced.
-    std::chrono::nanoseconds Slot() const;
+    std::chrono::nanoseconds slot() const;
 
     // The next rate up or down the list; faster than 30 is as fast as the
     // pictures load, and each end of the list stays where it is.

@@ -39,7 +39,7 @@ public:
         wm_.start(tool("openbox"), {});
         // The window manager is up once it names itself on the root window.
         while (!deadline.hasExpired() &&
-               !Run(tool("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"))
+               !run(tool("xprop"), {"-root", "_NET_SUPPORTING_WM_CHECK"}).contains("window id"))
             QTest::qWait(100);
         ready_ = !deadline.hasExpired();
     }
@@ -53,7 +53,7 @@ public:
     bool ready() const { return ready_; }
     const QProcessEnvironment& environment() const { return env_; }
 
-    QString Run(const QString& program, const QStringList& args) const {
+    QString run(const QString& program, const QStringList& args) const {
         QProcess p;
         p.setProcessEnvironment(env_);
         p.start(program, args);
@@ -63,11 +63,11 @@ public:
 
     // The one window whose caption is exactly this one (0: none such).
     QString windowNamed(const QString& caption) const {
-        const QStringList ids = Run(tool("xdotool"), {"search", "--onlyvisible", "--name",
+        const QStringList ids = run(tool("xdotool"), {"search", "--onlyvisible", "--name",
                                                       QRegularExpression::escape(caption)})
                                     .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         for (const QString& id : ids)
-            if (Run(tool("xdotool"), {"getwindowname", id}).trimmed() == caption) return id;
+            if (run(tool("xdotool"), {"getwindowname", id}).trimmed() == caption) return id;
         return {};
     }
 
@@ -75,12 +75,12 @@ public:
     // the frame the window manager put around it.
     QRect outer(const QString& id) const {
         // xwininfo, not xdotool: the latter counts the frame into the position twice.
-        const QString info = Run(tool("xwininfo"), {"-id", id});
+        const QString info = run(tool("xwininfo"), {"-id", id});
         auto value = [&](const char* key) {
             const QRegularExpression re(QLatin1String(key) + QStringLiteral(":\\s+(-?\\d+)"));
             return re.match(info).captured(1).toInt();
         };
-        const QString extents = Run(tool("xprop"), {"-id", id, "_NET_FRAME_EXTENTS"});
+        const QString extents = run(tool("xprop"), {"-id", id, "_NET_FRAME_EXTENTS"});
         const QRegularExpression re(QStringLiteral("= (\\d+), (\\d+), (\\d+), (\\d+)"));
         const auto m = re.match(extents);
         if (!m.hasMatch()) return {};
@@ -144,7 +144,7 @@ private Q_SLOTS:
         // The sky-photo button, wherever the menu bar's height puts it.
         const QString x = QString::number(scaled(424 + 52, f));
         const QString y = QString::number(scaled(232, f) + scaled(25, f) / 2 + 22);
-        desktop.Run(tool("xdotool"), {"mousemove", "--window", main, x, y, "click", "1"});
+        desktop.run(tool("xdotool"), {"mousemove", "--window", main, x, y, "click", "1"});
         QString sky;
         QTRY_VERIFY_WITH_TIMEOUT(
             !(sky = desktop.windowNamed(QStringLiteral("私たちの地域の様子"))).isEmpty(), 10000);
@@ -160,15 +160,15 @@ private Q_SLOTS:
 
         // The editor stays above the main window, and the main window's close
         // box does not end the program while the editor is open.
-        desktop.Run(tool("xdotool"), {"windowactivate", "--sync", main});
-        desktop.Run(tool("xdotool"), {"key", "ctrl+e"});
+        desktop.run(tool("xdotool"), {"windowactivate", "--sync", main});
+        desktop.run(tool("xdotool"), {"key", "ctrl+e"});
         QString editor;
         QTRY_VERIFY_WITH_TIMEOUT(!(editor = desktop.windowNamed(QStringLiteral("編集"))).isEmpty(),
                                  10000);
-        const QString transient = desktop.Run(tool("xprop"), {"-id", editor, "WM_TRANSIENT_FOR"});
+        const QString transient = desktop.run(tool("xprop"), {"-id", editor, "WM_TRANSIENT_FOR"});
         QVERIFY2(transient.contains(QStringLiteral("0x") + QString::number(main.toULongLong(), 16)),
                  qPrintable(transient));
-        desktop.Run(tool("wmctrl"), {"-i", "-c", main});
+        desktop.run(tool("wmctrl"), {"-i", "-c", main});
         QVERIFY(!program.waitForFinished(1500));
         QVERIFY(!desktop.windowNamed(caption).isEmpty());
 

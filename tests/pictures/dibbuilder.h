@@ -27,7 +27,7 @@ inline void putLE(QByteArray& b, quint32 v, int bytes) {
 }
 
 // The info header, masks and colour table (what a DIB holds before its pixels).
-inline QByteArray DibHeader(const DibSpec& s) {
+inline QByteArray dibHeader(const DibSpec& s) {
     QByteArray h;
     const int size = int(s.kind);
     putLE(h, quint32(size), 4);
@@ -64,7 +64,7 @@ inline QByteArray DibHeader(const DibSpec& s) {
 }
 
 inline QByteArray bmpFile(const DibSpec& s) {
-    const QByteArray dib = DibHeader(s);
+    const QByteArray dib = dibHeader(s);
     QByteArray f("BM");
     putLE(f, quint32(14 + dib.size() + s.bits.size()), 4);
     putLE(f, 0, 4);

@@ -44,7 +44,7 @@ QByteArray dibImage(int size, int bpp, QRgb colour, bool maskCorner = true, int 
         if (maskCorner && y == size - 1) row[0] = char(0x80); // bottom-up: the top row is last
         mask.push_back(row);
     }
-    return DibHeader(s) + s.bits + paddedRows(mask);
+    return dibHeader(s) + s.bits + paddedRows(mask);
 }
 
 QByteArray pngImage(int size, QRgb colour) {

@@ -66,17 +66,17 @@ int PluginLoader::info(const QByteArray& data, SpiPictureInfo& info) const {
 }
 
 Decoded PluginLoader::decode(const QByteArray& data) const {
-    return Run(data.constData(), data.size(), SPI_SOURCE_MEMORY, nullptr);
+    return run(data.constData(), data.size(), SPI_SOURCE_MEMORY, nullptr);
 }
 
 Decoded PluginLoader::decode(const QByteArray& data,
                              const std::function<int(int, int)>& progress) const {
-    return Run(data.constData(), data.size(), SPI_SOURCE_MEMORY, &progress);
+    return run(data.constData(), data.size(), SPI_SOURCE_MEMORY, &progress);
 }
 
 Decoded PluginLoader::decodeFile(const QString& path, qintptr offset) const {
     const QByteArray name = QFile::encodeName(path);
-    return Run(name.constData(), offset, SPI_SOURCE_FILE, nullptr);
+    return run(name.constData(), offset, SPI_SOURCE_FILE, nullptr);
 }
 
 int PluginLoader::preview(const QByteArray& data) const {
@@ -90,7 +90,7 @@ int PluginLoader::preview(const QByteArray& data) const {
     return result;
 }
 
-Decoded PluginLoader::Run(const char* source, intptr_t len, uint32_t flag,
+Decoded PluginLoader::run(const char* source, intptr_t len, uint32_t flag,
                           const std::function<int(int, int)>* progress) const {
     Decoded out;
     HLOCAL info = reinterpret_cast<HLOCAL>(0x1);

@@ -37,7 +37,7 @@ public:
     Decoded decode(const QByteArray& data, const std::function<int(int, int)>& progress) const;
 
 private:
-    Decoded Run(const char* source, intptr_t len, uint32_t flag,
+    Decoded run(const char* source, intptr_t len, uint32_t flag,
                 const std::function<int(int, int)>* progress) const;
 
     void* handle = nullptr;

@@ -22,7 +22,7 @@ private Q_SLOTS:
     void speedsStepThroughTheList() {
         PlaySpeed speed; // the default plays as fast as pictures load
         QVERIFY(!speed.paced());
-        QCOMPARE(speed.Slot(), nanoseconds{});
+        QCOMPARE(speed.slot(), nanoseconds{});
         QCOMPARE(speed.faster(), speed);
         QList<double> down;
         for (PlaySpeed s = speed.slower(); s.paced(); s = s.slower()) {
@@ -38,8 +38,8 @@ private Q_SLOTS:
 
     void onlyListedRatesAreSpeeds() {
         QCOMPARE(PlaySpeed::fromRowsPerSecond(0), PlaySpeed::asFastAsLoaded());
-        QCOMPARE(PlaySpeed::fromRowsPerSecond(15)->Slot(), nanoseconds(66'666'667));
-        QCOMPARE(PlaySpeed::fromRowsPerSecond(0.5)->Slot(), nanoseconds(2s));
+        QCOMPARE(PlaySpeed::fromRowsPerSecond(15)->slot(), nanoseconds(66'666'667));
+        QCOMPARE(PlaySpeed::fromRowsPerSecond(0.5)->slot(), nanoseconds(2s));
         for (double bad : {-1.0, 3.0, 1000.0, std::nan("")})
             QVERIFY2(!PlaySpeed::fromRowsPerSecond(bad), qPrintable(QString::number(bad)));
     }

@@ -96,10 +96,10 @@ enum EmfRecord : quint32 {
 };
 
 QRectF rectAt(MetaBytes r, qint64 at) { // left, top, right, bottom
-    return QRectF(QPointF(r.I32(at), r.I32(at + 4)), QPointF(r.I32(at + 8), r.I32(at + 12)));
+    return QRectF(QPointF(r.i32(at), r.i32(at + 4)), QPointF(r.i32(at + 8), r.i32(at + 12)));
 }
 
-QPointF pointAt(MetaBytes r, qint64 at) { return QPointF(r.I32(at), r.I32(at + 4)); }
+QPointF pointAt(MetaBytes r, qint64 at) { return QPointF(r.i32(at), r.i32(at + 4)); }
 
 // count points from at, 16 or 32 bits a coordinate; empty when they do not fit.
 QPolygonF readPoints(MetaBytes r, qint64 at, qint64 count, bool small) {
@@ -109,20 +109,20 @@ QPolygonF readPoints(MetaBytes r, qint64 at, qint64 count, bool small) {
     points.reserve(qsizetype(count));
     for (qint64 i = 0; i < count; ++i) {
         const qint64 p = at + i * size;
-        points.append(small ? QPointF(r.I16(p), r.I16(p + 2)) : QPointF(r.I32(p), r.I32(p + 4)));
+        points.append(small ? QPointF(r.i16(p), r.i16(p + 2)) : QPointF(r.i32(p), r.i32(p + 4)));
     }
     return points;
 }
 
 QVector<QPolygonF> polyPolygons(MetaBytes r, bool small) {
-    const qint64 n = r.U32(24);
-    const qint64 total = r.U32(28);
+    const qint64 n = r.u32(24);
+    const qint64 total = r.u32(28);
     QVector<QPolygonF> polygons;
     if (!r.has(32, n * 4) || !r.has(32 + n * 4, total * (small ? 4 : 8))) return polygons;
     qint64 at = 32 + n * 4;
     qint64 used = 0;
     for (qint64 i = 0; i < n; ++i) {
-        const qint64 count = r.U32(32 + i * 4);
+        const qint64 count = r.u32(32 + i * 4);
         if (count > total - used) return {};
         polygons.append(readPoints(r, at, count, small));
         at += count * (small ? 4 : 8);
@@ -136,7 +136,7 @@ QPainterPath region(MetaBytes r, qint64 at, qint64 size) {
     QPainterPath path;
     path.setFillRule(Qt::WindingFill);
     const MetaBytes data = r.sub(at, size);
-    const qint64 count = data.U32(8);
+    const qint64 count = data.u32(8);
     if (!data.has(32, count * 16)) return path;
     for (qint64 i = 0; i < count; ++i) path.addRect(rectAt(data, 32 + i * 16).normalized());
     return path;
@@ -145,9 +145,9 @@ QPainterPath region(MetaBytes r, qint64 at, qint64 size) {
 // A bitmap whose header and bits the record locates with four numbers at
 // `offsets`: header offset and size, bits offset and size.
 QImage bitmap(MetaBytes r, qint64 usageAt, qint64 offsets, bool keepAlpha = false) {
-    const MetaBytes info = r.sub(r.U32(offsets), r.U32(offsets + 4));
-    const MetaBytes bits = r.sub(r.U32(offsets + 8), r.U32(offsets + 12));
-    const DibColors colors = r.U32(usageAt) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+    const MetaBytes info = r.sub(r.u32(offsets), r.u32(offsets + 4));
+    const MetaBytes bits = r.sub(r.u32(offsets + 8), r.u32(offsets + 12));
+    const DibColors colors = r.u32(usageAt) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
     return decodeDib(info, bits, colors, keepAlpha);
 }
 
@@ -166,26 +166,26 @@ MetaObject fontObject(MetaBytes r) {
     MetaObject o;
     o.kind = MetaObject::Font;
     MetaFont& f = o.font;
-    f.height = r.I32(12);
-    f.escapement = r.I32(20);
-    f.weight = r.I32(28);
-    f.italic = r.U8(32);
-    f.underline = r.U8(33);
-    f.strikeOut = r.U8(34);
-    f.charset = r.U8(35);
-    for (qint64 at = 40; at < 40 + 64 && r.has(at, 2) && r.U16(at); at += 2)
-        f.face.append(QChar(r.U16(at)));
+    f.height = r.i32(12);
+    f.escapement = r.i32(20);
+    f.weight = r.i32(28);
+    f.italic = r.u8(32);
+    f.underline = r.u8(33);
+    f.strikeOut = r.u8(34);
+    f.charset = r.u8(35);
+    for (qint64 at = 40; at < 40 + 64 && r.has(at, 2) && r.u16(at); at += 2)
+        f.face.append(QChar(r.u16(at)));
     return o;
 }
 
 void extTextOut(MetafileDC& dc, MetaBytes r, bool wide) {
     if (!r.has(0, 76)) return;
     const QPointF reference = pointAt(r, 36);
-    const qint64 count = r.U32(44);
-    const qint64 stringAt = r.U32(48);
-    const quint32 options = r.U32(52);
+    const qint64 count = r.u32(44);
+    const qint64 stringAt = r.u32(48);
+    const quint32 options = r.u32(52);
     const QRectF rect = rectAt(r, 56);
-    const qint64 dxAt = r.U32(72);
+    const qint64 dxAt = r.u32(72);
     const qint64 unit = wide ? 2 : 1;
     QString text;
     QVector<double> advances;
@@ -193,14 +193,14 @@ void extTextOut(MetafileDC& dc, MetaBytes r, bool wide) {
         const qint64 dxStride = (options & 0x2000) ? 8 : 4; // ETO_PDY: x and y advances
         QVector<double> dx;
         if (dxAt && r.has(dxAt, count * dxStride))
-            for (qint64 i = 0; i < count; ++i) dx.append(r.I32(dxAt + i * dxStride));
+            for (qint64 i = 0; i < count; ++i) dx.append(r.i32(dxAt + i * dxStride));
         if (wide) {
-            for (qint64 i = 0; i < count; ++i) text.append(QChar(r.U16(stringAt + 2 * i)));
+            for (qint64 i = 0; i < count; ++i) text.append(QChar(r.u16(stringAt + 2 * i)));
             advances = dx;
         } else {
             const QByteArray bytes(reinterpret_cast<const char*>(r.data() + stringAt),
                                    qsizetype(count));
-            decodeMetafileText(bytes, dc.State().font.charset, dx, &text, &advances);
+            decodeMetafileText(bytes, dc.state().font.charset, dx, &text, &advances);
         }
     }
     const bool withRect = options & (gdi::kEtoOpaque | gdi::kEtoClipped);
@@ -209,15 +209,15 @@ void extTextOut(MetafileDC& dc, MetaBytes r, bool wide) {
 
 void smallTextOut(MetafileDC& dc, MetaBytes r) {
     const QPointF reference = pointAt(r, 8);
-    const qint64 count = r.U32(16);
-    const quint32 options = r.U32(20);
+    const qint64 count = r.u32(16);
+    const quint32 options = r.u32(20);
     const bool hasRect = !(options & 0x100);
     const qint64 stringAt = hasRect ? 52 : 36;
     const bool narrow = options & 0x200;
     if (count < 0 || !r.has(stringAt, count * (narrow ? 1 : 2))) return;
     QString text;
     for (qint64 i = 0; i < count; ++i)
-        text.append(narrow ? QChar(r.U8(stringAt + i)) : QChar(r.U16(stringAt + 2 * i)));
+        text.append(narrow ? QChar(r.u8(stringAt + i)) : QChar(r.u16(stringAt + 2 * i)));
     const QRectF rect = rectAt(r, 36);
     dc.text(reference, text, {}, options,
             hasRect && (options & (gdi::kEtoOpaque | gdi::kEtoClipped)) ? &rect : nullptr);
@@ -226,16 +226,16 @@ void smallTextOut(MetafileDC& dc, MetaBytes r) {
 // BITBLT, STRETCHBLT, ALPHABLEND and TRANSPARENTBLT share their layout.
 void blt(MetafileDC& dc, MetaBytes r, quint32 type) {
     if (!r.has(0, 100)) return;
-    const QRectF dest(r.I32(24), r.I32(28), r.I32(32), r.I32(36));
-    const quint32 rop = r.U32(40);
-    if (r.U32(88) == 0) {
+    const QRectF dest(r.i32(24), r.i32(28), r.i32(32), r.i32(36));
+    const quint32 rop = r.u32(40);
+    if (r.u32(88) == 0) {
         if (type == kBitBlt || type == kStretchBlt) dc.patBlt(dest, rop);
         return;
     }
     const bool stretch = type != kBitBlt && r.has(0, 108);
-    const QRectF src(r.I32(44), r.I32(48), stretch ? r.I32(100) : dest.width(),
-                     stretch ? r.I32(104) : dest.height());
-    const bool alpha = type == kAlphaBlend && (r.U8(43) & 1);
+    const QRectF src(r.i32(44), r.i32(48), stretch ? r.i32(100) : dest.width(),
+                     stretch ? r.i32(104) : dest.height());
+    const bool alpha = type == kAlphaBlend && (r.u8(43) & 1);
     QImage image = bitmap(r, 80, 84, alpha);
     if (image.isNull()) return;
     if (type == kTransparentBlt) {
@@ -248,7 +248,7 @@ void blt(MetafileDC& dc, MetaBytes r, quint32 type) {
         }
     }
     const bool copies = type == kAlphaBlend || type == kTransparentBlt;
-    const double opacity = type == kAlphaBlend ? r.U8(42) / 255.0 : 1.0;
+    const double opacity = type == kAlphaBlend ? r.u8(42) / 255.0 : 1.0;
     dc.image(image, dest, src, copies ? gdi::kSrcCopy : rop, opacity);
 }
 
@@ -256,23 +256,23 @@ void stretchDIBits(MetafileDC& dc, MetaBytes r, bool stretch) {
     if (!r.has(0, stretch ? 80 : 76)) return;
     const QImage image = bitmap(r, 64, 48);
     if (image.isNull()) return;
-    QRectF src(r.I32(32), r.I32(36), r.I32(40), r.I32(44));
-    const QRectF dest(r.I32(24), r.I32(28), stretch ? r.I32(72) : src.width(),
-                      stretch ? r.I32(76) : src.height());
+    QRectF src(r.i32(32), r.i32(36), r.i32(40), r.i32(44));
+    const QRectF dest(r.i32(24), r.i32(28), stretch ? r.i32(72) : src.width(),
+                      stretch ? r.i32(76) : src.height());
     // Source rows are counted from the bottom of a bottom-up bitmap.
-    if (!dibTopDown(r.sub(r.U32(48), r.U32(52))))
+    if (!dibTopDown(r.sub(r.u32(48), r.u32(52))))
         src.moveTop(image.height() - src.top() - src.height());
-    dc.image(image, dest, src, stretch ? r.U32(68) : gdi::kSrcCopy);
+    dc.image(image, dest, src, stretch ? r.u32(68) : gdi::kSrcCopy);
 }
 
 void polyDraw(MetafileDC& dc, MetaBytes r, bool small) {
-    const qint64 count = r.U32(24);
+    const qint64 count = r.u32(24);
     const QPolygonF points = readPoints(r, 28, count, small);
     const qint64 typesAt = 28 + count * (small ? 4 : 8);
     if (points.isEmpty() || !r.has(typesAt, count)) return;
-    QPointF figureStart = dc.State().current;
+    QPointF figureStart = dc.state().current;
     for (qint64 i = 0; i < count; ++i) {
-        const quint8 type = r.U8(typesAt + i);
+        const quint8 type = r.u8(typesAt + i);
         switch (type & ~1) {
         case 6:
             dc.moveTo(points[i]);
@@ -293,7 +293,7 @@ void polyDraw(MetafileDC& dc, MetaBytes r, bool small) {
 }
 
 void play(MetafileDC& dc, MetaBytes r, quint32 type) {
-    MetaDCState& s = dc.State();
+    MetaDCState& s = dc.state();
     switch (type) {
     case kPolyBezier:
     case kPolygon:
@@ -310,7 +310,7 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
         static const MetafileDC::Poly kinds[] = {MetafileDC::Poly::Bezier, MetafileDC::Poly::Gon,
                                                  MetafileDC::Poly::Line, MetafileDC::Poly::BezierTo,
                                                  MetafileDC::Poly::LineTo};
-        dc.polyline(readPoints(r, 28, r.U32(24), small), kinds[base - kPolyBezier]);
+        dc.polyline(readPoints(r, 28, r.u32(24), small), kinds[base - kPolyBezier]);
         break;
     }
     case kPolyPolyline:
@@ -324,32 +324,32 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
     }
     case kPolyDraw:
     case kPolyDraw16: polyDraw(dc, r, type == kPolyDraw16); break;
-    case kSetWindowExtEx: dc.setWindowExt(QSizeF(r.I32(8), r.I32(12))); break;
+    case kSetWindowExtEx: dc.setWindowExt(QSizeF(r.i32(8), r.i32(12))); break;
     case kSetWindowOrgEx: dc.setWindowOrg(pointAt(r, 8)); break;
-    case kSetViewportExtEx: dc.setViewportExt(QSizeF(r.I32(8), r.I32(12))); break;
+    case kSetViewportExtEx: dc.setViewportExt(QSizeF(r.i32(8), r.i32(12))); break;
     case kSetViewportOrgEx: dc.setViewportOrg(pointAt(r, 8)); break;
-    case kScaleViewportExtEx: dc.scaleViewportExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-    case kScaleWindowExtEx: dc.scaleWindowExt(r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-    case kSetPixelV: dc.setPixel(pointAt(r, 8), gdi::colorRef(r.U32(16))); break;
-    case kSetMapMode: dc.setMapMode(int(r.U32(8))); break;
-    case kSetBkMode: s.bkMode = int(r.U32(8)); break;
-    case kSetPolyFillMode: s.polyFillMode = int(r.U32(8)); break;
-    case kSetRop2: s.rop2 = int(r.U32(8)); break;
-    case kSetTextAlign: s.textAlign = r.U32(8); break;
-    case kSetTextColor: s.textColor = gdi::colorRef(r.U32(8)); break;
-    case kSetBkColor: s.bkColor = gdi::colorRef(r.U32(8)); break;
-    case kSetArcDirection: s.clockwise = r.U32(8) == 2; break;
+    case kScaleViewportExtEx: dc.scaleViewportExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20)); break;
+    case kScaleWindowExtEx: dc.scaleWindowExt(r.i32(8), r.i32(12), r.i32(16), r.i32(20)); break;
+    case kSetPixelV: dc.setPixel(pointAt(r, 8), gdi::colorRef(r.u32(16))); break;
+    case kSetMapMode: dc.setMapMode(int(r.u32(8))); break;
+    case kSetBkMode: s.bkMode = int(r.u32(8)); break;
+    case kSetPolyFillMode: s.polyFillMode = int(r.u32(8)); break;
+    case kSetRop2: s.rop2 = int(r.u32(8)); break;
+    case kSetTextAlign: s.textAlign = r.u32(8); break;
+    case kSetTextColor: s.textColor = gdi::colorRef(r.u32(8)); break;
+    case kSetBkColor: s.bkColor = gdi::colorRef(r.u32(8)); break;
+    case kSetArcDirection: s.clockwise = r.u32(8) == 2; break;
     case kMoveToEx: dc.moveTo(pointAt(r, 8)); break;
     case kLineTo: dc.lineTo(pointAt(r, 8)); break;
     case kExcludeClipRect: dc.excludeClip(rectAt(r, 8)); break;
     case kIntersectClipRect: dc.intersectClip(rectAt(r, 8)); break;
     case kSaveDC: dc.saveDC(); break;
-    case kRestoreDC: dc.restoreDC(r.I32(8)); break;
+    case kRestoreDC: dc.restoreDC(r.i32(8)); break;
     case kSetWorldTransform:
     case kModifyWorldTransform: {
         if (!r.has(8, 24)) break;
-        const QTransform x(r.F32(8), r.F32(12), r.F32(16), r.F32(20), r.F32(24), r.F32(28));
-        const quint32 mode = type == kSetWorldTransform ? 4 : r.U32(32);
+        const QTransform x(r.f32(8), r.f32(12), r.f32(16), r.f32(20), r.f32(24), r.f32(28));
+        const quint32 mode = type == kSetWorldTransform ? 4 : r.u32(32);
         switch (mode) {
         case 1: dc.setWorld(QTransform()); break;
         case 2: dc.setWorld(x * s.world); break;
@@ -359,23 +359,23 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
         }
         break;
     }
-    case kSelectObject: dc.selectObject(r.U32(8)); break;
-    case kDeleteObject: dc.deleteObject(r.U32(8)); break;
+    case kSelectObject: dc.selectObject(r.u32(8)); break;
+    case kDeleteObject: dc.deleteObject(r.u32(8)); break;
     case kCreatePen:
         if (r.has(0, 28))
-            dc.createObjectAt(r.U32(8), penObject(r.U32(12), r.I32(16), r.U32(24), false, 0));
+            dc.createObjectAt(r.u32(8), penObject(r.u32(12), r.i32(16), r.u32(24), false, 0));
         break;
     case kExtCreatePen:
         if (r.has(0, 52))
-            dc.createObjectAt(r.U32(8),
-                              penObject(r.U32(28), r.U32(32), r.U32(40), true, r.U32(36)));
+            dc.createObjectAt(r.u32(8),
+                              penObject(r.u32(28), r.u32(32), r.u32(40), true, r.u32(36)));
         break;
     case kCreateBrushIndirect:
         if (r.has(0, 24)) {
             MetaObject o;
             o.kind = MetaObject::Brush;
-            o.brush = gdi::brushFromStyle(r.U32(12), gdi::colorRef(r.U32(16)), r.U32(20));
-            dc.createObjectAt(r.U32(8), o);
+            o.brush = gdi::brushFromStyle(r.u32(12), gdi::colorRef(r.u32(16)), r.u32(20));
+            dc.createObjectAt(r.u32(8), o);
         }
         break;
     case kCreateMonoBrush:
@@ -390,17 +390,17 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
             o.brush.pattern = pattern;
             o.brush.style = Qt::TexturePattern;
         }
-        dc.createObjectAt(r.U32(8), o);
+        dc.createObjectAt(r.u32(8), o);
         break;
     }
-    case kCreatePalette: dc.createObjectAt(r.U32(8), MetaObject()); break;
+    case kCreatePalette: dc.createObjectAt(r.u32(8), MetaObject()); break;
     case kExtCreateFontIndirectW:
-        if (r.has(0, 40)) dc.createObjectAt(r.U32(8), fontObject(r));
+        if (r.has(0, 40)) dc.createObjectAt(r.u32(8), fontObject(r));
         break;
-    case kAngleArc: dc.angleArc(pointAt(r, 8), r.U32(16), r.F32(20), r.F32(24)); break;
+    case kAngleArc: dc.angleArc(pointAt(r, 8), r.u32(16), r.f32(20), r.f32(24)); break;
     case kEllipse: dc.ellipse(rectAt(r, 8)); break;
     case kRectangle: dc.rectangle(rectAt(r, 8)); break;
-    case kRoundRect: dc.roundRect(rectAt(r, 8), QSizeF(r.I32(24), r.I32(28))); break;
+    case kRoundRect: dc.roundRect(rectAt(r, 8), QSizeF(r.i32(24), r.i32(28))); break;
     case kArc:
     case kChord:
     case kPie:
@@ -419,10 +419,10 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
     case kFillPath: dc.drawPath(true, false); break;
     case kStrokePath: dc.drawPath(false, true); break;
     case kStrokeAndFillPath: dc.drawPath(true, true); break;
-    case kSelectClipPath: dc.selectClipPath(int(r.U32(8))); break;
+    case kSelectClipPath: dc.selectClipPath(int(r.u32(8))); break;
     case kExtSelectClipRgn: {
-        const qint64 size = r.U32(8);
-        const int mode = int(r.U32(12));
+        const qint64 size = r.u32(8);
+        const int mode = int(r.u32(12));
         if (size == 0 && mode == gdi::kRgnCopy)
             dc.resetClip();
         else if (r.has(16, size))
@@ -430,10 +430,10 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
         break;
     }
     case kFillRgn:
-        if (const MetaObject* o = dc.object(r.U32(28)); o && o->kind == MetaObject::Brush)
-            dc.fillArea(region(r, 32, r.U32(24)), o->brush);
+        if (const MetaObject* o = dc.object(r.u32(28)); o && o->kind == MetaObject::Brush)
+            dc.fillArea(region(r, 32, r.u32(24)), o->brush);
         break;
-    case kPaintRgn: dc.fillArea(region(r, 28, r.U32(24)), s.brush); break;
+    case kPaintRgn: dc.fillArea(region(r, 28, r.u32(24)), s.brush); break;
     case kBitBlt:
     case kStretchBlt:
     case kAlphaBlend:
@@ -450,30 +450,30 @@ void play(MetafileDC& dc, MetaBytes r, quint32 type) {
 } // namespace
 
 std::optional<EmfInfo> readEmfHeader(MetaBytes data) {
-    if (!data.has(0, kMinHeader) || data.U32(0) != kHeader || data.U32(40) != kSignature)
+    if (!data.has(0, kMinHeader) || data.u32(0) != kHeader || data.u32(40) != kSignature)
         return std::nullopt;
-    const qint64 size = data.U32(4);
+    const qint64 size = data.u32(4);
     if (size < kMinHeader || size % 4 || !data.has(0, size)) return std::nullopt;
-    const qint64 descriptionChars = data.U32(60);
-    const qint64 descriptionAt = data.U32(64);
+    const qint64 descriptionChars = data.u32(60);
+    const qint64 descriptionAt = data.u32(64);
     if (descriptionChars &&
         (descriptionAt < kMinHeader || !data.has(descriptionAt, descriptionChars * 2) ||
          descriptionAt + descriptionChars * 2 > size))
         return std::nullopt;
     EmfInfo info;
     info.recordsAt = size;
-    info.handles = std::min<quint32>(data.U16(56), kMaxHandles);
+    info.handles = std::min<quint32>(data.u16(56), kMaxHandles);
     info.bounds = rectAt(data, 8);
     info.frame = rectAt(data, 24);
-    const double deviceX = data.I32(72), deviceY = data.I32(76);
-    double mmX = data.I32(80), mmY = data.I32(84);
+    const double deviceX = data.i32(72), deviceY = data.i32(76);
+    double mmX = data.i32(80), mmY = data.i32(84);
     // Micrometres, where the header is long enough to hold them and no
     // description or pixel format was put in their place.
     const bool extended = size >= 108 && (!descriptionChars || descriptionAt >= 108) &&
-                          (!data.U32(88) || data.U32(92) >= 108);
-    if (extended && data.I32(100) > 0 && data.I32(104) > 0) {
-        mmX = data.I32(100) / 1000.0;
-        mmY = data.I32(104) / 1000.0;
+                          (!data.u32(88) || data.u32(92) >= 108);
+    if (extended && data.i32(100) > 0 && data.i32(104) > 0) {
+        mmX = data.i32(100) / 1000.0;
+        mmY = data.i32(104) / 1000.0;
     }
     info.pxPerMm = deviceX > 0 && deviceY > 0 && mmX > 0 && mmY > 0
                        ? QSizeF(deviceX / mmX, deviceY / mmY)
@@ -506,8 +506,8 @@ void playEmf(MetaBytes data, const EmfInfo& info, QPainter& painter, const QRect
     dc.setDeviceResolution(info.pxPerMm.width(), info.pxPerMm.height());
     qint64 at = info.recordsAt;
     while (data.has(at, 8)) {
-        const quint32 type = data.U32(at);
-        const qint64 size = data.U32(at + 4);
+        const quint32 type = data.u32(at);
+        const qint64 size = data.u32(at + 4);
         if (size < 8 || size % 4 || !data.has(at, size) || type == kEof) return;
         play(dc, data.sub(at, size), type);
         at += size;

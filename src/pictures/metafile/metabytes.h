@@ -18,19 +18,19 @@ public:
         return offset >= 0 && length >= 0 && offset <= size_ && length <= size_ - offset;
     }
 
-    quint8 U8(qint64 at) const { return has(at, 1) ? data_[at] : 0; }
-    quint16 U16(qint64 at) const {
+    quint8 u8(qint64 at) const { return has(at, 1) ? data_[at] : 0; }
+    quint16 u16(qint64 at) const {
         return has(at, 2) ? quint16(data_[at] | (data_[at + 1] << 8)) : 0;
     }
-    qint16 I16(qint64 at) const { return qint16(U16(at)); }
-    quint32 U32(qint64 at) const {
+    qint16 i16(qint64 at) const { return qint16(u16(at)); }
+    quint32 u32(qint64 at) const {
         return has(at, 4) ? quint32(data_[at]) | (quint32(data_[at + 1]) << 8) |
                                 (quint32(data_[at + 2]) << 16) | (quint32(data_[at + 3]) << 24)
                           : 0;
     }
-    qint32 I32(qint64 at) const { return qint32(U32(at)); }
-    float F32(qint64 at) const {
-        const quint32 bits = U32(at);
+    qint32 i32(qint64 at) const { return qint32(u32(at)); }
+    float f32(qint64 at) const {
+        const quint32 bits = u32(at);
         float f;
         std::memcpy(&f, &bits, sizeof f);
         return f;

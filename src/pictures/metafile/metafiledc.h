@@ -106,7 +106,7 @@ public:
     MetafileDC(const MetafileDC&) = delete;
     MetafileDC& operator=(const MetafileDC&) = delete;
 
-    MetaDCState& State() { return state_; }
+    MetaDCState& state() { return state_; }
 
     // --- mapping
     void setDeviceToOutput(const QTransform& t) { deviceToOutput_ = t; }

@@ -67,17 +67,17 @@ enum WmfFunction : quint16 {
 struct Record {
     quint16 function;
     MetaBytes params;
-    qint16 W(int word) const { return params.I16(2 * qint64(word)); }
-    quint16 U(int word) const { return params.U16(2 * qint64(word)); }
-    quint32 u32At(int word) const { return params.U32(2 * qint64(word)); }
+    qint16 word(int word) const { return params.i16(2 * qint64(word)); }
+    quint16 uword(int word) const { return params.u16(2 * qint64(word)); }
+    quint32 u32At(int word) const { return params.u32(2 * qint64(word)); }
 };
 
 // Calls f for each record until the end record, a record size that cannot be
 // (under three words or running past the data), or f returning false.
 template <typename F> void forEachRecord(MetaBytes data, qint64 at, F f) {
     while (data.has(at, 6)) {
-        const qint64 bytes = qint64(data.U32(at)) * 2;
-        const quint16 function = data.U16(at + 4);
+        const qint64 bytes = qint64(data.u32(at)) * 2;
+        const quint16 function = data.u16(at + 4);
         if (bytes < 6 || !data.has(at, bytes) || function == kEof) return;
         if (!f(Record{function, data.sub(at + 6, bytes - 6)}, bytes)) return;
         at += bytes;
@@ -85,13 +85,13 @@ template <typename F> void forEachRecord(MetaBytes data, qint64 at, F f) {
 }
 
 QRectF box(const Record& r, int firstWord) { // stored bottom, right, top, left
-    const double bottom = r.W(firstWord), right = r.W(firstWord + 1);
-    const double top = r.W(firstWord + 2), left = r.W(firstWord + 3);
+    const double bottom = r.word(firstWord), right = r.word(firstWord + 1);
+    const double top = r.word(firstWord + 2), left = r.word(firstWord + 3);
     return QRectF(QPointF(left, top), QPointF(right, bottom));
 }
 
 QPointF pointYX(const Record& r, int firstWord) {
-    return QPointF(r.W(firstWord + 1), r.W(firstWord));
+    return QPointF(r.word(firstWord + 1), r.word(firstWord));
 }
 
 QPolygonF readPoints(MetaBytes params, qint64 at, qint64 count) {
@@ -99,7 +99,7 @@ QPolygonF readPoints(MetaBytes params, qint64 at, qint64 count) {
     if (count <= 0 || !params.has(at, count * 4)) return points;
     points.reserve(qsizetype(count));
     for (qint64 i = 0; i < count; ++i)
-        points.append(QPointF(params.I16(at + 4 * i), params.I16(at + 4 * i + 2)));
+        points.append(QPointF(params.i16(at + 4 * i), params.i16(at + 4 * i + 2)));
     return points;
 }
 
@@ -107,16 +107,16 @@ MetaObject fontObject(const Record& r) {
     MetaObject o;
     o.kind = MetaObject::Font;
     MetaFont& f = o.font;
-    f.height = r.W(0);
-    f.escapement = r.W(2);
-    f.weight = r.W(4);
+    f.height = r.word(0);
+    f.escapement = r.word(2);
+    f.weight = r.word(4);
     const MetaBytes p = r.params;
-    f.italic = p.U8(10);
-    f.underline = p.U8(11);
-    f.strikeOut = p.U8(12);
-    f.charset = p.U8(13);
+    f.italic = p.u8(10);
+    f.underline = p.u8(11);
+    f.strikeOut = p.u8(12);
+    f.charset = p.u8(13);
     QByteArray face;
-    for (qint64 i = 18; i < 18 + 32 && p.has(i, 1) && p.U8(i); ++i) face.append(char(p.U8(i)));
+    for (qint64 i = 18; i < 18 + 32 && p.has(i, 1) && p.u8(i); ++i) face.append(char(p.u8(i)));
     QVector<double> unused;
     decodeMetafileText(face, 128, {}, &f.face, &unused);
     return o;
@@ -139,15 +139,15 @@ void text(MetafileDC& dc, const Record& r, bool extended) {
     QRectF rect;
     if (extended) {
         at = pointYX(r, 0);
-        count = r.W(2);
-        options = r.U(3);
+        count = r.word(2);
+        options = r.uword(3);
         stringAt = 8;
         if (options & (gdi::kEtoOpaque | gdi::kEtoClipped)) {
-            rect = QRectF(QPointF(r.W(4), r.W(5)), QPointF(r.W(6), r.W(7)));
+            rect = QRectF(QPointF(r.word(4), r.word(5)), QPointF(r.word(6), r.word(7)));
             stringAt = 16;
         }
     } else {
-        count = r.W(0);
+        count = r.word(0);
         stringAt = 2;
         const int after = int(1 + (std::max<qint64>(count, 0) + 1) / 2);
         at = pointYX(r, after);
@@ -157,18 +157,18 @@ void text(MetafileDC& dc, const Record& r, bool extended) {
     QVector<double> byteAdvances;
     const qint64 dxAt = stringAt + ((count + 1) & ~qint64(1));
     if (extended && p.has(dxAt, count * 2)) {
-        for (qint64 i = 0; i < count; ++i) byteAdvances.append(p.I16(dxAt + 2 * i));
+        for (qint64 i = 0; i < count; ++i) byteAdvances.append(p.i16(dxAt + 2 * i));
     }
     QString text;
     QVector<double> advances;
     if (!(options & 0x10)) // glyph indices would need the font's own tables
-        decodeMetafileText(bytes, dc.State().font.charset, byteAdvances, &text, &advances);
+        decodeMetafileText(bytes, dc.state().font.charset, byteAdvances, &text, &advances);
     const bool withRect = options & (gdi::kEtoOpaque | gdi::kEtoClipped);
     dc.text(at, text, advances, options, withRect ? &rect : nullptr);
 }
 
 // The DIB records: which words hold what, and where the bitmap starts.
-void Dib(MetafileDC& dc, const Record& r) {
+void stretchDibToDevice(MetafileDC& dc, const Record& r) {
     const MetaBytes p = r.params;
     const bool bitmap = qint64(p.size()) / 2 + 3 != (r.function >> 8) + 3;
     quint32 rop = r.u32At(0);
@@ -179,29 +179,29 @@ void Dib(MetafileDC& dc, const Record& r) {
     DibColors colors = DibColors::Rgb;
     switch (r.function) {
     case kDibBitBlt:
-        if (!bitmap) return dc.patBlt(QRectF(r.W(8), r.W(7), r.W(6), r.W(5)), rop);
-        src = QRectF(r.W(3), r.W(2), r.W(5), r.W(4));
-        dest = QRectF(r.W(7), r.W(6), r.W(5), r.W(4));
+        if (!bitmap) return dc.patBlt(QRectF(r.word(8), r.word(7), r.word(6), r.word(5)), rop);
+        src = QRectF(r.word(3), r.word(2), r.word(5), r.word(4));
+        dest = QRectF(r.word(7), r.word(6), r.word(5), r.word(4));
         dibAt = 16;
         break;
     case kDibStretchBlt:
-        if (!bitmap) return dc.patBlt(QRectF(r.W(10), r.W(9), r.W(8), r.W(7)), rop);
-        src = QRectF(r.W(5), r.W(4), r.W(3), r.W(2));
-        dest = QRectF(r.W(9), r.W(8), r.W(7), r.W(6));
+        if (!bitmap) return dc.patBlt(QRectF(r.word(10), r.word(9), r.word(8), r.word(7)), rop);
+        src = QRectF(r.word(5), r.word(4), r.word(3), r.word(2));
+        dest = QRectF(r.word(9), r.word(8), r.word(7), r.word(6));
         dibAt = 20;
         break;
     case kStretchDib:
-        colors = r.U(2) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
-        src = QRectF(r.W(6), r.W(5), r.W(4), r.W(3));
-        dest = QRectF(r.W(10), r.W(9), r.W(8), r.W(7));
+        colors = r.uword(2) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+        src = QRectF(r.word(6), r.word(5), r.word(4), r.word(3));
+        dest = QRectF(r.word(10), r.word(9), r.word(8), r.word(7));
         dibAt = 22;
         fromBottom = true;
         break;
     case kSetDibToDev:
-        colors = r.U(0) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
+        colors = r.uword(0) == 1 ? DibColors::PaletteIndices : DibColors::Rgb;
         rop = gdi::kSrcCopy;
-        src = QRectF(r.W(4), r.W(3), r.W(6), r.W(5));
-        dest = QRectF(r.W(8), r.W(7), r.W(6), r.W(5));
+        src = QRectF(r.word(4), r.word(3), r.word(6), r.word(5));
+        dest = QRectF(r.word(8), r.word(7), r.word(6), r.word(5));
         dibAt = 18;
         fromBottom = true;
         break;
@@ -215,45 +215,45 @@ void Dib(MetafileDC& dc, const Record& r) {
 }
 
 bool play(MetafileDC& dc, const Record& r) {
-    MetaDCState& s = dc.State();
+    MetaDCState& s = dc.state();
     const MetaBytes p = r.params;
     switch (r.function) {
     case kSaveDC: dc.saveDC(); break;
-    case kRestoreDC: dc.restoreDC(r.W(0)); break;
-    case kSetBkMode: s.bkMode = r.U(0); break;
-    case kSetMapMode: dc.setMapMode(r.U(0)); break;
-    case kSetRop2: s.rop2 = r.U(0); break;
-    case kSetPolyFillMode: s.polyFillMode = r.U(0); break;
-    case kSetTextAlign: s.textAlign = r.U(0); break;
+    case kRestoreDC: dc.restoreDC(r.word(0)); break;
+    case kSetBkMode: s.bkMode = r.uword(0); break;
+    case kSetMapMode: dc.setMapMode(r.uword(0)); break;
+    case kSetRop2: s.rop2 = r.uword(0); break;
+    case kSetPolyFillMode: s.polyFillMode = r.uword(0); break;
+    case kSetTextAlign: s.textAlign = r.uword(0); break;
     case kSetBkColor: s.bkColor = gdi::colorRef(r.u32At(0)); break;
     case kSetTextColor: s.textColor = gdi::colorRef(r.u32At(0)); break;
     case kSetWindowOrg: dc.setWindowOrg(pointYX(r, 0)); break;
-    case kSetWindowExt: dc.setWindowExt(QSizeF(r.W(1), r.W(0))); break;
+    case kSetWindowExt: dc.setWindowExt(QSizeF(r.word(1), r.word(0))); break;
     case kSetViewportOrg: dc.setViewportOrg(pointYX(r, 0)); break;
-    case kSetViewportExt: dc.setViewportExt(QSizeF(r.W(1), r.W(0))); break;
+    case kSetViewportExt: dc.setViewportExt(QSizeF(r.word(1), r.word(0))); break;
     case kOffsetWindowOrg: dc.setWindowOrg(s.winOrg + pointYX(r, 0)); break;
-    case kScaleWindowExt: dc.scaleWindowExt(r.W(3), r.W(2), r.W(1), r.W(0)); break;
+    case kScaleWindowExt: dc.scaleWindowExt(r.word(3), r.word(2), r.word(1), r.word(0)); break;
     case kExcludeClipRect: dc.excludeClip(box(r, 0)); break;
     case kIntersectClipRect: dc.intersectClip(box(r, 0)); break;
-    case kSelectObject: dc.selectObject(r.U(0)); break;
-    case kDeleteObject: dc.deleteObject(r.U(0)); break;
+    case kSelectObject: dc.selectObject(r.uword(0)); break;
+    case kDeleteObject: dc.deleteObject(r.uword(0)); break;
     case kCreatePenIndirect: {
         MetaObject o;
         o.kind = MetaObject::Pen;
-        o.pen = gdi::penFromStyle(r.U(0), r.W(1), gdi::colorRef(r.u32At(3)));
+        o.pen = gdi::penFromStyle(r.uword(0), r.word(1), gdi::colorRef(r.u32At(3)));
         dc.createObjectInFreeSlot(o);
         break;
     }
     case kCreateBrushIndirect:
         dc.createObjectInFreeSlot(
-            brushObject(gdi::brushFromStyle(r.U(0), gdi::colorRef(r.u32At(1)), r.U(3))));
+            brushObject(gdi::brushFromStyle(r.uword(0), gdi::colorRef(r.u32At(1)), r.uword(3))));
         break;
     case kDibCreatePatternBrush: {
         MetaBrush brush;
         const QImage pattern =
-            r.U(0) == 3 ? QImage() // a device-dependent bitmap we cannot read
+            r.uword(0) == 3 ? QImage() // a device-dependent bitmap we cannot read
                         : decodePackedDib(p.from(4),
-                                          r.U(1) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
+                                          r.uword(1) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
         if (pattern.isNull()) {
             brush.color = Qt::gray;
         } else {
@@ -279,18 +279,18 @@ bool play(MetafileDC& dc, const Record& r) {
     case kLineTo: dc.lineTo(pointYX(r, 0)); break;
     case kPolygon:
     case kPolyline: {
-        const QPolygonF points = readPoints(p, 2, r.W(0));
+        const QPolygonF points = readPoints(p, 2, r.word(0));
         dc.polyline(points,
                     r.function == kPolygon ? MetafileDC::Poly::Gon : MetafileDC::Poly::Line);
         break;
     }
     case kPolyPolygon: {
-        const qint64 n = r.U(0);
+        const qint64 n = r.uword(0);
         if (!p.has(2, n * 2)) break;
         QVector<QPolygonF> polygons;
         qint64 at = 2 + n * 2;
         for (qint64 i = 0; i < n; ++i) {
-            const qint64 count = r.U(int(1 + i));
+            const qint64 count = r.uword(int(1 + i));
             if (!p.has(at, count * 4)) return true;
             polygons.append(readPoints(p, at, count));
             at += count * 4;
@@ -300,7 +300,7 @@ bool play(MetafileDC& dc, const Record& r) {
     }
     case kRectangle: dc.rectangle(box(r, 0)); break;
     case kEllipse: dc.ellipse(box(r, 0)); break;
-    case kRoundRect: dc.roundRect(box(r, 2), QSizeF(r.W(1), r.W(0))); break;
+    case kRoundRect: dc.roundRect(box(r, 2), QSizeF(r.word(1), r.word(0))); break;
     case kArc:
     case kPie:
     case kChord: {
@@ -311,13 +311,13 @@ bool play(MetafileDC& dc, const Record& r) {
         break;
     }
     case kSetPixel: dc.setPixel(pointYX(r, 2), gdi::colorRef(r.u32At(0))); break;
-    case kPatBlt: dc.patBlt(QRectF(r.W(5), r.W(4), r.W(3), r.W(2)), r.u32At(0)); break;
+    case kPatBlt: dc.patBlt(QRectF(r.word(5), r.word(4), r.word(3), r.word(2)), r.u32At(0)); break;
     case kTextOut: text(dc, r, false); break;
     case kExtTextOut: text(dc, r, true); break;
     case kDibBitBlt:
     case kDibStretchBlt:
     case kStretchDib:
-    case kSetDibToDev: Dib(dc, r); break;
+    case kSetDibToDev: stretchDibToDevice(dc, r); break;
     default: break; // records that change nothing visible here
     }
     return true;
@@ -328,27 +328,27 @@ bool play(MetafileDC& dc, const Record& r) {
 std::optional<WmfInfo> readWmfHeader(MetaBytes data) {
     WmfInfo info;
     qint64 at = 0;
-    if (data.U32(0) == kPlaceableKey) {
+    if (data.u32(0) == kPlaceableKey) {
         if (!data.has(0, kPlaceableSize)) return std::nullopt;
         info.placeable = true;
-        const double left = data.I16(6), top = data.I16(8), right = data.I16(10),
-                     bottom = data.I16(12);
+        const double left = data.i16(6), top = data.i16(8), right = data.i16(10),
+                     bottom = data.i16(12);
         info.bounds = QRectF(QPointF(left, top), QPointF(right, bottom));
-        info.inch = data.U16(14);
+        info.inch = data.u16(14);
         at = kPlaceableSize;
     }
-    const quint16 type = data.U16(at);
-    if (!data.has(at, kHeaderSize) || (type != 1 && type != 2) || data.U16(at + 2) != 9)
+    const quint16 type = data.u16(at);
+    if (!data.has(at, kHeaderSize) || (type != 1 && type != 2) || data.u16(at + 2) != 9)
         return std::nullopt;
-    info.objects = data.U16(at + 10);
+    info.objects = data.u16(at + 10);
     info.recordsAt = at + kHeaderSize;
     if (!info.placeable) {
         // Without a bounding box the picture is where the records' window says.
         QPointF origin;
         forEachRecord(data, info.recordsAt, [&](const Record& r, qint64) {
             if (r.function == kSetWindowOrg) origin = pointYX(r, 0);
-            if (r.function == kSetWindowExt && r.W(0) != 0 && r.W(1) != 0) {
-                info.window = QRectF(origin, QSizeF(r.W(1), r.W(0)));
+            if (r.function == kSetWindowExt && r.word(0) != 0 && r.word(1) != 0) {
+                info.window = QRectF(origin, QSizeF(r.word(1), r.word(0)));
                 return false;
             }
             return true;
