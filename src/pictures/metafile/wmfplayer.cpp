@@ -252,8 +252,8 @@ bool play(MetafileDC& dc, const Record& r) {
         MetaBrush brush;
         const QImage pattern =
             r.uword(0) == 3 ? QImage() // a device-dependent bitmap we cannot read
-                        : decodePackedDib(p.from(4),
-                                          r.uword(1) == 1 ? DibColors::PaletteIndices : DibColors::Rgb);
+                            : decodePackedDib(p.from(4), r.uword(1) == 1 ? DibColors::PaletteIndices
+                                                                         : DibColors::Rgb);
         if (pattern.isNull()) {
             brush.color = Qt::gray;
         } else {
