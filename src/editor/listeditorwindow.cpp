@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTableView>
+#include <algorithm>
 #include <cmath>
 
 namespace nubivu {
@@ -25,10 +27,30 @@ namespace nubivu {
 namespace {
 constexpr int kClientHeight = 348;
 constexpr int kNumberColumnWidth = 17;
+// The number sections' left padding and right border (kFixedStyle).
+constexpr int kNumberSectionPadding = 2;
+constexpr int kNumberSectionBorder = 1;
 const QString kFixedStyle = QStringLiteral(
     "QHeaderView::section { background-color: #008080; color: white; border: 0;"
     " border-right: 1px solid #004040; border-bottom: 1px solid #004040; padding-left: 2px; }");
 } // namespace
+
+int numberColumnWidth(const QFontMetrics& metrics, int rowCount) {
+    // The designed width holds two digits. From three on, the widest number
+    // of that many digits must fit whole between the padding and the border.
+    const int digits = int(QString::number(rowCount + 1).size());
+    if (digits <= 2) return kNumberColumnWidth;
+    QChar widest = u'0';
+    for (char16_t d = u'1'; d <= u'9'; ++d)
+        if (metrics.boundingRect(QChar(d)).right() > metrics.boundingRect(widest).right())
+            widest = QChar(d);
+    const QRect ink = metrics.boundingRect(QString(digits, widest));
+    const int needed =
+        kNumberSectionPadding +
+        std::max(ink.right() + 1, metrics.horizontalAdvance(QString(digits, widest))) +
+        kNumberSectionBorder + 1;
+    return std::max(kNumberColumnWidth, needed);
+}
 
 ListEditorWindow::ListEditorWindow(Lesson& lesson, const ScreenMetrics& screen, Prompter& prompter,
                                    QWidget* parent)
@@ -177,7 +199,6 @@ void ListEditorWindow::showCurrentCell() {
 void ListEditorWindow::onActivated() {
     corner_->setText(QStringLiteral("No"));
     model_->setTitles(lesson_.titles());
-    grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
     refresh();
 }
 
@@ -191,8 +212,13 @@ void ListEditorWindow::refresh() {
     for (QAction* a :
          {clearCellAction_, deleteCellAction_, deleteRowAction_, deleteBlankRowsAction_})
         a->setEnabled(rows);
-    grid_->verticalHeader()->setFixedWidth(kNumberColumnWidth);
-    corner_->setGeometry(grid_->frameWidth(), grid_->frameWidth(), kNumberColumnWidth,
+    // A long list widens the number column; the data columns keep their
+    // widths, and the grid then scrolls sideways to reach them.
+    const int numbers = numberColumnWidth(grid_->verticalHeader()->fontMetrics(), list_.count());
+    grid_->setHorizontalScrollBarPolicy(numbers > kNumberColumnWidth ? Qt::ScrollBarAsNeeded
+                                                                     : Qt::ScrollBarAlwaysOff);
+    grid_->verticalHeader()->setFixedWidth(numbers);
+    corner_->setGeometry(grid_->frameWidth(), grid_->frameWidth(), numbers,
                          grid_->horizontalHeader()->height());
 }
 

@@ -7,6 +7,7 @@
 #include <QWidget>
 
 class QAction;
+class QFontMetrics;
 class QGroupBox;
 class QLabel;
 class QMenu;
@@ -15,6 +16,12 @@ class QPushButton;
 class QTableView;
 
 namespace nubivu {
+
+// Width of the grid's number column for a list of rowCount data rows: the
+// designed 17 pixels while the numbers shown (up to that of the empty row
+// after the list) have two digits, else as wide as the widest number of
+// their length needs in the metrics' font.
+int numberColumnWidth(const QFontMetrics& metrics, int rowCount);
 
 class DataListModel;
 class ImageFileChooser;
@@ -33,7 +40,7 @@ public:
     void setMainWindow(QWidget* window) { mainWindow_ = window; }
     void setFileChooser(ImageFileChooser* chooser) { chooser_ = chooser; }
 
-    int numberColumnWidth() const { return dataColWidth_; }
+    int dataColumnWidth() const { return dataColWidth_; }
 
     // The operations on the current cell, each followed by the refresh step.
     void clearList();

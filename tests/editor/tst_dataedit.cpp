@@ -67,6 +67,50 @@ private Q_SLOTS:
         QCOMPARE(child<QPushButton>(edit, "BitBtn1")->geometry().right() + 1, screen - 128);
     }
 
+    // The number column keeps its designed width while the numbers it shows
+    // (up to the empty row's, after the list) have two digits; a longer list
+    // widens it so that every number is whole, the data columns keep their
+    // widths and the grid scrolls sideways. It narrows again with the list.
+    void numberColumnFitsTheLargestNumber_data() {
+        QTest::addColumn<int>("dataRows");
+        QTest::addColumn<int>("digits");
+        QTest::newRow("9 rows") << 9 << 2;
+        QTest::newRow("98 rows: 99 the largest") << 98 << 2;
+        QTest::newRow("99 rows: 100 the largest") << 99 << 3;
+        QTest::newRow("100 rows") << 100 << 3;
+        QTest::newRow("9999 rows") << 9999 << 5;
+        QTest::newRow("99999 rows") << 99999 << 6;
+    }
+    void numberColumnFitsTheLargestNumber() {
+        QFETCH(int, dataRows);
+        QFETCH(int, digits);
+        auto edit = make(1024);
+        fillList(lesson_->rows(), QStringList(dataRows, QStringLiteral("a")));
+        QTableView* grid = child<QTableView>(edit, "StringGrid1");
+        QHeaderView* numbers = grid->verticalHeader();
+        const bool designed = digits <= 2;
+        if (designed) {
+            QCOMPARE(numbers->width(), 17);
+        } else {
+            // Every number of that many digits fits whole between the
+            // section's padding (2) and its border (1).
+            for (char d = '0'; d <= '9'; ++d) {
+                const QString number(digits, QLatin1Char(d));
+                const QFontMetrics& metrics = numbers->fontMetrics();
+                QVERIFY2(2 + metrics.boundingRect(number).right() + 1 < numbers->width() - 1,
+                         qPrintable(number));
+                QVERIFY2(2 + metrics.horizontalAdvance(number) <= numbers->width() - 1,
+                         qPrintable(number));
+            }
+        }
+        QCOMPARE(grid->horizontalScrollBarPolicy(),
+                 designed ? Qt::ScrollBarAlwaysOff : Qt::ScrollBarAsNeeded);
+        for (int c = 0; c < 7; ++c) QCOMPARE(grid->columnWidth(c), dataRows >= 10 ? 137 : 140);
+        fillList(lesson_->rows(), QStringList(5, QStringLiteral("a")));
+        QCOMPARE(numbers->width(), 17);
+        QCOMPARE(grid->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    }
+
     void activationWritesHeaderAndFirstNumber() {
         auto edit = make(1024);
         lesson_->setTitles(rowOf("t1|t2|t3|n|s|e|w"));
