@@ -6,7 +6,6 @@
 #include "app/singleinstance.h"
 #include "app/terminationsignal.h"
 #include "core/errors.h"
-#include "pictures/jpegimage.h"
 #include "ui/errorreport.h"
 
 #include <QFileInfo>
