@@ -273,11 +273,14 @@ static int tiffCheckClaims(TIFF *tif, const TiffSource *src, uint32_t width, uin
             return SPI_NO_MEMORY;
     } else {
         /* libjpeg may be handed one strip of the full strip height past the
-         * picture's last row, never more. */
+         * picture's last row, never more; some writers pad a strip's frame to
+         * whole blocks of 16. */
         uint32_t rows = height;
         TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
         const uint64_t room = ((uint64_t)height + 15) / 16 * 16;
-        segment_height = rows < room ? rows : (uint32_t)room;
+        const uint64_t padded = ((uint64_t)rows + 15) / 16 * 16;
+        segment_height = (uint32_t)(padded < room ? padded : room);
+        segment_width = (uint32_t)(((uint64_t)width + 15) / 16 * 16);
     }
     if (compression != COMPRESSION_JPEG && compression != COMPRESSION_JBIG &&
         compression != COMPRESSION_LZMA)
