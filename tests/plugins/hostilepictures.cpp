@@ -12,26 +12,20 @@ namespace nubivu::test {
 
 namespace {
 
-QByteArray le16(quint32 v) {
-    QByteArray out(2, '\0');
-    qToLittleEndian(quint16(v), out.data());
-    return out;
-}
-QByteArray le32(quint32 v) {
-    QByteArray out(4, '\0');
+template <typename T> QByteArray littleEndian(T v) {
+    QByteArray out(sizeof v, '\0');
     qToLittleEndian(v, out.data());
     return out;
 }
-QByteArray be16(quint32 v) {
-    QByteArray out(2, '\0');
-    qToBigEndian(quint16(v), out.data());
-    return out;
-}
-QByteArray be32(quint32 v) {
-    QByteArray out(4, '\0');
+template <typename T> QByteArray bigEndian(T v) {
+    QByteArray out(sizeof v, '\0');
     qToBigEndian(v, out.data());
     return out;
 }
+QByteArray le16(quint32 v) { return littleEndian(quint16(v)); }
+QByteArray le32(quint32 v) { return littleEndian(v); }
+QByteArray be16(quint32 v) { return bigEndian(quint16(v)); }
+QByteArray be32(quint32 v) { return bigEndian(v); }
 QByteArray le24(quint32 v) { return le32(v).left(3); }
 QByteArray bytes(std::initializer_list<int> values) {
     QByteArray out;
