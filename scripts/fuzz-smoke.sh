@@ -2,7 +2,9 @@
 # SPDX-License-Identifier: MIT
 # Runs every fuzz target for FUZZ_SECONDS (60) on seeds from the picture
 # corpus (../shared/corpus or $NUBIVU_CORPUS), two at a time. A crash, a leak,
-# a hang or a sanitizer report fails the run. Uses build-asan, which
+# a hang, a sanitizer report or a single allocation beyond 2 GB (more than the
+# largest picture the readers accept; a few bytes claiming gigabytes) fails
+# the run. Uses build-asan, which
 # scripts/test-sanitized.sh builds; builds the fuzz targets there if missing.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -18,7 +20,7 @@ if [ ! -f build-asan/build.ninja ]; then
     -DNUBIVU_WERROR="${NUBIVU_WERROR:-OFF}" >/dev/null
 fi
 # shellcheck disable=SC2086
-cmake --build build-asan --target $targets
+cmake --build build-asan --target $targets tiffseeds
 
 rm -rf "$work"
 mkdir -p "$work"
@@ -56,13 +58,15 @@ if [ $have_corpus = 1 ]; then
     done < <(find "$corpus" -type f -iname "*.${kind%%:*}" -size -1024k -print0)
   done
 fi
+# A TIFF of every compression the plug-in reads, corpus or not.
+build-asan/bin/tiffseeds "$work/fuzz_plugins/seeds" 2 | tail -n 1
 for t in $targets; do mkdir -p "$work/$t/seeds" "$work/$t/new"; done
 
 run() {
   local t=$1 log=$work/$1/fuzz.log
   # New inputs go into new/, the seeds stay as they are; -timeout makes a hang a failure.
   if build-asan/bin/"$t" "$work/$t/new" "$work/$t/seeds" -max_total_time="$seconds" \
-      -max_len=65536 -timeout=25 -rss_limit_mb=2560 -print_final_stats=1 \
+      -max_len=65536 -timeout=25 -malloc_limit_mb=2048 -rss_limit_mb=2560 -print_final_stats=1 \
       -artifact_prefix="$work/$t/" >"$log" 2>&1; then
     echo "$t: $(grep -m1 -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$') runs, $(ls "$work/$t/seeds" | wc -l) seeds, no finding"
   else

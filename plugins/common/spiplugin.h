@@ -19,6 +19,19 @@
 #define SPI_MAX_SIDE  65535
 #define SPI_MAX_BYTES ((size_t)1 << 30)
 
+/* What a decoding library may set aside beside the picture, whatever the
+ * picture's size: a compression window or dictionary. zstd refuses larger
+ * windows itself; every preset of xz (64 MiB at most) and every level of zstd
+ * stays within it. */
+#define SPI_MAX_WINDOW_BYTES ((uint64_t)128 << 20)
+/* A stored pixel of more bytes is samples no shown colour needs (eight of 32
+ * bits, four of 64): such a header only makes a small file claim large
+ * buffers. */
+#define SPI_MAX_STORED_PIXEL_BYTES 32
+/* Tiles may reach past a small picture: up to this side (or the picture's
+ * own, rounded up to whole 16), as tiling writers make them. */
+#define SPI_MAX_TILE_SIDE 1024
+
 /* A decoded picture: DIB layout (rows bottom-up, padded to 4 bytes),
  * 1, 4 or 8 bits with a colour table, 24-bit BGR, or 32-bit BGRA with
  * straight (not premultiplied) alpha. */

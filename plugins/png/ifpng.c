@@ -104,6 +104,10 @@ static int pngRun(PngJob *job, SpiPictureInfo *info, SpiImage *image, SpiProgres
     }
     png_set_read_fn(job->png, job, pngSupply);
     png_set_user_limits(job->png, SPI_MAX_SIDE, SPI_MAX_SIDE);
+    /* Only the pixels are shown: texts, profiles and the other ancillary
+     * chunks (each may inflate to megabytes from a few bytes) are passed
+     * over unread; tRNS still gives transparency. */
+    png_set_keep_unknown_chunks(job->png, PNG_HANDLE_CHUNK_NEVER, NULL, -1);
     if (job->piece)
         png_set_compression_buffer_size(job->png, job->piece);
     png_read_info(job->png, job->info);

@@ -79,6 +79,8 @@ static int tiffQuiet(TIFF *tif, void *data, const char *module, const char *fmt,
     return 1;
 }
 
+/* "D": the strip and tile tables are read when first used, after the
+ * picture's size has been weighed; a few bytes may claim millions of strips. */
 static TIFF *tiffOpen(TiffSource *src)
 {
     TIFFOpenOptions *options = TIFFOpenOptionsAlloc();
@@ -87,10 +89,239 @@ static TIFF *tiffOpen(TiffSource *src)
     TIFFOpenOptionsSetErrorHandlerExtR(options, tiffQuiet, NULL);
     TIFFOpenOptionsSetWarningHandlerExtR(options, tiffQuiet, NULL);
     TIFFOpenOptionsSetMaxSingleMemAlloc(options, (tmsize_t)SPI_MAX_BYTES);
-    TIFF *tif = TIFFClientOpenExt("picture", "r", src, tiffSupply, tiffWrite, tiffSeek, tiffClose,
+    TIFF *tif = TIFFClientOpenExt("picture", "rD", src, tiffSupply, tiffWrite, tiffSeek, tiffClose,
                                   tiffSize, tiffMap, tiffUnmap, options);
     TIFFOpenOptionsFree(options);
     return tif;
+}
+
+/* ---- what the file may make the decoding libraries take ------------------ */
+
+/* Bytes of a segment (strip or tile) as stored, to be read through `map`:
+ * the bit order libtiff hands the codec. */
+typedef struct TiffBytes {
+    const uint8_t *data;
+    size_t size;
+    const unsigned char *map;
+} TiffBytes;
+
+static unsigned tiffAt(const TiffBytes *b, size_t at)
+{
+    return b->map[b->data[at]];
+}
+
+/* A variable-length integer of xz's: seven bits a byte, at most nine bytes. */
+static int xzNumber(const TiffBytes *b, size_t end, size_t *at, uint64_t *value)
+{
+    *value = 0;
+    for (int i = 0; i < 9 && *at < end; ++i) {
+        const unsigned byte = tiffAt(b, (*at)++);
+        *value |= (uint64_t)(byte & 0x7Fu) << (7 * i);
+        if (!(byte & 0x80u))
+            return 1;
+    }
+    return 0;
+}
+
+/* Skips the LZMA2 chunks of a block; 0 where they end before the data does
+ * not (liblzma stops there too, before any later block header). */
+static int xzSkipChunks(const TiffBytes *b, size_t *at)
+{
+    for (;;) {
+        if (*at >= b->size)
+            return 0;
+        const unsigned control = tiffAt(b, *at);
+        if (control == 0) {
+            ++*at;
+            return 1;
+        }
+        size_t header, packed;
+        if (control == 1 || control == 2) { /* stored chunk */
+            if (*at + 3 > b->size)
+                return 0;
+            header = 3;
+            packed = ((size_t)tiffAt(b, *at + 1) << 8 | tiffAt(b, *at + 2)) + 1;
+        } else if (control >= 0x80) { /* LZMA chunk, new properties from 0xC0 */
+            if (*at + 5 > b->size)
+                return 0;
+            header = control >= 0xC0 ? 6 : 5;
+            packed = ((size_t)tiffAt(b, *at + 3) << 8 | tiffAt(b, *at + 4)) + 1;
+        } else {
+            return 0;
+        }
+        *at += header + packed;
+    }
+}
+
+/* The largest dictionary any block of an xz stream asks LZMA2 for: liblzma
+ * allocates it whole as the block begins, however little the block holds,
+ * and libtiff sets it no memory limit. Walks the blocks as liblzma does and
+ * stops where liblzma would: at the index, at the end of the data, at
+ * anything it refuses. */
+static uint64_t xzLargestDictionary(const TiffBytes *b)
+{
+    static const uint8_t magic[6] = {0xFD, '7', 'z', 'X', 'Z', 0};
+    static const uint8_t check_size[16] = {0, 4, 4, 4, 8, 8, 8, 16, 16, 16, 32, 32, 32, 64, 64, 64};
+    if (b->size < 12)
+        return 0;
+    for (size_t i = 0; i < sizeof magic; ++i)
+        if (tiffAt(b, i) != magic[i])
+            return 0;
+    const unsigned check = check_size[tiffAt(b, 7) & 0x0Fu];
+    uint64_t largest = 0;
+    size_t at = 12;
+    while (at < b->size) {
+        const size_t block = at;
+        const unsigned size_byte = tiffAt(b, block);
+        const size_t header_end = block + ((size_t)size_byte + 1) * 4;
+        if (size_byte == 0 || header_end > b->size) /* the index, or a header cut short */
+            break;
+        const unsigned flags = tiffAt(b, block + 1);
+        uint64_t value;
+        at = block + 2;
+        if ((flags & 0x40u) && !xzNumber(b, header_end, &at, &value))
+            break;
+        if ((flags & 0x80u) && !xzNumber(b, header_end, &at, &value))
+            break;
+        int lzma2 = 0;
+        for (unsigned filter = 0; filter <= (flags & 3u); ++filter) {
+            uint64_t id, properties;
+            if (!xzNumber(b, header_end, &at, &id) || !xzNumber(b, header_end, &at, &properties) ||
+                properties > header_end - at)
+                return largest;
+            if (id == 0x21 && properties == 1) {
+                const unsigned d = tiffAt(b, at);
+                const uint64_t dictionary =
+                    d >= 40 ? UINT32_MAX : (uint64_t)(2u | (d & 1u)) << (d / 2 + 11);
+                if (dictionary > largest)
+                    largest = dictionary;
+                lzma2 = 1;
+            }
+            at += (size_t)properties;
+        }
+        at = header_end;
+        if (!lzma2 || !xzSkipChunks(b, &at))
+            break;
+        at = block + (at - block + 3) / 4 * 4 + check; /* padding to four bytes, the check */
+    }
+    return largest;
+}
+
+/* The frame size a JPEG stream declares, read as libjpeg reads markers up to
+ * the first scan (skipping stray bytes, fill bytes and stuffed zeros); 0
+ * where there is none before libjpeg would stop. */
+static int jpegFrame(const uint8_t *p, size_t n, uint32_t *width, uint32_t *height)
+{
+    if (n < 2 || p[0] != 0xFF || p[1] != 0xD8)
+        return 0;
+    size_t at = 2;
+    for (;;) {
+        while (at < n && p[at] != 0xFF)
+            ++at;
+        while (at < n && p[at] == 0xFF)
+            ++at;
+        if (at >= n)
+            return 0;
+        const unsigned marker = p[at++];
+        if (marker == 0 || (marker >= 0xD0 && marker <= 0xD7) || marker == 0x01)
+            continue;
+        if (marker == 0xC0 || marker == 0xC1 || marker == 0xC2 || marker == 0xC9 ||
+            marker == 0xCA) { /* the frames libjpeg decodes */
+            if (at + 7 > n)
+                return 0;
+            *height = (uint32_t)p[at + 3] << 8 | p[at + 4];
+            *width = (uint32_t)p[at + 5] << 8 | p[at + 6];
+            return 1;
+        }
+        if (marker == 0xD8 || marker == 0xD9 || marker == 0xDA ||
+            (marker >= 0xC3 && marker <= 0xCF && marker != 0xC4 && marker != 0xCC))
+            return 0; /* libjpeg fails here, or meets the scan without a frame */
+        if (at + 2 > n)
+            return 0;
+        at += (size_t)p[at] << 8 | p[at + 1];
+    }
+}
+
+/* Sides a tile may have around a picture side: whole tiles of the usual
+ * sizes, or the side rounded up to whole 16. */
+static uint64_t tiffTileRoom(uint32_t side)
+{
+    const uint64_t rounded = ((uint64_t)side + 15) / 16 * 16;
+    return rounded > SPI_MAX_TILE_SIDE ? rounded : SPI_MAX_TILE_SIDE;
+}
+
+/* Refuses what would let a small file make libtiff or a codec library under
+ * it allocate out of proportion to the picture, before either allocates:
+ * samples no colour needs, tiles far larger than the picture, and inner
+ * headers that disagree with the picture (libjbig and libjpeg size their
+ * buffers by the codestream's own header, liblzma by its dictionary). */
+static int tiffCheckClaims(TIFF *tif, const TiffSource *src, uint32_t width, uint32_t height)
+{
+    uint16_t samples = 1, bits = 1, compression = COMPRESSION_NONE, fill = FILLORDER_MSB2LSB;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bits);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_FILLORDER, &fill);
+    if ((uint64_t)samples * bits > 8 * SPI_MAX_STORED_PIXEL_BYTES)
+        return SPI_NO_MEMORY;
+    const int tiled = TIFFIsTiled(tif);
+    uint32_t segment_width = width, segment_height = height;
+    if (tiled) {
+        TIFFGetField(tif, TIFFTAG_TILEWIDTH, &segment_width);
+        TIFFGetField(tif, TIFFTAG_TILELENGTH, &segment_height);
+        if (segment_width > tiffTileRoom(width) || segment_height > tiffTileRoom(height))
+            return SPI_NO_MEMORY;
+    } else {
+        /* libjpeg may be handed one strip of the full strip height past the
+         * picture's last row, never more; some writers pad a strip's frame to
+         * whole blocks of 16. */
+        uint32_t rows = height;
+        TIFFGetFieldDefaulted(tif, TIFFTAG_ROWSPERSTRIP, &rows);
+        const uint64_t room = ((uint64_t)height + 15) / 16 * 16;
+        const uint64_t padded = ((uint64_t)rows + 15) / 16 * 16;
+        segment_height = (uint32_t)(padded < room ? padded : room);
+        segment_width = (uint32_t)(((uint64_t)width + 15) / 16 * 16);
+    }
+    if (compression != COMPRESSION_JPEG && compression != COMPRESSION_JBIG &&
+        compression != COMPRESSION_LZMA)
+        return SPI_ALL_RIGHT;
+    const uint32_t count = tiled ? TIFFNumberOfTiles(tif) : TIFFNumberOfStrips(tif);
+    const uint64_t decoded = (uint64_t)(tiled ? TIFFTileSize64(tif) : TIFFStripSize64(tif));
+    /* libtiff hands JBIG data over bit-reversed where the fill order is the
+     * usual one, other codecs' where it is not (JPEG's never). */
+    const int reversed = compression == COMPRESSION_JBIG   ? fill == FILLORDER_MSB2LSB
+                         : compression == COMPRESSION_LZMA ? fill == FILLORDER_LSB2MSB
+                                                           : 0;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint64_t offset = TIFFGetStrileOffset(tif, i);
+        if (offset >= src->size)
+            continue; /* nothing there for a codec to read */
+        uint64_t size = TIFFGetStrileByteCount(tif, i);
+        if (size > src->size - offset)
+            size = src->size - offset;
+        const TiffBytes bytes = {src->data + offset, (size_t)size, TIFFGetBitRevTable(reversed)};
+        if (compression == COMPRESSION_JPEG) {
+            uint32_t frame_width, frame_height;
+            if (jpegFrame(bytes.data, bytes.size, &frame_width, &frame_height) &&
+                (frame_width > segment_width || frame_height > segment_height))
+                return SPI_BROKEN_DATA;
+        } else if (compression == COMPRESSION_LZMA) {
+            const uint64_t dictionary = xzLargestDictionary(&bytes);
+            if (dictionary > SPI_MAX_WINDOW_BYTES && dictionary > decoded)
+                return SPI_NO_MEMORY;
+        } else if (count == 1 && bytes.size >= 20) {
+            /* JBIG's image header: planes, then width and height (libtiff
+             * decodes one strip only, and only its first plane). */
+            const uint32_t planes = tiffAt(&bytes, 2);
+            const uint32_t jbig_width = tiffAt(&bytes, 4) << 24 | tiffAt(&bytes, 5) << 16 |
+                                        tiffAt(&bytes, 6) << 8 | tiffAt(&bytes, 7);
+            const uint32_t jbig_height = tiffAt(&bytes, 8) << 24 | tiffAt(&bytes, 9) << 16 |
+                                         tiffAt(&bytes, 10) << 8 | tiffAt(&bytes, 11);
+            if (planes != 1 || jbig_width > width || jbig_height > height)
+                return SPI_BROKEN_DATA;
+        }
+    }
+    return SPI_ALL_RIGHT;
 }
 
 typedef struct TiffPlan {
@@ -111,7 +342,8 @@ typedef struct TiffPlan {
     uint16_t orientation;
 } TiffPlan;
 
-static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_open)
+static int tiffPlan(TIFF *tif, const TiffSource *src, TiffPlan *plan, TIFFRGBAImage *rgba,
+                    int *rgba_open)
 {
     uint16_t samples = 1, format = SAMPLEFORMAT_UINT, compression = COMPRESSION_NONE;
     memset(plan, 0, sizeof *plan);
@@ -121,6 +353,9 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
     if (plan->width == 0 || plan->height == 0 || plan->width > SPI_MAX_SIDE ||
         plan->height > SPI_MAX_SIDE)
         return SPI_BROKEN_DATA;
+    const int claims = tiffCheckClaims(tif, src, plan->width, plan->height);
+    if (claims != SPI_ALL_RIGHT)
+        return claims;
     TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &plan->bits);
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samples);
     if (!TIFFGetFieldDefaulted(tif, TIFFTAG_ORIENTATION, &plan->orientation) ||
@@ -130,14 +365,17 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
     TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLEFORMAT, &format);
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     const int has_photometric = TIFFGetField(tif, TIFFTAG_PHOTOMETRIC, &plan->photometric);
-    const int plain_samples = samples == 1 && !TIFFIsTiled(tif) &&
-                              compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG;
+    /* The paths of our own read a row at a time. Tiles, the JPEG codecs
+     * (their own colour handling) and JBIG (libtiff decodes it only a whole
+     * strip at a time) go through TIFFRGBAImage. */
+    const int by_rows = !TIFFIsTiled(tif) && compression != COMPRESSION_JPEG &&
+                        compression != COMPRESSION_OJPEG && compression != COMPRESSION_JBIG;
+    const int plain_samples = samples == 1 && by_rows;
     const int grey = has_photometric && (plan->photometric == PHOTOMETRIC_MINISBLACK ||
                                          plan->photometric == PHOTOMETRIC_MINISWHITE);
     uint16_t extra_count = 0, *extra = NULL, planar = PLANARCONFIG_CONTIG;
     TIFFGetFieldDefaulted(tif, TIFFTAG_PLANARCONFIG, &planar);
-    if (grey && samples == 2 && plan->bits == 8 && format == SAMPLEFORMAT_UINT &&
-        !TIFFIsTiled(tif) && compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG &&
+    if (grey && samples == 2 && plan->bits == 8 && format == SAMPLEFORMAT_UINT && by_rows &&
         TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) && extra_count == 1 &&
         extra[0] != EXTRASAMPLE_UNSPECIFIED) {
         plan->grey_alpha = 1;
@@ -169,8 +407,7 @@ static int tiffPlan(TIFF *tif, TiffPlan *plan, TIFFRGBAImage *rgba, int *rgba_op
     const int colors = grey ? 1 : rgb ? 3 : cmyk ? 4 : 0;
     const int rgba_knows = plan->bits == 8 || (plan->bits == 16 && !cmyk);
     if (colors && samples >= colors && !rgba_knows && plan->bits <= 16 &&
-        format == SAMPLEFORMAT_UINT && planar == PLANARCONFIG_CONTIG && !TIFFIsTiled(tif) &&
-        compression != COMPRESSION_JPEG && compression != COMPRESSION_OJPEG) {
+        format == SAMPLEFORMAT_UINT && planar == PLANARCONFIG_CONTIG && by_rows) {
         plan->generic = 1;
         plan->colors = colors;
         if (samples > colors && TIFFGetField(tif, TIFFTAG_EXTRASAMPLES, &extra_count, &extra) &&
@@ -550,7 +787,7 @@ static int tiffRead(const uint8_t *data, size_t size, SpiPictureInfo *info, SpiI
     TiffPlan plan;
     TIFFRGBAImage rgba;
     int rgba_open = 0;
-    int result = tiffPlan(tif, &plan, &rgba, &rgba_open);
+    int result = tiffPlan(tif, &src, &plan, &rgba, &rgba_open);
     const int swap = plan.orientation >= ORIENTATION_LEFTTOP;
     if (result == SPI_ALL_RIGHT)
         result = info ? spiImageBegin(info, NULL, swap ? plan.height : plan.width,

@@ -253,11 +253,13 @@ Encoded encodeTiff(const TiffSpec& spec, const QString& dir) {
             }
             TIFFSetField(tif, TIFFTAG_COLORMAP, cmap[0].data(), cmap[1].data(), cmap[2].data());
         }
+        // libtiff writes JBIG as one strip, and not a row at a time.
+        const bool oneStrip = spec.compression == COMPRESSION_JBIG;
         if (spec.tiled) {
             TIFFSetField(tif, TIFFTAG_TILEWIDTH, 16);
             TIFFSetField(tif, TIFFTAG_TILELENGTH, 16);
         } else {
-            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, lossy ? 16 : 4);
+            TIFFSetField(tif, TIFFTAG_ROWSPERSTRIP, oneStrip ? h : lossy ? 16 : 4);
         }
         const int planes = spec.separate ? spec.samples : 1;
         const int perRow = spec.separate ? 1 : spec.samples;
@@ -299,6 +301,13 @@ Encoded encodeTiff(const TiffSpec& spec, const QString& dir) {
                         TIFFWriteTile(tif, tile.data(), uint32_t(tx), uint32_t(ty), 0,
                                       uint16_t(plane));
                     }
+        } else if (oneStrip) {
+            std::vector<uchar> strip;
+            for (int y = 0; y < ph; ++y) {
+                fillRow(y, 0, row, pw);
+                strip.insert(strip.end(), row.begin(), row.end());
+            }
+            TIFFWriteEncodedStrip(tif, 0, strip.data(), tmsize_t(strip.size()));
         } else {
             for (int plane = 0; plane < planes; ++plane)
                 for (int y = 0; y < ph; ++y) {

@@ -201,6 +201,10 @@ private Q_SLOTS:
                   packbits = COMPRESSION_PACKBITS;
         TiffSpec s{PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_CCITTFAX4};
         QTest::newRow("bilevel, white is zero, fax G4") << s << 1 << 0;
+        // libtiff decodes JBIG only a whole strip at a time.
+        if (TIFFIsCODECConfigured(COMPRESSION_JBIG))
+            QTest::newRow("bilevel, jbig")
+                << TiffSpec{PHOTOMETRIC_MINISWHITE, 1, 1, COMPRESSION_JBIG} << 24 << 0;
         QTest::newRow("bilevel, black is zero")
             << TiffSpec{PHOTOMETRIC_MINISBLACK, 1, 1, none} << 1 << 0;
         QTest::newRow("grey 2 widened, packbits")
