@@ -9,11 +9,13 @@
 #include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScreen>
 #include <QSignalBlocker>
 #include <QTableWidget>
 #include <QVBoxLayout>
@@ -101,6 +103,12 @@ FolderLessonDialog::FolderLessonDialog(const SlotPaths& titles, PictureProbe pro
         connect(browse, &QPushButton::clicked, this, [this, slot] { chooseFolder(slot); });
     }
     grid->setColumnStretch(1, 1);
+    // Folders are typed one after another; the browse and lead buttons come after them.
+    QWidget* previous = folderEdits_[0];
+    for (QWidget* next : folderEdits_) {
+        if (next != previous) setTabOrder(previous, next);
+        previous = next;
+    }
     leadButtons_[0]->setChecked(true);
     connect(leadGroup_, &QButtonGroup::idToggled, this, [this](int, bool on) {
         if (on) updatePreview();
@@ -131,6 +139,15 @@ FolderLessonDialog::FolderLessonDialog(const SlotPaths& titles, PictureProbe pro
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+
+    // Room for a day of rows at a glance, within the screen of the window it comes from.
+    const QScreen* screen = parent ? parent->screen() : QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect room = screen->availableGeometry();
+        resize(std::min(room.width() * 9 / 10, std::max(sizeHint().width(), 1100)),
+               std::min(room.height() * 85 / 100, 800));
+    }
+    folderEdits_[0]->setFocus();
 
     folderDialog_.setOption(QFileDialog::DontUseNativeDialog);
     folderDialog_.setObjectName(QStringLiteral("folderDialog"));
