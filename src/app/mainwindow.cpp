@@ -224,10 +224,11 @@ void MainWindow::buildMenu() {
                         QKeySequence(Qt::CTRL | Qt::Key_N), &MainWindow::newList);
     openAction_ = action(fileMenu_->addAction(QStringLiteral("開く   (&O)")), "mnFileOpen",
                          QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openList);
-    folderLessonAction_ = action(fileMenu_->addAction(QStringLiteral("フォルダから作成…")),
-                                 "mnFolderLesson", {}, &MainWindow::makeLessonFromFolders);
     saveAction_ = action(fileMenu_->addAction(QStringLiteral("保存  (&S)")), "mnFileSave",
                          QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveList);
+    // Added items come after the designed ones, which keep their places.
+    folderLessonAction_ = action(fileMenu_->addAction(QStringLiteral("フォルダから作成…")),
+                                 "mnFolderLesson", {}, &MainWindow::makeLessonFromFolders);
     // The last lessons come after the designed items that open and save them.
     recentFilesMenu_ = fileMenu_->addMenu(QStringLiteral("最近使ったファイル(&R)"));
     recentFiles_ = new RecentFiles(recentFilesMenu_, prompter_, this);
