@@ -11,6 +11,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -181,6 +182,18 @@ ImageSlot FolderLessonDialog::lead() const {
     for (int slot = 0; slot < SlotCount; ++slot)
         if (leadButtons_[size_t(slot)]->isChecked()) return ImageSlot(slot);
     return ImageSlot::Cloud;
+}
+
+void FolderLessonDialog::keyPressEvent(QKeyEvent* event) {
+    // Enter in a folder's field shows its preview and goes on to the next
+    // field; only 作成 itself makes the rows, after they were seen.
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    if (enter &&
+        std::find(folderEdits_.begin(), folderEdits_.end(), focusWidget()) != folderEdits_.end()) {
+        focusNextChild();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void FolderLessonDialog::chooseFolder(int slot) {

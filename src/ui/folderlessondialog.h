@@ -46,6 +46,9 @@ public:
 public Q_SLOTS:
     void updatePreview();
 
+protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
 private:
     void chooseFolder(int slot);
     void showPreview();

@@ -138,9 +138,17 @@ private Q_SLOTS:
     void dialogRefusesWithoutDatedLeadPictures() {
         FakePrompter& prompter = fakePrompter();
         QString firstSummary, summary;
+        int enterPreviewed = 0;
+        bool enterAccepted = true;
         bool makeEnabled = true;
         prompter.modal = [&](QDialog& d) {
             firstSummary = child<QLabel>(&d, "previewSummary")->text();
+            // Enter in a field previews and moves on; it does not make the rows.
+            auto* cloud = child<QLineEdit>(&d, "cloudFolder");
+            cloud->setText(folder("cloud"));
+            QTest::keyClick(cloud, Qt::Key_Return);
+            enterPreviewed = d.findChild<QTableWidget*>(QStringLiteral("previewRows"))->rowCount();
+            enterAccepted = d.result() == QDialog::Accepted;
             for (const auto& [name, path] : {std::pair{"cloudFolder", folder("cloud")},
                                              std::pair{"mapFolder", folder("nowhere")}}) {
                 auto* edit = child<QLineEdit>(&d, name);
@@ -153,6 +161,8 @@ private Q_SLOTS:
         };
         mainForm()->makeLessonFromFolders();
         QCOMPARE(firstSummary, QStringLiteral("基準のフォルダを選んでください。"));
+        QCOMPARE(enterPreviewed, 3);
+        QVERIFY(!enterAccepted);
         QCOMPARE(summary, QStringLiteral("フォルダがありません: ") + folder("nowhere"));
         QVERIFY(!makeEnabled);
     }
