@@ -47,6 +47,13 @@ seeds fuzz_icon '*.ico' '*.cur'
 seeds fuzz_jpeg '*.jpg' '*.jpeg'
 seeds fuzz_metafile '*.wmf' '*.emf'
 mkdir -p "$work/fuzz_datalistfile/seeds" && cp samples/lesson.NV2 "$work/fuzz_datalistfile/seeds/"
+seeds fuzz_exiftime '*.jpg' '*.jpeg'
+# A name of each stamp form the file-name reader knows.
+mkdir -p "$work/fuzz_filenametime/seeds"
+for name in himawari_202405100900.png IMG_20240510_093015.jpg radar-20240510-0905.gif \
+  map_2024-05-10_09-00-30.png sky_2024-05-10T09:00:45.jpg; do
+  printf '%s' "$name" >"$work/fuzz_filenametime/seeds/$name"
+done
 # The plug-in target takes the plug-in's number first: 0 PNG, 1 GIF, 2 TIFF, 3 WebP.
 mkdir -p "$work/fuzz_plugins/seeds"
 if [ $have_corpus = 1 ]; then

@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(
   cmake ninja-build g++ pkg-config
   qt6-base-dev qt6-base-dev-tools libgl-dev
-  libjpeg-dev libjpeg-turbo-progs
+  libjpeg-dev libjpeg-turbo-progs libexif-dev
   libpng-dev libgif-dev libtiff-dev libwebp-dev qt6-image-formats-plugins
   libcanberra-dev
   fonts-ipafont-gothic

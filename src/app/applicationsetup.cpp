@@ -46,6 +46,10 @@ std::optional<QString> infoOptionText(int argc, const char* const* argv) {
                 "               running, that copy opens it\n"
                 "  --help       show this help and exit\n"
                 "  --version    show the version and exit\n"
+                "  --make-lesson OUT.NV2 cloud=DIR [map=DIR rain=DIR north=DIR south=DIR\n"
+                "               east=DIR west=DIR] [--lead SLOT] [--force]\n"
+                "               write a lesson from picture folders, one row per picture\n"
+                "               of the lead slot (cloud unless given), and exit\n"
                 "\n"
                 "Qt's own options (-platform, -display, ...) are accepted too.\n");
     }

@@ -44,6 +44,8 @@ LessonWindows::LessonWindows(const ScreenMetrics& screen, const WindowServices& 
     main_->setPeers({editor_.get(), sky_.get(), about_.get(), options_.get(), help_.get()});
     editor_->setMainWindow(main_.get());
     editor_->setFileChooser(chooser_.get());
+    QObject::connect(editor_.get(), &ListEditorWindow::folderLessonRequested, main_.get(),
+                     &MainWindow::makeLessonFromFolders);
     SlideShow& show = main_->slides();
     show.setFillOptions(options_->fillOptions());
     QObject::connect(options_.get(), &OptionsDialog::fillOptionsChanged, &show,

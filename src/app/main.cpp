@@ -1,6 +1,7 @@
 #include "app/applicationsetup.h"
 #include "app/lessonwindows.h"
 #include "app/mainwindow.h"
+#include "app/makelesson.h"
 #include "app/nubivuapplication.h"
 #include "app/selfcheck.h"
 #include "app/singleinstance.h"
@@ -15,7 +16,7 @@
 using namespace nubivu;
 
 int main(int argc, char** argv) {
-    // nubivu [--self-check | --help | --version] [Qt options] [LIST.NV2]
+    // nubivu [--self-check | --help | --version | --make-lesson ...] [Qt options] [LIST.NV2]
     if (const auto text = infoOptionText(argc, argv)) {
         std::fputs(text->toLocal8Bit().constData(), stdout);
         return 0;
@@ -23,6 +24,12 @@ int main(int argc, char** argv) {
     bool platformGiven = false;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--self-check") == 0) return runSelfCheck(argc, argv);
+        // Made without a display: a script runs it before school.
+        if (std::strcmp(argv[i], "--make-lesson") == 0) {
+            QStringList rest;
+            for (int j = i + 1; j < argc; ++j) rest << QString::fromLocal8Bit(argv[j]);
+            return runMakeLesson(argc, argv, rest);
+        }
         platformGiven = platformGiven || std::strcmp(argv[i], "-platform") == 0;
     }
     // Without a display Qt would abort with a long story; say it in one line.

@@ -9,6 +9,7 @@
 #include "app/singleinstance.h"
 #include "app/windowstatesounds.h"
 #include "datalist/datalistfile.h"
+#include "datalist/folderlesson.h"
 #include "datalist/gridoperations.h"
 #include "datalist/lesson.h"
 #include "editor/listeditorwindow.h"
@@ -18,10 +19,12 @@
 #include "slideshow/slideshow.h"
 #include "ui/elidedlabel.h"
 #include "ui/errorreport.h"
+#include "ui/folderlessondialog.h"
 #include "ui/fullscreenview.h"
 #include "ui/glyphs.h"
 #include "ui/menuaction.h"
 #include "ui/picturepane.h"
+#include "ui/pictureprobe.h"
 #include "ui/prompter.h"
 #include "ui/scaling.h"
 #include "ui/titleeditor.h"
@@ -84,6 +87,7 @@ MainWindow::MainWindow(Lesson& lesson, const FormatRegistry& formats, const Scre
     controls.fileNames = {cloudFileLabel_, weatherMapFileLabel_, rainFileLabel_};
     controls.rowNumber = rowNumberLabel_;
     controls.rowCount = rowCountLabel_;
+    controls.rowTime = rowTimeLabel_;
     controls.play = playButton_;
     controls.stepForward = stepForwardButton_;
     controls.stop = stopButton_;
@@ -140,6 +144,10 @@ void MainWindow::buildControls() {
     rowCountTextLabel_ = label("Label7", {584, 8, 30, 12}, QStringLiteral("枚中)"));
     rowNumberLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     rowCountLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Not designed: the moment of a row of a lesson made from folders, left of
+    // the counter; fitCounter gives it its place.
+    rowTimeLabel_ = label("lblRowTime", {420, 8, 96, 12}, QString());
+    rowTimeLabel_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
     auto button = [&](const char* name, int left, int width, const QString& text,
                       const QString& hint) {
@@ -218,6 +226,9 @@ void MainWindow::buildMenu() {
                          QKeySequence(Qt::CTRL | Qt::Key_O), &MainWindow::openList);
     saveAction_ = action(fileMenu_->addAction(QStringLiteral("保存  (&S)")), "mnFileSave",
                          QKeySequence(Qt::CTRL | Qt::Key_S), &MainWindow::saveList);
+    // Added items come after the designed ones, which keep their places.
+    folderLessonAction_ = action(fileMenu_->addAction(QStringLiteral("フォルダから作成…")),
+                                 "mnFolderLesson", {}, &MainWindow::makeLessonFromFolders);
     // The last lessons come after the designed items that open and save them.
     recentFilesMenu_ = fileMenu_->addMenu(QStringLiteral("最近使ったファイル(&R)"));
     recentFiles_ = new RecentFiles(recentFilesMenu_, prompter_, this);
@@ -405,6 +416,9 @@ void MainWindow::fitCounter() {
         l->setGeometry(placedRight - width + 1, l->y(), width, l->height());
         if (i > 0) right = l->x() - gaps[i - 1];
     }
+    const int timeWidth = metrics.horizontalAdvance(QStringLiteral("12月31日 23:59")) + 2;
+    rowTimeLabel_->setGeometry(rowNumberLabel_->x() - gaps[0] * 2 - timeWidth, rowTimeLabel_->y(),
+                               timeWidth, rowTimeLabel_->height());
 }
 
 bool MainWindow::event(QEvent* e) {
@@ -442,6 +456,27 @@ void MainWindow::newList() {
     // The empty list on show at once: no pictures, counters or sky photos of the list before.
     onActivated();
     if (peers_.editor) peers_.editor->show();
+}
+
+void MainWindow::makeLessonFromFolders() {
+    QWidget* parent = QApplication::activeWindow() ? QApplication::activeWindow() : this;
+    FolderLessonDialog dialog(lesson_.titles(), pictureProbe(formats_), prompter_, parent);
+    dialog.setChoice(lessonFolders_, lessonLead_);
+    const bool accepted = prompter_.runModal(dialog) == QDialog::Accepted;
+    for (int slot = 0; slot < SlotCount; ++slot)
+        lessonFolders_[size_t(slot)] = dialog.folder(ImageSlot(slot));
+    lessonLead_ = dialog.lead();
+    const FolderLesson& made = dialog.preview();
+    if (!accepted || made.problem != FolderProblem::None) return;
+    if (!saveChangesQuery()) return;
+    applyFolderLesson(lesson_, made);
+    setWindowTitle(BaseCaption + kNewFileSuffix);
+    forgetListPaths();
+    listIsNew_ = true;
+    // The save dialog starts beside the folders, where the paths stay relative.
+    lastFolder_ =
+        QFileInfo(QDir::cleanPath(lessonFolders_[size_t(slotIndex(made.lead))])).absolutePath();
+    onActivated();
 }
 
 void MainWindow::forgetListPaths() {

@@ -2,6 +2,7 @@
 // The main window: three picture panes, their titles and file names, the
 // counter, the slide-show buttons and the menu.
 #include "app/windowservices.h"
+#include "datalist/imageslot.h"
 #include "ui/designedlayout.h"
 #include "ui/scaling.h"
 
@@ -94,6 +95,8 @@ public Q_SLOTS:
     void fileMenuAboutToShow();
     void newList();
     void openList();
+    // A new unsaved lesson from picture folders matched by time, after a preview.
+    void makeLessonFromFolders();
     void saveList();
     void quit();
     void openEditor();
@@ -136,6 +139,8 @@ private:
     QLabel* rowNumberTextLabel_;
     QLabel* rowCountLabel_;
     QLabel* rowCountTextLabel_;
+    // Not designed: the time of the row on show, for a lesson made from folders.
+    QLabel* rowTimeLabel_;
     QPushButton* playButton_;
     QPushButton* stepForwardButton_;
     QPushButton* stopButton_;
@@ -151,6 +156,7 @@ private:
     QMenu* fileMenu_;
     QAction* newAction_;
     QAction* openAction_;
+    QAction* folderLessonAction_;
     QAction* saveAction_;
     QMenu* recentFilesMenu_;
     QAction* quitSeparator_;
@@ -198,6 +204,9 @@ private:
     bool listIsNew_ = false;
     OuterSizeKeeper* outerSizeKeeper_ = nullptr;
     bool shownBefore_ = false;
+    // The folders and lead slot last chosen for a lesson from folders.
+    SlotPaths lessonFolders_;
+    ImageSlot lessonLead_ = ImageSlot::Cloud;
 };
 
 } // namespace nubivu

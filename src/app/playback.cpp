@@ -4,6 +4,7 @@
 #include "app/screensaverinhibitor.h"
 #include "core/logging.h"
 #include "datalist/lesson.h"
+#include "datalist/picturetime.h"
 #include "slideshow/slideshow.h"
 #include "ui/fullscreenview.h"
 #include "ui/picturepane.h"
@@ -175,7 +176,9 @@ void Playback::showRowFullScreen() {
     }
     const int rows = p_.lesson->rows().count();
     // The counter as the main window's shows it, from 1.
-    fullScreen_->showRow(panes, rows > 0 ? p_.slides->currentRow() + 1 : 0, rows);
+    const std::optional<QDateTime> time = p_.lesson->rowTime(p_.slides->currentRow());
+    fullScreen_->showRow(panes, rows > 0 ? p_.slides->currentRow() + 1 : 0, rows,
+                         time ? rowTimeText(*time) : QString());
     // On screen before the row's slot starts, as the designed panes are.
     if (isFullScreen()) fullScreen_->repaint();
 }

@@ -34,4 +34,8 @@ inline constexpr std::int64_t MaxMetafileBitmapPixels = std::int64_t(1) << 24;
 // Icons are small; a larger one is a damaged or hostile file.
 inline constexpr std::int64_t MaxIconSide = 4096;
 
+// Bytes read from the start of a photo for the time it records: EXIF sits in
+// a JPEG's APP1 segment (at most 64 KiB), after at most a JFIF segment.
+inline constexpr std::int64_t MaxExifHeadBytes = std::int64_t(128) << 10;
+
 } // namespace nubivu

@@ -89,24 +89,39 @@ QString rebaseListPath(const QString& path, const QString& fromList, const QStri
     return ListPathRebaser(fromList, toList)(path);
 }
 
-ListPathRebaser::ListPathRebaser(const QString& fromList, const QString& toList) {
+ListPathRebaser::ListPathRebaser(const QString& fromList, const QString& toList,
+                                 FullPaths fullPaths) {
+    to_ = QDir::cleanPath(QFileInfo(toList).absolutePath());
+    relativeBelow_ = fullPaths == FullPaths::RelativeBelow;
+    moves_ = relativeBelow_;
     // Loading takes a relative path from the list's folder; a list without a
     // file has no folder to move from.
     if (fromList.isEmpty()) return;
     from_ = QDir::cleanPath(QFileInfo(fromList).absolutePath());
-    to_ = QDir::cleanPath(QFileInfo(toList).absolutePath());
-    moves_ = from_ != to_;
+    moves_ = moves_ || from_ != to_;
 }
 
+namespace {
+// The path from folder to picture when the picture lies below it.
+std::optional<QString> relativeBelow(const QString& folder, const QString& picture) {
+    const QString relative = QDir(folder).relativeFilePath(picture);
+    if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute())
+        return std::nullopt;
+    return relative;
+}
+} // namespace
+
 QString ListPathRebaser::operator()(const QString& path) const {
-    if (!moves_ || path.isEmpty() || QFileInfo(path).isAbsolute() || path.contains(u'\\') ||
+    if (!moves_ || path.isEmpty() || path.contains(u'\\') ||
         (path.size() >= 2 && path[1] == u':' && path[0].isLetter()))
         return path;
+    if (QFileInfo(path).isAbsolute()) {
+        if (!relativeBelow_) return path;
+        return relativeBelow(to_, QDir::cleanPath(path)).value_or(path);
+    }
+    if (from_.isEmpty()) return path;
     const QString picture = QDir::cleanPath(from_ + u'/' + path);
-    const QString relative = QDir(to_).relativeFilePath(picture);
-    if (relative == u".." || relative.startsWith(u"../") || QFileInfo(relative).isAbsolute())
-        return picture;
-    return relative;
+    return relativeBelow(to_, picture).value_or(picture);
 }
 
 SlotPaths ListPathRebaser::operator()(SlotPaths paths) const {

@@ -42,9 +42,14 @@ QString resolveListPath(const QString& path, const QString& listFile);
 QString rebaseListPath(const QString& path, const QString& fromList, const QString& toList);
 // rebaseListPath for every path of a list saved from one file to another:
 // the two folders are worked out once.
+// A lesson made from picture folders holds full paths; saved beside those
+// folders it should still move as one folder, so RelativeBelow also writes a
+// full path below the new file's folder relative to it.
+enum class FullPaths { Keep, RelativeBelow };
 class ListPathRebaser {
 public:
-    ListPathRebaser(const QString& fromList, const QString& toList);
+    ListPathRebaser(const QString& fromList, const QString& toList,
+                    FullPaths fullPaths = FullPaths::Keep);
     // False when every path keeps its text (a list saved into its own folder).
     bool moves() const { return moves_; }
     QString operator()(const QString& path) const;
@@ -54,6 +59,7 @@ private:
     QString from_;
     QString to_;
     bool moves_ = false;
+    bool relativeBelow_ = false;
 };
 
 // The rows of a file's bytes: lines end at LF (a CR before it belongs to the

@@ -24,6 +24,7 @@ private:
 void clearList(Lesson& lesson) {
     DataList& list = lesson.rows();
     Batch batch(list);
+    lesson.forgetRowTimes();
     if (!list.isEmpty()) {
         list.clear();
         lesson.markUnsaved();

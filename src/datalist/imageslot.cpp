@@ -11,4 +11,17 @@ const SlotPaths& defaultTitles() {
     return titles;
 }
 
+namespace {
+constexpr std::array<const char*, SlotCount> Keys = {"cloud", "map",  "rain", "north",
+                                                     "south", "east", "west"};
+} // namespace
+
+QString slotKey(ImageSlot slot) { return QLatin1String(Keys[size_t(slotIndex(slot))]); }
+
+std::optional<ImageSlot> slotOfKey(QStringView key) {
+    for (int slot = 0; slot < SlotCount; ++slot)
+        if (key == QLatin1String(Keys[size_t(slot)])) return ImageSlot(slot);
+    return std::nullopt;
+}
+
 } // namespace nubivu

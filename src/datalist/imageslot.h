@@ -4,6 +4,7 @@
 // and the index order of the paths on show and loaded last.
 #include <QString>
 #include <array>
+#include <optional>
 
 namespace nubivu {
 
@@ -18,5 +19,10 @@ using SlotPaths = std::array<QString, SlotCount>;
 
 // The designed captions of the seven title labels.
 const SlotPaths& defaultTitles();
+
+// A slot's short name as a command line gives it: cloud, map, rain, north,
+// south, east, west.
+QString slotKey(ImageSlot slot);
+std::optional<ImageSlot> slotOfKey(QStringView key);
 
 } // namespace nubivu

@@ -1,6 +1,9 @@
 #include "datalist/lesson.h"
 
 #include "datalist/datalistfile.h"
+#include "datalist/picturetime.h"
+
+#include <QDir>
 
 namespace nubivu {
 
@@ -35,5 +38,25 @@ void Lesson::setSaved(bool saved) {
 }
 
 QString Lesson::resolvePath(const QString& path) const { return resolveListPath(path, filePath_); }
+
+void Lesson::setRowTimes(ImageSlot lead, QHash<QString, QDateTime> times) {
+    timedSlot_ = lead;
+    times_ = std::move(times);
+}
+
+void Lesson::forgetRowTimes() {
+    timedSlot_.reset();
+    times_.clear();
+}
+
+std::optional<QDateTime> Lesson::rowTime(int row) const {
+    if (!timedSlot_) return std::nullopt;
+    const QString path = rows_.cell(row, slotIndex(*timedSlot_));
+    if (path.isEmpty()) return std::nullopt;
+    // Keyed by full path: a save rewrites the rows' paths relative to the file.
+    const auto known = times_.constFind(QDir::cleanPath(resolvePath(path)));
+    if (known != times_.cend()) return *known;
+    return timeInFileName(path);
+}
 
 } // namespace nubivu

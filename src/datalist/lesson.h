@@ -6,8 +6,11 @@
 #include "datalist/datalist.h"
 #include "datalist/imageslot.h"
 
+#include <QDateTime>
+#include <QHash>
 #include <QObject>
 #include <QString>
+#include <optional>
 
 namespace nubivu {
 
@@ -37,6 +40,15 @@ public:
     // folder of the lesson's file.
     QString resolvePath(const QString& path) const;
 
+    // A lesson made from picture folders dates each row by the picture of
+    // one slot; times: those pictures' times by full path, as they were read
+    // (some from inside the file). Emptying the list forgets them.
+    void setRowTimes(ImageSlot lead, QHash<QString, QDateTime> times);
+    void forgetRowTimes();
+    bool madeFromFolders() const { return timedSlot_.has_value(); }
+    // The moment of a row: its dating picture's time, known or in its name.
+    std::optional<QDateTime> rowTime(int row) const;
+
 Q_SIGNALS:
     // Rows were edited, added or removed (the list's own signals say which).
     void rowsChanged();
@@ -49,6 +61,8 @@ private:
     SlotPaths titles_;
     QString filePath_;
     bool saved_ = true;
+    std::optional<ImageSlot> timedSlot_;
+    QHash<QString, QDateTime> times_;
 };
 
 } // namespace nubivu

@@ -148,6 +148,8 @@ void ListEditorWindow::buildMenu() {
     fileMenu_->setObjectName(QStringLiteral("File1"));
     chooseAction_ = item(fileMenu_, "mnOpen", QStringLiteral("読み込み(&O)"),
                          QKeySequence(Qt::CTRL | Qt::Key_O), &ListEditorWindow::chooseImageFile);
+    folderLessonAction_ = item(fileMenu_, "mnFolderLesson", QStringLiteral("フォルダから作成…"), {},
+                               &ListEditorWindow::folderLessonRequested);
     fileMenu_->addSeparator();
     closeAction_ = item(fileMenu_, "mnClose", QStringLiteral("閉じる(&C)"), {}, &QWidget::close);
 

@@ -59,6 +59,11 @@ public:
 public Q_SLOTS:
     void chooseImageFile();
 
+Q_SIGNALS:
+    // ファイル → フォルダから作成…: the application makes the lesson, as from
+    // the main window's menu, and this window shows the new rows.
+    void folderLessonRequested();
+
 protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
@@ -75,6 +80,7 @@ private:
     QMenuBar* menuBar_;
     QMenu* fileMenu_;
     QAction* chooseAction_;
+    QAction* folderLessonAction_;
     QAction* closeAction_;
     QMenu* editMenu_;
     QAction* insertCellAction_;

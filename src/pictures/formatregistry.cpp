@@ -7,7 +7,6 @@
 #include "pictures/metafile/metafile.h"
 #include "pictures/picture.h"
 
-#include <QRegularExpression>
 #include <algorithm>
 #include <mutex>
 
@@ -45,9 +44,13 @@ const GraphicClass* FormatRegistry::find(const QString& extension) const {
 }
 
 QString pictureExtension(const QString& fileName) {
-    const qsizetype at = fileName.lastIndexOf(QRegularExpression(QStringLiteral("[.\\\\/:]")));
-    if (at < 0 || fileName.at(at) != QLatin1Char('.')) return {};
-    return fileName.mid(at + 1);
+    // A loop, not a pattern: a folder of pictures asks this for every file.
+    for (qsizetype at = fileName.size(); at-- > 0;) {
+        const QChar c = fileName.at(at);
+        if (c == u'.') return fileName.mid(at + 1);
+        if (c == u'\\' || c == u'/' || c == u':') return {};
+    }
+    return {};
 }
 
 std::unique_ptr<Graphic> FormatRegistry::loadGraphic(const QString& fileName) const {

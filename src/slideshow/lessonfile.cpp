@@ -41,7 +41,9 @@ SavedLesson saveLessonFile(Lesson& lesson, const QString& fileName, const SlotPa
     const SlotPaths titles = lesson.titles();
     // Relative picture paths are taken from the list's folder: saved into
     // another folder they are written to name the same pictures from there.
-    const ListPathRebaser rebase(lesson.filePath(), fileName);
+    const ListPathRebaser rebase(lesson.filePath(), fileName,
+                                 lesson.madeFromFolders() ? FullPaths::RelativeBelow
+                                                          : FullPaths::Keep);
     const QuietList quiet(list, (options.fillEmpty && options.writeBack) || rebase.moves());
     SlotPaths last = lastPaths;
     // Each row is written as it is shown: through row loading, fill-in included.

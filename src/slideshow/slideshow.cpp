@@ -2,6 +2,7 @@
 
 #include "datalist/datalistfile.h"
 #include "datalist/lesson.h"
+#include "datalist/picturetime.h"
 #include "slideshow/decodeahead.h"
 #include "slideshow/rowloader.h"
 #include "ui/errorreport.h"
@@ -71,11 +72,19 @@ void SlideShow::setLoadedPaths(const SlotPaths& current, const SlotPaths& last) 
     lastPaths_ = last;
 }
 
+void SlideShow::showRowTime() {
+    if (!c_.rowTime) return;
+    const std::optional<QDateTime> time = lesson_.rowTime(currentRow_);
+    c_.rowTime->setText(time ? rowTimeText(*time) : QString());
+    c_.rowTime->repaint();
+}
+
 void SlideShow::showRow() {
     const int rows = rowCount();
     if (currentRow_ >= 0 && currentRow_ < rows) {
         loadPanes();
         c_.rowNumber->setText(QString::number(currentRow_ + 1));
+        showRowTime();
         for (int i = 0; i < MainSlotCount; ++i)
             c_.fileNames[size_t(i)]->setText(fileNamePart(currentPaths_[size_t(i)]));
         // On screen before the handler returns: a played row must be seen.
@@ -188,6 +197,7 @@ void SlideShow::onActivated() {
     } else {
         c_.rowNumber->setText(kNoCount);
         c_.rowCount->setText(kNoCount);
+        showRowTime();
         for (int i = 0; i < MainSlotCount; ++i) {
             c_.panes[size_t(i)]->picture().clear();
             c_.fileNames[size_t(i)]->clear();

@@ -37,6 +37,7 @@ struct SlideShowControls {
     std::array<QLabel*, MainSlotCount> fileNames{};
     QLabel* rowNumber = nullptr; // Label4
     QLabel* rowCount = nullptr;  // Label6
+    QLabel* rowTime = nullptr;   // the row's moment, where its lesson dates rows
     QPushButton* play = nullptr;
     QPushButton* stepForward = nullptr;
     QPushButton* stop = nullptr;
@@ -119,6 +120,7 @@ private:
     // The list's rows, read afresh each time: it may change under a play.
     int rowCount() const;
     void loadPanes();
+    void showRowTime();
     void decodeNextRow();
     QStringList resolvedPanePaths(const SlotPaths& paths) const;
     void playStep();

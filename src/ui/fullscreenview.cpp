@@ -47,7 +47,8 @@ void FullScreenView::showNote(const QString& text) {
 }
 
 void FullScreenView::showRow(const std::array<FullScreenPane, PaneCount>& panes, int row,
-                             int rowCount) {
+                             int rowCount, const QString& time) {
+    time_ = time;
     panes_ = panes;
     for (QImage& image : scaled_) image = QImage();
     row_ = row;
@@ -147,7 +148,14 @@ void FullScreenView::paintEvent(QPaintEvent*) {
         painter.drawText(r.fileName, Qt::AlignLeft | Qt::AlignVCenter,
                          metrics.elidedText(p.fileName, Qt::ElideMiddle, r.fileName.width()));
     }
-    painter.drawText(layout.counter, Qt::AlignRight | Qt::AlignVCenter, counterText());
+    const QString counter = counterText();
+    painter.drawText(layout.counter, Qt::AlignRight | Qt::AlignVCenter, counter);
+    if (!time_.isEmpty()) {
+        // Left of the counter, a wide space apart, as on the main window.
+        QRect time = layout.counter;
+        time.setRight(time.right() - QFontMetrics(font).horizontalAdvance(counter + u"\u3000"));
+        painter.drawText(time, Qt::AlignRight | Qt::AlignVCenter, time_);
+    }
     if (!note_.isEmpty()) {
         QRect note = layout.counter;
         note.setWidth(note.width() / 2);

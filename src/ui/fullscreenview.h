@@ -35,7 +35,9 @@ public:
 
     explicit FullScreenView(QWidget* parent = nullptr);
 
-    void showRow(const std::array<FullScreenPane, PaneCount>& panes, int row, int rowCount);
+    // time: the row's moment beside the counter, or empty.
+    void showRow(const std::array<FullScreenPane, PaneCount>& panes, int row, int rowCount,
+                 const QString& time = QString());
     // Full screen on that screen (the main window's).
     void showOn(QScreen* screen);
     // A short note at the top left (the speed just picked) for a moment.
@@ -47,6 +49,7 @@ public:
     bool blanked() const { return blanked_; }
     // The counter as the main window shows it: "5枚目(24枚中)".
     QString counterText() const;
+    QString timeText() const { return time_; }
     // Where things are painted now.
     FullScreenRects rects() const;
 
@@ -69,6 +72,7 @@ private:
     std::array<QImage, PaneCount> scaled_;
     int row_ = 0;
     int rowCount_ = 0;
+    QString time_;
     int solePane_ = -1;
     bool blanked_ = false;
     QString note_;

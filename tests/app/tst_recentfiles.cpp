@@ -66,8 +66,9 @@ private Q_SLOTS:
         QStringList texts;
         for (const QAction* item : child<QMenu>(mainForm(), "K1")->actions())
             texts << (item->isSeparator() ? QStringLiteral("-") : item->text());
-        QCOMPARE(texts, (QStringList{"新規作成(&N)", "開く   (&O)", "保存  (&S)",
-                                     "最近使ったファイル(&R)", "-", "終了  (&C)"}));
+        QCOMPARE(texts,
+                 (QStringList{"新規作成(&N)", "開く   (&O)", "保存  (&S)", "フォルダから作成…",
+                              "最近使ったファイル(&R)", "-", "終了  (&C)"}));
         QVERIFY(!recentMenu()->isEnabled()); // nothing opened yet
     }
 
