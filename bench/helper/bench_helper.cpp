@@ -43,7 +43,7 @@ std::unique_ptr<PluginManager> managerFor(FormatRegistry& formats, const QString
                                           bool inProcess) {
     PluginManagerOptions options;
     options.macBinary = false;
-    options.libraries.thirdPartyInProcess = inProcess;
+    options.libraries.nativeInProcess = inProcess;
     options.libraries.helperProgram = kHelper;
     auto spis = std::make_unique<PluginManager>(formats, options);
     spis->search(plugin);

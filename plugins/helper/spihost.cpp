@@ -5,6 +5,7 @@
 // what is Linux's own: dlopen, the inherited descriptors, our local memory.
 #include "requestloop.h"
 
+#include "core/limits.h"
 #include "susieplugin.h"
 
 #include <cerrno>
@@ -17,6 +18,7 @@
 #include <link.h>
 #include <string>
 #include <sys/prctl.h>
+#include <sys/resource.h>
 #include <unistd.h>
 
 using namespace nubivu::helper;
@@ -186,6 +188,13 @@ int main()
 {
     // Gone with the program, whatever way it ends.
     prctl(PR_SET_PDEATHSIG, SIGKILL);
+#ifndef NUBIVU_UNDER_ASAN
+    // A picture whose inner header claims gigabytes fails here, not in the
+    // program. (AddressSanitizer reserves terabytes for itself: no ceiling.)
+    const rlimit ceiling{rlim_t(nubivu::MaxHelperAddressSpace),
+                         rlim_t(nubivu::MaxHelperAddressSpace)};
+    setrlimit(RLIMIT_AS, &ceiling);
+#endif
     signal(SIGPIPE, SIG_IGN);
     // What a plug-in prints goes to the error output, never into the channel.
     const int nothing = open("/dev/null", O_RDONLY | O_CLOEXEC);

@@ -23,6 +23,12 @@ inline constexpr std::int64_t MaxPluginTextBytes = std::int64_t(64) << 10;
 // Largest frame between the program and a plug-in helper: a whole picture
 // file handed over as memory is the biggest thing that travels.
 inline constexpr std::int64_t MaxHelperFrameBytes = std::int64_t(256) << 20;
+// The address space of a native plug-in helper: the largest frame, the
+// largest picture three times over (the plug-in's pixels, their copy in
+// shared memory, a decoder's working copy) and room for the libraries. A
+// claim beyond it fails inside the helper, which the program survives.
+inline constexpr std::int64_t MaxHelperAddressSpace =
+    MaxHelperFrameBytes + 3 * MaxPictureBytes + (std::int64_t(512) << 20);
 
 // Stricter ceilings where a few bytes can claim a whole picture.
 // Run-length data can describe a picture of any size in two bytes.

@@ -25,7 +25,7 @@ namespace nubivu::test {
 // they were called with; the helper's own tests switch this off.
 inline PluginManagerOptions testOptions() {
     PluginManagerOptions options;
-    options.libraries.thirdPartyInProcess = true;
+    options.libraries.nativeInProcess = true;
     return options;
 }
 

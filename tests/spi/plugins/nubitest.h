@@ -42,7 +42,8 @@ enum NubiWild {
     NUBI_WILD_HANG = 0x41,        /* GetPicture never returns */
     NUBI_WILD_PROBE_CRASH = 0x42, /* IsSupported crashes */
     NUBI_WILD_CHATTY = 0x43,      /* prints on its standard output while it decodes */
-    NUBI_WILD_EXIT = 0x44         /* GetPicture ends the process quietly */
+    NUBI_WILD_EXIT = 0x44,        /* GetPicture ends the process quietly */
+    NUBI_WILD_GREEDY = 0x45       /* GetPicture asks for 8 GiB, aborting where it gets none */
 };
 
 typedef struct NubiHeader {
