@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
     QTemporaryDir dir;
-    // A copy away from the program's folder counts as a third-party plug-in.
+    // A private copy of the shipped PNG plug-in, run in process or in the helper as asked.
     const QString plugin = dir.filePath(QStringLiteral("ifpng.spi"));
     QFile::copy(QStringLiteral(NUBIVU_RUNTIME_DIR "/ifpng.spi"), plugin);
     const QString picture = dir.filePath(QStringLiteral("map.png"));
