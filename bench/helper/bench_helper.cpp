@@ -43,7 +43,7 @@ std::unique_ptr<PluginManager> managerFor(FormatRegistry& formats, const QString
                                           bool inProcess) {
     PluginManagerOptions options;
     options.macBinary = false;
-    options.libraries.nativeInProcess = inProcess;
+    options.libraries.thirdPartyInProcess = inProcess;
     options.libraries.helperProgram = kHelper;
     auto spis = std::make_unique<PluginManager>(formats, options);
     spis->search(plugin);
@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
     QGuiApplication app(argc, argv);
     const int rounds = argc > 1 ? std::max(3, atoi(argv[1])) : 15;
     QTemporaryDir dir;
-    // A private copy of the shipped PNG plug-in, run in process or in the helper as asked.
+    // A copy away from the program's folder counts as a third-party plug-in.
     const QString plugin = dir.filePath(QStringLiteral("ifpng.spi"));
     QFile::copy(QStringLiteral(NUBIVU_RUNTIME_DIR "/ifpng.spi"), plugin);
     const QString picture = dir.filePath(QStringLiteral("map.png"));

@@ -5,9 +5,6 @@
 //
 //   nubivu_playbench --make-ppm OUT.ppm INDEX
 //       a synthetic 1920 x 1080 picture
-//   nubivu_playbench --plugin-rows RUNS
-//       rows of three 1920 x 1080 PNG files through the PNG plug-in, in
-//       process as shipped against in the helper process
 //   nubivu_playbench DIR LABEL RUNS [--two-core] [--paced ROWS] [--fullscreen]
 //       DIR holds row<nnn>_<k|n|a>.jpg. Always: one-core ratios for the panes
 //       of a 1024 and of a 1920 screen. --two-core: the speed-up on two cores.
@@ -19,7 +16,6 @@
 #include "lessonplayer.h"
 #include "pacedplay.h"
 #include "pictures/jpegimage.h"
-#include "pluginplay.h"
 #include "processprobe.h"
 #include "stats.h"
 #include "syntheticpicture.h"
@@ -162,9 +158,8 @@ void measureFullScreen(const std::vector<RowFiles>& rows, const Options& o) {
 int usage(const char* program) {
     std::fprintf(stderr,
                  "usage: %s DIR LABEL RUNS [--two-core] [--paced ROWS] [--fullscreen]\n"
-                 "       %s --make-ppm OUT.ppm INDEX\n"
-                 "       %s --plugin-rows RUNS\n",
-                 program, program, program);
+                 "       %s --make-ppm OUT.ppm INDEX\n",
+                 program, program);
     return 2;
 }
 
@@ -173,11 +168,6 @@ int usage(const char* program) {
 int main(int argc, char** argv) {
     if (argc == 4 && std::strcmp(argv[1], "--make-ppm") == 0)
         return writeSyntheticPpm(argv[2], std::atoi(argv[3]));
-    if (argc == 3 && std::strcmp(argv[1], "--plugin-rows") == 0) {
-        nubivu::keepPictureMemory();
-        QApplication app(argc, argv);
-        return measurePluginPlay(std::max(1, std::atoi(argv[2])));
-    }
     if (argc < 4) return usage(argv[0]);
     Options o;
     o.dir = QString::fromLocal8Bit(argv[1]);

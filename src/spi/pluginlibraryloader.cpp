@@ -1,11 +1,13 @@
 #include "spi/pluginlibraryloader.h"
 
+#include "core/installdirs.h"
 #include "spi/dlopenloader.h"
 #include "spi/helperlibrary.h"
 #include "spi/spimessages.h"
 #include "spi/wine.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSettings>
@@ -26,14 +28,31 @@ bool isElf(const QString& path) {
                                       4);
 }
 
+// The folder holding path, links resolved.
+QString canonicalFolder(const QString& path) {
+    const QString folder = QFileInfo(path).absolutePath();
+    const QString canonical = QFileInfo(folder).canonicalFilePath();
+    return canonical.isEmpty() ? QDir::cleanPath(folder) : canonical;
+}
+
 } // namespace
+
+bool PluginLibraryLoader::isShipped(const QString& path) {
+    const QString folder = canonicalFolder(path);
+    for (const QString& shipped :
+         {QCoreApplication::applicationDirPath(), installedPluginFolder()}) {
+        const QString canonical = QFileInfo(shipped).canonicalFilePath();
+        if (!canonical.isEmpty() && canonical == folder) return true;
+    }
+    return false;
+}
 
 PluginLibraryLoader::PluginLibraryLoader(PluginLibrarySettings settings,
                                          std::function<void(const QString&)> onSetAside)
     : settings_(std::move(settings)), onSetAside_(std::move(onSetAside)) {}
 
-bool PluginLibraryLoader::nativeInProcess() const {
-    if (settings_.nativeInProcess) return *settings_.nativeInProcess;
+bool PluginLibraryLoader::thirdPartyInProcess() const {
+    if (settings_.thirdPartyInProcess) return *settings_.thirdPartyInProcess;
     const QSettings settings(QStringLiteral("Quorril"), QStringLiteral("Susie"));
     return settings.value(QStringLiteral("Plug-in/InProcess"), false).toBool();
 }
@@ -47,10 +66,7 @@ QString PluginLibraryLoader::helperProgram() const {
 
 PluginLibraryLoader::Place PluginLibraryLoader::placeOf(const QString& path) const {
     if (headOf(path).startsWith("MZ")) return Place::WineHelper;
-    // The shipped plug-ins too: a picture that makes a codec library claim
-    // gigabytes ends the helper, not the program, and the helper costs a
-    // play no more than in process.
-    if (!isElf(path) || nativeInProcess()) return Place::InProcess;
+    if (!isElf(path) || isShipped(path) || thirdPartyInProcess()) return Place::InProcess;
     return Place::Helper;
 }
 

@@ -1,9 +1,8 @@
 #pragma once
-// Chooses where a plug-in library runs, by what the file is: native
-// plug-ins, the ones shipped with the program too, run in a helper process
-// (a crash, a hang or a claim of gigabytes ends the helper, not the
-// program), unless the user chose to run them in process; Windows plug-ins
-// run in their helper under Wine.
+// Chooses where a plug-in library runs, by what the file is and where it
+// comes from: the plug-ins shipped with the program run in process (trusted,
+// fastest); every other native plug-in runs in a helper process, unless the
+// user chose to run them in process too.
 #include "spi/helperlibrary.h"
 #include "spi/libraryloader.h"
 #include "spi/wine.h"
@@ -15,9 +14,9 @@ namespace nubivu {
 
 // Where plug-in libraries run, and what their helpers are held to.
 struct PluginLibrarySettings {
-    // Native plug-ins in process; unset: the user's choice (Susie settings,
-    // key "Plug-in/InProcess").
-    std::optional<bool> nativeInProcess;
+    // Third-party native plug-ins in process; unset: the user's choice (Susie
+    // settings, key "Plug-in/InProcess").
+    std::optional<bool> thirdPartyInProcess;
     // The native helper program; empty: the one beside the program, if it is there.
     QString helperProgram;
     // The Wine that Windows plug-ins run under: the machine's unless a test gives its own.
@@ -39,9 +38,11 @@ public:
     enum class Place { InProcess, Helper, WineHelper };
     // Where the library at path runs.
     Place placeOf(const QString& path) const;
+    // Folders whose plug-ins ship with the program.
+    static bool isShipped(const QString& path);
 
-    // Whether native plug-ins run in process: as set, else the user's choice.
-    bool nativeInProcess() const;
+    // Whether third-party native plug-ins run in process: as set, else the user's choice.
+    bool thirdPartyInProcess() const;
     // The helper program: as set, else beside the program; empty when missing.
     QString helperProgram() const;
 

@@ -25,7 +25,7 @@ namespace nubivu::test {
 // they were called with; the helper's own tests switch this off.
 inline PluginManagerOptions testOptions() {
     PluginManagerOptions options;
-    options.libraries.nativeInProcess = true;
+    options.libraries.thirdPartyInProcess = true;
     return options;
 }
 
