@@ -17,6 +17,7 @@
 #include "datalist/lesson.h"
 #include "slideshow/lessonfile.h"
 
+#include "benchstats.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -36,17 +37,8 @@ using namespace nubivu;
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <class F> double timed(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using benchstats::median;
+using benchstats::timed;
 
 long rssKiB() {
     QFile status(QStringLiteral("/proc/self/status"));

@@ -14,6 +14,7 @@
 #include "pictures/formatregistry.h"
 #include "ui/pictureprobe.h"
 
+#include "benchstats.h"
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -29,17 +30,8 @@ using namespace nubivu;
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
-
-template <class F> double timed(F&& f) {
-    QElapsedTimer t;
-    t.start();
-    f();
-    return double(t.nsecsElapsed()) / 1e6;
-}
+using benchstats::median;
+using benchstats::timed;
 
 // count pictures every step minutes from 2024-05-10 00:00, named name_YYYYMMDD_hhmm.ext.
 QString makeFolder(const QString& path, int count, int stepMinutes, const char* ext) {

@@ -25,16 +25,14 @@
 #include <cstdio>
 #include <vector>
 
+#include "../benchstats.h"
 #include "../weathermap.h"
 
 using namespace nubivu;
 
 namespace {
 
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v[v.size() / 2];
-}
+using benchstats::median;
 
 const QString kHelper = QStringLiteral(NUBIVU_RUNTIME_DIR "/nubivu-spihost");
 

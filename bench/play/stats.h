@@ -1,18 +1,14 @@
 #pragma once
 // Order statistics of the bench's samples.
+#include "../benchstats.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
 
 namespace playbench {
 
-// The middle value; for an even count, the mean of the two middle ones.
-inline double median(std::vector<double> v) {
-    if (v.empty()) return 0;
-    std::sort(v.begin(), v.end());
-    const size_t n = v.size();
-    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
-}
+using benchstats::median;
 
 // The smallest sample with at least a share q (0 ... 1) of the samples at or
 // below it (nearest rank): q = 0.99 gives the 99th percentile.

@@ -3,6 +3,7 @@
 // Usage: bench_plugins [rounds]
 #include "susieplugin.h"
 
+#include "../benchstats.h"
 #include "../weathermap.h"
 #include <QBuffer>
 #include <QCoreApplication>
@@ -20,6 +21,8 @@
 #include <vector>
 
 namespace {
+
+using benchstats::median;
 
 struct Case {
     const char* plugin;
@@ -61,11 +64,6 @@ QByteArray gifEncode(const QImage& rgb) {
     EGifCloseFile(gif, &error);
     GifFreeMapObject(map);
     return out;
-}
-
-double median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.empty() ? 0 : v[v.size() / 2];
 }
 
 } // namespace
