@@ -30,8 +30,10 @@ std::optional<QDateTime> exifTime(const unsigned char* data, std::size_t size) {
     if (!data || size == 0 || size > std::size_t(MaxExifHeadBytes)) return std::nullopt;
     const std::unique_ptr<ExifData, ExifDataFree> exif(exif_data_new());
     if (!exif) return std::nullopt;
-    // Reading only: libexif would otherwise add the entries the standard asks for.
-    exif_data_unset_option(exif.get(), EXIF_DATA_OPTION_FOLLOW_SPECIFICATION);
+    // Reading only: libexif's option 1 << 1 (on by default) would rewrite the
+    // loaded entries and add the ones the EXIF standard asks for.
+    constexpr auto fixEntriesOnLoad = ExifDataOption(1 << 1);
+    exif_data_unset_option(exif.get(), fixEntriesOnLoad);
     exif_data_load_data(exif.get(), data, static_cast<unsigned int>(size));
     if (auto taken = entryTime(exif->ifd[EXIF_IFD_EXIF], EXIF_TAG_DATE_TIME_ORIGINAL)) return taken;
     return entryTime(exif->ifd[EXIF_IFD_0], EXIF_TAG_DATE_TIME);
